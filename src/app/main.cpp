@@ -1,0 +1,39 @@
+// Wires the real seams and starts the program on its start-up screen.
+
+#include "app/AppNavigator.h"
+#include "core/ProgramState.h"
+#include "core/RealPlatform.h"
+#include "core/Screen.h"
+#include "core/StartupScreens.h"
+#include "core/Text.h"
+
+#include <QApplication>
+#include <QFont>
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QApplication::setFont(QFont(QStringLiteral("IPAPGothic"), 12));
+
+    ProgramState state;
+    SystemClock clock;
+    MersenneRandom random;
+    ScreenHost host;
+    MessageBoxDialogs dialogs(&host);
+    ProcessLauncher launcher;
+    AppNavigator navigator(host, state);
+    state.platform = Platform{&clock, &random, nullptr, &dialogs, &launcher, &navigator};
+
+    host.setWindowTitle(QStringLiteral("円の公式ドリル"));
+    host.show();
+    Firstfrm* first = host.open<Firstfrm>(state);
+    first->setHandOver([&] {
+        try {
+            navigator.showNameSelection();
+            host.closeScreen(first);
+        } catch (const DataFileError& error) {
+            dialogs.inform(QStringLiteral("ファイルエラー"), error.message());
+            navigator.endProgram();
+        }
+    });
+    return QApplication::exec();
+}

@@ -1,0 +1,88 @@
+#include "core/CsvReader.h"
+
+#include "core/Text.h"
+
+#include <QDir>
+
+#include <cmath>
+
+namespace {
+bool IsBlank(QChar c) { return c == QLatin1Char(' ') || c == QLatin1Char('\t'); }
+bool IsLineEnd(QChar c) { return c == QLatin1Char('\r') || c == QLatin1Char('\n'); }
+} // namespace
+
+CsvReader::CsvReader(QString text, QString fileName)
+    : text_(std::move(text)), fileName_(std::move(fileName)) {}
+
+CsvReader CsvReader::fromFile(const QString& path) {
+    return CsvReader(ReadCp932File(path), path);
+}
+
+bool CsvReader::atEnd() const {
+    for (qsizetype i = pos_; i < text_.size(); ++i)
+        if (!IsBlank(text_[i]) && !IsLineEnd(text_[i]) && text_[i] != QChar(0x1A))
+            return false;
+    return true;
+}
+
+void CsvReader::skipBlanks() {
+    while (pos_ < text_.size() && IsBlank(text_[pos_]))
+        ++pos_;
+}
+
+void CsvReader::skipDelimiter() {
+    skipBlanks();
+    if (pos_ >= text_.size())
+        return;
+    const QChar c = text_[pos_];
+    if (c == QLatin1Char(',')) {
+        ++pos_;
+    } else if (c == QLatin1Char('\r')) {
+        ++pos_;
+        if (pos_ < text_.size() && text_[pos_] == QLatin1Char('\n'))
+            ++pos_;
+        ++line_;
+    } else if (c == QLatin1Char('\n')) {
+        ++pos_;
+        ++line_;
+    }
+}
+
+QString CsvReader::readText() {
+    skipBlanks();
+    if (pos_ >= text_.size())
+        throw DataFileError(QStringLiteral("%1 の %2 行目: 値が足りません（ファイルの終わりを越えて読もうとしました）。")
+                                .arg(QDir::toNativeSeparators(fileName_))
+                                .arg(line_));
+    QString value;
+    if (text_[pos_] == QLatin1Char('"')) {
+        const qsizetype close = text_.indexOf(QLatin1Char('"'), pos_ + 1);
+        const qsizetype end = close < 0 ? text_.size() : close;
+        value = text_.mid(pos_ + 1, end - pos_ - 1);
+        line_ += int(value.count(QLatin1Char('\n')));
+        pos_ = close < 0 ? end : close + 1;
+        // Anything between the closing quote and the delimiter is dropped.
+        while (pos_ < text_.size() && text_[pos_] != QLatin1Char(',') && !IsLineEnd(text_[pos_]))
+            ++pos_;
+    } else {
+        const qsizetype start = pos_;
+        while (pos_ < text_.size() && text_[pos_] != QLatin1Char(',') && !IsLineEnd(text_[pos_]))
+            ++pos_;
+        value = text_.mid(start, pos_ - start);
+        while (!value.isEmpty() && IsBlank(value.back()))
+            value.chop(1);
+    }
+    skipDelimiter();
+    return value;
+}
+
+double CsvReader::ToNumber(const QString& text, bool* isNumber) {
+    bool ok = false;
+    const double value = text.trimmed().toDouble(&ok);
+    ok = ok && std::isfinite(value);
+    if (isNumber)
+        *isNumber = ok;
+    return ok ? value : 0.0;
+}
+
+double CsvReader::readNumber() { return ToNumber(readText()); }

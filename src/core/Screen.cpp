@@ -1,0 +1,56 @@
+#include "core/Screen.h"
+
+#include "core/Events.h"
+
+#include <QPalette>
+
+namespace {
+const char* kClosingProperty = "drillClosing";
+}
+
+QRect TwipRect(int left, int top, int width, int height) {
+    return QRect(Px(left), Px(top), Px(width), Px(height));
+}
+
+QColor Rgb(int red, int green, int blue) { return QColor(red, green, blue); }
+
+void SetBackground(QWidget* widget, const QColor& colour) {
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::Window, colour);
+    widget->setPalette(palette);
+    widget->setAutoFillBackground(true);
+}
+
+Screen::Screen(ProgramState& state, QWidget* parent) : QWidget(parent), state_(state) {}
+
+ScreenHost::ScreenHost(QWidget* parent) : QWidget(parent) {
+    setFixedSize(kWindowWidth, kWindowHeight);
+}
+
+void ScreenHost::place(Screen* screen) {
+    screen->setGeometry(screen->placeIn(rect()));
+}
+
+void ScreenHost::bringToFront(Screen* screen) {
+    screen->show();
+    screen->raise();
+    screen->setFocus();
+}
+
+bool ScreenHost::closing(const QObject* screen) { return screen->property(kClosingProperty).toBool(); }
+
+void ScreenHost::closeScreen(Screen* screen) {
+    if (closing(screen))
+        return;
+    screen->setProperty(kClosingProperty, true);
+    screen->hide();
+    // A screen often closes itself from its own handler: delete it afterwards.
+    screen->deleteLater();
+}
+
+void ScreenHost::closeAll() {
+    const QObjectList all = children();
+    for (auto it = all.rbegin(); it != all.rend(); ++it)
+        if (auto* screen = qobject_cast<Screen*>(*it))
+            closeScreen(screen);
+}

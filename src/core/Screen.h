@@ -1,0 +1,80 @@
+#pragma once
+// Every screen is a Screen: a full-window widget of the one 1024 × 768 window,
+// created when shown and destroyed when closed. Geometry is given in twips
+// (1/1440 inch, 15 twips a pixel) as the layouts are written.
+
+#include <QWidget>
+
+#include <type_traits>
+#include <utility>
+
+struct ProgramState;
+
+inline constexpr int kTwipsPerPixel = 15;
+inline constexpr int kWindowWidth = 1024;
+inline constexpr int kWindowHeight = 768;
+
+constexpr int Px(int twips) { return (twips + kTwipsPerPixel / 2) / kTwipsPerPixel; }
+QRect TwipRect(int left, int top, int width, int height);
+// A colour written as red in the lowest byte, then green, then blue.
+QColor Rgb(int red, int green, int blue);
+void SetBackground(QWidget* widget, const QColor& colour);
+
+class Screen : public QWidget {
+    Q_OBJECT
+public:
+    Screen(ProgramState& state, QWidget* parent);
+    // Runs once, when the screen is created (the form's load).
+    virtual void load() {}
+    // Runs every time the screen is shown (the form's activation).
+    virtual void activate() {}
+    // Where the screen sits in the window: the whole window unless it says otherwise.
+    virtual QRect placeIn(const QRect& window) const { return window; }
+
+protected:
+    ProgramState& state_;
+};
+
+// The one window that hosts the screens, topmost last.
+class ScreenHost : public QWidget {
+    Q_OBJECT
+public:
+    explicit ScreenHost(QWidget* parent = nullptr);
+
+    // Creates the screen (or brings back the open one), loads it on creation,
+    // raises it and activates it.
+    template <typename T> T* open(ProgramState& state) {
+        static_assert(std::is_base_of_v<Screen, T>);
+        T* screen = find<T>();
+        const bool created = screen == nullptr;
+        if (created) {
+            screen = new T(state, this);
+            place(screen);
+            screen->load();
+        }
+        bringToFront(screen);
+        screen->activate();
+        return screen;
+    }
+
+    template <typename T> T* find() const {
+        for (QObject* child : children())
+            if (auto* screen = qobject_cast<T*>(child); screen && !closing(screen))
+                return screen;
+        return nullptr;
+    }
+
+    template <typename T> void close() {
+        if (T* screen = find<T>())
+            closeScreen(screen);
+    }
+
+    void closeScreen(Screen* screen);
+    // Closes every screen, last opened first.
+    void closeAll();
+
+private:
+    void place(Screen* screen);
+    void bringToFront(Screen* screen);
+    static bool closing(const QObject* screen);
+};

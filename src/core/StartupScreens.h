@@ -1,0 +1,44 @@
+#pragma once
+// The start-up screen and the small wait screen.
+
+#include "core/Screen.h"
+
+#include <functional>
+
+class QLabel;
+class QTimer;
+
+// Shows a picture, "Just a moment, please." and today's era date, then hands
+// over exactly once, 100 ms later, so the screen has painted before files are read.
+class Firstfrm : public Screen {
+    Q_OBJECT
+public:
+    Firstfrm(ProgramState& state, QWidget* parent);
+    void setHandOver(std::function<void()> handOver) { handOver_ = std::move(handOver); }
+    void load() override;
+
+private:
+    void timerFired();
+
+    QLabel* picture_;
+    QLabel* label1_;
+    QLabel* label5_;
+    QTimer* timer1_;
+    std::function<void()> handOver_;
+};
+
+// The start-up work that needs no window: seeds the one generator from the
+// clock and chooses the season colour. Returns the era date text for Label5.
+QString PrepareStartUp(ProgramState& state);
+
+// BASEFRM: "Just a moment, please." while slow work runs.
+class WaitScreen : public Screen {
+    Q_OBJECT
+public:
+    WaitScreen(ProgramState& state, QWidget* parent);
+    void load() override;
+    QRect placeIn(const QRect& window) const override;
+};
+
+// The start-up picture, drawn by the program itself.
+QPixmap MakeStartUpPicture(const QSize& size);

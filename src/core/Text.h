@@ -1,0 +1,39 @@
+#pragma once
+// Text helpers shared by every reader and writer of the data files.
+
+#include <QByteArray>
+#include <QString>
+
+#include <stdexcept>
+
+// A data file is missing, unreadable or malformed. The message names the file,
+// what is wrong and what to do; the program shows it once and ends.
+class DataFileError : public std::runtime_error {
+public:
+    explicit DataFileError(const QString& message)
+        : std::runtime_error(message.toStdString()), message_(message) {}
+    const QString& message() const { return message_; }
+
+private:
+    QString message_;
+};
+
+// Code page 932 (Shift-JIS with the Windows extensions) both ways.
+QString DecodeCp932(const QByteArray& bytes);
+QByteArray EncodeCp932(const QString& text);
+
+// Reads a whole file as code page 932 text; throws DataFileError when it cannot.
+QString ReadCp932File(const QString& path);
+
+// The last k characters of (k blanks followed by text): right-aligned in k.
+QString RightAlign(const QString& text, int k);
+QString RightAlign(long long number, int k);
+
+// A number in its shortest decimal form: 1, 1.5, 0.25 (no exponent, no padding).
+QString PlainNumber(double value);
+
+// Both separators count: "a\b/c" ends with a separator, a path joins either way.
+bool EndsWithSeparator(const QString& path);
+QString WithTrailingSeparator(const QString& path);
+// Turns backslashes into the native separator of this system.
+QString NormalisePath(const QString& path);

@@ -1,0 +1,96 @@
+#include "TestDoubles.h"
+
+#include "core/Events.h"
+#include "core/Text.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <stdexcept>
+
+void FakeClock::advance(double seconds) {
+    monotonic += seconds;
+    current = current.addMSecs(qint64(seconds * 1000));
+}
+
+void FakeClock::wait(int milliseconds) {
+    advance(milliseconds / 1000.0);
+    LetEventsRun();
+}
+
+double ScriptedRandom::next() {
+    ++draws;
+    if (script.empty())
+        return fallback;
+    const double r = script.front();
+    script.pop_front();
+    return r;
+}
+
+PlayResult RecordingSound::playToEnd(const QString& wavePath) {
+    played.push_back(wavePath);
+    if (results.empty())
+        return {};
+    PlayResult r = results.front();
+    results.pop_front();
+    return r;
+}
+
+void ScriptedDialogs::inform(const QString& title, const QString& text) {
+    shown.push_back({title, text});
+}
+
+bool ScriptedDialogs::askYesNo(const QString& title, const QString& text) {
+    shown.push_back({title, text});
+    if (answers.empty())
+        return true;
+    const bool a = answers.front();
+    answers.pop_front();
+    return a;
+}
+
+bool ScriptedDialogs::askOkCancel(const QString& title, const QString& text) {
+    return askYesNo(title, text);
+}
+
+bool RecordingLauncher::start(const QString& p, const QStringList& a) {
+    program = p;
+    arguments = a;
+    ++starts;
+    return succeed;
+}
+
+int RecordingNavigator::count(const QString& call) const {
+    return int(std::count(calls.begin(), calls.end(), call));
+}
+
+TestRig::TestRig() {
+    state.platform = Platform{&clock, &random, &sound, &dialogs, &launcher, &navigator};
+}
+
+TempInstall::TempInstall(const QString& programFolderName) : programFolderName_(programFolderName) {
+    if (!dir_.isValid())
+        throw std::runtime_error("cannot make a temporary folder");
+    QDir(dir_.path()).mkpath(QStringLiteral("programs/") + programFolderName);
+    QDir(dir_.path()).mkpath(QStringLiteral("data/") + programFolderName);
+}
+
+QString TempInstall::programFolder() const { return root() + QStringLiteral("programs/") + programFolderName_; }
+QString TempInstall::dataRoot() const { return root() + QStringLiteral("data/"); }
+QString TempInstall::dataFolder() const { return dataRoot() + programFolderName_ + QLatin1Char('/'); }
+
+void TempInstall::writeBytes(const QString& path, const QByteArray& bytes) const {
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        throw std::runtime_error("cannot write a test file");
+    file.write(bytes);
+}
+
+void TempInstall::writeText(const QString& path, const QString& text) const {
+    QString crlf = text;
+    crlf.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    crlf.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
+    writeBytes(path, EncodeCp932(crlf));
+}
