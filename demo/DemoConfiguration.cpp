@@ -1,0 +1,3 @@
+#include "MakeDemo.h"
+
+void LayOutDemoConfiguration(const QString& root) { (void)root; }

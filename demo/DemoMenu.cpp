@@ -1,0 +1,3 @@
+#include "MakeDemo.h"
+
+void LayOutDemoMenu(const QString& root) { (void)root; }

@@ -1,0 +1,3 @@
+#include "MakeDemo.h"
+
+void LayOutDemoRoster(const QString& root) { (void)root; }

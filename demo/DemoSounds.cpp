@@ -1,0 +1,3 @@
+#include "MakeDemo.h"
+
+void LayOutDemoSounds(const QString& root) { (void)root; }

@@ -1,0 +1,27 @@
+#pragma once
+// Counts, points and pass evaluation, recomputed from the results file.
+
+#include <cstdint>
+
+struct ProgramState;
+
+// LoadResults reads at most this many records from the end of the file.
+inline constexpr int kResultsWindow = 20000;
+inline constexpr int32_t kTimedOutResult = 99999;
+inline constexpr int32_t kNoBestTime = 99999;
+
+// The points of one run before the level's rate: 0..55.
+int BaseRunPoints(int32_t result, int32_t targetTime);
+// The points of one run: integer part of (rate × base), in single precision.
+int RunPoints(int32_t result, int32_t targetTime, float pointRate);
+
+// Reads the window of the results file into state.counts.Runs, BestTime, ClassBest.
+void LoadResults(ProgramState& state);
+// Clears the tables, loads the results and fills every count table.
+void CountResults(ProgramState& state);
+// At the end of a recorded run: the pass and new-best flags, then the append.
+void RecordRunEnd(ProgramState& state);
+
+// The conditions of the end-of-drill screen, on the tables of the last count.
+bool IsLevelCleared(const ProgramState& state, int level, int student);
+bool IsOverPractised(const ProgramState& state, int level, int student);
