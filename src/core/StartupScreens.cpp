@@ -97,7 +97,7 @@ WaitScreen::WaitScreen(ProgramState& state, QWidget* parent) : Screen(state, par
     label->setGeometry(0, 0, 400, 120);
     label->setStyleSheet(QStringLiteral("font-size: 20pt;"));
     setAttribute(Qt::WA_StyledBackground);
-    setStyleSheet(QStringLiteral("#BASEFRM { border: 2px solid #808080; }"));
+    setStyleSheet(QStringLiteral("#BASEFRM { background: rgb(255,255,192); border: 2px solid #808080; }"));
 }
 
 QRect WaitScreen::placeIn(const QRect& window) const {
