@@ -1,0 +1,115 @@
+#pragma once
+// The contents of the level board's results lists: rankings by best time or
+// points, today's runs, the runs of a period and the student's own times,
+// plus the list colouring and the level availability rule. Pure logic on the
+// program state and on records read from the results file; the board only
+// puts the returned lines into its lists.
+
+#include "records/ResultsFile.h"
+
+#include <QDate>
+#include <QString>
+#include <QStringList>
+
+#include <cstdint>
+#include <vector>
+
+struct ProgramState;
+
+// ---- Students' grades, marks and names -------------------------------------
+
+// SchoolYear − birth year − 6 of a roster ID: 1..6 primary, 7..9 lower secondary.
+int StudentGrade(const ProgramState& state, int student);
+// "①".."⑥" for 1..6, "Ⅰ" "Ⅱ" "Ⅲ" for 7..9, a full-width blank otherwise.
+QString GradeMark(int grade);
+// Whether a student of this grade is shown under the grade filter text
+// ("全学年", "家族", "小学生全体", "中学生全体", "小１".."小６", "中１".."中３").
+bool InGradeFilter(const QString& filterText, int grade);
+// The name without trailing blanks, padded with full-width blanks, cut to 5.
+QString NameField(const QString& name);
+
+// ---- Rankings --------------------------------------------------------------
+
+enum class RankingOrder {
+    BestTime,     // fastest first
+    TotalPoints,  // all-time points first, today's points break ties
+    TodayPoints,  // today's points first; students without points today are left out
+};
+
+struct RankingLines {
+    QStringList lines;  // in rank order, only the students the grade filter shows
+    int ownLine = -1;   // index of the student's own line ("●"), -1 when not listed
+};
+
+// The rank written in a field of `width` characters: a leading blank below 10,
+// then the last `width` characters; so 100 reads "00" in two characters.
+QString RankField(int rank, int width);
+
+// The ranking of one level over every roster row (RosterId 1..RosterCount),
+// ranks counted also over the rows the grade filter hides. `rankWidth` is 2 on
+// the board; the student report uses 3 (no record then reads "---").
+RankingLines RankLevel(const ProgramState& state, int level, RankingOrder order,
+                       const QString& gradeFilter, int rankWidth = 2);
+
+// The ranking sort: top-down merge sort ascending by key, students moved along;
+// on equal keys the right half's element goes first. Exposed for its tie order.
+void MergeSortRanks(std::vector<int32_t>& keys, std::vector<int16_t>& students);
+
+// ---- Lists read from the results file --------------------------------------
+
+// The today view reads the last 1000 records, the period and personal views 20000.
+inline constexpr int kTodayViewRecords = 1000;
+inline constexpr int kPeriodViewRecords = 20000;
+
+// The last `count` records of the results file (fewer when the file is shorter).
+std::vector<ResultRecord> ReadLastRecords(const QString& path, qint64 count);
+
+// Lines per level: element lv holds the lines of level lv (1..LevelCount),
+// element 0 stays empty. Lines are sorted as text by UTF-16 code units.
+using LevelLines = std::vector<QStringList>;
+
+// Today's runs of every level (records of levels without a column are skipped).
+LevelLines TodayLines(const ProgramState& state, const std::vector<ResultRecord>& records,
+                      const QDate& today, const QString& gradeFilter);
+
+// Days the period view reaches back for ResultsPeriod 1..5 ("今週", "先週から",
+// month, year, all); a week runs Monday to Sunday.
+int PeriodDaysFor(int resultsPeriod, const QDate& today);
+
+enum class PeriodOrder { TimeFirst, PointsFirst };
+
+// The runs dated after today − periodDays of the levels 1..LevelCount.
+LevelLines PeriodLines(const ProgramState& state, const std::vector<ResultRecord>& records,
+                       const QDate& today, int periodDays, PeriodOrder order,
+                       const QString& gradeFilter);
+
+// The student's (StudentNo) own runs of the last 3650 days: date, time, seconds;
+// a time-out shows "時間切れ" in place of the seconds.
+LevelLines PersonalTimesLines(const ProgramState& state,
+                              const std::vector<ResultRecord>& records, const QDate& today,
+                              const QString& gradeFilter);
+
+// ---- List colouring --------------------------------------------------------
+
+enum class ListShade { None, Green, LightGreen, Silver };
+struct ShadeRgb {
+    int red, green, blue;
+};
+ShadeRgb ShadeColour(ListShade shade); // None gives the list's own light yellow
+
+// The background of a level list in time display: the last line whose third
+// character is not "×" decides (seconds at characters 2..5 against the target
+// and lowest times); None when no line counts.
+ListShade ListShadeFor(const QStringList& lines, int32_t targetTime, int32_t lowestTime);
+
+// ---- Level availability ----------------------------------------------------
+
+struct LevelAvailability {
+    std::vector<bool> enabled; // element i for level i (1..LevelCount), 0 unused
+    std::vector<bool> locked;  // "やりすぎ禁止" shown over the start button
+    bool finalLevelPassed = false;
+};
+
+// Which start buttons of the board are open for StudentNo, and which levels are
+// locked for over-practice. The board stores finalLevelPassed in FinalLevelPassed.
+LevelAvailability LevelAvailabilityFor(const ProgramState& state);
