@@ -3,6 +3,9 @@
 #include "core/ProgramState.h"
 #include "core/Screen.h"
 #include "core/StartupScreens.h"
+#include "screens/NameSelectionScreen.h"
+#include "drill/DrillScreen.h"
+#include "drill/ResultsScreen.h"
 
 #include <QApplication>
 #include <QLoggingCategory>
@@ -17,13 +20,17 @@ void NotYetBuilt(ScreenHost& host, ProgramState& state, const char* screen) {
 }
 } // namespace
 
-void AppNavigator::showNameSelection() { NotYetBuilt(host_, state_, "namesel"); }
-void AppNavigator::showBoard() { NotYetBuilt(host_, state_, "seisekitime1"); }
+void AppNavigator::showNameSelection() { host_.open<NameSelectionScreen>(state_); }
+void AppNavigator::showBoard() {
+    // The board takes over from the name selection screen.
+    host_.close<NameSelectionScreen>();
+    NotYetBuilt(host_, state_, "seisekitime1");
+}
 void AppNavigator::closeBoard() {}
-void AppNavigator::showDrill() { NotYetBuilt(host_, state_, "MainFrm"); }
-void AppNavigator::closeDrill() {}
-void AppNavigator::showResults() { NotYetBuilt(host_, state_, "FrmSyuuryou"); }
-void AppNavigator::closeResults() {}
+void AppNavigator::showDrill() { host_.open<MainFrm>(state_); }
+void AppNavigator::closeDrill() { host_.close<MainFrm>(); }
+void AppNavigator::showResults() { host_.open<FrmSyuuryou>(state_); }
+void AppNavigator::closeResults() { host_.close<FrmSyuuryou>(); }
 void AppNavigator::showWait() { host_.open<WaitScreen>(state_); }
 void AppNavigator::closeWait() { host_.close<WaitScreen>(); }
 void AppNavigator::showCriteriaEditor() { NotYetBuilt(host_, state_, "FrmTimeData"); }

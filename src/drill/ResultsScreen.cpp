@@ -1,0 +1,211 @@
+#include "drill/ResultsScreen.h"
+
+#include "audio/Sounds.h"
+#include "core/Events.h"
+#include "core/LevelCatalogue.h"
+#include "core/ProgramState.h"
+#include "core/Text.h"
+#include "drill/DrillLogic.h"
+#include "drill/DrillWidgets.h"
+#include "drill/ResultsLogic.h"
+#include "records/Counts.h"
+
+#include <QLabel>
+#include <QPainter>
+#include <QPushButton>
+#include <QTimer>
+
+#include <cmath>
+
+namespace {
+constexpr int kSettlingMs = 500;
+
+QLabel* MakeLine(QWidget* parent, const QString& name, const QRect& place, double points, const QColor& background) {
+    auto* label = new QLabel(parent);
+    label->setObjectName(name);
+    label->setGeometry(place);
+    label->setFont(ScreenFont(points));
+    label->setAlignment(Qt::AlignCenter);
+    label->setStyleSheet(QStringLiteral("background-color: %1; color: black;").arg(background.name()));
+    return label;
+}
+
+QPushButton* MakeButton(QWidget* parent, const QString& name, const QString& text, const QRect& place) {
+    auto* button = new QPushButton(text, parent);
+    button->setObjectName(name);
+    button->setGeometry(place);
+    button->setFont(ScreenFont(27.75));
+    button->hide();
+    return button;
+}
+} // namespace
+
+QPixmap MakeResultsBackground(const QSize& size) {
+    QPixmap picture(size);
+    QPainter painter(&picture);
+    painter.setRenderHint(QPainter::Antialiasing);
+    QLinearGradient sky(0, 0, size.width(), size.height());
+    sky.setColorAt(0, QColor(255, 240, 200));
+    sky.setColorAt(1, QColor(200, 230, 255));
+    painter.fillRect(picture.rect(), sky);
+    // Scattered circles, each with its diameter or its radius.
+    const int count = 18;
+    for (int i = 0; i < count; ++i) {
+        const double x = std::fmod(i * 0.618034, 1.0) * size.width();
+        const double y = std::fmod(i * 0.381966 + 0.1, 1.0) * size.height();
+        const double r = 30 + 25 * (i % 4);
+        painter.setPen(QPen(QColor(120, 160, 220, 150), 4));
+        painter.setBrush(QColor(255, 255, 255, 70));
+        painter.drawEllipse(QPointF(x, y), r, r);
+        painter.setPen(QPen(QColor(230, 120, 80, 170), 3));
+        const QPointF centre(x, y);
+        painter.drawLine(i % 2 == 0 ? centre - QPointF(r, 0) : centre, centre + QPointF(r, 0));
+    }
+    return picture;
+}
+
+FrmSyuuryou::FrmSyuuryou(ProgramState& state, QWidget* parent)
+    : Screen(state, parent), Image1_(new QLabel(this)), Timer1_(new QTimer(this)) {
+    setObjectName(QStringLiteral("FrmSyuuryou"));
+    setWindowTitle(QStringLiteral("終了"));
+    setFont(ScreenFont(12));
+    Image1_->setObjectName(QStringLiteral("Image1"));
+
+    Label15_ = MakeLine(this, QStringLiteral("Label15"), TwipRect(1845, 405, 11490, 960), 48, Rgb(255, 224, 192));
+    Label16_ = MakeLine(this, QStringLiteral("Label16"), TwipRect(1845, 1755, 11490, 960), 36, Rgb(255, 255, 192));
+    Label17_ = MakeLine(this, QStringLiteral("Label17"), TwipRect(1845, 3255, 11490, 960), 48, Rgb(192, 255, 192));
+    Label18_ = MakeLine(this, QStringLiteral("Label18"), TwipRect(1845, 4440, 11490, 825), 36, Rgb(192, 255, 192));
+    Label19_ = MakeLine(this, QStringLiteral("Label19"), TwipRect(1845, 5280, 11490, 825), 36, Rgb(192, 255, 192));
+    Label20_ = MakeLine(this, QStringLiteral("Label20"), TwipRect(1845, 6390, 11490, 735), 27.75, Rgb(192, 255, 192));
+    Label20_->hide();
+    Label14_ = MakeLine(this, QStringLiteral("Label14"), TwipRect(10215, 1395, 3135, 375), 14.25, Rgb(255, 255, 255));
+    Label13_ = MakeLine(this, QStringLiteral("Label13"), TwipRect(10260, 2745, 3105, 405), 14.25, Rgb(255, 255, 255));
+    Label2_ = MakeLine(this, QStringLiteral("Label2"), TwipRect(180, 7710, 15075, 555), 24, Rgb(0, 192, 0));
+    Label2_->setText(QStringLiteral("このレベルクリア"));
+    Label2_->hide();
+
+    Picture1_ = new QWidget(this);
+    Picture1_->setObjectName(QStringLiteral("Picture1"));
+    Picture1_->setGeometry(TwipRect(180, 8145, 15105, 1785));
+    SetBackground(Picture1_, Rgb(0, 128, 0));
+    auto* goal = new QLabel(QStringLiteral("目標レベルクリア。おめでとう！"), Picture1_);
+    goal->setObjectName(QStringLiteral("Label1"));
+    goal->setGeometry(Picture1_->rect());
+    goal->setAlignment(Qt::AlignCenter);
+    goal->setFont(ScreenFont(36, true));
+    goal->setStyleSheet(QStringLiteral("color: rgb(255, 255, 0);"));
+    Picture1_->hide();
+
+    Command4_ = MakeButton(this, QStringLiteral("Command4"), QStringLiteral("メニューへ"),
+                           TwipRect(1890, 8325, 5235, 1005));
+    Command5_ = MakeButton(this, QStringLiteral("Command5"), QStringLiteral("もう一度"),
+                           TwipRect(8055, 8325, 5235, 1005));
+    connect(Command4_, &QPushButton::clicked, this, &FrmSyuuryou::Command4_Click);
+    connect(Command5_, &QPushButton::clicked, this, &FrmSyuuryou::Command5_Click);
+
+    Timer1_->setObjectName(QStringLiteral("Timer1"));
+    Timer1_->setSingleShot(true);
+    Timer1_->setInterval(kSettlingMs);
+    connect(Timer1_, &QTimer::timeout, this, &FrmSyuuryou::Timer1_Timer);
+}
+
+void FrmSyuuryou::load() {
+    Image1_->setGeometry(rect());
+    Image1_->setPixmap(MakeResultsBackground(size()));
+    Image1_->lower();
+}
+
+void FrmSyuuryou::activate() {
+    try {
+        CountResults(state_);
+    } catch (const DataFileError&) {
+        // The reader has told the student what is wrong with the file.
+        state_.platform.navigator->endProgram();
+        return;
+    }
+    if (IsLevelCleared(state_, state_.LevelNo, state_.session.StudentNo)) {
+        Label2_->show();
+        Picture1_->setVisible(ShowsGoalPanel(state_));
+    }
+    LetEventsRun();
+    Timer1_->start();
+    fillLines();
+    LetEventsRun();
+    playMessageAndSound();
+    state_.counts.NewPersonalBest = 0;
+    state_.counts.NewClassBest = 0;
+    LetEventsRun();
+    state_.platform.navigator->closeWait();
+}
+
+void FrmSyuuryou::fillLines() {
+    const int level = state_.LevelNo;
+    const int student = state_.session.StudentNo;
+    const int32_t result = state_.ResultValue;
+    Label19_->setText(PointsLine(result, state_.criteria.TargetTime[level], state_.criteria.PointRate[level]));
+    Label18_->setText(ResultLine(result));
+    Label17_->setText(state_.session.StudentName.trimmed());
+    Label15_->setText(state_.levels.ProgramTitle);
+    Label16_->setText(state_.levels.LevelNames[level]);
+    Label13_->setText(LevelRunsLine(state_.counts.TodayCount(level, student)));
+    state_.board.TodayRunTotal = TodayRunTotal(state_, student, 1, kMaxLevel);
+    Label14_->setText(AllLevelsRunsLine(state_.board.TodayRunTotal));
+}
+
+void FrmSyuuryou::playMessageAndSound() {
+    const ResultMessage message = ChooseMessage(state_);
+    if (message != ResultMessage::None) {
+        Label20_->setText(MessageText(message));
+        Label20_->show();
+    }
+    // The student reads the message while its sound plays.
+    repaint();
+    switch (message) {
+    case ResultMessage::PersonalBest:
+        PlayPersonalBestSound(state_);
+        break;
+    case ResultMessage::ClassBest:
+        PlayBestSound(state_);
+        break;
+    case ResultMessage::None:
+        if (PlaysFailSound(state_))
+            PlayFailSound(state_);
+        break;
+    case ResultMessage::TimedOut:
+        break;
+    }
+    if (IsGoalLevelCleared(state_)) {
+        if (state_.counts.AlreadyPassed == 0)
+            PlayPassSound(state_);
+    } else {
+        Picture1_->hide();
+    }
+}
+
+void FrmSyuuryou::Timer1_Timer() {
+    Picture1_->hide();
+    Command4_->show();
+    Command4_->setFocus();
+    Timer1_->stop();
+    const Settling settling = SettleFor(state_);
+    if (settling.hideClearLabel) {
+        Label2_->setText(QString());
+        Label2_->hide();
+    }
+    if (settling.moveOnMessage)
+        Label2_->setText(QStringLiteral("次のレベルへ進みましょう"));
+    Command5_->setVisible(settling.showRetry);
+}
+
+void FrmSyuuryou::Command4_Click() {
+    Command4_->setEnabled(false);
+    state_.platform.navigator->showBoard();
+    state_.platform.navigator->closeResults();
+}
+
+void FrmSyuuryou::Command5_Click() {
+    Command4_->setEnabled(false);
+    state_.platform.navigator->showWait();
+    state_.platform.navigator->closeResults();
+    StartLevel(state_);
+}
