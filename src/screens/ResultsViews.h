@@ -41,8 +41,8 @@ struct RankingLines {
     int ownLine = -1;   // index of the student's own line ("●"), -1 when not listed
 };
 
-// The rank written in a field of `width` characters: a leading blank below 10,
-// then the last `width` characters; so 100 reads "00" in two characters.
+// The rank right-aligned in a field of `width` characters, keeping its last
+// characters: " 5", "10", and 100 reads "00" in two characters.
 QString RankField(int rank, int width);
 
 // The ranking of one level over every roster row (RosterId 1..RosterCount),

@@ -1,0 +1,440 @@
+#include "screens/ResultsViews.h"
+
+#include "core/Dates.h"
+#include "core/ProgramState.h"
+#include "core/Text.h"
+#include "records/Counts.h"
+
+#include <algorithm>
+
+namespace {
+
+const QString kOwnMark = QStringLiteral("●");
+const QString kFullWidthBlank = QStringLiteral("　");
+const QString kTimeOutLead = QStringLiteral("　　× ");
+constexpr int32_t kFailedTime = 99998;
+// Results from here on are time-outs in the lists (the file stores 99999).
+constexpr int32_t kTimeOutInLists = 90000;
+
+QString WithoutTrailingBlanks(const QString& text) {
+    qsizetype end = text.size();
+    while (end > 0 && text.at(end - 1) == QLatin1Char(' '))
+        --end;
+    return text.left(end);
+}
+
+QString WithoutBlanks(const QString& text) {
+    qsizetype begin = 0;
+    while (begin < text.size() && text.at(begin) == QLatin1Char(' '))
+        ++begin;
+    return WithoutTrailingBlanks(text.mid(begin));
+}
+
+bool IsPracticeLevelName(const QString& name) { return name.contains(QStringLiteral("練")); }
+
+// A student number that can index the tables; anything else reads as row 0.
+int TableStudent(int student) { return student >= 0 && student <= kMaxStudent ? student : 0; }
+
+QString RunMark(const ProgramState& state, int student) {
+    return student == state.session.StudentNo ? kOwnMark
+                                              : GradeMark(StudentGrade(state, student));
+}
+
+QString SecondsField(int32_t result) { return RightAlign(QString::number(result) + QStringLiteral("秒"), 5); }
+
+int OleDayOf(const QDate& date) { return int(ToOleDay(date)); }
+
+// The records that belong on a list of the board: sound, and of a level with a column.
+bool HasColumn(const ProgramState& state, const ResultRecord& record) {
+    return record.isValid() && record.level <= state.levels.LevelCount;
+}
+
+LevelLines EmptyLevelLines(const ProgramState& state) {
+    return LevelLines(std::size_t(std::clamp(state.levels.LevelCount, 0, kMaxLevel)) + 1);
+}
+
+// The lists read from the file are kept in plain UTF-16 code unit order: the
+// leading seconds, points or date field is right-aligned with ASCII blanks, so
+// blank < digits puts them in numeric order, and time-out lines (beginning
+// with full-width blanks) come last.
+void SortAsText(LevelLines& lists) {
+    for (QStringList& lines : lists)
+        std::sort(lines.begin(), lines.end());
+}
+
+// The leading number of a text as the list colouring reads it: blanks skipped,
+// then digits up to the first other character; 0 when there are none.
+int LeadingNumber(const QString& text) {
+    int value = 0;
+    qsizetype i = 0;
+    while (i < text.size() && text.at(i) == QLatin1Char(' '))
+        ++i;
+    for (; i < text.size() && text.at(i).isDigit() && text.at(i).unicode() < 128; ++i)
+        value = std::min(value * 10 + (text.at(i).unicode() - '0'), 99999);
+    return value;
+}
+
+} // namespace
+
+int StudentGrade(const ProgramState& state, int student) {
+    return state.roster.SchoolYear - state.roster.RosterBirthYear[TableStudent(student)] - 6;
+}
+
+QString GradeMark(int grade) {
+    static const QString marks[] = {
+        QStringLiteral("①"), QStringLiteral("②"), QStringLiteral("③"),
+        QStringLiteral("④"), QStringLiteral("⑤"), QStringLiteral("⑥"),
+        QStringLiteral("Ⅰ"), QStringLiteral("Ⅱ"), QStringLiteral("Ⅲ"),
+    };
+    return grade >= 1 && grade <= 9 ? marks[grade - 1] : kFullWidthBlank;
+}
+
+bool InGradeFilter(const QString& filterText, int grade) {
+    if (filterText == QStringLiteral("全学年") || filterText == QStringLiteral("家族"))
+        return true;
+    if (filterText == QStringLiteral("小学生全体"))
+        return grade >= 1 && grade <= 6;
+    if (filterText == QStringLiteral("中学生全体"))
+        return grade >= 7 && grade <= 9;
+    static const QString singleGrades[] = {
+        QStringLiteral("小１"), QStringLiteral("小２"), QStringLiteral("小３"),
+        QStringLiteral("小４"), QStringLiteral("小５"), QStringLiteral("小６"),
+        QStringLiteral("中１"), QStringLiteral("中２"), QStringLiteral("中３"),
+    };
+    for (int g = 1; g <= 9; ++g) {
+        if (filterText == singleGrades[g - 1])
+            return grade == g;
+    }
+    return false;
+}
+
+QString NameField(const QString& name) {
+    QString field = WithoutTrailingBlanks(name);
+    while (field.size() < 5)
+        field += kFullWidthBlank;
+    return field.left(5);
+}
+
+// ---- Rankings --------------------------------------------------------------
+
+QString RankField(int rank, int width) { return RightAlign(rank, width); }
+
+void MergeSortRanks(std::vector<int32_t>& keys, std::vector<int16_t>& students) {
+    const std::size_t n = keys.size();
+    if (n < 2)
+        return;
+    std::vector<int32_t> leftKeys(n / 2 + 1);
+    std::vector<int16_t> leftStudents(n / 2 + 1);
+
+    // Sorts [a, b] (inclusive): both halves, then a merge that takes the left
+    // element only while it is strictly smaller, so on equal keys the right
+    // half's element goes first. Depth is log2(n), so recursion is safe.
+    auto sortRange = [&](auto&& self, std::size_t a, std::size_t b) -> void {
+        if (a >= b)
+            return;
+        const std::size_t c = (a + b) / 2;
+        self(self, a, c);
+        self(self, c + 1, b);
+        const std::size_t leftCount = c - a + 1;
+        std::copy_n(keys.begin() + a, leftCount, leftKeys.begin());
+        std::copy_n(students.begin() + a, leftCount, leftStudents.begin());
+        std::size_t i = 0, j = c + 1, k = a;
+        while (i < leftCount && j <= b) {
+            if (leftKeys[i] < keys[j]) {
+                keys[k] = leftKeys[i];
+                students[k++] = leftStudents[i++];
+            } else {
+                keys[k] = keys[j];
+                students[k++] = students[j++];
+            }
+        }
+        while (i < leftCount) {
+            keys[k] = leftKeys[i];
+            students[k++] = leftStudents[i++];
+        }
+    };
+    sortRange(sortRange, 0, n - 1);
+}
+
+namespace {
+
+struct RankRow {
+    int32_t key;
+    int16_t student;
+};
+
+int32_t PointsKey(int32_t first, int32_t second) {
+    const int64_t key = 1000000 - 1000 * int64_t(first) - int64_t(second);
+    return int32_t(std::clamp<int64_t>(key, INT32_MIN, INT32_MAX));
+}
+
+// The value whose equality makes two neighbouring rows share a rank.
+int64_t OrderingValue(const ProgramState& state, int level, RankingOrder order, int32_t key,
+                      int student) {
+    switch (order) {
+    case RankingOrder::BestTime: return key;
+    case RankingOrder::TotalPoints: return state.counts.TotalPoints(level, student);
+    case RankingOrder::TodayPoints: return state.counts.TodayPoints(level, student);
+    }
+    return key;
+}
+
+QString RankingLine(const ProgramState& state, int level, RankingOrder order, int rank,
+                    int rankWidth, int32_t key, int student) {
+    const bool own = student == state.session.StudentNo;
+    const QString firstMark = own ? kOwnMark : GradeMark(StudentGrade(state, student));
+    const QString secondMark = own ? kOwnMark : kFullWidthBlank;
+    const QString name = NameField(state.roster.RosterName[student]);
+    const QString rankText = RankField(rank, rankWidth);
+    if (order != RankingOrder::BestTime) {
+        return rankText + firstMark + name + RightAlign(state.counts.TodayPoints(level, student), 3) +
+               QStringLiteral("/") + RightAlign(state.counts.TotalPoints(level, student), 5);
+    }
+    if (key == kNoBestTime)
+        return QString(rankWidth, QLatin1Char('-')) + firstMark + name + QStringLiteral("------ ") +
+               secondMark;
+    const QString time = key == kFailedTime ? QStringLiteral("*失敗*") : RightAlign(key, 6);
+    return rankText + firstMark + name + time + QStringLiteral(" ") + secondMark;
+}
+
+} // namespace
+
+RankingLines RankLevel(const ProgramState& state, int level, RankingOrder order,
+                       const QString& gradeFilter, int rankWidth) {
+    RankingLines result;
+    if (!IsValidLevel(level))
+        return result;
+    const auto& counts = state.counts;
+    const int rowCount = std::clamp(state.roster.RosterCount, 0, kMaxStudent);
+    std::vector<int32_t> keys;
+    std::vector<int16_t> students;
+    keys.reserve(std::size_t(rowCount));
+    students.reserve(std::size_t(rowCount));
+    for (int row = 1; row <= rowCount; ++row) {
+        const int16_t student = int16_t(TableStudent(state.roster.RosterId[row]));
+        int32_t key = counts.BestTime(level, student);
+        if (order == RankingOrder::TotalPoints)
+            key = PointsKey(counts.TotalPoints(level, student), counts.TodayPoints(level, student));
+        else if (order == RankingOrder::TodayPoints)
+            key = PointsKey(counts.TodayPoints(level, student), counts.TotalPoints(level, student));
+        keys.push_back(key);
+        students.push_back(student);
+    }
+    // The board has always sorted twice; with its tie rule the second pass
+    // reorders equal keys again, and the classroom knows that order.
+    MergeSortRanks(keys, students);
+    MergeSortRanks(keys, students);
+
+    int rank = 0;
+    int64_t previousValue = 0;
+    for (int r = 0; r < rowCount; ++r) {
+        const int student = students[std::size_t(r)];
+        const int32_t key = keys[std::size_t(r)];
+        // Ranks count every row, also the ones the grade filter hides.
+        const int64_t value = OrderingValue(state, level, order, key, student);
+        if (r == 0 || value != previousValue)
+            rank = r + 1;
+        previousValue = value;
+        if (!InGradeFilter(gradeFilter, StudentGrade(state, student)))
+            continue;
+        if (order == RankingOrder::TodayPoints && counts.TodayPoints(level, student) == 0)
+            continue;
+        if (student == state.session.StudentNo)
+            result.ownLine = int(result.lines.size());
+        result.lines << RankingLine(state, level, order, rank, rankWidth, key, student);
+    }
+    return result;
+}
+
+// ---- Lists read from the results file --------------------------------------
+
+std::vector<ResultRecord> ReadLastRecords(const QString& path, qint64 count) {
+    const qint64 total = RecordCount(path);
+    if (total == 0 || count <= 0)
+        return {};
+    return ReadRecords(path, std::max<qint64>(0, total - count) + 1, total);
+}
+
+LevelLines TodayLines(const ProgramState& state, const std::vector<ResultRecord>& records,
+                      const QDate& today, const QString& gradeFilter) {
+    LevelLines lists = EmptyLevelLines(state);
+    const int todayDay = OleDayOf(today);
+    for (const ResultRecord& record : records) {
+        if (!HasColumn(state, record) || int(record.date) != todayDay)
+            continue;
+        if (!InGradeFilter(gradeFilter, StudentGrade(state, record.student)))
+            continue;
+        const QString mark = RunMark(state, record.student);
+        const QString name = NameField(state.roster.RosterName[record.student]);
+        const QString clock = FromOleTimeOfDay(record.timeOfDay).toString(QStringLiteral("HH:mm"));
+        QString line;
+        if (record.result >= kTimeOutInLists) {
+            line = kTimeOutLead + clock + mark + name + mark;
+        } else {
+            const int points = BaseRunPoints(record.result, state.criteria.TargetTime[record.level]);
+            line = SecondsField(record.result) + QStringLiteral(" ") + clock + mark + name + mark +
+                   QString::number(points);
+        }
+        lists[std::size_t(record.level)] << line;
+    }
+    SortAsText(lists);
+    return lists;
+}
+
+int PeriodDaysFor(int resultsPeriod, const QDate& today) {
+    const int weekday = today.dayOfWeek() % 7 + 1; // Sunday 1 .. Saturday 7
+    const bool sunday = weekday == 1;
+    switch (resultsPeriod) {
+    case 1: return sunday ? 7 : weekday - 1;      // this week from Monday
+    case 2: return sunday ? 14 : weekday - 1 + 7; // from Monday of last week
+    case 3: return 30;
+    case 4: return 365;
+    case 5: return 3650;
+    }
+    return 30;
+}
+
+LevelLines PeriodLines(const ProgramState& state, const std::vector<ResultRecord>& records,
+                       const QDate& today, int periodDays, PeriodOrder order,
+                       const QString& gradeFilter) {
+    LevelLines lists = EmptyLevelLines(state);
+    const int firstDayOutside = OleDayOf(today) - periodDays;
+    for (const ResultRecord& record : records) {
+        if (!HasColumn(state, record) || record.date <= firstDayOutside)
+            continue;
+        if (!InGradeFilter(gradeFilter, StudentGrade(state, record.student)))
+            continue;
+        const QString mark = RunMark(state, record.student);
+        const QString name = NameField(state.roster.RosterName[record.student]);
+        const QString day = FromOleDay(record.date).toString(QStringLiteral("MM/dd"));
+        const QString who = day + mark + name + mark;
+        const int points = BaseRunPoints(record.result, state.criteria.TargetTime[record.level]);
+        QString line;
+        if (record.result >= kTimeOutInLists)
+            line = kTimeOutLead + who;
+        else if (order == PeriodOrder::TimeFirst)
+            line = SecondsField(record.result) + QStringLiteral(" ") + who + QString::number(points);
+        else
+            line = RightAlign(points, 5) + QStringLiteral(" ") + who +
+                   QString::number(record.result) + QStringLiteral("秒");
+        lists[std::size_t(record.level)] << line;
+    }
+    SortAsText(lists);
+    return lists;
+}
+
+LevelLines PersonalTimesLines(const ProgramState& state,
+                              const std::vector<ResultRecord>& records, const QDate& today,
+                              const QString& gradeFilter) {
+    constexpr int kPersonalDays = 3650;
+    LevelLines lists = EmptyLevelLines(state);
+    const int student = state.session.StudentNo;
+    const int firstDayOutside = OleDayOf(today) - kPersonalDays;
+    if (!InGradeFilter(gradeFilter, StudentGrade(state, student)))
+        return lists;
+    for (const ResultRecord& record : records) {
+        if (!HasColumn(state, record) || record.student != student ||
+            record.date <= firstDayOutside)
+            continue;
+        const QString when =
+            FromOleDay(record.date).toString(QStringLiteral("yyyy/MM/dd")).right(10) +
+            QStringLiteral(" ") +
+            FromOleTimeOfDay(record.timeOfDay).toString(QStringLiteral("H:mm:ss")).right(10);
+        const QString time = record.result >= kTimeOutInLists
+                                 ? RightAlign(QStringLiteral("時間切れ"), 5)
+                                 : SecondsField(record.result);
+        lists[std::size_t(record.level)] << when + time;
+    }
+    SortAsText(lists);
+    return lists;
+}
+
+// ---- List colouring --------------------------------------------------------
+
+ShadeRgb ShadeColour(ListShade shade) {
+    switch (shade) {
+    case ListShade::Green: return {0, 192, 0};
+    case ListShade::LightGreen: return {192, 255, 192};
+    case ListShade::Silver: return {192, 192, 192};
+    case ListShade::None: break;
+    }
+    return {255, 255, 192};
+}
+
+ListShade ListShadeFor(const QStringList& lines, int32_t targetTime, int32_t lowestTime) {
+    ListShade shade = ListShade::None;
+    for (const QString& line : lines) {
+        if (line.size() >= 3 && line.at(2) == QChar(u'×'))
+            continue; // a time-out
+        // The seconds field is the first five characters, right-aligned, so a
+        // run of 1000 seconds or more is read whole.
+        const int seconds = LeadingNumber(line.left(5));
+        if (seconds <= targetTime)
+            shade = ListShade::Green;
+        else if (seconds <= lowestTime)
+            shade = ListShade::LightGreen;
+        else
+            shade = ListShade::Silver;
+    }
+    return shade;
+}
+
+// ---- Level availability ----------------------------------------------------
+
+namespace {
+
+bool HasPassed(const ProgramState& state, int level, int student) {
+    return state.counts.PassPoints(level, student) >= state.criteria.ClearPoint[level] &&
+           state.counts.PassRunCount(level, student) >= state.criteria.ClearCount[level];
+}
+
+bool IsOverPractisedOn(const ProgramState& state, int level, int student) {
+    const double overdoCount = state.criteria.OverdoCount[level].toNumber();
+    const double overdoPoint = state.criteria.OverdoPoint[level].toNumber();
+    return (overdoCount != 0 && state.counts.OverdoRunCount(level, student) >= overdoCount) ||
+           (overdoPoint != 0 && state.counts.OverdoPoints(level, student) >= overdoPoint);
+}
+
+} // namespace
+
+LevelAvailability LevelAvailabilityFor(const ProgramState& state) {
+    const int levelCount = std::clamp(state.levels.LevelCount, 0, kMaxLevel);
+    const int student = TableStudent(state.session.StudentNo);
+    const auto& names = state.levels.LevelNames;
+    LevelAvailability result;
+    result.enabled.assign(std::size_t(levelCount) + 1, false);
+    result.locked.assign(std::size_t(levelCount) + 1, false);
+    // Without a final level (no catalogue) nothing counts as passed.
+    result.finalLevelPassed =
+        IsValidLevel(state.levels.LastLevel) && HasPassed(state, state.levels.LastLevel, student);
+    if (levelCount == 0)
+        return result;
+
+    const bool everyLevelOpen = state.levels.LevelBoardSwitch == 1;
+    // Only the exact name opens every level here; the teacher buttons look wider.
+    const bool teacher = WithoutBlanks(state.session.StudentName) == QStringLiteral("先生");
+    result.enabled[1] = true;
+    bool blocked = false;
+    for (int level = 1; level <= levelCount; ++level) {
+        const bool practice = IsPracticeLevelName(names[level]);
+        if (practice)
+            result.enabled[std::size_t(level)] = true;
+        const bool nextHasNoTarget =
+            level + 1 <= kMaxLevel && state.criteria.ClearPoint[level + 1] == 9999;
+        const bool cleared = HasPassed(state, level, student) || nextHasNoTarget ||
+                             everyLevelOpen || teacher || (!blocked && practice);
+        if (!cleared) {
+            blocked = true;
+            continue;
+        }
+        if (level == levelCount)
+            continue; // the last level is never locked
+        result.enabled[std::size_t(level) + 1] = true;
+        const bool locked =
+            !result.finalLevelPassed && !practice && IsOverPractisedOn(state, level, student);
+        result.locked[std::size_t(level)] = locked;
+        if (locked)
+            result.enabled[std::size_t(level)] = false;
+    }
+    return result;
+}
