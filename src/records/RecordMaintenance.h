@@ -1,0 +1,47 @@
+#pragma once
+// The teacher's corrections to the results file: change the student or the
+// result of one record, delete one record. Both hold the whole-file lock that
+// appends take, so a run finished on another machine meanwhile is never lost,
+// and both refuse to write when the record is no longer the one the teacher saw.
+
+#include <QByteArray>
+#include <QString>
+
+#include <optional>
+
+inline const QString kResultsCopyFileName = QStringLiteral("成績累積データtemp.dat");
+inline constexpr int kMaxResultSeconds = 99999;
+
+enum class MaintenanceOutcome {
+    Done,
+    // Nothing written: the record at that number is not the one expected
+    // (changed, deleted or moved by someone else).
+    RecordChanged,
+};
+
+// The safety copy a deletion keeps while it rewrites the results file.
+QString ResultsCopyPath(const QString& dataFolder);
+
+// The 44 bytes of record `number` (1-based) as they are on disk; none when
+// the file is shorter. Throws ResultsFileError when the file cannot be read.
+std::optional<QByteArray> ReadRecordBytes(const QString& path, qint64 number);
+
+// A result typed by the teacher: a whole number 0..99999, blanks around it
+// allowed; anything else is none.
+std::optional<int> ParseResultText(const QString& text);
+
+// The record with a new student and result; every other byte as it was.
+QByteArray WithStudentAndResult(const QByteArray& recordBytes, int student, int result);
+
+// Rewrites record `number` (only its 44 bytes) with newRecord, provided it
+// still holds expectedOld. Throws DataFileError when the file cannot be
+// opened, locked or written.
+MaintenanceOutcome ChangeRecord(const QString& path, qint64 number, const QByteArray& expectedOld,
+                                const QByteArray& newRecord);
+
+// Removes record `number` from the results file in dataFolder, provided it
+// still holds expectedOld; later records move up by one. The file is rewritten
+// in place (it never disappears) after a synced copy of it has been made; the
+// copy is deleted once the file is synced. On failure the message says whether
+// the results file or the copy holds every record.
+MaintenanceOutcome DeleteRecord(const QString& dataFolder, qint64 number, const QByteArray& expectedOld);

@@ -1,0 +1,271 @@
+#include "records/RecordMaintenance.h"
+#include "records/ResultsFile.h"
+
+#include "TestDoubles.h"
+
+#include <QDir>
+#include <QFile>
+
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <map>
+#include <numeric>
+
+namespace {
+
+ResultRecord MakeRecord(int student, int level, int result, const QString& code = QStringLiteral("A0001")) {
+    ResultRecord r;
+    r.date = 46000 + result % 30;
+    r.timeOfDay = 0.25 + level / 100.0;
+    r.student = int16_t(student);
+    r.level = int16_t(level);
+    r.result = result;
+    r.classroomCode = code;
+    r.extraPoints = QStringLiteral("     ");
+    r.pointsText = QStringLiteral("0    ");
+    return r;
+}
+
+QByteArray FileBytes(const QString& path) {
+    QFile file(path);
+    EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << path.toStdString();
+    return file.readAll();
+}
+
+class RecordMaintenanceTest : public ::testing::Test {
+protected:
+    TempInstall install;
+    QString folder = install.dataFolder();
+    QString path = folder + kResultsFileName;
+
+    // Records i = 1..count with student i, level 1 and result 10 + i.
+    void writeRecords(int count, const QByteArray& tail = {}) {
+        QByteArray bytes;
+        for (int i = 1; i <= count; ++i)
+            bytes += EncodeRecord(MakeRecord(i, 1, 10 + i));
+        install.writeBytes(path, bytes + tail);
+    }
+    QByteArray record(int number) { return ReadRecordBytes(path, number).value(); }
+    bool copyExists() const { return QFileInfo::exists(ResultsCopyPath(folder)); }
+};
+
+TEST_F(RecordMaintenanceTest, ChangingRecordFiveRewritesOnlyItsBytes) {
+    writeRecords(7);
+    const QByteArray before = FileBytes(path);
+    const QByteArray old = record(5);
+
+    EXPECT_EQ(ChangeRecord(path, 5, old, WithStudentAndResult(old, 12, 15)), MaintenanceOutcome::Done);
+
+    const QByteArray after = FileBytes(path);
+    ASSERT_EQ(after.size(), before.size());
+    EXPECT_EQ(after.left(176), before.left(176));
+    EXPECT_EQ(after.mid(220), before.mid(220));
+    EXPECT_NE(after.mid(176, 44), before.mid(176, 44));
+    const ResultRecord changed = DecodeRecord(after.constData() + 176);
+    ResultRecord expected = MakeRecord(5, 1, 15);
+    expected.student = 12;
+    EXPECT_EQ(changed, expected); // date, time, level and classroom code as they were
+}
+
+TEST_F(RecordMaintenanceTest, AnEditKeepsEveryByteItDoesNotChange) {
+    QByteArray old = EncodeRecord(MakeRecord(3, 2, 40));
+    old.replace(39, 5, "\x01\x02\x03\x04\x05");     // reserved bytes of another program
+    old.replace(24, 5, QByteArray("\x82\xa0\xff  ", 5)); // a code that does not decode cleanly
+
+    const QByteArray edited = WithStudentAndResult(old, 4321, 99999);
+
+    const ResultRecord decoded = DecodeRecord(edited.constData());
+    EXPECT_EQ(decoded.student, 4321);
+    EXPECT_EQ(decoded.result, 99999);
+    EXPECT_EQ(edited.left(16), old.left(16));
+    EXPECT_EQ(edited.mid(18, 2), old.mid(18, 2));
+    EXPECT_EQ(edited.mid(24), old.mid(24));
+}
+
+TEST_F(RecordMaintenanceTest, NothingIsWrittenWhenTheRecordIsNotTheOneShown) {
+    writeRecords(3);
+    const QByteArray before = FileBytes(path);
+    const QByteArray second = record(2);
+    const QByteArray third = record(3);
+
+    // Stale contents, a number past the end, a malformed expectation.
+    EXPECT_EQ(ChangeRecord(path, 3, second, WithStudentAndResult(second, 9, 9)), MaintenanceOutcome::RecordChanged);
+    EXPECT_EQ(ChangeRecord(path, 4, third, WithStudentAndResult(third, 9, 9)), MaintenanceOutcome::RecordChanged);
+    EXPECT_EQ(ChangeRecord(path, 0, third, WithStudentAndResult(third, 9, 9)), MaintenanceOutcome::RecordChanged);
+    EXPECT_EQ(DeleteRecord(folder, 3, second), MaintenanceOutcome::RecordChanged);
+    EXPECT_EQ(DeleteRecord(folder, 4, third), MaintenanceOutcome::RecordChanged);
+    EXPECT_EQ(DeleteRecord(folder, 2, QByteArray()), MaintenanceOutcome::RecordChanged);
+
+    EXPECT_EQ(FileBytes(path), before);
+    EXPECT_FALSE(copyExists());
+}
+
+TEST_F(RecordMaintenanceTest, DeletingRecordTwoOfThreeMovesTheThirdUp) {
+    writeRecords(3);
+    const QByteArray before = FileBytes(path);
+
+    EXPECT_EQ(DeleteRecord(folder, 2, record(2)), MaintenanceOutcome::Done);
+
+    EXPECT_EQ(FileBytes(path), before.left(44) + before.mid(88));
+    EXPECT_FALSE(copyExists());
+}
+
+TEST_F(RecordMaintenanceTest, DeletingTheFirstOrLastRecordOrTheOnlyOne) {
+    writeRecords(3);
+    const QByteArray before = FileBytes(path);
+    EXPECT_EQ(DeleteRecord(folder, 3, record(3)), MaintenanceOutcome::Done);
+    EXPECT_EQ(FileBytes(path), before.left(88));
+    EXPECT_EQ(DeleteRecord(folder, 1, record(1)), MaintenanceOutcome::Done);
+    EXPECT_EQ(FileBytes(path), before.mid(44, 44));
+    EXPECT_EQ(DeleteRecord(folder, 1, record(1)), MaintenanceOutcome::Done);
+    EXPECT_TRUE(QFileInfo::exists(path));
+    EXPECT_EQ(QFileInfo(path).size(), 0);
+}
+
+TEST_F(RecordMaintenanceTest, ADeletionDropsATornTailAndReplacesAnOldCopy) {
+    writeRecords(3, QByteArray("\x07\x07\x07\x07\x07"));
+    install.writeBytes(ResultsCopyPath(folder), QByteArray(1000, 'x'));
+    const QByteArray before = FileBytes(path);
+
+    EXPECT_EQ(DeleteRecord(folder, 1, record(1)), MaintenanceOutcome::Done);
+
+    EXPECT_EQ(FileBytes(path), before.mid(44, 88));
+    EXPECT_FALSE(copyExists());
+}
+
+TEST_F(RecordMaintenanceTest, AFailedCopyLeavesTheResultsFileWholeAndSaysSo) {
+    writeRecords(3);
+    const QByteArray before = FileBytes(path);
+    ASSERT_TRUE(QDir().mkpath(ResultsCopyPath(folder))); // the copy cannot be written
+
+    try {
+        DeleteRecord(folder, 2, record(2));
+        FAIL() << "the deletion went on without its copy";
+    } catch (const DataFileError& error) {
+        EXPECT_TRUE(error.message().contains(QStringLiteral("元のまま"))) << error.what();
+        EXPECT_TRUE(error.message().contains(QDir::toNativeSeparators(path))) << error.what();
+    }
+    EXPECT_EQ(FileBytes(path), before);
+}
+
+TEST(ResultText, OnlyWholeNumbersFrom0To99999AreAccepted) {
+    const std::vector<std::pair<QString, std::optional<int>>> cases = {
+        {QStringLiteral("0"), 0},          {QStringLiteral("57"), 57},
+        {QStringLiteral(" 120 "), 120},    {QStringLiteral("99999"), 99999},
+        {QStringLiteral("00042"), 42},     {QStringLiteral(""), std::nullopt},
+        {QStringLiteral("   "), std::nullopt}, {QStringLiteral("100000"), std::nullopt},
+        {QStringLiteral("-1"), std::nullopt},  {QStringLiteral("+5"), std::nullopt},
+        {QStringLiteral("12.5"), std::nullopt}, {QStringLiteral("1e3"), std::nullopt},
+        {QStringLiteral("abc"), std::nullopt},  {QStringLiteral("12秒"), std::nullopt},
+        {QStringLiteral("１２"), std::nullopt},  {QStringLiteral("1 2"), std::nullopt},
+    };
+    for (const auto& [text, expected] : cases)
+        EXPECT_EQ(ParseResultText(text), expected) << text.toStdString();
+}
+
+// Other processes keep appending (as drills on other machines do) while
+// records are changed and deleted here.
+TEST_F(RecordMaintenanceTest, AppendsFromOtherProcessesSurviveChangesAndDeletions) {
+    constexpr int kBase = 60;
+    constexpr int kWriters = 3;
+    constexpr int kAppendsEach = 150;
+    constexpr int kFiller = 5000; // so each deletion moves enough bytes to meet appends
+    QByteArray initial;
+    for (int i = 1; i <= kBase; ++i)
+        initial += EncodeRecord(MakeRecord(i, 1, i));
+    for (int k = 0; k < kFiller; ++k)
+        initial += EncodeRecord(MakeRecord(3000, 3, k));
+    install.writeBytes(path, initial);
+
+    std::vector<pid_t> writers;
+    for (int w = 0; w < kWriters; ++w) {
+        const pid_t pid = ::fork();
+        ASSERT_GE(pid, 0);
+        if (pid == 0) {
+            int status = 0;
+            try {
+                for (int k = 0; k < kAppendsEach; ++k) {
+                    AppendRecord(path, MakeRecord(1000 + w, 2, k));
+                    ::usleep(300);
+                }
+            } catch (...) {
+                status = 1;
+            }
+            ::_exit(status);
+        }
+        writers.push_back(pid);
+    }
+
+    // Base record i is deleted when i % 3 == 0, changed when i % 3 == 1.
+    auto findRecord = [&](const QByteArray& bytes) -> qint64 {
+        const QByteArray all = FileBytes(path);
+        for (qint64 n = 0; n < all.size() / kRecordSize; ++n)
+            if (all.mid(n * kRecordSize, kRecordSize) == bytes)
+                return n + 1;
+        return 0;
+    };
+    for (int i = 1; i <= kBase; ++i) {
+        const QByteArray bytes = EncodeRecord(MakeRecord(i, 1, i));
+        const qint64 number = findRecord(bytes);
+        ASSERT_GT(number, 0) << i;
+        if (i % 3 == 0) {
+            ASSERT_EQ(DeleteRecord(folder, number, bytes), MaintenanceOutcome::Done) << i;
+        } else if (i % 3 == 1) {
+            ASSERT_EQ(ChangeRecord(path, number, bytes, WithStudentAndResult(bytes, 2000 + i, 500 + i)),
+                      MaintenanceOutcome::Done)
+                << i;
+        }
+    }
+
+    for (const pid_t pid : writers) {
+        int status = -1;
+        ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }
+
+    const QByteArray all = FileBytes(path);
+    ASSERT_EQ(all.size() % kRecordSize, 0);
+    std::vector<int> baseOrder;
+    std::map<int, std::vector<int>> appended; // writer → results in file order
+    std::vector<int> filler;
+    for (qint64 n = 0; n < all.size() / kRecordSize; ++n) {
+        const ResultRecord r = DecodeRecord(all.constData() + n * kRecordSize);
+        if (r.level == 2) {
+            ASSERT_EQ(r, MakeRecord(r.student, 2, r.result));
+            appended[r.student - 1000].push_back(r.result);
+            continue;
+        }
+        if (r.level == 3) {
+            ASSERT_EQ(r, MakeRecord(3000, 3, r.result));
+            filler.push_back(r.result);
+            continue;
+        }
+        const int i = r.student >= 2000 ? r.student - 2000 : r.student;
+        ASSERT_NE(i % 3, 0) << "deleted record " << i << " is still there";
+        ResultRecord expected = MakeRecord(i, 1, i);
+        if (i % 3 == 1) {
+            expected.student = int16_t(2000 + i);
+            expected.result = 500 + i;
+        }
+        EXPECT_EQ(r, expected) << "record " << n + 1;
+        baseOrder.push_back(i);
+    }
+    std::vector<int> expectedBase;
+    for (int i = 1; i <= kBase; ++i)
+        if (i % 3 != 0)
+            expectedBase.push_back(i);
+    EXPECT_EQ(baseOrder, expectedBase);
+    std::vector<int> everyFiller(kFiller);
+    std::iota(everyFiller.begin(), everyFiller.end(), 0);
+    EXPECT_EQ(filler, everyFiller);
+    std::vector<int> everyAppend(kAppendsEach);
+    std::iota(everyAppend.begin(), everyAppend.end(), 0);
+    for (int w = 0; w < kWriters; ++w)
+        EXPECT_EQ(appended[w], everyAppend) << "writer " << w;
+    EXPECT_FALSE(copyExists());
+}
+
+} // namespace
