@@ -1,0 +1,141 @@
+#include "roster/NameList.h"
+
+#include "core/Tables.h"
+#include "core/Text.h"
+#include "roster/Roster.h"
+
+#include <algorithm>
+
+namespace {
+const QChar kFullWidthBlank(0x3000);
+const QChar kKeyMark(u'*');
+constexpr int kBirthYearDigits = 4;
+constexpr int kNameColumn = 9;
+constexpr int kKindergartenNameColumn = 11;
+
+struct Figures {
+    double todayCount = 0;
+    long long todayPoints = 0;
+    long long runCount = 0;
+    long long totalPoints = 0;
+};
+
+Figures SumFigures(const CountTables& counts, int student) {
+    Figures f;
+    for (int level = 1; level <= kMaxLevel; ++level) {
+        f.todayCount += counts.TodayCount(level, student);
+        f.todayPoints += counts.TodayPoints(level, student);
+        f.runCount += counts.RunCount(level, student);
+        f.totalPoints += counts.TotalPoints(level, student);
+    }
+    return f;
+}
+
+// The left and right figure of a row.
+std::pair<QString, QString> FigurePair(const Figures& f, int displayOption) {
+    switch (DisplayOption(displayOption)) {
+    case DisplayOption::TodayAndTotalRuns:
+        return {TodayCountText(f.todayCount), TotalCountText(f.runCount)};
+    case DisplayOption::TodayAndTotalPoints:
+        return {TodayPointsText(f.todayPoints), TotalPointsText(f.totalPoints)};
+    case DisplayOption::TodayPointsAndRuns:
+        return {TodayPointsText(f.todayPoints), TodayCountText(f.todayCount)};
+    case DisplayOption::TotalPointsAndRuns:
+        return {TotalPointsText(f.totalPoints), TotalCountText(f.runCount)};
+    }
+    return {};
+}
+
+int NameColumnWidth(int gradeNumber, int displayOption) {
+    const bool kindergarten = StageNumber(gradeNumber) < 1;
+    return kindergarten && DisplayOption(displayOption) != DisplayOption::TodayAndTotalPoints
+               ? kKindergartenNameColumn
+               : kNameColumn;
+}
+} // namespace
+
+const std::array<QString, 12>& GradeFilterEntries() {
+    static const std::array<QString, 12> kEntries = {
+        kAllGrades,         QStringLiteral("中学生全体"), QStringLiteral("小学生全体"), QStringLiteral("中３"),
+        QStringLiteral("中２"), QStringLiteral("中１"),   QStringLiteral("小６"),   QStringLiteral("小５"),
+        QStringLiteral("小４"), QStringLiteral("小３"),   QStringLiteral("小２"),   QStringLiteral("小１"),
+    };
+    return kEntries;
+}
+
+bool GradeFilterKeeps(const QString& filter, int gradeNumber) {
+    if (filter == kAllGrades)
+        return true;
+    if (filter == QStringLiteral("小学生全体"))
+        return gradeNumber >= 1 && gradeNumber <= 6;
+    if (filter == QStringLiteral("中学生全体"))
+        return gradeNumber >= 7 && gradeNumber <= 9;
+    // A single grade: its label is the full-width grade label of 小１..中３.
+    const auto label = GradeLabel(gradeNumber);
+    return gradeNumber >= 1 && gradeNumber <= 9 && label && *label == filter;
+}
+
+QString TodayCountText(double todayCount) {
+    if (todayCount == 0)
+        return QString(5, QLatin1Char(' '));
+    return RightAlign(PlainNumber(todayCount), 3) + QStringLiteral("回");
+}
+
+QString TodayPointsText(long long todayPoints) {
+    if (todayPoints == 0)
+        return QStringLiteral("  ") + kFullWidthBlank;
+    return RightAlign(todayPoints, 4);
+}
+
+QString TotalCountText(long long runCount) {
+    if (runCount == 0)
+        return QString(5, QLatin1Char(' ')) + kFullWidthBlank;
+    return RightAlign(runCount, 5) + QStringLiteral("回");
+}
+
+QString TotalPointsText(long long totalPoints) {
+    if (totalPoints == 0)
+        return QString(7, QLatin1Char(' '));
+    return RightAlign(totalPoints, 7);
+}
+
+QString KeyedNameRow(const ProgramState& state, const RosterRecord& student, int displayOption) {
+    const int grade = GradeNumber(state.roster.SchoolYear, student.BirthYear);
+    const auto [left, right] = FigurePair(SumFigures(state.counts, student.Id), displayOption);
+    const QString labelAndName = ShortGradeLabel(grade) + QLatin1Char(' ') + TrimTrailingBlanks(student.Name);
+    // A name too long for the column keeps every character and gets no pad.
+    const qsizetype pad = std::max<qsizetype>(0, NameColumnWidth(grade, displayOption) - labelAndName.size());
+    return QStringLiteral("%1").arg(int(student.BirthYear), kBirthYearDigits, 10, QLatin1Char('0')) +
+           labelAndName + QString(pad, kFullWidthBlank) + left + QLatin1Char('/') + right + kKeyMark +
+           QString::number(student.Id);
+}
+
+NameListRows NameListFromKeyedRows(QStringList keyedRows, int schoolYear, const QString& filter) {
+    // Plain UTF-16 code unit order: the same on every machine, whatever its locale.
+    std::sort(keyedRows.begin(), keyedRows.end());
+    NameListRows rows;
+    for (auto it = keyedRows.crbegin(); it != keyedRows.crend(); ++it) {
+        const QString& row = *it;
+        const int birthYear = row.left(kBirthYearDigits).toInt();
+        if (!GradeFilterKeeps(filter, GradeNumber(schoolYear, birthYear)))
+            continue;
+        // The ID follows the last "*", so a name holding "*" still keeps its ID.
+        const qsizetype mark = row.lastIndexOf(kKeyMark);
+        rows.visible.append(row.mid(kBirthYearDigits, mark - kBirthYearDigits));
+        rows.keyed.append(row.mid(kBirthYearDigits));
+    }
+    return rows;
+}
+
+NameListRows BuildNameList(ProgramState& state, int displayOption, const QString& filter) {
+    const std::vector<RosterLine> lines = ReadRosterFile(RosterFilePath(state));
+    QStringList keyed;
+    for (const RosterRecord& student : FillNameScreenRoster(state, lines))
+        keyed.append(KeyedNameRow(state, student, displayOption));
+    return NameListFromKeyedRows(std::move(keyed), state.roster.SchoolYear, filter);
+}
+
+int IdOfKeyedEntry(const QString& entry) {
+    const qsizetype mark = entry.lastIndexOf(kKeyMark);
+    return mark < 0 ? 0 : entry.mid(mark + 1).toInt();
+}

@@ -1,0 +1,49 @@
+#pragma once
+// The name list of the name selection screen, built without a window: one keyed
+// row per shown student, sorted as text, then copied youngest school year first
+// through the grade filter.
+
+#include "core/ProgramState.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <array>
+
+inline const QString kNameListTopRow = QStringLiteral("－－－－－－");
+inline const QString kAllGrades = QStringLiteral("全学年");
+
+// The grade filter's entries, in the order the screen offers them.
+const std::array<QString, 12>& GradeFilterEntries();
+bool GradeFilterKeeps(const QString& filter, int gradeNumber);
+
+// What a row shows after the name, by the display option 0..3.
+enum class DisplayOption { TodayAndTotalRuns = 0, TodayAndTotalPoints = 1, TodayPointsAndRuns = 2, TotalPointsAndRuns = 3 };
+
+// The four figure texts: right-aligned numbers, blanks (some full-width) for 0.
+QString TodayCountText(double todayCount);
+QString TodayPointsText(long long todayPoints);
+QString TotalCountText(long long runCount);
+QString TotalPointsText(long long totalPoints);
+
+// Birth year (four digits), short grade label, " ", name, full-width pad to the
+// column width, the two figure texts around "/", then "*" and the ID. The
+// figures are summed over levels 1..35 of the count tables.
+QString KeyedNameRow(const ProgramState& state, const RosterRecord& student, int displayOption);
+
+struct NameListRows {
+    QStringList visible{kNameListTopRow}; // List1: row 0 is the top row
+    QStringList keyed;                    // List3: entry i - 1 belongs to visible row i
+};
+
+// Sorts the keyed rows as text in plain UTF-16 code unit order, so rows group by
+// birth year, then copies them last to first through the filter.
+NameListRows NameListFromKeyedRows(QStringList keyedRows, int schoolYear, const QString& filter);
+
+// The whole list from the current tables: the roster file is read with the name
+// screen's rules (which fills the roster tables). The caller has computed the
+// school year and counted the results.
+NameListRows BuildNameList(ProgramState& state, int displayOption, const QString& filter);
+
+// The ID a List3 entry ends with (after its last "*"); 0 when there is none.
+int IdOfKeyedEntry(const QString& entry);
