@@ -1,6 +1,8 @@
 #pragma once
 // Counts, points and pass evaluation, recomputed from the results file.
 
+#include <QDateTime>
+
 #include <cstdint>
 
 struct ProgramState;
@@ -10,10 +12,18 @@ inline constexpr int kResultsWindow = 20000;
 inline constexpr int32_t kTimedOutResult = 99999;
 inline constexpr int32_t kNoBestTime = 99999;
 
+// The first three decimal digits of a result: 1234 gives 123, 99999 gives 999.
+int TimeValue(int32_t result);
 // The points of one run before the level's rate: 0..55.
 int BaseRunPoints(int32_t result, int32_t targetTime);
 // The points of one run: integer part of (rate × base), in single precision.
 int RunPoints(int32_t result, int32_t targetTime, float pointRate);
+
+// A moment as an OLE Automation date: the day plus the fraction of the day.
+double OleMoment(const QDateTime& when);
+// A record is inside a window of d days when its date is later than now − d;
+// with whole-day dates: the last d calendar days, today included; 0 takes nothing.
+bool IsInsideWindow(double recordDate, double now, double days);
 
 // Reads the window of the results file into state.counts.Runs, BestTime, ClassBest.
 void LoadResults(ProgramState& state);

@@ -4,6 +4,8 @@
 // divided by 44; a torn trailing record is ignored and overwritten by the next
 // append. Appends, changes and deletions hold a whole-file fcntl lock.
 
+#include "core/Text.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -32,8 +34,64 @@ struct ResultRecord {
     bool operator==(const ResultRecord&) const = default;
 };
 
+// The validity rule on the bare fields, for readers that decode only numbers.
+bool IsValidRecord(double date, int student, int level);
+
 QByteArray EncodeRecord(const ResultRecord& record);
 ResultRecord DecodeRecord(const char* bytes); // exactly kRecordSize bytes
+
+// The numeric fields of one record, without decoding its texts.
+struct RecordNumbers {
+    double date = 0;
+    double timeOfDay = 0;
+    int16_t student = 0;
+    int16_t level = 0;
+    int32_t result = 0;
+};
+RecordNumbers DecodeRecordNumbers(const char* bytes); // exactly kRecordSize bytes
+
+// A failure on the results file, with the system's error number so that
+// callers can tell a missing folder from a busy file.
+class ResultsFileError : public DataFileError {
+public:
+    ResultsFileError(const QString& message, int errorNumber)
+        : DataFileError(message), errorNumber_(errorNumber) {}
+    int errorNumber() const { return errorNumber_; }
+
+private:
+    int errorNumber_;
+};
+
+// An open results file descriptor, closed when it goes out of scope.
+class ResultsFileHandle {
+public:
+    // forWriting: read and write, created when absent; else read only.
+    ResultsFileHandle(const QString& path, bool forWriting);
+    ~ResultsFileHandle();
+    ResultsFileHandle(const ResultsFileHandle&) = delete;
+    ResultsFileHandle& operator=(const ResultsFileHandle&) = delete;
+
+    int fd() const { return fd_; }
+    const QString& path() const { return path_; }
+    qint64 size() const;
+
+private:
+    QString path_;
+    int fd_ = -1;
+};
+
+// The whole-file write lock that serializes appends, changes and deletions
+// from every machine sharing the data folder; waits until it is granted.
+class ResultsFileLock {
+public:
+    explicit ResultsFileLock(const ResultsFileHandle& file);
+    ~ResultsFileLock();
+    ResultsFileLock(const ResultsFileLock&) = delete;
+    ResultsFileLock& operator=(const ResultsFileLock&) = delete;
+
+private:
+    const ResultsFileHandle& file_;
+};
 
 QString ResultsFilePath(const ProgramState& state);
 
@@ -43,7 +101,11 @@ QString ResultsFilePath(const ProgramState& state);
 void AppendResult(ProgramState& state);
 void AppendRecord(const QString& path, const ResultRecord& record);
 
+// An absent file in an existing folder reads as empty; a missing folder
+// throws ResultsFileError (ENOENT).
 qint64 RecordCount(const QString& path); // 0 when the file is absent
+// The bytes of the last maxCount whole records, in one read.
+QByteArray ReadLastRecordBytes(const QString& path, qint64 maxCount);
 // Records first..last (1-based, inclusive, clamped to the file).
 std::vector<ResultRecord> ReadRecords(const QString& path, qint64 first, qint64 last);
 std::optional<ResultRecord> ReadRecord(const QString& path, qint64 number);

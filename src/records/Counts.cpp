@@ -1,0 +1,242 @@
+#include "records/Counts.h"
+
+#include "core/Dates.h"
+#include "core/ProgramState.h"
+#include "records/ResultsFile.h"
+
+#include <QDebug>
+
+#include <algorithm>
+#include <array>
+#include <cerrno>
+#include <cmath>
+#include <cstdint>
+
+namespace {
+
+// Runs at or above this are not completed runs (a time-out is 99999).
+constexpr int32_t kCompletedBelow = 6000;
+// Results from here on are time-outs and earn nothing.
+constexpr int32_t kTimeOutFrom = 99998;
+// Only students up to this ID take part in the classroom best.
+constexpr int kClassBestLastStudent = 1000;
+
+constexpr int kMissingFileAttempts = 4;
+constexpr int kMissingFileWaitMs = 5000;
+constexpr int kBusyFileWaitMs = 1000;
+
+enum class ReadFailure { Missing, Busy, Other };
+
+ReadFailure ClassifyReadFailure(int errorNumber) {
+    switch (errorNumber) {
+    case ENOENT:
+        return ReadFailure::Missing;
+    case EACCES:
+    case EBUSY:
+    case EAGAIN:
+    case ETXTBSY:
+        return ReadFailure::Busy;
+    default:
+        return ReadFailure::Other;
+    }
+}
+
+[[noreturn]] void ReportAndEnd(ProgramState& state, const QString& heading, const ResultsFileError& error) {
+    const QString text = QStringLiteral("%1 %2\n%3").arg(heading).arg(error.errorNumber()).arg(error.message());
+    state.platform.dialogs->inform(state.levels.ProgramTitle, text);
+    throw DataFileError(text);
+}
+
+// The bytes of the window of the results file. Another machine may hold the
+// file or the data folder may be briefly away (a file server): both are waited for.
+QByteArray ReadResultsWindow(ProgramState& state) {
+    const QString path = ResultsFilePath(state);
+    int missing = 0;
+    for (;;) {
+        try {
+            return ReadLastRecordBytes(path, kResultsWindow);
+        } catch (const ResultsFileError& error) {
+            switch (ClassifyReadFailure(error.errorNumber())) {
+            case ReadFailure::Missing:
+                if (++missing >= kMissingFileAttempts)
+                    ReportAndEnd(state, QStringLiteral("ファイルがありません"), error);
+                state.platform.clock->wait(kMissingFileWaitMs);
+                break;
+            case ReadFailure::Busy:
+                state.platform.clock->wait(kBusyFileWaitMs);
+                break;
+            case ReadFailure::Other:
+                ReportAndEnd(state, QStringLiteral("成績ランダムファイル表示"), error);
+            }
+        }
+    }
+}
+
+bool TakesPartInClassBest(int student) { return student >= 1 && student <= kClassBestLastStudent; }
+
+void ComputeClassBest(CountTables& counts) {
+    for (int level = 1; level <= kMaxLevel; ++level) {
+        int32_t best = kNoBestTime;
+        for (int student = 1; student <= kClassBestLastStudent; ++student)
+            best = std::min(best, counts.BestTime(level, student));
+        counts.ClassBest[level] = best;
+    }
+}
+
+void ClearCountTables(CountTables& c) {
+    c.RunCount.fill(0);
+    c.PassRunCount.fill(0);
+    c.OverdoRunCount.fill(0);
+    c.TotalPoints.fill(0);
+    c.PassPoints.fill(0);
+    c.OverdoPoints.fill(0);
+    c.TodayCount.fill(0);
+    c.TodayPoints.fill(0);
+}
+
+// What one level's criteria say about a run, worked out once per count.
+struct LevelRule {
+    int32_t targetTime = 0;
+    float pointRate = 0;
+    double passDays = 0;
+    double overdoDays = 0;
+};
+
+} // namespace
+
+int TimeValue(int32_t result) {
+    int32_t value = result;
+    while (value >= 1000)
+        value /= 10;
+    return value;
+}
+
+int BaseRunPoints(int32_t result, int32_t targetTime) {
+    // A corrupt negative time or a level without a target earns nothing.
+    if (targetTime <= 0 || result < 0 || result >= kTimeOutFrom)
+        return 0;
+    if (result > targetTime) {
+        if (result < 2 * targetTime)
+            return 4;
+        if (result < 10 * targetTime)
+            return 1;
+        return 0;
+    }
+    const double share = double(targetTime - TimeValue(result)) / double(targetTime);
+    return int(share * share * share * 50.0 + 5.0);
+}
+
+int RunPoints(int32_t result, int32_t targetTime, float pointRate) {
+    const float points = pointRate * float(BaseRunPoints(result, targetTime));
+    return int(points);
+}
+
+double OleMoment(const QDateTime& when) { return ToOleDay(when.date()) + ToOleTimeOfDay(when.time()); }
+
+bool IsInsideWindow(double recordDate, double now, double days) {
+    return days > 0 && recordDate > now - days;
+}
+
+void LoadResults(ProgramState& state) {
+    CountTables& c = state.counts;
+    c.BestTime.fill(kNoBestTime);
+    const QByteArray bytes = ReadResultsWindow(state);
+    const qsizetype records = bytes.size() / kRecordSize;
+    c.Runs.clear();
+    c.Runs.reserve(size_t(records));
+    int skipped = 0;
+    for (qsizetype i = 0; i < records; ++i) {
+        const RecordNumbers n = DecodeRecordNumbers(bytes.constData() + i * kRecordSize);
+        if (!IsValidRecord(n.date, n.student, n.level)) {
+            ++skipped;
+            continue;
+        }
+        c.Runs.push_back({n.date, n.timeOfDay, n.student, n.level, n.result});
+        int32_t& best = c.BestTime(n.level, n.student);
+        best = std::min(best, n.result);
+    }
+    c.SkippedRecords = skipped;
+    if (skipped > 0)
+        qInfo().noquote() << QStringLiteral("%1: %2 invalid records skipped")
+                                 .arg(ResultsFilePath(state))
+                                 .arg(skipped);
+    ComputeClassBest(c);
+}
+
+void CountResults(ProgramState& state) {
+    CountTables& c = state.counts;
+    ClearCountTables(c);
+    LoadResults(state);
+
+    const QDateTime now = state.platform.clock->now();
+    const double moment = OleMoment(now);
+    const double today = ToOleDay(now.date());
+    std::array<LevelRule, kLevelSlots> rules{};
+    for (int level = 1; level <= kMaxLevel; ++level)
+        rules[level] = {state.criteria.TargetTime[level], state.criteria.PointRate[level],
+                        state.criteria.PassDays[level].toNumber(), state.criteria.OverdoDays[level].toNumber()};
+
+    for (const LoadedRun& run : c.Runs) {
+        const int lv = run.level;
+        const int st = run.student;
+        const LevelRule& rule = rules[lv];
+        const bool completed = run.result < kCompletedBelow;
+        const int points = RunPoints(run.result, rule.targetTime, rule.pointRate);
+        if (completed)
+            ++c.RunCount(lv, st);
+        if (IsInsideWindow(run.date, moment, rule.passDays)) {
+            if (completed)
+                ++c.PassRunCount(lv, st);
+            c.PassPoints(lv, st) += points;
+        }
+        if (IsInsideWindow(run.date, moment, rule.overdoDays)) {
+            if (completed)
+                ++c.OverdoRunCount(lv, st);
+            c.OverdoPoints(lv, st) += points;
+        }
+        c.TotalPoints(lv, st) += points;
+        if (run.date == today) {
+            if (completed)
+                c.TodayCount(lv, st) += 1;
+            c.TodayPoints(lv, st) += points;
+        }
+    }
+}
+
+void RecordRunEnd(ProgramState& state) {
+    const int lv = state.LevelNo;
+    const int st = state.session.StudentNo;
+    const int32_t r = state.ResultValue;
+    CountTables& c = state.counts;
+    const bool known = IsValidLevel(lv) && IsValidStudent(st);
+    if (known) {
+        // The tables of the last count: this run is not in them yet.
+        c.AlreadyPassed = (c.RunCount(lv, st) >= state.criteria.ClearCount[lv] &&
+                           c.TotalPoints(lv, st) >= state.criteria.ClearPoint[lv])
+                              ? 1
+                              : 0;
+        if (c.BestTime(lv, st) > r) {
+            c.NewPersonalBest = 1;
+            c.BestTime(lv, st) = r;
+        }
+    }
+    AppendResult(state);
+    if (known && TakesPartInClassBest(st) && c.ClassBest[lv] > r) {
+        c.ClassBest[lv] = r;
+        c.NewClassBest = 1;
+    }
+}
+
+bool IsLevelCleared(const ProgramState& state, int level, int student) {
+    const CountTables& c = state.counts;
+    return c.PassPoints(level, student) >= state.criteria.ClearPoint[level] &&
+           c.PassRunCount(level, student) >= state.criteria.ClearCount[level];
+}
+
+bool IsOverPractised(const ProgramState& state, int level, int student) {
+    const CountTables& c = state.counts;
+    const double count = state.criteria.OverdoCount[level].toNumber();
+    const double points = state.criteria.OverdoPoint[level].toNumber();
+    return (count != 0 && c.OverdoRunCount(level, student) >= count) ||
+           (points != 0 && c.OverdoPoints(level, student) >= points);
+}

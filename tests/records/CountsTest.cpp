@@ -1,0 +1,310 @@
+#include "TestDoubles.h"
+
+#include "core/Dates.h"
+#include "records/Counts.h"
+#include "records/ResultsFile.h"
+
+#include <QDir>
+#include <QFile>
+#include <gtest/gtest.h>
+
+namespace {
+
+const QDate kToday(2026, 12, 9);
+
+CriteriaValue Number(double n) { return {CriteriaValue::Kind::Number, n, {}}; }
+
+struct PastRun {
+    QDate date;
+    int student;
+    int level;
+    int32_t result;
+};
+
+QByteArray RecordBytes(const PastRun& run) {
+    ResultRecord r;
+    r.date = ToOleDay(run.date);
+    r.timeOfDay = 0.25;
+    r.student = int16_t(run.student);
+    r.level = int16_t(run.level);
+    r.result = run.result;
+    return EncodeRecord(r);
+}
+
+struct CountsFixture : ::testing::Test {
+    TempInstall install;
+    TestRig rig;
+    ProgramState& state = rig.state;
+    CountTables& c = rig.state.counts;
+
+    CountsFixture() {
+        state.folders.DataFolder = install.dataFolder();
+        rig.clock.current = QDateTime(kToday, QTime(10, 0));
+        for (int lv = 1; lv <= kMaxLevel; ++lv) {
+            state.criteria.TargetTime[lv] = 60;
+            state.criteria.PointRate[lv] = 1;
+            state.criteria.ClearPoint[lv] = 20;
+            state.criteria.ClearCount[lv] = 3;
+            state.criteria.PassDays[lv] = Number(7);
+            state.criteria.OverdoDays[lv] = Number(1);
+        }
+    }
+
+    QString path() const { return install.dataFolder() + kResultsFileName; }
+    void writeRuns(const std::vector<PastRun>& runs) {
+        QByteArray bytes;
+        for (const PastRun& run : runs)
+            bytes += RecordBytes(run);
+        install.writeBytes(path(), bytes);
+    }
+};
+
+} // namespace
+
+TEST(RunPoints, FollowTheTargetTimeAtItsBoundaries) {
+    struct Case {
+        int32_t result;
+        int32_t target;
+        float rate;
+        int points;
+    } cases[] = {
+        {60, 60, 1, 5},        // on target
+        {59, 60, 1, 5},        // one second under: 5.0002
+        {30, 60, 1, 11},       // 11.25
+        {0, 60, 1, 55},        // no time at all
+        {61, 60, 1, 4},        {119, 60, 1, 4},   {120, 60, 1, 1}, // 2T
+        {599, 60, 1, 1},       {600, 60, 1, 0},   // 10T
+        {30, 60, 1.5f, 16},    {60, 60, 1.5f, 7}, {0, 60, 0.5f, 27},
+        {99999, 60, 1, 0},     {99998, 60, 1, 0}, {99999, 200000, 1, 0}, // time-outs
+        {30, 0, 1, 0},         {30, -5, 1, 0},    // no target: nothing, no division by zero
+        {1234, 2000, 1, 46},   // the time value of 1234 is 123
+        {-7, 60, 1, 0},        // a corrupt negative time
+        {99997, 10000, 1, 1},  // just under a time-out
+    };
+    for (const Case& k : cases)
+        EXPECT_EQ(RunPoints(k.result, k.target, k.rate), k.points) << k.result << " vs " << k.target << " × " << k.rate;
+}
+
+TEST(RunPoints, TimeValueIsTheFirstThreeDigits) {
+    const std::pair<int32_t, int> cases[] = {{0, 0}, {999, 999}, {1000, 100}, {1234, 123}, {99999, 999}};
+    for (const auto& [result, value] : cases)
+        EXPECT_EQ(TimeValue(result), value) << result;
+}
+
+TEST(DateWindows, CountCalendarDaysIncludingToday) {
+    const double now = OleMoment(QDateTime(kToday, QTime(10, 0)));
+    const double today = ToOleDay(kToday);
+    EXPECT_TRUE(IsInsideWindow(today, now, 1));
+    EXPECT_FALSE(IsInsideWindow(today - 1, now, 1));
+    EXPECT_TRUE(IsInsideWindow(today - 1, now, 2));
+    EXPECT_FALSE(IsInsideWindow(today - 2, now, 2));
+    EXPECT_FALSE(IsInsideWindow(today, now, 0));
+    EXPECT_FALSE(IsInsideWindow(today + 1, now, 0)); // a machine with its clock ahead
+    EXPECT_FALSE(IsInsideWindow(today, now, -3));
+}
+
+TEST_F(CountsFixture, EmptyOrAbsentFileLeavesEverythingClear) {
+    for (const bool present : {false, true}) {
+        if (present)
+            install.writeBytes(path(), {});
+        c.RunCount(1, 1) = 9; // left over from an earlier count
+        c.ClassBest[1] = 5;
+        CountResults(state);
+        EXPECT_TRUE(c.Runs.empty());
+        EXPECT_EQ(c.SkippedRecords, 0);
+        EXPECT_EQ(c.RunCount(1, 1), 0);
+        EXPECT_EQ(c.BestTime(1, 1), kNoBestTime);
+        EXPECT_EQ(c.BestTime(35, 5000), kNoBestTime);
+        EXPECT_EQ(c.ClassBest[1], kNoBestTime);
+        EXPECT_EQ(c.ClassBest[35], kNoBestTime);
+    }
+}
+
+TEST_F(CountsFixture, CountsRunsAndPointsPerWindow) {
+    const QDate yesterday = kToday.addDays(-1);
+    state.criteria.PassDays[2] = Number(2);
+    state.criteria.OverdoDays[2] = Number(1);
+    writeRuns({
+        {kToday, 4, 2, 30},               // 11 points, today
+        {yesterday, 4, 2, 60},            // 5 points, yesterday
+        {kToday.addDays(-2), 4, 2, 120},  // 1 point, outside both windows
+        {kToday, 4, 2, 99999},            // a time-out: no run, no points
+        {kToday, 4, 3, 61},               // another level
+    });
+    CountResults(state);
+    EXPECT_EQ(c.RunCount(2, 4), 3);
+    EXPECT_EQ(c.TotalPoints(2, 4), 17);
+    EXPECT_EQ(c.PassRunCount(2, 4), 2);
+    EXPECT_EQ(c.PassPoints(2, 4), 16);
+    EXPECT_EQ(c.OverdoRunCount(2, 4), 1);
+    EXPECT_EQ(c.OverdoPoints(2, 4), 11);
+    EXPECT_EQ(c.TodayCount(2, 4), 1.0f);
+    EXPECT_EQ(c.TodayPoints(2, 4), 11);
+    EXPECT_EQ(c.RunCount(3, 4), 1);
+    EXPECT_EQ(c.TotalPoints(3, 4), 4);
+    EXPECT_EQ(c.BestTime(2, 4), 30);
+    EXPECT_EQ(c.Runs.size(), 5u);
+
+    // A second count starts from clear tables.
+    CountResults(state);
+    EXPECT_EQ(c.RunCount(2, 4), 3);
+    EXPECT_EQ(c.TotalPoints(2, 4), 17);
+}
+
+TEST_F(CountsFixture, ZeroDayWindowsTakeNothing) {
+    state.criteria.PassDays[1] = Number(0);
+    state.criteria.OverdoDays[1] = CriteriaValue{}; // empty cell
+    writeRuns({{kToday, 1, 1, 30}});
+    CountResults(state);
+    EXPECT_EQ(c.RunCount(1, 1), 1);
+    EXPECT_EQ(c.PassRunCount(1, 1), 0);
+    EXPECT_EQ(c.OverdoRunCount(1, 1), 0);
+    EXPECT_EQ(c.TodayCount(1, 1), 1.0f);
+}
+
+TEST_F(CountsFixture, ClassBestIgnoresStudentsAbove1000) {
+    writeRuns({{kToday, 1, 1, 50}, {kToday, 2, 1, 40}, {kToday, 2, 1, 45}, {kToday, 1001, 1, 10},
+               {kToday, 5000, 2, 20}});
+    CountResults(state);
+    EXPECT_EQ(c.BestTime(1, 1), 50);
+    EXPECT_EQ(c.BestTime(1, 2), 40);
+    EXPECT_EQ(c.BestTime(1, 1001), 10);
+    EXPECT_EQ(c.ClassBest[1], 40);
+    EXPECT_EQ(c.BestTime(2, 5000), 20);
+    EXPECT_EQ(c.ClassBest[2], kNoBestTime);
+}
+
+TEST_F(CountsFixture, InvalidRecordsChangeNoTable) {
+    writeRuns({{kToday, 0, 1, 5},    {kToday, 1, 0, 5},    {kToday, 1, 36, 5}, {kToday, 5001, 1, 5},
+               {kToday, -2, 1, 5},   {QDate(1899, 12, 29), 1, 1, 5}, // date −1
+               {kToday, 3, 1, 70}});
+    CountResults(state);
+    EXPECT_EQ(c.SkippedRecords, 6);
+    ASSERT_EQ(c.Runs.size(), 1u);
+    EXPECT_EQ(c.Runs[0].student, 3);
+    EXPECT_EQ(c.RunCount(1, 1), 0);
+    EXPECT_EQ(c.RunCount(1, 0), 0);
+    EXPECT_EQ(c.BestTime(1, 1), kNoBestTime);
+    EXPECT_EQ(c.BestTime(1, 0), kNoBestTime);
+    EXPECT_EQ(c.ClassBest[1], 70);
+}
+
+TEST_F(CountsFixture, ReadsOnlyTheLast20000Records) {
+    std::vector<PastRun> runs(5, PastRun{kToday, 2, 1, 30});
+    runs.resize(kResultsWindow + 5, PastRun{kToday, 1, 1, 30});
+    writeRuns(runs);
+    CountResults(state);
+    EXPECT_EQ(c.Runs.size(), size_t(kResultsWindow));
+    EXPECT_EQ(c.RunCount(1, 2), 0);
+    EXPECT_EQ(c.RunCount(1, 1), kResultsWindow);
+    EXPECT_EQ(c.BestTime(1, 2), kNoBestTime);
+}
+
+TEST_F(CountsFixture, RecordRunEndSetsFlagsOnlyForBetterTimes) {
+    writeRuns({{kToday, 1, 1, 40}, {kToday, 1, 1, 40}, {kToday, 2, 1, 30}});
+    CountResults(state);
+    state.session.StudentNo = 1;
+    state.LevelNo = 1;
+
+    struct Step {
+        int student;
+        int32_t result;
+        int personal;
+        int classBest;
+    } steps[] = {
+        {1, 40, 0, 0},     // equals the personal best: no record
+        {1, 35, 1, 0},     // personal best, class best is 30
+        {1, 30, 1, 0},     // ties the class best: a personal best only
+        {1, 29, 1, 1},     // both
+        {1001, 5, 1, 0},   // above 1000: never the class best
+        {1, 99999, 0, 0},  // a time-out
+    };
+    qint64 expectedRecords = 3;
+    for (const Step& s : steps) {
+        c.NewPersonalBest = 0;
+        c.NewClassBest = 0;
+        state.session.StudentNo = s.student;
+        state.ResultValue = s.result;
+        RecordRunEnd(state);
+        EXPECT_EQ(c.NewPersonalBest, s.personal) << s.student << " " << s.result;
+        EXPECT_EQ(c.NewClassBest, s.classBest) << s.student << " " << s.result;
+        EXPECT_EQ(RecordCount(path()), ++expectedRecords);
+    }
+    EXPECT_EQ(c.ClassBest[1], 29);
+    EXPECT_EQ(c.BestTime(1, 1), 29);
+    EXPECT_EQ(c.BestTime(1, 1001), 5);
+    EXPECT_EQ(ReadRecord(path(), expectedRecords)->result, 99999);
+}
+
+TEST_F(CountsFixture, AlreadyPassedUsesTheCountBeforeTheRun) {
+    // ClearCount 3, ClearPoint 20: two runs of 11 points are not yet a pass.
+    writeRuns({{kToday, 1, 1, 30}, {kToday, 1, 1, 30}});
+    state.session.StudentNo = 1;
+    state.LevelNo = 1;
+    state.ResultValue = 30;
+    CountResults(state);
+    RecordRunEnd(state);
+    EXPECT_EQ(c.AlreadyPassed, 0);
+    CountResults(state);
+    RecordRunEnd(state);
+    EXPECT_EQ(c.AlreadyPassed, 1);
+}
+
+TEST_F(CountsFixture, ClearedAndOverPractisedAtTheirThresholds) {
+    state.criteria.OverdoCount[1] = Number(3);
+    state.criteria.OverdoPoint[1] = Number(0); // off
+    writeRuns({{kToday, 1, 1, 30}, {kToday, 1, 1, 60}, {kToday, 1, 1, 60}}); // 21 points, 3 runs
+    CountResults(state);
+    EXPECT_TRUE(IsLevelCleared(state, 1, 1));
+    EXPECT_TRUE(IsOverPractised(state, 1, 1));
+
+    state.criteria.ClearPoint[1] = 22;
+    EXPECT_FALSE(IsLevelCleared(state, 1, 1));
+    state.criteria.ClearPoint[1] = 21;
+    state.criteria.ClearCount[1] = 4;
+    EXPECT_FALSE(IsLevelCleared(state, 1, 1));
+
+    state.criteria.OverdoCount[1] = Number(4);
+    EXPECT_FALSE(IsOverPractised(state, 1, 1));
+    state.criteria.OverdoPoint[1] = Number(21);
+    EXPECT_TRUE(IsOverPractised(state, 1, 1));
+    state.criteria.OverdoCount[1] = CriteriaValue{};
+    state.criteria.OverdoPoint[1] = Number(22);
+    EXPECT_FALSE(IsOverPractised(state, 1, 1));
+}
+
+TEST_F(CountsFixture, MissingDataFolderIsRetriedThenReported) {
+    state.folders.DataFolder = install.root() + QStringLiteral("gone/");
+    const QDateTime before = rig.clock.current;
+    EXPECT_THROW(CountResults(state), DataFileError);
+    // Three waits of five seconds, then the message on the fourth failure.
+    EXPECT_EQ(before.secsTo(rig.clock.current), 15);
+    ASSERT_EQ(rig.dialogs.shown.size(), 1u);
+    EXPECT_TRUE(rig.dialogs.shown[0].text.startsWith(QStringLiteral("ファイルがありません")));
+    EXPECT_TRUE(rig.dialogs.shown[0].text.contains(kResultsFileName));
+}
+
+TEST_F(CountsFixture, FolderReappearingDuringTheWaitsIsRead) {
+    const QString folder = install.root() + QStringLiteral("late/");
+    state.folders.DataFolder = folder;
+    struct AppearingClock : FakeClock {
+        QString folder;
+        void wait(int ms) override {
+            FakeClock::wait(ms);
+            QDir().mkpath(folder);
+        }
+    } clock;
+    clock.folder = folder;
+    state.platform.clock = &clock;
+    CountResults(state);
+    EXPECT_TRUE(rig.dialogs.shown.empty());
+    EXPECT_TRUE(c.Runs.empty());
+}
+
+TEST_F(CountsFixture, UnreadableFileIsReportedAsAnError) {
+    // A folder where the file should be cannot be read as records.
+    QDir().mkpath(path());
+    EXPECT_THROW(CountResults(state), DataFileError);
+    ASSERT_EQ(rig.dialogs.shown.size(), 1u);
+    EXPECT_TRUE(rig.dialogs.shown[0].text.startsWith(QStringLiteral("成績ランダムファイル表示")));
+}
