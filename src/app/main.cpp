@@ -1,6 +1,7 @@
 // Wires the real seams and starts the program on its start-up screen.
 
 #include "app/AppNavigator.h"
+#include "audio/SdlSoundOutput.h"
 #include "core/ProgramState.h"
 #include "core/RealPlatform.h"
 #include "core/Screen.h"
@@ -17,11 +18,13 @@ int main(int argc, char** argv) {
     ProgramState state;
     SystemClock clock;
     MersenneRandom random;
+    SdlAudio audio;
+    SdlSoundOutput sound(audio);
     ScreenHost host;
     MessageBoxDialogs dialogs(&host);
     ProcessLauncher launcher;
     AppNavigator navigator(host, state);
-    state.platform = Platform{&clock, &random, nullptr, &dialogs, &launcher, &navigator};
+    state.platform = Platform{&clock, &random, &sound, &dialogs, &launcher, &navigator};
 
     host.setWindowTitle(QStringLiteral("円の公式ドリル"));
     host.show();
