@@ -3,9 +3,11 @@
 #include "core/ProgramState.h"
 #include "core/Screen.h"
 #include "core/StartupScreens.h"
+#include "screens/LevelBoard.h"
 #include "screens/NameSelectionScreen.h"
 #include "drill/DrillScreen.h"
 #include "drill/ResultsScreen.h"
+#include "screens/RecordsBrowserScreen.h"
 
 #include <QApplication>
 #include <QLoggingCategory>
@@ -24,9 +26,9 @@ void AppNavigator::showNameSelection() { host_.open<NameSelectionScreen>(state_)
 void AppNavigator::showBoard() {
     // The board takes over from the name selection screen.
     host_.close<NameSelectionScreen>();
-    NotYetBuilt(host_, state_, "seisekitime1");
+    host_.open<LevelBoard>(state_);
 }
-void AppNavigator::closeBoard() {}
+void AppNavigator::closeBoard() { host_.close<LevelBoard>(); }
 void AppNavigator::showDrill() { host_.open<MainFrm>(state_); }
 void AppNavigator::closeDrill() { host_.close<MainFrm>(); }
 void AppNavigator::showResults() { host_.open<FrmSyuuryou>(state_); }
@@ -34,7 +36,7 @@ void AppNavigator::closeResults() { host_.close<FrmSyuuryou>(); }
 void AppNavigator::showWait() { host_.open<WaitScreen>(state_); }
 void AppNavigator::closeWait() { host_.close<WaitScreen>(); }
 void AppNavigator::showCriteriaEditor() { NotYetBuilt(host_, state_, "FrmTimeData"); }
-void AppNavigator::showRecordsBrowser() { NotYetBuilt(host_, state_, "FrmData"); }
+void AppNavigator::showRecordsBrowser() { host_.open<FrmData>(state_); }
 
 void AppNavigator::endProgram() {
     host_.closeAll();

@@ -1,0 +1,77 @@
+#pragma once
+// FrmData: the teacher's records browser. Lists every record of the results
+// file; a double-click opens the edit panel, where the student and the result
+// of the record can be changed or the record deleted.
+
+#include "core/Screen.h"
+
+#include <QByteArray>
+
+class QComboBox;
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QListView;
+class QPushButton;
+class QScrollBar;
+class RecordListModel;
+
+class FrmData : public Screen {
+    Q_OBJECT
+public:
+    FrmData(ProgramState& state, QWidget* parent);
+    void load() override;
+
+    // Reads the roster and the results file and lists the records again.
+    void buildList();
+
+    RecordListModel* model() const { return model_; }
+
+private:
+    void createEditPanel();
+    void createWaitPanelAndCover();
+
+    // Handlers.
+    void rowClicked();
+    void rowDoubleClicked(int row);
+    void studentChosen();
+    void scrollBarMoved(int value);
+    void saveChange();
+    void deleteRecord();
+    void goBack();
+
+    void fillPanel(qint64 number, const QByteArray& bytes);
+    void closePanel();
+    void selectRow(int row);
+    // Builds the list with the wait panel up; false when the program must end.
+    bool rebuildWithWaitPanel();
+    void tellRecordChanged();
+    void tellFileError(const QString& message);
+    QString resultsPath() const;
+
+    RecordListModel* model_;
+    QListView* List1;
+    QLabel* Label5;
+    QLabel* Label3;
+    QFrame* Picture3;
+    QLabel* Label1;
+    QLabel* Label2_1; // level
+    QLabel* Label2_2; // date
+    QLabel* Label2_3; // "秒"
+    QLabel* Label2_4; // grade label
+    QComboBox* Combo1;
+    QLineEdit* Text1_1;
+    QScrollBar* VScroll1;
+    QPushButton* Command2;
+    QPushButton* Command3;
+    QPushButton* Command6;
+    QPushButton* Command4;
+    QFrame* Picture6;
+    QFrame* Picture1;
+
+    // The record in the edit panel, as read when it was opened.
+    qint64 panelRecord_ = 0;
+    QByteArray panelBytes_;
+    // Guards the handlers while pending events run under the wait panel.
+    int busy_ = 0;
+};
