@@ -119,11 +119,11 @@ QString NameField(const QString& name) {
 
 QString RankField(int rank, int width) { return RightAlign(rank, width); }
 
-void MergeSortRanks(std::vector<int32_t>& keys, std::vector<int16_t>& students) {
+void MergeSortRanks(std::vector<int64_t>& keys, std::vector<int16_t>& students) {
     const std::size_t n = keys.size();
     if (n < 2)
         return;
-    std::vector<int32_t> leftKeys(n / 2 + 1);
+    std::vector<int64_t> leftKeys(n / 2 + 1);
     std::vector<int16_t> leftStudents(n / 2 + 1);
 
     // Sorts [a, b] (inclusive): both halves, then a merge that takes the left
@@ -158,18 +158,15 @@ void MergeSortRanks(std::vector<int32_t>& keys, std::vector<int16_t>& students) 
 
 namespace {
 
-struct RankRow {
-    int32_t key;
-    int16_t student;
-};
-
-int32_t PointsKey(int32_t first, int32_t second) {
-    const int64_t key = 1000000 - 1000 * int64_t(first) - int64_t(second);
-    return int32_t(std::clamp<int64_t>(key, INT32_MIN, INT32_MAX));
+// Most points first, the second table breaking ties. The two tables are kept
+// apart in the key (rather than 1000 × first + second) so that a student with
+// 1000 points or more is not ranked above one with more points in the first.
+int64_t PointsKey(int32_t first, int32_t second) {
+    return -(int64_t(first) * (int64_t(1) << 32) + int64_t(uint32_t(std::max(second, 0))));
 }
 
 // The value whose equality makes two neighbouring rows share a rank.
-int64_t OrderingValue(const ProgramState& state, int level, RankingOrder order, int32_t key,
+int64_t OrderingValue(const ProgramState& state, int level, RankingOrder order, int64_t key,
                       int student) {
     switch (order) {
     case RankingOrder::BestTime: return key;
@@ -180,7 +177,7 @@ int64_t OrderingValue(const ProgramState& state, int level, RankingOrder order, 
 }
 
 QString RankingLine(const ProgramState& state, int level, RankingOrder order, int rank,
-                    int rankWidth, int32_t key, int student) {
+                    int rankWidth, int64_t key, int student) {
     const bool own = student == state.session.StudentNo;
     const QString firstMark = own ? kOwnMark : GradeMark(StudentGrade(state, student));
     const QString secondMark = own ? kOwnMark : kFullWidthBlank;
@@ -206,13 +203,13 @@ RankingLines RankLevel(const ProgramState& state, int level, RankingOrder order,
         return result;
     const auto& counts = state.counts;
     const int rowCount = std::clamp(state.roster.RosterCount, 0, kMaxStudent);
-    std::vector<int32_t> keys;
+    std::vector<int64_t> keys;
     std::vector<int16_t> students;
     keys.reserve(std::size_t(rowCount));
     students.reserve(std::size_t(rowCount));
     for (int row = 1; row <= rowCount; ++row) {
         const int16_t student = int16_t(TableStudent(state.roster.RosterId[row]));
-        int32_t key = counts.BestTime(level, student);
+        int64_t key = counts.BestTime(level, student);
         if (order == RankingOrder::TotalPoints)
             key = PointsKey(counts.TotalPoints(level, student), counts.TodayPoints(level, student));
         else if (order == RankingOrder::TodayPoints)
@@ -229,7 +226,7 @@ RankingLines RankLevel(const ProgramState& state, int level, RankingOrder order,
     int64_t previousValue = 0;
     for (int r = 0; r < rowCount; ++r) {
         const int student = students[std::size_t(r)];
-        const int32_t key = keys[std::size_t(r)];
+        const int64_t key = keys[std::size_t(r)];
         // Ranks count every row, also the ones the grade filter hides.
         const int64_t value = OrderingValue(state, level, order, key, student);
         if (r == 0 || value != previousValue)

@@ -53,7 +53,7 @@ RankingLines RankLevel(const ProgramState& state, int level, RankingOrder order,
 
 // The ranking sort: top-down merge sort ascending by key, students moved along;
 // on equal keys the right half's element goes first. Exposed for its tie order.
-void MergeSortRanks(std::vector<int32_t>& keys, std::vector<int16_t>& students);
+void MergeSortRanks(std::vector<int64_t>& keys, std::vector<int16_t>& students);
 
 // ---- Lists read from the results file --------------------------------------
 
