@@ -5,6 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QLabel>
+#include <QTest>
+
 namespace {
 
 const QString kMessage = QStringLiteral("音声がでません。先生を呼びなさい。");
@@ -194,6 +197,43 @@ TEST_F(SoundsTest, OtherPlayersNeitherCountNorResetAnswerFailures) {
     EXPECT_TRUE(rig.navigator.calls.empty());
     PlayWrongSound(state);
     EXPECT_EQ(rig.navigator.count(QStringLiteral("endProgram")), 1);
+}
+
+// Counts its paints, as the screen that shows the judged answer.
+class PaintCountingLabel : public QLabel {
+public:
+    int paints = 0;
+
+protected:
+    void paintEvent(QPaintEvent* event) override {
+        ++paints;
+        QLabel::paintEvent(event);
+    }
+};
+
+class PaintsSeenBySound : public SoundOutput {
+public:
+    const PaintCountingLabel* label = nullptr;
+    int paintsAtPlay = -1;
+    PlayResult playToEnd(const QString&) override {
+        paintsAtPlay = label->paints;
+        return {};
+    }
+};
+
+TEST_F(SoundsTest, TheScreenPaintsBeforeTheSoundHoldsTheProgram) {
+    loadList(QStringLiteral("正解音2,a,*\n"));
+    PaintCountingLabel label;
+    label.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&label));
+    PaintsSeenBySound sound;
+    sound.label = &label;
+    state.platform.sound = &sound;
+
+    const int before = label.paints;
+    label.setText(QStringLiteral("○"));
+    PlayCorrectSound(state);
+    EXPECT_GT(sound.paintsAtPlay, before);
 }
 
 } // namespace
