@@ -291,6 +291,8 @@ void MainFrm::レベル別設定() {
 
 void MainFrm::スタート() {
     state_.drill.DrillStartTime = state_.platform.clock->monotonicSeconds();
+    // A drill that ends before the first tick must not record the last drill's time.
+    state_.drill.ElapsedSeconds = 0;
     sTimer1_->start();
 }
 

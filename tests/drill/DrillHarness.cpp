@@ -1,0 +1,164 @@
+#include "DrillHarness.h"
+
+#include "core/Dates.h"
+#include "core/LevelCatalogue.h"
+#include "core/StartupScreens.h"
+#include "drill/DrillScreen.h"
+#include "drill/ResultsScreen.h"
+#include "records/Counts.h"
+#include "records/ResultsFile.h"
+
+#include <QTest>
+
+PlayResult HookedSound::playToEnd(const QString& wavePath) {
+    PlayResult result = RecordingSound::playToEnd(wavePath);
+    if (whilePlaying)
+        whilePlaying(wavePath);
+    return result;
+}
+
+void HostNavigator::showDrill() {
+    RecordingNavigator::showDrill();
+    host_.open<MainFrm>(state_);
+}
+void HostNavigator::closeDrill() {
+    RecordingNavigator::closeDrill();
+    host_.close<MainFrm>();
+}
+void HostNavigator::showResults() {
+    RecordingNavigator::showResults();
+    host_.open<FrmSyuuryou>(state_);
+}
+void HostNavigator::closeResults() {
+    RecordingNavigator::closeResults();
+    host_.close<FrmSyuuryou>();
+}
+void HostNavigator::showWait() {
+    RecordingNavigator::showWait();
+    host_.open<WaitScreen>(state_);
+}
+void HostNavigator::closeWait() {
+    RecordingNavigator::closeWait();
+    host_.close<WaitScreen>();
+}
+
+namespace {
+void SetSounds(ProgramState& state, int category, const QString& name, const QString& file) {
+    auto& row = state.sounds.SoundFiles[size_t(category)];
+    row[0] = name;
+    row[1] = file;
+    row[21] = QStringLiteral("1");
+}
+} // namespace
+
+DrillClassroom::DrillClassroom() {
+    ProgramState& s = rig.state;
+    s.platform.random = &random;
+    s.platform.sound = &sound;
+    s.platform.navigator = &navigator;
+    s.folders.DataFolder = install.dataFolder();
+    s.folders.SoundFolder = install.dataRoot() + QStringLiteral("音フォルダ/");
+    s.common.ClassroomCode = QStringLiteral("A1234");
+    s.common.ClassroomName = QStringLiteral("本町教室");
+    SetProgramIdentity(s);
+    BuildLevelTable(s);
+    for (int level = 1; level <= 24; ++level) {
+        setCriteria(level, 60, 120);
+        s.criteria.ClearPoint[level] = 1000;
+        s.criteria.ClearCount[level] = 50;
+        s.criteria.PointRate[level] = 1;
+        s.criteria.PassDays[level] = CriteriaValue{CriteriaValue::Kind::Number, 30, {}};
+        s.criteria.OverdoDays[level] = CriteriaValue{CriteriaValue::Kind::Number, 7, {}};
+    }
+    SetSounds(s, 2, QStringLiteral("正解音2"), QStringLiteral("seikai"));
+    SetSounds(s, 4, QStringLiteral("間違い音2"), QStringLiteral("machigai"));
+    SetSounds(s, 8, QStringLiteral("自己最高音2"), QStringLiteral("jiko"));
+    SetSounds(s, 10, QStringLiteral("不合格音1"), QStringLiteral("fugoukaku"));
+    s.session.StudentNo = kStudent;
+    s.session.StudentName = QStringLiteral("山田　花子").leftJustified(20, QLatin1Char(' '));
+    s.session.LoginTime = rig.clock.monotonic - 12 * 60;
+    install.writeBytes(resultsPath(), QByteArray());
+    host.show();
+}
+
+void DrillClassroom::setCriteria(int level, int targetTime, int lowestTime) {
+    state().criteria.TargetTime[size_t(level)] = targetTime;
+    state().criteria.LowestTime[size_t(level)] = lowestTime;
+}
+
+void DrillClassroom::addRecord(int level, int32_t result, int daysAgo) {
+    ResultRecord record;
+    record.date = ToOleDay(rig.clock.now().date().addDays(-daysAgo));
+    record.timeOfDay = 0.25;
+    record.student = kStudent;
+    record.level = int16_t(level);
+    record.result = result;
+    record.classroomCode = state().common.ClassroomCode;
+    record.extraPoints = QStringLiteral("     ");
+    record.pointsText = QStringLiteral("0    ");
+    AppendRecord(resultsPath(), record);
+}
+
+QString DrillClassroom::resultsPath() const { return ResultsFilePath(rig.state); }
+int DrillClassroom::recordCount() const { return int(RecordCount(resultsPath())); }
+
+MainFrm* DrillClassroom::startDrill(int level) {
+    state().LevelNo = level;
+    CountResults(state());
+    StartLevel(state());
+    return drill();
+}
+
+MainFrm* DrillClassroom::drill() const { return host.find<MainFrm>(); }
+FrmSyuuryou* DrillClassroom::results() const { return host.find<FrmSyuuryou>(); }
+
+void DrillClassroom::passSeconds(MainFrm* frm, int seconds) {
+    QPointer<MainFrm> alive(frm);
+    for (int i = 0; i < seconds && alive && !alive->isHidden(); ++i) {
+        rig.clock.advance(1);
+        alive->sTimer1_Timer();
+    }
+}
+
+void DrillClassroom::pressKey(MainFrm* frm, const QString& caption) {
+    for (const char* name : {"Label5_13", "Label5_1", "Label5_12", "Label5_2", "Label5_0", "Label6_1"}) {
+        QLabel* key = Child(frm, QString::fromLatin1(name));
+        if (key->text() == caption) {
+            QTest::mouseClick(key, Qt::LeftButton);
+            return;
+        }
+    }
+    throw std::runtime_error(("no key " + caption).toStdString());
+}
+
+void DrillClassroom::enter(MainFrm* frm, const QString& text) {
+    // The formula's parts between the "×" signs are key captions.
+    const QStringList parts = text.split(QChar(0x00D7));
+    for (qsizetype i = 0; i < parts.size(); ++i) {
+        if (i > 0)
+            pressKey(frm, QStringLiteral("\u00D7"));
+        pressKey(frm, parts[i]);
+    }
+}
+
+void DrillClassroom::answerRight(MainFrm* frm) {
+    enter(frm, Text(frm, QStringLiteral("Label2")));
+    pressOk(frm);
+}
+
+void DrillClassroom::answerWrong(MainFrm* frm) {
+    // The right parts in the wrong order: "3.14" first.
+    QStringList parts = Text(frm, QStringLiteral("Label2")).split(QChar(0x00D7));
+    std::reverse(parts.begin(), parts.end());
+    enter(frm, parts.join(QChar(0x00D7)));
+    pressOk(frm);
+}
+
+void DrillClassroom::pressOk(MainFrm* frm) { QTest::mouseClick(Child(frm, QStringLiteral("Label6_0")), Qt::LeftButton); }
+
+void DrillClassroom::pressNext(MainFrm* frm) { QTest::mouseClick(Child(frm, QStringLiteral("Label3")), Qt::LeftButton); }
+
+int DrillClassroom::played(const QString& fileName) const {
+    return int(std::count_if(sound.played.begin(), sound.played.end(),
+                             [&](const QString& path) { return path.endsWith(QLatin1Char('/') + fileName); }));
+}

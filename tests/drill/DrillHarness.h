@@ -1,0 +1,99 @@
+#pragma once
+// A classroom for screen tests of the drill: a temporary installation with an
+// empty results file, the test doubles, and a navigator that really opens the
+// drill, results and wait screens in a window.
+
+#include "TestDoubles.h"
+
+#include "core/Screen.h"
+
+#include <QLabel>
+#include <QPointer>
+
+#include <cmath>
+#include <functional>
+
+class MainFrm;
+class FrmSyuuryou;
+
+// Varied draws for whole drills: the problems are read off the screen.
+class SteppingRandom : public RandomSource {
+public:
+    void seed(std::uint32_t) override {}
+    double next() override {
+        value_ = std::fmod(value_ + 0.381966, 1.0);
+        return value_;
+    }
+
+private:
+    double value_ = 0.1;
+};
+
+// A sound output that can run something while a sound plays.
+class HookedSound : public RecordingSound {
+public:
+    std::function<void(const QString&)> whilePlaying;
+    PlayResult playToEnd(const QString& wavePath) override;
+};
+
+class HostNavigator : public RecordingNavigator {
+public:
+    HostNavigator(ScreenHost& host, ProgramState& state) : host_(host), state_(state) {}
+    void showDrill() override;
+    void closeDrill() override;
+    void showResults() override;
+    void closeResults() override;
+    void showWait() override;
+    void closeWait() override;
+
+private:
+    ScreenHost& host_;
+    ProgramState& state_;
+};
+
+class DrillClassroom {
+public:
+    static constexpr int kStudent = 7;
+
+    DrillClassroom();
+
+    TestRig rig;
+    TempInstall install;
+    ScreenHost host;
+    HostNavigator navigator{host, rig.state};
+    SteppingRandom random;
+    HookedSound sound;
+
+    ProgramState& state() { return rig.state; }
+    void setCriteria(int level, int targetTime, int lowestTime);
+    void addRecord(int level, int32_t result, int daysAgo = 0);
+    QString resultsPath() const;
+    int recordCount() const;
+
+    // Counts as the board does, then starts the level as the board does.
+    MainFrm* startDrill(int level);
+    MainFrm* drill() const;
+    FrmSyuuryou* results() const;
+
+    // Moves the clock on one second at a time, ticking the drill clock.
+    void passSeconds(MainFrm* frm, int seconds);
+    // Presses the keys that compose the expected answer, or the reverse order.
+    void enter(MainFrm* frm, const QString& text);
+    void answerRight(MainFrm* frm);
+    void answerWrong(MainFrm* frm);
+    void pressOk(MainFrm* frm);
+    void pressNext(MainFrm* frm);
+    void pressKey(MainFrm* frm, const QString& caption);
+
+    int played(const QString& fileName) const;
+};
+
+template <typename T = QLabel> T* Child(const QWidget* screen, const QString& name) {
+    T* child = screen->findChild<T*>(name);
+    if (!child)
+        throw std::runtime_error(("no control " + name).toStdString());
+    return child;
+}
+
+inline QString Text(const QWidget* screen, const QString& name) { return Child(screen, name)->text(); }
+inline bool Shown(const QWidget* screen, const QString& name) { return !Child<QWidget>(screen, name)->isHidden(); }

@@ -1,0 +1,298 @@
+#include "DrillHarness.h"
+
+#include "core/StartupScreens.h"
+#include "drill/DrillLogic.h"
+#include "drill/DrillScreen.h"
+#include "drill/ResultsScreen.h"
+#include "records/ResultsFile.h"
+
+#include <QTest>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+namespace {
+const QString kTimes = QStringLiteral("\u00D7");
+
+class DrillScreen : public ::testing::Test, public DrillClassroom {
+protected:
+    // Answers right, three seconds per problem, until the drill ends.
+    void answerRightEvery3s(MainFrm* frm, int answers) {
+        for (int i = 0; i < answers; ++i) {
+            passSeconds(frm, 3);
+            answerRight(frm);
+        }
+    }
+    ResultRecord onlyRecord() {
+        const auto records = ReadRecords(resultsPath(), 1, 100);
+        if (records.size() != 1)
+            throw std::runtime_error("expected exactly one record");
+        return records.front();
+    }
+};
+} // namespace
+
+TEST_F(DrillScreen, OpensWithTheStatusStripFilled) {
+    addRecord(1, 50);
+    addRecord(1, 55);
+    addRecord(4, 70);
+    addRecord(20, 70); // beyond level 15: not in the day's total
+    MainFrm* frm = startDrill(1);
+    ASSERT_NE(frm, nullptr);
+    EXPECT_EQ(Text(frm, QStringLiteral("sLabel2")), QStringLiteral("円の公式ドリル"));
+    EXPECT_EQ(Text(frm, QStringLiteral("sLabel7")), QStringLiteral("山田　花子"));
+    EXPECT_EQ(Text(frm, QStringLiteral("sLabel14")), QStringLiteral("本町教室"));
+    EXPECT_EQ(Text(frm, QStringLiteral("sLabel8")), QStringLiteral("円周１"));
+    EXPECT_EQ(Text(frm, QStringLiteral("sLabel9")), QStringLiteral("10"));
+    EXPECT_EQ(Text(frm, QStringLiteral("sLabel10")), QStringLiteral("0"));
+    EXPECT_EQ(Text(frm, QStringLiteral("sLabel13")), QStringLiteral("12"));
+    EXPECT_EQ(Text(frm, QStringLiteral("sLabel12")), QStringLiteral("4"));
+    EXPECT_EQ(Text(frm, QStringLiteral("sLabel11")), QStringLiteral("3"));
+    EXPECT_EQ(navigator.count(QStringLiteral("closeBoard")), 1);
+    EXPECT_TRUE(Child<QTimer>(frm, QStringLiteral("sTimer1"))->isActive());
+    EXPECT_TRUE(Child<QTimer>(frm, QStringLiteral("sTimer2"))->isActive());
+    // The first problem: instruction, one figure with its length, the keys.
+    EXPECT_EQ(Text(frm, QStringLiteral("Label1")), QStringLiteral("円周を求める式を完成しなさい"));
+    EXPECT_TRUE(Shown(frm, QStringLiteral("Picture1_0")));
+    EXPECT_FALSE(Shown(frm, QStringLiteral("Picture1_1")));
+    const QString v = Text(frm, QStringLiteral("Label4_0"));
+    EXPECT_EQ(Text(frm, QStringLiteral("Label2")), v + kTimes + QStringLiteral("3.14"));
+    EXPECT_FALSE(Shown(frm, QStringLiteral("Label2")));
+    EXPECT_FALSE(Shown(frm, QStringLiteral("Label3")));
+    EXPECT_FALSE(Shown(frm, QStringLiteral("sPicture2")));
+    // The time bar: the lowest time is a fifth of the track, the target half of that.
+    const int track = Child<QWidget>(frm, QStringLiteral("sShape5"))->width();
+    EXPECT_EQ(track, 1007);
+    EXPECT_EQ(Child<QWidget>(frm, QStringLiteral("sShape4"))->width(), 201);
+    EXPECT_EQ(Child<QWidget>(frm, QStringLiteral("sShape3"))->width(), 101);
+    EXPECT_EQ(Child<QWidget>(frm, QStringLiteral("sShape2"))->width(), 0);
+}
+
+TEST_F(DrillScreen, TenRightAnswersRecordTheRunAndShowItsTime) {
+    MainFrm* frm = startDrill(1);
+    answerRightEvery3s(frm, 9);
+    EXPECT_EQ(recordCount(), 0);
+    EXPECT_EQ(Text(frm, QStringLiteral("sLabel9")), QStringLiteral("1"));
+    EXPECT_EQ(Text(frm, QStringLiteral("sLabel10")), QStringLiteral("27"));
+    passSeconds(frm, 3);
+    answerRight(frm);
+
+    const ResultRecord record = onlyRecord();
+    EXPECT_EQ(record.student, kStudent);
+    EXPECT_EQ(record.level, 1);
+    EXPECT_EQ(record.result, 30);
+    EXPECT_EQ(record.classroomCode, QStringLiteral("A1234"));
+    EXPECT_EQ(played(QStringLiteral("seikai.wav")), 10);
+    EXPECT_EQ(state().ResultValue, 30);
+
+    // The drill went through the wait screen to the results screen.
+    EXPECT_EQ(drill(), nullptr);
+    FrmSyuuryou* results = this->results();
+    ASSERT_NE(results, nullptr);
+    EXPECT_EQ(Text(results, QStringLiteral("Label18")), QStringLiteral("今の成績：30秒"));
+    EXPECT_EQ(host.find<WaitScreen>(), nullptr);
+    const auto& calls = navigator.calls;
+    const auto at = [&](const char* call) {
+        return std::find(calls.begin(), calls.end(), QString::fromLatin1(call)) - calls.begin();
+    };
+    EXPECT_LT(at("showWait"), at("closeDrill"));
+    EXPECT_LT(at("closeDrill"), at("showResults"));
+}
+
+TEST_F(DrillScreen, AWrongAnswerInBetweenNeedsElevenRightOnes) {
+    MainFrm* frm = startDrill(3);
+    answerRightEvery3s(frm, 5);
+    answerWrong(frm);
+    EXPECT_EQ(Text(frm, QStringLiteral("sLabel9")), QStringLiteral("6"));
+    EXPECT_EQ(played(QStringLiteral("machigai.wav")), 1);
+    pressNext(frm);
+    answerRightEvery3s(frm, 5);
+    EXPECT_EQ(recordCount(), 0);
+    EXPECT_EQ(Text(frm, QStringLiteral("sLabel9")), QStringLiteral("1"));
+    answerRightEvery3s(frm, 1);
+    EXPECT_EQ(recordCount(), 1);
+    EXPECT_EQ(onlyRecord().result, 33);
+}
+
+TEST_F(DrillScreen, AWrongFirstAnswerLeavesTenToGo) {
+    MainFrm* frm = startDrill(1);
+    answerWrong(frm);
+    EXPECT_EQ(state().drill.CorrectCount, 0);
+    EXPECT_EQ(Text(frm, QStringLiteral("sLabel9")), QStringLiteral("10"));
+}
+
+TEST_F(DrillScreen, TheCorrectionLocksTheKeypadUntilNext) {
+    MainFrm* frm = startDrill(4);
+    const QString expected = Text(frm, QStringLiteral("Label2"));
+    answerWrong(frm);
+    EXPECT_TRUE(Shown(frm, QStringLiteral("Label2")));
+    EXPECT_TRUE(Shown(frm, QStringLiteral("Label3")));
+    EXPECT_EQ(Text(frm, QStringLiteral("Label2")), expected);
+    EXPECT_EQ(state().drill.WrongAnswerShown, 1);
+    const QString entered = Text(frm, QStringLiteral("inputLabel"));
+
+    pressKey(frm, QStringLiteral("3.14"));
+    pressKey(frm, QStringLiteral("BS"));
+    pressOk(frm);
+    EXPECT_EQ(Text(frm, QStringLiteral("inputLabel")), entered);
+    EXPECT_EQ(sound.played.size(), 1u);
+
+    pressNext(frm);
+    EXPECT_EQ(state().drill.WrongAnswerShown, 0);
+    EXPECT_FALSE(Shown(frm, QStringLiteral("Label3")));
+    EXPECT_FALSE(Shown(frm, QStringLiteral("Label2")));
+    EXPECT_EQ(Text(frm, QStringLiteral("inputLabel")), QString());
+    pressKey(frm, QStringLiteral("3.14"));
+    EXPECT_EQ(Text(frm, QStringLiteral("inputLabel")), QStringLiteral("3.14"));
+}
+
+TEST_F(DrillScreen, BackSpaceRemovesWholeKeysAndTheReverseOrderIsWrong) {
+    ScriptedRandom scripted;
+    scripted.script = {0.3}; // the length 4
+    scripted.fallback = 0.5;
+    state().platform.random = &scripted;
+    MainFrm* frm = startDrill(1);
+    ASSERT_EQ(Text(frm, QStringLiteral("Label2")), QStringLiteral("4") + kTimes + QStringLiteral("3.14"));
+
+    pressKey(frm, QStringLiteral("4"));
+    pressKey(frm, kTimes);
+    pressKey(frm, QStringLiteral("3.14"));
+    EXPECT_EQ(Text(frm, QStringLiteral("inputLabel")), QStringLiteral("4") + kTimes + QStringLiteral("3.14"));
+    pressKey(frm, QStringLiteral("BS"));
+    EXPECT_EQ(Text(frm, QStringLiteral("inputLabel")), QStringLiteral("4") + kTimes);
+    pressKey(frm, QStringLiteral("BS"));
+    pressKey(frm, QStringLiteral("BS"));
+    EXPECT_EQ(Text(frm, QStringLiteral("inputLabel")), QString());
+    pressKey(frm, QStringLiteral("BS"));
+    EXPECT_EQ(Text(frm, QStringLiteral("inputLabel")), QString());
+
+    enter(frm, QStringLiteral("3.14") + kTimes + QStringLiteral("4"));
+    pressOk(frm);
+    EXPECT_EQ(state().drill.JudgeResult, kWrong);
+    EXPECT_TRUE(Shown(frm, QStringLiteral("Label3")));
+    EXPECT_EQ(played(QStringLiteral("machigai.wav")), 1);
+}
+
+TEST_F(DrillScreen, TimesOutAtTheFirstTickAtFiveTimesTheLowestTime) {
+    setCriteria(1, 30, 60);
+    MainFrm* frm = startDrill(1);
+    answerRightEvery3s(frm, 2);
+    passSeconds(frm, 299 - 6);
+    EXPECT_EQ(Text(frm, QStringLiteral("sLabel10")), QStringLiteral("299"));
+    EXPECT_EQ(recordCount(), 0);
+    QPointer<MainFrm> alive(frm);
+    rig.clock.advance(1.4); // ticks come late: 300.4 s
+    frm->sTimer1_Timer();
+
+    ASSERT_TRUE(alive);
+    EXPECT_EQ(state().drill.TimedOut, 1);
+    EXPECT_TRUE(Shown(frm, QStringLiteral("sPicture2")));
+    EXPECT_TRUE(Shown(frm, QStringLiteral("lblsss2")));
+    EXPECT_FALSE(Shown(frm, QStringLiteral("lblsss1")));
+    EXPECT_EQ(Child<QWidget>(frm, QStringLiteral("sShape2"))->width(), 1007);
+    EXPECT_EQ(onlyRecord().result, 99999);
+    FrmSyuuryou* results = this->results();
+    ASSERT_NE(results, nullptr);
+    EXPECT_EQ(Text(results, QStringLiteral("Label18")), QStringLiteral("記録なし"));
+    EXPECT_EQ(Text(results, QStringLiteral("Label20")), QStringLiteral("時間切れ"));
+}
+
+TEST_F(DrillScreen, ATimeOutDuringAnOkPressIsTakenAtTheNextTick) {
+    setCriteria(1, 30, 60);
+    MainFrm* frm = startDrill(1);
+    passSeconds(frm, 295);
+    int ticksDuringSound = 0;
+    sound.whilePlaying = [&](const QString& path) {
+        if (!path.endsWith(QStringLiteral("machigai.wav")))
+            return;
+        // The wrong-answer sound runs past the limit; a tick comes meanwhile.
+        rig.clock.advance(10);
+        frm->sTimer1_Timer();
+        ++ticksDuringSound;
+    };
+    answerWrong(frm);
+    ASSERT_EQ(ticksDuringSound, 1);
+    EXPECT_EQ(state().drill.TimedOut, 0);
+    EXPECT_EQ(recordCount(), 0);
+    EXPECT_TRUE(Shown(frm, QStringLiteral("Label3")));
+
+    frm->sTimer1_Timer();
+    EXPECT_EQ(state().drill.TimedOut, 1);
+    EXPECT_EQ(onlyRecord().result, 99999);
+    EXPECT_EQ(Text(results(), QStringLiteral("Label18")), QStringLiteral("記録なし"));
+}
+
+TEST_F(DrillScreen, RedLampsGoOutFromNineSecondsBeforeTheTarget) {
+    setCriteria(1, 30, 120);
+    MainFrm* frm = startDrill(1);
+    const auto lit = [&](int lamp) { return Shown(frm, QStringLiteral("sPicture3_%1").arg(lamp)); };
+    passSeconds(frm, 20);
+    for (int lamp = 10; lamp <= 39; ++lamp)
+        EXPECT_TRUE(lit(lamp)) << lamp;
+    passSeconds(frm, 1);
+    EXPECT_FALSE(lit(30));
+    EXPECT_TRUE(lit(31));
+    passSeconds(frm, 9);
+    for (int lamp = 30; lamp <= 39; ++lamp)
+        EXPECT_FALSE(lit(lamp)) << lamp;
+    for (int lamp = 10; lamp <= 29; ++lamp)
+        EXPECT_TRUE(lit(lamp)) << lamp;
+}
+
+TEST_F(DrillScreen, APracticeLevelRecordsNothingAndReturnsToTheBoard) {
+    MainFrm* frm = startDrill(19);
+    EXPECT_EQ(Text(frm, QStringLiteral("sLabel12")), QStringLiteral("－"));
+    EXPECT_EQ(Text(frm, QStringLiteral("sLabel11")), QStringLiteral("－"));
+    answerRightEvery3s(frm, 10);
+    EXPECT_EQ(recordCount(), 0);
+    EXPECT_EQ(navigator.count(QStringLiteral("showBoard")), 1);
+    EXPECT_EQ(navigator.count(QStringLiteral("showResults")), 0);
+    EXPECT_EQ(navigator.count(QStringLiteral("closeDrill")), 1);
+    EXPECT_EQ(drill(), nullptr);
+}
+
+TEST_F(DrillScreen, ALevelWithoutALowestTimeIsExplainedInsteadOfDrilled) {
+    setCriteria(2, 60, 0);
+    MainFrm* frm = startDrill(2);
+    EXPECT_EQ(frm, nullptr);
+    ASSERT_EQ(rig.dialogs.shown.size(), 1u);
+    EXPECT_EQ(rig.dialogs.shown[0].title, QStringLiteral("注意"));
+    EXPECT_TRUE(rig.dialogs.shown[0].text.contains(QStringLiteral("円周２")));
+    EXPECT_EQ(navigator.count(QStringLiteral("showBoard")), 1);
+    EXPECT_EQ(navigator.count(QStringLiteral("closeBoard")), 0);
+    EXPECT_EQ(recordCount(), 0);
+}
+
+TEST_F(DrillScreen, LaysOutTheStripAndTheWorkAreaInTwips) {
+    MainFrm* frm = startDrill(1);
+    const auto at = [&](const char* name) { return Child<QWidget>(frm, QString::fromLatin1(name))->geometry(); };
+    EXPECT_EQ(at("sPicture1"), TwipRect(0, 0, 15360, 1485));
+    EXPECT_EQ(at("Picture2"), TwipRect(0, 1485, 15360, 11520 - 1485));
+    EXPECT_EQ(at("Label1"), TwipRect(405, 405, 8745, 690));
+    EXPECT_EQ(at("Picture1_0"), TwipRect(1935, 1395, 5145, 4785));
+    EXPECT_EQ(at("Picture1_1"), at("Picture1_0"));
+    EXPECT_EQ(at("Picture3"), TwipRect(9495, 405, 5235, 6135));
+    EXPECT_EQ(at("Label5_13"), TwipRect(405, 90, 4425, 825));
+    EXPECT_EQ(at("Label5_12"), TwipRect(405, 1822, 4425, 825));
+    EXPECT_EQ(at("Label5_2"), TwipRect(405, 2688, 4425, 870));
+    EXPECT_EQ(at("Label6_0"), TwipRect(2475, 4590, 2310, 825));
+    EXPECT_EQ(at("Label3"), TwipRect(405, 5490, 4380, 555));
+    EXPECT_EQ(at("inputLabel"), TwipRect(315, 6615, 14640, 1455));
+    EXPECT_EQ(at("Label2"), TwipRect(315, 8100, 14640, 1455));
+    EXPECT_EQ(at("sPicture2"), TwipRect(0, 0, 15360, 11520));
+    EXPECT_EQ(Text(frm, QStringLiteral("Label5_2")), kTimes);
+    EXPECT_EQ(Text(frm, QStringLiteral("Label5_0")), QStringLiteral("3.14"));
+    // Every lamp sits inside the strip, in one row along its bottom edge.
+    const QRect strip = at("sPicture1");
+    for (int lamp = 10; lamp <= 39; ++lamp) {
+        const QRect place = Child<QWidget>(frm, QStringLiteral("sPicture3_%1").arg(lamp))->geometry();
+        EXPECT_TRUE(strip.contains(place)) << lamp;
+        EXPECT_EQ(place.top(), at("sPicture3_10").top());
+    }
+    if (const QByteArray folder = qgetenv("DRILL_SCREENSHOTS"); !folder.isEmpty()) {
+        passSeconds(frm, 24);
+        pressKey(frm, Text(frm, QStringLiteral("Label5_1")));
+        host.grab().save(QString::fromLocal8Bit(folder) + QStringLiteral("/drill.png"));
+        answerWrong(frm);
+        host.grab().save(QString::fromLocal8Bit(folder) + QStringLiteral("/drill-correction.png"));
+    }
+}

@@ -1,0 +1,210 @@
+#include "DrillHarness.h"
+
+#include "drill/DrillScreen.h"
+#include "drill/ResultsScreen.h"
+
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+namespace {
+class ResultsScreen : public ::testing::Test, public DrillClassroom {
+protected:
+    // As the end of a drill leaves things: the run recorded, the flags set.
+    FrmSyuuryou* show(int level, int32_t result) {
+        state().LevelNo = level;
+        state().ResultValue = result;
+        state().drill.TimedOut = result == 99999 ? 1 : 0;
+        addRecord(level, result);
+        navigator.showResults();
+        return results();
+    }
+    void settle(FrmSyuuryou* screen) {
+        ASSERT_TRUE(QTest::qWaitFor([&] { return Shown(screen, QStringLiteral("Command4")); }, 3000));
+    }
+    void makeClearable(int level) {
+        state().criteria.ClearPoint[size_t(level)] = 5;
+        state().criteria.ClearCount[size_t(level)] = 1;
+    }
+    static CriteriaValue Number(double value) { return CriteriaValue{CriteriaValue::Kind::Number, value, {}}; }
+};
+} // namespace
+
+TEST_F(ResultsScreen, ShowsTheRunItsPointsAndTheClassBest) {
+    state().criteria.PointRate[1] = 2;
+    addRecord(2, 40);
+    state().counts.NewPersonalBest = 1;
+    state().counts.NewClassBest = 1;
+    FrmSyuuryou* screen = show(1, 30);
+    ASSERT_NE(screen, nullptr);
+    EXPECT_EQ(screen->windowTitle(), QStringLiteral("終了"));
+    EXPECT_EQ(Text(screen, QStringLiteral("Label15")), QStringLiteral("円の公式ドリル"));
+    EXPECT_EQ(Text(screen, QStringLiteral("Label16")), QStringLiteral("円周１"));
+    EXPECT_EQ(Text(screen, QStringLiteral("Label17")), QStringLiteral("山田　花子"));
+    EXPECT_EQ(Text(screen, QStringLiteral("Label18")), QStringLiteral("今の成績：30秒"));
+    EXPECT_EQ(Text(screen, QStringLiteral("Label19")), QStringLiteral("獲得ポイント：11点×2→22点"));
+    EXPECT_EQ(Text(screen, QStringLiteral("Label13")), QStringLiteral(" (このレベル\u30001回目)"));
+    EXPECT_EQ(Text(screen, QStringLiteral("Label14")), QStringLiteral("（2回目)"));
+    EXPECT_EQ(state().board.TodayRunTotal, 2);
+    EXPECT_TRUE(Shown(screen, QStringLiteral("Label20")));
+    EXPECT_EQ(Text(screen, QStringLiteral("Label20")), QStringLiteral("！！！最高新記録！！！"));
+    EXPECT_EQ(played(QStringLiteral("最高1.wav")), 1);
+    EXPECT_EQ(played(QStringLiteral("jiko.wav")), 0);
+    EXPECT_EQ(state().counts.NewPersonalBest, 0);
+    EXPECT_EQ(state().counts.NewClassBest, 0);
+    EXPECT_FALSE(Shown(screen, QStringLiteral("Label2")));
+    EXPECT_FALSE(Shown(screen, QStringLiteral("Command4")));
+    EXPECT_FALSE(Shown(screen, QStringLiteral("Command5")));
+    EXPECT_TRUE(Child<QTimer>(screen, QStringLiteral("Timer1"))->isActive());
+    EXPECT_EQ(navigator.count(QStringLiteral("closeWait")), 1);
+    settle(screen);
+    EXPECT_TRUE(Shown(screen, QStringLiteral("Command5")));
+}
+
+TEST_F(ResultsScreen, APersonalBestAloneIsCongratulated) {
+    state().counts.NewPersonalBest = 1;
+    FrmSyuuryou* screen = show(1, 45);
+    EXPECT_EQ(Text(screen, QStringLiteral("Label20")), QStringLiteral("新記録おめでとう"));
+    EXPECT_EQ(played(QStringLiteral("jiko.wav")), 1);
+    EXPECT_EQ(sound.played.size(), 1u);
+}
+
+TEST_F(ResultsScreen, ATimeOutHasNoRecordNoPointsAndNoSound) {
+    FrmSyuuryou* screen = show(1, 99999);
+    EXPECT_EQ(Text(screen, QStringLiteral("Label18")), QStringLiteral("記録なし"));
+    EXPECT_EQ(Text(screen, QStringLiteral("Label19")), QStringLiteral("獲得ポイント：0点×1→0点"));
+    EXPECT_EQ(Text(screen, QStringLiteral("Label20")), QStringLiteral("時間切れ"));
+    EXPECT_TRUE(sound.played.empty());
+    // A time-out is not a run of the day.
+    EXPECT_EQ(Text(screen, QStringLiteral("Label13")), QStringLiteral(" (このレベル\u30000回目)"));
+}
+
+TEST_F(ResultsScreen, WithoutARecordOnlyARunInsideTheLowestTimeSounds) {
+    FrmSyuuryou* inside = show(1, 120);
+    EXPECT_FALSE(Shown(inside, QStringLiteral("Label20")));
+    EXPECT_EQ(played(QStringLiteral("fugoukaku.wav")), 1);
+    navigator.closeResults();
+    FrmSyuuryou* slower = show(1, 121);
+    EXPECT_FALSE(Shown(slower, QStringLiteral("Label20")));
+    EXPECT_EQ(sound.played.size(), 1u);
+}
+
+TEST_F(ResultsScreen, ATieWithTheBestTimeIsNoRecord) {
+    addRecord(1, 30);
+    MainFrm* frm = startDrill(1);
+    for (int i = 0; i < 10; ++i) {
+        passSeconds(frm, 3);
+        answerRight(frm);
+    }
+    FrmSyuuryou* screen = results();
+    ASSERT_NE(screen, nullptr);
+    EXPECT_EQ(Text(screen, QStringLiteral("Label18")), QStringLiteral("今の成績：30秒"));
+    EXPECT_FALSE(Shown(screen, QStringLiteral("Label20")));
+    EXPECT_EQ(played(QStringLiteral("最高1.wav")), 0);
+    EXPECT_EQ(played(QStringLiteral("jiko.wav")), 0);
+    EXPECT_EQ(played(QStringLiteral("fugoukaku.wav")), 1);
+}
+
+TEST_F(ResultsScreen, AClearedOverPractisedLevelSendsTheStudentOn) {
+    makeClearable(3);
+    state().criteria.OverdoCount[3] = Number(1);
+    FrmSyuuryou* screen = show(3, 30);
+    EXPECT_TRUE(Shown(screen, QStringLiteral("Label2")));
+    EXPECT_EQ(Text(screen, QStringLiteral("Label2")), QStringLiteral("このレベルクリア"));
+    EXPECT_FALSE(Shown(screen, QStringLiteral("Picture1")));
+    settle(screen);
+    EXPECT_EQ(Text(screen, QStringLiteral("Label2")), QStringLiteral("次のレベルへ進みましょう"));
+    EXPECT_FALSE(Shown(screen, QStringLiteral("Command5")));
+}
+
+TEST_F(ResultsScreen, AClearedLevelWithoutLimitsOffersAnotherRun) {
+    makeClearable(3);
+    FrmSyuuryou* screen = show(3, 30);
+    settle(screen);
+    EXPECT_EQ(Text(screen, QStringLiteral("Label2")), QStringLiteral("このレベルクリア"));
+    EXPECT_TRUE(Shown(screen, QStringLiteral("Command5")));
+}
+
+TEST_F(ResultsScreen, TheFirstClearingOfTheGoalLevelIsCelebrated) {
+    makeClearable(7);
+    state().counts.AlreadyPassed = 0;
+    FrmSyuuryou* screen = show(7, 30);
+    EXPECT_TRUE(Shown(screen, QStringLiteral("Picture1")));
+    EXPECT_EQ(Text(screen, QStringLiteral("Label1")), QStringLiteral("目標レベルクリア。おめでとう！"));
+    EXPECT_EQ(played(QStringLiteral("合格.wav")), 1);
+    settle(screen);
+    EXPECT_FALSE(Shown(screen, QStringLiteral("Picture1")));
+    EXPECT_TRUE(Shown(screen, QStringLiteral("Command5")));
+    EXPECT_TRUE(Shown(screen, QStringLiteral("Label2")));
+}
+
+TEST_F(ResultsScreen, ALaterClearingOfTheGoalLevelShowsThePanelSilently) {
+    makeClearable(7);
+    state().counts.AlreadyPassed = 1;
+    FrmSyuuryou* screen = show(7, 30);
+    EXPECT_TRUE(Shown(screen, QStringLiteral("Picture1")));
+    EXPECT_EQ(played(QStringLiteral("合格.wav")), 0);
+}
+
+TEST_F(ResultsScreen, NoGoalPanelWhileSomeLevelIsMarkedUnclearable) {
+    makeClearable(7);
+    state().criteria.ClearCount[12] = 9999;
+    FrmSyuuryou* screen = show(7, 30);
+    EXPECT_TRUE(Shown(screen, QStringLiteral("Label2")));
+    EXPECT_FALSE(Shown(screen, QStringLiteral("Picture1")));
+}
+
+TEST_F(ResultsScreen, AnOverPractisedGoalLevelDropsTheClearLabelButOffersAnotherRun) {
+    makeClearable(7);
+    state().criteria.OverdoPoint[7] = Number(5);
+    FrmSyuuryou* screen = show(7, 30);
+    settle(screen);
+    EXPECT_FALSE(Shown(screen, QStringLiteral("Label2")));
+    EXPECT_EQ(Text(screen, QStringLiteral("Label2")), QString());
+    EXPECT_TRUE(Shown(screen, QStringLiteral("Command5")));
+}
+
+TEST_F(ResultsScreen, MenuGoesBackToTheBoardOnce) {
+    FrmSyuuryou* screen = show(1, 45);
+    settle(screen);
+    auto* menu = Child<QPushButton>(screen, QStringLiteral("Command4"));
+    EXPECT_EQ(menu->text(), QStringLiteral("メニューへ"));
+    QTest::mouseClick(menu, Qt::LeftButton);
+    EXPECT_FALSE(menu->isEnabled());
+    EXPECT_EQ(navigator.count(QStringLiteral("showBoard")), 1);
+    EXPECT_EQ(results(), nullptr);
+}
+
+TEST_F(ResultsScreen, AgainStartsTheSameLevelAfresh) {
+    FrmSyuuryou* screen = show(4, 99999);
+    settle(screen);
+    auto* again = Child<QPushButton>(screen, QStringLiteral("Command5"));
+    EXPECT_EQ(again->text(), QStringLiteral("もう一度"));
+    QTest::mouseClick(again, Qt::LeftButton);
+    EXPECT_FALSE(Child<QPushButton>(screen, QStringLiteral("Command4"))->isEnabled());
+    EXPECT_EQ(results(), nullptr);
+    EXPECT_EQ(state().drill.TimedOut, 0);
+    MainFrm* frm = drill();
+    ASSERT_NE(frm, nullptr);
+    EXPECT_EQ(Text(frm, QStringLiteral("sLabel8")), QStringLiteral("面積１"));
+    EXPECT_EQ(Text(frm, QStringLiteral("sLabel9")), QStringLiteral("10"));
+}
+
+TEST_F(ResultsScreen, LaysOutTheLinesInTwips) {
+    FrmSyuuryou* screen = show(1, 45);
+    const auto at = [&](const char* name) { return Child<QWidget>(screen, QString::fromLatin1(name))->geometry(); };
+    EXPECT_EQ(at("Label15"), TwipRect(1845, 405, 11490, 960));
+    EXPECT_EQ(at("Label18"), TwipRect(1845, 4440, 11490, 825));
+    EXPECT_EQ(at("Label20"), TwipRect(1845, 6390, 11490, 735));
+    EXPECT_EQ(at("Label14"), TwipRect(10215, 1395, 3135, 375));
+    EXPECT_EQ(at("Label2"), TwipRect(180, 7710, 15075, 555));
+    EXPECT_EQ(at("Picture1"), TwipRect(180, 8145, 15105, 1785));
+    EXPECT_EQ(at("Command4"), TwipRect(1890, 8325, 5235, 1005));
+    EXPECT_EQ(at("Command5"), TwipRect(8055, 8325, 5235, 1005));
+    EXPECT_EQ(at("Image1"), QRect(0, 0, 1024, 768));
+    if (const QByteArray folder = qgetenv("DRILL_SCREENSHOTS"); !folder.isEmpty()) {
+        settle(screen);
+        host.grab().save(QString::fromLocal8Bit(folder) + QStringLiteral("/results.png"));
+    }
+}
