@@ -6,6 +6,7 @@
 #include "records/Counts.h"
 
 #include <algorithm>
+#include <charconv>
 
 namespace {
 
@@ -16,11 +17,33 @@ constexpr int32_t kFailedTime = 99998;
 // Results from here on are time-outs in the lists (the file stores 99999).
 constexpr int32_t kTimeOutInLists = 90000;
 
-QString WithoutTrailingBlanks(const QString& text) {
+qsizetype LengthWithoutTrailingBlanks(const QString& text) {
     qsizetype end = text.size();
     while (end > 0 && text.at(end - 1) == QLatin1Char(' '))
         --end;
-    return text.left(end);
+    return end;
+}
+
+QString WithoutTrailingBlanks(const QString& text) { return text.left(LengthWithoutTrailingBlanks(text)); }
+
+// The line builders append in place: the board builds tens of thousands of
+// lines at each showing, and one allocation per line keeps that quick.
+void AppendNameField(QString& out, const QString& name) {
+    const qsizetype length = std::min<qsizetype>(LengthWithoutTrailingBlanks(name), 5);
+    out.append(name.constData(), length);
+    for (qsizetype i = length; i < 5; ++i)
+        out.append(QChar(0x3000));
+}
+
+// Blanks followed by the number, cut to its last `width` characters.
+void AppendRightAligned(QString& out, long long number, int width) {
+    char digits[24];
+    const auto end = std::to_chars(digits, digits + sizeof digits, number).ptr;
+    const int length = int(end - digits);
+    for (int i = length; i < width; ++i)
+        out.append(QLatin1Char(' '));
+    for (int i = std::max(0, length - width); i < length; ++i)
+        out.append(QLatin1Char(digits[i]));
 }
 
 QString WithoutBlanks(const QString& text) {
@@ -40,7 +63,6 @@ QString RunMark(const ProgramState& state, int student) {
                                               : GradeMark(StudentGrade(state, student));
 }
 
-QString SecondsField(int32_t result) { return RightAlign(QString::number(result) + QStringLiteral("秒"), 5); }
 
 int OleDayOf(const QDate& date) { return int(ToOleDay(date)); }
 
@@ -72,6 +94,20 @@ int LeadingNumber(const QString& text) {
     for (; i < text.size() && text.at(i).isDigit() && text.at(i).unicode() < 128; ++i)
         value = std::min(value * 10 + (text.at(i).unicode() - '0'), 99999);
     return value;
+}
+
+// The seconds followed by "秒", right-aligned in five characters: "  95秒".
+void AppendSeconds(QString& out, int32_t result) {
+    AppendRightAligned(out, result, 4);
+    out.append(QChar(u'秒'));
+}
+
+// The run's mark, the name field and the mark again.
+void AppendRunner(QString& out, const ProgramState& state, int student) {
+    const QString mark = RunMark(state, student);
+    out.append(mark);
+    AppendNameField(out, state.roster.RosterName[student]);
+    out.append(mark);
 }
 
 } // namespace
@@ -109,15 +145,18 @@ bool InGradeFilter(const QString& filterText, int grade) {
 }
 
 QString NameField(const QString& name) {
-    QString field = WithoutTrailingBlanks(name);
-    while (field.size() < 5)
-        field += kFullWidthBlank;
-    return field.left(5);
+    QString field;
+    AppendNameField(field, name);
+    return field;
 }
 
 // ---- Rankings --------------------------------------------------------------
 
-QString RankField(int rank, int width) { return RightAlign(rank, width); }
+QString RankField(int rank, int width) {
+    QString field;
+    AppendRightAligned(field, rank, width);
+    return field;
+}
 
 void MergeSortRanks(std::vector<int64_t>& keys, std::vector<int16_t>& students) {
     const std::size_t n = keys.size();
@@ -179,19 +218,29 @@ int64_t OrderingValue(const ProgramState& state, int level, RankingOrder order, 
 QString RankingLine(const ProgramState& state, int level, RankingOrder order, int rank,
                     int rankWidth, int64_t key, int student) {
     const bool own = student == state.session.StudentNo;
-    const QString firstMark = own ? kOwnMark : GradeMark(StudentGrade(state, student));
-    const QString secondMark = own ? kOwnMark : kFullWidthBlank;
-    const QString name = NameField(state.roster.RosterName[student]);
-    const QString rankText = RankField(rank, rankWidth);
+    QString line;
+    line.reserve(rankWidth + 20);
+    if (order == RankingOrder::BestTime && key == kNoBestTime)
+        line.append(QString(rankWidth, QLatin1Char('-')));
+    else
+        AppendRightAligned(line, rank, rankWidth);
+    line.append(own ? kOwnMark : GradeMark(StudentGrade(state, student)));
+    AppendNameField(line, state.roster.RosterName[student]);
     if (order != RankingOrder::BestTime) {
-        return rankText + firstMark + name + RightAlign(state.counts.TodayPoints(level, student), 3) +
-               QStringLiteral("/") + RightAlign(state.counts.TotalPoints(level, student), 5);
+        AppendRightAligned(line, state.counts.TodayPoints(level, student), 3);
+        line.append(QLatin1Char('/'));
+        AppendRightAligned(line, state.counts.TotalPoints(level, student), 5);
+        return line;
     }
     if (key == kNoBestTime)
-        return QString(rankWidth, QLatin1Char('-')) + firstMark + name + QStringLiteral("------ ") +
-               secondMark;
-    const QString time = key == kFailedTime ? QStringLiteral("*失敗*") : RightAlign(key, 6);
-    return rankText + firstMark + name + time + QStringLiteral(" ") + secondMark;
+        line.append(QStringLiteral("------"));
+    else if (key == kFailedTime)
+        line.append(QStringLiteral("*失敗*"));
+    else
+        AppendRightAligned(line, key, 6);
+    line.append(QLatin1Char(' '));
+    line.append(own ? kOwnMark : kFullWidthBlank);
+    return line;
 }
 
 } // namespace
@@ -207,6 +256,7 @@ RankingLines RankLevel(const ProgramState& state, int level, RankingOrder order,
     std::vector<int16_t> students;
     keys.reserve(std::size_t(rowCount));
     students.reserve(std::size_t(rowCount));
+    result.lines.reserve(rowCount);
     for (int row = 1; row <= rowCount; ++row) {
         const int16_t student = int16_t(TableStudent(state.roster.RosterId[row]));
         int64_t key = counts.BestTime(level, student);
@@ -261,16 +311,18 @@ LevelLines TodayLines(const ProgramState& state, const std::vector<ResultRecord>
             continue;
         if (!InGradeFilter(gradeFilter, StudentGrade(state, record.student)))
             continue;
-        const QString mark = RunMark(state, record.student);
-        const QString name = NameField(state.roster.RosterName[record.student]);
         const QString clock = FromOleTimeOfDay(record.timeOfDay).toString(QStringLiteral("HH:mm"));
         QString line;
+        line.reserve(24);
         if (record.result >= kTimeOutInLists) {
-            line = kTimeOutLead + clock + mark + name + mark;
+            line.append(kTimeOutLead).append(clock);
+            AppendRunner(line, state, record.student);
         } else {
-            const int points = BaseRunPoints(record.result, state.criteria.TargetTime[record.level]);
-            line = SecondsField(record.result) + QStringLiteral(" ") + clock + mark + name + mark +
-                   QString::number(points);
+            AppendSeconds(line, record.result);
+            line.append(QLatin1Char(' ')).append(clock);
+            AppendRunner(line, state, record.student);
+            line.append(QString::number(
+                BaseRunPoints(record.result, state.criteria.TargetTime[record.level])));
         }
         lists[std::size_t(record.level)] << line;
     }
@@ -301,19 +353,24 @@ LevelLines PeriodLines(const ProgramState& state, const std::vector<ResultRecord
             continue;
         if (!InGradeFilter(gradeFilter, StudentGrade(state, record.student)))
             continue;
-        const QString mark = RunMark(state, record.student);
-        const QString name = NameField(state.roster.RosterName[record.student]);
         const QString day = FromOleDay(record.date).toString(QStringLiteral("MM/dd"));
-        const QString who = day + mark + name + mark;
         const int points = BaseRunPoints(record.result, state.criteria.TargetTime[record.level]);
         QString line;
-        if (record.result >= kTimeOutInLists)
-            line = kTimeOutLead + who;
-        else if (order == PeriodOrder::TimeFirst)
-            line = SecondsField(record.result) + QStringLiteral(" ") + who + QString::number(points);
-        else
-            line = RightAlign(points, 5) + QStringLiteral(" ") + who +
-                   QString::number(record.result) + QStringLiteral("秒");
+        line.reserve(28);
+        if (record.result >= kTimeOutInLists) {
+            line.append(kTimeOutLead).append(day);
+            AppendRunner(line, state, record.student);
+        } else if (order == PeriodOrder::TimeFirst) {
+            AppendSeconds(line, record.result);
+            line.append(QLatin1Char(' ')).append(day);
+            AppendRunner(line, state, record.student);
+            line.append(QString::number(points));
+        } else {
+            AppendRightAligned(line, points, 5);
+            line.append(QLatin1Char(' ')).append(day);
+            AppendRunner(line, state, record.student);
+            line.append(QString::number(record.result)).append(QChar(u'秒'));
+        }
         lists[std::size_t(record.level)] << line;
     }
     SortAsText(lists);
@@ -337,10 +394,12 @@ LevelLines PersonalTimesLines(const ProgramState& state,
             FromOleDay(record.date).toString(QStringLiteral("yyyy/MM/dd")).right(10) +
             QStringLiteral(" ") +
             FromOleTimeOfDay(record.timeOfDay).toString(QStringLiteral("H:mm:ss")).right(10);
-        const QString time = record.result >= kTimeOutInLists
-                                 ? RightAlign(QStringLiteral("時間切れ"), 5)
-                                 : SecondsField(record.result);
-        lists[std::size_t(record.level)] << when + time;
+        QString line = when;
+        if (record.result >= kTimeOutInLists)
+            line.append(RightAlign(QStringLiteral("時間切れ"), 5));
+        else
+            AppendSeconds(line, record.result);
+        lists[std::size_t(record.level)] << line;
     }
     SortAsText(lists);
     return lists;

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QTemporaryDir>
+
 #include <memory>
 
 namespace {
@@ -315,6 +317,19 @@ TEST_F(ResultsViewsTest, PersonalTimesShowOnlyTheStudentsRunsAndTimeOuts) {
         QStringLiteral("2026/12/09 16:00:00 時間切れ"),
     };
     EXPECT_EQ(lists[1], expected);
+}
+
+TEST_F(ResultsViewsTest, ReadsOnlyTheLastRecordsOfTheFile) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(kResultsFileName);
+    EXPECT_TRUE(ReadLastRecords(path, 3).empty()); // no file yet
+    for (int result = 1; result <= 5; ++result)
+        AppendRecord(path, run(kWednesday, QTime(9, 0), 1, 1, result));
+    const std::vector<ResultRecord> last = ReadLastRecords(path, 3);
+    ASSERT_EQ(last.size(), 3u);
+    EXPECT_EQ(last.front().result, 3);
+    EXPECT_EQ(last.back().result, 5);
+    EXPECT_EQ(ReadLastRecords(path, 1000).size(), 5u);
 }
 
 TEST(ResultsViewsShade, TheLastCountedLineDecides) {
