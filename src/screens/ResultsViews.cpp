@@ -63,7 +63,6 @@ QString RunMark(const ProgramState& state, int student) {
                                               : GradeMark(StudentGrade(state, student));
 }
 
-
 int OleDayOf(const QDate& date) { return int(ToOleDay(date)); }
 
 // The records that belong on a list of the board: sound, and of a level with a column.
