@@ -80,7 +80,10 @@ FrmSyuuryou::FrmSyuuryou(ProgramState& state, QWidget* parent)
     Label20_->hide();
     Label14_ = MakeLine(this, QStringLiteral("Label14"), TwipRect(10215, 1395, 3135, 375), 14.25, Rgb(255, 255, 255));
     Label13_ = MakeLine(this, QStringLiteral("Label13"), TwipRect(10260, 2745, 3105, 405), 14.25, Rgb(255, 255, 255));
-    Label2_ = MakeLine(this, QStringLiteral("Label2"), TwipRect(180, 7710, 15075, 555), 24, Rgb(0, 192, 0));
+    Label2_ = MakeLine(this, QStringLiteral("Label2"), TwipRect(180, 7710, 15075, 555), 18, Rgb(0, 192, 0));
+    // The goal panel covers the lower part of this line: the words sit on top.
+    Label2_->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    Label2_->setStyleSheet(Label2_->styleSheet() + QStringLiteral("color: white; font-weight: bold;"));
     Label2_->setText(QStringLiteral("このレベルクリア"));
     Label2_->hide();
 

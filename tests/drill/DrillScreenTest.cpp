@@ -189,6 +189,8 @@ TEST_F(DrillScreen, TimesOutAtTheFirstTickAtFiveTimesTheLowestTime) {
     EXPECT_TRUE(Shown(frm, QStringLiteral("lblsss2")));
     EXPECT_FALSE(Shown(frm, QStringLiteral("lblsss1")));
     EXPECT_EQ(Child<QWidget>(frm, QStringLiteral("sShape2"))->width(), 1007);
+    if (const QByteArray folder = qgetenv("DRILL_SCREENSHOTS"); !folder.isEmpty())
+        frm->grab().save(QString::fromLocal8Bit(folder) + QStringLiteral("/drill-timed-out.png"));
     EXPECT_EQ(onlyRecord().result, 99999);
     FrmSyuuryou* results = this->results();
     ASSERT_NE(results, nullptr);

@@ -133,6 +133,8 @@ TEST_F(ResultsScreen, TheFirstClearingOfTheGoalLevelIsCelebrated) {
     EXPECT_TRUE(Shown(screen, QStringLiteral("Picture1")));
     EXPECT_EQ(Text(screen, QStringLiteral("Label1")), QStringLiteral("目標レベルクリア。おめでとう！"));
     EXPECT_EQ(played(QStringLiteral("合格.wav")), 1);
+    if (const QByteArray folder = qgetenv("DRILL_SCREENSHOTS"); !folder.isEmpty())
+        host.grab().save(QString::fromLocal8Bit(folder) + QStringLiteral("/results-goal.png"));
     settle(screen);
     EXPECT_FALSE(Shown(screen, QStringLiteral("Picture1")));
     EXPECT_TRUE(Shown(screen, QStringLiteral("Command5")));
