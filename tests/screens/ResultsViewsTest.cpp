@@ -200,6 +200,28 @@ TEST_F(ResultsViewsTest, PointsRankingsOrderByOneTableAndBreakTiesByTheOther) {
     EXPECT_EQ(today.lines, expectedToday);
 }
 
+TEST_F(ResultsViewsTest, TodaysPointsShareRanksOnEqualTodayPointsUnderAFilter) {
+    addStudent(1, "いち", 7);
+    addStudent(2, "に", 2);
+    addStudent(3, "さん", 8);
+    addStudent(4, "よん", 9);
+    auto& counts = state().counts;
+    counts.TodayPoints(2, 1) = 10;
+    counts.TotalPoints(2, 1) = 30;
+    counts.TodayPoints(2, 2) = 30; // hidden by the filter, still ranked first
+    counts.TotalPoints(2, 2) = 30;
+    counts.TodayPoints(2, 3) = 10;
+    counts.TotalPoints(2, 3) = 50;
+    counts.TotalPoints(2, 4) = 900; // nothing today
+    const RankingLines ranking =
+        RankLevel(state(), 2, RankingOrder::TodayPoints, QStringLiteral("中学生全体"));
+    const QStringList expected = {
+        QStringLiteral(" 2Ⅱさん　　　 10/   50"),
+        QStringLiteral(" 2Ⅰいち　　　 10/   30"),
+    };
+    EXPECT_EQ(ranking.lines, expected);
+}
+
 TEST_F(ResultsViewsTest, TheHundredthRankReadsAsZeroZero) {
     for (int id = 1; id <= 101; ++id)
         addStudent(id, QStringLiteral("s%1").arg(id), 4, 100 + id);
@@ -282,6 +304,22 @@ TEST_F(ResultsViewsTest, TodayLinesShowTimesPointsBeforeTheRateAndTimeOuts) {
     // The grade filter hides the other student's runs.
     EXPECT_EQ(TodayLines(state(), records, kWednesday, QStringLiteral("小２"))[1],
               QStringList{QStringLiteral("  95秒 09:05●じぶん　　●4")});
+}
+
+TEST_F(ResultsViewsTest, UnsoundRecordsStayOffTheLists) {
+    addStudent(1, "いち", 1);
+    std::vector<ResultRecord> records = {
+        run(kWednesday, QTime(9, 0), 0, 1, 50),    // no student
+        run(kWednesday, QTime(9, 0), 1, 0, 50),    // no level
+        run(kWednesday, QTime(9, 0), 1, 36, 50),   // beyond the last level
+        run(kWednesday, QTime(9, 0), 6000, 1, 50), // beyond the last student
+    };
+    for (const LevelLines& lists :
+         {TodayLines(state(), records, kWednesday, kAll),
+          PeriodLines(state(), records, kWednesday, 30, PeriodOrder::TimeFirst, kAll)}) {
+        for (const QStringList& lines : lists)
+            EXPECT_TRUE(lines.isEmpty()) << lines.join('|').toStdString();
+    }
 }
 
 TEST_F(ResultsViewsTest, PeriodLinesInPointsOrder) {
