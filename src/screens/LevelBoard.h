@@ -1,0 +1,142 @@
+#pragma once
+// seisekitime1: the student's level board. One column per level (number, name,
+// start button, today's and all-time counts, recent window, results list,
+// target line), the view switches over the lists, and the teacher's data
+// change panel. The lists' contents come from ResultsViews.
+
+#include "core/Screen.h"
+
+#include <QStringList>
+
+#include <vector>
+
+class QButtonGroup;
+class QComboBox;
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QProgressBar;
+class QPushButton;
+class QRadioButton;
+class QScrollBar;
+struct RankingLines;
+
+struct LevelColumn {
+    QLabel* Label1 = nullptr;     // level number
+    QLabel* Label3 = nullptr;     // level name, clickable
+    QPushButton* Command4 = nullptr;
+    QLineEdit* Text1 = nullptr;   // "やりすぎ禁止" over a locked start button
+    QLabel* Label9 = nullptr;     // "今日"
+    QLabel* Label10 = nullptr;    // "今まで"
+    QLabel* Label14 = nullptr;    // today's counts
+    QLabel* Label15 = nullptr;    // all-time counts
+    QLabel* Label8 = nullptr;     // recent window
+    QListWidget* List5 = nullptr; // results list
+    QLabel* Label7 = nullptr;     // target line
+};
+
+class LevelBoard : public Screen {
+    Q_OBJECT
+public:
+    LevelBoard(ProgramState& state, QWidget* parent);
+
+    void load() override;
+    void activate() override;
+
+    // Resets the headings "今日"/"今まで" and clears every list.
+    void 回数など表示();
+    // Colours the lists by the student's times (time display) and drops selections.
+    void 成績リスト色表示();
+    void 成績リスト色表示単独(int level);
+
+    bool boardReady() const { return BoardReady; }
+    int displayMode() const { return DisplayMode; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    // Building the controls.
+    void createFixedControls();
+    void createColumn(int level);
+    void createWaitPanels();
+    void createDataChangePanel();
+    void placeColumns();
+    void showLevelLists();
+    void showList(int level);
+    void setStartButtonsEnabled(bool enabled);
+    void hideLevelLists();
+
+    // Handlers.
+    bool handleKey(const QString& typed);
+    void startButtonClicked(int level);
+    void levelNameClicked(int level);
+    bool levelCanStart(int level) const;
+    void goBack();
+    void scrolled(int value);
+    void gradeFilterChosen();
+    void periodChosen(int index);
+    void openDataChangePanel();
+    void closeDataChangePanel();
+    void dataChangeClicked(int which);
+
+    // The views over the lists. The clicked handlers ignore clicks while a view
+    // is being built (events run meanwhile); the rest is the work itself.
+    void displayModeClicked(int k);
+    void viewChoiceClicked(int k);
+    void switchDisplayMode(int k);
+    void chooseView(int k);
+    void rankingOfEveryLevel(int pointsOrder, bool advanceBoardBar);
+    void putRanking(int level, const RankingLines& ranked);
+    void bestView();
+    void todayView();
+    void periodView();
+    void personalTimesView();
+    void fillLists(const std::vector<QStringList>& lines);
+    void applyAvailability();
+    void showWaitPanel6();
+    bool isPractice(int level) const;
+    void hideColumnDetails(int level);
+
+    std::vector<LevelColumn> columns_; // element i for level i, 0 unused
+    std::vector<int> ownLines_;        // the student's line per list, -1 when none
+    int columnWidth_ = 0;
+    int firstLeft_ = 0;
+
+    QLabel* Label5 = nullptr;
+    QLabel* Label6 = nullptr;
+    QLabel* Label11 = nullptr;
+    QLabel* Label12 = nullptr;
+    QLabel* Label13 = nullptr;
+    QLabel* Label17 = nullptr;
+    QLabel* Label18 = nullptr;
+    QRadioButton* Option2[3] = {};
+    QButtonGroup* option2Group_ = nullptr;
+    QFrame* Picture1 = nullptr; // the option panel of Option1
+    QRadioButton* Option1[4] = {}; // 1..3
+    QButtonGroup* option1Group_ = nullptr;
+    QComboBox* Combo1 = nullptr;
+    QComboBox* Combo2 = nullptr;
+    QPushButton* Command1 = nullptr;
+    QPushButton* Command8 = nullptr;
+    QPushButton* Command17 = nullptr;
+    QLineEdit* Text4 = nullptr;
+    QLineEdit* Text5 = nullptr;
+    QScrollBar* HScroll1 = nullptr;
+    QFrame* Picture2 = nullptr;
+    QProgressBar* ProgressBar1 = nullptr;
+    QFrame* Picture6 = nullptr;
+    QProgressBar* ProgressBar2 = nullptr;
+    QFrame* Picture7 = nullptr;
+    QLineEdit* Text3 = nullptr;
+    QPushButton* Command10[2] = {};
+    QPushButton* Command12 = nullptr;
+
+    int BoardReady = 0;
+    int DisplayMode = 2;
+    int PointsOrder = 1;
+    int SuppressModeSwitch = 0;
+    bool buildingView_ = false; // a view is being built: option and combo clicks wait
+};

@@ -1,0 +1,276 @@
+// The level board's view switches: which lines its level lists show.
+#include "screens/LevelBoard.h"
+
+#include "core/Events.h"
+#include "core/ProgramState.h"
+#include "screens/ResultsViews.h"
+
+#include <QButtonGroup>
+#include <QComboBox>
+#include <QFrame>
+#include <QLabel>
+#include <QListWidget>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+
+namespace {
+constexpr int kPersonalDays = 3650;
+
+QColor ListColour(ListShade shade) {
+    const ShadeRgb rgb = ShadeColour(shade);
+    return QColor(rgb.red, rgb.green, rgb.blue);
+}
+
+void SetListColour(QListWidget* list, ListShade shade) {
+    list->setStyleSheet(QStringLiteral("QListWidget { background: %1; }").arg(ListColour(shade).name()));
+}
+
+void DropSelection(QListWidget* list) {
+    if (list->count() > 0)
+        list->clearSelection();
+}
+
+RankingOrder OrderFor(int displayMode, int pointsOrder) {
+    if (displayMode == 1)
+        return RankingOrder::BestTime;
+    return pointsOrder == 2 ? RankingOrder::TodayPoints : RankingOrder::TotalPoints;
+}
+
+// Marks the board busy for the time a view is built.
+class BuildingView {
+public:
+    explicit BuildingView(bool& flag) : flag_(flag) { flag_ = true; }
+    ~BuildingView() { flag_ = false; }
+    BuildingView(const BuildingView&) = delete;
+    BuildingView& operator=(const BuildingView&) = delete;
+
+private:
+    bool& flag_;
+};
+} // namespace
+
+void LevelBoard::回数など表示() {
+    for (std::size_t level = 1; level < columns_.size(); ++level) {
+        const LevelColumn& c = columns_[level];
+        c.Label9->setText(QStringLiteral("今日"));
+        c.Label10->setText(QStringLiteral("今まで"));
+        c.List5->clear();
+        ownLines_[level] = -1;
+        // A list shows its time colours only for the view that coloured it.
+        SetListColour(c.List5, ListShade::None);
+    }
+}
+
+void LevelBoard::成績リスト色表示() {
+    for (int level = 1; level < int(columns_.size()); ++level) {
+        QListWidget* list = columns_[std::size_t(level)].List5;
+        if (DisplayMode == 1 && state_.levels.LevelEnabled[level] == 1) {
+            QStringList lines;
+            lines.reserve(list->count());
+            for (int row = 0; row < list->count(); ++row)
+                lines.append(list->item(row)->text());
+            SetListColour(list, ListShadeFor(lines, state_.criteria.TargetTime[level],
+                                              state_.criteria.LowestTime[level]));
+        }
+        DropSelection(list);
+    }
+}
+
+void LevelBoard::成績リスト色表示単独(int level) { DropSelection(columns_[std::size_t(level)].List5); }
+
+void LevelBoard::showWaitPanel6() {
+    Picture6->raise();
+    Picture6->show();
+}
+
+// ---- Display mode (Option2) ---------------------------------------------------
+
+void LevelBoard::displayModeClicked(int k) {
+    if (buildingView_)
+        return;
+    const BuildingView busy(buildingView_);
+    switchDisplayMode(k);
+}
+
+void LevelBoard::viewChoiceClicked(int k) {
+    if (buildingView_)
+        return;
+    const BuildingView busy(buildingView_);
+    chooseView(k);
+}
+
+void LevelBoard::switchDisplayMode(int k) {
+    Command17->hide();
+    Command1->setEnabled(false);
+    setStartButtonsEnabled(false);
+    hideLevelLists();
+    showWaitPanel6();
+    LetEventsRun();
+    if (SuppressModeSwitch == 1)
+        return;
+
+    if (k == 0) {
+        Option1[1]->setText(QStringLiteral("BEST表示"));
+        Option1[2]->setText(QStringLiteral("本日のみ"));
+        Option1[3]->setEnabled(true);
+        DisplayMode = 1;
+        for (int choice = 1; choice <= 3; ++choice)
+            if (Option1[choice]->isChecked()) {
+                chooseView(choice);
+                break;
+            }
+    } else if (k == 1) {
+        Combo2->hide();
+        Option1[1]->setText(QStringLiteral("合計累計"));
+        Option1[2]->setText(QStringLiteral("合計本日"));
+        Option1[3]->setText(QStringLiteral("すべて"));
+        Option1[3]->setEnabled(true);
+        DisplayMode = 2;
+        LetEventsRun();
+        if (Option1[1]->isChecked()) {
+            PointsOrder = 1;
+            chooseView(1);
+        } else if (Option1[3]->isChecked()) {
+            chooseView(3);
+        } else if (Option1[2]->isChecked()) {
+            PointsOrder = 2;
+            chooseView(2);
+        }
+    } else {
+        Command17->show();
+        Combo2->hide();
+        personalTimesView();
+    }
+}
+
+// ---- View choice (Option1) ----------------------------------------------------
+
+void LevelBoard::chooseView(int k) {
+    Command1->setEnabled(false);
+    setStartButtonsEnabled(false);
+    hideLevelLists();
+    showWaitPanel6();
+    Combo2->hide();
+    Picture1->setEnabled(false);
+    LetEventsRun();
+    if (DisplayMode == 0)
+        DisplayMode = 1;
+
+    if (DisplayMode == 1) {
+        if (k == 1)
+            bestView();
+        else if (k == 2)
+            todayView();
+        else
+            periodView();
+    } else {
+        if (PointsOrder == 0)
+            PointsOrder = 1;
+        if (k == 1) {
+            PointsOrder = 1;
+            Label5->setText(QStringLiteral("獲得ポイント（今まで順位）"));
+            rankingOfEveryLevel(1, true);
+        } else if (k == 2) {
+            Label5->setText(QStringLiteral("獲得ポイント（今日の順位）"));
+            PointsOrder = 2;
+            rankingOfEveryLevel(2, false);
+        } else {
+            periodView();
+        }
+        Picture1->setEnabled(true);
+    }
+
+    Command1->setEnabled(true);
+    applyAvailability();
+    showLevelLists();
+    Picture6->hide();
+}
+
+void LevelBoard::putRanking(int level, const RankingLines& ranked) {
+    const LevelColumn& c = columns_[std::size_t(level)];
+    c.Label9->setText(QStringLiteral("今日"));
+    c.Label10->setText(QStringLiteral("今まで"));
+    c.List5->clear();
+    c.List5->addItems(ranked.lines);
+    ownLines_[std::size_t(level)] = ranked.ownLine;
+    成績リスト色表示単独(level);
+}
+
+void LevelBoard::rankingOfEveryLevel(int pointsOrder, bool advanceBoardBar) {
+    const int levelCount = int(columns_.size()) - 1;
+    const RankingOrder ranking = OrderFor(DisplayMode, pointsOrder);
+    ProgressBar2->setRange(0, std::max(levelCount, 1));
+    for (int level = 1; level <= levelCount; ++level) {
+        putRanking(level, RankLevel(state_, level, ranking, Combo1->currentText()));
+        ProgressBar2->setValue(level);
+        if (advanceBoardBar)
+            ProgressBar1->setValue(std::min(level, ProgressBar1->maximum()));
+        LetEventsRun();
+    }
+}
+
+void LevelBoard::bestView() {
+    Label5->setText(QStringLiteral("ベスト成績"));
+    回数など表示();
+    const int levelCount = int(columns_.size()) - 1;
+    ProgressBar2->setRange(0, std::max(levelCount, 1));
+    for (int level = 1; level <= levelCount; ++level) {
+        if (isPractice(level)) {
+            hideColumnDetails(level);
+            continue;
+        }
+        putRanking(level, RankLevel(state_, level, RankingOrder::BestTime, Combo1->currentText()));
+        ProgressBar2->setValue(level);
+        LetEventsRun();
+    }
+    Picture1->setEnabled(true);
+}
+
+void LevelBoard::fillLists(const std::vector<QStringList>& lines) {
+    const int levelCount = int(columns_.size()) - 1;
+    ProgressBar2->setRange(0, std::max(levelCount, 1));
+    for (int level = 1; level <= levelCount; ++level) {
+        if (std::size_t(level) < lines.size())
+            columns_[std::size_t(level)].List5->addItems(lines[std::size_t(level)]);
+        ProgressBar2->setValue(level);
+        LetEventsRun();
+    }
+}
+
+void LevelBoard::todayView() {
+    Label5->setText(QStringLiteral("本日の成績"));
+    回数など表示();
+    const QDate today = state_.platform.clock->now().date();
+    const auto records = ReadLastRecords(ResultsFilePath(state_), kTodayViewRecords);
+    fillLists(TodayLines(state_, records, today, Combo1->currentText()));
+    成績リスト色表示();
+    Picture1->setEnabled(true);
+}
+
+void LevelBoard::periodView() {
+    回数など表示();
+    const QDate today = state_.platform.clock->now().date();
+    state_.board.PeriodDays = PeriodDaysFor(state_.board.ResultsPeriod, today);
+    Label5->clear();
+    const auto records = ReadLastRecords(ResultsFilePath(state_), kPeriodViewRecords);
+    const PeriodOrder order = DisplayMode == 1 ? PeriodOrder::TimeFirst : PeriodOrder::PointsFirst;
+    fillLists(PeriodLines(state_, records, today, state_.board.PeriodDays, order, Combo1->currentText()));
+    成績リスト色表示();
+    Picture1->setEnabled(true);
+    Combo2->show();
+}
+
+void LevelBoard::personalTimesView() {
+    // The student report's selection lists are filled by the report panel itself.
+    回数など表示();
+    state_.board.PeriodDays = kPersonalDays;
+    Label5->setText(QStringLiteral("個人別ﾀｲﾑ"));
+    const QDate today = state_.platform.clock->now().date();
+    const auto records = ReadLastRecords(ResultsFilePath(state_), kPeriodViewRecords);
+    fillLists(PersonalTimesLines(state_, records, today, Combo1->currentText()));
+    Picture6->hide();
+    applyAvailability();
+    showLevelLists();
+    Command1->setEnabled(true);
+}

@@ -1,0 +1,451 @@
+#include "TestDoubles.h"
+
+#include "core/Dates.h"
+#include "core/LevelCatalogue.h"
+#include "core/Screen.h"
+#include "records/ResultsFile.h"
+#include "screens/LevelBoard.h"
+#include "screens/LevelBoardRules.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScrollBar>
+#include <QTest>
+#include <gtest/gtest.h>
+
+namespace {
+
+CriteriaValue Number(double value) { return {CriteriaValue::Kind::Number, value, {}}; }
+
+// A classroom with the program's levels, two students and an empty results file.
+struct BoardRig {
+    TestRig rig;
+    TempInstall install;
+    ScreenHost host;
+    ProgramState& state = rig.state;
+
+    explicit BoardRig(int levelCount = 7, const QString& studentName = QStringLiteral("山田太郎")) {
+        state.folders.DataFolder = install.dataFolder();
+        state.common.ClassroomName = QStringLiteral("さくら教室");
+        state.SeasonColor = SeasonColorForMonth(12);
+        SetProgramIdentity(state);
+        BuildLevelTable(state);
+        state.levels.LevelCount = levelCount;
+        state.levels.LastLevel = levelCount;
+        for (int level = 1; level <= kMaxLevel; ++level) {
+            CriteriaTables& c = state.criteria;
+            c.TargetTime[level] = 60;
+            c.LowestTime[level] = 120;
+            c.ClearPoint[level] = 50;
+            c.ClearCount[level] = 3;
+            c.PointRate[level] = 1;
+            c.PassDays[level] = Number(7);
+            c.OverdoDays[level] = Number(1);
+        }
+        RosterTables& r = state.roster;
+        r.SchoolYear = 2026;
+        r.RosterCount = 2;
+        r.RosterId[1] = 1;
+        r.RosterId[2] = 2;
+        r.RosterName[1] = studentName.leftJustified(20, u' ');
+        r.RosterName[2] = QStringLiteral("佐藤花子").leftJustified(20, u' ');
+        r.RosterBirthYear[1] = 2015;
+        r.RosterBirthYear[2] = 2014;
+        state.session.StudentNo = 1;
+        state.session.StudentName = r.RosterName[1];
+        state.session.StudentGrade = QStringLiteral("小５");
+        state.session.LoginTime = rig.clock.monotonic - 125;
+        host.show();
+    }
+
+    void addRun(int student, int level, int result, int daysAgo = 0) {
+        ResultRecord record;
+        record.date = ToOleDay(rig.clock.current.date().addDays(-daysAgo));
+        record.timeOfDay = ToOleTimeOfDay(QTime(9, 30));
+        record.student = int16_t(student);
+        record.level = int16_t(level);
+        record.result = result;
+        AppendRecord(ResultsFilePath(state), record);
+    }
+
+    LevelBoard* open() { return host.open<LevelBoard>(state); }
+
+    template <typename T> T* find(LevelBoard* board, const QString& name) {
+        T* widget = board->findChild<T*>(name);
+        EXPECT_NE(widget, nullptr) << name.toStdString();
+        return widget;
+    }
+    QString text(LevelBoard* board, const QString& name) { return find<QLabel>(board, name)->text(); }
+};
+
+TEST(LevelBoardRules, ColumnWidthsAndScrollBar) {
+    struct Case {
+        int levels, width;
+        bool scrollBar;
+        int maximum;
+    };
+    for (const Case& c : {Case{1, 14592, false, 1}, Case{3, 4864, false, 1}, Case{4, 3648, false, 1},
+                          Case{5, 3456, true, 2}, Case{7, 3456, true, 4}, Case{13, 3456, true, 10}}) {
+        EXPECT_EQ(BoardColumnWidth(c.levels), c.width) << c.levels;
+        EXPECT_EQ(BoardHasScrollBar(c.levels), c.scrollBar) << c.levels;
+        EXPECT_EQ(BoardScrollMaximum(c.levels), c.maximum) << c.levels;
+    }
+    EXPECT_EQ(BoardLeftMargin(15360), 307);
+    // Scrolled three levels on: level 1 is parked out of view on the right.
+    EXPECT_EQ(BoardColumnLeft(307, 4, 4, 3456, 15360), 307);
+    EXPECT_EQ(BoardColumnLeft(307, 1, 4, 3456, 15360), 15360);
+    EXPECT_EQ(BoardColumnLeft(307, 5, 4, 3456, 15360), 307 + 3456);
+    EXPECT_EQ(BoardScrollPosition(0, 4), 1);
+    EXPECT_EQ(BoardScrollPosition(5, 4), 1);
+    EXPECT_EQ(BoardScrollPosition(4, 4), 4);
+}
+
+TEST(LevelBoardRules, KeysStartLevelsTheBoardHasOrGoBack) {
+    using A = BoardKey::Action;
+    struct Case {
+        const char* key;
+        int levels;
+        BoardKey expected;
+    };
+    for (const Case& c : {Case{"1", 7, {A::StartLevel, 1}}, Case{"7", 7, {A::StartLevel, 7}}, Case{"8", 7, {}},
+                          Case{"a", 10, {A::StartLevel, 10}}, Case{"b", 10, {}}, Case{"A", 10, {}},
+                          Case{"d", 13, {A::StartLevel, 13}}, Case{"e", 14, {}}, Case{"0", 7, {A::GoBack, 0}},
+                          Case{"", 7, {}}, Case{"１", 7, {}}, Case{"12", 13, {}}})
+        EXPECT_EQ(BoardKeyFor(QString::fromUtf8(c.key), c.levels), c.expected) << c.key << " " << c.levels;
+}
+
+TEST(LevelBoardRules, TeacherNamesAndPassword) {
+    EXPECT_TRUE(IsTeacherName(QStringLiteral("★山田")));
+    EXPECT_TRUE(IsTeacherName(QStringLiteral("田中先生")));
+    EXPECT_TRUE(IsTeacherName(QStringLiteral("先生")));
+    EXPECT_FALSE(IsTeacherName(QStringLiteral("山田太郎")));
+    EXPECT_FALSE(IsTeacherName(QStringLiteral("先 生")));
+
+    EXPECT_EQ(CheckDataChangePassword(QStringLiteral("abc"), QStringLiteral("abc")), PasswordCheck::Accepted);
+    EXPECT_EQ(CheckDataChangePassword(QStringLiteral("ABC"), QStringLiteral("abc")), PasswordCheck::Wrong);
+    EXPECT_EQ(CheckDataChangePassword(QStringLiteral("ａｂｃ"), QStringLiteral("abc")), PasswordCheck::Wrong);
+    EXPECT_EQ(CheckDataChangePassword(QString(), QStringLiteral("abc")), PasswordCheck::Wrong);
+    EXPECT_EQ(CheckDataChangePassword(QString(), QString()), PasswordCheck::NotConfigured);
+    EXPECT_EQ(CheckDataChangePassword(QStringLiteral("x"), QString()), PasswordCheck::NotConfigured);
+}
+
+TEST(LevelBoardRules, TargetLineShowsDashesWithoutAPointsGoal) {
+    TestRig rig;
+    CriteriaTables& c = rig.state.criteria;
+    c.TargetTime[1] = 60;
+    c.ClearCount[1] = 3;
+    c.ClearPoint[1] = 50;
+    c.PointRate[1] = 1.5f;
+    EXPECT_EQ(TargetLine(rig.state, 1), QStringLiteral("目標=60秒 3回/50点(×1.5)"));
+    c.PointRate[1] = 1.1f; // single precision, shown as typed
+    EXPECT_EQ(TargetLine(rig.state, 1), QStringLiteral("目標=60秒 3回/50点(×1.1)"));
+    c.PointRate[1] = 1;
+    EXPECT_EQ(TargetLine(rig.state, 1), QStringLiteral("目標=60秒 3回/50点(×1)"));
+    c.ClearPoint[1] = 9999;
+    EXPECT_EQ(TargetLine(rig.state, 1), QStringLiteral("目標=60秒 --------"));
+}
+
+TEST(LevelBoard, FourLevelsShareTheWidthWithoutScrollBar) {
+    BoardRig b(4);
+    LevelBoard* board = b.open();
+    EXPECT_EQ(b.find<QListWidget>(board, QStringLiteral("List5_1"))->width(), Px(3648));
+    EXPECT_EQ(b.find<QListWidget>(board, QStringLiteral("List5_2"))->x() -
+                  b.find<QListWidget>(board, QStringLiteral("List5_1"))->x(),
+              Px(3648 + 307) - Px(307));
+    EXPECT_TRUE(b.find<QScrollBar>(board, QStringLiteral("HScroll1"))->isHidden());
+    EXPECT_EQ(board->findChild<QWidget*>(QStringLiteral("Command4_5")), nullptr);
+    EXPECT_EQ(b.find<QPushButton>(board, QStringLiteral("Command4_4"))->text(), QStringLiteral("ｽﾀｰﾄ(&4)"));
+    EXPECT_EQ(b.find<QLabel>(board, QStringLiteral("Label1_1"))->width(), Px(3648 / 5));
+    EXPECT_EQ(b.find<QLabel>(board, QStringLiteral("Label3_2"))->toolTip(), QStringLiteral("円周２"));
+}
+
+TEST(LevelBoard, SevenLevelsScrollAndTheScrollPositionSurvivesANewBoard) {
+    BoardRig b(7);
+    LevelBoard* board = b.open();
+    auto* scroll = b.find<QScrollBar>(board, QStringLiteral("HScroll1"));
+    EXPECT_FALSE(scroll->isHidden());
+    EXPECT_EQ(scroll->maximum(), 4);
+    EXPECT_EQ(scroll->value(), 1);
+    auto* list1 = b.find<QListWidget>(board, QStringLiteral("List5_1"));
+    auto* list4 = b.find<QListWidget>(board, QStringLiteral("List5_4"));
+    EXPECT_EQ(list1->width(), Px(3456));
+    const int firstLeft = list1->x();
+
+    scroll->setValue(4);
+    EXPECT_EQ(b.state.board.BoardScrollPos, 4);
+    EXPECT_EQ(list4->x(), firstLeft);
+    EXPECT_GE(list1->x(), kWindowWidth); // parked out of view
+    EXPECT_EQ(b.find<QLabel>(board, QStringLiteral("Label3_4"))->x(), firstLeft + b.find<QLabel>(board, QStringLiteral("Label1_4"))->width());
+
+    b.host.closeScreen(board);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    LevelBoard* again = b.open();
+    EXPECT_EQ(b.find<QScrollBar>(again, QStringLiteral("HScroll1"))->value(), 4);
+    EXPECT_EQ(b.find<QListWidget>(again, QStringLiteral("List5_4"))->x(), firstLeft);
+}
+
+TEST(LevelBoard, KeysStartLevelsOnlyWhereTheBoardHasThem) {
+    struct Case {
+        char key;
+        const char* call; // nullptr: nothing happens
+        int level;
+    };
+    for (const Case& c : {Case{'b', nullptr, 0}, Case{'A', nullptr, 0}, Case{'a', "showDrill", 10},
+                          Case{'3', "showDrill", 3}, Case{'0', "showNameSelection", 0}}) {
+        BoardRig b(10);
+        b.state.LevelNo = 0;
+        LevelBoard* board = b.open();
+        ASSERT_TRUE(board->boardReady());
+        QTest::keyClick(board, c.key);
+        if (c.call == nullptr) {
+            EXPECT_TRUE(b.rig.navigator.calls.empty()) << c.key;
+        } else {
+            EXPECT_EQ(b.rig.navigator.calls, std::vector<QString>{QString::fromLatin1(c.call)}) << c.key;
+            EXPECT_EQ(b.state.LevelNo, c.level) << c.key;
+        }
+    }
+}
+
+TEST(LevelBoard, KeysReachTheBoardFromItsListsButNotTheOpenPasswordPanel) {
+    BoardRig b(7, QStringLiteral("田中先生"));
+    LevelBoard* board = b.open();
+    QTest::keyClick(b.find<QListWidget>(board, QStringLiteral("List5_2")), '2');
+    EXPECT_EQ(b.rig.navigator.count(QStringLiteral("showDrill")), 1);
+    EXPECT_EQ(b.state.LevelNo, 2);
+
+    BoardRig t(7, QStringLiteral("田中先生"));
+    LevelBoard* teacherBoard = t.open();
+    t.find<QPushButton>(teacherBoard, QStringLiteral("Command8"))->click();
+    auto* password = t.find<QLineEdit>(teacherBoard, QStringLiteral("Text3"));
+    QTest::keyClicks(password, QStringLiteral("10"));
+    EXPECT_EQ(password->text(), QStringLiteral("10"));
+    t.find<QPushButton>(teacherBoard, QStringLiteral("Command4_1"))->click();
+    EXPECT_TRUE(t.rig.navigator.calls.empty());
+}
+
+TEST(LevelBoard, ClickingALevelNameStartsItAndClosesTheBoard) {
+    BoardRig b(7);
+    LevelBoard* board = b.open();
+    QTest::mouseClick(b.find<QLabel>(board, QStringLiteral("Label3_5")), Qt::LeftButton);
+    EXPECT_EQ(b.state.LevelNo, 5);
+    EXPECT_EQ(b.rig.navigator.calls, (std::vector<QString>{QStringLiteral("showDrill"), QStringLiteral("closeBoard")}));
+}
+
+TEST(LevelBoard, CountsShowDashesWithoutRunsAndTheRecentLineStaysAsLoaded) {
+    BoardRig b(7);
+    b.addRun(1, 1, 30);     // 11 points
+    b.addRun(1, 1, 60);     // 5 points
+    b.addRun(1, 1, 60, 3);  // 5 points, in the 7-day window
+    b.addRun(1, 1, 99999);  // a time-out: no run, no points
+    b.addRun(1, 2, 60, 10); // outside the window
+    b.addRun(2, 3, 30);     // someone else's
+    LevelBoard* board = b.open();
+    EXPECT_EQ(b.text(board, QStringLiteral("Label14_1")), QStringLiteral("2回/16点"));
+    EXPECT_EQ(b.text(board, QStringLiteral("Label15_1")), QStringLiteral("3回/21点"));
+    EXPECT_EQ(b.text(board, QStringLiteral("Label14_2")), QStringLiteral("-----"));
+    EXPECT_EQ(b.text(board, QStringLiteral("Label15_2")), QStringLiteral("1回/5点"));
+    EXPECT_EQ(b.text(board, QStringLiteral("Label14_3")), QStringLiteral("-----"));
+    EXPECT_EQ(b.text(board, QStringLiteral("Label15_3")), QStringLiteral("------"));
+    EXPECT_EQ(b.text(board, QStringLiteral("Label18")), QStringLiteral("本日総回数＝2回"));
+    EXPECT_EQ(b.text(board, QStringLiteral("Label17")), QStringLiteral("起動後2分"));
+    EXPECT_EQ(b.text(board, QStringLiteral("Label12")), QStringLiteral("小５ 山田太郎"));
+    EXPECT_EQ(b.text(board, QStringLiteral("Label13")), QStringLiteral("さくら教室:1"));
+    EXPECT_EQ(b.text(board, QStringLiteral("Label7_1")), QStringLiteral("目標=60秒 3回/50点(×1)"));
+    // The recent line is written when the board loads, before this board's first count.
+    EXPECT_EQ(b.text(board, QStringLiteral("Label8_1")), QStringLiteral("最近7日=0回 / 0点"));
+
+    b.addRun(1, 3, 60);
+    board->activate();
+    EXPECT_EQ(b.text(board, QStringLiteral("Label14_3")), QStringLiteral("1回/5点"));
+    EXPECT_EQ(b.text(board, QStringLiteral("Label18")), QStringLiteral("本日総回数＝3回"));
+    EXPECT_EQ(b.text(board, QStringLiteral("Label8_1")), QStringLiteral("最近7日=0回 / 0点"));
+
+    // A board loaded after a count shows the window as counted.
+    b.host.closeScreen(board);
+    LevelBoard* next = b.open();
+    EXPECT_EQ(b.text(next, QStringLiteral("Label8_1")), QStringLiteral("最近7日=3回 / 21点"));
+}
+
+TEST(LevelBoard, AnOverPractisedLevelIsLockedButNeverTheLastOne) {
+    BoardRig b(7);
+    b.state.criteria.OverdoCount[2] = Number(2);
+    b.state.criteria.OverdoCount[7] = Number(1);
+    b.state.criteria.OverdoPoint[3] = Number(10);
+    b.addRun(1, 2, 60);
+    b.addRun(1, 2, 60);
+    b.addRun(1, 3, 30); // 11 points
+    b.addRun(1, 7, 60);
+    LevelBoard* board = b.open();
+    for (int level = 1; level <= 7; ++level) {
+        const bool locked = level == 2 || level == 3;
+        const QString i = QString::number(level);
+        EXPECT_EQ(b.find<QPushButton>(board, QStringLiteral("Command4_") + i)->isEnabled(), !locked) << level;
+        auto* notice = b.find<QLineEdit>(board, QStringLiteral("Text1_") + i);
+        EXPECT_EQ(notice->isHidden(), !locked) << level;
+        if (locked) {
+            EXPECT_EQ(notice->text(), QStringLiteral("やりすぎ禁止"));
+        }
+    }
+    QTest::keyClick(board, '2');
+    EXPECT_TRUE(b.rig.navigator.calls.empty());
+}
+
+TEST(LevelBoard, APracticeLevelShowsOnlyItsHeadAndGetsSixHundredSeconds) {
+    BoardRig b(7);
+    b.state.levels.LevelNames[2] = QStringLiteral("レベル７練習");
+    LevelBoard* board = b.open();
+    EXPECT_TRUE(b.find<QListWidget>(board, QStringLiteral("List5_2"))->isHidden());
+    EXPECT_TRUE(b.find<QLabel>(board, QStringLiteral("Label7_2"))->isHidden());
+    EXPECT_TRUE(b.find<QLabel>(board, QStringLiteral("Label15_2"))->isHidden());
+    EXPECT_FALSE(b.find<QListWidget>(board, QStringLiteral("List5_1"))->isHidden());
+    EXPECT_FALSE(b.find<QPushButton>(board, QStringLiteral("Command4_2"))->isHidden());
+    EXPECT_EQ(b.state.criteria.TargetTime[2], 600);
+    EXPECT_EQ(b.state.criteria.LowestTime[2], 600);
+    EXPECT_EQ(b.state.criteria.TargetTime[1], 60);
+}
+
+TEST(LevelBoard, TheTeacherButtonFollowsTheName) {
+    struct Case {
+        const char* name;
+        bool teacher;
+    };
+    for (const Case& c : {Case{"山田太郎", false}, Case{"★山田", true}, Case{"田中先生", true}, Case{"先生", true}}) {
+        BoardRig b(7, QString::fromUtf8(c.name));
+        LevelBoard* board = b.open();
+        EXPECT_EQ(!b.find<QPushButton>(board, QStringLiteral("Command8"))->isHidden(), c.teacher) << c.name;
+    }
+}
+
+TEST(LevelBoard, TheDataChangePanelNeedsTheConfiguredPassword) {
+    BoardRig b(7, QStringLiteral("田中先生"));
+    b.state.common.DataChangePassword = QStringLiteral("Kyou1");
+    LevelBoard* board = b.open();
+    auto* panel = b.find<QWidget>(board, QStringLiteral("Picture7"));
+    auto* password = b.find<QLineEdit>(board, QStringLiteral("Text3"));
+    EXPECT_TRUE(panel->isHidden());
+    b.find<QPushButton>(board, QStringLiteral("Command8"))->click();
+    EXPECT_FALSE(panel->isHidden());
+    EXPECT_EQ(password->echoMode(), QLineEdit::Password);
+
+    password->setText(QStringLiteral("kyou1"));
+    b.find<QPushButton>(board, QStringLiteral("Command10_0"))->click();
+    ASSERT_EQ(b.rig.dialogs.shown.size(), 1u);
+    EXPECT_EQ(b.rig.dialogs.shown[0].text, QStringLiteral("パスワードを入力して下さい"));
+    EXPECT_TRUE(b.rig.navigator.calls.empty());
+
+    b.find<QPushButton>(board, QStringLiteral("Command12"))->click();
+    EXPECT_TRUE(panel->isHidden());
+    EXPECT_TRUE(password->text().isEmpty());
+
+    b.find<QPushButton>(board, QStringLiteral("Command8"))->click();
+    password->setText(QStringLiteral("Kyou1"));
+    b.find<QPushButton>(board, QStringLiteral("Command10_1"))->click();
+    EXPECT_EQ(b.rig.navigator.calls,
+              (std::vector<QString>{QStringLiteral("showCriteriaEditor"), QStringLiteral("closeBoard")}));
+    EXPECT_TRUE(password->text().isEmpty());
+
+    BoardRig r(7, QStringLiteral("田中先生"));
+    r.state.common.DataChangePassword = QStringLiteral("Kyou1");
+    LevelBoard* other = r.open();
+    r.find<QPushButton>(other, QStringLiteral("Command8"))->click();
+    r.find<QLineEdit>(other, QStringLiteral("Text3"))->setText(QStringLiteral("Kyou1"));
+    r.find<QPushButton>(other, QStringLiteral("Command10_0"))->click();
+    EXPECT_EQ(r.rig.navigator.calls,
+              (std::vector<QString>{QStringLiteral("showRecordsBrowser"), QStringLiteral("closeBoard")}));
+}
+
+TEST(LevelBoard, WithoutAConfiguredPasswordTheTeacherScreensStayClosed) {
+    BoardRig b(7, QStringLiteral("田中先生"));
+    LevelBoard* board = b.open();
+    b.find<QPushButton>(board, QStringLiteral("Command8"))->click();
+    for (const char* button : {"Command10_0", "Command10_1"})
+        b.find<QPushButton>(board, QString::fromLatin1(button))->click();
+    EXPECT_TRUE(b.rig.navigator.calls.empty());
+    ASSERT_EQ(b.rig.dialogs.shown.size(), 2u);
+    EXPECT_TRUE(b.rig.dialogs.shown[0].text.contains(QStringLiteral("共通データ.txt")));
+}
+
+TEST(LevelBoard, OpensOnThePointsRankingAndSwitchesViews) {
+    BoardRig b(7);
+    b.addRun(2, 1, 30); // 佐藤: 11 points today
+    b.addRun(1, 1, 60); // 山田: 5 points today
+    b.addRun(1, 1, 45, 2);
+    LevelBoard* board = b.open();
+    EXPECT_EQ(board->displayMode(), 2);
+    EXPECT_TRUE(b.find<QRadioButton>(board, QStringLiteral("Option2_1"))->isChecked());
+    EXPECT_TRUE(b.find<QRadioButton>(board, QStringLiteral("Option1_1"))->isChecked());
+    EXPECT_EQ(b.find<QRadioButton>(board, QStringLiteral("Option1_1"))->text(), QStringLiteral("累計順"));
+    EXPECT_EQ(b.find<QRadioButton>(board, QStringLiteral("Option1_2"))->text(), QStringLiteral("本日順"));
+    EXPECT_EQ(b.text(board, QStringLiteral("Label5")), QStringLiteral("獲得ポイント（今まで順位）"));
+    auto* list1 = b.find<QListWidget>(board, QStringLiteral("List5_1"));
+    ASSERT_EQ(list1->count(), 2);
+    EXPECT_TRUE(list1->item(0)->text().contains(QStringLiteral("佐藤")));
+    EXPECT_TRUE(list1->item(1)->text().startsWith(QStringLiteral(" 2●山田")));
+    EXPECT_FALSE(list1->isHidden());
+    EXPECT_TRUE(b.find<QWidget>(board, QStringLiteral("Picture2"))->isHidden());
+    EXPECT_TRUE(b.find<QWidget>(board, QStringLiteral("Picture6"))->isHidden());
+
+    // Time display: best times, then today's runs coloured by the student's times.
+    b.find<QRadioButton>(board, QStringLiteral("Option2_0"))->click();
+    EXPECT_EQ(board->displayMode(), 1);
+    EXPECT_EQ(b.find<QRadioButton>(board, QStringLiteral("Option1_1"))->text(), QStringLiteral("BEST表示"));
+    EXPECT_EQ(b.find<QRadioButton>(board, QStringLiteral("Option1_2"))->text(), QStringLiteral("本日のみ"));
+    EXPECT_EQ(b.text(board, QStringLiteral("Label5")), QStringLiteral("ベスト成績"));
+    ASSERT_EQ(list1->count(), 2);
+    EXPECT_TRUE(list1->item(0)->text().contains(QStringLiteral("佐藤")));
+    EXPECT_TRUE(b.find<QListWidget>(board, QStringLiteral("List5_2"))->item(0)->text().startsWith(QStringLiteral("--")));
+
+    b.find<QRadioButton>(board, QStringLiteral("Option1_2"))->click();
+    EXPECT_EQ(b.text(board, QStringLiteral("Label5")), QStringLiteral("本日の成績"));
+    EXPECT_EQ(list1->count(), 2);
+    EXPECT_EQ(b.find<QListWidget>(board, QStringLiteral("List5_2"))->count(), 0);
+    EXPECT_TRUE(list1->styleSheet().contains(QColor(0, 192, 0).name())) << list1->styleSheet().toStdString();
+    EXPECT_TRUE(b.find<QPushButton>(board, QStringLiteral("Command1"))->isEnabled());
+    EXPECT_TRUE(b.find<QPushButton>(board, QStringLiteral("Command4_1"))->isEnabled());
+
+    // The period view offers its periods; a week back from a Wednesday holds the run of Monday.
+    b.find<QRadioButton>(board, QStringLiteral("Option1_3"))->click();
+    auto* periods = b.find<QComboBox>(board, QStringLiteral("Combo2"));
+    EXPECT_FALSE(periods->isHidden());
+    EXPECT_EQ(list1->count(), 3);
+    periods->setCurrentIndex(0);
+    emit periods->activated(0);
+    EXPECT_EQ(b.state.board.ResultsPeriod, 1);
+    EXPECT_EQ(b.state.board.PeriodDays, 3);
+    EXPECT_EQ(list1->count(), 3);
+
+    // Personal times: the student's own runs and the graph button.
+    b.find<QRadioButton>(board, QStringLiteral("Option2_2"))->click();
+    EXPECT_EQ(b.text(board, QStringLiteral("Label5")), QStringLiteral("個人別ﾀｲﾑ"));
+    EXPECT_FALSE(b.find<QPushButton>(board, QStringLiteral("Command17"))->isHidden());
+    EXPECT_TRUE(periods->isHidden());
+    EXPECT_EQ(list1->count(), 2);
+
+    // Back to points: the captions of the points display and the hidden graph button.
+    b.find<QRadioButton>(board, QStringLiteral("Option2_1"))->click();
+    EXPECT_EQ(b.find<QRadioButton>(board, QStringLiteral("Option1_1"))->text(), QStringLiteral("合計累計"));
+    EXPECT_EQ(b.find<QRadioButton>(board, QStringLiteral("Option1_3"))->text(), QStringLiteral("すべて"));
+    EXPECT_TRUE(b.find<QPushButton>(board, QStringLiteral("Command17"))->isHidden());
+}
+
+TEST(LevelBoard, TheGradeFilterRebuildsTheCurrentDisplay) {
+    BoardRig b(7);
+    b.addRun(2, 1, 30);
+    b.addRun(1, 1, 60);
+    LevelBoard* board = b.open();
+    auto* filter = b.find<QComboBox>(board, QStringLiteral("Combo1"));
+    EXPECT_EQ(filter->currentText(), QStringLiteral("全学年"));
+    filter->setCurrentText(QStringLiteral("小５"));
+    emit filter->activated(filter->currentIndex());
+    auto* list1 = b.find<QListWidget>(board, QStringLiteral("List5_1"));
+    // Only the fifth-grader's line stays, ranked among both students.
+    ASSERT_EQ(list1->count(), 1);
+    EXPECT_TRUE(list1->item(0)->text().startsWith(QStringLiteral(" 2●山田")));
+    EXPECT_TRUE(b.find<QRadioButton>(board, QStringLiteral("Option2_1"))->isChecked());
+}
+
+} // namespace
