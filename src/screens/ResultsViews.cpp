@@ -4,6 +4,7 @@
 #include "core/ProgramState.h"
 #include "core/Text.h"
 #include "records/Counts.h"
+#include "roster/Roster.h"
 
 #include <algorithm>
 #include <charconv>
@@ -60,7 +61,7 @@ int TableStudent(int student) { return student >= 0 && student <= kMaxStudent ? 
 
 QString RunMark(const ProgramState& state, int student) {
     return student == state.session.StudentNo ? kOwnMark
-                                              : GradeMark(StudentGrade(state, student));
+                                              : GradeMark(GradeOfStudent(state, student));
 }
 
 int OleDayOf(const QDate& date) { return int(ToOleDay(date)); }
@@ -111,8 +112,8 @@ void AppendRunner(QString& out, const ProgramState& state, int student) {
 
 } // namespace
 
-int StudentGrade(const ProgramState& state, int student) {
-    return state.roster.SchoolYear - state.roster.RosterBirthYear[TableStudent(student)] - 6;
+int GradeOfStudent(const ProgramState& state, int student) {
+    return GradeNumber(state.roster.SchoolYear, state.roster.RosterBirthYear[TableStudent(student)]);
 }
 
 QString GradeMark(int grade) {
@@ -223,7 +224,7 @@ QString RankingLine(const ProgramState& state, int level, RankingOrder order, in
         line.append(QString(rankWidth, QLatin1Char('-')));
     else
         AppendRightAligned(line, rank, rankWidth);
-    line.append(own ? kOwnMark : GradeMark(StudentGrade(state, student)));
+    line.append(own ? kOwnMark : GradeMark(GradeOfStudent(state, student)));
     AppendNameField(line, state.roster.RosterName[student]);
     if (order != RankingOrder::BestTime) {
         AppendRightAligned(line, state.counts.TodayPoints(level, student), 3);
@@ -281,7 +282,7 @@ RankingLines RankLevel(const ProgramState& state, int level, RankingOrder order,
         if (r == 0 || value != previousValue)
             rank = r + 1;
         previousValue = value;
-        if (!InGradeFilter(gradeFilter, StudentGrade(state, student)))
+        if (!InGradeFilter(gradeFilter, GradeOfStudent(state, student)))
             continue;
         if (order == RankingOrder::TodayPoints && counts.TodayPoints(level, student) == 0)
             continue;
@@ -308,7 +309,7 @@ LevelLines TodayLines(const ProgramState& state, const std::vector<ResultRecord>
     for (const ResultRecord& record : records) {
         if (!HasColumn(state, record) || int(record.date) != todayDay)
             continue;
-        if (!InGradeFilter(gradeFilter, StudentGrade(state, record.student)))
+        if (!InGradeFilter(gradeFilter, GradeOfStudent(state, record.student)))
             continue;
         const QString clock = FromOleTimeOfDay(record.timeOfDay).toString(QStringLiteral("HH:mm"));
         QString line;
@@ -350,7 +351,7 @@ LevelLines PeriodLines(const ProgramState& state, const std::vector<ResultRecord
     for (const ResultRecord& record : records) {
         if (!HasColumn(state, record) || record.date <= firstDayOutside)
             continue;
-        if (!InGradeFilter(gradeFilter, StudentGrade(state, record.student)))
+        if (!InGradeFilter(gradeFilter, GradeOfStudent(state, record.student)))
             continue;
         const QString day = FromOleDay(record.date).toString(QStringLiteral("MM/dd"));
         const int points = BaseRunPoints(record.result, state.criteria.TargetTime[record.level]);
@@ -383,7 +384,7 @@ LevelLines PersonalTimesLines(const ProgramState& state,
     LevelLines lists = EmptyLevelLines(state);
     const int student = state.session.StudentNo;
     const int firstDayOutside = OleDayOf(today) - kPersonalDays;
-    if (!InGradeFilter(gradeFilter, StudentGrade(state, student)))
+    if (!InGradeFilter(gradeFilter, GradeOfStudent(state, student)))
         return lists;
     for (const ResultRecord& record : records) {
         if (!HasColumn(state, record) || record.student != student ||

@@ -18,8 +18,8 @@ struct ProgramState;
 
 // ---- Students' grades, marks and names -------------------------------------
 
-// SchoolYear − birth year − 6 of a roster ID: 1..6 primary, 7..9 lower secondary.
-int StudentGrade(const ProgramState& state, int student);
+// The grade number of a roster ID (1..6 primary, 7..9 lower secondary).
+int GradeOfStudent(const ProgramState& state, int student);
 // "①".."⑥" for 1..6, "Ⅰ" "Ⅱ" "Ⅲ" for 7..9, a full-width blank otherwise.
 QString GradeMark(int grade);
 // Whether a student of this grade is shown under the grade filter text
