@@ -267,8 +267,8 @@ RankingLines RankLevel(const ProgramState& state, int level, RankingOrder order,
         keys.push_back(key);
         students.push_back(student);
     }
-    // The board has always sorted twice; with its tie rule the second pass
-    // reorders equal keys again, and the classroom knows that order.
+    // Each pass leaves equal keys in reverse order, so two passes keep the
+    // roster order among students with equal keys.
     MergeSortRanks(keys, students);
     MergeSortRanks(keys, students);
 
