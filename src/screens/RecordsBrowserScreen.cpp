@@ -68,7 +68,9 @@ FrmData::FrmData(ProgramState& state, QWidget* parent)
     List1->setEditTriggers(QAbstractItemView::NoEditTriggers);
     List1->setSelectionMode(QAbstractItemView::SingleSelection);
     List1->setModel(model_);
-    connect(List1, &QListView::clicked, this, &FrmData::rowClicked);
+    // On the press: a double-click releases the button once more, and that
+    // release must not close the panel the double-click has just opened.
+    connect(List1, &QListView::pressed, this, &FrmData::rowClicked);
     connect(List1, &QListView::doubleClicked, this, [this](const QModelIndex& index) { rowDoubleClicked(index.row()); });
 
     createEditPanel();
