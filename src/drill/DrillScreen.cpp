@@ -318,17 +318,19 @@ void MainFrm::問題作成表示() {
     Label2_->setText(problem.expectedAnswer);
 }
 
-bool MainFrm::correctionShown() const { return !Label3_->isHidden(); }
+// The keypad rests while the correction is shown, and while an answer is being
+// judged: a click let through while its sound starts must not judge it twice.
+bool MainFrm::keypadLocked() const { return !Label3_->isHidden() || state_.drill.JudgingNow == 1; }
 
 void MainFrm::Label5_Click(int index) {
-    if (correctionShown())
+    if (keypadLocked())
         return;
     InputTrail = AppendKey(InputTrail, Label5_[size_t(index)]->text());
     inputLabel_->setText(TrailDisplay(InputTrail));
 }
 
 void MainFrm::Label6_Click(int index) {
-    if (correctionShown())
+    if (keypadLocked())
         return;
     if (index == kBackSpaceKey) {
         InputTrail = RemoveLastKey(InputTrail);

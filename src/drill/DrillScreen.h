@@ -54,7 +54,7 @@ private:
     void setProgressWidth(double twips);
     void hideLamps(int elapsed);
     void refuseLevelWithoutTimeLimit();
-    bool correctionShown() const;
+    bool keypadLocked() const;
 
     QFrame* sPicture1_;
     QLabel* sLabel2_;

@@ -145,6 +145,18 @@ TEST_F(DrillScreen, TheCorrectionLocksTheKeypadUntilNext) {
     EXPECT_EQ(Text(frm, QStringLiteral("inputLabel")), QStringLiteral("3.14"));
 }
 
+TEST_F(DrillScreen, AnOkLetThroughDuringTheAnswerSoundIsNotJudgedAgain) {
+    MainFrm* frm = startDrill(1);
+    sound.whilePlaying = [&](const QString&) {
+        frm->Label6_Click(0);
+        frm->Label5_Click(0);
+    };
+    answerRight(frm);
+    EXPECT_EQ(state().drill.CorrectCount, 1);
+    EXPECT_EQ(played(QStringLiteral("seikai.wav")), 1);
+    EXPECT_EQ(Text(frm, QStringLiteral("inputLabel")), QString());
+}
+
 TEST_F(DrillScreen, BackSpaceRemovesWholeKeysAndTheReverseOrderIsWrong) {
     ScriptedRandom scripted;
     scripted.script = {0.3}; // the length 4
