@@ -1,8 +1,11 @@
 #include "TestDoubles.h"
 
+#include "app/AppNavigator.h"
+
 #include "core/Dates.h"
 #include "core/LevelCatalogue.h"
 #include "core/Screen.h"
+#include "drill/DrillScreen.h"
 #include "records/ResultsFile.h"
 #include "screens/LevelBoard.h"
 #include "screens/LevelBoardRules.h"
@@ -446,6 +449,32 @@ TEST(LevelBoard, TheGradeFilterRebuildsTheCurrentDisplay) {
     ASSERT_EQ(list1->count(), 1);
     EXPECT_TRUE(list1->item(0)->text().startsWith(QStringLiteral(" 2●山田")));
     EXPECT_TRUE(b.find<QRadioButton>(board, QStringLiteral("Option2_1"))->isChecked());
+}
+
+TEST(LevelBoard, TheDrillTakesOverAndTheNextBoardCountsTheNewRun) {
+    BoardRig b(7);
+    AppNavigator navigator(b.host, b.state);
+    b.state.platform.navigator = &navigator;
+    navigator.showBoard();
+    LevelBoard* board = b.host.find<LevelBoard>();
+    ASSERT_NE(board, nullptr);
+    EXPECT_EQ(b.text(board, QStringLiteral("Label14_1")), QStringLiteral("-----"));
+
+    QTest::keyClick(board, '1');
+    EXPECT_NE(b.host.find<MainFrm>(), nullptr);
+    EXPECT_EQ(b.host.find<LevelBoard>(), nullptr);
+    EXPECT_EQ(b.state.LevelNo, 1);
+
+    // The run the drill records, then the way back from the results screen.
+    b.addRun(1, 1, 60);
+    navigator.closeDrill();
+    navigator.showBoard();
+    LevelBoard* next = b.host.find<LevelBoard>();
+    ASSERT_NE(next, nullptr);
+    EXPECT_TRUE(next->boardReady());
+    EXPECT_EQ(b.text(next, QStringLiteral("Label14_1")), QStringLiteral("1回/5点"));
+    EXPECT_EQ(b.text(next, QStringLiteral("Label18")), QStringLiteral("本日総回数＝1回"));
+    b.host.closeAll();
 }
 
 } // namespace
