@@ -1,0 +1,63 @@
+#pragma once
+// namesel: the student picks their own name from the classroom roster.
+
+#include "core/Screen.h"
+
+#include <QStringList>
+
+class QButtonGroup;
+class QComboBox;
+class QFrame;
+class QLabel;
+class QListWidget;
+class QPushButton;
+
+inline const QString kChooseNamePrompt = QStringLiteral("名前を選びなさい");
+
+// The program menu beside the program folder: "<program folder>/../起動/プログラムメニューc.exe",
+// or the same path without ".exe" where only that exists (systems without .exe files).
+QString ProgramMenuPath(const QString& appFolder);
+inline const QString kProgramMenuArgument = QStringLiteral("001");
+
+class NameSelectionScreen : public Screen {
+    Q_OBJECT
+public:
+    NameSelectionScreen(ProgramState& state, QWidget* parent);
+    void load() override;
+    void activate() override;
+
+    // Rebuilds the list: recount, reread the roster, refill the rows.
+    void 名簿表示();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    void buildControls();
+    void chooseOption(int option);
+    void chooseGrade();
+    void selectRow(int row);
+    void doubleClickRow(int row);
+    void confirm();
+    void leaveForProgramMenu();
+    void openVersionDialog();
+    // The keys "1" and "0" anywhere, Enter and space in the list; true when used.
+    bool handleKey(QObject* target, QKeyEvent* key);
+    void rebuildOrStop();
+
+    int displayOption_ = 0;
+    bool stopped_ = false;
+    QStringList list3_; // List3: entry i - 1 belongs to List1 row i
+
+    QListWidget* list1_;
+    QComboBox* combo1_;
+    QButtonGroup* option1_;
+    QPushButton* command14_;
+    QPushButton* command7_;
+    QLabel* label1_;
+    QLabel* label2_;
+    QLabel* label4_;
+    QLabel* label5_;
+    QFrame* picture5_;
+};
