@@ -1,0 +1,98 @@
+// CountResults over the last 20 000 of 1 000 000 records, against its floor:
+// reading the same bytes from the file and clearing the tables once.
+#include "BenchData.h"
+
+#include "records/Counts.h"
+#include "records/ResultsFile.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <benchmark/benchmark.h>
+
+#include <fcntl.h>
+#include <memory>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+// DRILL_BENCH_DATA, or bench-data beside the executable; made when absent.
+QString BenchRoot() {
+    const QByteArray fromEnvironment = qgetenv("DRILL_BENCH_DATA");
+    const QString root = fromEnvironment.isEmpty() ? QCoreApplication::applicationDirPath() + QStringLiteral("/bench-data")
+                                                   : QString::fromLocal8Bit(fromEnvironment);
+    return QDir(root).absolutePath() + QLatin1Char('/');
+}
+
+struct BenchClassroom {
+    StillClock clock{QDateTime(kBenchToday, QTime(17, 0))};
+    std::unique_ptr<ProgramState> state = std::make_unique<ProgramState>();
+
+    BenchClassroom() {
+        const QString root = BenchRoot();
+        MakeBenchData(root);
+        PrepareBenchState(*state, root);
+        state->platform.clock = &clock;
+    }
+};
+
+void ReadWindowBytes(const QByteArray& path, std::vector<char>& buffer) {
+    const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
+    struct stat info {};
+    ::fstat(fd, &info);
+    const off_t records = info.st_size / kRecordSize;
+    const off_t count = std::min<off_t>(records, kResultsWindow);
+    buffer.resize(size_t(count) * kRecordSize);
+    if (::pread(fd, buffer.data(), buffer.size(), (records - count) * kRecordSize) != ssize_t(buffer.size()))
+        std::abort();
+    ::close(fd);
+}
+
+void ClearTablesOnce(CountTables& c) {
+    c.RunCount.fill(0);
+    c.PassRunCount.fill(0);
+    c.OverdoRunCount.fill(0);
+    c.TotalPoints.fill(0);
+    c.PassPoints.fill(0);
+    c.OverdoPoints.fill(0);
+    c.TodayCount.fill(0);
+    c.TodayPoints.fill(0);
+    c.BestTime.fill(kNoBestTime);
+}
+
+void CountResultsBench(benchmark::State& bench) {
+    BenchClassroom classroom;
+    for (auto _ : bench) {
+        CountResults(*classroom.state);
+        benchmark::ClobberMemory();
+    }
+    if (classroom.state->counts.Runs.size() != size_t(kResultsWindow))
+        bench.SkipWithError("the window was not read whole");
+}
+
+void CountResultsFloor(benchmark::State& bench) {
+    BenchClassroom classroom;
+    const QByteArray path = QFile::encodeName(ResultsFilePath(*classroom.state));
+    std::vector<char> buffer;
+    for (auto _ : bench) {
+        ReadWindowBytes(path, buffer);
+        ClearTablesOnce(classroom.state->counts);
+        benchmark::DoNotOptimize(buffer.data());
+        benchmark::ClobberMemory();
+    }
+}
+
+} // namespace
+
+BENCHMARK(CountResultsBench)->Name("CountResults")->Unit(benchmark::kMillisecond);
+BENCHMARK(CountResultsFloor)->Name("CountResults_floor")->Unit(benchmark::kMillisecond);
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
