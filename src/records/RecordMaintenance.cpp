@@ -147,13 +147,16 @@ std::optional<QByteArray> ReadRecordBytes(const QString& path, qint64 number) {
 
 std::optional<int> ParseResultText(const QString& text) {
     const QString trimmed = text.trimmed();
-    if (trimmed.isEmpty() || trimmed.size() > 5)
-        return std::nullopt;
     const bool digitsOnly =
         std::all_of(trimmed.begin(), trimmed.end(), [](QChar c) { return c >= u'0' && c <= u'9'; });
-    if (!digitsOnly)
+    if (trimmed.isEmpty() || !digitsOnly)
         return std::nullopt;
-    return trimmed.toInt(); // at most five digits: never above kMaxResultSeconds
+    QStringView significant = trimmed;
+    while (significant.size() > 1 && significant.front() == u'0')
+        significant = significant.mid(1);
+    if (significant.size() > 5) // above kMaxResultSeconds
+        return std::nullopt;
+    return significant.toInt();
 }
 
 QByteArray WithStudentAndResult(const QByteArray& recordBytes, int student, int result) {

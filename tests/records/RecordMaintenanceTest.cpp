@@ -155,7 +155,8 @@ TEST(ResultText, OnlyWholeNumbersFrom0To99999AreAccepted) {
     const std::vector<std::pair<QString, std::optional<int>>> cases = {
         {QStringLiteral("0"), 0},          {QStringLiteral("57"), 57},
         {QStringLiteral(" 120 "), 120},    {QStringLiteral("99999"), 99999},
-        {QStringLiteral("00042"), 42},     {QStringLiteral(""), std::nullopt},
+        {QStringLiteral("00042"), 42},     {QStringLiteral("0000099999"), 99999},
+        {QStringLiteral("0100000"), std::nullopt}, {QStringLiteral(""), std::nullopt},
         {QStringLiteral("   "), std::nullopt}, {QStringLiteral("100000"), std::nullopt},
         {QStringLiteral("-1"), std::nullopt},  {QStringLiteral("+5"), std::nullopt},
         {QStringLiteral("12.5"), std::nullopt}, {QStringLiteral("1e3"), std::nullopt},
