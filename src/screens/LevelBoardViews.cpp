@@ -5,7 +5,6 @@
 #include "core/ProgramState.h"
 #include "screens/ResultsViews.h"
 
-#include <QButtonGroup>
 #include <QComboBox>
 #include <QFrame>
 #include <QLabel>
@@ -22,8 +21,11 @@ QColor ListColour(ListShade shade) {
     return QColor(rgb.red, rgb.green, rgb.blue);
 }
 
+// Restyling a list is slow; most rebuilds keep its colour.
 void SetListColour(QListWidget* list, ListShade shade) {
-    list->setStyleSheet(QStringLiteral("QListWidget { background: %1; }").arg(ListColour(shade).name()));
+    const QString sheet = QStringLiteral("QListWidget { background: %1; }").arg(ListColour(shade).name());
+    if (list->styleSheet() != sheet)
+        list->setStyleSheet(sheet);
 }
 
 void DropSelection(QListWidget* list) {
