@@ -1,6 +1,7 @@
 // Wires the real seams and starts the program on its start-up screen.
 
 #include "app/AppNavigator.h"
+#include "app/Configuration.h"
 #include "audio/SdlSoundOutput.h"
 #include "core/ProgramState.h"
 #include "core/RealPlatform.h"
@@ -31,6 +32,7 @@ int main(int argc, char** argv) {
     Firstfrm* first = host.open<Firstfrm>(state);
     first->setHandOver([&] {
         try {
+            LoadConfiguration(state, QCoreApplication::applicationDirPath());
             navigator.showNameSelection();
             host.closeScreen(first);
         } catch (const DataFileError& error) {

@@ -19,6 +19,8 @@ CsvReader CsvReader::fromFile(const QString& path) {
 }
 
 bool CsvReader::atEnd() const {
+    if (afterComma_)
+        return false;
     for (qsizetype i = pos_; i < text_.size(); ++i)
         if (!IsBlank(text_[i]) && !IsLineEnd(text_[i]) && text_[i] != QChar(0x1A))
             return false;
@@ -32,11 +34,13 @@ void CsvReader::skipBlanks() {
 
 void CsvReader::skipDelimiter() {
     skipBlanks();
+    afterComma_ = false;
     if (pos_ >= text_.size())
         return;
     const QChar c = text_[pos_];
     if (c == QLatin1Char(',')) {
         ++pos_;
+        afterComma_ = true;
     } else if (c == QLatin1Char('\r')) {
         ++pos_;
         if (pos_ < text_.size() && text_[pos_] == QLatin1Char('\n'))
@@ -50,6 +54,10 @@ void CsvReader::skipDelimiter() {
 
 QString CsvReader::readText() {
     skipBlanks();
+    if (pos_ >= text_.size() && afterComma_) {
+        afterComma_ = false; // the empty value after a final comma
+        return QString();
+    }
     if (pos_ >= text_.size())
         throw DataFileError(QStringLiteral("%1 の %2 行目: 値が足りません（ファイルの終わりを越えて読もうとしました）。")
                                 .arg(QDir::toNativeSeparators(fileName_))

@@ -13,7 +13,8 @@ public:
     // Reads a code page 932 file; throws DataFileError when it cannot be read.
     static CsvReader fromFile(const QString& path);
 
-    // True when nothing but blanks and line ends is left.
+    // True when nothing but blanks and line ends is left, and no comma has
+    // promised one more (possibly empty) value: "a," holds two values.
     bool atEnd() const;
     QString readText();
     double readNumber();
@@ -32,4 +33,5 @@ private:
     QString fileName_;
     qsizetype pos_ = 0;
     int line_ = 1;
+    bool afterComma_ = false;
 };

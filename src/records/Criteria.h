@@ -14,6 +14,15 @@ inline constexpr int kCriteriaColumns = 12;
 
 QString CriteriaFilePath(const ProgramState& state);
 
+// The heading line as the criteria editor writes it: the nine column captions
+// 目標Time .. 禁期間 and three empty fields.
+const QStringList& CriteriaHeadings();
+
+// The file's fields as texts, twelve a row, row 0 the heading line, at most
+// 35 level rows (more are ignored and logged). This is what the criteria
+// editor shows. Throws DataFileError naming the file when it is missing or short.
+std::vector<QStringList> ReadCriteriaRows(const ProgramState& state);
+
 // Reads the whole file into the twelve tables; the heading lands at index 0.
 // Throws DataFileError naming the file when it is missing or short.
 void LoadCriteria(ProgramState& state);

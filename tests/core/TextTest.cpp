@@ -66,6 +66,17 @@ TEST(CsvReader, EmptyFieldsAreValues) {
     EXPECT_EQ(ReadAll(QStringLiteral(",,a,\r\nb")), (QStringList{"", "", "a", "", "b"}));
 }
 
+TEST(CsvReader, AFinalCommaPromisesAnEmptyValue) {
+    EXPECT_EQ(ReadAll(QStringLiteral("a,b,")), (QStringList{"a", "b", ""}));
+    EXPECT_EQ(ReadAll(QStringLiteral("a,,\r\n")), (QStringList{"a", "", ""}));
+    EXPECT_EQ(ReadAll(QStringLiteral("a,,")), ReadAll(QStringLiteral("a,,\r\n")));
+    CsvReader reader(QStringLiteral("a,"), QStringLiteral("t.txt"));
+    reader.readText();
+    reader.readText();
+    EXPECT_TRUE(reader.atEnd());
+    EXPECT_THROW(reader.readText(), DataFileError);
+}
+
 TEST(CsvReader, ATrailingLineEndAddsNoValue) {
     EXPECT_EQ(ReadAll(QStringLiteral("a,b\r\n")), ReadAll(QStringLiteral("a,b")));
     EXPECT_EQ(ReadAll(QStringLiteral("a\r\n\r\n  \r\n")), (QStringList{"a"}));

@@ -1,0 +1,177 @@
+#include "records/Criteria.h"
+
+#include "core/CsvReader.h"
+#include "core/ProgramState.h"
+#include "core/Text.h"
+
+#include <QDir>
+#include <QLoggingCategory>
+#include <QSaveFile>
+
+#include <cmath>
+#include <limits>
+
+namespace {
+Q_LOGGING_CATEGORY(lcCriteria, "drill.criteria")
+
+const QString kCriteriaContents = QStringLiteral(
+    "タイム回数データ.txt には、1 行目に見出し、2 行目から 1 行に 1 レベルずつ "
+    "目標Time、最低Time、ｸﾘｱﾎﾟｲﾝﾄ、ｸﾘｱ回数、ﾎﾟｲﾝﾄ倍率、禁回、禁点、判期間、禁期間 と予備 3 個の "
+    "12 個の値（カンマ区切り）が必要です。");
+
+QString RowName(int row) {
+    return row == 0 ? QStringLiteral("見出し行") : QStringLiteral("レベル %1").arg(row);
+}
+
+QString ColumnName(int column) {
+    const QString& heading = CriteriaHeadings()[column - 1];
+    return heading.isEmpty() ? QStringLiteral("予備") : heading;
+}
+
+[[noreturn]] void RefuseOutOfRange(const QString& path, int row, int column, const QString& text) {
+    throw DataFileError(QStringLiteral("%1 の %2: %3 の値 %4 は大きすぎるか小さすぎます。\n%5")
+                            .arg(QDir::toNativeSeparators(path), RowName(row), ColumnName(column), text,
+                                 kCriteriaContents));
+}
+
+// A whole-number column takes the field's number, rounded half to even; a
+// number its type cannot hold is refused rather than wrapped.
+template <typename T> T WholeValue(const QStringList& fields, int column, const QString& path, int row) {
+    const QString& text = fields[column - 1];
+    const double value = std::nearbyint(CsvReader::ToNumber(text));
+    if (value > double(std::numeric_limits<T>::max()) || value < double(std::numeric_limits<T>::lowest()))
+        RefuseOutOfRange(path, row, column, text);
+    return T(value);
+}
+
+float RateValue(const QStringList& fields, int column, const QString& path, int row) {
+    const QString& text = fields[column - 1];
+    const double value = CsvReader::ToNumber(text);
+    if (std::fabs(value) > double(std::numeric_limits<float>::max()))
+        RefuseOutOfRange(path, row, column, text);
+    return float(value);
+}
+
+// Columns 6 to 12: the number when the field is one, else its text.
+CriteriaValue VariantValue(const QStringList& fields, int column) {
+    const QString& text = fields[column - 1];
+    CriteriaValue result;
+    if (text.isEmpty())
+        return result;
+    bool isNumber = false;
+    const double number = CsvReader::ToNumber(text, &isNumber);
+    if (isNumber) {
+        result.kind = CriteriaValue::Kind::Number;
+        result.number = number;
+    } else {
+        result.kind = CriteriaValue::Kind::Text;
+        result.text = text;
+    }
+    return result;
+}
+
+QStringList ReadRowFields(CsvReader& reader, const QString& path, int row) {
+    const int line = reader.line();
+    QStringList fields;
+    for (int c = 1; c <= kCriteriaColumns; ++c) {
+        if (reader.atEnd())
+            throw DataFileError(QStringLiteral("%1 の %2 行目（%3）: %4 列目（%5）の値がありません。\n%6")
+                                    .arg(QDir::toNativeSeparators(path), QString::number(line),
+                                         RowName(row), QString::number(c), ColumnName(c), kCriteriaContents));
+        fields << reader.readText();
+    }
+    return fields;
+}
+
+void StoreRow(CriteriaTables& tables, const QStringList& f, const QString& path, int row) {
+    tables.TargetTime[row] = WholeValue<int32_t>(f, 1, path, row);
+    tables.LowestTime[row] = WholeValue<int32_t>(f, 2, path, row);
+    tables.ClearPoint[row] = WholeValue<int32_t>(f, 3, path, row);
+    tables.ClearCount[row] = WholeValue<int16_t>(f, 4, path, row);
+    tables.PointRate[row] = RateValue(f, 5, path, row);
+    tables.OverdoCount[row] = VariantValue(f, 6);
+    tables.OverdoPoint[row] = VariantValue(f, 7);
+    tables.PassDays[row] = VariantValue(f, 8);
+    tables.OverdoDays[row] = VariantValue(f, 9);
+    tables.CriteriaSpare1[row] = VariantValue(f, 10);
+    tables.CriteriaSpare2[row] = VariantValue(f, 11);
+    tables.CriteriaSpare3[row] = VariantValue(f, 12);
+}
+
+CsvReader OpenCriteria(const QString& path) {
+    try {
+        return CsvReader::fromFile(path);
+    } catch (const DataFileError& error) {
+        throw DataFileError(error.message() + QLatin1Char('\n') + kCriteriaContents);
+    }
+}
+
+void RefuseUnwritableRows(const std::vector<QStringList>& rows, const QString& path) {
+    for (std::size_t r = 0; r < rows.size(); ++r) {
+        if (rows[r].size() != kCriteriaColumns)
+            throw DataFileError(QStringLiteral("%1 に書けません: 表の %2 行目のセルが %3 個です（12 個のはずです）。")
+                                    .arg(QDir::toNativeSeparators(path), QString::number(r),
+                                         QString::number(rows[r].size())));
+        for (int c = 0; c < kCriteriaColumns; ++c) {
+            const QString& cell = rows[r][c];
+            // Such a cell would shift every later field of its line.
+            if (cell.contains(QLatin1Char(',')) || cell.contains(QLatin1Char('"')) ||
+                cell.contains(QLatin1Char('\r')) || cell.contains(QLatin1Char('\n')))
+                throw DataFileError(
+                    QStringLiteral("%1 に書けません: 表の %2 行目 %3 列目（%4）の「%5」に"
+                                   "カンマ、二重引用符または改行が含まれています。取り除いてから保存して下さい。")
+                        .arg(QDir::toNativeSeparators(path), QString::number(r), QString::number(c + 1),
+                             ColumnName(c + 1), cell));
+        }
+    }
+}
+} // namespace
+
+QString CriteriaFilePath(const ProgramState& state) { return state.folders.DataFolder + kCriteriaFileName; }
+
+const QStringList& CriteriaHeadings() {
+    static const QStringList headings{
+        QStringLiteral("目標Time"), QStringLiteral("最低Time"), QStringLiteral("ｸﾘｱﾎﾟｲﾝﾄ"),
+        QStringLiteral("ｸﾘｱ回数"),  QStringLiteral("ﾎﾟｲﾝﾄ倍率"), QStringLiteral("禁回"),
+        QStringLiteral("禁点"),     QStringLiteral("判期間"),   QStringLiteral("禁期間"),
+        QString(),                  QString(),                  QString()};
+    return headings;
+}
+
+std::vector<QStringList> ReadCriteriaRows(const ProgramState& state) {
+    const QString path = CriteriaFilePath(state);
+    CsvReader reader = OpenCriteria(path);
+    std::vector<QStringList> rows;
+    while (int(rows.size()) <= kMaxLevel && !reader.atEnd())
+        rows.push_back(ReadRowFields(reader, path, int(rows.size())));
+    if (rows.size() < 2)
+        throw DataFileError(QStringLiteral("%1: レベルの行がありません。\n%2")
+                                .arg(QDir::toNativeSeparators(path), kCriteriaContents));
+    if (!reader.atEnd())
+        qCWarning(lcCriteria).noquote() << QDir::toNativeSeparators(path) << "holds more than" << kMaxLevel
+                                        << "levels; the lines from line" << reader.line() << "on are ignored";
+    return rows;
+}
+
+void LoadCriteria(ProgramState& state) {
+    const std::vector<QStringList> rows = ReadCriteriaRows(state);
+    // Levels beyond the file keep what they held; a bad file changes nothing.
+    CriteriaTables tables = state.criteria;
+    for (std::size_t row = 0; row < rows.size(); ++row)
+        StoreRow(tables, rows[row], CriteriaFilePath(state), int(row));
+    tables.LoadedLevels = int(rows.size()) - 1;
+    state.criteria = std::move(tables);
+}
+
+void SaveCriteria(const ProgramState& state, const std::vector<QStringList>& rows) {
+    const QString path = CriteriaFilePath(state);
+    RefuseUnwritableRows(rows, path);
+    QString text;
+    for (const QStringList& row : rows)
+        text += row.join(QLatin1Char(',')) + QStringLiteral("\r\n");
+    // Written beside the old file and renamed over it: never half a table.
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(EncodeCp932(text)) < 0 || !file.commit())
+        throw DataFileError(QStringLiteral("%1 に書けません（%2）。")
+                                .arg(QDir::toNativeSeparators(path), file.errorString()));
+}
