@@ -8,19 +8,9 @@
 #include "drill/DrillScreen.h"
 #include "drill/ResultsScreen.h"
 #include "screens/RecordsBrowserScreen.h"
+#include "screens/CriteriaEditor.h"
 
 #include <QApplication>
-#include <QLoggingCategory>
-
-namespace {
-Q_LOGGING_CATEGORY(lcNavigation, "drill.navigation")
-
-// Screens whose code has not landed yet leave the student at the wait screen.
-void NotYetBuilt(ScreenHost& host, ProgramState& state, const char* screen) {
-    qCWarning(lcNavigation) << screen << "is not built yet";
-    host.open<WaitScreen>(state);
-}
-} // namespace
 
 void AppNavigator::showNameSelection() { host_.open<NameSelectionScreen>(state_); }
 void AppNavigator::showBoard() {
@@ -35,7 +25,7 @@ void AppNavigator::showResults() { host_.open<FrmSyuuryou>(state_); }
 void AppNavigator::closeResults() { host_.close<FrmSyuuryou>(); }
 void AppNavigator::showWait() { host_.open<WaitScreen>(state_); }
 void AppNavigator::closeWait() { host_.close<WaitScreen>(); }
-void AppNavigator::showCriteriaEditor() { NotYetBuilt(host_, state_, "FrmTimeData"); }
+void AppNavigator::showCriteriaEditor() { host_.open<FrmTimeData>(state_); }
 void AppNavigator::showRecordsBrowser() { host_.open<FrmData>(state_); }
 
 void AppNavigator::endProgram() {

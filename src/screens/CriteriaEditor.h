@@ -1,0 +1,78 @@
+#pragma once
+// FrmTimeData: the teacher's editor of the criteria table. The table is shown
+// as a grid; all typing goes into a text box floating over the current cell.
+// Beside it, the distribution of the recorded times of the current level.
+
+#include "core/Screen.h"
+#include "screens/CriteriaGrid.h"
+
+class QFrame;
+class QKeyEvent;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+class QRadioButton;
+class QTableWidget;
+
+class FrmTimeData : public Screen {
+    Q_OBJECT
+public:
+    FrmTimeData(ProgramState& state, QWidget* parent);
+    void load() override;
+    void activate() override;
+
+    // The text box into the current cell, run on every change of the text box.
+    void TextToGrid転送();
+    // The current cell into the text box, the caret after its tenth character.
+    void GridToText転送();
+
+    const CriteriaGrid& grid() const { return grid_; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void createGrid();
+    void createDistributionPanel();
+    void createWaitPanel();
+
+    // Handlers.
+    // True when the key's character is still to be typed into the text box.
+    bool keyPressed(const QKeyEvent& key);
+    void cellClicked(int row, int column);
+    // Command2 and each activation; a missing file ends the program.
+    void reloadGrid(int row, int column);
+    bool save();          // Command3
+    void goBack();        // Command4
+    void optionChosen(int index);
+
+    void columnHelp();
+    void showDistribution();
+    void showCells();
+    void showWaitPanel();
+
+    CriteriaGrid grid_;
+    QLabel* Label5;
+    QLabel* Label2;
+    QLabel* Label1;
+    QTableWidget* MSFlexGrid1;
+    QLineEdit* Gridinputtext;
+    QLabel* Label6;
+    QLabel* Label3;
+    QPushButton* Command2;
+    QPushButton* Command3;
+    QPushButton* Command4;
+    QRadioButton* Option1_0;
+    QRadioButton* Option1_1;
+    QFrame* Picture3;
+    QLabel* Label7;
+    QLabel* Label9;
+    QLabel* Label10;
+    QListWidget* List3;
+    QListWidget* List4;
+    QFrame* Picture6;
+
+    // Guards the handlers while pending events run under the wait panel.
+    int busy_ = 0;
+};
