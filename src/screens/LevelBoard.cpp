@@ -5,6 +5,7 @@
 #include "core/ProgramState.h"
 #include "records/Counts.h"
 #include "screens/LevelBoardRules.h"
+#include "screens/ReportPanel.h"
 #include "screens/ResultsViews.h"
 
 #include <QButtonGroup>
@@ -143,6 +144,16 @@ void LevelBoard::createFixedControls() {
 
     Command17 = MakeButton(this, QStringLiteral("Command17"), QStringLiteral("グラフ"), TwipRect(9800, 1040, 1500, 420));
     Command17->hide();
+    Picture11 = new ReportPanel(
+        state_,
+        [this] {
+            return ReportSettings{Combo1->currentText(),
+                                  PointsOrder == 2 ? RankingOrder::TodayPoints : RankingOrder::TotalPoints};
+        },
+        this);
+    connect(Command17, &QPushButton::clicked, this, [this] { Picture11->showForStudent(state_.session.StudentNo); });
+    for (QRadioButton* mode : Option2)
+        connect(mode, &QRadioButton::clicked, Picture11, &QWidget::hide);
 
     Command8 = MakeButton(this, QStringLiteral("Command8"), QStringLiteral("データ処理"), TwipRect(12300, 80, 1500, 450));
     connect(Command8, &QPushButton::clicked, this, [this] { openDataChangePanel(); });

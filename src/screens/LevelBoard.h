@@ -20,6 +20,7 @@ class QProgressBar;
 class QPushButton;
 class QRadioButton;
 class QScrollBar;
+class ReportPanel;
 struct RankingLines;
 
 struct LevelColumn {
@@ -122,6 +123,7 @@ private:
     QPushButton* Command1 = nullptr;
     QPushButton* Command8 = nullptr;
     QPushButton* Command17 = nullptr;
+    ReportPanel* Picture11 = nullptr; // the student report
     QLineEdit* Text4 = nullptr;
     QLineEdit* Text5 = nullptr;
     QScrollBar* HScroll1 = nullptr;

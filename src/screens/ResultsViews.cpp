@@ -289,6 +289,7 @@ RankingLines RankLevel(const ProgramState& state, int level, RankingOrder order,
         if (student == state.session.StudentNo)
             result.ownLine = int(result.lines.size());
         result.lines << RankingLine(state, level, order, rank, rankWidth, key, student);
+        result.students.push_back(int16_t(student));
     }
     return result;
 }

@@ -39,6 +39,7 @@ enum class RankingOrder {
 struct RankingLines {
     QStringList lines;  // in rank order, only the students the grade filter shows
     int ownLine = -1;   // index of the student's own line ("●"), -1 when not listed
+    std::vector<int16_t> students; // the student of each line
 };
 
 // The rank right-aligned in a field of `width` characters, keeping its last

@@ -1,0 +1,131 @@
+#include "screens/ReportDrawing.h"
+
+#include <QFont>
+#include <QFontMetricsF>
+#include <QPaintDevice>
+#include <QPainter>
+#include <QPolygonF>
+
+namespace {
+
+constexpr double kScreenDpi = 96;
+constexpr double kRuleWidth = 2;
+constexpr double kBestLineWidth = 3;
+constexpr double kDotWidth = 5;
+
+// The block's own coordinates: x as a fraction of f, y as a fraction of C
+// down from the block's top.
+class BlockFrame {
+public:
+    BlockFrame(QPainter& painter, const QRectF& surface, double top)
+        : painter_(painter), surface_(surface), f_(surface.width() / 2), c_(surface.height() / 3),
+          y0_(surface.top() + top * surface.height()),
+          pixel_(painter.device()->logicalDpiY() / kScreenDpi) {}
+
+    QPointF at(double x, double y) const { return {surface_.left() + x * f_, y0_ + y * c_}; }
+    double c() const { return c_; }
+    double top() const { return y0_; }
+    const QRectF& surface() const { return surface_; }
+
+    void setPen(const QColor& colour, double screenPixels) {
+        QPen pen(colour, screenPixels * pixel_);
+        pen.setCapStyle(Qt::RoundCap);
+        pen.setJoinStyle(Qt::RoundJoin);
+        painter_.setPen(pen);
+    }
+    void setFont(double points) {
+        QFont font(kReportFontFamily);
+        font.setPointSizeF(points);
+        painter_.setFont(font);
+    }
+    // Text with its top left corner at the point.
+    void text(const QPointF& topLeft, const QString& text) {
+        painter_.setPen(Qt::black);
+        const QFontMetricsF metrics(painter_.font(), painter_.device());
+        painter_.drawText(topLeft + QPointF(0, metrics.ascent()), text);
+    }
+    void dot(const QPointF& centre, const QColor& colour) {
+        const double radius = kDotWidth * pixel_ / 2;
+        painter_.setPen(Qt::NoPen);
+        painter_.setBrush(colour);
+        painter_.drawEllipse(centre, radius, radius);
+        painter_.setBrush(Qt::NoBrush);
+    }
+    QPainter& painter() { return painter_; }
+
+private:
+    QPainter& painter_;
+    QRectF surface_;
+    double f_;
+    double c_;
+    double y0_;
+    double pixel_;
+};
+
+void DrawHeading(BlockFrame& block, const BlockPlace& place, const ReportData& data,
+                 const ReportStyle& style) {
+    if (place.firstOnSurface) {
+        block.setFont(3 * style.baseFontSize);
+        const QRectF& s = block.surface();
+        block.text({s.left() + 0.01 * s.width() / 2, s.top() + 0.02 * block.c()}, data.studentName);
+    }
+    block.setPen(Qt::black, kRuleWidth);
+    for (const double y : {0.0, 0.09})
+        block.painter().drawLine(QLineF(block.surface().left(), block.top() + y * block.c(),
+                                        block.surface().right(), block.top() + y * block.c()));
+    block.setFont((style.printer ? 3 : 2) * style.baseFontSize);
+    block.text(block.at(0.7, 0.01), data.levelCaption);
+}
+
+void DrawGraph(BlockFrame& block, const std::vector<GraphPoint>& points,
+               const std::vector<GraphLabel>& labels, double labelFontSize) {
+    block.setPen(Qt::black, kRuleWidth);
+    block.painter().drawLine(block.at(0.2, 0.8), block.at(0.9, 0.8));
+    block.painter().drawLine(block.at(0.2, 0.8), block.at(0.2, 0.1));
+
+    QPolygonF bestLine;
+    for (const GraphPoint& point : points) {
+        block.dot(block.at(point.x, point.y), point.best ? kBestColour : kRunColour);
+        if (point.best)
+            bestLine << block.at(point.x, point.y);
+    }
+    block.setPen(kBestColour, kBestLineWidth);
+    block.painter().drawPolyline(bestLine);
+
+    block.setFont(labelFontSize);
+    for (const GraphLabel& label : labels)
+        block.text(block.at(label.x, label.y), label.text);
+}
+
+void DrawTable(BlockFrame& block, const std::vector<TableRow>& rows, double fontSize, bool printer) {
+    block.setFont(fontSize);
+    const double rowHeight = printer ? 0.06 : 0.08;
+    for (const TableRow& row : rows)
+        block.text(block.at(1.05, 0.05 + row.slot * rowHeight), row.text);
+}
+
+} // namespace
+
+void DrawReportBlock(QPainter& painter, const QRectF& surface, const BlockPlace& place,
+                     const ReportData& data, const ReportStyle& style) {
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setRenderHint(QPainter::TextAntialiasing);
+    BlockFrame block(painter, surface, place.top);
+    DrawHeading(block, place, data, style);
+    const std::vector<GraphPoint> points = GraphPoints(data);
+    const double tableFontSize = 1.5 * style.baseFontSize;
+    DrawTable(block, ReportTableRows(data, points), tableFontSize, style.printer);
+    DrawGraph(block, points, GraphLabels(data, points), tableFontSize);
+    painter.restore();
+}
+
+void DrawReportRun(QPainter& painter, const QRectF& surface, const std::vector<ReportData>& blocks,
+                   const ReportStyle& style, const std::function<void()>& startNewSurface) {
+    const std::vector<BlockPlace> places = PlaceReportBlocks(int(blocks.size()));
+    for (std::size_t i = 0; i < blocks.size(); ++i) {
+        if (i > 0 && places[i].surface != places[i - 1].surface)
+            startNewSurface();
+        DrawReportBlock(painter, surface, places[i], blocks[i], style);
+    }
+}

@@ -1,0 +1,217 @@
+#include "screens/ReportPanel.h"
+
+#include "core/ProgramState.h"
+#include "core/Screen.h"
+#include "roster/Roster.h"
+#include "screens/LevelBoardRules.h"
+#include "screens/ReportDrawing.h"
+
+#include <QDir>
+#include <QFileDialog>
+#include <QLabel>
+#include <QListWidget>
+#include <QPainter>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QPrinterInfo>
+#include <QPushButton>
+
+#include <algorithm>
+
+namespace {
+
+constexpr int kPanelLeft = 120;
+constexpr int kPanelTop = 1740;
+constexpr int kReportLevelsShown = 3; // the "グラフ" button's choice: levels 1..3
+constexpr double kPrinterFontSize = 6;
+constexpr int kDotsPerMeterAt96Dpi = 3780; // fonts on the drawing area as on the screen
+
+QPushButton* PanelButton(QWidget* parent, const QString& name, const QString& text, const QRect& rect) {
+    auto* button = new QPushButton(text, parent);
+    button->setObjectName(name);
+    button->setGeometry(rect);
+    return button;
+}
+
+QListWidget* PanelList(QWidget* parent, const QString& name, const QRect& rect) {
+    auto* list = new QListWidget(parent);
+    list->setObjectName(name);
+    list->setGeometry(rect);
+    list->setSelectionMode(QAbstractItemView::MultiSelection);
+    return list;
+}
+
+// "<grade> /  <name>/<ID>"; the ID is read back after the last "/".
+QString StudentLine(const ListedStudent& student) {
+    return student.Grade + QStringLiteral(" /  ") + student.Name.trimmed() + QLatin1Char('/') +
+           QString::number(student.Id);
+}
+int StudentOfLine(const QString& line) { return line.section(QLatin1Char('/'), -1).toInt(); }
+
+} // namespace
+
+ReportPanel::ReportPanel(ProgramState& state, SettingsSource settings, QWidget* parent)
+    : QFrame(parent), state_(state), settings_(std::move(settings)) {
+    setObjectName(QStringLiteral("Picture11"));
+    setFrameShape(QFrame::Box);
+    setAutoFillBackground(true);
+    setGeometry(TwipRect(kPanelLeft, kPanelTop, 15120, 9660));
+    createControls();
+    hide();
+}
+
+void ReportPanel::createControls() {
+    Picture12 = new QLabel(this);
+    Picture12->setObjectName(QStringLiteral("Picture12"));
+    Picture12->setGeometry(TwipRect(60, 60, 12300, 9540));
+    Picture12->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    SetBackground(Picture12, kReportBackground);
+    image_ = QImage(Picture12->size(), QImage::Format_RGB32);
+    image_.setDotsPerMeterX(kDotsPerMeterAt96Dpi);
+    image_.setDotsPerMeterY(kDotsPerMeterAt96Dpi);
+    image_.fill(kReportBackground);
+
+    List3 = PanelList(this, QStringLiteral("List3"), TwipRect(12480, 60, 2520, 3600));
+    connect(List3, &QListWidget::itemClicked, this, [this] {
+        if (isVisible())
+            showReports();
+    });
+    Command24[0] = PanelButton(this, QStringLiteral("Command24_0"), QStringLiteral("表示"),
+                               TwipRect(12480, 3720, 1230, 450));
+    connect(Command24[0], &QPushButton::clicked, this, [this] { showReports(); });
+    Command24[1] = PanelButton(this, QStringLiteral("Command24_1"), QStringLiteral("印刷"),
+                               TwipRect(13770, 3720, 1230, 450));
+    connect(Command24[1], &QPushButton::clicked, this, [this] { printClicked(); });
+    Command25 = PanelButton(this, QStringLiteral("Command25"), QStringLiteral("他の人のデータを見る"),
+                            TwipRect(12480, 4290, 2520, 450));
+    connect(Command25, &QPushButton::clicked, this, [this] { otherStudentsClicked(); });
+    List2 = PanelList(this, QStringLiteral("List2"), TwipRect(12480, 4290, 2520, 4500));
+    List2->hide();
+    connect(List2, &QListWidget::itemClicked, this, [this] { showReports(); });
+    Command18 = PanelButton(this, QStringLiteral("Command18"), QStringLiteral("戻る"),
+                            TwipRect(12480, 8940, 2520, 600));
+    connect(Command18, &QPushButton::clicked, this, [this] { hide(); });
+}
+
+void ReportPanel::refreshLists() {
+    List3->clear();
+    for (int level = 1; level <= state_.levels.LevelCount; ++level)
+        List3->addItem(QString::number(level));
+
+    QStringList students;
+    for (const ListedStudent& student : ReadBoardRoster(state_))
+        students << StudentLine(student);
+    std::sort(students.begin(), students.end());
+    List2->clear();
+    List2->addItems(students);
+
+    ReportStudent = state_.session.StudentNo;
+    Command24[1]->setVisible(IsTeacherName(state_.session.StudentName));
+}
+
+void ReportPanel::showForStudent(int student) {
+    refreshLists();
+    ReportStudent = student;
+    List2->hide();
+    Command25->show();
+    List2->clearSelection();
+    List3->clearSelection();
+    for (int row = 0; row < std::min(kReportLevelsShown, List3->count()); ++row)
+        List3->item(row)->setSelected(true);
+    ReportFontSize = 6;
+    showReports();
+}
+
+void ReportPanel::otherStudentsClicked() {
+    Command25->hide();
+    List2->show();
+}
+
+std::vector<int> ReportPanel::chosenStudents() const {
+    std::vector<int> students;
+    for (int row = 0; row < List2->count(); ++row)
+        if (List2->item(row)->isSelected())
+            students.push_back(StudentOfLine(List2->item(row)->text()));
+    if (students.empty())
+        students.push_back(ReportStudent);
+    return students;
+}
+
+std::vector<int> ReportPanel::chosenLevels() const {
+    std::vector<int> levels;
+    for (int row = 0; row < List3->count(); ++row)
+        if (List3->item(row)->isSelected())
+            levels.push_back(List3->item(row)->text().toInt());
+    return ReportLevels(levels, state_.levels.LevelCount);
+}
+
+std::vector<ResultRecord> ReportPanel::recordWindow() const {
+    return ReadLastRecords(ResultsFilePath(state_), kPeriodViewRecords);
+}
+
+std::vector<ReportData> ReportPanel::reportBlocks(int student,
+                                                  const std::vector<ResultRecord>& records) const {
+    const QDate today = state_.platform.clock->now().date();
+    const ReportSettings settings = settings_();
+    std::vector<ReportData> blocks;
+    for (const int level : chosenLevels())
+        blocks.push_back(BuildReportData(state_, student, level, records, today, settings));
+    return blocks;
+}
+
+void ReportPanel::placeInFront() {
+    move(TwipRect(kPanelLeft, kPanelTop, 0, 0).topLeft());
+    show();
+    raise();
+}
+
+void ReportPanel::showReports() {
+    placeInFront();
+    const std::vector<ResultRecord> records = recordWindow();
+    for (const int student : chosenStudents()) {
+        ReportStudent = student;
+        image_.fill(kReportBackground);
+        QPainter painter(&image_);
+        DrawReportRun(painter, QRectF(image_.rect()), reportBlocks(student, records),
+                      {ReportFontSize, false}, [this] { image_.fill(kReportBackground); });
+    }
+    Picture12->setPixmap(QPixmap::fromImage(image_));
+}
+
+void ReportPanel::printReports(QPrinter& printer) {
+    placeInFront();
+    const std::vector<ResultRecord> records = recordWindow();
+    QPainter painter(&printer);
+    const QRectF page(QPointF(0, 0), printer.pageRect(QPrinter::DevicePixel).size());
+    bool firstStudent = true;
+    for (const int student : chosenStudents()) {
+        // One print job for every chosen student, each starting a page of their own.
+        if (!firstStudent)
+            printer.newPage();
+        firstStudent = false;
+        ReportStudent = student;
+        DrawReportRun(painter, page, reportBlocks(student, records), {kPrinterFontSize, true},
+                      [&printer] { printer.newPage(); });
+    }
+}
+
+void ReportPanel::printClicked() {
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setPageSize(QPageSize(QPageSize::A4));
+    printer.setPageOrientation(QPageLayout::Portrait);
+    if (QPrinterInfo::availablePrinters().isEmpty()) {
+        // Without an installed printer the report goes into a PDF file.
+        const QString file = QFileDialog::getSaveFileName(
+            this, QStringLiteral("印刷"), QDir::home().filePath(QStringLiteral("成績グラフ.pdf")),
+            QStringLiteral("PDF (*.pdf)"));
+        if (file.isEmpty())
+            return;
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(file);
+    } else {
+        QPrintDialog dialog(&printer, this);
+        if (dialog.exec() != QDialog::Accepted)
+            return;
+    }
+    printReports(printer);
+}

@@ -1,0 +1,64 @@
+#pragma once
+// Picture11: the student report panel of the level board. Its drawing area
+// Picture12 shows up to three report blocks; the level list List3 and the
+// student list List2 choose what is drawn; teachers can print.
+
+#include "screens/StudentReport.h"
+
+#include <QFrame>
+#include <QImage>
+
+#include <functional>
+#include <vector>
+
+class QLabel;
+class QListWidget;
+class QPrinter;
+class QPushButton;
+struct ProgramState;
+
+class ReportPanel : public QFrame {
+    Q_OBJECT
+public:
+    // The board's grade filter and points order, read when a report is drawn.
+    using SettingsSource = std::function<ReportSettings()>;
+    ReportPanel(ProgramState& state, SettingsSource settings, QWidget* parent);
+
+    // Reads the level list and the student list afresh (status-0 roster lines);
+    // the report's student becomes StudentNo; printing is offered to teachers.
+    void refreshLists();
+    // The "グラフ" button: the student's first three levels, drawn on the screen.
+    void showForStudent(int student);
+    // Draws the chosen levels of every chosen student (else of the report's
+    // student) on the drawing area; the last one stays shown.
+    void showReports();
+    // Prints them on a printer that is set up, each student from a new page.
+    void printReports(QPrinter& printer);
+
+    const QImage& drawing() const { return image_; }
+    int reportStudent() const { return ReportStudent; }
+
+private:
+    void createControls();
+    void printClicked();
+    void otherStudentsClicked();
+    std::vector<int> chosenStudents() const;
+    std::vector<int> chosenLevels() const;
+    std::vector<ReportData> reportBlocks(int student, const std::vector<ResultRecord>& records) const;
+    std::vector<ResultRecord> recordWindow() const;
+    void placeInFront();
+
+    ProgramState& state_;
+    SettingsSource settings_;
+    QImage image_;
+
+    QLabel* Picture12 = nullptr;
+    QListWidget* List3 = nullptr;
+    QListWidget* List2 = nullptr;
+    QPushButton* Command24[2] = {};
+    QPushButton* Command25 = nullptr;
+    QPushButton* Command18 = nullptr;
+
+    int ReportStudent = 0;
+    double ReportFontSize = 6;
+};

@@ -1,0 +1,110 @@
+#pragma once
+// The figures of the student report: for one student and one level, the runs
+// of the progress graph, the numbers of the table beside it, the points and
+// labels of the graph, and where the blocks of a report go on the drawing
+// surfaces. Pure logic; ReportDrawing paints what these functions return.
+
+#include "records/ResultsFile.h"
+#include "screens/ResultsViews.h"
+
+#include <QDate>
+#include <QString>
+#include <QStringList>
+
+#include <cstdint>
+#include <vector>
+
+struct ProgramState;
+
+// Runs this long or longer are drawn but left out of counts, sums and scale.
+inline constexpr int32_t kReportCountedBelow = 1800;
+inline constexpr int32_t kReportScaleCap = 1000;
+inline constexpr int32_t kNoClassBest = 99999;
+inline constexpr int kReportDays = 3650;
+
+struct ReportRun {
+    double date = 0; // OLE day
+    int32_t result = 0;
+};
+
+struct ReportData {
+    int student = 0;
+    int level = 0;
+    QString studentName;  // trailing blanks removed
+    QString levelCaption; // program title, a blank, the level's name
+
+    std::vector<ReportRun> runs; // the student's runs on the level in file order
+    int ownCount = 0;            // runs under 1800 s
+    int64_t ownSum = 0;
+    int32_t ownLargest = 0;
+    int classCount = 0;          // every student's runs under 1800 s
+    int64_t classSum = 0;
+    int32_t classBest = kNoClassBest; // over every run, counted or not
+
+    int timeRank = 0;     // 0: not ranked
+    int pointsRank = 0;
+    int pointsTotal = 0;
+    int classPointsCount = 0; // ranking lines with points above 0
+    int64_t classPointsSum = 0;
+};
+
+// What the board's switches say: the grade filter and the points ranking order.
+struct ReportSettings {
+    QString gradeFilter = QStringLiteral("全学年");
+    RankingOrder pointsOrder = RankingOrder::TotalPoints;
+};
+
+// The figures of one block. `records` is the report's record window (the last
+// 20000 records); runs dated up to today − 3650 days or of levels without a
+// column are skipped, as in the period view. Ranks come from the board's
+// rankings with a 3-character rank field, found by the student's ID.
+ReportData BuildReportData(const ProgramState& state, int student, int level,
+                           const std::vector<ResultRecord>& records, const QDate& today,
+                           const ReportSettings& settings);
+
+// The top of the vertical scale: the next ten above the largest counted run,
+// at most 1000 s.
+int32_t ScaleTop(int32_t ownLargest);
+
+// One plotted run: x in fractions of f, y in fractions of C down from the top
+// of the block. Runs off the scale are drawn at the top of the frame.
+struct GraphPoint {
+    double x = 0;
+    double y = 0;
+    int32_t result = 0;
+    double date = 0;
+    bool best = false; // a new personal best (red); the others are blue
+};
+std::vector<GraphPoint> GraphPoints(const ReportData& data);
+
+// A text of the graph with its top left corner, in the units of GraphPoint.
+struct GraphLabel {
+    QString text;
+    double x = 0;
+    double y = 0;
+};
+// The scale ends, the dates under the axis and the best times; none without a best.
+std::vector<GraphLabel> GraphLabels(const ReportData& data, const std::vector<GraphPoint>& points);
+
+// A row of the table beside the graph; `slot` counts rows from the first (0),
+// the last row sits half a row lower.
+struct TableRow {
+    QString text;
+    double slot = 0;
+};
+std::vector<TableRow> ReportTableRows(const ReportData& data, const std::vector<GraphPoint>& points);
+
+// The date of a run as a label: yyyy/MM/dd, or MM/dd when the year is that of `previous`.
+QString ReportDateLabel(double date, double previous = -1);
+
+// Where the blocks of a report run go: the surface (0 first) and the top of
+// the block in fractions of the surface height H.
+struct BlockPlace {
+    int surface = 0;
+    double top = 0;
+    bool firstOnSurface = false; // carries the student's name
+};
+std::vector<BlockPlace> PlaceReportBlocks(int blockCount);
+
+// The chosen levels up to the first one without a column (which ends the run).
+std::vector<int> ReportLevels(const std::vector<int>& chosen, int levelCount);
