@@ -13,26 +13,8 @@ constexpr int kBirthYearDigits = 4;
 constexpr int kNameColumn = 9;
 constexpr int kKindergartenNameColumn = 11;
 
-struct Figures {
-    double todayCount = 0;
-    long long todayPoints = 0;
-    long long runCount = 0;
-    long long totalPoints = 0;
-};
-
-Figures SumFigures(const CountTables& counts, int student) {
-    Figures f;
-    for (int level = 1; level <= kMaxLevel; ++level) {
-        f.todayCount += counts.TodayCount(level, student);
-        f.todayPoints += counts.TodayPoints(level, student);
-        f.runCount += counts.RunCount(level, student);
-        f.totalPoints += counts.TotalPoints(level, student);
-    }
-    return f;
-}
-
 // The left and right figure of a row.
-std::pair<QString, QString> FigurePair(const Figures& f, int displayOption) {
+std::pair<QString, QString> FigurePair(const StudentFigures& f, int displayOption) {
     switch (DisplayOption(displayOption)) {
     case DisplayOption::TodayAndTotalRuns:
         return {TodayCountText(f.todayCount), TotalCountText(f.runCount)};
@@ -99,9 +81,24 @@ QString TotalPointsText(long long totalPoints) {
     return RightAlign(totalPoints, 7);
 }
 
-QString KeyedNameRow(const ProgramState& state, const RosterRecord& student, int displayOption) {
-    const int grade = GradeNumber(state.roster.SchoolYear, student.BirthYear);
-    const auto [left, right] = FigurePair(SumFigures(state.counts, student.Id), displayOption);
+std::vector<StudentFigures> FiguresByStudent(const CountTables& counts) {
+    std::vector<StudentFigures> figures(kStudentSlots);
+    // Level by level, so each table is read in its memory order.
+    for (int level = 1; level <= kMaxLevel; ++level) {
+        for (int student = 0; student < kStudentSlots; ++student) {
+            StudentFigures& f = figures[std::size_t(student)];
+            f.todayCount += counts.TodayCount(level, student);
+            f.todayPoints += counts.TodayPoints(level, student);
+            f.runCount += counts.RunCount(level, student);
+            f.totalPoints += counts.TotalPoints(level, student);
+        }
+    }
+    return figures;
+}
+
+QString KeyedNameRow(const RosterRecord& student, int schoolYear, const StudentFigures& figures, int displayOption) {
+    const int grade = GradeNumber(schoolYear, student.BirthYear);
+    const auto [left, right] = FigurePair(figures, displayOption);
     const QString labelAndName = ShortGradeLabel(grade) + QLatin1Char(' ') + TrimTrailingBlanks(student.Name);
     // A name too long for the column keeps every character and gets no pad.
     const qsizetype pad = std::max<qsizetype>(0, NameColumnWidth(grade, displayOption) - labelAndName.size());
@@ -129,9 +126,10 @@ NameListRows NameListFromKeyedRows(QStringList keyedRows, int schoolYear, const 
 
 NameListRows BuildNameList(ProgramState& state, int displayOption, const QString& filter) {
     const std::vector<RosterLine> lines = ReadRosterFile(RosterFilePath(state));
+    const std::vector<StudentFigures> figures = FiguresByStudent(state.counts);
     QStringList keyed;
     for (const RosterRecord& student : FillNameScreenRoster(state, lines))
-        keyed.append(KeyedNameRow(state, student, displayOption));
+        keyed.append(KeyedNameRow(student, state.roster.SchoolYear, figures[std::size_t(student.Id)], displayOption));
     return NameListFromKeyedRows(std::move(keyed), state.roster.SchoolYear, filter);
 }
 

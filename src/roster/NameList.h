@@ -9,6 +9,7 @@
 #include <QStringList>
 
 #include <array>
+#include <vector>
 
 inline const QString kNameListTopRow = QStringLiteral("－－－－－－");
 inline const QString kAllGrades = QStringLiteral("全学年");
@@ -26,10 +27,19 @@ QString TodayPointsText(long long todayPoints);
 QString TotalCountText(long long runCount);
 QString TotalPointsText(long long totalPoints);
 
+// A student's figures summed over levels 1..35 of the count tables.
+struct StudentFigures {
+    double todayCount = 0;
+    long long todayPoints = 0;
+    long long runCount = 0;
+    long long totalPoints = 0;
+};
+// Every student's figures, by ID, in one pass over each table.
+std::vector<StudentFigures> FiguresByStudent(const CountTables& counts);
+
 // Birth year (four digits), short grade label, " ", name, full-width pad to the
-// column width, the two figure texts around "/", then "*" and the ID. The
-// figures are summed over levels 1..35 of the count tables.
-QString KeyedNameRow(const ProgramState& state, const RosterRecord& student, int displayOption);
+// column width, the two figure texts around "/", then "*" and the ID.
+QString KeyedNameRow(const RosterRecord& student, int schoolYear, const StudentFigures& figures, int displayOption);
 
 struct NameListRows {
     QStringList visible{kNameListTopRow}; // List1: row 0 is the top row

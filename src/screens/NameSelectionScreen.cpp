@@ -83,6 +83,8 @@ void NameSelectionScreen::buildControls() {
     fixed.setStyleHint(QFont::TypeWriter);
     fixed.setFixedPitch(true);
     list1_->setFont(fixed);
+    // Every row is one line of the same font: the list lays out thousands at once.
+    list1_->setUniformItemSizes(true);
     list1_->setStyleSheet(QStringLiteral("QListWidget { background: white; }"
                                          "QListWidget::item { padding: 2px 4px; }"
                                          "QListWidget::item:selected { background: #1e5bb8; color: white; }"));

@@ -16,6 +16,11 @@ RosterRecord Student(int id, int birthYear, const QString& name) {
     return r;
 }
 
+// A keyed row with the figures of the whole tables, as the list builds it.
+QString Row(const ProgramState& state, const RosterRecord& s, int option) {
+    return KeyedNameRow(s, state.roster.SchoolYear, FiguresByStudent(state.counts)[std::size_t(s.Id)], option);
+}
+
 struct ListRig {
     TestRig rig;
     TempInstall install;
@@ -67,16 +72,16 @@ TEST(KeyedNameRow, FiguresFollowTheDisplayOption) {
     state.counts.TotalPoints(3, 21) = 45;
     const QString name = QStringLiteral("1997小1 佐藤") + kPad + kPad + kPad + kPad;
 
-    EXPECT_EQ(KeyedNameRow(state, s, 0), name + QStringLiteral("     /   12回*21"));
-    EXPECT_EQ(KeyedNameRow(state, s, 1), name + QStringLiteral("  ") + kPad + QStringLiteral("/    345*21"));
-    EXPECT_EQ(KeyedNameRow(state, s, 2), name + QStringLiteral("  ") + kPad + QStringLiteral("/     *21"));
-    EXPECT_EQ(KeyedNameRow(state, s, 3), name + QStringLiteral("    345/   12回*21"));
+    EXPECT_EQ(Row(state, s, 0), name + QStringLiteral("     /   12回*21"));
+    EXPECT_EQ(Row(state, s, 1), name + QStringLiteral("  ") + kPad + QStringLiteral("/    345*21"));
+    EXPECT_EQ(Row(state, s, 2), name + QStringLiteral("  ") + kPad + QStringLiteral("/     *21"));
+    EXPECT_EQ(Row(state, s, 3), name + QStringLiteral("    345/   12回*21"));
 
     state.counts.TodayCount(4, 21) = 2;
     state.counts.TodayCount(5, 21) = 1;
     state.counts.TodayPoints(4, 21) = 40;
-    EXPECT_EQ(KeyedNameRow(state, s, 0), name + QStringLiteral("  3回/   12回*21"));
-    EXPECT_EQ(KeyedNameRow(state, s, 2), name + QStringLiteral("  40/  3回*21"));
+    EXPECT_EQ(Row(state, s, 0), name + QStringLiteral("  3回/   12回*21"));
+    EXPECT_EQ(Row(state, s, 2), name + QStringLiteral("  40/  3回*21"));
 }
 
 TEST(KeyedNameRow, KindergartenGetsTheWideColumnExceptForPoints) {
@@ -85,7 +90,7 @@ TEST(KeyedNameRow, KindergartenGetsTheWideColumnExceptForPoints) {
     const RosterRecord small = Student(4, 1998, QStringLiteral("田中")); // 幼3
     const RosterRecord pupil = Student(2, 1997, QStringLiteral("鈴木")); // 小1
     auto nameColumn = [&](const RosterRecord& s, int option) {
-        const QString row = KeyedNameRow(rig.state, s, option);
+        const QString row = Row(rig.state, s, option);
         return row.mid(4, row.indexOf(QLatin1Char(' '), 4 + 4) - 4); // label, blank, name, pad
     };
     for (int option : {0, 2, 3})
@@ -99,7 +104,7 @@ TEST(KeyedNameRow, ALongNameStaysWholeWithoutPad) {
     TestRig rig;
     rig.state.roster.SchoolYear = 2004;
     const RosterRecord s = Student(3, 1997, QStringLiteral("長谷川　麻里子さん"));
-    EXPECT_EQ(KeyedNameRow(rig.state, s, 0), QStringLiteral("1997小1 長谷川　麻里子さん     /     ") + kPad +
+    EXPECT_EQ(Row(rig.state, s, 0), QStringLiteral("1997小1 長谷川　麻里子さん     /     ") + kPad +
                                                  QStringLiteral("*3"));
 }
 

@@ -1,0 +1,105 @@
+// The name selection screen's list rebuild on 5 000 students and 1 000 000
+// records (recount, roster reading, keyed rows, sorting, the list filled)
+// against its floor: counting the results and reading the roster.
+#include "BenchData.h"
+
+#include "core/RealPlatform.h"
+#include "core/Screen.h"
+#include "records/Counts.h"
+#include "roster/Roster.h"
+#include "screens/NameSelectionScreen.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QListWidget>
+#include <benchmark/benchmark.h>
+
+#include <memory>
+
+namespace {
+
+QString BenchRoot() {
+    const QByteArray fromEnvironment = qgetenv("DRILL_BENCH_DATA");
+    const QString root = fromEnvironment.isEmpty() ? QCoreApplication::applicationDirPath() + QStringLiteral("/bench-data")
+                                                   : QString::fromLocal8Bit(fromEnvironment);
+    return QDir(root).absolutePath() + QLatin1Char('/');
+}
+
+class AbortingDialogs : public Dialogs {
+public:
+    void inform(const QString&, const QString& text) override { qFatal("bench: %s", qPrintable(text)); }
+    bool askYesNo(const QString&, const QString&) override { return true; }
+    bool askOkCancel(const QString&, const QString&) override { return true; }
+};
+
+// The name screen only closes the (absent) board while it is measured.
+class QuietNavigator : public Navigator {
+public:
+    void showNameSelection() override {}
+    void showBoard() override {}
+    void closeBoard() override {}
+    void showDrill() override {}
+    void closeDrill() override {}
+    void showResults() override {}
+    void closeResults() override {}
+    void showWait() override {}
+    void closeWait() override {}
+    void showCriteriaEditor() override {}
+    void showRecordsBrowser() override {}
+    void endProgram() override { qFatal("bench: the name screen ended the program"); }
+};
+
+struct NameClassroom {
+    StillClock clock{QDateTime(kBenchToday, QTime(17, 0))};
+    MersenneRandom random;
+    AbortingDialogs dialogs;
+    QuietNavigator navigator;
+    std::unique_ptr<ProgramState> state = std::make_unique<ProgramState>();
+
+    NameClassroom() {
+        const QString root = BenchRoot();
+        MakeBenchData(root);
+        PrepareBenchState(*state, root);
+        state->platform.clock = &clock;
+        state->platform.random = &random;
+        state->platform.dialogs = &dialogs;
+        state->platform.navigator = &navigator;
+        state->levels.ProgramTitle = QStringLiteral("円の公式ドリル");
+    }
+};
+
+void NameList(benchmark::State& bench) {
+    NameClassroom classroom;
+    ScreenHost host;
+    NameSelectionScreen* screen = host.open<NameSelectionScreen>(*classroom.state);
+    for (auto _ : bench)
+        screen->名簿表示();
+    auto* list = screen->findChild<QListWidget*>(QStringLiteral("List1"));
+    if (list->count() != classroom.state->roster.RosterCount + 1)
+        bench.SkipWithError("the list does not show every student");
+}
+
+void NameListFloor(benchmark::State& bench) {
+    NameClassroom classroom;
+    ProgramState& s = *classroom.state;
+    for (auto _ : bench) {
+        CountResults(s);
+        benchmark::DoNotOptimize(ReadRosterFile(RosterFilePath(s)));
+    }
+}
+
+} // namespace
+
+BENCHMARK(NameList)->Name("NameList")->Unit(benchmark::kMillisecond);
+BENCHMARK(NameListFloor)->Name("NameList_floor")->Unit(benchmark::kMillisecond);
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    QApplication::setFont(QFont(QStringLiteral("IPAPGothic"), 12));
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
