@@ -17,9 +17,11 @@ constexpr std::uint32_t kSeed = 4711;
 constexpr int kDaysCovered = 365;
 constexpr int kTargetTime[kBenchLevels + 1] = {0, 30, 35, 40, 45, 50, 55, 60};
 
-void WriteOnce(const QString& path, const QByteArray& bytes) {
+// Makes the bytes only when the file is not there yet.
+template <typename MakeBytes> void WriteOnce(const QString& path, MakeBytes makeBytes) {
     if (QFileInfo::exists(path))
         return;
+    const QByteArray bytes = makeBytes();
     QDir().mkpath(QFileInfo(path).absolutePath());
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
@@ -65,9 +67,9 @@ QByteArray CriteriaBytes() {
 } // namespace
 
 void MakeBenchData(const QString& root) {
-    WriteOnce(root + QStringLiteral("data/circle/") + kResultsFileName, ResultBytes(kBenchToday));
-    WriteOnce(root + QStringLiteral("data/新名簿.txt"), RosterBytes());
-    WriteOnce(root + QStringLiteral("data/circle/タイム回数データ.txt"), CriteriaBytes());
+    WriteOnce(root + QStringLiteral("data/circle/") + kResultsFileName, [] { return ResultBytes(kBenchToday); });
+    WriteOnce(root + QStringLiteral("data/新名簿.txt"), RosterBytes);
+    WriteOnce(root + QStringLiteral("data/circle/タイム回数データ.txt"), CriteriaBytes);
 }
 
 void PrepareBenchState(ProgramState& state, const QString& root) {

@@ -11,6 +11,7 @@
 #include <cerrno>
 #include <cmath>
 #include <cstdint>
+#include <limits>
 
 namespace {
 
@@ -98,20 +99,19 @@ void ClearCountTables(CountTables& c) {
 struct LevelRule {
     int32_t targetTime = 0;
     float pointRate = 0;
-    double passDays = 0;
-    double overdoDays = 0;
+    double passFrom = 0;
+    double overdoFrom = 0;
 };
 
-} // namespace
-
-int TimeValue(int32_t result) {
+// The rules themselves live here, so the counting loop gets them inlined.
+int TimeValueOf(int32_t result) {
     int32_t value = result;
     while (value >= 1000)
         value /= 10;
     return value;
 }
 
-int BaseRunPoints(int32_t result, int32_t targetTime) {
+int BasePointsOf(int32_t result, int32_t targetTime) {
     // A corrupt negative time or a level without a target earns nothing.
     if (targetTime <= 0 || result < 0 || result >= kTimeOutFrom)
         return 0;
@@ -122,20 +122,28 @@ int BaseRunPoints(int32_t result, int32_t targetTime) {
             return 1;
         return 0;
     }
-    const double share = double(targetTime - TimeValue(result)) / double(targetTime);
+    const double share = double(targetTime - TimeValueOf(result)) / double(targetTime);
     return int(share * share * share * 50.0 + 5.0);
 }
 
-int RunPoints(int32_t result, int32_t targetTime, float pointRate) {
-    const float points = pointRate * float(BaseRunPoints(result, targetTime));
+int PointsOf(int32_t result, int32_t targetTime, float pointRate) {
+    const float points = pointRate * float(BasePointsOf(result, targetTime));
     return int(points);
 }
 
-double OleMoment(const QDateTime& when) { return ToOleDay(when.date()) + ToOleTimeOfDay(when.time()); }
-
-bool IsInsideWindow(double recordDate, double now, double days) {
-    return days > 0 && recordDate > now - days;
+// A window of d days takes the dates after this; none when d is 0 or less.
+double WindowStart(double now, double days) {
+    return days > 0 ? now - days : std::numeric_limits<double>::infinity();
 }
+
+} // namespace
+
+int TimeValue(int32_t result) { return TimeValueOf(result); }
+int BaseRunPoints(int32_t result, int32_t targetTime) { return BasePointsOf(result, targetTime); }
+int RunPoints(int32_t result, int32_t targetTime, float pointRate) { return PointsOf(result, targetTime, pointRate); }
+bool IsInsideWindow(double recordDate, double now, double days) { return recordDate > WindowStart(now, days); }
+
+double OleMoment(const QDateTime& when) { return ToOleDay(when.date()) + ToOleTimeOfDay(when.time()); }
 
 void LoadResults(ProgramState& state) {
     CountTables& c = state.counts;
@@ -174,22 +182,23 @@ void CountResults(ProgramState& state) {
     std::array<LevelRule, kLevelSlots> rules{};
     for (int level = 1; level <= kMaxLevel; ++level)
         rules[level] = {state.criteria.TargetTime[level], state.criteria.PointRate[level],
-                        state.criteria.PassDays[level].toNumber(), state.criteria.OverdoDays[level].toNumber()};
+                        WindowStart(moment, state.criteria.PassDays[level].toNumber()),
+                        WindowStart(moment, state.criteria.OverdoDays[level].toNumber())};
 
     for (const LoadedRun& run : c.Runs) {
         const int lv = run.level;
         const int st = run.student;
         const LevelRule& rule = rules[lv];
         const bool completed = run.result < kCompletedBelow;
-        const int points = RunPoints(run.result, rule.targetTime, rule.pointRate);
+        const int points = PointsOf(run.result, rule.targetTime, rule.pointRate);
         if (completed)
             ++c.RunCount(lv, st);
-        if (IsInsideWindow(run.date, moment, rule.passDays)) {
+        if (run.date > rule.passFrom) {
             if (completed)
                 ++c.PassRunCount(lv, st);
             c.PassPoints(lv, st) += points;
         }
-        if (IsInsideWindow(run.date, moment, rule.overdoDays)) {
+        if (run.date > rule.overdoFrom) {
             if (completed)
                 ++c.OverdoRunCount(lv, st);
             c.OverdoPoints(lv, st) += points;

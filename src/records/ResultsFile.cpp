@@ -19,17 +19,8 @@
 
 namespace {
 
-constexpr int kTextWidth = 5;
-constexpr int kDateOffset = 0;
-constexpr int kTimeOffset = 8;
-constexpr int kStudentOffset = 16;
-constexpr int kLevelOffset = 18;
-constexpr int kResultOffset = 20;
-constexpr int kClassroomOffset = 24;
-constexpr int kExtraPointsOffset = 29;
-constexpr int kPointsOffset = 34;
-
-static_assert(kPointsOffset + 2 * kTextWidth == kRecordSize);
+constexpr int kTextWidth = kRecordTextWidth;
+static_assert(RecordOffset::Reserved + kTextWidth == kRecordSize);
 
 QString SystemError(int errorNumber) { return QString::fromLocal8Bit(std::strerror(errorNumber)); }
 
@@ -39,15 +30,6 @@ QString SystemError(int errorNumber) { return QString::fromLocal8Bit(std::strerr
                                .arg(QDir::toNativeSeparators(path), what, SystemError(errorNumber))
                                .arg(errorNumber),
                            errorNumber);
-}
-
-// The records are little-endian on disk; this machine is too.
-static_assert(std::endian::native == std::endian::little);
-
-template <typename T> T Load(const char* bytes, int offset) {
-    T value;
-    std::memcpy(&value, bytes + offset, sizeof value);
-    return value;
 }
 
 template <typename T> void Store(char* bytes, int offset, T value) {
@@ -113,30 +95,20 @@ QString PaddedNumber(int value) { return QString::number(value).leftJustified(kT
 
 } // namespace
 
-bool IsValidRecord(double date, int student, int level) {
-    return date >= 0 && IsValidStudent(student) && IsValidLevel(level);
-}
-
 bool ResultRecord::isValid() const { return IsValidRecord(date, student, level); }
 
 QByteArray EncodeRecord(const ResultRecord& record) {
     QByteArray bytes(kRecordSize, '\0');
     char* b = bytes.data();
-    Store(b, kDateOffset, record.date);
-    Store(b, kTimeOffset, record.timeOfDay);
-    Store(b, kStudentOffset, record.student);
-    Store(b, kLevelOffset, record.level);
-    Store(b, kResultOffset, record.result);
-    StoreText(b, kClassroomOffset, record.classroomCode);
-    StoreText(b, kExtraPointsOffset, record.extraPoints);
-    StoreText(b, kPointsOffset, record.pointsText);
+    Store(b, RecordOffset::Date, record.date);
+    Store(b, RecordOffset::Time, record.timeOfDay);
+    Store(b, RecordOffset::Student, record.student);
+    Store(b, RecordOffset::Level, record.level);
+    Store(b, RecordOffset::Result, record.result);
+    StoreText(b, RecordOffset::Classroom, record.classroomCode);
+    StoreText(b, RecordOffset::ExtraPoints, record.extraPoints);
+    StoreText(b, RecordOffset::Points, record.pointsText);
     return bytes;
-}
-
-RecordNumbers DecodeRecordNumbers(const char* bytes) {
-    return {Load<double>(bytes, kDateOffset), Load<double>(bytes, kTimeOffset),
-            Load<int16_t>(bytes, kStudentOffset), Load<int16_t>(bytes, kLevelOffset),
-            Load<int32_t>(bytes, kResultOffset)};
 }
 
 ResultRecord DecodeRecord(const char* bytes) {
@@ -147,9 +119,9 @@ ResultRecord DecodeRecord(const char* bytes) {
     record.student = n.student;
     record.level = n.level;
     record.result = n.result;
-    record.classroomCode = LoadText(bytes, kClassroomOffset);
-    record.extraPoints = LoadText(bytes, kExtraPointsOffset);
-    record.pointsText = LoadText(bytes, kPointsOffset);
+    record.classroomCode = LoadText(bytes, RecordOffset::Classroom);
+    record.extraPoints = LoadText(bytes, RecordOffset::ExtraPoints);
+    record.pointsText = LoadText(bytes, RecordOffset::Points);
     return record;
 }
 

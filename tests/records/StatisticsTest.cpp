@@ -1,0 +1,142 @@
+#include "TestDoubles.h"
+
+#include "core/Dates.h"
+#include "records/Counts.h"
+#include "records/ResultsFile.h"
+#include "records/Statistics.h"
+
+#include <QProcess>
+#include <gtest/gtest.h>
+
+namespace {
+
+const QByteArray kHeader = "student,level,runs,pass_runs,overdo_runs,today_runs,total_points,pass_points,"
+                           "overdo_points,today_points,best_time,class_best,cleared,overpractised";
+
+struct StatsRun {
+    int exitCode = -1;
+    QList<QByteArray> lines;
+    QByteArray errors;
+};
+
+StatsRun RunDrillStats(const QStringList& arguments) {
+    QProcess process;
+    process.start(QStringLiteral(DRILL_STATS_PATH), arguments);
+    StatsRun run;
+    if (!process.waitForFinished(30000))
+        return run;
+    run.exitCode = process.exitCode();
+    run.lines = process.readAllStandardOutput().split('\n');
+    if (!run.lines.isEmpty() && run.lines.back().isEmpty())
+        run.lines.removeLast();
+    run.errors = process.readAllStandardError();
+    return run;
+}
+
+QByteArray Record(const QDate& day, int student, int level, int32_t result) {
+    ResultRecord r;
+    r.date = ToOleDay(day);
+    r.timeOfDay = 0.5;
+    r.student = int16_t(student);
+    r.level = int16_t(level);
+    r.result = result;
+    return EncodeRecord(r);
+}
+
+// A classroom of three roster lines (ID 2 has left), seven levels with a
+// target of 60 s, and three runs on record.
+struct StatsInstall {
+    TempInstall install;
+
+    StatsInstall() {
+        install.writeText(install.root() + QStringLiteral("programs/パスデータ.txt"),
+                          install.dataRoot() + QStringLiteral("\n0\n0\n0\n0\n0\n0\n0\n0\n0\n"));
+        install.writeText(install.dataRoot() + QStringLiteral("共通データ.txt"),
+                          QStringLiteral("4\n01234さくら教室\n0\n0\n0\nsensei\n0\n0\n0\n0\n"));
+        QString criteria = QStringLiteral("目標Time,最低Time,ｸﾘｱﾎﾟｲﾝﾄ,ｸﾘｱ回数,ﾎﾟｲﾝﾄ倍率,禁回,禁点,判期間,禁期間,予備,予備,予備\n");
+        for (int lv = 1; lv <= 7; ++lv)
+            criteria += QStringLiteral("60,120,10,1,1,1,0,7,1,0,0,0\n");
+        install.writeText(install.dataFolder() + QStringLiteral("タイム回数データ.txt"), criteria);
+        install.writeText(install.dataRoot() + QStringLiteral("音フォルダ/新音ファイル.txt"), QString());
+        install.writeText(install.dataRoot() + QStringLiteral("新名簿.txt"),
+                          QStringLiteral("3,2014,0,0,\"三郎\",0,\"\",\"\"\n"
+                                         "1,2015,0,0,\"一郎\",0,\"\",\"\"\n"
+                                         "2,2015,0,0,\"次郎\",1,\"\",\"\"\n"));
+        const QDate today(2026, 12, 9);
+        install.writeBytes(install.dataFolder() + kResultsFileName,
+                           Record(today, 1, 1, 30) + Record(today.addDays(-1), 3, 2, 99999) +
+                               Record(today.addDays(-3), 3, 2, 45) + Record(today, 2, 1, 20));
+    }
+};
+
+} // namespace
+
+TEST(Figures, OneRowPerStudentAndLevelInTheGivenOrder) {
+    TestRig rig;
+    ProgramState& state = rig.state;
+    state.levels.LevelCount = 2;
+    for (const int lv : {1, 2}) {
+        state.criteria.ClearPoint[lv] = 5;
+        state.criteria.ClearCount[lv] = 1;
+    }
+    CountTables& c = state.counts;
+    c.BestTime.fill(kNoBestTime);
+    c.ClassBest.fill(kNoBestTime);
+    c.RunCount(2, 7) = 3;
+    c.PassRunCount(2, 7) = 2;
+    c.PassPoints(2, 7) = 9;
+    c.TodayCount(2, 7) = 1;
+    c.BestTime(2, 7) = 41;
+    c.ClassBest[2] = 38;
+
+    const auto rows = CollectFigures(state, {7, 0, 3});
+    ASSERT_EQ(rows.size(), 4u); // the ID 0 is no student
+    EXPECT_EQ(rows[0].student, 7);
+    EXPECT_EQ(rows[0].level, 1);
+    EXPECT_EQ(rows[2].student, 3);
+    const QList<QByteArray> lines = FiguresCsv(rows).split('\n');
+    ASSERT_EQ(lines.size(), 6); // header, four rows, the final line end
+    EXPECT_EQ(lines[0].toStdString(), kHeader.toStdString());
+    EXPECT_EQ(lines[2].toStdString(), "7,2,3,2,0,1,0,9,0,0,41,38,1,0");
+    EXPECT_EQ(lines[3].toStdString(), "3,1,0,0,0,0,0,0,0,0,99999,99999,0,0");
+    EXPECT_TRUE(lines[5].isEmpty());
+}
+
+TEST(DrillStats, PrintsTheCurrentStudentsFiguresPerLevel) {
+    StatsInstall classroom;
+    const StatsRun run = RunDrillStats(
+        {QStringLiteral("--now"), QStringLiteral("2026-12-09 10:00:00"), classroom.install.programFolder()});
+    ASSERT_EQ(run.exitCode, 0) << run.errors.constData();
+    ASSERT_EQ(run.lines.size(), 1 + 2 * 7); // students 1 and 3, seven levels each
+    EXPECT_EQ(run.lines[0].toStdString(), kHeader.toStdString());
+    // 30 s against 60 s: 11 points; cleared (10 points, 1 run) and over-practised (1 run a day).
+    EXPECT_EQ(run.lines[1].toStdString(), "1,1,1,1,1,1,11,11,11,11,30,20,1,1");
+    EXPECT_EQ(run.lines[2].toStdString(), "1,2,0,0,0,0,0,0,0,0,99999,45,0,0");
+    EXPECT_TRUE(run.lines[8].startsWith("3,1,"));
+    // Level 2: a time-out yesterday and a run three days ago, both in the 7-day window.
+    EXPECT_EQ(run.lines[9].toStdString(), "3,2,1,1,0,0,5,5,0,0,45,45,0,0");
+}
+
+TEST(DrillStats, RefusesBadArgumentsAndFilesWithStatus2) {
+    StatsInstall classroom;
+    const QString folder = classroom.install.programFolder();
+    const QStringList bad[] = {
+        {},
+        {QStringLiteral("--now"), QStringLiteral("2026-12-32 10:00:00"), folder},
+        {QStringLiteral("--now")},
+        {folder, folder},
+        {QStringLiteral("--later"), folder},
+        {classroom.install.root() + QStringLiteral("programs/nowhere")},
+    };
+    for (const QStringList& args : bad) {
+        const StatsRun run = RunDrillStats(args);
+        EXPECT_EQ(run.exitCode, 2) << qPrintable(args.join(' '));
+        EXPECT_TRUE(run.lines.isEmpty());
+        EXPECT_TRUE(run.errors.contains("drill-stats:")) << run.errors.constData();
+    }
+
+    QFile::remove(classroom.install.dataRoot() + QStringLiteral("新名簿.txt"));
+    const StatsRun noRoster = RunDrillStats({folder});
+    EXPECT_EQ(noRoster.exitCode, 2);
+    EXPECT_TRUE(QString::fromUtf8(noRoster.errors).contains(QStringLiteral("新名簿.txt")));
+}
