@@ -12,6 +12,9 @@ constexpr double kScreenDpi = 96;
 constexpr double kRuleWidth = 2;
 constexpr double kBestLineWidth = 3;
 constexpr double kDotWidth = 5;
+constexpr double kCaptionLeft = 0.7; // fractions of f
+constexpr double kTableLeft = 1.05;
+constexpr double kCaptionGap = 0.02;
 
 // The block's own coordinates: x as a fraction of f, y as a fraction of C
 // down from the block's top.
@@ -38,12 +41,17 @@ public:
         font.setPointSizeF(points);
         painter_.setFont(font);
     }
-    // Text with its top left corner at the point.
-    void text(const QPointF& topLeft, const QString& text) {
+    // Text with its top left corner at the point; returns the rectangle it takes.
+    QRectF text(const QPointF& topLeft, const QString& text) {
         painter_.setPen(Qt::black);
         const QFontMetricsF metrics(painter_.font(), painter_.device());
         painter_.drawText(topLeft + QPointF(0, metrics.ascent()), text);
+        return QRectF(topLeft, QSizeF(metrics.horizontalAdvance(text), metrics.height()));
     }
+    double textWidth(const QString& text) const {
+        return QFontMetricsF(painter_.font(), painter_.device()).horizontalAdvance(text);
+    }
+    double f() const { return f_; }
     void dot(const QPointF& centre, const QColor& colour) {
         const double radius = kDotWidth * pixel_ / 2;
         painter_.setPen(Qt::NoPen);
@@ -73,8 +81,14 @@ void DrawHeading(BlockFrame& block, const BlockPlace& place, const ReportData& d
     for (const double y : {0.0, 0.09})
         block.painter().drawLine(QLineF(block.surface().left(), block.top() + y * block.c(),
                                         block.surface().right(), block.top() + y * block.c()));
-    block.setFont((style.printer ? 3 : 2) * style.baseFontSize);
-    block.text(block.at(0.7, 0.01), data.levelCaption);
+    // A long caption is set smaller rather than run into the table beside it.
+    const double captionSize = (style.printer ? 3 : 2) * style.baseFontSize;
+    block.setFont(captionSize);
+    const double room = (kTableLeft - kCaptionLeft - kCaptionGap) * block.f();
+    const double width = block.textWidth(data.levelCaption);
+    if (width > room)
+        block.setFont(captionSize * room / width);
+    block.text(block.at(kCaptionLeft, 0.01), data.levelCaption);
 }
 
 void DrawGraph(BlockFrame& block, const std::vector<GraphPoint>& points,
@@ -92,16 +106,22 @@ void DrawGraph(BlockFrame& block, const std::vector<GraphPoint>& points,
     block.setPen(kBestColour, kBestLineWidth);
     block.painter().drawPolyline(bestLine);
 
+    // A date meant just under its time text goes below it when the text is taller.
     block.setFont(labelFontSize);
-    for (const GraphLabel& label : labels)
-        block.text(block.at(label.x, label.y), label.text);
+    QRectF previous;
+    for (const GraphLabel& label : labels) {
+        QPointF topLeft = block.at(label.x, label.y);
+        if (topLeft.x() == previous.left() && topLeft.y() >= previous.top() && topLeft.y() < previous.bottom())
+            topLeft.setY(previous.bottom());
+        previous = block.text(topLeft, label.text);
+    }
 }
 
 void DrawTable(BlockFrame& block, const std::vector<TableRow>& rows, double fontSize, bool printer) {
     block.setFont(fontSize);
     const double rowHeight = printer ? 0.06 : 0.08;
     for (const TableRow& row : rows)
-        block.text(block.at(1.05, 0.05 + row.slot * rowHeight), row.text);
+        block.text(block.at(kTableLeft, 0.05 + row.slot * rowHeight), row.text);
 }
 
 } // namespace

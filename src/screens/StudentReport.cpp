@@ -23,7 +23,10 @@ QString Figure(long long value, int k) {
     return RightAlign(value == 0 ? QString() : QString::number(value), k);
 }
 
-long long NearestWhole(double value) { return std::llround(value); }
+// The average to the nearest whole number; nothing to average reads 0.
+long long RoundedAverage(int64_t sum, int count) {
+    return count == 0 ? 0 : std::llround(double(sum) / count);
+}
 
 QString Seconds(int32_t result) { return QString::number(result) + QChar(u'秒'); }
 
@@ -186,7 +189,7 @@ std::vector<TableRow> ReportTableRows(const ReportData& data, const std::vector<
     if (data.ownCount != 0)
         rows.push_back({QStringLiteral("　　平均　　　　") + Figure(data.ownSum / data.ownCount, 5) +
                             QStringLiteral("秒 /") +
-                            Figure(NearestWhole(double(data.classSum) / data.classCount), 5) +
+                            Figure(RoundedAverage(data.classSum, data.classCount), 5) +
                             QStringLiteral("秒"),
                         4});
     rows.push_back({QStringLiteral("ポイント  　　　"), 5});
@@ -194,7 +197,7 @@ std::vector<TableRow> ReportTableRows(const ReportData& data, const std::vector<
     rows.push_back({QStringLiteral("　　獲得ポイント") + Figure(data.pointsTotal, 5) + QStringLiteral("点"), 7});
     if (data.classPointsCount != 0)
         rows.push_back({QStringLiteral("　　　　　　　　　　　　/") +
-                            Figure(NearestWhole(double(data.classPointsSum) / data.classPointsCount), 5) +
+                            Figure(RoundedAverage(data.classPointsSum, data.classPointsCount), 5) +
                             QStringLiteral("点"),
                         8});
     rows.push_back({QStringLiteral("　　　　　　　　　　　　 (塾平均)"), 9.5});
