@@ -3,10 +3,16 @@
 #include "core/Tables.h"
 #include "records/ResultsFile.h"
 
+#include <QDir>
+
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <limits>
 #include <unordered_map>
 #include <vector>
+
+#include <unistd.h>
 
 namespace {
 
@@ -51,28 +57,80 @@ QStringList StarRows(const std::array<int, kBuckets>& counts, int scale) {
 
 int DistributionBucket(std::int32_t result, int lastBucket) { return std::min(result / 10, lastBucket); }
 
-Distribution CountDistribution(const char* bytes, qint64 size, int level) {
-    Distribution d;
-    d.level = level;
-    if (level < 1 || level > kDistributionMaxLevel)
-        return d;
-    BestRuns best;
-    const qint64 records = size / kRecordSize;
-    for (qint64 i = 0; i < records; ++i) {
-        const RecordNumbers run = DecodeRecordNumbers(bytes + i * kRecordSize);
-        if (run.level != level || run.result < 0)
-            continue;
-        ++d.runTotal;
-        ++d.allRuns[std::size_t(DistributionBucket(run.result, kAllRunsLastBucket))];
-        best.add(run.student, run.result);
+namespace {
+
+// Counts whole records slice by slice; the best runs are bucketed at the end.
+class DistributionCounter {
+public:
+    explicit DistributionCounter(int level) { d_.level = level; }
+
+    void add(const char* bytes, qint64 size) {
+        if (d_.level < 1 || d_.level > kDistributionMaxLevel)
+            return;
+        const qint64 records = size / kRecordSize;
+        for (qint64 i = 0; i < records; ++i) {
+            const RecordNumbers run = DecodeRecordNumbers(bytes + i * kRecordSize);
+            if (run.level != d_.level || run.result < 0)
+                continue;
+            ++d_.runTotal;
+            ++d_.allRuns[std::size_t(DistributionBucket(run.result, kAllRunsLastBucket))];
+            best_.add(run.student, run.result);
+        }
     }
-    best.countInto(d.bestRuns);
-    return d;
+
+    Distribution finish() {
+        best_.countInto(d_.bestRuns);
+        return d_;
+    }
+
+private:
+    Distribution d_;
+    BestRuns best_;
+};
+
+// Small enough to stay in the processor's cache between the read and the count.
+constexpr qint64 kSliceRecords = 4096;
+
+void ReadSlice(const ResultsFileHandle& file, char* buffer, qint64 length, qint64 offset) {
+    while (length > 0) {
+        const ssize_t n = ::pread(file.fd(), buffer, std::size_t(length), off_t(offset));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            const int error = n < 0 ? errno : EIO;
+            throw ResultsFileError(QStringLiteral("成績ファイル %1 を読み込めません（%2）。")
+                                       .arg(QDir::toNativeSeparators(file.path()),
+                                            QString::fromLocal8Bit(std::strerror(error))),
+                                   error);
+        }
+        buffer += n;
+        length -= n;
+        offset += n;
+    }
+}
+
+} // namespace
+
+Distribution CountDistribution(const char* bytes, qint64 size, int level) {
+    DistributionCounter counter(level);
+    counter.add(bytes, size);
+    return counter.finish();
 }
 
 Distribution ReadDistribution(const QString& resultsPath, int level) {
-    const QByteArray bytes = ReadLastRecordBytes(resultsPath, std::numeric_limits<qint64>::max());
-    return CountDistribution(bytes.constData(), bytes.size(), level);
+    DistributionCounter counter(level);
+    // RecordCount reads an absent file as empty and refuses a missing folder.
+    if (RecordCount(resultsPath) > 0) {
+        const ResultsFileHandle file(resultsPath, false);
+        const qint64 size = file.size() / kRecordSize * kRecordSize;
+        std::vector<char> slice(std::size_t(kSliceRecords * kRecordSize));
+        for (qint64 offset = 0; offset < size; offset += qint64(slice.size())) {
+            const qint64 length = std::min<qint64>(qint64(slice.size()), size - offset);
+            ReadSlice(file, slice.data(), length, offset);
+            counter.add(slice.data(), length);
+        }
+    }
+    return counter.finish();
 }
 
 int StarScale(const std::array<int, kBuckets>& counts) {

@@ -34,7 +34,8 @@ int DistributionBucket(std::int32_t result, int lastBucket);
 // in one pass without sorting. Runs with a negative result are left out: they
 // cannot be placed in a bucket.
 Distribution CountDistribution(const char* bytes, qint64 size, int level);
-// Reads the results file in one piece and counts; an absent file counts nothing.
+// Reads the results file in cache-sized slices and counts them as they come
+// in; an absent file counts nothing.
 Distribution ReadDistribution(const QString& resultsPath, int level);
 
 // How many runs one star stands for: a tenth of the largest bucket, at least 1.

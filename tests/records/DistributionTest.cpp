@@ -142,6 +142,15 @@ TEST(Distribution, ReadsTheResultsFileWholeAndCountsNothingWithoutIt) {
     const Distribution d = ReadDistribution(path, 1);
     EXPECT_EQ(d.runTotal, 2);
     EXPECT_EQ(d.bestRuns[4], 2);
+
+    // A file read in several slices, with a torn record at its end, counts as its bytes do.
+    QByteArray many;
+    for (int i = 0; i < 2 * 4096 + 7; ++i)
+        many += RunBytes(1 + i % 97, 1 + i % 3, 20 + i % 400);
+    install.writeBytes(path, many + RunBytes(1, 1, 5).left(20));
+    for (int level = 1; level <= 3; ++level)
+        EXPECT_EQ(ReadDistribution(path, level), Count(many, level)) << level;
+    EXPECT_EQ(ReadDistribution(path, 1).runTotal, 2733);
 }
 
 TEST(Distribution, EqualsTheSortedListMethodOnRandomFiles) {
