@@ -27,7 +27,11 @@ constexpr int kCaretPosition = 10;
 // The grid shows this many rows; the levels beyond scroll.
 constexpr int kVisibleGridRows = 33;
 constexpr int kGridRowHeight = 18;
-constexpr int kGridColumnWidth = 51;
+// The nine criteria columns are wide enough for their captions; the three
+// spare columns, which nothing uses, are narrow.
+constexpr int kGridColumnWidth = 58;
+constexpr int kSpareColumnWidth = 32;
+constexpr int kFirstSpareColumn = 10;
 
 QLabel* MakeLabel(QWidget* parent, const QString& name, const QString& text, const QRect& geometry) {
     auto* label = new QLabel(text, parent);
@@ -56,6 +60,13 @@ QListWidget* MakeList(QWidget* parent, const QString& name, const QRect& geometr
     return list;
 }
 
+// The captions are the grid's longest texts.
+QFont CaptionFont() {
+    QFont font;
+    font.setPointSize(8);
+    return font;
+}
+
 // Keys whose character the text box still types after the key is handled:
 // printable characters, backspace and a paste.
 bool TypesIntoTheBox(const QKeyEvent& key) {
@@ -76,7 +87,7 @@ FrmTimeData::FrmTimeData(ProgramState& state, QWidget* parent) : Screen(state, p
     Label5->setStyleSheet(QStringLiteral("font-size: 16pt; font-weight: bold;"));
     Label2 = MakeLabel(this, QStringLiteral("Label2"), QString(), TwipRect(150, 600, 6600, 660));
     Label1 = MakeLabel(this, QStringLiteral("Label1"), QStringLiteral("スペース：セルクリア　　Shift + ↓：セルコピー"),
-                       TwipRect(6900, 900, 3300, 360));
+                       TwipRect(4500, 900, 5700, 360));
     Label1->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
 
     createGrid();
@@ -130,15 +141,19 @@ void FrmTimeData::createGrid() {
     MSFlexGrid1->verticalHeader()->hide();
     MSFlexGrid1->verticalHeader()->setDefaultSectionSize(kGridRowHeight);
     MSFlexGrid1->verticalHeader()->setMinimumSectionSize(kGridRowHeight);
-    MSFlexGrid1->horizontalHeader()->setMinimumSectionSize(kGridColumnWidth);
-    MSFlexGrid1->horizontalHeader()->setDefaultSectionSize(kGridColumnWidth);
+    MSFlexGrid1->horizontalHeader()->setMinimumSectionSize(kSpareColumnWidth);
+    int width = 2 * MSFlexGrid1->frameWidth() + 1;
+    for (int c = 0; c < CriteriaGrid::kColumns; ++c) {
+        MSFlexGrid1->setColumnWidth(c, c < kFirstSpareColumn ? kGridColumnWidth : kSpareColumnWidth);
+        width += MSFlexGrid1->columnWidth(c);
+    }
+    MSFlexGrid1->setWordWrap(false);
     MSFlexGrid1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     // The grid is never edited itself: typing goes to the text box over it.
     MSFlexGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
     MSFlexGrid1->setSelectionMode(QAbstractItemView::NoSelection);
     MSFlexGrid1->setFocusPolicy(Qt::NoFocus);
     MSFlexGrid1->setStyleSheet(QStringLiteral("QTableWidget { gridline-color: #808080; font-size: 9pt; }"));
-    const int width = CriteriaGrid::kColumns * kGridColumnWidth + 2 * MSFlexGrid1->frameWidth() + 1;
     const int height = kVisibleGridRows * kGridRowHeight + 2 * MSFlexGrid1->frameWidth() + 1;
     MSFlexGrid1->setGeometry(Px(150), Px(1320), width, height);
     connect(MSFlexGrid1, &QTableWidget::cellClicked, this, &FrmTimeData::cellClicked);
@@ -216,6 +231,8 @@ void FrmTimeData::showCells() {
             }
             const bool fixed = r == 0 || c == 0;
             item->setText(grid_.cell(r, c));
+            if (r == 0)
+                item->setFont(CaptionFont());
             item->setTextAlignment(fixed ? Qt::Alignment(Qt::AlignCenter) : (Qt::AlignRight | Qt::AlignVCenter));
             item->setBackground(fixed                           ? Rgb(212, 208, 200)
                                 : grid_.isChangeColoured(r, c) ? Rgb(255, 255, 0)
