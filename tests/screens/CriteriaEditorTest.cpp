@@ -146,6 +146,14 @@ TEST_F(CriteriaEditorTest, TypingNineAndZeroIntoAnEmptyCellMarksItYellow) {
     EXPECT_EQ(screen->grid().cell(2, 1), QStringLiteral("705"));
 }
 
+TEST_F(CriteriaEditorTest, TypingGoesInAfterTheTenthCharacterOfALongValue) {
+    clickCell(1, 10);
+    type(QStringLiteral("abcdefghijkl"));
+    EXPECT_EQ(screen->grid().cell(1, 10), QStringLiteral("abcdefghijlk"));
+    key(Qt::Key_Backspace);
+    EXPECT_EQ(screen->grid().cell(1, 10), QStringLiteral("abcdefghilk"));
+}
+
 TEST_F(CriteriaEditorTest, SpaceEmptiesTheCell) {
     key(Qt::Key_Right);
     key(Qt::Key_Space);
