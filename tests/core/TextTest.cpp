@@ -128,3 +128,8 @@ TEST(CsvReader, ReadsCodePage932Files) {
     EXPECT_EQ(reader.readText(), QStringLiteral("髙橋,①"));
     EXPECT_TRUE(reader.atEnd());
 }
+
+TEST(CsvReader, AnEmptyLastFieldIsStillAValue) {
+    EXPECT_EQ(ReadAll(QStringLiteral("a,,\r\n")), (QStringList{"a", "", ""}));
+    EXPECT_EQ(ReadAll(QStringLiteral("a,")), (QStringList{"a", ""}));
+}
