@@ -57,6 +57,9 @@ SdlAudio::~SdlAudio() {
 bool SdlAudio::ensureReady() {
     if (ready_)
         return true;
+    // SDL would otherwise take SIGINT and SIGTERM for its own event queue,
+    // which this program never reads, and the program could not be stopped.
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     ready_ = SDL_InitSubSystem(SDL_INIT_AUDIO) == 0;
     error_ = ready_ ? QString() : SdlError();
     return ready_;
