@@ -45,7 +45,7 @@ ReadFailure ClassifyReadFailure(int errorNumber) {
 [[noreturn]] void ReportAndEnd(ProgramState& state, const QString& heading, const ResultsFileError& error) {
     const QString text = QStringLiteral("%1 %2\n%3").arg(heading).arg(error.errorNumber()).arg(error.message());
     state.platform.dialogs->inform(state.levels.ProgramTitle, text);
-    throw DataFileError(text);
+    throw ResultsUnreadable(text);
 }
 
 // The bytes of the window of the results file. Another machine may hold the

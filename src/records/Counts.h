@@ -1,6 +1,8 @@
 #pragma once
 // Counts, points and pass evaluation, recomputed from the results file.
 
+#include "core/Text.h"
+
 #include <QDateTime>
 
 #include <cstdint>
@@ -24,6 +26,13 @@ double OleMoment(const QDateTime& when);
 // A record is inside a window of d days when its date is later than now − d;
 // with whole-day dates: the last d calendar days, today included; 0 takes nothing.
 bool IsInsideWindow(double recordDate, double now, double days);
+
+// The results file could not be read: its message has been shown already and
+// the program must end without showing another.
+class ResultsUnreadable : public DataFileError {
+public:
+    using DataFileError::DataFileError;
+};
 
 // Reads the window of the results file into state.counts.Runs, BestTime, ClassBest.
 void LoadResults(ProgramState& state);

@@ -23,6 +23,12 @@ int16_t ToInt16(double value) {
 }
 
 bool IsBlank(QChar c) { return c == QLatin1Char(' '); }
+
+// Shown with a missing roster: what a new classroom must put there.
+const QString kRosterContents = QStringLiteral(
+    "新名簿.txt（コードページ 932）には 1 行に 1 人ずつ、ID（1〜5000）、生まれ年、予備 2 個、"
+    "名前、状態（0 在籍、1 休会、2 名簿表示スイッチが 1 のときだけ表示）、予備 2 個の "
+    "8 個の値（カンマ区切り）が必要です。");
 } // namespace
 
 QString RosterFilePath(const ProgramState& state) {
@@ -61,7 +67,13 @@ int ReadRosterLine(CsvReader& reader, RosterRecord& record) {
 }
 
 std::vector<RosterLine> ReadRosterFile(const QString& path) {
-    CsvReader reader = CsvReader::fromFile(path);
+    CsvReader reader = [&] {
+        try {
+            return CsvReader::fromFile(path);
+        } catch (const DataFileError& error) {
+            throw DataFileError(error.message() + QLatin1Char('\n') + kRosterContents);
+        }
+    }();
     std::vector<RosterLine> read;
     std::vector<int> lineNumbers;
     while (!reader.atEnd()) {

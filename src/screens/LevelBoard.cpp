@@ -351,7 +351,12 @@ void LevelBoard::activate() {
     Option1[1]->setText(QStringLiteral("累計順"));
     Option1[2]->setText(QStringLiteral("本日順"));
 
-    CountResults(state_);
+    try {
+        CountResults(state_);
+    } catch (const ResultsUnreadable&) {
+        state_.platform.navigator->endProgram();
+        return;
+    }
 
     state_.board.TodayRunTotal = TodayRunTotal(state_);
     Label18->setText(QStringLiteral("本日総回数＝") + QString::number(state_.board.TodayRunTotal) + QStringLiteral("回"));

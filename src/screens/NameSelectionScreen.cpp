@@ -203,6 +203,9 @@ void NameSelectionScreen::rebuildOrStop() {
         return;
     try {
         名簿表示();
+    } catch (const ResultsUnreadable&) {
+        stopped_ = true;
+        state_.platform.navigator->endProgram();
     } catch (const DataFileError& error) {
         stopped_ = true;
         state_.platform.dialogs->inform(QStringLiteral("ファイルエラー"), error.message());
