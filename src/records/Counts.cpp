@@ -19,6 +19,9 @@ namespace {
 constexpr int32_t kCompletedBelow = 6000;
 // Results from here on are time-outs and earn nothing.
 constexpr int32_t kTimeOutFrom = 99998;
+// The points of one run are held within this, so that the sum of a whole
+// window of runs fits the point tables.
+constexpr int32_t kMaxRunPoints = std::numeric_limits<int32_t>::max() / kResultsWindow;
 // Only students up to this ID take part in the classroom best.
 constexpr int kClassBestLastStudent = 1000;
 
@@ -128,7 +131,10 @@ int BasePointsOf(int32_t result, int32_t targetTime) {
 
 int PointsOf(int32_t result, int32_t targetTime, float pointRate) {
     const float points = pointRate * float(BasePointsOf(result, targetTime));
-    return int(points);
+    // A huge rate in the criteria file is held to a bound at which a window
+    // of runs still sums within the 32-bit point tables.
+    const float bound = float(kMaxRunPoints);
+    return int(std::clamp(points, -bound, bound));
 }
 
 // A window of d days takes the dates after this; none when d is 0 or less.

@@ -8,6 +8,8 @@
 #include <QFile>
 #include <gtest/gtest.h>
 
+#include <limits>
+
 namespace {
 
 const QDate kToday(2026, 12, 9);
@@ -85,6 +87,20 @@ TEST(RunPoints, FollowTheTargetTimeAtItsBoundaries) {
         EXPECT_EQ(RunPoints(k.result, k.target, k.rate), k.points) << k.result << " vs " << k.target << " × " << k.rate;
 }
 
+TEST(RunPoints, AHugeRateInTheCriteriaIsHeldSoAWindowOfRunsStillSums) {
+    const int bound = std::numeric_limits<int32_t>::max() / kResultsWindow;
+    const struct {
+        float rate;
+        int points;
+    } cases[] = {
+        {3e38f, bound}, {-3e38f, -bound}, {std::numeric_limits<float>::max(), bound},
+        {1e6f, bound},  {1952.0f, 107360}, {-2.0f, -110}, // 55 points a run below the bound
+    };
+    for (const auto& k : cases)
+        EXPECT_EQ(RunPoints(0, 60, k.rate), k.points) << k.rate;
+    EXPECT_EQ(RunPoints(kTimedOutResult, 60, 3e38f), 0);
+}
+
 TEST(RunPoints, TimeValueIsTheFirstThreeDigits) {
     const std::pair<int32_t, int> cases[] = {{0, 0}, {999, 999}, {1000, 100}, {1234, 123}, {99999, 999}};
     for (const auto& [result, value] : cases)
@@ -101,6 +117,16 @@ TEST(DateWindows, CountCalendarDaysIncludingToday) {
     EXPECT_FALSE(IsInsideWindow(today, now, 0));
     EXPECT_FALSE(IsInsideWindow(today + 1, now, 0)); // a machine with its clock ahead
     EXPECT_FALSE(IsInsideWindow(today, now, -3));
+}
+
+TEST_F(CountsFixture, AFullWindowOfRunsAtAHugeRateSumsWithoutOverflow) {
+    state.criteria.PointRate[1] = 3e38f;
+    writeRuns(std::vector<PastRun>(kResultsWindow, PastRun{kToday, 1, 1, 0}));
+    CountResults(state);
+    const int32_t bound = std::numeric_limits<int32_t>::max() / kResultsWindow;
+    EXPECT_EQ(c.TotalPoints(1, 1), bound * kResultsWindow);
+    EXPECT_EQ(c.TodayPoints(1, 1), bound * kResultsWindow);
+    EXPECT_EQ(c.PassPoints(1, 1), bound * kResultsWindow);
 }
 
 TEST_F(CountsFixture, EmptyOrAbsentFileLeavesEverythingClear) {
