@@ -6,7 +6,11 @@
 #include "TestDoubles.h"
 
 #include "core/Text.h"
+#include "records/Counts.h"
 #include "records/Criteria.h"
+#include "records/ResultsFile.h"
+
+#include <QDateTime>
 
 namespace {
 bool SameTables(const CriteriaTables& a, const CriteriaTables& b) {
@@ -53,6 +57,40 @@ void CheckRoundTrip(TestRig& rig, const CriteriaTables& loaded) {
     if (!SameTables(loaded, rig.state.criteria))
         FuzzFailure("saving and loading the criteria changed them");
 }
+// Runs of every kind on each level, today and earlier: the loaded criteria
+// (any target time, any rate, any window) score them.
+QByteArray SampleResults(const QDate& today) {
+    const int32_t results[] = {0, 1, 45, 999, 12345, 99998, kTimedOutResult, -7, 2147483647};
+    QByteArray bytes;
+    for (int level = 1; level <= kMaxLevel; ++level)
+        for (int32_t result : results)
+            for (int daysAgo : {0, 3, 400}) {
+                ResultRecord r;
+                r.date = double(QDate(1899, 12, 30).daysTo(today.addDays(-daysAgo)));
+                r.timeOfDay = 0.5;
+                r.student = int16_t(1 + level % 3);
+                r.level = int16_t(level);
+                r.result = result;
+                r.classroomCode = QStringLiteral("01234");
+                bytes += EncodeRecord(r);
+            }
+    return bytes;
+}
+
+// The counts and the end-of-drill conditions with the loaded criteria.
+void CountWithCriteria(const TempInstall& install, TestRig& rig) {
+    static const bool written = [&] {
+        install.writeBytes(ResultsFilePath(rig.state), SampleResults(rig.clock.current.date()));
+        return true;
+    }();
+    (void)written;
+    CountResults(rig.state);
+    for (int level = 1; level <= kMaxLevel; ++level)
+        for (int student = 1; student <= 3; ++student) {
+            (void)IsLevelCleared(rig.state, level, student);
+            (void)IsOverPractised(rig.state, level, student);
+        }
+}
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
@@ -73,6 +111,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     if (state.criteria.LoadedLevels < 1 || state.criteria.LoadedLevels > kMaxLevel)
         FuzzFailure("the number of loaded levels is outside 1..35");
     const CriteriaTables loaded = state.criteria;
+    CountWithCriteria(install, rig);
     CheckRoundTrip(rig, loaded);
     return 0;
 }
