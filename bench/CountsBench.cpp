@@ -51,14 +51,7 @@ void ReadWindowBytes(const QByteArray& path, std::vector<char>& buffer) {
 }
 
 void ClearTablesOnce(CountTables& c) {
-    c.RunCount.fill(0);
-    c.PassRunCount.fill(0);
-    c.OverdoRunCount.fill(0);
-    c.TotalPoints.fill(0);
-    c.PassPoints.fill(0);
-    c.OverdoPoints.fill(0);
-    c.TodayCount.fill(0);
-    c.TodayPoints.fill(0);
+    ClearCountTables(c);
     c.BestTime.fill(kNoBestTime);
 }
 

@@ -87,17 +87,6 @@ void ComputeClassBest(CountTables& counts) {
     }
 }
 
-void ClearCountTables(CountTables& c) {
-    c.RunCount.fill(0);
-    c.PassRunCount.fill(0);
-    c.OverdoRunCount.fill(0);
-    c.TotalPoints.fill(0);
-    c.PassPoints.fill(0);
-    c.OverdoPoints.fill(0);
-    c.TodayCount.fill(0);
-    c.TodayPoints.fill(0);
-}
-
 // What one level's criteria say about a run, worked out once per count.
 struct LevelRule {
     int32_t targetTime = 0;
@@ -143,6 +132,17 @@ double WindowStart(double now, double days) {
 }
 
 } // namespace
+
+void ClearCountTables(CountTables& c) {
+    c.RunCount.fill(0);
+    c.PassRunCount.fill(0);
+    c.OverdoRunCount.fill(0);
+    c.TotalPoints.fill(0);
+    c.PassPoints.fill(0);
+    c.OverdoPoints.fill(0);
+    c.TodayCount.fill(0);
+    c.TodayPoints.fill(0);
+}
 
 int TimeValue(int32_t result) { return TimeValueOf(result); }
 int BaseRunPoints(int32_t result, int32_t targetTime) { return BasePointsOf(result, targetTime); }

@@ -8,6 +8,7 @@
 #include <cstdint>
 
 struct ProgramState;
+struct CountTables;
 
 // LoadResults reads at most this many records from the end of the file.
 inline constexpr int kResultsWindow = 20000;
@@ -36,6 +37,8 @@ public:
 
 // Reads the window of the results file into state.counts.Runs, BestTime, ClassBest.
 void LoadResults(ProgramState& state);
+// Sets every count table to 0 in place (best times are LoadResults' to reset).
+void ClearCountTables(CountTables& counts);
 // Clears the tables, loads the results and fills every count table.
 void CountResults(ProgramState& state);
 // At the end of a recorded run: the pass and new-best flags, then the append.
