@@ -79,7 +79,7 @@ QByteArray DemoResultBytes(const QDate& today) {
 
 } // namespace
 
-void LayOutDemoResults(const QString& root) {
+void LayOutDemoResults(const QString& root, const QDate& today) {
     const QString path = root + QStringLiteral("data/circle/") + kResultsFileName;
     if (QFileInfo::exists(path))
         return;
@@ -87,5 +87,5 @@ void LayOutDemoResults(const QString& root) {
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         throw DataFileError(QStringLiteral("cannot write ") + path);
-    file.write(DemoResultBytes(QDate::currentDate()));
+    file.write(DemoResultBytes(today));
 }

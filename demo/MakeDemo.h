@@ -5,14 +5,16 @@
 
 #include <QString>
 
+class QDate;
+
 // root/パスデータ.txt, root/data/共通データ.txt, root/data/circle/タイム回数データ.txt
 void LayOutDemoConfiguration(const QString& root);
 // root/data/新名簿.txt
 void LayOutDemoRoster(const QString& root);
 // root/data/音フォルダ/: the sound list and generated wave files
 void LayOutDemoSounds(const QString& root);
-// root/data/circle/成績累積データ.dat: past results over the last months
-void LayOutDemoResults(const QString& root);
+// root/data/circle/成績累積データ.dat: past results over the months up to today
+void LayOutDemoResults(const QString& root, const QDate& today);
 // root/起動/: the small program menu
 void LayOutDemoMenu(const QString& root);
 

@@ -1,9 +1,11 @@
-// make-demo DEMO_DIR: lays out the demo classroom under DEMO_DIR.
+// make-demo [--today YYYY-MM-DD] DEMO_DIR: lays out the demo classroom under
+// DEMO_DIR, its past results ending on the given day (today by default).
 #include "MakeDemo.h"
 
 #include "core/Text.h"
 
 #include <QCoreApplication>
+#include <QDate>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -26,16 +28,22 @@ bool WriteDemoTextOnce(const QString& path, const QString& text) {
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: make-demo DEMO_DIR\n");
+    QStringList arguments = app.arguments().mid(1);
+    QDate today = QDate::currentDate();
+    if (arguments.size() == 3 && arguments[0] == QStringLiteral("--today")) {
+        today = QDate::fromString(arguments[1], Qt::ISODate);
+        arguments = arguments.mid(2);
+    }
+    if (arguments.size() != 1 || !today.isValid()) {
+        std::fprintf(stderr, "usage: make-demo [--today YYYY-MM-DD] DEMO_DIR\n");
         return 2;
     }
-    const QString root = QDir(QString::fromLocal8Bit(argv[1])).absolutePath() + QLatin1Char('/');
+    const QString root = QDir(arguments[0]).absolutePath() + QLatin1Char('/');
     try {
         LayOutDemoConfiguration(root);
         LayOutDemoRoster(root);
         LayOutDemoSounds(root);
-        LayOutDemoResults(root);
+        LayOutDemoResults(root, today);
         LayOutDemoMenu(root);
     } catch (const DataFileError& error) {
         std::fprintf(stderr, "make-demo: %s\n", qPrintable(error.message()));

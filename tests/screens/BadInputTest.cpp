@@ -2,6 +2,7 @@
 // user would meet it: each case either stops with one message naming the file
 // or carries on, never crashes and leaves every data file as it was.
 
+#include "DemoClassroom.h"
 #include "TestDoubles.h"
 
 #include "app/Configuration.h"
@@ -16,13 +17,9 @@
 #include "screens/LevelBoard.h"
 #include "screens/NameSelectionScreen.h"
 
-#include <QCryptographicHash>
 #include <QDir>
-#include <QDirIterator>
 #include <QFile>
 #include <QListWidget>
-#include <QProcess>
-#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -31,41 +28,6 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-
-// A fresh demo classroom laid out by make-demo.
-struct Classroom {
-    QTemporaryDir dir;
-    QString root = dir.path() + QLatin1Char('/');
-
-    Classroom() {
-        const int exitCode = QProcess::execute(QStringLiteral(MAKE_DEMO_PATH), {root});
-        if (exitCode != 0) throw std::runtime_error("make-demo failed");
-    }
-    QString programFolder() const { return root + QStringLiteral("circle"); }
-    QString pathData() const { return root + kPathDataFileName; }
-    QString commonData() const { return root + QStringLiteral("data/") + kCommonDataFileName; }
-    QString roster() const { return root + QStringLiteral("data/") + kRosterFileName; }
-    QString soundList() const {
-        return root + QStringLiteral("data/音フォルダ/") + kSoundListFileName;
-    }
-    QString criteria() const { return root + QStringLiteral("data/circle/") + kCriteriaFileName; }
-    QString results() const { return root + QStringLiteral("data/circle/") + kResultsFileName; }
-
-    // Every file of the tree and a digest of its bytes.
-    std::map<QString, QByteArray> digests() const {
-        std::map<QString, QByteArray> out;
-        QDirIterator it(root, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
-        while (it.hasNext()) {
-            const QString path = it.next();
-            QFile file(path);
-            if (file.open(QIODevice::ReadOnly))
-                out[path] = QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256);
-            else
-                out[path] = QByteArrayLiteral("unreadable");
-        }
-        return out;
-    }
-};
 
 void Remove(const QString& path) {
     ASSERT_TRUE(QFile::remove(path)) << path.toStdString();
@@ -120,7 +82,7 @@ struct StartUp {
     ScreenHost host;
     NameSelectionScreen* names = nullptr;
 
-    explicit StartUp(const Classroom& classroom) {
+    explicit StartUp(const DemoClassroom& classroom) {
         host.show();
         ProgramState& state = rig.state;
         PrepareStartUp(state);
@@ -142,7 +104,7 @@ enum class Outcome { Stops, CarriesOn };
 
 struct BadInput {
     const char* name;
-    std::function<void(const Classroom&)> spoil;
+    std::function<void(const DemoClassroom&)> spoil;
     Outcome outcome;
     QString namedFile; // the file a stopping message names
     QString advice;    // and part of what it tells the user to do
@@ -150,52 +112,52 @@ struct BadInput {
 
 const std::vector<BadInput>& Cases() {
     static const std::vector<BadInput> cases = {
-        {"MissingPathData", [](const Classroom& c) { Remove(c.pathData()); }, Outcome::Stops,
+        {"MissingPathData", [](const DemoClassroom& c) { Remove(c.pathData()); }, Outcome::Stops,
          kPathDataFileName, u"10 個の値が必要"_s},
-        {"EmptyPathData", [](const Classroom& c) { Overwrite(c.pathData(), {}); }, Outcome::Stops,
+        {"EmptyPathData", [](const DemoClassroom& c) { Overwrite(c.pathData(), {}); }, Outcome::Stops,
          kPathDataFileName, u"10 個の値が必要"_s},
-        {"MissingCommonData", [](const Classroom& c) { Remove(c.commonData()); }, Outcome::Stops,
+        {"MissingCommonData", [](const DemoClassroom& c) { Remove(c.commonData()); }, Outcome::Stops,
          kCommonDataFileName, u"10 個の値が必要"_s},
-        {"EmptyCommonData", [](const Classroom& c) { Overwrite(c.commonData(), {}); },
+        {"EmptyCommonData", [](const DemoClassroom& c) { Overwrite(c.commonData(), {}); },
          Outcome::Stops, kCommonDataFileName, u"10 個の値が必要"_s},
-        {"MissingCriteria", [](const Classroom& c) { Remove(c.criteria()); }, Outcome::Stops,
+        {"MissingCriteria", [](const DemoClassroom& c) { Remove(c.criteria()); }, Outcome::Stops,
          kCriteriaFileName, u"12 個の値"_s},
-        {"EmptyCriteria", [](const Classroom& c) { Overwrite(c.criteria(), {}); }, Outcome::Stops,
+        {"EmptyCriteria", [](const DemoClassroom& c) { Overwrite(c.criteria(), {}); }, Outcome::Stops,
          kCriteriaFileName, u"12 個の値"_s},
-        {"MissingRoster", [](const Classroom& c) { Remove(c.roster()); }, Outcome::Stops,
+        {"MissingRoster", [](const DemoClassroom& c) { Remove(c.roster()); }, Outcome::Stops,
          kRosterFileName, u"8 個の値"_s},
         {"EmptyRoster",
-         [](const Classroom& c) { Overwrite(c.roster(), {}); },
+         [](const DemoClassroom& c) { Overwrite(c.roster(), {}); },
          Outcome::CarriesOn,
          {},
          {}},
-        {"MissingSoundList", [](const Classroom& c) { Remove(c.soundList()); }, Outcome::Stops,
+        {"MissingSoundList", [](const DemoClassroom& c) { Remove(c.soundList()); }, Outcome::Stops,
          kSoundListFileName, u"置いてください"_s},
         {"EmptySoundList",
-         [](const Classroom& c) { Overwrite(c.soundList(), {}); },
+         [](const DemoClassroom& c) { Overwrite(c.soundList(), {}); },
          Outcome::CarriesOn,
          {},
          {}},
-        {"Utf8Roster", [](const Classroom& c) { ToUtf8(c.roster()); }, Outcome::CarriesOn, {}, {}},
+        {"Utf8Roster", [](const DemoClassroom& c) { ToUtf8(c.roster()); }, Outcome::CarriesOn, {}, {}},
         {"Utf8Criteria",
-         [](const Classroom& c) { ToUtf8(c.criteria()); },
+         [](const DemoClassroom& c) { ToUtf8(c.criteria()); },
          Outcome::CarriesOn,
          {},
          {}},
         {"RandomResults",
-         [](const Classroom& c) { Overwrite(c.results(), RandomBytes(44 * 500 + 17)); },
+         [](const DemoClassroom& c) { Overwrite(c.results(), RandomBytes(44 * 500 + 17)); },
          Outcome::CarriesOn,
          {},
          {}},
         {"TornResults",
-         [](const Classroom& c) {
+         [](const DemoClassroom& c) {
              Overwrite(c.results(), Contents(c.results()) + QByteArray(21, '\x7F'));
          },
          Outcome::CarriesOn,
          {},
          {}},
         {"ResultsOutOfRange",
-         [](const Classroom& c) {
+         [](const DemoClassroom& c) {
              Overwrite(c.results(), Contents(c.results()) + RecordFor(5001, 1) + RecordFor(1, 36) +
                                         RecordFor(32767, 32767) + RecordFor(-1, -1));
          },
@@ -203,7 +165,7 @@ const std::vector<BadInput>& Cases() {
          {},
          {}},
         {"ResultsIsAFolder",
-         [](const Classroom& c) {
+         [](const DemoClassroom& c) {
              Remove(c.results());
              ASSERT_TRUE(QDir().mkdir(c.results()));
          },
@@ -216,7 +178,7 @@ class StartWithBadInput : public ::testing::TestWithParam<BadInput> {};
 
 TEST_P(StartWithBadInput, StopsWithOneMessageOrCarriesOnAndChangesNoFile) {
     const BadInput& c = GetParam();
-    Classroom classroom;
+    DemoClassroom classroom;
     c.spoil(classroom);
     const auto before = classroom.digests();
 
@@ -251,7 +213,7 @@ INSTANTIATE_TEST_SUITE_P(BadInput, StartWithBadInput, ::testing::ValuesIn(Cases(
 // The data folder goes away between the name screen and the board (a file
 // server restarting): the board's count shows one message and ends the program.
 TEST(StartWithBadInput, AResultsFileGoneBeforeTheBoardEndsTheProgramWithOneMessage) {
-    Classroom classroom;
+    DemoClassroom classroom;
     StartUp start(classroom);
     ASSERT_NE(start.names, nullptr);
     ASSERT_TRUE(QFile::remove(classroom.results()));
@@ -271,9 +233,9 @@ TEST(StartWithBadInput, AResultsFileGoneBeforeTheBoardEndsTheProgramWithOneMessa
 // Records the demo cannot hold are skipped: the counts see only real students
 // and levels, and the name screen lists the same students as before.
 TEST(StartWithBadInput, RecordsOutsideTheTablesAreLeftOut) {
-    Classroom clean;
+    DemoClassroom clean;
     StartUp reference(clean);
-    Classroom spoilt;
+    DemoClassroom spoilt;
     Overwrite(spoilt.results(),
               Contents(spoilt.results()) + RecordFor(5001, 1) + RecordFor(1, 36) + RandomBytes(43));
     StartUp start(spoilt);

@@ -1,24 +1,34 @@
 // A whole classroom round on a fresh demo classroom, driven only by clicks:
 // a student picks their name, starts level 1 from the board, answers ten
 // problems read off the drill screen, sees the results and goes back to a
-// board that counts the run.
+// board that counts the run, as do the rankings and drill-stats. Then a
+// teacher changes a criterion and deletes the run, and the board agrees.
 
+#include "DemoClassroom.h"
 #include "TestDoubles.h"
 
 #include "app/AppNavigator.h"
 #include "app/Configuration.h"
 #include "core/Screen.h"
 #include "core/StartupScreens.h"
+#include "core/Text.h"
 #include "drill/DrillScreen.h"
 #include "drill/ResultsScreen.h"
+#include "screens/CriteriaEditor.h"
 #include "screens/LevelBoard.h"
 #include "screens/NameSelectionScreen.h"
+#include "screens/RecordsBrowser.h"
+#include "screens/RecordsBrowserScreen.h"
 
 #include <QLabel>
+#include <QLineEdit>
+#include <QListView>
 #include <QListWidget>
 #include <QProcess>
 #include <QPushButton>
-#include <QTemporaryDir>
+#include <QRadioButton>
+#include <QRegularExpression>
+#include <QTableWidget>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -41,38 +51,71 @@ private:
     double value_ = 0.1;
 };
 
+// Today's runs and points of a level, as a board's counts label shows them:
+// "2回/11点", or "-----" for none.
+struct TodayCounts {
+    int runs = 0;
+    int points = 0;
+    bool operator==(const TodayCounts&) const = default;
+};
+
+void PrintTo(const TodayCounts& counts, std::ostream* out) {
+    *out << counts.runs << " runs / " << counts.points << " points";
+}
+
+TodayCounts ParseTodayCounts(const QString& text) {
+    if (text == QStringLiteral("-----"))
+        return {};
+    static const QRegularExpression pattern(QStringLiteral("^(\\d+)回/(\\d+)点$"));
+    const QRegularExpressionMatch match = pattern.match(text);
+    if (!match.hasMatch())
+        throw std::runtime_error(("unexpected counts " + text).toStdString());
+    return {match.captured(1).toInt(), match.captured(2).toInt()};
+}
+
+// The last whole number of a text: the points of "獲得ポイント：5点×1→5点",
+// the total points of a ranking line "  3●山田  12/  340".
+int LastNumber(const QString& text) {
+    static const QRegularExpression number(QStringLiteral("(\\d+)\\D*$"));
+    const QRegularExpressionMatch match = number.match(text);
+    if (!match.hasMatch())
+        throw std::runtime_error(("no number in " + text).toStdString());
+    return match.captured(1).toInt();
+}
+
 // The program as main() starts it, on a demo classroom laid out by make-demo,
 // with the real navigator and the test doubles for clock, random and sound.
 class WholeProgram : public ::testing::Test {
 protected:
-    QTemporaryDir dir;
+    DemoClassroom classroom;
     TestRig rig;
     SteppingRandom random;
     ScreenHost host;
     AppNavigator navigator{host, rig.state};
 
     void SetUp() override {
-        const QString root = dir.path() + QLatin1Char('/');
-        ASSERT_EQ(QProcess::execute(QStringLiteral(MAKE_DEMO_PATH), {root}), 0);
         rig.state.platform.random = &random;
         rig.state.platform.navigator = &navigator;
         host.show();
         PrepareStartUp(rig.state);
-        LoadConfiguration(rig.state, root + QStringLiteral("circle"));
+        LoadConfiguration(rig.state, classroom.programFolder());
         navigator.showNameSelection();
     }
 
-    template <typename W = QLabel> static W* Child(const QWidget* screen, const char* name) {
-        W* child = screen ? screen->findChild<W*>(QString::fromLatin1(name)) : nullptr;
+    template <typename W = QLabel> static W* Child(const QWidget* screen, const QString& name) {
+        W* child = screen ? screen->findChild<W*>(name) : nullptr;
         if (!child)
-            throw std::runtime_error(std::string("no control ") + name);
+            throw std::runtime_error("no control " + name.toStdString());
         return child;
+    }
+    static void Click(const QWidget* screen, const QString& button) {
+        QTest::mouseClick(Child<QAbstractButton>(screen, button), Qt::LeftButton);
     }
 
     // Clicks the key whose caption is the given text.
     static void pressKey(MainFrm* frm, const QString& caption) {
         for (const char* name : {"Label5_13", "Label5_1", "Label5_12", "Label5_2", "Label5_0", "Label6_1"}) {
-            QLabel* key = Child(frm, name);
+            QLabel* key = Child(frm, QString::fromLatin1(name));
             if (key->text() == caption) {
                 QTest::mouseClick(key, Qt::LeftButton);
                 return;
@@ -83,13 +126,13 @@ protected:
 
     // Reads the formula off the screen and clicks it in, part by part, then OK.
     static void answer(MainFrm* frm) {
-        const QStringList parts = Child(frm, "Label2")->text().split(kTimes);
+        const QStringList parts = Child(frm, QStringLiteral("Label2"))->text().split(kTimes);
         for (qsizetype i = 0; i < parts.size(); ++i) {
             if (i > 0)
                 pressKey(frm, kTimes);
             pressKey(frm, parts[i]);
         }
-        QTest::mouseClick(Child(frm, "Label6_0"), Qt::LeftButton);
+        QTest::mouseClick(Child(frm, QStringLiteral("Label6_0")), Qt::LeftButton);
     }
 
     // Three seconds on the drill clock, ticking the drill's timer each second.
@@ -100,70 +143,208 @@ protected:
         }
     }
 
-    // The number of today's runs in a board's counts label ("-----" is none).
-    static int TodayRuns(const QString& text) {
-        if (text == QStringLiteral("-----"))
-            return 0;
-        bool ok = false;
-        const int runs = text.left(text.indexOf(QStringLiteral("回"))).toInt(&ok);
-        if (!ok)
-            throw std::runtime_error(("unexpected counts " + text).toStdString());
-        return runs;
+    // Picks the first student on the name screen and confirms.
+    LevelBoard* pickFirstStudent() {
+        auto* names = host.find<NameSelectionScreen>();
+        if (!names)
+            throw std::runtime_error("no name selection screen");
+        auto* list = Child<QListWidget>(names, QStringLiteral("List1"));
+        const QPoint row = list->visualItemRect(list->item(1)).center();
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, row);
+        Click(names, QStringLiteral("Command14"));
+        EXPECT_TRUE(list->item(1)->text().contains(rig.state.session.StudentName.trimmed()));
+        return readyBoard();
+    }
+
+    // The board on screen, once it has built its lists.
+    LevelBoard* readyBoard() {
+        auto* board = host.find<LevelBoard>();
+        if (!board || !board->boardReady())
+            throw std::runtime_error("no ready board");
+        return board;
+    }
+
+    static TodayCounts TodayOnBoard(const LevelBoard* board, int level) {
+        return ParseTodayCounts(Child(board, QStringLiteral("Label14_%1").arg(level))->text());
+    }
+
+    // The student's own line ("●") of a level's ranking list.
+    static QString OwnRankingLine(const LevelBoard* board, int level) {
+        const auto* list = Child<QListWidget>(board, QStringLiteral("List5_%1").arg(level));
+        for (int row = 0; row < list->count(); ++row)
+            if (list->item(row)->text().contains(QStringLiteral("●")))
+                return list->item(row)->text();
+        return {};
+    }
+
+    // Starts level 1, answers ten problems by clicks and goes back to the board
+    // from the results screen. Returns the points the results screen gave.
+    int playLevelOne(LevelBoard* board) {
+        Click(board, QStringLiteral("Command4_1"));
+        MainFrm* frm = host.find<MainFrm>();
+        EXPECT_EQ(host.find<LevelBoard>(), nullptr);
+        for (int problem = 0; problem < 10; ++problem) {
+            if (host.find<MainFrm>() != frm)
+                throw std::runtime_error("the drill ended after " + std::to_string(problem) + " problems");
+            think(frm);
+            answer(frm);
+        }
+
+        auto* results = host.find<FrmSyuuryou>();
+        if (!results)
+            throw std::runtime_error("no results screen");
+        EXPECT_EQ(host.find<MainFrm>(), nullptr);
+        EXPECT_EQ(Child(results, QStringLiteral("Label18"))->text(), QStringLiteral("今の成績：30秒"));
+        const int points = LastNumber(Child(results, QStringLiteral("Label19"))->text());
+        auto* menu = Child<QPushButton>(results, QStringLiteral("Command4"));
+        EXPECT_EQ(menu->text(), QStringLiteral("メニューへ"));
+        EXPECT_TRUE(menu->isHidden());
+        if (!QTest::qWaitFor([&] { return !menu->isHidden(); }, 5000))
+            throw std::runtime_error("the results screen never offered the menu");
+        QTest::mouseClick(menu, Qt::LeftButton);
+        EXPECT_EQ(host.find<FrmSyuuryou>(), nullptr);
+        return points;
+    }
+
+    // Opens the data change panel, types the password and clicks the given
+    // teacher button: 0 the records browser, 1 the criteria editor.
+    void openTeacherScreen(LevelBoard* board, int which) {
+        Click(board, QStringLiteral("Command8"));
+        auto* password = Child<QLineEdit>(board, QStringLiteral("Text3"));
+        EXPECT_TRUE(password->hasFocus());
+        QTest::keyClicks(password, QStringLiteral("sensei"));
+        Click(board, QStringLiteral("Command10_%1").arg(which));
+        EXPECT_EQ(host.find<LevelBoard>(), nullptr);
+    }
+
+    // drill-stats' row for a student and level, at the test clock's moment.
+    QStringList statsRow(int student, int level) {
+        QProcess process;
+        process.start(QStringLiteral(DRILL_STATS_PATH),
+                      {QStringLiteral("--now"), rig.clock.current.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")),
+                       classroom.programFolder()});
+        if (!process.waitForFinished(30000) || process.exitCode() != 0)
+            throw std::runtime_error("drill-stats failed: " + process.readAllStandardError().toStdString());
+        const QString prefix = QStringLiteral("%1,%2,").arg(student).arg(level);
+        for (const QString& line : QString::fromUtf8(process.readAllStandardOutput()).split(QLatin1Char('\n')))
+            if (line.startsWith(prefix))
+                return line.split(QLatin1Char(','));
+        throw std::runtime_error("drill-stats has no row " + prefix.toStdString());
     }
 };
 
+// drill-stats' columns.
+constexpr int kStatsTodayRuns = 5;
+constexpr int kStatsTotalPoints = 6;
+constexpr int kStatsTodayPoints = 9;
+constexpr int kStatsBestTime = 10;
+
 } // namespace
 
-TEST_F(WholeProgram, ANameTheBoardADrillAnsweredByClicksTheResultsAndTheBoardCountingTheRun) {
-    // The name screen: pick the first student and confirm.
-    auto* names = host.find<NameSelectionScreen>();
-    ASSERT_NE(names, nullptr);
-    auto* list = Child<QListWidget>(names, "List1");
-    ASSERT_GT(list->count(), 1);
-    const QPoint row = list->visualItemRect(list->item(1)).center();
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, row);
-    QTest::mouseClick(Child<QPushButton>(names, "Command14"), Qt::LeftButton);
+TEST_F(WholeProgram, TheRunIsCountedOnTheBoardInTheRankingsAndInDrillStats) {
+    LevelBoard* board = pickFirstStudent();
+    EXPECT_EQ(host.find<NameSelectionScreen>(), nullptr);
     const int student = rig.state.session.StudentNo;
     ASSERT_GT(student, 0);
-    EXPECT_TRUE(list->item(1)->text().contains(rig.state.session.StudentName.trimmed()));
+    const TodayCounts before = TodayOnBoard(board, 1);
+    const QString rankingBefore = OwnRankingLine(board, 1);
+    const int totalBefore = rankingBefore.isEmpty() ? 0 : LastNumber(rankingBefore);
 
-    // The board, ready, with today's count for level 1 before the run.
-    auto* board = host.find<LevelBoard>();
-    ASSERT_NE(board, nullptr);
-    EXPECT_EQ(host.find<NameSelectionScreen>(), nullptr);
-    ASSERT_TRUE(board->boardReady());
-    const int runsBefore = TodayRuns(Child(board, "Label14_1")->text());
-    auto* start = Child<QPushButton>(board, "Command4_1");
-    ASSERT_TRUE(start->isEnabled());
-    QTest::mouseClick(start, Qt::LeftButton);
+    const int points = playLevelOne(board);
+    EXPECT_GT(points, 0);
 
-    // The drill: ten problems, each read off the screen and clicked in.
-    MainFrm* frm = host.find<MainFrm>();
-    ASSERT_NE(frm, nullptr);
-    EXPECT_EQ(host.find<LevelBoard>(), nullptr);
-    for (int problem = 0; problem < 10; ++problem) {
-        ASSERT_NE(host.find<MainFrm>(), nullptr) << "the drill ended after " << problem << " problems";
-        think(frm);
-        answer(frm);
-    }
-
-    // The results: the run's time, then "メニューへ" once the screen settles.
-    auto* results = host.find<FrmSyuuryou>();
-    ASSERT_NE(results, nullptr);
-    EXPECT_EQ(host.find<MainFrm>(), nullptr);
-    EXPECT_EQ(Child(results, "Label18")->text(), QStringLiteral("今の成績：30秒"));
-    auto* menu = Child<QPushButton>(results, "Command4");
-    EXPECT_EQ(menu->text(), QStringLiteral("メニューへ"));
-    EXPECT_TRUE(menu->isHidden());
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !menu->isHidden(); }, 5000));
-    QTest::mouseClick(menu, Qt::LeftButton);
-
-    // A new board for the same student, counting the run.
-    EXPECT_EQ(host.find<FrmSyuuryou>(), nullptr);
-    auto* after = host.find<LevelBoard>();
-    ASSERT_NE(after, nullptr);
-    ASSERT_TRUE(after->boardReady());
+    // A new board for the same student, counting the run today.
+    LevelBoard* after = readyBoard();
     EXPECT_EQ(rig.state.session.StudentNo, student);
-    EXPECT_EQ(TodayRuns(Child(after, "Label14_1")->text()), runsBefore + 1);
+    const TodayCounts today = TodayOnBoard(after, 1);
+    EXPECT_EQ(today, (TodayCounts{before.runs + 1, before.points + points}));
+
+    // The points ranking ("合計累計") holds the student's line with the run's points.
+    ASSERT_TRUE(Child<QRadioButton>(after, QStringLiteral("Option2_1"))->isChecked());
+    ASSERT_TRUE(Child<QRadioButton>(after, QStringLiteral("Option1_1"))->isChecked());
+    EXPECT_EQ(LastNumber(OwnRankingLine(after, 1)), totalBefore + points);
+
+    // The time display's "本日のみ" lists the run: 30 seconds, by this student.
+    Click(after, QStringLiteral("Option2_0"));
+    Click(after, QStringLiteral("Option1_2"));
+    ASSERT_EQ(Child(after, QStringLiteral("Label5"))->text(), QStringLiteral("本日の成績"));
+    const QStringList todayLines = [&] {
+        QStringList lines;
+        const auto* list = Child<QListWidget>(after, QStringLiteral("List5_1"));
+        for (int row = 0; row < list->count(); ++row)
+            lines << list->item(row)->text();
+        return lines;
+    }();
+    const QString own = QStringLiteral("●");
+    EXPECT_EQ(todayLines.filter(own).size(), today.runs) << todayLines.join(QLatin1Char('|')).toStdString();
+    EXPECT_EQ(todayLines.filter(QRegularExpression(QStringLiteral("^ *30秒 10:0\\d●"))).size(), 1)
+        << todayLines.join(QLatin1Char('|')).toStdString();
+
+    // drill-stats, run as a teacher would, reads the same figures from the file.
+    const QStringList stats = statsRow(student, 1);
+    EXPECT_EQ(stats[kStatsTodayRuns].toInt(), today.runs);
+    EXPECT_EQ(stats[kStatsTodayPoints].toInt(), today.points);
+    EXPECT_EQ(stats[kStatsTotalPoints].toInt(), totalBefore + points);
+    EXPECT_LE(stats[kStatsBestTime].toInt(), 30);
     EXPECT_TRUE(rig.dialogs.shown.empty());
+}
+
+TEST_F(WholeProgram, ATeacherChangesACriterionAndDeletesTheRunAndTheBoardAgrees) {
+    const QByteArray resultsBefore = [&] {
+        QFile file(classroom.results());
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }();
+    // The first demo student has not run level 1 today.
+    LevelBoard* board = pickFirstStudent();
+    ASSERT_EQ(TodayOnBoard(board, 1), TodayCounts{});
+    playLevelOne(board);
+    const TodayCounts withRun = TodayOnBoard(readyBoard(), 1);
+    ASSERT_EQ(withRun.runs, 1);
+
+    // The criteria editor: level 1's target time goes from 30 to 20 seconds,
+    // so the 30-second run earns fewer points.
+    openTeacherScreen(readyBoard(), 1);
+    auto* editor = host.find<FrmTimeData>();
+    ASSERT_NE(editor, nullptr);
+    auto* grid = Child<QTableWidget>(editor, QStringLiteral("MSFlexGrid1"));
+    ASSERT_EQ(grid->item(1, 1)->text().trimmed(), QStringLiteral("30"));
+    auto* box = Child<QLineEdit>(editor, QStringLiteral("Gridinputtext"));
+    QTest::keyClick(box, Qt::Key_Space);
+    QTest::keyClicks(box, QStringLiteral("20"));
+    Click(editor, QStringLiteral("Command3"));
+    EXPECT_TRUE(ReadCp932File(classroom.criteria()).contains(QStringLiteral("\r\n20,60,50,5,1,")));
+    Click(editor, QStringLiteral("Command4"));
+    EXPECT_EQ(host.find<FrmTimeData>(), nullptr);
+
+    LevelBoard* changed = readyBoard();
+    EXPECT_TRUE(Child(changed, QStringLiteral("Label7_1"))->text().startsWith(QStringLiteral("目標=20秒")));
+    const TodayCounts cheaper = TodayOnBoard(changed, 1);
+    EXPECT_EQ(cheaper.runs, withRun.runs);
+    EXPECT_LT(cheaper.points, withRun.points);
+
+    // The records browser: the run is the last record; delete it.
+    openTeacherScreen(changed, 0);
+    auto* browser = host.find<FrmData>();
+    ASSERT_NE(browser, nullptr);
+    auto* list = Child<QListView>(browser, QStringLiteral("List1"));
+    const int lastRow = browser->model()->rowCount() - 1;
+    ASSERT_GE(lastRow, 0);
+    const QModelIndex last = browser->model()->index(lastRow);
+    EXPECT_TRUE(last.data().toString().contains(rig.state.session.StudentName.trimmed().left(3)));
+    list->scrollTo(last);
+    const QPoint at = list->visualRect(last).center();
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
+    QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
+    rig.dialogs.answers = {true};
+    Click(browser, QStringLiteral("Command3"));
+    ASSERT_EQ(rig.dialogs.shown.size(), 1u);
+    EXPECT_EQ(rig.dialogs.shown.back().text, QStringLiteral("本当に消去しますか"));
+    Click(browser, QStringLiteral("Command4"));
+    EXPECT_EQ(host.find<FrmData>(), nullptr);
+
+    // The results file is as make-demo left it, and the board counts as before the run.
+    QFile results(classroom.results());
+    ASSERT_TRUE(results.open(QIODevice::ReadOnly));
+    EXPECT_EQ(results.readAll(), resultsBefore);
+    EXPECT_EQ(Child(readyBoard(), QStringLiteral("Label14_1"))->text(), QStringLiteral("-----"));
 }

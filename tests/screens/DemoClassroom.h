@@ -1,0 +1,57 @@
+#pragma once
+// A fresh demo classroom laid out by make-demo in a temporary folder, its past
+// results ending on the test clock's day so that counts never depend on the
+// day the tests run.
+
+#include "TestDoubles.h"
+
+#include "audio/Sounds.h"
+#include "core/Configuration.h"
+#include "records/Criteria.h"
+#include "records/ResultsFile.h"
+#include "roster/Roster.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <map>
+#include <stdexcept>
+
+struct DemoClassroom {
+    QTemporaryDir dir;
+    QString root = dir.path() + QLatin1Char('/');
+
+    DemoClassroom() {
+        const QString today = FakeClock().current.date().toString(Qt::ISODate);
+        const int exitCode = QProcess::execute(QStringLiteral(MAKE_DEMO_PATH), {QStringLiteral("--today"), today, root});
+        if (exitCode != 0)
+            throw std::runtime_error("make-demo failed");
+        QDir().mkpath(programFolder()); // where the programs are installed
+    }
+    QString programFolder() const { return root + QStringLiteral("circle"); }
+    QString pathData() const { return root + kPathDataFileName; }
+    QString commonData() const { return root + QStringLiteral("data/") + kCommonDataFileName; }
+    QString roster() const { return root + QStringLiteral("data/") + kRosterFileName; }
+    QString soundList() const { return root + QStringLiteral("data/音フォルダ/") + kSoundListFileName; }
+    QString criteria() const { return root + QStringLiteral("data/circle/") + kCriteriaFileName; }
+    QString results() const { return root + QStringLiteral("data/circle/") + kResultsFileName; }
+
+    // Every file of the tree and a digest of its bytes.
+    std::map<QString, QByteArray> digests() const {
+        std::map<QString, QByteArray> out;
+        QDirIterator it(root, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+        while (it.hasNext()) {
+            const QString path = it.next();
+            QFile file(path);
+            if (file.open(QIODevice::ReadOnly))
+                out[path] = QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256);
+            else
+                out[path] = QByteArrayLiteral("unreadable");
+        }
+        return out;
+    }
+};
