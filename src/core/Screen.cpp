@@ -2,7 +2,9 @@
 
 #include "core/Events.h"
 
+#include <QLabel>
 #include <QPalette>
+#include <QPushButton>
 
 namespace {
 const char* kClosingProperty = "drillClosing";
@@ -19,6 +21,20 @@ void SetBackground(QWidget* widget, const QColor& colour) {
     palette.setColor(QPalette::Window, colour);
     widget->setPalette(palette);
     widget->setAutoFillBackground(true);
+}
+
+QLabel* MakeLabel(QWidget* parent, const QString& name, const QString& text, const QRect& place) {
+    auto* label = new QLabel(text, parent);
+    label->setObjectName(name);
+    label->setGeometry(place);
+    return label;
+}
+
+QPushButton* MakeButton(QWidget* parent, const QString& name, const QString& text, const QRect& place) {
+    auto* button = new QPushButton(text, parent);
+    button->setObjectName(name);
+    button->setGeometry(place);
+    return button;
 }
 
 Screen::Screen(ProgramState& state, QWidget* parent) : QWidget(parent), state_(state) {}

@@ -20,6 +20,12 @@ QRect TwipRect(int left, int top, int width, int height);
 QColor Rgb(int red, int green, int blue);
 void SetBackground(QWidget* widget, const QColor& colour);
 
+class QLabel;
+class QPushButton;
+// A label or button under its design name, with its text, in its place.
+QLabel* MakeLabel(QWidget* parent, const QString& name, const QString& text, const QRect& place);
+QPushButton* MakeButton(QWidget* parent, const QString& name, const QString& text, const QRect& place);
+
 class Screen : public QWidget {
     Q_OBJECT
 public:

@@ -53,9 +53,7 @@ QFrame* MakeFrame(QWidget* parent, const QString& name, const QRect& place, cons
 
 QLabel* MakeLabel(QWidget* parent, const QString& name, const QString& text, const QRect& place, double points,
                   const QString& style, Qt::Alignment alignment = Qt::AlignLeft | Qt::AlignVCenter) {
-    auto* label = new QLabel(text, parent);
-    label->setObjectName(name);
-    label->setGeometry(place);
+    auto* label = ::MakeLabel(parent, name, text, place);
     label->setFont(ScreenFont(points));
     label->setStyleSheet(style);
     label->setAlignment(alignment);

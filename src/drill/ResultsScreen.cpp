@@ -21,19 +21,16 @@ namespace {
 constexpr int kSettlingMs = 500;
 
 QLabel* MakeLine(QWidget* parent, const QString& name, const QRect& place, double points, const QColor& background) {
-    auto* label = new QLabel(parent);
-    label->setObjectName(name);
-    label->setGeometry(place);
+    auto* label = MakeLabel(parent, name, QString(), place);
     label->setFont(ScreenFont(points));
     label->setAlignment(Qt::AlignCenter);
     label->setStyleSheet(QStringLiteral("background-color: %1; color: black;").arg(background.name()));
     return label;
 }
 
-QPushButton* MakeButton(QWidget* parent, const QString& name, const QString& text, const QRect& place) {
-    auto* button = new QPushButton(text, parent);
-    button->setObjectName(name);
-    button->setGeometry(place);
+// The two buttons appear once the screen has settled.
+QPushButton* MakeLateButton(QWidget* parent, const QString& name, const QString& text, const QRect& place) {
+    auto* button = MakeButton(parent, name, text, place);
     button->setFont(ScreenFont(27.75));
     button->hide();
     return button;
@@ -99,9 +96,9 @@ FrmSyuuryou::FrmSyuuryou(ProgramState& state, QWidget* parent)
     goal->setStyleSheet(QStringLiteral("color: rgb(255, 255, 0);"));
     Picture1_->hide();
 
-    Command4_ = MakeButton(this, QStringLiteral("Command4"), QStringLiteral("メニューへ"),
+    Command4_ = MakeLateButton(this, QStringLiteral("Command4"), QStringLiteral("メニューへ"),
                            TwipRect(1890, 8325, 5235, 1005));
-    Command5_ = MakeButton(this, QStringLiteral("Command5"), QStringLiteral("もう一度"),
+    Command5_ = MakeLateButton(this, QStringLiteral("Command5"), QStringLiteral("もう一度"),
                            TwipRect(8055, 8325, 5235, 1005));
     connect(Command4_, &QPushButton::clicked, this, &FrmSyuuryou::Command4_Click);
     connect(Command5_, &QPushButton::clicked, this, &FrmSyuuryou::Command5_Click);

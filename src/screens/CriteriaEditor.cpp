@@ -33,21 +33,6 @@ constexpr int kGridColumnWidth = 58;
 constexpr int kSpareColumnWidth = 32;
 constexpr int kFirstSpareColumn = 10;
 
-QLabel* MakeLabel(QWidget* parent, const QString& name, const QString& text, const QRect& geometry) {
-    auto* label = new QLabel(text, parent);
-    label->setObjectName(name);
-    label->setGeometry(geometry);
-    return label;
-}
-
-QPushButton* MakeButton(QWidget* parent, const QString& name, const QString& text, const QRect& geometry) {
-    auto* button = new QPushButton(text, parent);
-    button->setObjectName(name);
-    button->setGeometry(geometry);
-    button->setFocusPolicy(Qt::NoFocus);
-    return button;
-}
-
 QListWidget* MakeList(QWidget* parent, const QString& name, const QRect& geometry) {
     auto* list = new QListWidget(parent);
     list->setObjectName(name);
@@ -119,6 +104,9 @@ FrmTimeData::FrmTimeData(ProgramState& state, QWidget* parent) : Screen(state, p
     Command2 = MakeButton(this, QStringLiteral("Command2"), QStringLiteral("元に戻す"), TwipRect(10440, 10200, 1530, 720));
     Command3 = MakeButton(this, QStringLiteral("Command3"), QStringLiteral("更新記録"), TwipRect(12090, 10200, 1530, 720));
     Command4 = MakeButton(this, QStringLiteral("Command4"), QStringLiteral("戻る"), TwipRect(13740, 10200, 1470, 720));
+    // Typing stays in the text box over the grid.
+    for (QPushButton* button : {Command2, Command3, Command4})
+        button->setFocusPolicy(Qt::NoFocus);
     connect(Command2, &QPushButton::clicked, this, [this] {
         // The cursor stays where it was when that level is still there.
         if (!busy_)

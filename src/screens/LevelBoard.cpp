@@ -56,20 +56,6 @@ const QStringList kPeriods = {
 };
 constexpr int kInitialPeriod = 3;
 
-QLabel* MakeLabel(QWidget* parent, const QString& name, const QString& text, const QRect& rect) {
-    auto* label = new QLabel(text, parent);
-    label->setObjectName(name);
-    label->setGeometry(rect);
-    return label;
-}
-
-QPushButton* MakeButton(QWidget* parent, const QString& name, const QString& text, const QRect& rect) {
-    auto* button = new QPushButton(text, parent);
-    button->setObjectName(name);
-    button->setGeometry(rect);
-    return button;
-}
-
 // A read-only box: the lock notice and the colour swatches.
 QLineEdit* MakeBox(QWidget* parent, const QString& name, const QColor& colour, const QRect& rect) {
     auto* box = new QLineEdit(parent);

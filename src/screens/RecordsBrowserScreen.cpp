@@ -27,20 +27,6 @@ constexpr int kScrollBarMaximum = 9999;
 // Marks a Combo1 entry for a student who is not in the roster.
 constexpr int kNotInRosterRole = Qt::UserRole + 1;
 
-QLabel* MakeLabel(QWidget* parent, const QString& name, const QString& text, const QRect& geometry) {
-    auto* label = new QLabel(text, parent);
-    label->setObjectName(name);
-    label->setGeometry(geometry);
-    return label;
-}
-
-QPushButton* MakeButton(QWidget* parent, const QString& name, const QString& text, const QRect& geometry) {
-    auto* button = new QPushButton(text, parent);
-    button->setObjectName(name);
-    button->setGeometry(geometry);
-    return button;
-}
-
 QFont ListFont() {
     QFont font(QStringLiteral("IPAGothic"), 12);
     font.setStyleHint(QFont::Monospace);

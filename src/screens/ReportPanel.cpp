@@ -26,13 +26,6 @@ constexpr int kReportLevelsShown = 3; // the "グラフ" button's choice: levels
 constexpr double kPrinterFontSize = 6;
 constexpr int kDotsPerMeterAt96Dpi = 3780; // fonts on the drawing area as on the screen
 
-QPushButton* PanelButton(QWidget* parent, const QString& name, const QString& text, const QRect& rect) {
-    auto* button = new QPushButton(text, parent);
-    button->setObjectName(name);
-    button->setGeometry(rect);
-    return button;
-}
-
 QListWidget* PanelList(QWidget* parent, const QString& name, const QRect& rect) {
     auto* list = new QListWidget(parent);
     list->setObjectName(name);
@@ -76,19 +69,19 @@ void ReportPanel::createControls() {
         if (isVisible())
             showReports();
     });
-    Command24[0] = PanelButton(this, QStringLiteral("Command24_0"), QStringLiteral("表示"),
+    Command24[0] = MakeButton(this, QStringLiteral("Command24_0"), QStringLiteral("表示"),
                                TwipRect(12480, 3720, 1230, 450));
     connect(Command24[0], &QPushButton::clicked, this, [this] { showReports(); });
-    Command24[1] = PanelButton(this, QStringLiteral("Command24_1"), QStringLiteral("印刷"),
+    Command24[1] = MakeButton(this, QStringLiteral("Command24_1"), QStringLiteral("印刷"),
                                TwipRect(13770, 3720, 1230, 450));
     connect(Command24[1], &QPushButton::clicked, this, [this] { printClicked(); });
-    Command25 = PanelButton(this, QStringLiteral("Command25"), QStringLiteral("他の人のデータを見る"),
+    Command25 = MakeButton(this, QStringLiteral("Command25"), QStringLiteral("他の人のデータを見る"),
                             TwipRect(12480, 4290, 2520, 450));
     connect(Command25, &QPushButton::clicked, this, [this] { otherStudentsClicked(); });
     List2 = PanelList(this, QStringLiteral("List2"), TwipRect(12480, 4290, 2520, 4500));
     List2->hide();
     connect(List2, &QListWidget::itemClicked, this, [this] { showReports(); });
-    Command18 = PanelButton(this, QStringLiteral("Command18"), QStringLiteral("戻る"),
+    Command18 = MakeButton(this, QStringLiteral("Command18"), QStringLiteral("戻る"),
                             TwipRect(12480, 8940, 2520, 600));
     connect(Command18, &QPushButton::clicked, this, [this] { hide(); });
 }

@@ -10,24 +10,10 @@
 #include <QLabel>
 #include <QPointer>
 
-#include <cmath>
 #include <functional>
 
 class MainFrm;
 class FrmSyuuryou;
-
-// Varied draws for whole drills: the problems are read off the screen.
-class SteppingRandom : public RandomSource {
-public:
-    void seed(std::uint32_t) override {}
-    double next() override {
-        value_ = std::fmod(value_ + 0.381966, 1.0);
-        return value_;
-    }
-
-private:
-    double value_ = 0.1;
-};
 
 // A sound output that can run something while a sound plays.
 class HookedSound : public RecordingSound {

@@ -32,24 +32,9 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
-#include <cmath>
-
 namespace {
 
 const QString kTimes = QStringLiteral("\u00D7");
-
-// Varied draws, so that the ten problems differ as they would in class.
-class SteppingRandom : public RandomSource {
-public:
-    void seed(std::uint32_t) override {}
-    double next() override {
-        value_ = std::fmod(value_ + 0.381966, 1.0);
-        return value_;
-    }
-
-private:
-    double value_ = 0.1;
-};
 
 // Today's runs and points of a level, as a board's counts label shows them:
 // "2回/11点", or "-----" for none.

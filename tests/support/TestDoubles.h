@@ -6,6 +6,7 @@
 
 #include <QTemporaryDir>
 
+#include <cmath>
 #include <deque>
 #include <vector>
 
@@ -30,6 +31,20 @@ public:
 
     void seed(std::uint32_t value) override { seeds.push_back(value); }
     double next() override;
+};
+
+// Varied draws for whole drills, so that the problems differ as they would in
+// class; the tests read each problem off the screen.
+class SteppingRandom : public RandomSource {
+public:
+    void seed(std::uint32_t) override {}
+    double next() override {
+        value_ = std::fmod(value_ + 0.381966, 1.0);
+        return value_;
+    }
+
+private:
+    double value_ = 0.1;
 };
 
 class RecordingSound : public SoundOutput {
