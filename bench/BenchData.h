@@ -1,7 +1,6 @@
 #pragma once
 // The data the benchmarks run on: a classroom far larger than a real one.
 
-#include "core/Platform.h"
 #include "core/ProgramState.h"
 
 #include <QDate>
@@ -17,18 +16,6 @@ inline const QDate kBenchToday(2026, 12, 9);
 // students, 7 levels), root/data/新名簿.txt, root/data/circle/タイム回数データ.txt.
 // Files already there are kept. Deterministic: the same bytes every time.
 void MakeBenchData(const QString& root);
-
-// A clock that stands still at a given moment; waits do nothing.
-class StillClock : public Clock {
-public:
-    explicit StillClock(QDateTime at) : at_(std::move(at)) {}
-    QDateTime now() const override { return at_; }
-    double monotonicSeconds() const override { return 0; }
-    void wait(int) override {}
-
-private:
-    QDateTime at_;
-};
 
 // A state over the bench data: the data folder and the criteria of the seven levels.
 void PrepareBenchState(ProgramState& state, const QString& root);

@@ -2,7 +2,7 @@
 // records (counts, the all-time points ranking of every level, the lists
 // filled) against counting the results and filling the same lists with
 // strings made beforehand.
-#include "BenchData.h"
+#include "BenchHarness.h"
 
 #include "core/Screen.h"
 #include "records/Counts.h"
@@ -10,8 +10,6 @@
 #include "screens/LevelBoard.h"
 #include "screens/ResultsViews.h"
 
-#include <QApplication>
-#include <QDir>
 #include <QListWidget>
 #include <benchmark/benchmark.h>
 
@@ -19,20 +17,6 @@
 #include <vector>
 
 namespace {
-
-QString BenchRoot() {
-    const QByteArray fromEnvironment = qgetenv("DRILL_BENCH_DATA");
-    const QString root = fromEnvironment.isEmpty() ? QCoreApplication::applicationDirPath() + QStringLiteral("/bench-data")
-                                                   : QString::fromLocal8Bit(fromEnvironment);
-    return QDir(root).absolutePath() + QLatin1Char('/');
-}
-
-class AbortingDialogs : public Dialogs {
-public:
-    void inform(const QString&, const QString& text) override { qFatal("bench: %s", qPrintable(text)); }
-    bool askYesNo(const QString&, const QString&) override { return true; }
-    bool askOkCancel(const QString&, const QString&) override { return true; }
-};
 
 // The board never moves to another screen while it activates.
 class StayingNavigator : public Navigator {
@@ -54,19 +38,11 @@ private:
     static void fail() { qFatal("bench: the board left during its activation"); }
 };
 
-struct BoardClassroom {
-    StillClock clock{QDateTime(kBenchToday, QTime(17, 0))};
-    AbortingDialogs dialogs;
+struct BoardClassroom : BenchClassroom {
     StayingNavigator navigator;
-    std::unique_ptr<ProgramState> state = std::make_unique<ProgramState>();
 
     BoardClassroom() {
-        const QString root = BenchRoot();
-        MakeBenchData(root);
-        PrepareBenchState(*state, root);
         ProgramState& s = *state;
-        s.platform.clock = &clock;
-        s.platform.dialogs = &dialogs;
         s.platform.navigator = &navigator;
         s.levels.ProgramTitle = QStringLiteral("円の公式ドリル");
         s.levels.LevelCount = kBenchLevels;
@@ -121,13 +97,4 @@ void BoardActivationFloor(benchmark::State& bench) {
 BENCHMARK(BoardActivation)->Name("BoardActivation")->Unit(benchmark::kMillisecond);
 BENCHMARK(BoardActivationFloor)->Name("BoardActivation_floor")->Unit(benchmark::kMillisecond);
 
-int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    QApplication::setFont(QFont(QStringLiteral("IPAPGothic"), 12));
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char** argv) { return RunScreenBenchmarks(argc, argv); }

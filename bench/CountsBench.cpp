@@ -1,42 +1,19 @@
 // CountResults over the last 20 000 of 1 000 000 records, against its floor:
 // reading the same bytes from the file and clearing the tables once.
-#include "BenchData.h"
+#include "BenchHarness.h"
 
 #include "records/Counts.h"
 #include "records/ResultsFile.h"
 
-#include <QCoreApplication>
-#include <QDir>
 #include <QFile>
 #include <benchmark/benchmark.h>
 
 #include <fcntl.h>
-#include <memory>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
 namespace {
-
-// DRILL_BENCH_DATA, or bench-data beside the executable; made when absent.
-QString BenchRoot() {
-    const QByteArray fromEnvironment = qgetenv("DRILL_BENCH_DATA");
-    const QString root = fromEnvironment.isEmpty() ? QCoreApplication::applicationDirPath() + QStringLiteral("/bench-data")
-                                                   : QString::fromLocal8Bit(fromEnvironment);
-    return QDir(root).absolutePath() + QLatin1Char('/');
-}
-
-struct BenchClassroom {
-    StillClock clock{QDateTime(kBenchToday, QTime(17, 0))};
-    std::unique_ptr<ProgramState> state = std::make_unique<ProgramState>();
-
-    BenchClassroom() {
-        const QString root = BenchRoot();
-        MakeBenchData(root);
-        PrepareBenchState(*state, root);
-        state->platform.clock = &clock;
-    }
-};
 
 void ReadWindowBytes(const QByteArray& path, std::vector<char>& buffer) {
     const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
@@ -82,10 +59,4 @@ void CountResultsFloor(benchmark::State& bench) {
 BENCHMARK(CountResultsBench)->Name("CountResults")->Unit(benchmark::kMillisecond);
 BENCHMARK(CountResultsFloor)->Name("CountResults_floor")->Unit(benchmark::kMillisecond);
 
-int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char** argv) { return RunBenchmarks(argc, argv); }

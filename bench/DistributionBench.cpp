@@ -1,12 +1,10 @@
 // The criteria editor's distribution of one level over 1 000 000 records,
 // against its floor: reading the whole file's bytes once.
-#include "BenchData.h"
+#include "BenchHarness.h"
 
 #include "records/Distribution.h"
 #include "records/ResultsFile.h"
 
-#include <QCoreApplication>
-#include <QDir>
 #include <QFile>
 #include <benchmark/benchmark.h>
 
@@ -17,21 +15,7 @@
 
 namespace {
 
-// DRILL_BENCH_DATA, or bench-data beside the executable; made when absent.
-QString BenchRoot() {
-    const QByteArray fromEnvironment = qgetenv("DRILL_BENCH_DATA");
-    const QString root = fromEnvironment.isEmpty() ? QCoreApplication::applicationDirPath() + QStringLiteral("/bench-data")
-                                                   : QString::fromLocal8Bit(fromEnvironment);
-    return QDir(root).absolutePath() + QLatin1Char('/');
-}
-
-QString BenchResultsPath() {
-    const QString root = BenchRoot();
-    MakeBenchData(root);
-    ProgramState state;
-    PrepareBenchState(state, root);
-    return ResultsFilePath(state);
-}
+QString BenchResultsPath() { return ResultsFilePath(*BenchClassroom().state); }
 
 void DistributionBench(benchmark::State& bench) {
     const QString path = BenchResultsPath();
@@ -66,10 +50,4 @@ void DistributionFloor(benchmark::State& bench) {
 BENCHMARK(DistributionBench)->Name("Distribution")->Unit(benchmark::kMillisecond);
 BENCHMARK(DistributionFloor)->Name("Distribution_floor")->Unit(benchmark::kMillisecond);
 
-int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char** argv) { return RunBenchmarks(argc, argv); }

@@ -1,7 +1,7 @@
 // The name selection screen's list rebuild on 5 000 students and 1 000 000
 // records (recount, roster reading, keyed rows, sorting, the list filled)
 // against its floor: counting the results and reading the roster.
-#include "BenchData.h"
+#include "BenchHarness.h"
 
 #include "core/RealPlatform.h"
 #include "core/Screen.h"
@@ -9,28 +9,11 @@
 #include "roster/Roster.h"
 #include "screens/NameSelectionScreen.h"
 
-#include <QApplication>
-#include <QDir>
 #include <QListWidget>
 #include <benchmark/benchmark.h>
 
-#include <memory>
 
 namespace {
-
-QString BenchRoot() {
-    const QByteArray fromEnvironment = qgetenv("DRILL_BENCH_DATA");
-    const QString root = fromEnvironment.isEmpty() ? QCoreApplication::applicationDirPath() + QStringLiteral("/bench-data")
-                                                   : QString::fromLocal8Bit(fromEnvironment);
-    return QDir(root).absolutePath() + QLatin1Char('/');
-}
-
-class AbortingDialogs : public Dialogs {
-public:
-    void inform(const QString&, const QString& text) override { qFatal("bench: %s", qPrintable(text)); }
-    bool askYesNo(const QString&, const QString&) override { return true; }
-    bool askOkCancel(const QString&, const QString&) override { return true; }
-};
 
 // The name screen only closes the (absent) board while it is measured.
 class QuietNavigator : public Navigator {
@@ -49,20 +32,12 @@ public:
     void endProgram() override { qFatal("bench: the name screen ended the program"); }
 };
 
-struct NameClassroom {
-    StillClock clock{QDateTime(kBenchToday, QTime(17, 0))};
+struct NameClassroom : BenchClassroom {
     MersenneRandom random;
-    AbortingDialogs dialogs;
     QuietNavigator navigator;
-    std::unique_ptr<ProgramState> state = std::make_unique<ProgramState>();
 
     NameClassroom() {
-        const QString root = BenchRoot();
-        MakeBenchData(root);
-        PrepareBenchState(*state, root);
-        state->platform.clock = &clock;
         state->platform.random = &random;
-        state->platform.dialogs = &dialogs;
         state->platform.navigator = &navigator;
         state->levels.ProgramTitle = QStringLiteral("円の公式ドリル");
     }
@@ -93,13 +68,4 @@ void NameListFloor(benchmark::State& bench) {
 BENCHMARK(NameList)->Name("NameList")->Unit(benchmark::kMillisecond);
 BENCHMARK(NameListFloor)->Name("NameList_floor")->Unit(benchmark::kMillisecond);
 
-int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    QApplication::setFont(QFont(QStringLiteral("IPAPGothic"), 12));
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char** argv) { return RunScreenBenchmarks(argc, argv); }

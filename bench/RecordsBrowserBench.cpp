@@ -2,15 +2,14 @@
 // file, the list laid out and its first rows painted) against reading the
 // file's bytes once; deleting the first record (every later record moves)
 // against copying the file's bytes once.
-#include "BenchData.h"
+#include "BenchHarness.h"
 
 #include "records/RecordMaintenance.h"
 #include "records/ResultsFile.h"
 #include "screens/RecordsBrowser.h"
 #include "screens/RecordsBrowserScreen.h"
 
-#include <QApplication>
-#include <QDir>
+#include <QCoreApplication>
 #include <QFile>
 #include <QListView>
 #include <QTemporaryDir>
@@ -18,43 +17,16 @@
 
 #include <cstdlib>
 #include <fcntl.h>
-#include <memory>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
 namespace {
 
-QString BenchRoot() {
-    const QByteArray fromEnvironment = qgetenv("DRILL_BENCH_DATA");
-    const QString root = fromEnvironment.isEmpty() ? QCoreApplication::applicationDirPath() + QStringLiteral("/bench-data")
-                                                   : QString::fromLocal8Bit(fromEnvironment);
-    return QDir(root).absolutePath() + QLatin1Char('/');
-}
-
-// The bench never meets a file error; if it does, the figure is void.
-class AbortingDialogs : public Dialogs {
-public:
-    void inform(const QString&, const QString& text) override {
-        qFatal("bench: %s", qPrintable(text));
-    }
-    bool askYesNo(const QString&, const QString&) override { return true; }
-    bool askOkCancel(const QString&, const QString&) override { return true; }
-};
-
-struct BenchClassroom {
-    StillClock clock{QDateTime(kBenchToday, QTime(17, 0))};
-    AbortingDialogs dialogs;
-    std::unique_ptr<ProgramState> state = std::make_unique<ProgramState>();
-    QString root = BenchRoot();
-
-    BenchClassroom() {
-        MakeBenchData(root);
-        PrepareBenchState(*state, root);
+struct BrowserClassroom : BenchClassroom {
+    BrowserClassroom() {
         state->common.ClassroomCode = QStringLiteral("01234");
         state->common.ClassroomName = QStringLiteral("ベンチ教室");
-        state->platform.clock = &clock;
-        state->platform.dialogs = &dialogs;
     }
 };
 
@@ -78,7 +50,7 @@ void WriteAll(const QString& path, const std::vector<char>& bytes) {
 }
 
 void BrowserOpen(benchmark::State& bench) {
-    BenchClassroom classroom;
+    BrowserClassroom classroom;
     for (auto _ : bench) {
         FrmData screen(*classroom.state, nullptr);
         screen.resize(kWindowWidth, kWindowHeight);
@@ -92,7 +64,7 @@ void BrowserOpen(benchmark::State& bench) {
 }
 
 void BrowserOpenFloor(benchmark::State& bench) {
-    BenchClassroom classroom;
+    BrowserClassroom classroom;
     const QString path = ResultsFilePath(*classroom.state);
     for (auto _ : bench)
         benchmark::DoNotOptimize(ReadAll(path).data());
@@ -100,7 +72,7 @@ void BrowserOpenFloor(benchmark::State& bench) {
 
 // Each run deletes from a fresh copy of the bench file in a folder of its own.
 void DeleteRecordBench(benchmark::State& bench) {
-    BenchClassroom classroom;
+    BrowserClassroom classroom;
     const std::vector<char> original = ReadAll(ResultsFilePath(*classroom.state));
     QTemporaryDir work(classroom.root + QStringLiteral("delete-XXXXXX"));
     const QString folder = work.path() + QLatin1Char('/');
@@ -116,7 +88,7 @@ void DeleteRecordBench(benchmark::State& bench) {
 }
 
 void DeleteRecordFloor(benchmark::State& bench) {
-    BenchClassroom classroom;
+    BrowserClassroom classroom;
     const QString path = ResultsFilePath(*classroom.state);
     QTemporaryDir work(classroom.root + QStringLiteral("copy-XXXXXX"));
     const QString target = work.path() + QStringLiteral("/copy.dat");
@@ -131,13 +103,4 @@ BENCHMARK(BrowserOpenFloor)->Name("BrowserOpen_floor")->Unit(benchmark::kMillise
 BENCHMARK(DeleteRecordBench)->Name("DeleteRecord")->Unit(benchmark::kMillisecond);
 BENCHMARK(DeleteRecordFloor)->Name("DeleteRecord_floor")->Unit(benchmark::kMillisecond);
 
-int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    QApplication::setFont(QFont(QStringLiteral("IPAPGothic"), 12));
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char** argv) { return RunScreenBenchmarks(argc, argv); }
