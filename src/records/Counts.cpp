@@ -10,6 +10,7 @@
 #include <array>
 #include <cerrno>
 #include <cmath>
+#include <functional>
 #include <cstdint>
 #include <limits>
 
@@ -28,6 +29,9 @@ constexpr int kClassBestLastStudent = 1000;
 constexpr int kMissingFileAttempts = 4;
 constexpr int kMissingFileWaitMs = 5000;
 constexpr int kBusyFileWaitMs = 1000;
+// A file held by another machine is waited for without limit, but every so
+// many tries the user is asked: a file nobody may read stays unreadable.
+constexpr int kBusyAttemptsPerQuestion = 30;
 
 enum class ReadFailure { Missing, Busy, Other };
 
@@ -51,14 +55,24 @@ ReadFailure ClassifyReadFailure(int errorNumber) {
     throw ResultsUnreadable(text);
 }
 
-// The bytes of the window of the results file. Another machine may hold the
-// file or the data folder may be briefly away (a file server): both are waited for.
-QByteArray ReadResultsWindow(ProgramState& state) {
-    const QString path = ResultsFilePath(state);
+// After a run of busy tries: true to go on waiting.
+bool AskToGoOnWaiting(ProgramState& state, const ResultsFileError& error) {
+    const QString text = QStringLiteral("成績ファイルを読み出せません。ほかのパソコンが使っているか、"
+                                        "読み出しが許可されていません。\n%1 %2\n\n"
+                                        "OK で待ち続け、キャンセルでプログラムを終了します。")
+                             .arg(error.errorNumber())
+                             .arg(error.message());
+    return state.platform.dialogs->askOkCancel(state.levels.ProgramTitle, text);
+}
+
+} // namespace
+
+QByteArray ReadPatiently(ProgramState& state, const std::function<QByteArray()>& read) {
     int missing = 0;
+    int busy = 0;
     for (;;) {
         try {
-            return ReadLastRecordBytes(path, kResultsWindow);
+            return read();
         } catch (const ResultsFileError& error) {
             switch (ClassifyReadFailure(error.errorNumber())) {
             case ReadFailure::Missing:
@@ -67,6 +81,8 @@ QByteArray ReadResultsWindow(ProgramState& state) {
                 state.platform.clock->wait(kMissingFileWaitMs);
                 break;
             case ReadFailure::Busy:
+                if (++busy % kBusyAttemptsPerQuestion == 0 && !AskToGoOnWaiting(state, error))
+                    throw ResultsUnreadable(error.message());
                 state.platform.clock->wait(kBusyFileWaitMs);
                 break;
             case ReadFailure::Other:
@@ -75,6 +91,8 @@ QByteArray ReadResultsWindow(ProgramState& state) {
         }
     }
 }
+
+namespace {
 
 bool TakesPartInClassBest(int student) { return student >= 1 && student <= kClassBestLastStudent; }
 
@@ -154,7 +172,8 @@ double OleMoment(const QDateTime& when) { return ToOleDay(when.date()) + ToOleTi
 void LoadResults(ProgramState& state) {
     CountTables& c = state.counts;
     c.BestTime.fill(kNoBestTime);
-    const QByteArray bytes = ReadResultsWindow(state);
+    const QString path = ResultsFilePath(state);
+    const QByteArray bytes = ReadPatiently(state, [&path] { return ReadLastRecordBytes(path, kResultsWindow); });
     const qsizetype records = bytes.size() / kRecordSize;
     c.Runs.clear();
     c.Runs.reserve(size_t(records));

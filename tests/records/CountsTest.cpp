@@ -8,6 +8,8 @@
 #include <QFile>
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <functional>
 #include <limits>
 
 namespace {
@@ -333,4 +335,42 @@ TEST_F(CountsFixture, UnreadableFileIsReportedAsAnError) {
     EXPECT_THROW(CountResults(state), DataFileError);
     ASSERT_EQ(rig.dialogs.shown.size(), 1u);
     EXPECT_TRUE(rig.dialogs.shown[0].text.startsWith(QStringLiteral("成績ランダムファイル表示")));
+}
+
+namespace {
+// A read that fails with the given error number a number of times, then succeeds.
+struct FailingRead {
+    int errorNumber;
+    int failures;
+    int calls = 0;
+    QByteArray operator()() {
+        if (++calls <= failures)
+            throw ResultsFileError(QStringLiteral("成績累積データ.dat: denied"), errorNumber);
+        return QByteArrayLiteral("bytes");
+    }
+};
+} // namespace
+
+TEST_F(CountsFixture, AHeldFileIsWaitedForSecondBySecondWithoutAQuestion) {
+    FailingRead read{EACCES, 29};
+    const QDateTime before = rig.clock.current;
+    EXPECT_EQ(ReadPatiently(state, std::ref(read)), QByteArrayLiteral("bytes"));
+    EXPECT_EQ(before.secsTo(rig.clock.current), 29);
+    EXPECT_TRUE(rig.dialogs.shown.empty());
+}
+
+TEST_F(CountsFixture, AFileHeldForLongAsksEveryThirtyTriesUntilTheUserGivesUp) {
+    FailingRead read{EACCES, 1000};
+    rig.dialogs.answers = {true, false};
+    EXPECT_THROW(ReadPatiently(state, std::ref(read)), ResultsUnreadable);
+    EXPECT_EQ(read.calls, 60);
+    ASSERT_EQ(rig.dialogs.shown.size(), 2u); // the two questions, no message after giving up
+    EXPECT_TRUE(rig.dialogs.shown[0].text.startsWith(QStringLiteral("成績ファイルを読み出せません。")));
+    EXPECT_TRUE(rig.dialogs.shown[0].text.contains(QStringLiteral("denied")));
+}
+
+TEST_F(CountsFixture, AFileFreedAfterTheQuestionIsRead) {
+    FailingRead read{EBUSY, 45};
+    EXPECT_EQ(ReadPatiently(state, std::ref(read)), QByteArrayLiteral("bytes"));
+    EXPECT_EQ(rig.dialogs.shown.size(), 1u);
 }
