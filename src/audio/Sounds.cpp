@@ -105,24 +105,26 @@ void PlayVariant(ProgramState& state, int category) {
         PlayFile(state, *variant + QStringLiteral(".wav"));
 }
 
-void CountAnswerSoundResult(ProgramState& state, const PlayResult& result) {
+// False once the program ends.
+bool CountAnswerSoundResult(ProgramState& state, const PlayResult& result) {
     int& failures = state.sounds.SoundFailures;
     if (result.code == 0) {
         failures = 0;
-        return;
+        return true;
     }
     if (failures < kToleratedFailures) {
         ++failures;
-        return;
+        return true;
     }
     state.platform.dialogs->inform(QStringLiteral("音声エラー"),
                                    QStringLiteral("音声がでません。先生を呼びなさい。\r\n") + result.error);
     state.platform.navigator->endProgram();
+    return false;
 }
 
-void PlayAnswerSound(ProgramState& state, int category) {
-    if (const auto variant = ChooseVariant(state, category))
-        CountAnswerSoundResult(state, PlayFile(state, *variant + QStringLiteral(".wav")));
+bool PlayAnswerSound(ProgramState& state, int category) {
+    const auto variant = ChooseVariant(state, category);
+    return !variant || CountAnswerSoundResult(state, PlayFile(state, *variant + QStringLiteral(".wav")));
 }
 
 } // namespace
@@ -152,9 +154,9 @@ void LoadSoundTable(ProgramState& state) {
     LogUnlistedCategories(state);
 }
 
-void PlayCorrectSound(ProgramState& state) { PlayAnswerSound(state, kCorrectCategory); }
+bool PlayCorrectSound(ProgramState& state) { return PlayAnswerSound(state, kCorrectCategory); }
 
-void PlayWrongSound(ProgramState& state) { PlayAnswerSound(state, kWrongCategory); }
+bool PlayWrongSound(ProgramState& state) { return PlayAnswerSound(state, kWrongCategory); }
 
 void PlayPersonalBestSound(ProgramState& state) { PlayVariant(state, kPersonalBestCategory); }
 

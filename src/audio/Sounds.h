@@ -12,9 +12,10 @@ inline const QString kSoundListFileName = QStringLiteral("新音ファイル.txt
 void LoadSoundTable(ProgramState& state);
 
 // Answer sounds: three failures in a row pass silently; the fourth shows
-// "音声がでません。先生を呼びなさい。" and ends the program.
-void PlayCorrectSound(ProgramState& state);
-void PlayWrongSound(ProgramState& state);
+// "音声がでません。先生を呼びなさい。" and ends the program, and the caller must
+// stop: false then.
+bool PlayCorrectSound(ProgramState& state);
+bool PlayWrongSound(ProgramState& state);
 // These ignore failures.
 void PlayPersonalBestSound(ProgramState& state);
 void PlayFailSound(ProgramState& state);

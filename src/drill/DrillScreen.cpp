@@ -14,7 +14,10 @@
 #include <QLabel>
 #include <QTimer>
 
+#include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <limits>
 
 namespace {
 // The status strip and the time bar, in twips.
@@ -253,7 +256,9 @@ void MainFrm::初期設定() {
 
     const int level = state_.LevelNo;
     if (state_.levels.LevelEnabled[level] != 0) {
-        drill.TimeLimit = kTimeLimitFactor * state_.criteria.LowestTime[level];
+        // A hand-edited huge lowest time must not wrap the limit round.
+        drill.TimeLimit = int32_t(std::min<int64_t>(int64_t(kTimeLimitFactor) * state_.criteria.LowestTime[level],
+                                                    std::numeric_limits<int32_t>::max()));
         sLabel10_->setText(QStringLiteral("0"));
         drill.BarScale = double(kTrackWidth) / drill.TimeLimit;
         setProgressWidth(0);
@@ -357,7 +362,10 @@ void MainFrm::判定後処理() {
     if (drill.JudgeResult == kCorrect) {
         drill.JudgeResult = kNotJudged;
         inputLabel_->repaint();
-        PlayCorrectSound(state_);
+        if (!PlayCorrectSound(state_)) {
+            sTimer1_->stop();
+            return;
+        }
         drill.CorrectCount += 1;
         showRemaining();
         if (drill.CorrectCount < drill.ProblemsRequired) {
@@ -376,7 +384,10 @@ void MainFrm::判定後処理() {
     // The student sees the right answer while the wrong-answer sound plays.
     Label2_->repaint();
     Label3_->repaint();
-    PlayWrongSound(state_);
+    if (!PlayWrongSound(state_)) {
+        sTimer1_->stop();
+        return;
+    }
     drill.CorrectCount = CorrectCountAfterWrong(drill.CorrectCount);
     showRemaining();
     drill.JudgingNow = 0;

@@ -310,3 +310,27 @@ TEST_F(DrillScreen, LaysOutTheStripAndTheWorkAreaInTwips) {
         host.grab().save(QString::fromLocal8Bit(folder) + QStringLiteral("/drill-correction.png"));
     }
 }
+
+TEST_F(DrillScreen, AFourthFailedAnswerSoundOnTheLastAnswerEndsTheDrillUnrecorded) {
+    MainFrm* frm = startDrill(1);
+    answerRightEvery3s(frm, 6);
+    for (int i = 0; i < 4; ++i)
+        sound.results.push_back(PlayResult{263, QStringLiteral("no device")});
+    answerRightEvery3s(frm, 4);
+
+    EXPECT_EQ(navigator.count(QStringLiteral("endProgram")), 1);
+    ASSERT_EQ(rig.dialogs.shown.size(), 1u);
+    EXPECT_EQ(rig.dialogs.shown[0].title, QStringLiteral("音声エラー"));
+    // The program ends: no record, no results screen, the clock stopped.
+    EXPECT_EQ(recordCount(), 0);
+    EXPECT_EQ(results(), nullptr);
+    EXPECT_FALSE(Child<QTimer>(frm, QStringLiteral("sTimer1"))->isActive());
+}
+
+TEST_F(DrillScreen, AHugeLowestTimeDoesNotWrapTheTimeLimitRound) {
+    setCriteria(1, 30, 500000000);
+    MainFrm* frm = startDrill(1);
+    passSeconds(frm, 2);
+    EXPECT_EQ(state().drill.TimedOut, 0);
+    EXPECT_EQ(recordCount(), 0);
+}
