@@ -138,8 +138,6 @@ void LevelBoard::createFixedControls() {
         },
         this);
     connect(Command17, &QPushButton::clicked, this, [this] { Picture11->showForStudent(state_.session.StudentNo); });
-    for (QRadioButton* mode : Option2)
-        connect(mode, &QRadioButton::clicked, Picture11, &QWidget::hide);
 
     Command8 = MakeButton(this, QStringLiteral("Command8"), QStringLiteral("データ処理"), TwipRect(12300, 80, 1500, 450));
     connect(Command8, &QPushButton::clicked, this, [this] { openDataChangePanel(); });

@@ -3,6 +3,7 @@
 
 #include "core/Events.h"
 #include "core/ProgramState.h"
+#include "screens/ReportPanel.h"
 #include "screens/ResultsViews.h"
 
 #include <QComboBox>
@@ -104,6 +105,7 @@ void LevelBoard::viewChoiceClicked(int k) {
 
 void LevelBoard::switchDisplayMode(int k) {
     Command17->hide();
+    Picture11->hide();
     Command1->setEnabled(false);
     setStartButtonsEnabled(false);
     hideLevelLists();

@@ -451,6 +451,25 @@ TEST(LevelBoard, TheGradeFilterRebuildsTheCurrentDisplay) {
     EXPECT_TRUE(b.find<QRadioButton>(board, QStringLiteral("Option2_1"))->isChecked());
 }
 
+TEST(LevelBoard, TheGradeFilterClosesAnOpenReportAsEveryDisplaySwitchDoes) {
+    BoardRig b(7);
+    b.addRun(1, 1, 60);
+    b.state.folders.CommonFolder = b.install.dataRoot();
+    b.install.writeText(b.install.dataRoot() + QStringLiteral("新名簿.txt"),
+                        QStringLiteral("1,2015,0,0,山田太郎,0,,\n2,2015,0,0,佐藤花子,0,,\n"));
+    LevelBoard* board = b.open();
+    b.find<QRadioButton>(board, QStringLiteral("Option2_2"))->click();
+    b.find<QPushButton>(board, QStringLiteral("Command17"))->click();
+    auto* report = b.find<QWidget>(board, QStringLiteral("Picture11"));
+    ASSERT_FALSE(report->isHidden());
+
+    auto* filter = b.find<QComboBox>(board, QStringLiteral("Combo1"));
+    filter->setCurrentText(QStringLiteral("小５"));
+    emit filter->activated(filter->currentIndex());
+    EXPECT_TRUE(b.find<QRadioButton>(board, QStringLiteral("Option2_1"))->isChecked());
+    EXPECT_TRUE(report->isHidden());
+}
+
 TEST(LevelBoard, TheDrillTakesOverAndTheNextBoardCountsTheNewRun) {
     BoardRig b(7);
     AppNavigator navigator(b.host, b.state);
