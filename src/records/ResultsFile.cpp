@@ -53,8 +53,12 @@ QString LoadText(const char* bytes, int offset) {
     return DecodeCp932(QByteArray(bytes + offset, kTextWidth));
 }
 
-// pread/pwrite until done; a short count is not an error by itself.
-void ReadFully(const ResultsFileHandle& file, char* buffer, qint64 length, qint64 offset) {
+// Reads the whole records from offset on into bytes (resized to what was
+// read): pread until done or the end of the file, which comes early when the
+// records browser on another machine shortens the file meanwhile.
+void ReadRecordBytes(const ResultsFileHandle& file, QByteArray& bytes, qint64 offset) {
+    char* buffer = bytes.data();
+    qint64 length = bytes.size();
     while (length > 0) {
         const ssize_t n = ::pread(file.fd(), buffer, size_t(length), off_t(offset));
         if (n < 0 && errno == EINTR)
@@ -62,11 +66,13 @@ void ReadFully(const ResultsFileHandle& file, char* buffer, qint64 length, qint6
         if (n < 0)
             ThrowFileError(QStringLiteral("読み込み"), file.path(), errno);
         if (n == 0)
-            ThrowFileError(QStringLiteral("読み込み"), file.path(), EIO);
+            break;
         buffer += n;
         length -= n;
         offset += n;
     }
+    const qint64 read = bytes.size() - length;
+    bytes.truncate(read - read % kRecordSize);
 }
 
 void WriteFully(const ResultsFileHandle& file, const char* buffer, qint64 length, qint64 offset) {
@@ -212,9 +218,9 @@ std::vector<ResultRecord> ReadRecords(const QString& path, qint64 first, qint64 
     last = std::min(last, file->size() / kRecordSize);
     if (last < first)
         return records;
-    const qint64 count = last - first + 1;
-    QByteArray bytes(count * kRecordSize, Qt::Uninitialized);
-    ReadFully(*file, bytes.data(), bytes.size(), (first - 1) * kRecordSize);
+    QByteArray bytes((last - first + 1) * kRecordSize, Qt::Uninitialized);
+    ReadRecordBytes(*file, bytes, (first - 1) * kRecordSize);
+    const qint64 count = bytes.size() / kRecordSize;
     records.reserve(size_t(count));
     for (qint64 i = 0; i < count; ++i)
         records.push_back(DecodeRecord(bytes.constData() + i * kRecordSize));
@@ -235,6 +241,6 @@ QByteArray ReadLastRecordBytes(const QString& path, qint64 maxCount) {
     const qint64 total = file->size() / kRecordSize;
     const qint64 count = std::min(total, std::max<qint64>(maxCount, 0));
     QByteArray bytes(count * kRecordSize, Qt::Uninitialized);
-    ReadFully(*file, bytes.data(), bytes.size(), (total - count) * kRecordSize);
+    ReadRecordBytes(*file, bytes, (total - count) * kRecordSize);
     return bytes;
 }

@@ -231,3 +231,41 @@ TEST_F(ResultsFileFixture, ConcurrentAppendsFromManyProcessesLoseNothing) {
     for (int p = 1; p <= kProcesses; ++p)
         EXPECT_EQ(next[p], kRecordsEach + 1);
 }
+
+// The records browser on another machine shortens the file while this one
+// reads it: the reader takes the whole records that are still there.
+TEST_F(ResultsFileFixture, AFileShortenedDuringReadsGivesWholeRecordsAndNoError) {
+    QByteArray bytes;
+    for (int i = 1; i <= 2000; ++i)
+        bytes += EncodeRecord(SampleRecord(int16_t(1 + i % 100), i));
+    ASSERT_TRUE(QDir().mkpath(install.dataFolder()));
+    { QFile file(path); ASSERT_TRUE(file.open(QIODevice::WriteOnly)); file.write(bytes); }
+
+    const pid_t shortener = fork();
+    ASSERT_GE(shortener, 0);
+    if (shortener == 0) {
+        const QByteArray name = QFile::encodeName(path);
+        for (int round = 0; round < 4000; ++round) {
+            if (::truncate(name.constData(), round % 2 ? 44 * 10 : off_t(bytes.size())) != 0)
+                _exit(1);
+            if (round % 2 == 0) { // grow back: the bytes again
+                QFile file(path);
+                if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size())
+                    _exit(1);
+            }
+        }
+        _exit(0);
+    }
+    int failures = 0;
+    int status = 0;
+    while (waitpid(shortener, &status, WNOHANG) == 0) {
+        try {
+            EXPECT_EQ(ReadLastRecordBytes(path, 20000).size() % kRecordSize, 0);
+            EXPECT_LE(ReadRecords(path, 1, 2000).size(), 2000u);
+        } catch (const DataFileError&) {
+            ++failures;
+        }
+    }
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    EXPECT_EQ(failures, 0);
+}
