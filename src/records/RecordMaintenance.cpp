@@ -7,6 +7,7 @@
 #include <QLoggingCategory>
 
 #include <algorithm>
+#include <cmath>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -147,16 +148,24 @@ std::optional<QByteArray> ReadRecordBytes(const QString& path, qint64 number) {
 
 std::optional<int> ParseResultText(const QString& text) {
     const QString trimmed = text.trimmed();
-    const bool digitsOnly =
-        std::all_of(trimmed.begin(), trimmed.end(), [](QChar c) { return c >= u'0' && c <= u'9'; });
-    if (trimmed.isEmpty() || !digitsOnly)
+    const qsizetype point = trimmed.indexOf(u'.');
+    const QStringView whole = QStringView(trimmed).left(point < 0 ? trimmed.size() : point);
+    const QStringView fraction = point < 0 ? QStringView() : QStringView(trimmed).mid(point + 1);
+    const auto allDigits = [](QStringView part) {
+        return std::all_of(part.begin(), part.end(), [](QChar c) { return c >= u'0' && c <= u'9'; });
+    };
+    if (whole.isEmpty() || !allDigits(whole) || !allDigits(fraction) || (point >= 0 && fraction.isEmpty()))
         return std::nullopt;
-    QStringView significant = trimmed;
+    QStringView significant = whole;
     while (significant.size() > 1 && significant.front() == u'0')
         significant = significant.mid(1);
-    if (significant.size() > 5) // above kMaxResultSeconds
+    if (significant.size() > 6)
         return std::nullopt;
-    return significant.toInt();
+    // To the nearest whole second, halves to even.
+    const double seconds = std::nearbyint(trimmed.toDouble());
+    if (seconds > kMaxResultSeconds)
+        return std::nullopt;
+    return int(seconds);
 }
 
 QByteArray WithStudentAndResult(const QByteArray& recordBytes, int student, int result) {

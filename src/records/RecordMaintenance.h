@@ -26,8 +26,9 @@ QString ResultsCopyPath(const QString& dataFolder);
 // the file is shorter. Throws ResultsFileError when the file cannot be read.
 std::optional<QByteArray> ReadRecordBytes(const QString& path, qint64 number);
 
-// A result typed by the teacher: a whole number 0..99999, blanks around it
-// allowed; anything else is none.
+// A result typed by the teacher: a number of seconds such as "57" or "45.6",
+// blanks around it allowed, taken to the nearest whole second (halves to even)
+// and then 0..99999; anything else is none rather than a silent 0.
 std::optional<int> ParseResultText(const QString& text);
 
 // The record with a new student and result; every other byte as it was.

@@ -251,7 +251,7 @@ void FrmData::saveChange() {
     Dialogs& dialogs = *state_.platform.dialogs;
     const std::optional<int> result = ParseResultText(Text1_1->text());
     if (!result) {
-        dialogs.inform(kCaution, QStringLiteral("秒数は 0 から 99999 までの整数で入力してください。"));
+        dialogs.inform(kCaution, QStringLiteral("秒数は 0 から 99999 までの数で入力してください。"));
         Text1_1->setFocus();
         return;
     }

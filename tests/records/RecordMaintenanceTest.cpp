@@ -151,7 +151,7 @@ TEST_F(RecordMaintenanceTest, AFailedCopyLeavesTheResultsFileWholeAndSaysSo) {
     EXPECT_EQ(FileBytes(path), before);
 }
 
-TEST(ResultText, OnlyWholeNumbersFrom0To99999AreAccepted) {
+TEST(ResultText, NumbersAreRoundedToWholeSecondsFrom0To99999) {
     const std::vector<std::pair<QString, std::optional<int>>> cases = {
         {QStringLiteral("0"), 0},          {QStringLiteral("57"), 57},
         {QStringLiteral(" 120 "), 120},    {QStringLiteral("99999"), 99999},
@@ -159,7 +159,11 @@ TEST(ResultText, OnlyWholeNumbersFrom0To99999AreAccepted) {
         {QStringLiteral("0100000"), std::nullopt}, {QStringLiteral(""), std::nullopt},
         {QStringLiteral("   "), std::nullopt}, {QStringLiteral("100000"), std::nullopt},
         {QStringLiteral("-1"), std::nullopt},  {QStringLiteral("+5"), std::nullopt},
-        {QStringLiteral("12.5"), std::nullopt}, {QStringLiteral("1e3"), std::nullopt},
+        {QStringLiteral("12.5"), 12},      {QStringLiteral("1e3"), std::nullopt},
+        {QStringLiteral("45.6"), 46},      {QStringLiteral("13.5"), 14},
+        {QStringLiteral("99999.4"), 99999}, {QStringLiteral("99999.5"), std::nullopt},
+        {QStringLiteral("0.4"), 0},        {QStringLiteral("1."), std::nullopt},
+        {QStringLiteral(".5"), std::nullopt}, {QStringLiteral("1.2.3"), std::nullopt},
         {QStringLiteral("abc"), std::nullopt},  {QStringLiteral("12秒"), std::nullopt},
         {QStringLiteral("１２"), std::nullopt},  {QStringLiteral("1 2"), std::nullopt},
     };

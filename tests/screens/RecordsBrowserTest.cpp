@@ -270,12 +270,12 @@ TEST_F(RecordsBrowserTest, DeletingTheLastListedRowBeforeALevelZeroRecordSelects
     EXPECT_EQ(currentRow(), 0);
 }
 
-TEST_F(RecordsBrowserTest, ResultsThatAreNotWholeNumbersFrom0To99999AreRefused) {
+TEST_F(RecordsBrowserTest, ResultsThatAreNotNumbersFrom0To99999AreRefusedAndDecimalsRounded) {
     writeRuns({Drill(12, 1, 57)});
     const QByteArray before = fileBytes();
     open();
     doubleClickRow(0);
-    for (const char* text : {"", "abc", "-3", "1.5", "100000", "12秒"}) {
+    for (const char* text : {"", "abc", "-3", "1,5", "100000", "12秒"}) {
         const size_t shown = messagesShown();
         typeResult(QString::fromUtf8(text));
         click("Command2");
@@ -285,6 +285,10 @@ TEST_F(RecordsBrowserTest, ResultsThatAreNotWholeNumbersFrom0To99999AreRefused) 
     typeResult(QStringLiteral("0"));
     click("Command2");
     EXPECT_EQ(fileRuns()[0].result, 0);
+    doubleClickRow(0);
+    typeResult(QStringLiteral("45.6"));
+    click("Command2");
+    EXPECT_EQ(fileRuns()[0].result, 46);
 }
 
 TEST_F(RecordsBrowserTest, TheScrollBarLeavesATimeOutAloneUntilItIsMoved) {
