@@ -34,6 +34,7 @@ protected:
 TEST_F(ResultsScreen, ShowsTheRunItsPointsAndTheClassBest) {
     state().criteria.PointRate[1] = 2;
     addRecord(2, 40);
+    addRecord(20, 40); // the day's total counts every level up to 35
     state().counts.NewPersonalBest = 1;
     state().counts.NewClassBest = 1;
     FrmSyuuryou* screen = show(1, 30);
@@ -45,8 +46,8 @@ TEST_F(ResultsScreen, ShowsTheRunItsPointsAndTheClassBest) {
     EXPECT_EQ(Text(screen, QStringLiteral("Label18")), QStringLiteral("今の成績：30秒"));
     EXPECT_EQ(Text(screen, QStringLiteral("Label19")), QStringLiteral("獲得ポイント：11点×2→22点"));
     EXPECT_EQ(Text(screen, QStringLiteral("Label13")), QStringLiteral(" (このレベル\u30001回目)"));
-    EXPECT_EQ(Text(screen, QStringLiteral("Label14")), QStringLiteral("（2回目)"));
-    EXPECT_EQ(state().board.TodayRunTotal, 2);
+    EXPECT_EQ(Text(screen, QStringLiteral("Label14")), QStringLiteral("（3回目)"));
+    EXPECT_EQ(state().board.TodayRunTotal, 3);
     EXPECT_TRUE(Shown(screen, QStringLiteral("Label20")));
     EXPECT_EQ(Text(screen, QStringLiteral("Label20")), QStringLiteral("！！！最高新記録！！！"));
     EXPECT_EQ(played(QStringLiteral("最高1.wav")), 1);
