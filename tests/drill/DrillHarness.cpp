@@ -120,29 +120,8 @@ void DrillClassroom::passSeconds(MainFrm* frm, int seconds) {
     }
 }
 
-void DrillClassroom::pressKey(MainFrm* frm, const QString& caption) {
-    for (const char* name : {"Label5_13", "Label5_1", "Label5_12", "Label5_2", "Label5_0", "Label6_1"}) {
-        QLabel* key = Child(frm, QString::fromLatin1(name));
-        if (key->text() == caption) {
-            QTest::mouseClick(key, Qt::LeftButton);
-            return;
-        }
-    }
-    throw std::runtime_error(("no key " + caption).toStdString());
-}
-
-void DrillClassroom::enter(MainFrm* frm, const QString& text) {
-    // The formula's parts between the "×" signs are key captions.
-    const QStringList parts = text.split(QChar(0x00D7));
-    for (qsizetype i = 0; i < parts.size(); ++i) {
-        if (i > 0)
-            pressKey(frm, QStringLiteral("\u00D7"));
-        pressKey(frm, parts[i]);
-    }
-}
-
 void DrillClassroom::answerRight(MainFrm* frm) {
-    enter(frm, Text(frm, QStringLiteral("Label2")));
+    EnterFormula(frm, Text(frm, QStringLiteral("Label2")));
     pressOk(frm);
 }
 
@@ -150,7 +129,7 @@ void DrillClassroom::answerWrong(MainFrm* frm) {
     // The right parts in the wrong order: "3.14" first.
     QStringList parts = Text(frm, QStringLiteral("Label2")).split(QChar(0x00D7));
     std::reverse(parts.begin(), parts.end());
-    enter(frm, parts.join(QChar(0x00D7)));
+    EnterFormula(frm, parts.join(QChar(0x00D7)));
     pressOk(frm);
 }
 

@@ -3,6 +3,7 @@
 // empty results file, the test doubles, and a navigator that really opens the
 // drill, results and wait screens in a window.
 
+#include "DrillKeypad.h"
 #include "TestDoubles.h"
 
 #include "core/Screen.h"
@@ -64,12 +65,10 @@ public:
     // Moves the clock on one second at a time, ticking the drill clock.
     void passSeconds(MainFrm* frm, int seconds);
     // Presses the keys that compose the expected answer, or the reverse order.
-    void enter(MainFrm* frm, const QString& text);
     void answerRight(MainFrm* frm);
     void answerWrong(MainFrm* frm);
     void pressOk(MainFrm* frm);
     void pressNext(MainFrm* frm);
-    void pressKey(MainFrm* frm, const QString& caption);
 
     int played(const QString& fileName) const;
 };

@@ -130,8 +130,8 @@ TEST_F(DrillScreen, TheCorrectionLocksTheKeypadUntilNext) {
     EXPECT_EQ(state().drill.WrongAnswerShown, 1);
     const QString entered = Text(frm, QStringLiteral("inputLabel"));
 
-    pressKey(frm, QStringLiteral("3.14"));
-    pressKey(frm, QStringLiteral("BS"));
+    PressKey(frm, QStringLiteral("3.14"));
+    PressKey(frm, QStringLiteral("BS"));
     pressOk(frm);
     EXPECT_EQ(Text(frm, QStringLiteral("inputLabel")), entered);
     EXPECT_EQ(sound.played.size(), 1u);
@@ -141,7 +141,7 @@ TEST_F(DrillScreen, TheCorrectionLocksTheKeypadUntilNext) {
     EXPECT_FALSE(Shown(frm, QStringLiteral("Label3")));
     EXPECT_FALSE(Shown(frm, QStringLiteral("Label2")));
     EXPECT_EQ(Text(frm, QStringLiteral("inputLabel")), QString());
-    pressKey(frm, QStringLiteral("3.14"));
+    PressKey(frm, QStringLiteral("3.14"));
     EXPECT_EQ(Text(frm, QStringLiteral("inputLabel")), QStringLiteral("3.14"));
 }
 
@@ -165,19 +165,19 @@ TEST_F(DrillScreen, BackSpaceRemovesWholeKeysAndTheReverseOrderIsWrong) {
     MainFrm* frm = startDrill(1);
     ASSERT_EQ(Text(frm, QStringLiteral("Label2")), QStringLiteral("4") + kTimes + QStringLiteral("3.14"));
 
-    pressKey(frm, QStringLiteral("4"));
-    pressKey(frm, kTimes);
-    pressKey(frm, QStringLiteral("3.14"));
+    PressKey(frm, QStringLiteral("4"));
+    PressKey(frm, kTimes);
+    PressKey(frm, QStringLiteral("3.14"));
     EXPECT_EQ(Text(frm, QStringLiteral("inputLabel")), QStringLiteral("4") + kTimes + QStringLiteral("3.14"));
-    pressKey(frm, QStringLiteral("BS"));
+    PressKey(frm, QStringLiteral("BS"));
     EXPECT_EQ(Text(frm, QStringLiteral("inputLabel")), QStringLiteral("4") + kTimes);
-    pressKey(frm, QStringLiteral("BS"));
-    pressKey(frm, QStringLiteral("BS"));
+    PressKey(frm, QStringLiteral("BS"));
+    PressKey(frm, QStringLiteral("BS"));
     EXPECT_EQ(Text(frm, QStringLiteral("inputLabel")), QString());
-    pressKey(frm, QStringLiteral("BS"));
+    PressKey(frm, QStringLiteral("BS"));
     EXPECT_EQ(Text(frm, QStringLiteral("inputLabel")), QString());
 
-    enter(frm, QStringLiteral("3.14") + kTimes + QStringLiteral("4"));
+    EnterFormula(frm, QStringLiteral("3.14") + kTimes + QStringLiteral("4"));
     pressOk(frm);
     EXPECT_EQ(state().drill.JudgeResult, kWrong);
     EXPECT_TRUE(Shown(frm, QStringLiteral("Label3")));
@@ -304,7 +304,7 @@ TEST_F(DrillScreen, LaysOutTheStripAndTheWorkAreaInTwips) {
     }
     if (const QByteArray folder = qgetenv("DRILL_SCREENSHOTS"); !folder.isEmpty()) {
         passSeconds(frm, 24);
-        pressKey(frm, Text(frm, QStringLiteral("Label5_1")));
+        PressKey(frm, Text(frm, QStringLiteral("Label5_1")));
         host.grab().save(QString::fromLocal8Bit(folder) + QStringLiteral("/drill.png"));
         answerWrong(frm);
         host.grab().save(QString::fromLocal8Bit(folder) + QStringLiteral("/drill-correction.png"));

@@ -5,6 +5,7 @@
 // teacher changes a criterion and deletes the run, and the board agrees.
 
 #include "DemoClassroom.h"
+#include "DrillKeypad.h"
 #include "TestDoubles.h"
 
 #include "app/AppNavigator.h"
@@ -33,8 +34,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-const QString kTimes = QStringLiteral("\u00D7");
 
 // Today's runs and points of a level, as a board's counts label shows them:
 // "2回/11点", or "-----" for none.
@@ -97,26 +96,9 @@ protected:
         QTest::mouseClick(Child<QAbstractButton>(screen, button), Qt::LeftButton);
     }
 
-    // Clicks the key whose caption is the given text.
-    static void pressKey(MainFrm* frm, const QString& caption) {
-        for (const char* name : {"Label5_13", "Label5_1", "Label5_12", "Label5_2", "Label5_0", "Label6_1"}) {
-            QLabel* key = Child(frm, QString::fromLatin1(name));
-            if (key->text() == caption) {
-                QTest::mouseClick(key, Qt::LeftButton);
-                return;
-            }
-        }
-        throw std::runtime_error(("no key " + caption).toStdString());
-    }
-
-    // Reads the formula off the screen and clicks it in, part by part, then OK.
+    // Reads the formula off the screen and clicks it in, key by key, then OK.
     static void answer(MainFrm* frm) {
-        const QStringList parts = Child(frm, QStringLiteral("Label2"))->text().split(kTimes);
-        for (qsizetype i = 0; i < parts.size(); ++i) {
-            if (i > 0)
-                pressKey(frm, kTimes);
-            pressKey(frm, parts[i]);
-        }
+        EnterFormula(frm, Child(frm, QStringLiteral("Label2"))->text());
         QTest::mouseClick(Child(frm, QStringLiteral("Label6_0")), Qt::LeftButton);
     }
 
