@@ -10,8 +10,8 @@
 #include <array>
 #include <cerrno>
 #include <cmath>
-#include <functional>
 #include <cstdint>
+#include <functional>
 #include <limits>
 
 namespace {

@@ -7,8 +7,8 @@
 #include <QLoggingCategory>
 
 #include <algorithm>
-#include <cmath>
 #include <cerrno>
+#include <cmath>
 #include <cstring>
 #include <fcntl.h>
 #include <unistd.h>
@@ -156,12 +156,7 @@ std::optional<int> ParseResultText(const QString& text) {
     };
     if (whole.isEmpty() || !allDigits(whole) || !allDigits(fraction) || (point >= 0 && fraction.isEmpty()))
         return std::nullopt;
-    QStringView significant = whole;
-    while (significant.size() > 1 && significant.front() == u'0')
-        significant = significant.mid(1);
-    if (significant.size() > 6)
-        return std::nullopt;
-    // To the nearest whole second, halves to even.
+    // To the nearest whole second, halves to even; a number of any length stays a double.
     const double seconds = std::nearbyint(trimmed.toDouble());
     if (seconds > kMaxResultSeconds)
         return std::nullopt;

@@ -56,7 +56,7 @@ QString LoadText(const char* bytes, int offset) {
 // Reads the whole records from offset on into bytes (resized to what was
 // read): pread until done or the end of the file, which comes early when the
 // records browser on another machine shortens the file meanwhile.
-void ReadRecordBytes(const ResultsFileHandle& file, QByteArray& bytes, qint64 offset) {
+void ReadWholeRecords(const ResultsFileHandle& file, QByteArray& bytes, qint64 offset) {
     char* buffer = bytes.data();
     qint64 length = bytes.size();
     while (length > 0) {
@@ -219,7 +219,7 @@ std::vector<ResultRecord> ReadRecords(const QString& path, qint64 first, qint64 
     if (last < first)
         return records;
     QByteArray bytes((last - first + 1) * kRecordSize, Qt::Uninitialized);
-    ReadRecordBytes(*file, bytes, (first - 1) * kRecordSize);
+    ReadWholeRecords(*file, bytes, (first - 1) * kRecordSize);
     const qint64 count = bytes.size() / kRecordSize;
     records.reserve(size_t(count));
     for (qint64 i = 0; i < count; ++i)
@@ -241,6 +241,6 @@ QByteArray ReadLastRecordBytes(const QString& path, qint64 maxCount) {
     const qint64 total = file->size() / kRecordSize;
     const qint64 count = std::min(total, std::max<qint64>(maxCount, 0));
     QByteArray bytes(count * kRecordSize, Qt::Uninitialized);
-    ReadRecordBytes(*file, bytes, (total - count) * kRecordSize);
+    ReadWholeRecords(*file, bytes, (total - count) * kRecordSize);
     return bytes;
 }
