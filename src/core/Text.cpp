@@ -5,7 +5,11 @@
 #include <QStringDecoder>
 #include <QStringEncoder>
 
+#include <cerrno>
 #include <cmath>
+#include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace {
 constexpr const char* kCp932 = "windows-31j";
@@ -21,15 +25,46 @@ QByteArray EncodeCp932(const QString& text) {
     return encoder.encode(text);
 }
 
-QString ReadCp932File(const QString& path) {
-    QFile file(path);
-    if (!file.exists())
-        throw DataFileError(QStringLiteral("ファイルがありません: %1").arg(QDir::toNativeSeparators(path)));
-    if (!file.open(QIODevice::ReadOnly))
-        throw DataFileError(QStringLiteral("ファイルを読めません: %1（%2）")
-                                .arg(QDir::toNativeSeparators(path), file.errorString()));
-    return DecodeCp932(file.readAll());
+QString SystemErrorText(int errorNumber) { return QString::fromLocal8Bit(std::strerror(errorNumber)); }
+
+namespace {
+// The whole file in one go; a folder in the file's place fails here with
+// EISDIR rather than reading as empty.
+QByteArray ReadWholeFile(const QString& path) {
+    const auto refuse = [&path](int errorNumber) {
+        const QString native = QDir::toNativeSeparators(path);
+        throw FileAccessError(errorNumber == ENOENT
+                                  ? QStringLiteral("ファイルがありません: %1").arg(native)
+                                  : QStringLiteral("ファイルを読めません: %1（%2）").arg(native, SystemErrorText(errorNumber)),
+                              errorNumber);
+    };
+    int fd;
+    do {
+        fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+    } while (fd < 0 && errno == EINTR);
+    if (fd < 0)
+        refuse(errno);
+    QByteArray bytes;
+    char buffer[1 << 16];
+    for (;;) {
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0) {
+            const int errorNumber = errno;
+            ::close(fd);
+            refuse(errorNumber);
+        }
+        if (n == 0)
+            break;
+        bytes.append(buffer, n);
+    }
+    ::close(fd);
+    return bytes;
 }
+} // namespace
+
+QString ReadCp932File(const QString& path) { return DecodeCp932(ReadWholeFile(path)); }
 
 QString RightAlign(const QString& text, int k) {
     const QString padded = QString(k, QLatin1Char(' ')) + text;

@@ -18,11 +18,29 @@ private:
     QString message_;
 };
 
+// A data file could not be opened or read, with the system's error number so
+// that a reader can tell a missing folder from a busy file. The subject names
+// the file in a question to the user ("成績ファイル").
+class FileAccessError : public DataFileError {
+public:
+    FileAccessError(const QString& message, int errorNumber, QString subject = QStringLiteral("ファイル"))
+        : DataFileError(message), errorNumber_(errorNumber), subject_(std::move(subject)) {}
+    int errorNumber() const { return errorNumber_; }
+    const QString& subject() const { return subject_; }
+
+private:
+    int errorNumber_;
+    QString subject_;
+};
+
+// The system's text for an error number.
+QString SystemErrorText(int errorNumber);
+
 // Code page 932 (Shift-JIS with the Windows extensions) both ways.
 QString DecodeCp932(const QByteArray& bytes);
 QByteArray EncodeCp932(const QString& text);
 
-// Reads a whole file as code page 932 text; throws DataFileError when it cannot.
+// Reads a whole file as code page 932 text; throws FileAccessError when it cannot.
 QString ReadCp932File(const QString& path);
 
 // The last k characters of (k blanks followed by text): right-aligned in k.

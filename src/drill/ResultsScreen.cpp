@@ -4,6 +4,7 @@
 #include "core/Events.h"
 #include "core/LevelCatalogue.h"
 #include "core/ProgramState.h"
+#include "core/SharedReading.h"
 #include "core/Text.h"
 #include "drill/DrillLogic.h"
 #include "drill/DrillWidgets.h"
@@ -116,13 +117,8 @@ void FrmSyuuryou::load() {
 }
 
 void FrmSyuuryou::activate() {
-    try {
-        CountResults(state_);
-    } catch (const DataFileError&) {
-        // The reader has told the student what is wrong with the file.
-        state_.platform.navigator->endProgram();
+    if (!RunFileAction(state_, [this] { CountResults(state_); }))
         return;
-    }
     if (IsLevelCleared(state_, state_.LevelNo, state_.session.StudentNo)) {
         Label2_->show();
         Picture1_->setVisible(ShowsGoalPanel(state_));

@@ -2,16 +2,15 @@
 
 #include "core/Dates.h"
 #include "core/ProgramState.h"
+#include "core/SharedReading.h"
 #include "records/ResultsFile.h"
 
 #include <QDebug>
 
 #include <algorithm>
 #include <array>
-#include <cerrno>
 #include <cmath>
 #include <cstdint>
-#include <functional>
 #include <limits>
 
 namespace {
@@ -25,74 +24,6 @@ constexpr int32_t kTimeOutFrom = 99998;
 constexpr int32_t kMaxRunPoints = std::numeric_limits<int32_t>::max() / kResultsWindow;
 // Only students up to this ID take part in the classroom best.
 constexpr int kClassBestLastStudent = 1000;
-
-constexpr int kMissingFileAttempts = 4;
-constexpr int kMissingFileWaitMs = 5000;
-constexpr int kBusyFileWaitMs = 1000;
-// A file held by another machine is waited for without limit, but every so
-// many tries the user is asked: a file nobody may read stays unreadable.
-constexpr int kBusyAttemptsPerQuestion = 30;
-
-enum class ReadFailure { Missing, Busy, Other };
-
-ReadFailure ClassifyReadFailure(int errorNumber) {
-    switch (errorNumber) {
-    case ENOENT:
-        return ReadFailure::Missing;
-    case EACCES:
-    case EBUSY:
-    case EAGAIN:
-    case ETXTBSY:
-        return ReadFailure::Busy;
-    default:
-        return ReadFailure::Other;
-    }
-}
-
-[[noreturn]] void ReportAndEnd(ProgramState& state, const QString& heading, const ResultsFileError& error) {
-    const QString text = QStringLiteral("%1 %2\n%3").arg(heading).arg(error.errorNumber()).arg(error.message());
-    state.platform.dialogs->inform(state.levels.ProgramTitle, text);
-    throw ResultsUnreadable(text);
-}
-
-// After a run of busy tries: true to go on waiting.
-bool AskToGoOnWaiting(ProgramState& state, const ResultsFileError& error) {
-    const QString text = QStringLiteral("成績ファイルを読み出せません。ほかのパソコンが使っているか、"
-                                        "読み出しが許可されていません。\n%1 %2\n\n"
-                                        "OK で待ち続け、キャンセルでプログラムを終了します。")
-                             .arg(error.errorNumber())
-                             .arg(error.message());
-    return state.platform.dialogs->askOkCancel(state.levels.ProgramTitle, text);
-}
-
-} // namespace
-
-QByteArray ReadPatiently(ProgramState& state, const std::function<QByteArray()>& read) {
-    int missing = 0;
-    int busy = 0;
-    for (;;) {
-        try {
-            return read();
-        } catch (const ResultsFileError& error) {
-            switch (ClassifyReadFailure(error.errorNumber())) {
-            case ReadFailure::Missing:
-                if (++missing >= kMissingFileAttempts)
-                    ReportAndEnd(state, QStringLiteral("ファイルがありません"), error);
-                state.platform.clock->wait(kMissingFileWaitMs);
-                break;
-            case ReadFailure::Busy:
-                if (++busy % kBusyAttemptsPerQuestion == 0 && !AskToGoOnWaiting(state, error))
-                    throw ResultsUnreadable(error.message());
-                state.platform.clock->wait(kBusyFileWaitMs);
-                break;
-            case ReadFailure::Other:
-                ReportAndEnd(state, QStringLiteral("成績ランダムファイル表示"), error);
-            }
-        }
-    }
-}
-
-namespace {
 
 bool TakesPartInClassBest(int student) { return student >= 1 && student <= kClassBestLastStudent; }
 
@@ -173,7 +104,7 @@ void LoadResults(ProgramState& state) {
     CountTables& c = state.counts;
     c.BestTime.fill(kNoBestTime);
     const QString path = ResultsFilePath(state);
-    const QByteArray bytes = ReadPatiently(state, [&path] { return ReadLastRecordBytes(path, kResultsWindow); });
+    const QByteArray bytes = ReadPatientlyValue(state, [&path] { return ReadLastRecordBytes(path, kResultsWindow); });
     const qsizetype records = bytes.size() / kRecordSize;
     c.Runs.clear();
     c.Runs.reserve(size_t(records));

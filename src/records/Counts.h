@@ -6,7 +6,6 @@
 #include <QDateTime>
 
 #include <cstdint>
-#include <functional>
 
 struct ProgramState;
 struct CountTables;
@@ -29,18 +28,6 @@ double OleMoment(const QDateTime& when);
 // with whole-day dates: the last d calendar days, today included; 0 takes nothing.
 bool IsInsideWindow(double recordDate, double now, double days);
 
-// The results file could not be read: its message has been shown already and
-// the program must end without showing another.
-class ResultsUnreadable : public DataFileError {
-public:
-    using DataFileError::DataFileError;
-};
-
-// Runs a read of the results file (which throws ResultsFileError), waiting for
-// a data folder that is briefly away (a file server) or a file another machine
-// holds; now and then the user may give up on a held file. A lasting failure
-// is shown once and throws ResultsUnreadable.
-QByteArray ReadPatiently(ProgramState& state, const std::function<QByteArray()>& read);
 // Reads the window of the results file into state.counts.Runs, BestTime, ClassBest.
 void LoadResults(ProgramState& state);
 // Sets every count table to 0 in place (best times are LoadResults' to reset).

@@ -1,18 +1,16 @@
 #include "records/Distribution.h"
 
 #include "core/Tables.h"
+#include "core/SharedReading.h"
 #include "records/ResultsFile.h"
 
-#include <QDir>
 
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
 #include <limits>
 #include <unordered_map>
 #include <vector>
 
-#include <unistd.h>
 
 namespace {
 
@@ -91,24 +89,6 @@ private:
 // Small enough to stay in the processor's cache between the read and the count.
 constexpr qint64 kSliceRecords = 4096;
 
-void ReadSlice(const ResultsFileHandle& file, char* buffer, qint64 length, qint64 offset) {
-    while (length > 0) {
-        const ssize_t n = ::pread(file.fd(), buffer, std::size_t(length), off_t(offset));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0) {
-            const int error = n < 0 ? errno : EIO;
-            throw ResultsFileError(QStringLiteral("成績ファイル %1 を読み込めません（%2）。")
-                                       .arg(QDir::toNativeSeparators(file.path()),
-                                            QString::fromLocal8Bit(std::strerror(error))),
-                                   error);
-        }
-        buffer += n;
-        length -= n;
-        offset += n;
-    }
-}
-
 } // namespace
 
 Distribution CountDistribution(const char* bytes, qint64 size, int level) {
@@ -119,18 +99,22 @@ Distribution CountDistribution(const char* bytes, qint64 size, int level) {
 
 Distribution ReadDistribution(const QString& resultsPath, int level) {
     DistributionCounter counter(level);
-    // RecordCount reads an absent file as empty and refuses a missing folder.
-    if (RecordCount(resultsPath) > 0) {
-        const ResultsFileHandle file(resultsPath, false);
-        const qint64 size = file.size() / kRecordSize * kRecordSize;
-        std::vector<char> slice(std::size_t(kSliceRecords * kRecordSize));
-        for (qint64 offset = 0; offset < size; offset += qint64(slice.size())) {
-            const qint64 length = std::min<qint64>(qint64(slice.size()), size - offset);
-            ReadSlice(file, slice.data(), length, offset);
-            counter.add(slice.data(), length);
-        }
+    const ResultsReader reader(resultsPath);
+    const qint64 size = reader.recordCount() * kRecordSize;
+    std::vector<char> slice(std::size_t(kSliceRecords * kRecordSize));
+    for (qint64 offset = 0; offset < size; offset += qint64(slice.size())) {
+        // A file shortened meanwhile by another machine ends the count early.
+        const qint64 read = reader.read(slice.data(), std::min<qint64>(qint64(slice.size()), size - offset), offset);
+        counter.add(slice.data(), read - read % kRecordSize);
+        if (read < qint64(slice.size()))
+            break;
     }
     return counter.finish();
+}
+
+Distribution ReadDistribution(ProgramState& state, int level) {
+    const QString path = ResultsFilePath(state);
+    return ReadPatientlyValue(state, [&] { return ReadDistribution(path, level); });
 }
 
 int StarScale(const std::array<int, kBuckets>& counts) {

@@ -5,6 +5,8 @@
 // against real results.
 
 #include <QString>
+
+struct ProgramState;
 #include <QStringList>
 
 #include <array>
@@ -37,6 +39,8 @@ Distribution CountDistribution(const char* bytes, qint64 size, int level);
 // Reads the results file in cache-sized slices and counts them as they come
 // in; an absent file counts nothing.
 Distribution ReadDistribution(const QString& resultsPath, int level);
+// The same for this classroom's file, read patiently (SharedReading.h).
+Distribution ReadDistribution(ProgramState& state, int level);
 
 // How many runs one star stands for: a tenth of the largest bucket, at least 1.
 int StarScale(const std::array<int, kBuckets>& counts);

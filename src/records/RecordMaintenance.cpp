@@ -1,20 +1,15 @@
 #include "records/RecordMaintenance.h"
 
 #include "records/ResultsFile.h"
+#include "records/ResultsJournal.h"
 
 #include <QDir>
 #include <QFile>
-#include <QLoggingCategory>
 
 #include <algorithm>
-#include <cerrno>
 #include <cmath>
-#include <cstring>
-#include <fcntl.h>
-#include <unistd.h>
 
 namespace {
-Q_LOGGING_CATEGORY(lcMaintenance, "drill.records.maintenance")
 
 // Big enough to move a million records in a few dozen calls, small enough
 // not to double the memory a deletion needs.
@@ -22,85 +17,16 @@ constexpr qint64 kChunkBytes = 4 << 20;
 
 QString Native(const QString& path) { return QDir::toNativeSeparators(path); }
 
-[[noreturn]] void ThrowSystemError(const QString& what, const QString& path, int errorNumber) {
-    throw ResultsFileError(QStringLiteral("%1 を%2できません（%3、エラー番号 %4）。")
-                               .arg(Native(path), what, QString::fromLocal8Bit(std::strerror(errorNumber)))
-                               .arg(errorNumber),
-                           errorNumber);
-}
-
-void ReadAt(const ResultsFileHandle& file, char* buffer, qint64 length, qint64 offset) {
-    while (length > 0) {
-        const ssize_t n = ::pread(file.fd(), buffer, size_t(length), off_t(offset));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            ThrowSystemError(QStringLiteral("読むことが"), file.path(), n < 0 ? errno : EIO);
-        buffer += n;
-        length -= n;
-        offset += n;
-    }
-}
-
-void WriteAt(const ResultsFileHandle& file, const char* buffer, qint64 length, qint64 offset) {
-    while (length > 0) {
-        const ssize_t n = ::pwrite(file.fd(), buffer, size_t(length), off_t(offset));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0)
-            ThrowSystemError(QStringLiteral("書くことが"), file.path(), errno);
-        buffer += n;
-        length -= n;
-        offset += n;
-    }
-}
-
-void Sync(const ResultsFileHandle& file) {
-    if (::fsync(file.fd()) != 0)
-        ThrowSystemError(QStringLiteral("ディスクに書き切ることが"), file.path(), errno);
-}
-
-void Truncate(const ResultsFileHandle& file, qint64 length) {
-    if (::ftruncate(file.fd(), off_t(length)) != 0)
-        ThrowSystemError(QStringLiteral("切り詰めることが"), file.path(), errno);
-}
-
 // Moves bytes [from, end) to start at `to` (to < from), front first, so every
 // chunk is read before anything is written over it.
-void MoveBytesDown(const ResultsFileHandle& file, qint64 from, qint64 end, qint64 to) {
+void MoveBytesDown(const ResultsFileHandle& file, qint64 from, qint64 end, qint64 to, MaintenanceWrites& writes) {
     QByteArray chunk(std::min(kChunkBytes, std::max<qint64>(end - from, 0)), Qt::Uninitialized);
     while (from < end) {
         const qint64 n = std::min<qint64>(chunk.size(), end - from);
-        ReadAt(file, chunk.data(), n, from);
-        WriteAt(file, chunk.constData(), n, to);
+        ReadExactly(file, chunk.data(), n, from);
+        writes.write(file, chunk.constData(), n, to);
         from += n;
         to += n;
-    }
-}
-
-// The kernel copies without the bytes passing through here where it can;
-// elsewhere (another file system, an old kernel) they are read and written.
-void CopyBytes(const ResultsFileHandle& source, const ResultsFileHandle& target, qint64 length) {
-    loff_t in = 0;
-    loff_t out = 0;
-    while (in < length) {
-        const ssize_t n = ::copy_file_range(source.fd(), &in, target.fd(), &out, size_t(length - in), 0);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n > 0)
-            continue;
-        if (n == 0)
-            ThrowSystemError(QStringLiteral("読むことが"), source.path(), EIO);
-        if (errno != EXDEV && errno != ENOSYS && errno != EINVAL && errno != EOPNOTSUPP)
-            ThrowSystemError(QStringLiteral("コピーすることが"), target.path(), errno);
-        QByteArray chunk(std::min(kChunkBytes, length - in), Qt::Uninitialized);
-        while (in < length) {
-            const qint64 k = std::min<qint64>(chunk.size(), length - in);
-            ReadAt(source, chunk.data(), k, in);
-            WriteAt(target, chunk.constData(), k, out);
-            in += k;
-            out += k;
-        }
     }
 }
 
@@ -109,40 +35,41 @@ bool HoldsRecord(const ResultsFileHandle& file, qint64 number, const QByteArray&
     if (number < 1 || number > file.size() / kRecordSize || expected.size() != kRecordSize)
         return false;
     QByteArray current(kRecordSize, Qt::Uninitialized);
-    ReadAt(file, current.data(), kRecordSize, (number - 1) * kRecordSize);
+    ReadExactly(file, current.data(), kRecordSize, (number - 1) * kRecordSize);
     return current == expected;
 }
 
 // A durable copy of the whole file, torn tail included.
-void MakeSafetyCopy(const ResultsFileHandle& results, const QString& copyPath) {
-    ResultsFileHandle copy(copyPath, true);
-    Truncate(copy, 0);
-    CopyBytes(results, copy, results.size());
-    Sync(copy);
+void MakeSafetyCopy(const ResultsFileHandle& results, qint64 length, MaintenanceWrites& writes) {
+    const ResultsFileHandle copy(ResultsCopyPathBeside(results.path()), true);
+    writes.truncate(copy, 0);
+    writes.copy(results, copy, length);
+    SyncFile(copy);
+    SyncFolderOf(copy.path());
 }
 
 // Moves the records after `number` up by one, drops a torn tail and syncs.
-void RemoveRecordInPlace(const ResultsFileHandle& results, qint64 number) {
+void RemoveRecordInPlace(const ResultsFileHandle& results, qint64 number, MaintenanceWrites& writes) {
     const qint64 count = results.size() / kRecordSize;
-    MoveBytesDown(results, number * kRecordSize, count * kRecordSize, (number - 1) * kRecordSize);
-    Truncate(results, (count - 1) * kRecordSize);
-    Sync(results);
+    MoveBytesDown(results, number * kRecordSize, count * kRecordSize, (number - 1) * kRecordSize, writes);
+    writes.truncate(results, (count - 1) * kRecordSize);
+    SyncFile(results);
+}
+
+QString ResultsPathIn(const QString& dataFolder) {
+    return NormalisePath(WithTrailingSeparator(dataFolder) + kResultsFileName);
 }
 
 } // namespace
 
-QString ResultsCopyPath(const QString& dataFolder) {
-    return NormalisePath(WithTrailingSeparator(dataFolder) + kResultsCopyFileName);
-}
+QString ResultsCopyPath(const QString& dataFolder) { return ResultsCopyPathBeside(ResultsPathIn(dataFolder)); }
 
 std::optional<QByteArray> ReadRecordBytes(const QString& path, qint64 number) {
-    if (!QFile::exists(path))
+    if (number < 1)
         return std::nullopt;
-    ResultsFileHandle file(path, false);
-    if (number < 1 || number > file.size() / kRecordSize)
+    QByteArray bytes = ResultsReader(path).recordBytes(number, 1);
+    if (bytes.isEmpty())
         return std::nullopt;
-    QByteArray bytes(kRecordSize, Qt::Uninitialized);
-    ReadAt(file, bytes.data(), kRecordSize, (number - 1) * kRecordSize);
     return bytes;
 }
 
@@ -180,46 +107,65 @@ QByteArray WithStudentAndResult(const QByteArray& recordBytes, int student, int 
 
 MaintenanceOutcome ChangeRecord(const QString& path, qint64 number, const QByteArray& expectedOld,
                                 const QByteArray& newRecord) {
+    MaintenanceWrites writes;
+    return ChangeRecord(path, number, expectedOld, newRecord, writes);
+}
+
+MaintenanceOutcome ChangeRecord(const QString& path, qint64 number, const QByteArray& expectedOld,
+                                const QByteArray& newRecord, MaintenanceWrites& writes) {
     Q_ASSERT(newRecord.size() == kRecordSize);
     // The lock lives on this descriptor: the file must not be opened again
     // while it is held, or closing that second descriptor would drop it.
     ResultsFileHandle file(path, true);
-    ResultsFileLock lock(file);
+    ResultsFileLock lock(file, writes);
     if (!HoldsRecord(file, number, expectedOld))
         return MaintenanceOutcome::RecordChanged;
-    WriteAt(file, newRecord.constData(), kRecordSize, (number - 1) * kRecordSize);
+    WriteIntent(path, {MaintenanceIntent::Kind::Change, number, file.size(), expectedOld, newRecord}, writes);
+    writes.write(file, newRecord.constData(), kRecordSize, (number - 1) * kRecordSize);
+    SyncFile(file);
+    FinishMaintenance(path, writes);
     return MaintenanceOutcome::Done;
 }
 
 MaintenanceOutcome DeleteRecord(const QString& dataFolder, qint64 number, const QByteArray& expectedOld) {
-    const QString path = NormalisePath(WithTrailingSeparator(dataFolder) + kResultsFileName);
-    const QString copyPath = ResultsCopyPath(dataFolder);
+    MaintenanceWrites writes;
+    return DeleteRecord(dataFolder, number, expectedOld, writes);
+}
+
+MaintenanceOutcome DeleteRecord(const QString& dataFolder, qint64 number, const QByteArray& expectedOld,
+                                MaintenanceWrites& writes) {
+    const QString path = ResultsPathIn(dataFolder);
     ResultsFileHandle results(path, true);
-    ResultsFileLock lock(results);
+    ResultsFileLock lock(results, writes);
     if (!HoldsRecord(results, number, expectedOld))
         return MaintenanceOutcome::RecordChanged;
 
+    const qint64 length = results.size();
     try {
-        MakeSafetyCopy(results, copyPath);
+        MakeSafetyCopy(results, length, writes);
+        WriteIntent(path, {MaintenanceIntent::Kind::Delete, number, length, expectedOld, {}}, writes);
     } catch (const DataFileError& error) {
-        QFile::remove(copyPath);
+        // Nothing of the results file has changed yet.
+        FinishMaintenance(path, writes);
         throw DataFileError(QStringLiteral("記録を消去できませんでした。成績ファイル %1 は元のままで、"
                                            "全部の記録があります。\n%2")
                                 .arg(Native(path), error.message()));
     }
 
     try {
-        RemoveRecordInPlace(results, number);
+        RemoveRecordInPlace(results, number, writes);
+        FinishMaintenance(path, writes);
     } catch (const DataFileError& error) {
-        throw DataFileError(QStringLiteral("記録の消去が途中で止まりました。全部の記録はコピー %1 にあります。"
-                                           "成績ファイル %2 は不完全かもしれません。コピーを %3 "
-                                           "という名前に戻してから、もう一度消去してください。\n%4")
-                                .arg(Native(copyPath), Native(path), kResultsFileName, error.message()));
+        try {
+            UndoInterruptedMaintenance(results, writes);
+        } catch (const DataFileError&) {
+            throw DataFileError(QStringLiteral("記録の消去が途中で止まりました。全部の記録はコピー %1 にあります。"
+                                               "成績ファイル %2 は、次にどのパソコンかが使うときに元に戻ります。\n%3")
+                                    .arg(Native(ResultsCopyPathBeside(path)), Native(path), error.message()));
+        }
+        throw DataFileError(QStringLiteral("記録を消去できませんでした。成績ファイル %1 は元に戻してあり、"
+                                           "全部の記録があります。\n%2")
+                                .arg(Native(path), error.message()));
     }
-
-    // The results file is complete and on disk; a copy left behind is only
-    // clutter, replaced by the next deletion.
-    if (!QFile::remove(copyPath))
-        qCWarning(lcMaintenance) << "could not delete the safety copy" << copyPath;
     return MaintenanceOutcome::Done;
 }

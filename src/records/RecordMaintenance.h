@@ -3,13 +3,16 @@
 // result of one record, delete one record. Both hold the whole-file lock that
 // appends take, so a run finished on another machine meanwhile is never lost,
 // and both refuse to write when the record is no longer the one the teacher saw.
+// Both are all-or-nothing: a process that dies part-way leaves an intent that
+// the next holder of the lock undoes (ResultsJournal.h).
+
+#include "records/ResultsIo.h"
 
 #include <QByteArray>
 #include <QString>
 
 #include <optional>
 
-inline const QString kResultsCopyFileName = QStringLiteral("成績累積データtemp.dat");
 inline constexpr int kMaxResultSeconds = 99999;
 
 enum class MaintenanceOutcome {
@@ -23,7 +26,7 @@ enum class MaintenanceOutcome {
 QString ResultsCopyPath(const QString& dataFolder);
 
 // The 44 bytes of record `number` (1-based) as they are on disk; none when
-// the file is shorter. Throws ResultsFileError when the file cannot be read.
+// the file is shorter. Throws FileAccessError when the file cannot be read.
 std::optional<QByteArray> ReadRecordBytes(const QString& path, qint64 number);
 
 // A result typed by the teacher: a number of seconds such as "57" or "45.6",
@@ -39,10 +42,14 @@ QByteArray WithStudentAndResult(const QByteArray& recordBytes, int student, int 
 // opened, locked or written.
 MaintenanceOutcome ChangeRecord(const QString& path, qint64 number, const QByteArray& expectedOld,
                                 const QByteArray& newRecord);
+MaintenanceOutcome ChangeRecord(const QString& path, qint64 number, const QByteArray& expectedOld,
+                                const QByteArray& newRecord, MaintenanceWrites& writes);
 
 // Removes record `number` from the results file in dataFolder, provided it
 // still holds expectedOld; later records move up by one. The file is rewritten
-// in place (it never disappears) after a synced copy of it has been made; the
-// copy is deleted once the file is synced. On failure the message says whether
-// the results file or the copy holds every record.
+// in place (it never disappears) after a synced copy of it and the intent
+// have been made; both are deleted once the file is synced. On failure the
+// message says what the results file holds.
 MaintenanceOutcome DeleteRecord(const QString& dataFolder, qint64 number, const QByteArray& expectedOld);
+MaintenanceOutcome DeleteRecord(const QString& dataFolder, qint64 number, const QByteArray& expectedOld,
+                                MaintenanceWrites& writes);

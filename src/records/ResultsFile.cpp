@@ -1,7 +1,10 @@
 #include "records/ResultsFile.h"
 
+#include "records/ResultsJournal.h"
+
 #include "core/Dates.h"
 #include "core/ProgramState.h"
+#include "core/SharedReading.h"
 #include "core/Tables.h"
 
 #include <QDir>
@@ -12,25 +15,18 @@
 #include <bit>
 #include <cerrno>
 #include <cstring>
+#include <chrono>
 #include <memory>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include <thread>
 
 namespace {
 
 constexpr int kTextWidth = kRecordTextWidth;
 static_assert(RecordOffset::Reserved + kTextWidth == kRecordSize);
-
-QString SystemError(int errorNumber) { return QString::fromLocal8Bit(std::strerror(errorNumber)); }
-
-[[noreturn]] void ThrowFileError(const QString& what, const QString& path, int errorNumber) {
-    throw ResultsFileError(QStringLiteral("成績ファイル %1 を%2できません（%3、エラー番号 %4）。"
-                                          "データフォルダとネットワークを確かめてください。")
-                               .arg(QDir::toNativeSeparators(path), what, SystemError(errorNumber))
-                               .arg(errorNumber),
-                           errorNumber);
-}
+// A reader waits this long, in short steps, for a writer to let go before it
+// reports the file busy and is tried again later.
+constexpr int kReaderLockTries = 20;
+constexpr auto kReaderLockStep = std::chrono::milliseconds(10);
 
 template <typename T> void Store(char* bytes, int offset, T value) {
     std::memcpy(bytes + offset, &value, sizeof value);
@@ -53,49 +49,7 @@ QString LoadText(const char* bytes, int offset) {
     return DecodeCp932(QByteArray(bytes + offset, kTextWidth));
 }
 
-// Reads the whole records from offset on into bytes (resized to what was
-// read): pread until done or the end of the file, which comes early when the
-// records browser on another machine shortens the file meanwhile.
-void ReadWholeRecords(const ResultsFileHandle& file, QByteArray& bytes, qint64 offset) {
-    char* buffer = bytes.data();
-    qint64 length = bytes.size();
-    while (length > 0) {
-        const ssize_t n = ::pread(file.fd(), buffer, size_t(length), off_t(offset));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0)
-            ThrowFileError(QStringLiteral("読み込み"), file.path(), errno);
-        if (n == 0)
-            break;
-        buffer += n;
-        length -= n;
-        offset += n;
-    }
-    const qint64 read = bytes.size() - length;
-    bytes.truncate(read - read % kRecordSize);
-}
-
-void WriteFully(const ResultsFileHandle& file, const char* buffer, qint64 length, qint64 offset) {
-    while (length > 0) {
-        const ssize_t n = ::pwrite(file.fd(), buffer, size_t(length), off_t(offset));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0)
-            ThrowFileError(QStringLiteral("書き込み"), file.path(), errno);
-        buffer += n;
-        length -= n;
-        offset += n;
-    }
-}
-
 bool FolderExists(const QString& path) { return QFileInfo(QFileInfo(path).absolutePath()).isDir(); }
-
-// A reader's view of the file: absent in an existing folder is empty.
-std::unique_ptr<ResultsFileHandle> OpenForReading(const QString& path) {
-    if (!QFileInfo::exists(path) && FolderExists(path))
-        return nullptr;
-    return std::make_unique<ResultsFileHandle>(path, false);
-}
 
 QString PaddedNumber(int value) { return QString::number(value).leftJustified(kTextWidth, QLatin1Char(' ')); }
 
@@ -135,49 +89,83 @@ QString ResultsFilePath(const ProgramState& state) {
     return NormalisePath(state.folders.DataFolder + kResultsFileName);
 }
 
-ResultsFileHandle::ResultsFileHandle(const QString& path, bool forWriting) : path_(path) {
-    const QByteArray native = QFile::encodeName(path);
-    const int flags = forWriting ? (O_RDWR | O_CREAT | O_CLOEXEC) : (O_RDONLY | O_CLOEXEC);
-    do {
-        fd_ = ::open(native.constData(), flags, 0666);
-    } while (fd_ < 0 && errno == EINTR);
-    if (fd_ < 0)
-        ThrowFileError(QStringLiteral("開くことが"), path, errno);
+ResultsFileLock::ResultsFileLock(const ResultsFileHandle& file) : file_(file) {
+    MaintenanceWrites writes;
+    LockWholeFile(file, LockKind::Exclusive, true);
+    UndoInterruptedMaintenance(file, writes);
 }
 
-ResultsFileHandle::~ResultsFileHandle() {
-    if (fd_ >= 0)
-        ::close(fd_);
+ResultsFileLock::ResultsFileLock(const ResultsFileHandle& file, MaintenanceWrites& writes) : file_(file) {
+    LockWholeFile(file, LockKind::Exclusive, true);
+    UndoInterruptedMaintenance(file, writes);
 }
 
-qint64 ResultsFileHandle::size() const {
-    struct stat info {};
-    if (::fstat(fd_, &info) != 0)
-        ThrowFileError(QStringLiteral("調べることが"), path_, errno);
-    return qint64(info.st_size);
-}
+ResultsFileLock::~ResultsFileLock() { UnlockWholeFile(file_); }
 
 namespace {
-int SetWholeFileLock(int fd, short type, int command) {
-    struct flock lock {};
-    lock.l_type = type;
-    lock.l_whence = SEEK_SET;
-    lock.l_start = 0;
-    lock.l_len = 0; // to the end, however far the file grows
-    int rc;
-    do {
-        rc = ::fcntl(fd, command, &lock);
-    } while (rc != 0 && errno == EINTR);
-    return rc;
+// Puts right a change or deletion that a process left unfinished, unless
+// another process holds the file (it does the same).
+void RepairForReaders(const QString& path) {
+    const ResultsFileHandle file(path, true);
+    if (!LockWholeFile(file, LockKind::Exclusive, false))
+        return;
+    MaintenanceWrites writes;
+    UndoInterruptedMaintenance(file, writes);
+    UnlockWholeFile(file);
+}
+
+bool TakeReaderLock(const ResultsFileHandle& file) {
+    for (int i = 0; i < kReaderLockTries; ++i) {
+        if (LockWholeFile(file, LockKind::Shared, false))
+            return true;
+        std::this_thread::sleep_for(kReaderLockStep);
+    }
+    return false;
 }
 } // namespace
 
-ResultsFileLock::ResultsFileLock(const ResultsFileHandle& file) : file_(file) {
-    if (SetWholeFileLock(file.fd(), F_WRLCK, F_SETLKW) != 0)
-        ThrowFileError(QStringLiteral("ロックすることが"), file.path(), errno);
+ResultsReader::ResultsReader(const QString& path) {
+    if (!QFileInfo::exists(path) && FolderExists(path))
+        return;
+    file_ = std::make_unique<ResultsFileHandle>(path, false);
+    for (int repairs = 0;; ++repairs) {
+        if (!TakeReaderLock(*file_))
+            ThrowFileError(QStringLiteral("読み込み"), path, EAGAIN);
+        if (!MaintenancePending(path))
+            return;
+        // Only a process that died mid-operation leaves an intent while no
+        // writer holds the lock.
+        UnlockWholeFile(*file_);
+        if (repairs == kReaderLockTries)
+            ThrowFileError(QStringLiteral("読み込み"), path, EAGAIN);
+        RepairForReaders(path);
+    }
 }
 
-ResultsFileLock::~ResultsFileLock() { SetWholeFileLock(file_.fd(), F_UNLCK, F_SETLK); }
+ResultsReader::~ResultsReader() {
+    if (file_)
+        UnlockWholeFile(*file_);
+}
+
+qint64 ResultsReader::size() const { return file_ ? file_->size() : 0; }
+
+qint64 ResultsReader::read(char* buffer, qint64 length, qint64 offset) const {
+    return file_ && length > 0 ? ReadUpTo(*file_, buffer, length, offset) : 0;
+}
+
+QByteArray ResultsReader::bytes(qint64 offset, qint64 length) const {
+    QByteArray bytes(std::max<qint64>(length, 0), Qt::Uninitialized);
+    bytes.truncate(read(bytes.data(), bytes.size(), offset));
+    return bytes;
+}
+
+QByteArray ResultsReader::recordBytes(qint64 first, qint64 count) const {
+    first = std::max<qint64>(first, 1);
+    count = std::min(count, recordCount() - first + 1);
+    QByteArray records = bytes((first - 1) * kRecordSize, count * kRecordSize);
+    records.truncate(records.size() - records.size() % kRecordSize);
+    return records;
+}
 
 void AppendRecord(const QString& path, const ResultRecord& record) {
     const QByteArray bytes = EncodeRecord(record);
@@ -186,7 +174,7 @@ void AppendRecord(const QString& path, const ResultRecord& record) {
     // Under the lock, so no two writers pick the same record; a torn tail
     // (length not a multiple of 44) is overwritten.
     const qint64 end = file.size() / kRecordSize * kRecordSize;
-    WriteFully(file, bytes.constData(), kRecordSize, end);
+    WriteExactly(file, bytes.constData(), kRecordSize, end);
 }
 
 void AppendResult(ProgramState& state) {
@@ -204,27 +192,21 @@ void AppendResult(ProgramState& state) {
     AppendRecord(ResultsFilePath(state), record);
 }
 
-qint64 RecordCount(const QString& path) {
-    const auto file = OpenForReading(path);
-    return file ? file->size() / kRecordSize : 0;
+qint64 RecordCount(const QString& path) { return ResultsReader(path).recordCount(); }
+
+namespace {
+std::vector<ResultRecord> DecodeRecords(const QByteArray& bytes) {
+    std::vector<ResultRecord> records;
+    records.reserve(size_t(bytes.size() / kRecordSize));
+    for (qint64 offset = 0; offset < bytes.size(); offset += kRecordSize)
+        records.push_back(DecodeRecord(bytes.constData() + offset));
+    return records;
 }
+} // namespace
 
 std::vector<ResultRecord> ReadRecords(const QString& path, qint64 first, qint64 last) {
-    std::vector<ResultRecord> records;
-    const auto file = OpenForReading(path);
-    if (!file)
-        return records;
     first = std::max<qint64>(first, 1);
-    last = std::min(last, file->size() / kRecordSize);
-    if (last < first)
-        return records;
-    QByteArray bytes((last - first + 1) * kRecordSize, Qt::Uninitialized);
-    ReadWholeRecords(*file, bytes, (first - 1) * kRecordSize);
-    const qint64 count = bytes.size() / kRecordSize;
-    records.reserve(size_t(count));
-    for (qint64 i = 0; i < count; ++i)
-        records.push_back(DecodeRecord(bytes.constData() + i * kRecordSize));
-    return records;
+    return DecodeRecords(ResultsReader(path).recordBytes(first, last - first + 1));
 }
 
 std::optional<ResultRecord> ReadRecord(const QString& path, qint64 number) {
@@ -235,12 +217,22 @@ std::optional<ResultRecord> ReadRecord(const QString& path, qint64 number) {
 }
 
 QByteArray ReadLastRecordBytes(const QString& path, qint64 maxCount) {
-    const auto file = OpenForReading(path);
-    if (!file)
-        return {};
-    const qint64 total = file->size() / kRecordSize;
+    const ResultsReader reader(path);
+    const qint64 total = reader.recordCount();
     const qint64 count = std::min(total, std::max<qint64>(maxCount, 0));
-    QByteArray bytes(count * kRecordSize, Qt::Uninitialized);
-    ReadWholeRecords(*file, bytes, (total - count) * kRecordSize);
-    return bytes;
+    return reader.recordBytes(total - count + 1, count);
+}
+
+std::vector<ResultRecord> ReadLastRecords(const QString& path, qint64 maxCount) {
+    return DecodeRecords(ReadLastRecordBytes(path, maxCount));
+}
+
+std::vector<ResultRecord> ReadRecentResults(ProgramState& state, qint64 maxCount) {
+    const QString path = ResultsFilePath(state);
+    return ReadPatientlyValue(state, [&] { return ReadLastRecords(path, maxCount); });
+}
+
+QByteArray ReadWholeResultsFile(const QString& path) {
+    const ResultsReader reader(path);
+    return reader.bytes(0, reader.size());
 }

@@ -6,6 +6,7 @@
 
 #include "core/Tables.h"
 #include "core/Text.h"
+#include "records/ResultsIo.h"
 
 #include <QByteArray>
 #include <QString>
@@ -13,6 +14,7 @@
 #include <bit>
 #include <cstdint>
 #include <cstring>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -84,47 +86,45 @@ inline RecordNumbers DecodeRecordNumbers(const char* bytes) { // exactly kRecord
             LoadRecordField<int32_t>(bytes, RecordOffset::Result)};
 }
 
-// A failure on the results file, with the system's error number so that
-// callers can tell a missing folder from a busy file.
-class ResultsFileError : public DataFileError {
-public:
-    ResultsFileError(const QString& message, int errorNumber)
-        : DataFileError(message), errorNumber_(errorNumber) {}
-    int errorNumber() const { return errorNumber_; }
-
-private:
-    int errorNumber_;
-};
-
-// An open results file descriptor, closed when it goes out of scope.
-class ResultsFileHandle {
-public:
-    // forWriting: read and write, created when absent; else read only.
-    ResultsFileHandle(const QString& path, bool forWriting);
-    ~ResultsFileHandle();
-    ResultsFileHandle(const ResultsFileHandle&) = delete;
-    ResultsFileHandle& operator=(const ResultsFileHandle&) = delete;
-
-    int fd() const { return fd_; }
-    const QString& path() const { return path_; }
-    qint64 size() const;
-
-private:
-    QString path_;
-    int fd_ = -1;
-};
-
 // The whole-file write lock that serializes appends, changes and deletions
-// from every machine sharing the data folder; waits until it is granted.
+// from every machine sharing the data folder; waits until it is granted. A
+// change or deletion that a process left unfinished is undone before the
+// lock is handed on, so its holder always finds a whole file.
 class ResultsFileLock {
 public:
     explicit ResultsFileLock(const ResultsFileHandle& file);
+    ResultsFileLock(const ResultsFileHandle& file, MaintenanceWrites& writes);
     ~ResultsFileLock();
     ResultsFileLock(const ResultsFileLock&) = delete;
     ResultsFileLock& operator=(const ResultsFileLock&) = delete;
 
 private:
     const ResultsFileHandle& file_;
+};
+
+// The results file opened for reading under a shared lock, so that a change
+// or deletion on another machine is seen before or after, never half done.
+// An absent file in an existing folder reads as empty; a missing folder
+// throws FileAccessError (ENOENT); a writer that holds the file for more than
+// a moment throws it with EAGAIN, for the reader to try again later.
+class ResultsReader {
+public:
+    explicit ResultsReader(const QString& path);
+    ~ResultsReader();
+    ResultsReader(const ResultsReader&) = delete;
+    ResultsReader& operator=(const ResultsReader&) = delete;
+
+    qint64 size() const;
+    qint64 recordCount() const { return size() / kRecordSize; }
+    // Whole records first..first+count-1 (1-based), clamped to the file.
+    QByteArray recordBytes(qint64 first, qint64 count) const;
+    // length bytes from offset on, fewer at the end of the file.
+    QByteArray bytes(qint64 offset, qint64 length) const;
+    // The same into buffer; returns how many bytes were read.
+    qint64 read(char* buffer, qint64 length, qint64 offset) const;
+
+private:
+    std::unique_ptr<ResultsFileHandle> file_;
 };
 
 QString ResultsFilePath(const ProgramState& state);
@@ -135,11 +135,15 @@ QString ResultsFilePath(const ProgramState& state);
 void AppendResult(ProgramState& state);
 void AppendRecord(const QString& path, const ResultRecord& record);
 
-// An absent file in an existing folder reads as empty; a missing folder
-// throws ResultsFileError (ENOENT).
+// Each read below is one ResultsReader's: it sees one whole state of the file.
 qint64 RecordCount(const QString& path); // 0 when the file is absent
-// The bytes of the last maxCount whole records, in one read.
+// The bytes of the last maxCount whole records.
 QByteArray ReadLastRecordBytes(const QString& path, qint64 maxCount);
+std::vector<ResultRecord> ReadLastRecords(const QString& path, qint64 maxCount);
+// The last maxCount records of this classroom's file, read patiently (SharedReading.h).
+std::vector<ResultRecord> ReadRecentResults(ProgramState& state, qint64 maxCount);
 // Records first..last (1-based, inclusive, clamped to the file).
 std::vector<ResultRecord> ReadRecords(const QString& path, qint64 first, qint64 last);
 std::optional<ResultRecord> ReadRecord(const QString& path, qint64 number);
+// The whole file as it is on disk, a torn last record included.
+QByteArray ReadWholeResultsFile(const QString& path);

@@ -125,7 +125,7 @@ NameListRows NameListFromKeyedRows(QStringList keyedRows, int schoolYear, const 
 }
 
 NameListRows BuildNameList(ProgramState& state, int displayOption, const QString& filter) {
-    const std::vector<RosterLine> lines = ReadRosterFile(RosterFilePath(state));
+    const std::vector<RosterLine> lines = ReadRoster(state);
     const std::vector<StudentFigures> figures = FiguresByStudent(state.counts);
     QStringList keyed;
     for (const RosterRecord& student : FillNameScreenRoster(state, lines))

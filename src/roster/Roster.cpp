@@ -1,6 +1,7 @@
 #include "roster/Roster.h"
 
 #include "core/CsvReader.h"
+#include "core/SharedReading.h"
 #include "core/Text.h"
 
 #include <QDir>
@@ -104,6 +105,11 @@ std::vector<RosterLine> ReadRosterFile(const QString& path) {
     return lines;
 }
 
+std::vector<RosterLine> ReadRoster(ProgramState& state) {
+    const QString path = RosterFilePath(state);
+    return ReadPatientlyValue(state, [&] { return ReadRosterFile(path); });
+}
+
 int SchoolYearOf(const QDate& today, int yearStartMonth) {
     return today.month() < yearStartMonth ? today.year() - 1 : today.year();
 }
@@ -183,7 +189,7 @@ std::vector<ListedStudent> ReadBoardRoster(ProgramState& state) {
     ComputeSchoolYear(state);
     RosterTables& roster = state.roster;
     std::vector<ListedStudent> listed;
-    for (const RosterLine& line : ReadRosterFile(RosterFilePath(state))) {
+    for (const RosterLine& line : ReadRoster(state)) {
         const RosterRecord& record = line.record;
         roster.Roster[0] = record;
         roster.RosterName[record.Id] = TrimTrailingBlanks(record.Name);
@@ -198,7 +204,7 @@ std::vector<ListedStudent> ReadBoardRoster(ProgramState& state) {
 void ReadBrowserRoster(ProgramState& state, BrowserRoster& browser) {
     ComputeSchoolYear(state);
     browser.Ids.clear();
-    for (const RosterLine& line : ReadRosterFile(RosterFilePath(state))) {
+    for (const RosterLine& line : ReadRoster(state)) {
         const RosterRecord& record = line.record;
         state.roster.Roster[0] = record;
         browser.Name[record.Id] = TrimBlanks(record.Name);

@@ -37,6 +37,8 @@ struct RosterLine {
 // stands in for the earlier one (logged as well). Throws DataFileError when the
 // file cannot be read or a line lacks fields.
 std::vector<RosterLine> ReadRosterFile(const QString& path);
+// The classroom's roster, read patiently (SharedReading.h).
+std::vector<RosterLine> ReadRoster(ProgramState& state);
 
 // The calendar year, minus 1 before the school year's start month.
 int SchoolYearOf(const QDate& today, int yearStartMonth);

@@ -2,6 +2,7 @@
 
 #include "core/Events.h"
 #include "core/ProgramState.h"
+#include "core/SharedReading.h"
 #include "records/Criteria.h"
 #include "records/Distribution.h"
 #include "records/ResultsFile.h"
@@ -258,13 +259,11 @@ void FrmTimeData::showDistribution() {
         return;
     List3->clear();
     List4->clear();
-    try {
-        const Distribution distribution = ReadDistribution(ResultsFilePath(state_), grid_.row());
+    RunFileAction(state_, [&] {
+        const Distribution distribution = ReadDistribution(state_, grid_.row());
         List3->addItems(AllRunsRows(distribution));
         List4->addItems(BestRunsRows(distribution));
-    } catch (const DataFileError& error) {
-        List3->addItem(error.message());
-    }
+    });
 }
 
 bool FrmTimeData::eventFilter(QObject* watched, QEvent* event) {

@@ -3,6 +3,7 @@
 #include "core/Events.h"
 #include "core/LevelCatalogue.h"
 #include "core/ProgramState.h"
+#include "core/SharedReading.h"
 #include "records/Counts.h"
 #include "screens/LevelBoardRules.h"
 #include "screens/ReportPanel.h"
@@ -98,7 +99,7 @@ void LevelBoard::createFixedControls() {
         Option2[k]->setObjectName(Indexed("Option2", k));
         Option2[k]->setGeometry(TwipRect(5400, 80 + k * 400, 1800, 380));
         option2Group_->addButton(Option2[k], k);
-        connect(Option2[k], &QRadioButton::clicked, this, [this, k] { displayModeClicked(k); });
+        connect(Option2[k], &QRadioButton::clicked, this, [this, k] { RunFileAction(state_, [&] { displayModeClicked(k); }); });
     }
 
     Picture1 = new QFrame(this);
@@ -111,7 +112,7 @@ void LevelBoard::createFixedControls() {
         Option1[k]->setObjectName(Indexed("Option1", k));
         Option1[k]->setGeometry(TwipRect(120, 40 + (k - 1) * 400, 2100, 380));
         option1Group_->addButton(Option1[k], k);
-        connect(Option1[k], &QRadioButton::clicked, this, [this, k] { viewChoiceClicked(k); });
+        connect(Option1[k], &QRadioButton::clicked, this, [this, k] { RunFileAction(state_, [&] { viewChoiceClicked(k); }); });
     }
     // The time display's third view keeps this caption until the points display renames it.
     Option1[3]->setText(QStringLiteral("オール表示"));
@@ -120,13 +121,13 @@ void LevelBoard::createFixedControls() {
     Combo1->setObjectName(QStringLiteral("Combo1"));
     Combo1->setGeometry(TwipRect(9800, 80, 2300, 420));
     Combo1->addItems(kGradeFilters);
-    connect(Combo1, &QComboBox::activated, this, [this] { gradeFilterChosen(); });
+    connect(Combo1, &QComboBox::activated, this, [this] { RunFileAction(state_, [&] { gradeFilterChosen(); }); });
 
     Combo2 = new QComboBox(this);
     Combo2->setObjectName(QStringLiteral("Combo2"));
     Combo2->setGeometry(TwipRect(9800, 560, 3000, 420));
     Combo2->addItems(kPeriods);
-    connect(Combo2, &QComboBox::activated, this, [this](int index) { periodChosen(index); });
+    connect(Combo2, &QComboBox::activated, this, [this](int index) { RunFileAction(state_, [&] { periodChosen(index); }); });
 
     Command17 = MakeButton(this, QStringLiteral("Command17"), QStringLiteral("グラフ"), TwipRect(9800, 1040, 1500, 420));
     Command17->hide();
@@ -137,7 +138,9 @@ void LevelBoard::createFixedControls() {
                                   PointsOrder == 2 ? RankingOrder::TodayPoints : RankingOrder::TotalPoints};
         },
         this);
-    connect(Command17, &QPushButton::clicked, this, [this] { Picture11->showForStudent(state_.session.StudentNo); });
+    connect(Command17, &QPushButton::clicked, this, [this] {
+        RunFileAction(state_, [&] { Picture11->showForStudent(state_.session.StudentNo); });
+    });
 
     Command8 = MakeButton(this, QStringLiteral("Command8"), QStringLiteral("データ処理"), TwipRect(12300, 80, 1500, 450));
     connect(Command8, &QPushButton::clicked, this, [this] { openDataChangePanel(); });
@@ -335,12 +338,8 @@ void LevelBoard::activate() {
     Option1[1]->setText(QStringLiteral("累計順"));
     Option1[2]->setText(QStringLiteral("本日順"));
 
-    try {
-        CountResults(state_);
-    } catch (const ResultsUnreadable&) {
-        state_.platform.navigator->endProgram();
+    if (!RunFileAction(state_, [this] { CountResults(state_); }))
         return;
-    }
 
     state_.board.TodayRunTotal = TodayRunTotal(state_);
     Label18->setText(QStringLiteral("本日総回数＝") + QString::number(state_.board.TodayRunTotal) + QStringLiteral("回"));

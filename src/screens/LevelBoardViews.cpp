@@ -246,7 +246,7 @@ void LevelBoard::todayView() {
     Label5->setText(QStringLiteral("本日の成績"));
     回数など表示();
     const QDate today = state_.platform.clock->now().date();
-    const auto records = ReadLastRecords(ResultsFilePath(state_), kTodayViewRecords);
+    const auto records = ReadRecentResults(state_, kTodayViewRecords);
     fillLists(TodayLines(state_, records, today, Combo1->currentText()));
     成績リスト色表示();
     Picture1->setEnabled(true);
@@ -257,7 +257,7 @@ void LevelBoard::periodView() {
     const QDate today = state_.platform.clock->now().date();
     state_.board.PeriodDays = PeriodDaysFor(state_.board.ResultsPeriod, today);
     Label5->clear();
-    const auto records = ReadLastRecords(ResultsFilePath(state_), kPeriodViewRecords);
+    const auto records = ReadRecentResults(state_, kPeriodViewRecords);
     const PeriodOrder order = DisplayMode == 1 ? PeriodOrder::TimeFirst : PeriodOrder::PointsFirst;
     fillLists(PeriodLines(state_, records, today, state_.board.PeriodDays, order, Combo1->currentText()));
     成績リスト色表示();
@@ -271,7 +271,7 @@ void LevelBoard::personalTimesView() {
     state_.board.PeriodDays = kPersonalDays;
     Label5->setText(QStringLiteral("個人別ﾀｲﾑ"));
     const QDate today = state_.platform.clock->now().date();
-    const auto records = ReadLastRecords(ResultsFilePath(state_), kPeriodViewRecords);
+    const auto records = ReadRecentResults(state_, kPeriodViewRecords);
     fillLists(PersonalTimesLines(state_, records, today, Combo1->currentText()));
     Picture6->hide();
     applyAvailability();

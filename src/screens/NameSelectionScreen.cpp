@@ -4,6 +4,7 @@
 #include "core/Events.h"
 #include "core/LevelCatalogue.h"
 #include "core/ProgramState.h"
+#include "core/SharedReading.h"
 #include "core/Text.h"
 #include "core/VersionDialog.h"
 #include "records/Counts.h"
@@ -201,16 +202,7 @@ void NameSelectionScreen::rebuildOrStop() {
     // After a file error the program is ending: one message is enough.
     if (stopped_)
         return;
-    try {
-        名簿表示();
-    } catch (const ResultsUnreadable&) {
-        stopped_ = true;
-        state_.platform.navigator->endProgram();
-    } catch (const DataFileError& error) {
-        stopped_ = true;
-        state_.platform.dialogs->inform(QStringLiteral("ファイルエラー"), error.message());
-        state_.platform.navigator->endProgram();
-    }
+    stopped_ = !RunFileAction(state_, [this] { 名簿表示(); });
 }
 
 void NameSelectionScreen::chooseOption(int option) {

@@ -51,16 +51,6 @@ QString RecordCountText(qint64 fileLength) {
     return QStringLiteral("総レコード数:") + count;
 }
 
-QByteArray ReadResultsFileBytes(const QString& path) {
-    QFile file(path);
-    if (!file.exists())
-        return {};
-    if (!file.open(QIODevice::ReadOnly))
-        throw DataFileError(QStringLiteral("成績ファイルを読めません: %1（%2）")
-                                .arg(QDir::toNativeSeparators(path), file.errorString()));
-    return file.readAll();
-}
-
 RecordRowContext MakeRecordRowContext(const BrowserRoster& roster, const QString& classroomCode,
                                       const QString& classroomName, qint64 recordCount) {
     // Fitted exactly as the writer fits it, so the comparison is with what is on disk.

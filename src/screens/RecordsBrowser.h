@@ -19,9 +19,6 @@ QString RecordCountText(qint64 fileLength);
 // A record's date as yyyy/MM/dd; blanks for a day number no date can have.
 QString RecordDateText(double oleDay);
 
-// The whole results file in one read; empty when it is absent.
-QByteArray ReadResultsFileBytes(const QString& path);
-
 // What a row needs besides the record: the roster and this classroom.
 struct RecordRowContext {
     const BrowserRoster* roster = nullptr;

@@ -2,6 +2,7 @@
 
 #include "core/Events.h"
 #include "core/ProgramState.h"
+#include "core/SharedReading.h"
 #include "records/RecordMaintenance.h"
 #include "screens/RecordsBrowser.h"
 
@@ -143,7 +144,8 @@ QString FrmData::resultsPath() const { return ResultsFilePath(state_); }
 void FrmData::buildList() {
     BrowserRoster roster;
     ReadBrowserRoster(state_, roster);
-    QByteArray bytes = ReadResultsFileBytes(resultsPath());
+    const QString path = resultsPath();
+    QByteArray bytes = ReadPatientlyValue(state_, [&] { return ReadWholeResultsFile(path); });
     Label3->setText(RecordCountText(bytes.size()));
     {
         const QSignalBlocker quiet(Combo1);
@@ -159,14 +161,7 @@ bool FrmData::rebuildWithWaitPanel() {
     Picture6->show();
     Picture6->raise();
     LetEventsRun();
-    bool built = true;
-    try {
-        buildList();
-    } catch (const DataFileError& error) {
-        state_.platform.dialogs->inform(kFileErrorTitle, error.message());
-        state_.platform.navigator->endProgram();
-        built = false;
-    }
+    const bool built = RunFileAction(state_, [this] { buildList(); });
     Picture6->hide();
     --busy_;
     return built;
@@ -187,12 +182,9 @@ void FrmData::rowDoubleClicked(int row) {
         return;
     const qint64 number = model_->recordNumber(row);
     std::optional<QByteArray> bytes;
-    try {
-        bytes = ReadRecordBytes(resultsPath(), number);
-    } catch (const DataFileError& error) {
-        tellFileError(error.message());
+    const QString path = resultsPath();
+    if (!RunFileAction(state_, [&] { bytes = ReadPatientlyValue(state_, [&] { return ReadRecordBytes(path, number); }); }))
         return;
-    }
     // The row must still show what is on disk, or the teacher would edit
     // a record other than the one they chose.
     if (!bytes || *bytes != model_->recordBytes(number)) {

@@ -1,6 +1,7 @@
 #include "screens/ReportPanel.h"
 
 #include "core/ProgramState.h"
+#include "core/SharedReading.h"
 #include "core/Screen.h"
 #include "roster/Roster.h"
 #include "screens/LevelBoardRules.h"
@@ -67,20 +68,20 @@ void ReportPanel::createControls() {
     List3 = PanelList(this, QStringLiteral("List3"), TwipRect(12480, 60, 2520, 3600));
     connect(List3, &QListWidget::itemClicked, this, [this] {
         if (isVisible())
-            showReports();
+            RunFileAction(state_, [this] { showReports(); });
     });
     Command24[0] = MakeButton(this, QStringLiteral("Command24_0"), QStringLiteral("表示"),
                                TwipRect(12480, 3720, 1230, 450));
-    connect(Command24[0], &QPushButton::clicked, this, [this] { showReports(); });
+    connect(Command24[0], &QPushButton::clicked, this, [this] { RunFileAction(state_, [this] { showReports(); }); });
     Command24[1] = MakeButton(this, QStringLiteral("Command24_1"), QStringLiteral("印刷"),
                                TwipRect(13770, 3720, 1230, 450));
-    connect(Command24[1], &QPushButton::clicked, this, [this] { printClicked(); });
+    connect(Command24[1], &QPushButton::clicked, this, [this] { RunFileAction(state_, [this] { printClicked(); }); });
     Command25 = MakeButton(this, QStringLiteral("Command25"), QStringLiteral("他の人のデータを見る"),
                             TwipRect(12480, 4290, 2520, 450));
     connect(Command25, &QPushButton::clicked, this, [this] { otherStudentsClicked(); });
     List2 = PanelList(this, QStringLiteral("List2"), TwipRect(12480, 4290, 2520, 4500));
     List2->hide();
-    connect(List2, &QListWidget::itemClicked, this, [this] { showReports(); });
+    connect(List2, &QListWidget::itemClicked, this, [this] { RunFileAction(state_, [this] { showReports(); }); });
     Command18 = MakeButton(this, QStringLiteral("Command18"), QStringLiteral("戻る"),
                             TwipRect(12480, 8940, 2520, 600));
     connect(Command18, &QPushButton::clicked, this, [this] { hide(); });
@@ -139,7 +140,7 @@ std::vector<int> ReportPanel::chosenLevels() const {
 }
 
 std::vector<ResultRecord> ReportPanel::recordWindow() const {
-    return ReadLastRecords(ResultsFilePath(state_), kPeriodViewRecords);
+    return ReadRecentResults(state_, kPeriodViewRecords);
 }
 
 std::vector<ReportData> ReportPanel::reportBlocks(int student,

@@ -296,12 +296,6 @@ RankingLines RankLevel(const ProgramState& state, int level, RankingOrder order,
 
 // ---- Lists read from the results file --------------------------------------
 
-std::vector<ResultRecord> ReadLastRecords(const QString& path, qint64 count) {
-    const qint64 total = RecordCount(path);
-    if (total == 0 || count <= 0)
-        return {};
-    return ReadRecords(path, std::max<qint64>(0, total - count) + 1, total);
-}
 
 LevelLines TodayLines(const ProgramState& state, const std::vector<ResultRecord>& records,
                       const QDate& today, const QString& gradeFilter) {

@@ -62,9 +62,6 @@ void MergeSortRanks(std::vector<int64_t>& keys, std::vector<int16_t>& students);
 inline constexpr int kTodayViewRecords = 1000;
 inline constexpr int kPeriodViewRecords = 20000;
 
-// The last `count` records of the results file (fewer when the file is shorter).
-std::vector<ResultRecord> ReadLastRecords(const QString& path, qint64 count);
-
 // Lines per level: element lv holds the lines of level lv (1..LevelCount),
 // element 0 stays empty. Lines are sorted as text by UTF-16 code units.
 using LevelLines = std::vector<QStringList>;

@@ -2,6 +2,7 @@
 
 #include "core/Dates.h"
 #include "records/Counts.h"
+#include "core/SharedReading.h"
 #include "records/ResultsFile.h"
 
 #include <QDir>
@@ -345,7 +346,7 @@ struct FailingRead {
     int calls = 0;
     QByteArray operator()() {
         if (++calls <= failures)
-            throw ResultsFileError(QStringLiteral("成績累積データ.dat: denied"), errorNumber);
+            throw FileAccessError(QStringLiteral("成績累積データ.dat: denied"), errorNumber, kResultsFileSubject);
         return QByteArrayLiteral("bytes");
     }
 };
@@ -354,7 +355,7 @@ struct FailingRead {
 TEST_F(CountsFixture, AHeldFileIsWaitedForSecondBySecondWithoutAQuestion) {
     FailingRead read{EACCES, 29};
     const QDateTime before = rig.clock.current;
-    EXPECT_EQ(ReadPatiently(state, std::ref(read)), QByteArrayLiteral("bytes"));
+    EXPECT_EQ(ReadPatientlyValue(state, std::ref(read)), QByteArrayLiteral("bytes"));
     EXPECT_EQ(before.secsTo(rig.clock.current), 29);
     EXPECT_TRUE(rig.dialogs.shown.empty());
 }
@@ -362,7 +363,7 @@ TEST_F(CountsFixture, AHeldFileIsWaitedForSecondBySecondWithoutAQuestion) {
 TEST_F(CountsFixture, AFileHeldForLongAsksEveryThirtyTriesUntilTheUserGivesUp) {
     FailingRead read{EACCES, 1000};
     rig.dialogs.answers = {true, false};
-    EXPECT_THROW(ReadPatiently(state, std::ref(read)), ResultsUnreadable);
+    EXPECT_THROW(ReadPatientlyValue(state, std::ref(read)), ShownFileError);
     EXPECT_EQ(read.calls, 60);
     ASSERT_EQ(rig.dialogs.shown.size(), 2u); // the two questions, no message after giving up
     EXPECT_TRUE(rig.dialogs.shown[0].text.startsWith(QStringLiteral("成績ファイルを読み出せません。")));
@@ -371,6 +372,6 @@ TEST_F(CountsFixture, AFileHeldForLongAsksEveryThirtyTriesUntilTheUserGivesUp) {
 
 TEST_F(CountsFixture, AFileFreedAfterTheQuestionIsRead) {
     FailingRead read{EBUSY, 45};
-    EXPECT_EQ(ReadPatiently(state, std::ref(read)), QByteArrayLiteral("bytes"));
+    EXPECT_EQ(ReadPatientlyValue(state, std::ref(read)), QByteArrayLiteral("bytes"));
     EXPECT_EQ(rig.dialogs.shown.size(), 1u);
 }

@@ -149,11 +149,11 @@ TEST_F(ResultsFileFixture, MissingFolderIsAnErrorWithItsNumber) {
     try {
         ReadLastRecordBytes(lost, 10);
         FAIL() << "no error";
-    } catch (const ResultsFileError& e) {
+    } catch (const FileAccessError& e) {
         EXPECT_EQ(e.errorNumber(), ENOENT);
         EXPECT_TRUE(e.message().contains(kResultsFileName));
     }
-    EXPECT_THROW(AppendRecord(lost, SampleRecord()), ResultsFileError);
+    EXPECT_THROW(AppendRecord(lost, SampleRecord()), FileAccessError);
     EXPECT_FALSE(QFileInfo::exists(lost));
 }
 

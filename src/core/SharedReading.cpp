@@ -1,0 +1,90 @@
+#include "core/SharedReading.h"
+
+#include "core/ProgramState.h"
+
+#include <cerrno>
+
+namespace {
+
+constexpr int kMissingFileAttempts = 4;
+constexpr int kMissingFileWaitMs = 5000;
+constexpr int kBusyFileWaitMs = 1000;
+// A file held by another machine is waited for without limit, but every so
+// many tries the user is asked: a file nobody may read stays unreadable.
+constexpr int kBusyAttemptsPerQuestion = 30;
+
+enum class ReadFailure { Missing, Busy, Other };
+
+ReadFailure ClassifyReadFailure(int errorNumber) {
+    switch (errorNumber) {
+    case ENOENT:
+        return ReadFailure::Missing;
+    case EACCES:
+    case EBUSY:
+    case EAGAIN:
+    case ETXTBSY:
+        return ReadFailure::Busy;
+    default:
+        return ReadFailure::Other;
+    }
+}
+
+[[noreturn]] void ReportAndEnd(ProgramState& state, const QString& heading, const FileAccessError& error) {
+    const QString text = QStringLiteral("%1 %2\n%3").arg(heading).arg(error.errorNumber()).arg(error.message());
+    state.platform.dialogs->inform(state.levels.ProgramTitle, text);
+    throw ShownFileError(text);
+}
+
+// After a run of busy tries: true to go on waiting.
+bool AskToGoOnWaiting(ProgramState& state, const FileAccessError& error) {
+    const QString text = QStringLiteral("%1を読み出せません。ほかのパソコンが使っているか、"
+                                        "読み出しが許可されていません。\n%2 %3\n\n"
+                                        "OK で待ち続け、キャンセルでプログラムを終了します。")
+                             .arg(error.subject())
+                             .arg(error.errorNumber())
+                             .arg(error.message());
+    return state.platform.dialogs->askOkCancel(state.levels.ProgramTitle, text);
+}
+
+} // namespace
+
+void ReadPatiently(ProgramState& state, const std::function<void()>& read) {
+    int missing = 0;
+    int busy = 0;
+    for (;;) {
+        try {
+            read();
+            return;
+        } catch (const FileAccessError& error) {
+            switch (ClassifyReadFailure(error.errorNumber())) {
+            case ReadFailure::Missing:
+                if (++missing >= kMissingFileAttempts)
+                    ReportAndEnd(state, QStringLiteral("ファイルがありません"), error);
+                state.platform.clock->wait(kMissingFileWaitMs);
+                break;
+            case ReadFailure::Busy:
+                if (++busy % kBusyAttemptsPerQuestion == 0 && !AskToGoOnWaiting(state, error))
+                    throw ShownFileError(error.message());
+                state.platform.clock->wait(kBusyFileWaitMs);
+                break;
+            case ReadFailure::Other:
+                ReportAndEnd(state,
+                             error.subject() == kResultsFileSubject ? QStringLiteral("成績ランダムファイル表示")
+                                                                    : QStringLiteral("ファイルエラー"),
+                             error);
+            }
+        }
+    }
+}
+
+bool RunFileAction(ProgramState& state, const std::function<void()>& action) {
+    try {
+        action();
+        return true;
+    } catch (const ShownFileError&) {
+    } catch (const DataFileError& error) {
+        state.platform.dialogs->inform(QStringLiteral("ファイルエラー"), error.message());
+    }
+    state.platform.navigator->endProgram();
+    return false;
+}

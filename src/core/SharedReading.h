@@ -1,0 +1,41 @@
+#pragma once
+// The one way every screen and command reads a file the classroom shares (the
+// results file, the roster): patient with a file server that is briefly away
+// or a file another machine holds, and ending the program with one message
+// when the file stays unusable.
+
+#include "core/Text.h"
+
+#include <functional>
+#include <optional>
+#include <utility>
+
+struct ProgramState;
+
+// What the results file's errors call it; its other failures are headed as
+// the classroom knows them.
+inline const QString kResultsFileSubject = QStringLiteral("成績ファイル");
+
+// The file could not be read and the user has been told (or chose to stop
+// waiting): the program ends without another message.
+class ShownFileError : public DataFileError {
+public:
+    using DataFileError::DataFileError;
+};
+
+// Runs read, which throws FileAccessError, until it succeeds: a missing file or
+// folder is tried again for about 15 seconds, a held or refused file every
+// second with a question to the user every 30 tries; any other failure, or the
+// user giving up, is shown once and throws ShownFileError.
+void ReadPatiently(ProgramState& state, const std::function<void()>& read);
+
+template <typename Read> auto ReadPatientlyValue(ProgramState& state, Read read) -> decltype(read()) {
+    std::optional<decltype(read())> value;
+    ReadPatiently(state, [&] { value.emplace(read()); });
+    return std::move(*value);
+}
+
+// Runs a screen action that reads or writes shared files. A file error is
+// shown (once) and the program ends; the action's caller gets false and must
+// leave the screen as it is. Nothing of the error leaves the event handler.
+bool RunFileAction(ProgramState& state, const std::function<void()>& action);

@@ -1,0 +1,59 @@
+#pragma once
+// Whole reads and writes on the results file and the files kept beside it
+// (the safety copy, the intent file), each retried where the system
+// interrupts it; every failure throws FileAccessError naming the file.
+
+#include "core/Text.h"
+
+#include <QString>
+
+// An open file descriptor, closed when it goes out of scope.
+class ResultsFileHandle {
+public:
+    // forWriting: read and write, created when absent; else read only.
+    ResultsFileHandle(const QString& path, bool forWriting);
+    ~ResultsFileHandle();
+    ResultsFileHandle(const ResultsFileHandle&) = delete;
+    ResultsFileHandle& operator=(const ResultsFileHandle&) = delete;
+
+    int fd() const { return fd_; }
+    const QString& path() const { return path_; }
+    qint64 size() const;
+
+private:
+    QString path_;
+    int fd_ = -1;
+};
+
+// "成績ファイル … を読み込みできません（…、エラー番号 n）。…" for the results
+// file, the same without the heading for the files beside it.
+[[noreturn]] void ThrowFileError(const QString& what, const QString& path, int errorNumber);
+
+// Reads up to length bytes at offset; fewer only at the end of the file.
+qint64 ReadUpTo(const ResultsFileHandle& file, char* buffer, qint64 length, qint64 offset);
+// Reads exactly length bytes at offset; a file too short is an error (EIO).
+void ReadExactly(const ResultsFileHandle& file, char* buffer, qint64 length, qint64 offset);
+void WriteExactly(const ResultsFileHandle& file, const char* buffer, qint64 length, qint64 offset);
+void SyncFile(const ResultsFileHandle& file);
+// Makes the creation or removal of a file in the folder of path durable.
+void SyncFolderOf(const QString& path);
+
+enum class LockKind { Shared, Exclusive };
+// Locks the whole file, however far it grows: waits until granted, or with
+// wait false returns false at once when another process holds it.
+bool LockWholeFile(const ResultsFileHandle& file, LockKind kind, bool wait);
+void UnlockWholeFile(const ResultsFileHandle& file);
+
+// The writes of a change or a deletion and of their repair, in order. Tests
+// stand in for it to stop them part-way, the way a killed process or a power
+// cut does.
+class MaintenanceWrites {
+public:
+    virtual ~MaintenanceWrites() = default;
+    virtual void write(const ResultsFileHandle& file, const char* buffer, qint64 length, qint64 offset);
+    // The first length bytes of source to the start of target.
+    virtual void copy(const ResultsFileHandle& source, const ResultsFileHandle& target, qint64 length);
+    virtual void truncate(const ResultsFileHandle& file, qint64 length);
+    // Removes the file (absent is fine) and makes that durable.
+    virtual void remove(const QString& path);
+};
