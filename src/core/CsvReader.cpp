@@ -35,12 +35,14 @@ void CsvReader::skipBlanks() {
 void CsvReader::skipDelimiter() {
     skipBlanks();
     afterComma_ = false;
+    atLineEnd_ = true;
     if (pos_ >= text_.size())
         return;
     const QChar c = text_[pos_];
     if (c == QLatin1Char(',')) {
         ++pos_;
         afterComma_ = true;
+        atLineEnd_ = false;
     } else if (c == QLatin1Char('\r')) {
         ++pos_;
         if (pos_ < text_.size() && text_[pos_] == QLatin1Char('\n'))
@@ -56,6 +58,7 @@ QString CsvReader::readText() {
     skipBlanks();
     if (pos_ >= text_.size() && afterComma_) {
         afterComma_ = false; // the empty value after a final comma
+        atLineEnd_ = true;
         return QString();
     }
     if (pos_ >= text_.size())
@@ -94,3 +97,39 @@ double CsvReader::ToNumber(const QString& text, bool* isNumber) {
 }
 
 double CsvReader::readNumber() { return ToNumber(readText()); }
+
+void CsvReader::skipBlankLines() {
+    if (afterComma_)
+        return;
+    for (;;) {
+        skipBlanks();
+        if (pos_ < text_.size() && text_[pos_] == QChar(0x1A)) {
+            ++pos_; // the end-of-file mark some editors leave
+            continue;
+        }
+        if (pos_ >= text_.size() || !IsLineEnd(text_[pos_]))
+            return;
+        skipDelimiter();
+    }
+}
+
+QStringList CsvReader::readLine() {
+    skipBlankLines();
+    QStringList values;
+    if (atEnd())
+        return values;
+    lastLineStart_ = line_;
+    do
+        values << readText();
+    while (!atLineEnd_);
+    return values;
+}
+
+QStringList CsvReader::readLineOf(int count, const QString& lineLabel, const QString& contents) {
+    QStringList values = readLine();
+    if (values.size() != count)
+        throw DataFileError(QStringLiteral("%1 の %2 行目%3: 値が %4 個あります。1 行に %5 個の値が必要です。\n%6")
+                                .arg(QDir::toNativeSeparators(fileName_), QString::number(lastLineStart_), lineLabel,
+                                     QString::number(values.size()), QString::number(count), contents));
+    return values;
+}

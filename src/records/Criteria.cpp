@@ -70,17 +70,8 @@ CriteriaValue VariantValue(const QStringList& fields, int column) {
     return result;
 }
 
-QStringList ReadRowFields(CsvReader& reader, const QString& path, int row) {
-    const int line = reader.line();
-    QStringList fields;
-    for (int c = 1; c <= kCriteriaColumns; ++c) {
-        if (reader.atEnd())
-            throw DataFileError(QStringLiteral("%1 の %2 行目（%3）: %4 列目（%5）の値がありません。\n%6")
-                                    .arg(QDir::toNativeSeparators(path), QString::number(line),
-                                         RowName(row), QString::number(c), ColumnName(c), kCriteriaContents));
-        fields << reader.readText();
-    }
-    return fields;
+QStringList ReadRowFields(CsvReader& reader, int row) {
+    return reader.readLineOf(kCriteriaColumns, QStringLiteral("（%1）").arg(RowName(row)), kCriteriaContents);
 }
 
 void StoreRow(CriteriaTables& tables, const QStringList& f, const QString& path, int row) {
@@ -143,7 +134,7 @@ std::vector<QStringList> ReadCriteriaRows(const ProgramState& state) {
     CsvReader reader = OpenCriteria(path);
     std::vector<QStringList> rows;
     while (int(rows.size()) <= kMaxLevel && !reader.atEnd())
-        rows.push_back(ReadRowFields(reader, path, int(rows.size())));
+        rows.push_back(ReadRowFields(reader, int(rows.size())));
     if (rows.size() < 2)
         throw DataFileError(QStringLiteral("%1: レベルの行がありません。\n%2")
                                 .arg(QDir::toNativeSeparators(path), kCriteriaContents));

@@ -25,7 +25,8 @@ int16_t ToInt16(double value) {
 
 bool IsBlank(QChar c) { return c == QLatin1Char(' '); }
 
-// Shown with a missing roster: what a new classroom must put there.
+constexpr int kRosterValuesPerLine = 8;
+// Shown with a missing or malformed roster: what each line must hold.
 const QString kRosterContents = QStringLiteral(
     "新名簿.txt（コードページ 932）には 1 行に 1 人ずつ、ID（1〜5000）、生まれ年、予備 2 個、"
     "名前、状態（0 在籍、1 休会、2 名簿表示スイッチが 1 のときだけ表示）、予備 2 個の "
@@ -56,14 +57,16 @@ QString TrimBlanks(const QString& text) {
 }
 
 int ReadRosterLine(CsvReader& reader, RosterRecord& record) {
-    record.Id = ToInt16(reader.readNumber());
-    record.BirthYear = ToInt16(reader.readNumber());
-    record.Aux1 = ToInt16(reader.readNumber());
-    record.Aux2 = ToInt16(reader.readNumber());
-    record.Name = FitRosterText(reader.readText());
-    const int status = ToInt16(reader.readNumber());
-    record.Aux3 = FitRosterText(reader.readText());
-    record.Aux4 = FitRosterText(reader.readText());
+    const QStringList f = reader.readLineOf(kRosterValuesPerLine, QString(), kRosterContents);
+    const auto number = [&f](int i) { return ToInt16(CsvReader::ToNumber(f[i])); };
+    record.Id = number(0);
+    record.BirthYear = number(1);
+    record.Aux1 = number(2);
+    record.Aux2 = number(3);
+    record.Name = FitRosterText(f[4]);
+    const int status = number(5);
+    record.Aux3 = FitRosterText(f[6]);
+    record.Aux4 = FitRosterText(f[7]);
     return status;
 }
 
@@ -78,9 +81,9 @@ std::vector<RosterLine> ReadRosterFile(const QString& path) {
     std::vector<RosterLine> read;
     std::vector<int> lineNumbers;
     while (!reader.atEnd()) {
-        const int lineNumber = reader.line();
         RosterLine line;
         line.status = ReadRosterLine(reader, line.record);
+        const int lineNumber = reader.lineOfLastLine();
         if (!IsValidStudent(line.record.Id)) {
             qCWarning(lcRoster).noquote() << QDir::toNativeSeparators(path) << "line" << lineNumber << ": ID"
                                           << line.record.Id << "is outside 1..5000; line skipped";

@@ -22,8 +22,8 @@ QString FitRosterText(const QString& text);
 QString TrimTrailingBlanks(const QString& text);
 QString TrimBlanks(const QString& text);
 
-// Reads the next eight fields; the name and the two aux texts are fitted to 20
-// characters. Returns the line's status (field 6).
+// Reads the next line, which must hold eight values; the name and the two aux
+// texts are fitted to 20 characters. Returns the line's status (value 6).
 int ReadRosterLine(CsvReader& reader, RosterRecord& record);
 
 // One usable roster line: its record and its status.

@@ -133,3 +133,28 @@ TEST(CsvReader, AnEmptyLastFieldIsStillAValue) {
     EXPECT_EQ(ReadAll(QStringLiteral("a,,\r\n")), (QStringList{"a", "", ""}));
     EXPECT_EQ(ReadAll(QStringLiteral("a,")), (QStringList{"a", ""}));
 }
+
+TEST(CsvReader, ReadsALineAtATimeSkippingBlankLinesAndCountingLinesAsAnEditorDoes) {
+    CsvReader reader(QStringLiteral("a,b\r\n\r\n  \r\n\"c,\r\nd\",e,\r\nf\n\x1a"), QStringLiteral("t.txt"));
+    EXPECT_EQ(reader.readLine(), (QStringList{"a", "b"}));
+    EXPECT_EQ(reader.lineOfLastLine(), 1);
+    EXPECT_EQ(reader.readLine(), (QStringList{"c,\r\nd", "e", ""}));
+    EXPECT_EQ(reader.lineOfLastLine(), 4);
+    EXPECT_EQ(reader.readLine(), (QStringList{"f"}));
+    EXPECT_EQ(reader.lineOfLastLine(), 6);
+    EXPECT_TRUE(reader.atEnd());
+    EXPECT_TRUE(reader.readLine().isEmpty());
+}
+
+TEST(CsvReader, ALineOfTheWrongLengthNamesTheFileTheLineAndWhatItMustHold) {
+    CsvReader reader(QStringLiteral("1,2,3\n\n1,2\n"), QStringLiteral("/x/新名簿.txt"));
+    EXPECT_EQ(reader.readLineOf(3, QString(), QStringLiteral("3 values")), (QStringList{"1", "2", "3"}));
+    try {
+        reader.readLineOf(3, QStringLiteral("（二人目）"), QStringLiteral("3 values"));
+        FAIL() << "no error";
+    } catch (const DataFileError& error) {
+        EXPECT_TRUE(error.message().contains(QStringLiteral("新名簿.txt の 3 行目（二人目）: 値が 2 個あります。")))
+            << error.message().toStdString();
+        EXPECT_TRUE(error.message().endsWith(QStringLiteral("3 values")));
+    }
+}

@@ -158,7 +158,7 @@ TEST_F(CriteriaFile, RefusesAMissingOrShortFileAndChangesNothing) {
         {"no file", QString(), {u"タイム回数データ.txt"_s, u"ファイルがありません"_s, u"12 個の値"_s}},
         {"heading only", kHeading + u"\n"_s, {u"レベルの行がありません"_s, u"12 個の値"_s}},
         {"last line short", kHeading + u"\n1,2,3,4,5,6,7,8,9,10,11,12\n1,2,3,4,5,6,7,8,9,10,11\n"_s,
-         {u"タイム回数データ.txt"_s, u"3 行目（レベル 2）"_s, u"12 列目"_s, u"12 個の値"_s}},
+         {u"タイム回数データ.txt"_s, u"3 行目（レベル 2）"_s, u"値が 11 個"_s, u"12 個の値"_s}},
         {"count beyond 16 bits", kHeading + u"\n1,2,3,40000,5,6,7,8,9,10,11,12\n"_s,
          {u"レベル 1"_s, u"ｸﾘｱ回数"_s, u"40000"_s}},
         {"time beyond 32 bits", kHeading + u"\n3000000000,2,3,4,5,6,7,8,9,10,11,12\n"_s,
@@ -248,3 +248,65 @@ TEST_F(CriteriaFile, ReportsAFolderItCannotWriteIn) {
     state.folders.DataFolder = install.root() + u"missing/"_s;
     EXPECT_THROW(SaveCriteria(state, {CriteriaHeadings()}), DataFileError);
 }
+
+namespace {
+// The values of a file whose lines went wrong by hand: refused with the line
+// as an editor counts it, never read with later values shifted.
+TEST_F(CriteriaFile, ALineOfTheWrongLengthIsRefusedAndBlankLinesAreSkipped) {
+    struct Case {
+        const char* what;
+        QString text;
+        QString refusal; // empty: loads
+    };
+    const Case cases[] = {
+        {"spare columns dropped", kHeading + u"\n30,60,50,5,1,15,150,30,1,,,\n35,70,50,5,1.2,15,180,30,1\n"_s,
+         u"3 行目（レベル 2）: 値が 9 個あります"_s},
+        {"one value too many", kHeading + u"\n30,60,50,5,1,15,150,30,1,,,,\n"_s, u"2 行目（レベル 1）: 値が 13 個"_s},
+        {"short heading", u"目標Time,最低Time\n30,60,50,5,1,15,150,30,1,,,\n"_s, u"1 行目（見出し行）: 値が 2 個"_s},
+        {"blank lines between and after", kHeading + u"\n\n30,60,50,5,1,15,150,30,1,,,\n  \n\n35,70,50,5,1.2,15,180,30,1,,,\n\n"_s,
+         QString()},
+        {"a quoted comma is one value", kHeading + u"\n30,60,50,5,1,15,150,30,1,\"a,b\",,\n"_s, QString()},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        write(c.text);
+        state.criteria = CriteriaTables();
+        const QString message = loadFailure();
+        if (c.refusal.isEmpty()) {
+            EXPECT_TRUE(message.isEmpty()) << message.toStdString();
+            EXPECT_EQ(state.criteria.TargetTime[1], 30);
+            EXPECT_EQ(state.criteria.PointRate[1], 1.0f);
+            continue;
+        }
+        EXPECT_TRUE(message.contains(c.refusal)) << message.toStdString();
+        EXPECT_TRUE(message.contains(u"12 個の値"_s));
+        EXPECT_EQ(state.criteria.LoadedLevels, 0);
+        EXPECT_EQ(state.criteria.TargetTime[1], 0);
+    }
+    write(kHeading + u"\n30,60,50,5,1,15,150,30,1,,,\n\n35,70,50,5,1.2,15,180,30,1,,,\n"_s);
+    ASSERT_TRUE(loadFailure().isEmpty());
+    EXPECT_EQ(state.criteria.LoadedLevels, 2);
+    EXPECT_EQ(state.criteria.TargetTime[2], 35);
+    EXPECT_EQ(state.criteria.OverdoPoint[2], Number(180));
+}
+
+// A criteria file exactly as installations write it (full lines, CR LF, code
+// page 932, text in a variant column) reads to the same tables as always.
+TEST_F(CriteriaFile, AnInstallationsFileReadsAsItAlwaysDid) {
+    const QByteArray golden = EncodeCp932(kHeading + u"\r\n"_s) +
+                              QByteArrayLiteral("30,60,50,5,1,15,150,30,1,,,\r\n"
+                                                "35,70,50,5,1.25,\"15\",180,30,1,x,,\r\n"
+                                                "40, 80 ,60,5,1.4,15,210,30,1,,,\r\n");
+    install.writeBytes(path(), golden);
+    ASSERT_TRUE(loadFailure().isEmpty());
+    const CriteriaTables& c = state.criteria;
+    EXPECT_EQ(c.LoadedLevels, 3);
+    EXPECT_EQ((std::array{c.TargetTime[1], c.TargetTime[2], c.TargetTime[3]}), (std::array{30, 35, 40}));
+    EXPECT_EQ(c.LowestTime[3], 80);
+    EXPECT_EQ(c.PointRate[2], 1.25f);
+    EXPECT_EQ(c.OverdoCount[2], Number(15));
+    EXPECT_EQ(c.CriteriaSpare1[2], Text(u"x"_s));
+    EXPECT_EQ(c.CriteriaSpare1[1].kind, CriteriaValue::Kind::Empty);
+    EXPECT_EQ(c.OverdoDays[3], Number(1));
+}
+} // namespace

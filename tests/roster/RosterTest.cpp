@@ -210,3 +210,54 @@ TEST(BrowserRoster, KeepsEveryLineWithItsStatus) {
     EXPECT_EQ(browser.Grade[5], QStringLiteral("中２"));
     EXPECT_EQ(r.state.roster.Roster[0].Id, 5);
 }
+
+namespace {
+TEST(ReadRosterFile, BlankLinesAreSkippedAndALineOfTheWrongLengthIsRefusedByItsLine) {
+    RosterRig blank(QStringLiteral("1,1997,0,0,一郎,0,,\n\n   \n2,1996,0,0,\"二郎, 次\",0,,\n\n"));
+    const std::vector<RosterLine> lines = ReadRosterFile(RosterFilePath(blank.state));
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[1].record.Id, 2);
+    EXPECT_EQ(lines[1].record.Name.trimmed(), QStringLiteral("二郎, 次"));
+
+    struct Case {
+        QString text;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {QStringLiteral("1,1997,0,0,一郎,0,,\n\n2,1996,0,0,二郎,0\n3,1995,0,0,三郎,0,,\n"), "3 行目: 値が 6 個あります"},
+        {QStringLiteral("1,1997,0,0,一郎,0,,,\n"), "1 行目: 値が 9 個あります"},
+    };
+    for (const Case& c : cases) {
+        RosterRig r(c.text);
+        try {
+            ReadRosterFile(RosterFilePath(r.state));
+            ADD_FAILURE() << "read without an error: " << c.expected;
+        } catch (const DataFileError& error) {
+            EXPECT_TRUE(error.message().contains(QString::fromUtf8(c.expected))) << error.message().toStdString();
+            EXPECT_TRUE(error.message().contains(kRosterFileName));
+            EXPECT_TRUE(error.message().contains(QStringLiteral("8 個の値")));
+        }
+    }
+}
+
+// A roster exactly as installations write it reads to the same records as always.
+TEST(ReadRosterFile, AnInstallationsFileReadsAsItAlwaysDid) {
+    RosterRig r{QString()};
+    r.install.writeBytes(RosterFilePath(r.state),
+                         EncodeCp932(QStringLiteral("12,1994,0,0,髙橋　①子          ,0,,\r\n"
+                                                    "7,1995,3,4,\"山田,太郎\",2,備考,\r\n"
+                                                    "5000,1990,0,0,先生,1,,\r\n")));
+    const std::vector<RosterLine> lines = ReadRosterFile(RosterFilePath(r.state));
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_EQ(lines[0].record.Id, 12);
+    EXPECT_EQ(lines[0].record.BirthYear, 1994);
+    EXPECT_EQ(lines[0].record.Name, QStringLiteral("髙橋　①子").leftJustified(20, u' '));
+    EXPECT_EQ(lines[1].record.Aux1, 3);
+    EXPECT_EQ(lines[1].record.Aux2, 4);
+    EXPECT_EQ(lines[1].record.Name.trimmed(), QStringLiteral("山田,太郎"));
+    EXPECT_EQ(lines[1].status, 2);
+    EXPECT_EQ(lines[1].record.Aux3.trimmed(), QStringLiteral("備考"));
+    EXPECT_EQ(lines[2].record.Id, 5000);
+    EXPECT_EQ(lines[2].status, 1);
+}
+} // namespace
