@@ -5,6 +5,7 @@
 #include "app/Configuration.h"
 #include "core/LevelCatalogue.h"
 #include "core/ProgramState.h"
+#include "core/SharedReading.h"
 #include "core/Text.h"
 #include "records/Counts.h"
 #include "records/Statistics.h"
@@ -120,6 +121,8 @@ int main(int argc, char** argv) {
         CountResults(state);
         const QByteArray csv = FiguresCsv(CollectFigures(state, students));
         std::fwrite(csv.constData(), 1, size_t(csv.size()), stdout);
+    } catch (const ShownFileError&) {
+        return kBadInput; // told on standard error already
     } catch (const DataFileError& error) {
         std::fprintf(stderr, "drill-stats: %s\n", qPrintable(error.message()));
         return kBadInput;

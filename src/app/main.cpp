@@ -3,17 +3,17 @@
 #include "app/AppNavigator.h"
 #include "app/Configuration.h"
 #include "audio/SdlSoundOutput.h"
+#include "core/GuardedApplication.h"
 #include "core/ProgramState.h"
 #include "core/RealPlatform.h"
 #include "core/Screen.h"
 #include "core/StartupScreens.h"
 #include "core/Text.h"
 
-#include <QApplication>
 #include <QFont>
 
 int main(int argc, char** argv) {
-    QApplication app(argc, argv);
+    GuardedApplication app(argc, argv);
     QApplication::setFont(QFont(QStringLiteral("IPAPGothic"), 12));
 
     ProgramState state;
@@ -26,6 +26,7 @@ int main(int argc, char** argv) {
     ProcessLauncher launcher;
     AppNavigator navigator(host, state);
     state.platform = Platform{&clock, &random, &sound, &dialogs, &launcher, &navigator};
+    app.guard(&state);
 
     host.setWindowTitle(QStringLiteral("円の公式ドリル"));
     host.show();
@@ -40,5 +41,5 @@ int main(int argc, char** argv) {
             navigator.endProgram();
         }
     });
-    return QApplication::exec();
+    return GuardedApplication::exec();
 }

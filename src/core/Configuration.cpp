@@ -40,13 +40,7 @@ const QString kCommonDataContents = QStringLiteral(
 // Reads the first names.size() values of a settings file; a missing file or a
 // missing value is reported with what the file must hold.
 QStringList ReadSettingValues(const QString& path, const QStringList& names, const QString& contents) {
-    CsvReader reader = [&] {
-        try {
-            return CsvReader::fromFile(path);
-        } catch (const DataFileError& error) {
-            throw DataFileError(error.message() + QLatin1Char('\n') + contents);
-        }
-    }();
+    CsvReader reader = CsvReader::fromFile(path, contents);
     QStringList values;
     for (qsizetype i = 0; i < names.size(); ++i) {
         if (reader.atEnd())

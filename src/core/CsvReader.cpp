@@ -14,8 +14,14 @@ bool IsLineEnd(QChar c) { return c == QLatin1Char('\r') || c == QLatin1Char('\n'
 CsvReader::CsvReader(QString text, QString fileName)
     : text_(std::move(text)), fileName_(std::move(fileName)) {}
 
-CsvReader CsvReader::fromFile(const QString& path) {
-    return CsvReader(ReadCp932File(path), path);
+CsvReader CsvReader::fromFile(const QString& path, const QString& contents) {
+    try {
+        return CsvReader(ReadCp932File(path), path);
+    } catch (const FileAccessError& error) {
+        if (contents.isEmpty())
+            throw;
+        throw FileAccessError(error.message() + QLatin1Char('\n') + contents, error.errorNumber(), error.subject());
+    }
 }
 
 bool CsvReader::atEnd() const {

@@ -13,8 +13,9 @@
 class CsvReader {
 public:
     CsvReader(QString text, QString fileName);
-    // Reads a code page 932 file; throws DataFileError when it cannot be read.
-    static CsvReader fromFile(const QString& path);
+    // Reads a code page 932 file; throws FileAccessError when it cannot be
+    // read, its message followed by `contents`: what the file must hold.
+    static CsvReader fromFile(const QString& path, const QString& contents = QString());
 
     // True when nothing but blanks and line ends is left, and no comma has
     // promised one more (possibly empty) value: "a," holds two values.

@@ -3,6 +3,7 @@
 #include "core/ProgramState.h"
 
 #include <cerrno>
+#include <exception>
 
 namespace {
 
@@ -84,6 +85,10 @@ bool RunFileAction(ProgramState& state, const std::function<void()>& action) {
     } catch (const ShownFileError&) {
     } catch (const DataFileError& error) {
         state.platform.dialogs->inform(QStringLiteral("ファイルエラー"), error.message());
+    } catch (const std::exception& error) {
+        state.platform.dialogs->inform(state.levels.ProgramTitle,
+                                       QStringLiteral("思わぬ誤りが起きたので、プログラムを終了します。\n%1")
+                                           .arg(QString::fromLocal8Bit(error.what())));
     }
     state.platform.navigator->endProgram();
     return false;

@@ -35,7 +35,7 @@ template <typename Read> auto ReadPatientlyValue(ProgramState& state, Read read)
     return std::move(*value);
 }
 
-// Runs a screen action that reads or writes shared files. A file error is
-// shown (once) and the program ends; the action's caller gets false and must
-// leave the screen as it is. Nothing of the error leaves the event handler.
+// Runs a screen action that reads or writes shared files. A file error (or
+// any other error) is shown once and the program ends; the caller gets false
+// and must leave the screen as it is. Nothing of the error leaves the handler.
 bool RunFileAction(ProgramState& state, const std::function<void()>& action);

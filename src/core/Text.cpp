@@ -35,7 +35,9 @@ QByteArray ReadWholeFile(const QString& path) {
         const QString native = QDir::toNativeSeparators(path);
         throw FileAccessError(errorNumber == ENOENT
                                   ? QStringLiteral("ファイルがありません: %1").arg(native)
-                                  : QStringLiteral("ファイルを読めません: %1（%2）").arg(native, SystemErrorText(errorNumber)),
+                                  : QStringLiteral("ファイルを読めません: %1（%2、エラー番号 %3）")
+                                        .arg(native, SystemErrorText(errorNumber))
+                                        .arg(errorNumber),
                               errorNumber);
     };
     int fd;

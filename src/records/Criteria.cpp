@@ -89,14 +89,6 @@ void StoreRow(CriteriaTables& tables, const QStringList& f, const QString& path,
     tables.CriteriaSpare3[row] = VariantValue(f, 12);
 }
 
-CsvReader OpenCriteria(const QString& path) {
-    try {
-        return CsvReader::fromFile(path);
-    } catch (const DataFileError& error) {
-        throw DataFileError(error.message() + QLatin1Char('\n') + kCriteriaContents);
-    }
-}
-
 void RefuseUnwritableRows(const std::vector<QStringList>& rows, const QString& path) {
     for (std::size_t r = 0; r < rows.size(); ++r) {
         if (rows[r].size() != kCriteriaColumns)
@@ -131,7 +123,7 @@ const QStringList& CriteriaHeadings() {
 
 std::vector<QStringList> ReadCriteriaRows(const ProgramState& state) {
     const QString path = CriteriaFilePath(state);
-    CsvReader reader = OpenCriteria(path);
+    CsvReader reader = CsvReader::fromFile(path, kCriteriaContents);
     std::vector<QStringList> rows;
     while (int(rows.size()) <= kMaxLevel && !reader.atEnd())
         rows.push_back(ReadRowFields(reader, int(rows.size())));

@@ -71,13 +71,7 @@ int ReadRosterLine(CsvReader& reader, RosterRecord& record) {
 }
 
 std::vector<RosterLine> ReadRosterFile(const QString& path) {
-    CsvReader reader = [&] {
-        try {
-            return CsvReader::fromFile(path);
-        } catch (const DataFileError& error) {
-            throw DataFileError(error.message() + QLatin1Char('\n') + kRosterContents);
-        }
-    }();
+    CsvReader reader = CsvReader::fromFile(path, kRosterContents);
     std::vector<RosterLine> read;
     std::vector<int> lineNumbers;
     while (!reader.atEnd()) {

@@ -75,31 +75,6 @@ QByteArray RecordFor(int student, int level) {
     return EncodeRecord(record);
 }
 
-// The program's start as main() wires it, with the test doubles: the
-// configuration, then the name screen; a file error is shown once and ends it.
-struct StartUp {
-    TestRig rig;
-    ScreenHost host;
-    NameSelectionScreen* names = nullptr;
-
-    explicit StartUp(const DemoClassroom& classroom) {
-        host.show();
-        ProgramState& state = rig.state;
-        PrepareStartUp(state);
-        try {
-            LoadConfiguration(state, classroom.programFolder());
-            names = host.open<NameSelectionScreen>(state);
-        } catch (const DataFileError& error) {
-            rig.dialogs.inform(QStringLiteral("ファイルエラー"), error.message());
-            rig.navigator.endProgram();
-        }
-    }
-    bool ended() const { return rig.navigator.count(QStringLiteral("endProgram")) > 0; }
-    int nameRows() const {
-        return names ? names->findChild<QListWidget*>(QStringLiteral("List1"))->count() : 0;
-    }
-};
-
 enum class Outcome { Stops, CarriesOn };
 
 struct BadInput {

@@ -5,7 +5,11 @@
 
 #include "TestDoubles.h"
 
+#include "app/Configuration.h"
 #include "audio/Sounds.h"
+#include "core/Screen.h"
+#include "core/StartupScreens.h"
+#include "screens/NameSelectionScreen.h"
 #include "core/Configuration.h"
 #include "records/Criteria.h"
 #include "records/ResultsFile.h"
@@ -15,6 +19,7 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
+#include <QListWidget>
 #include <QProcess>
 #include <QTemporaryDir>
 
@@ -53,5 +58,30 @@ struct DemoClassroom {
                 out[path] = QByteArrayLiteral("unreadable");
         }
         return out;
+    }
+};
+
+// The program's start as main() wires it, with the test doubles: the
+// configuration, then the name screen; a file error is shown once and ends it.
+struct StartUp {
+    TestRig rig;
+    ScreenHost host;
+    NameSelectionScreen* names = nullptr;
+
+    explicit StartUp(const DemoClassroom& classroom) {
+        host.show();
+        ProgramState& state = rig.state;
+        PrepareStartUp(state);
+        try {
+            LoadConfiguration(state, classroom.programFolder());
+            names = host.open<NameSelectionScreen>(state);
+        } catch (const DataFileError& error) {
+            rig.dialogs.inform(QStringLiteral("ファイルエラー"), error.message());
+            rig.navigator.endProgram();
+        }
+    }
+    bool ended() const { return rig.navigator.count(QStringLiteral("endProgram")) > 0; }
+    int nameRows() const {
+        return names ? names->findChild<QListWidget*>(QStringLiteral("List1"))->count() : 0;
     }
 };

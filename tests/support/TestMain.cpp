@@ -1,12 +1,14 @@
-// Every test executable runs with a QApplication, offscreen, in Japanese fonts.
+// Every test executable runs with the program's application object, offscreen,
+// in Japanese fonts.
 #include <gtest/gtest.h>
 
-#include <QApplication>
+#include "core/GuardedApplication.h"
+
 #include <QFont>
 
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
-    QApplication app(argc, argv);
+    GuardedApplication app(argc, argv);
     QApplication::setFont(QFont(QStringLiteral("IPAPGothic")));
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
