@@ -4,6 +4,7 @@
 #include "core/Events.h"
 #include "core/LevelCatalogue.h"
 #include "core/ProgramState.h"
+#include "core/Seeding.h"
 #include "core/SharedReading.h"
 #include "core/Text.h"
 #include "core/VersionDialog.h"
@@ -155,7 +156,7 @@ void NameSelectionScreen::buildControls() {
 void NameSelectionScreen::load() {
     SetBackground(this, state_.SeasonColor);
     SetBackground(picture5_, state_.SeasonColor);
-    state_.platform.random->seed(static_cast<std::uint32_t>(state_.platform.clock->secondsSinceMidnight()));
+    state_.platform.random->seed(FreshSeed(*state_.platform.clock));
     show();
     rebuildOrStop();
     label4_->setText(state_.levels.ProgramTitle);
