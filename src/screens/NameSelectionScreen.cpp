@@ -22,6 +22,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScopedValueRollback>
 
 namespace {
 const QString kProgramMenuExe = QStringLiteral("プログラムメニューc.exe");
@@ -187,6 +188,12 @@ void NameSelectionScreen::activate() {
     picture5_->hide();
 }
 
+void NameSelectionScreen::returnedTo() {
+    // Not while the list is being built, nor once the board is on its way.
+    if (!rebuilding_ && !stopped_ && !command14_->isHidden())
+        activate();
+}
+
 void NameSelectionScreen::名簿表示() {
     ComputeSchoolYear(state_);
     CountResults(state_);
@@ -203,6 +210,7 @@ void NameSelectionScreen::rebuildOrStop() {
     // After a file error the program is ending: one message is enough.
     if (stopped_)
         return;
+    const QScopedValueRollback busy(rebuilding_, true);
     stopped_ = !RunFileAction(state_, [this] { 名簿表示(); });
 }
 

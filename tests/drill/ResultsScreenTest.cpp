@@ -161,18 +161,19 @@ TEST_F(ResultsScreen, TheGoalPanelStaysThroughTheRecordSoundAndTheFanfare) {
         state().counts.AlreadyPassed = 0;
         state().counts.NewPersonalBest = c.personalBest;
         state().counts.NewClassBest = c.classBest;
-        std::vector<QString> seen; // the sound, and what the bottom band showed as it started
+        std::vector<std::string> seen; // the sound, and what the bottom band showed as it started
         sound.whilePlaying = [&](const QString& path) {
             FrmSyuuryou* screen = results();
-            seen.push_back(path.section(QLatin1Char('/'), -1) + QStringLiteral(screen && Shown(screen, QStringLiteral("Picture1")) ? " panel" : " -") +
-                           QStringLiteral(screen && Shown(screen, QStringLiteral("Command4")) ? " buttons" : ""));
+            const bool panel = screen && Shown(screen, QStringLiteral("Picture1"));
+            const bool buttons = screen && Shown(screen, QStringLiteral("Command4"));
+            seen.push_back(path.section(QLatin1Char('/'), -1).toStdString() + (panel ? " panel" : " -") +
+                           (buttons ? " buttons" : ""));
             // Longer than the settling time, as a real sound is.
             QThread::msleep(700);
         };
         FrmSyuuryou* screen = show(7, 30);
         sound.whilePlaying = nullptr;
-        EXPECT_EQ(seen, (std::vector<QString>{QString::fromUtf8(c.recordSound) + QStringLiteral(" panel"),
-                                              QStringLiteral("合格.wav panel")}));
+        EXPECT_EQ(seen, (std::vector<std::string>{std::string(c.recordSound) + " panel", "合格.wav panel"}));
         settle(screen);
         EXPECT_FALSE(Shown(screen, QStringLiteral("Picture1")));
         navigator.closeResults();

@@ -274,7 +274,7 @@ TEST_F(WholeProgram, ATeacherChangesACriterionAndDeletesTheRunAndTheBoardAgrees)
     auto* editor = host.find<FrmTimeData>();
     ASSERT_NE(editor, nullptr);
     auto* grid = Child<QTableWidget>(editor, QStringLiteral("MSFlexGrid1"));
-    ASSERT_EQ(grid->item(1, 1)->text().trimmed(), QStringLiteral("30"));
+    ASSERT_EQ(grid->item(0, 0)->text().trimmed(), QStringLiteral("30")); // level 1, 目標Time
     auto* box = Child<QLineEdit>(editor, QStringLiteral("Gridinputtext"));
     QTest::keyClick(box, Qt::Key_Space);
     QTest::keyClicks(box, QStringLiteral("20"));
