@@ -218,6 +218,10 @@ void FrmTimeData::reloadGrid(int row, int column) {
         state_.platform.navigator->endProgram();
         return;
     }
+    // The style sheet's fonts size the header sections anew when the grid is
+    // first polished: the rows keep their own height.
+    MSFlexGrid1->verticalHeader()->setMinimumSectionSize(kGridRowHeight);
+    MSFlexGrid1->verticalHeader()->setDefaultSectionSize(kGridRowHeight);
     MSFlexGrid1->setRowCount(grid_.levelRows());
     MSFlexGrid1->resize(gridWidth(grid_.levelRows() > kVisibleGridRows - 1), MSFlexGrid1->height());
     grid_.moveTo(row, column);
