@@ -238,8 +238,9 @@ TEST_F(SoundsTest, TheScreenPaintsBeforeTheSoundHoldsTheProgramButTimersWait) {
 
     const int before = label.paints;
     label.setText(QStringLiteral("○"));
-    QTimer::singleShot(0, &label, [&] { timerFired = true; });
-    QTest::qSleep(20); // the timer is due
+    // A real timer (a zero interval would be a posted call instead), due before the sound.
+    QTimer::singleShot(1, &label, [&] { timerFired = true; });
+    QTest::qSleep(20);
     PlayCorrectSound(state);
     EXPECT_GT(sound.paintsAtPlay, before);
     EXPECT_FALSE(sound.timerFiredAtPlay);
