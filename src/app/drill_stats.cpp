@@ -97,15 +97,27 @@ std::vector<int> CurrentStudents(ProgramState& state) {
     return students;
 }
 
+constexpr const char* kUsage = "usage: drill-stats [--now \"YYYY-MM-DD HH:MM:SS\"] PROGRAM_FOLDER\n";
+
+// "--help" anywhere: the usage on standard output, and nothing else is done.
+bool PrintedHelp(const QStringList& args) {
+    if (!args.mid(1).contains(QStringLiteral("--help")))
+        return false;
+    std::fputs(kUsage, stdout);
+    std::fputs("Writes every listed student's figures per level as UTF-8 CSV on standard output.\n", stdout);
+    return true;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
+    if (PrintedHelp(QCoreApplication::arguments()))
+        return 0;
     QString problem;
     const auto args = ParseArguments(QCoreApplication::arguments(), problem);
     if (!args) {
-        std::fprintf(stderr, "drill-stats: %s\nusage: drill-stats [--now \"YYYY-MM-DD HH:MM:SS\"] PROGRAM_FOLDER\n",
-                     qPrintable(problem));
+        std::fprintf(stderr, "drill-stats: %s\n%s", qPrintable(problem), kUsage);
         return kBadInput;
     }
 

@@ -89,15 +89,30 @@ std::optional<QString> ChooseVariant(ProgramState& state, int category) {
 }
 
 // The student must see the judged answer or the result before the sound holds
-// the program; clicks made meanwhile wait until the sound has finished.
+// the program. Only painting runs here: clicks and timers wait until the sound
+// has finished, so the results screen does not settle between its two sounds.
 void LetScreensPaint() {
     if (QCoreApplication::instance())
-        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents | QEventLoop::X11ExcludeTimers);
+}
+
+// Sound folders copied from Windows hold names such as 正解音2_1.WAV, or names
+// whose letter case differs from the sound list's: any case will do when the
+// exact name is not there.
+QString SoundPath(const QString& folder, const QString& fileName) {
+    const QString exact = folder + fileName;
+    if (QFileInfo::exists(exact))
+        return exact;
+    const QStringList names = QDir(folder).entryList(QDir::Files | QDir::Hidden);
+    for (const QString& name : names)
+        if (name.compare(fileName, Qt::CaseInsensitive) == 0)
+            return folder + name;
+    return exact;
 }
 
 PlayResult PlayFile(ProgramState& state, const QString& fileName) {
     LetScreensPaint();
-    return state.platform.sound->playToEnd(state.folders.SoundFolder + fileName);
+    return state.platform.sound->playToEnd(SoundPath(state.folders.SoundFolder, fileName));
 }
 
 void PlayVariant(ProgramState& state, int category) {

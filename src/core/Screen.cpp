@@ -2,6 +2,7 @@
 
 #include "core/Events.h"
 
+#include <QApplication>
 #include <QLabel>
 #include <QPalette>
 #include <QPushButton>
@@ -62,6 +63,39 @@ void ScreenHost::closeScreen(Screen* screen) {
     screen->hide();
     // A screen often closes itself from its own handler: delete it afterwards.
     screen->deleteLater();
+}
+
+bool ScreenHost::event(QEvent* event) {
+    if (event->type() == QEvent::WindowDeactivate) {
+        // Another window of this program (a dialog, a message) took over;
+        // switching to another program is no return.
+        const QWidget* now = QApplication::activeWindow();
+        returnPending_ = now != nullptr && now != this;
+    } else if (event->type() == QEvent::WindowActivate && returnPending_) {
+        returnPending_ = false;
+        // After the code that opened the dialog has gone on.
+        QMetaObject::invokeMethod(this, &ScreenHost::returnToFrontScreen, Qt::QueuedConnection);
+    }
+    return QWidget::event(event);
+}
+
+Screen* ScreenHost::frontScreen() const {
+    const QObjectList all = children();
+    for (auto it = all.rbegin(); it != all.rend(); ++it)
+        if (auto* screen = qobject_cast<Screen*>(*it); screen && !closing(screen) && !screen->isHidden())
+            return screen;
+    return nullptr;
+}
+
+void ScreenHost::returnToFrontScreen() {
+    // An activation that showed the dialog itself is still at work.
+    if (activating_ > 0)
+        return;
+    if (Screen* screen = frontScreen()) {
+        ++activating_;
+        screen->returnedTo();
+        --activating_;
+    }
 }
 
 void ScreenHost::closeAll() {

@@ -34,6 +34,9 @@ public:
     virtual void load() {}
     // Runs every time the screen is shown (the form's activation).
     virtual void activate() {}
+    // Runs when the window becomes active again with this screen in front,
+    // after a dialog or message of this program has closed.
+    virtual void returnedTo() {}
     // Where the screen sits in the window: the whole window unless it says otherwise.
     virtual QRect placeIn(const QRect& window) const { return window; }
 
@@ -59,7 +62,9 @@ public:
             screen->load();
         }
         bringToFront(screen);
+        ++activating_;
         screen->activate();
+        --activating_;
         return screen;
     }
 
@@ -79,8 +84,16 @@ public:
     // Closes every screen, last opened first.
     void closeAll();
 
+protected:
+    bool event(QEvent* event) override;
+
 private:
     void place(Screen* screen);
     void bringToFront(Screen* screen);
     static bool closing(const QObject* screen);
+    Screen* frontScreen() const;
+    void returnToFrontScreen();
+
+    int activating_ = 0;         // a screen's activation is running
+    bool returnPending_ = false; // a window of this program took the activation
 };

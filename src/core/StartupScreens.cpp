@@ -3,6 +3,7 @@
 #include "core/Dates.h"
 #include "core/Events.h"
 #include "core/ProgramState.h"
+#include "core/Seeding.h"
 
 #include <QLabel>
 #include <QPainter>
@@ -12,7 +13,7 @@
 
 QString PrepareStartUp(ProgramState& state) {
     Clock& clock = *state.platform.clock;
-    state.platform.random->seed(static_cast<std::uint32_t>(clock.secondsSinceMidnight()));
+    state.platform.random->seed(FreshSeed(clock));
     const QDateTime now = clock.now();
     state.SeasonColor = SeasonColorForMonth(now.date().month());
     return FormatEraDate(now);

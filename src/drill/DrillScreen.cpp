@@ -4,6 +4,7 @@
 #include "core/Events.h"
 #include "core/LevelCatalogue.h"
 #include "core/ProgramState.h"
+#include "core/Seeding.h"
 #include "core/Text.h"
 #include "drill/DrillLogic.h"
 #include "drill/DrillWidgets.h"
@@ -221,7 +222,7 @@ void MainFrm::buildOverlay() {
 
 void MainFrm::load() {
     // Each drill draws a fresh sequence of problems.
-    state_.platform.random->seed(static_cast<std::uint32_t>(state_.platform.clock->secondsSinceMidnight()));
+    state_.platform.random->seed(FreshSeed(*state_.platform.clock));
     sTimer2_Timer();
     sTimer2_->start();
 }

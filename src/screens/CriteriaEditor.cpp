@@ -16,6 +16,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStyle>
 #include <QTableWidget>
 
 namespace {
@@ -25,12 +26,12 @@ const QString kFileErrorTitle = QStringLiteral("ファイルエラー");
 // The text box's caret stands after this many characters, at the end of any
 // ordinary value, so that a typed digit is appended.
 constexpr int kCaretPosition = 10;
-// The grid shows this many rows; the levels beyond scroll.
+// The grid shows this many rows, the caption row included; the levels beyond scroll.
 constexpr int kVisibleGridRows = 33;
 constexpr int kGridRowHeight = 18;
 // The nine criteria columns are wide enough for their captions; the three
 // spare columns, which nothing uses, are narrow.
-constexpr int kGridColumnWidth = 58;
+constexpr int kGridColumnWidth = 56;
 constexpr int kSpareColumnWidth = 32;
 constexpr int kFirstSpareColumn = 10;
 
@@ -44,13 +45,6 @@ QListWidget* MakeList(QWidget* parent, const QString& name, const QRect& geometr
     list->setFocusPolicy(Qt::NoFocus);
     list->setUniformItemSizes(true);
     return list;
-}
-
-// The captions are the grid's longest texts.
-QFont CaptionFont() {
-    QFont font;
-    font.setPointSize(8);
-    return font;
 }
 
 // Keys whose character the text box still types after the key is handled:
@@ -123,29 +117,52 @@ FrmTimeData::FrmTimeData(ProgramState& state, QWidget* parent) : Screen(state, p
 }
 
 void FrmTimeData::createGrid() {
+    // The caption row and the level column are the table's headers, so they
+    // stay in place while the levels scroll under them.
     MSFlexGrid1 = new QTableWidget(this);
     MSFlexGrid1->setObjectName(QStringLiteral("MSFlexGrid1"));
-    MSFlexGrid1->setColumnCount(CriteriaGrid::kColumns);
-    MSFlexGrid1->horizontalHeader()->hide();
-    MSFlexGrid1->verticalHeader()->hide();
-    MSFlexGrid1->verticalHeader()->setDefaultSectionSize(kGridRowHeight);
-    MSFlexGrid1->verticalHeader()->setMinimumSectionSize(kGridRowHeight);
-    MSFlexGrid1->horizontalHeader()->setMinimumSectionSize(kSpareColumnWidth);
-    int width = 2 * MSFlexGrid1->frameWidth() + 1;
-    for (int c = 0; c < CriteriaGrid::kColumns; ++c) {
-        MSFlexGrid1->setColumnWidth(c, c < kFirstSpareColumn ? kGridColumnWidth : kSpareColumnWidth);
-        width += MSFlexGrid1->columnWidth(c);
-    }
+    MSFlexGrid1->setColumnCount(CriteriaGrid::kLastColumn);
+    MSFlexGrid1->setHorizontalHeaderLabels(CriteriaGrid::Captions().mid(1));
+    QHeaderView* captions = MSFlexGrid1->horizontalHeader();
+    captions->setSectionResizeMode(QHeaderView::Fixed);
+    captions->setMinimumSectionSize(kSpareColumnWidth);
+    captions->setFixedHeight(kGridRowHeight);
+    captions->setHighlightSections(false);
+    captions->setSectionsClickable(false);
+    QHeaderView* levels = MSFlexGrid1->verticalHeader();
+    levels->setSectionResizeMode(QHeaderView::Fixed);
+    levels->setDefaultSectionSize(kGridRowHeight);
+    levels->setMinimumSectionSize(kGridRowHeight);
+    levels->setDefaultAlignment(Qt::AlignCenter);
+    levels->setFixedWidth(kGridColumnWidth);
+    levels->setHighlightSections(false);
+    levels->setSectionsClickable(false);
+    for (int c = 1; c <= CriteriaGrid::kLastColumn; ++c)
+        MSFlexGrid1->setColumnWidth(c - 1, c < kFirstSpareColumn ? kGridColumnWidth : kSpareColumnWidth);
     MSFlexGrid1->setWordWrap(false);
     MSFlexGrid1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    MSFlexGrid1->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     // The grid is never edited itself: typing goes to the text box over it.
     MSFlexGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
     MSFlexGrid1->setSelectionMode(QAbstractItemView::NoSelection);
     MSFlexGrid1->setFocusPolicy(Qt::NoFocus);
-    MSFlexGrid1->setStyleSheet(QStringLiteral("QTableWidget { gridline-color: #808080; font-size: 9pt; }"));
-    const int height = kVisibleGridRows * kGridRowHeight + 2 * MSFlexGrid1->frameWidth() + 1;
-    MSFlexGrid1->setGeometry(Px(150), Px(1320), width, height);
-    connect(MSFlexGrid1, &QTableWidget::cellClicked, this, &FrmTimeData::cellClicked);
+    MSFlexGrid1->setCornerButtonEnabled(false);
+    MSFlexGrid1->setStyleSheet(QStringLiteral("QTableWidget { gridline-color: #808080; font-size: 9pt; }"
+                                              "QHeaderView::section { background-color: rgb(212, 208, 200);"
+                                              " border: 0px; border-right: 1px solid #808080;"
+                                              " border-bottom: 1px solid #808080; font-size: 8pt; }"));
+    // The corner holds the level column's caption.
+    auto* corner = new QLabel(CriteriaGrid::Captions().first(), MSFlexGrid1);
+    corner->setObjectName(QStringLiteral("MSFlexGrid1Corner"));
+    corner->setAlignment(Qt::AlignCenter);
+    corner->setStyleSheet(QStringLiteral("background-color: rgb(212, 208, 200); font-size: 8pt;"
+                                         " border-right: 1px solid #808080; border-bottom: 1px solid #808080;"));
+    const int frame = MSFlexGrid1->frameWidth();
+    corner->setGeometry(frame, frame, kGridColumnWidth, kGridRowHeight);
+    const int height = kVisibleGridRows * kGridRowHeight + 2 * frame;
+    MSFlexGrid1->setGeometry(Px(150), Px(1320), gridWidth(false), height);
+    connect(MSFlexGrid1, &QTableWidget::cellClicked, this,
+            [this](int row, int column) { cellClicked(row + 1, column + 1); });
 
     Gridinputtext = new QLineEdit(this);
     Gridinputtext->setObjectName(QStringLiteral("Gridinputtext"));
@@ -201,7 +218,12 @@ void FrmTimeData::reloadGrid(int row, int column) {
         state_.platform.navigator->endProgram();
         return;
     }
-    MSFlexGrid1->setRowCount(grid_.levelRows() + 1);
+    // The style sheet's fonts size the header sections anew when the grid is
+    // first polished: the rows keep their own height.
+    MSFlexGrid1->verticalHeader()->setMinimumSectionSize(kGridRowHeight);
+    MSFlexGrid1->verticalHeader()->setDefaultSectionSize(kGridRowHeight);
+    MSFlexGrid1->setRowCount(grid_.levelRows());
+    MSFlexGrid1->resize(gridWidth(grid_.levelRows() > kVisibleGridRows - 1), MSFlexGrid1->height());
     grid_.moveTo(row, column);
     showCells();
     columnHelp();
@@ -209,23 +231,35 @@ void FrmTimeData::reloadGrid(int row, int column) {
     showDistribution();
 }
 
+// The whole width shows, with the scroll bar beside the last column, not over it.
+int FrmTimeData::gridWidth(bool scrolls) const {
+    int width = 2 * MSFlexGrid1->frameWidth() + kGridColumnWidth;
+    for (int c = 0; c < MSFlexGrid1->columnCount(); ++c)
+        width += MSFlexGrid1->columnWidth(c);
+    if (scrolls)
+        width += MSFlexGrid1->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, MSFlexGrid1);
+    return width;
+}
+
+QTableWidgetItem* FrmTimeData::cellItem(int row, int column) const { return MSFlexGrid1->item(row - 1, column - 1); }
+
 void FrmTimeData::showCells() {
-    for (int r = 0; r <= grid_.levelRows(); ++r) {
-        for (int c = 0; c < CriteriaGrid::kColumns; ++c) {
-            QTableWidgetItem* item = MSFlexGrid1->item(r, c);
+    const int levels = grid_.levelRows();
+    QStringList levelNumbers;
+    for (int r = 1; r <= levels; ++r)
+        levelNumbers << grid_.cell(r, 0);
+    MSFlexGrid1->setVerticalHeaderLabels(levelNumbers);
+    for (int r = 1; r <= levels; ++r) {
+        for (int c = 1; c <= CriteriaGrid::kLastColumn; ++c) {
+            QTableWidgetItem* item = cellItem(r, c);
             if (!item) {
                 item = new QTableWidgetItem;
                 item->setFlags(Qt::ItemIsEnabled);
-                MSFlexGrid1->setItem(r, c, item);
+                item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+                MSFlexGrid1->setItem(r - 1, c - 1, item);
             }
-            const bool fixed = r == 0 || c == 0;
             item->setText(grid_.cell(r, c));
-            if (r == 0)
-                item->setFont(CaptionFont());
-            item->setTextAlignment(fixed ? Qt::Alignment(Qt::AlignCenter) : (Qt::AlignRight | Qt::AlignVCenter));
-            item->setBackground(fixed                           ? Rgb(212, 208, 200)
-                                : grid_.isChangeColoured(r, c) ? Rgb(255, 255, 0)
-                                                               : Rgb(255, 255, 255));
+            item->setBackground(grid_.isChangeColoured(r, c) ? Rgb(255, 255, 0) : Rgb(255, 255, 255));
         }
     }
 }
@@ -243,8 +277,9 @@ void FrmTimeData::GridToText転送() {
 }
 
 void FrmTimeData::columnHelp() {
-    MSFlexGrid1->scrollToItem(MSFlexGrid1->item(grid_.row(), grid_.column()));
-    const QRect cell = MSFlexGrid1->visualItemRect(MSFlexGrid1->item(grid_.row(), grid_.column()));
+    QTableWidgetItem* item = cellItem(grid_.row(), grid_.column());
+    MSFlexGrid1->scrollToItem(item);
+    const QRect cell = MSFlexGrid1->visualItemRect(item);
     const QPoint topLeft = MSFlexGrid1->viewport()->mapTo(this, cell.topLeft());
     Gridinputtext->setGeometry(QRect(topLeft, cell.size()));
     Gridinputtext->show();

@@ -14,6 +14,7 @@ class QListWidget;
 class QPushButton;
 class QRadioButton;
 class QTableWidget;
+class QTableWidgetItem;
 
 class FrmTimeData : public Screen {
     Q_OBJECT
@@ -47,6 +48,9 @@ private:
     void goBack();        // Command4
     void optionChosen(int index);
 
+    int gridWidth(bool scrolls) const;
+    // The table item of grid cell (row 1..N, column 1..12).
+    QTableWidgetItem* cellItem(int row, int column) const;
     void columnHelp();
     void showDistribution();
     void showCells();

@@ -397,6 +397,12 @@ void LevelBoard::activate() {
     BoardReady = 1;
 }
 
+void LevelBoard::returnedTo() {
+    // Not in the middle of a refresh, a view or the start of a drill.
+    if (BoardReady && !buildingView_)
+        activate();
+}
+
 bool LevelBoard::isPractice(int level) const { return IsPracticeLevel(columns_[std::size_t(level)].Label3->text()); }
 
 void LevelBoard::hideColumnDetails(int level) {

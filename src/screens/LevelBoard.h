@@ -44,6 +44,8 @@ public:
 
     void load() override;
     void activate() override;
+    // Back from a message or the report's print dialog: the board refreshes.
+    void returnedTo() override;
 
     // Resets the headings "今日"/"今まで" and clears every list.
     void 回数など表示();

@@ -4,6 +4,7 @@
 #include "core/Events.h"
 #include "core/LevelCatalogue.h"
 #include "core/ProgramState.h"
+#include "core/Seeding.h"
 #include "core/SharedReading.h"
 #include "core/Text.h"
 #include "core/VersionDialog.h"
@@ -21,6 +22,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScopedValueRollback>
 
 namespace {
 const QString kProgramMenuExe = QStringLiteral("プログラムメニューc.exe");
@@ -155,7 +157,7 @@ void NameSelectionScreen::buildControls() {
 void NameSelectionScreen::load() {
     SetBackground(this, state_.SeasonColor);
     SetBackground(picture5_, state_.SeasonColor);
-    state_.platform.random->seed(static_cast<std::uint32_t>(state_.platform.clock->secondsSinceMidnight()));
+    state_.platform.random->seed(FreshSeed(*state_.platform.clock));
     show();
     rebuildOrStop();
     label4_->setText(state_.levels.ProgramTitle);
@@ -186,6 +188,12 @@ void NameSelectionScreen::activate() {
     picture5_->hide();
 }
 
+void NameSelectionScreen::returnedTo() {
+    // Not while the list is being built, nor once the board is on its way.
+    if (!rebuilding_ && !stopped_ && !command14_->isHidden())
+        activate();
+}
+
 void NameSelectionScreen::名簿表示() {
     ComputeSchoolYear(state_);
     CountResults(state_);
@@ -202,6 +210,7 @@ void NameSelectionScreen::rebuildOrStop() {
     // After a file error the program is ending: one message is enough.
     if (stopped_)
         return;
+    const QScopedValueRollback busy(rebuilding_, true);
     stopped_ = !RunFileAction(state_, [this] { 名簿表示(); });
 }
 

@@ -25,6 +25,8 @@ public:
     NameSelectionScreen(ProgramState& state, QWidget* parent);
     void load() override;
     void activate() override;
+    // Back from the version dialog or a message: the activation runs again.
+    void returnedTo() override;
 
     // Rebuilds the list: recount, reread the roster, refill the rows.
     void 名簿表示();
@@ -48,6 +50,7 @@ private:
 
     int displayOption_ = 0;
     bool stopped_ = false;
+    bool rebuilding_ = false; // the list is being built; a message may be up meanwhile
     QStringList list3_; // List3: entry i - 1 belongs to List1 row i
 
     QListWidget* list1_;

@@ -1,5 +1,6 @@
 #include "screens/ReportPanel.h"
 
+#include "core/Platform.h"
 #include "core/ProgramState.h"
 #include "core/SharedReading.h"
 #include "core/Screen.h"
@@ -8,7 +9,7 @@
 #include "screens/ReportDrawing.h"
 
 #include <QDir>
-#include <QFileDialog>
+#include <QFileInfo>
 #include <QLabel>
 #include <QListWidget>
 #include <QPainter>
@@ -34,6 +35,14 @@ QListWidget* PanelList(QWidget* parent, const QString& name, const QRect& rect) 
     list->setSelectionMode(QAbstractItemView::MultiSelection);
     return list;
 }
+
+} // namespace
+
+QString ReportPdfName(const QDateTime& now) {
+    return QStringLiteral("成績グラフ_%1.pdf").arg(now.toString(QStringLiteral("yyyyMMdd_HHmmss")));
+}
+
+namespace {
 
 // "<grade> /  <name>/<ID>"; the ID is read back after the last "/".
 QString StudentLine(const ListedStudent& student) {
@@ -172,10 +181,12 @@ void ReportPanel::showReports() {
     Picture12->setPixmap(QPixmap::fromImage(image_));
 }
 
-void ReportPanel::printReports(QPrinter& printer) {
+bool ReportPanel::printReports(QPrinter& printer) {
     placeInFront();
     const std::vector<ResultRecord> records = recordWindow();
-    QPainter painter(&printer);
+    QPainter painter;
+    if (!painter.begin(&printer))
+        return false;
     const QRectF page(QPointF(0, 0), printer.pageRect(QPrinter::DevicePixel).size());
     bool firstStudent = true;
     for (const int student : chosenStudents()) {
@@ -187,6 +198,7 @@ void ReportPanel::printReports(QPrinter& printer) {
         DrawReportRun(painter, page, reportBlocks(student, records), {kPrinterFontSize, true},
                       [&printer] { printer.newPage(); });
     }
+    return painter.end();
 }
 
 void ReportPanel::printClicked() {
@@ -194,18 +206,27 @@ void ReportPanel::printClicked() {
     printer.setPageSize(QPageSize(QPageSize::A4));
     printer.setPageOrientation(QPageLayout::Portrait);
     if (QPrinterInfo::availablePrinters().isEmpty()) {
-        // Without an installed printer the report goes into a PDF file.
-        const QString file = QFileDialog::getSaveFileName(
-            this, QStringLiteral("印刷"), QDir::home().filePath(QStringLiteral("成績グラフ.pdf")),
-            QStringLiteral("PDF (*.pdf)"));
-        if (file.isEmpty())
-            return;
-        printer.setOutputFormat(QPrinter::PdfFormat);
-        printer.setOutputFileName(file);
-    } else {
-        QPrintDialog dialog(&printer, this);
-        if (dialog.exec() != QDialog::Accepted)
-            return;
+        printToPdf(printer);
+        return;
     }
+    QPrintDialog dialog(&printer, this);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
     printReports(printer);
+}
+
+// Without an installed printer the reports go into a PDF file in the home
+// folder, named by the time so an earlier one stays; the teacher is told where.
+void ReportPanel::printToPdf(QPrinter& printer) {
+    const QString file = QDir::home().filePath(ReportPdfName(state_.platform.clock->now()));
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(file);
+    const bool written = printReports(printer) && QFileInfo(file).size() > 0;
+    const QString where = QDir::toNativeSeparators(file);
+    state_.platform.dialogs->inform(
+        QStringLiteral("印刷"),
+        written ? QStringLiteral("プリンターがないので、成績グラフを PDF ファイルに書き出しました。\n%1").arg(where)
+                : QStringLiteral("プリンターがなく、PDF ファイルも書き出せませんでした。\n%1\n"
+                                 "ホームフォルダに書き込めるか確かめてください。")
+                      .arg(where));
 }

@@ -5,6 +5,7 @@
 
 #include "screens/StudentReport.h"
 
+#include <QDateTime>
 #include <QFrame>
 #include <QImage>
 
@@ -16,6 +17,9 @@ class QListWidget;
 class QPrinter;
 class QPushButton;
 struct ProgramState;
+
+// The PDF file the reports go into on a machine without a printer.
+QString ReportPdfName(const QDateTime& now);
 
 class ReportPanel : public QFrame {
     Q_OBJECT
@@ -32,8 +36,9 @@ public:
     // Draws the chosen levels of every chosen student (else of the report's
     // student) on the drawing area; the last one stays shown.
     void showReports();
-    // Prints them on a printer that is set up, each student from a new page.
-    void printReports(QPrinter& printer);
+    // Prints them on a printer that is set up, each student from a new page;
+    // false when the printer (or the PDF file) cannot be written.
+    bool printReports(QPrinter& printer);
 
     const QImage& drawing() const { return image_; }
     int reportStudent() const { return ReportStudent; }
@@ -41,6 +46,7 @@ public:
 private:
     void createControls();
     void printClicked();
+    void printToPdf(QPrinter& printer);
     void otherStudentsClicked();
     std::vector<int> chosenStudents() const;
     std::vector<int> chosenLevels() const;

@@ -7,6 +7,7 @@
 
 #include <QLabel>
 #include <QTest>
+#include <QTimer>
 
 namespace {
 
@@ -214,26 +215,63 @@ protected:
 class PaintsSeenBySound : public SoundOutput {
 public:
     const PaintCountingLabel* label = nullptr;
+    const bool* timerFired = nullptr;
     int paintsAtPlay = -1;
+    bool timerFiredAtPlay = false;
     PlayResult playToEnd(const QString&) override {
         paintsAtPlay = label->paints;
+        timerFiredAtPlay = *timerFired;
         return {};
     }
 };
 
-TEST_F(SoundsTest, TheScreenPaintsBeforeTheSoundHoldsTheProgram) {
+TEST_F(SoundsTest, TheScreenPaintsBeforeTheSoundHoldsTheProgramButTimersWait) {
     loadList(QStringLiteral("正解音2,a,*\n"));
     PaintCountingLabel label;
     label.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&label));
+    bool timerFired = false;
     PaintsSeenBySound sound;
     sound.label = &label;
+    sound.timerFired = &timerFired;
     state.platform.sound = &sound;
 
     const int before = label.paints;
     label.setText(QStringLiteral("○"));
+    // A real timer (a zero interval would be a posted call instead), due before the sound.
+    QTimer::singleShot(1, &label, [&] { timerFired = true; });
+    QTest::qSleep(20);
     PlayCorrectSound(state);
     EXPECT_GT(sound.paintsAtPlay, before);
+    EXPECT_FALSE(sound.timerFiredAtPlay);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return timerFired; }, 1000));
+}
+
+TEST_F(SoundsTest, AWaveNameInAnotherLetterCaseIsFound) {
+    struct Case {
+        const char* listed;   // in the sound list
+        const char* onDisk;   // in the sound folder
+        const char* played;   // the file handed to the output
+    };
+    const Case cases[] = {
+        {"正解音2_1", "正解音2_1.WAV", "正解音2_1.WAV"},
+        {"Seikai", "seikai.wav", "seikai.wav"},
+        {"ok", "OK.Wav", "OK.Wav"},
+        {"same", "same.wav", "same.wav"},
+        {"gone", "other.wav", "gone.wav"}, // nothing matches: the listed name fails as before
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.listed);
+        TempInstall fresh;
+        state.folders.SoundFolder = fresh.dataRoot() + QStringLiteral("音フォルダ/");
+        fresh.writeBytes(inFolder(QString::fromUtf8(c.onDisk)), QByteArray("RIFF"));
+        if (QString::fromUtf8(c.listed) == QStringLiteral("same"))
+            fresh.writeBytes(inFolder(QStringLiteral("SAME.WAV")), QByteArray("RIFF"));
+        loadList(QStringLiteral("正解音2,%1,*\n").arg(QString::fromUtf8(c.listed)));
+        rig.random.script = {0.0};
+        PlayCorrectSound(state);
+        EXPECT_EQ(rig.sound.played.back(), inFolder(QString::fromUtf8(c.played)));
+    }
 }
 
 } // namespace

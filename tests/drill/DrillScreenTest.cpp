@@ -147,14 +147,136 @@ TEST_F(DrillScreen, TheCorrectionLocksTheKeypadUntilNext) {
 
 TEST_F(DrillScreen, AnOkLetThroughDuringTheAnswerSoundIsNotJudgedAgain) {
     MainFrm* frm = startDrill(1);
+    // One OK press while the first sound plays; the right answer is still on
+    // the input display then, so judging it again would count it twice.
+    int presses = 0;
     sound.whilePlaying = [&](const QString&) {
-        frm->Label6_Click(0);
-        frm->Label5_Click(0);
+        if (presses++ == 0)
+            frm->Label6_Click(0);
     };
     answerRight(frm);
     EXPECT_EQ(state().drill.CorrectCount, 1);
+    EXPECT_EQ(Text(frm, QStringLiteral("sLabel9")), QStringLiteral("9"));
     EXPECT_EQ(played(QStringLiteral("seikai.wav")), 1);
-    EXPECT_EQ(Text(frm, QStringLiteral("inputLabel")), QString());
+}
+
+namespace {
+// r that makes Int(r × 5 + 1) × 2 come out as the length v.
+double LengthDraw(int v) { return (v / 2 - 0.5) / 5; }
+
+// What the work area shows of the current problem.
+QStringList ShownProblem(const MainFrm* frm) {
+    QStringList shown;
+    for (const char* name : {"Label1", "Label4_0", "Label4_1", "Label5_13", "Label5_1", "Label5_12", "Label2",
+                             "inputLabel"})
+        shown << Text(frm, QString::fromLatin1(name));
+    shown << QString::number(Shown(frm, QStringLiteral("Picture1_0"))) +
+                 QString::number(Shown(frm, QStringLiteral("Picture1_1")));
+    return shown;
+}
+} // namespace
+
+TEST_F(DrillScreen, EachKindShowsItsFigureLabelledWithTheLength) {
+    struct Case {
+        int level;
+        int v;
+        const char* figure; // the one shown
+        const char* hidden;
+        const char16_t* instruction;
+    };
+    const Case cases[] = {
+        {1, 10, "Picture1_0", "Picture1_1", u"円周を求める式を完成しなさい"},   // kind 1: diameter
+        {2, 2, "Picture1_1", "Picture1_0", u"円周を求める式を完成しなさい"},    // kind 2: radius
+        {4, 10, "Picture1_1", "Picture1_0", u"円の面積を求める式を完成しなさい"}, // kind 3: radius
+        {5, 6, "Picture1_0", "Picture1_1", u"円の面積を求める式を完成しなさい"},  // kind 4: diameter
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE("level " + std::to_string(c.level));
+        ScriptedRandom scripted;
+        scripted.script = {LengthDraw(c.v)};
+        scripted.fallback = 0.5;
+        state().platform.random = &scripted;
+        MainFrm* frm = startDrill(c.level);
+        ASSERT_NE(frm, nullptr);
+        const QString figure = QString::fromLatin1(c.figure);
+        EXPECT_TRUE(Shown(frm, figure));
+        EXPECT_FALSE(Shown(frm, QString::fromLatin1(c.hidden)));
+        EXPECT_EQ(Text(frm, QStringLiteral("Label4_") + figure.right(1)), QString::number(c.v));
+        EXPECT_EQ(Text(frm, QStringLiteral("Label1")), QString::fromUtf16(c.instruction));
+        QStringList keys;
+        for (const char* key : {"Label5_13", "Label5_1", "Label5_12"})
+            keys << Text(frm, QString::fromLatin1(key));
+        keys.sort();
+        QStringList candidates{QString::number(2 * c.v), QString::number(c.v), QString::number(c.v / 2)};
+        candidates.sort();
+        EXPECT_EQ(keys, candidates);
+        navigator.closeDrill();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+}
+
+TEST_F(DrillScreen, TheNextProblemNeverRepeatsTheLastLengthButANewDrillStartsAfresh) {
+    ScriptedRandom scripted;
+    scripted.fallback = 0.5;
+    state().platform.random = &scripted;
+    const auto shownLength = [&](MainFrm* frm) { return Text(frm, QStringLiteral("Label4_0")).toInt(); };
+
+    scripted.script = {LengthDraw(4)};
+    MainFrm* frm = startDrill(1);
+    ASSERT_EQ(shownLength(frm), 4);
+    answerWrong(frm);
+    // The first draw after "次へ" repeats 4 and is drawn again.
+    scripted.script = {LengthDraw(4), LengthDraw(8)};
+    pressNext(frm);
+    EXPECT_EQ(shownLength(frm), 8);
+    EXPECT_TRUE(scripted.script.empty());
+
+    // The same after a right answer, whose sound draws its variant first.
+    scripted.script = {0.0, LengthDraw(8), LengthDraw(2)};
+    answerRight(frm);
+    EXPECT_EQ(shownLength(frm), 2);
+    EXPECT_TRUE(scripted.script.empty());
+
+    // A new drill has no previous length: its first problem may show 2 again.
+    navigator.closeDrill();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    scripted.script = {LengthDraw(2)};
+    MainFrm* next = startDrill(1);
+    ASSERT_NE(next, nullptr);
+    EXPECT_EQ(shownLength(next), 2);
+}
+
+// The making of a problem waits while an OK press is judged, and stops once
+// the drill is over: the screen keeps what it shows and nothing is drawn.
+TEST_F(DrillScreen, NoProblemIsMadeWhileAnAnswerIsJudgedOrTheDrillIsOver) {
+    ScriptedRandom scripted;
+    scripted.fallback = 0.5;
+    state().platform.random = &scripted;
+    MainFrm* frm = startDrill(1);
+    PressKey(frm, QStringLiteral("3.14"));
+    const QStringList before = ShownProblem(frm);
+    for (int DrillState::*flag : {&DrillState::JudgingNow, &DrillState::TimedOut, &DrillState::DrillFinished}) {
+        const int draws = scripted.draws;
+        state().drill.*flag = 1;
+        frm->問題作成表示();
+        state().drill.*flag = 0;
+        EXPECT_EQ(ShownProblem(frm), before);
+        EXPECT_EQ(scripted.draws, draws);
+    }
+    scripted.script = {LengthDraw(2)}; // not the 6 shown
+    frm->問題作成表示();
+    EXPECT_NE(ShownProblem(frm), before) << "the guard let nothing through at all";
+}
+
+TEST_F(DrillScreen, ADrillOnALevelTheCatalogueSwitchesOffRecordsNothing) {
+    state().levels.LevelEnabled[1] = 0;
+    MainFrm* frm = startDrill(1);
+    ASSERT_NE(frm, nullptr);
+    answerRightEvery3s(frm, 10);
+    EXPECT_EQ(state().drill.EndRoutineStarted, 1);
+    EXPECT_EQ(recordCount(), 0);
+    EXPECT_EQ(navigator.count(QStringLiteral("showResults")), 0);
+    EXPECT_TRUE(Shown(frm, QStringLiteral("sPicture2")));
 }
 
 TEST_F(DrillScreen, BackSpaceRemovesWholeKeysAndTheReverseOrderIsWrong) {

@@ -5,6 +5,7 @@
 
 #include <QPushButton>
 #include <QTest>
+#include <QThread>
 #include <QTimer>
 #include <gtest/gtest.h>
 
@@ -140,6 +141,44 @@ TEST_F(ResultsScreen, TheFirstClearingOfTheGoalLevelIsCelebrated) {
     EXPECT_FALSE(Shown(screen, QStringLiteral("Picture1")));
     EXPECT_TRUE(Shown(screen, QStringLiteral("Command5")));
     EXPECT_TRUE(Shown(screen, QStringLiteral("Label2")));
+}
+
+// A sound holds the program as long as it plays, and the screen paints just
+// before it starts; the goal panel must stay up through the record sound and
+// the fanfare, with the buttons still hidden.
+TEST_F(ResultsScreen, TheGoalPanelStaysThroughTheRecordSoundAndTheFanfare) {
+    struct Case {
+        const char* name;
+        int personalBest;
+        int classBest;
+        const char* recordSound;
+    };
+    for (const Case& c : {Case{"personal best", 1, 0, "jiko.wav"}, Case{"class best", 1, 1, "最高1.wav"},
+                          Case{"inside the lowest time", 0, 0, "fugoukaku.wav"}}) {
+        SCOPED_TRACE(c.name);
+        sound.played.clear();
+        makeClearable(7);
+        state().counts.AlreadyPassed = 0;
+        state().counts.NewPersonalBest = c.personalBest;
+        state().counts.NewClassBest = c.classBest;
+        std::vector<std::string> seen; // the sound, and what the bottom band showed as it started
+        sound.whilePlaying = [&](const QString& path) {
+            FrmSyuuryou* screen = results();
+            const bool panel = screen && Shown(screen, QStringLiteral("Picture1"));
+            const bool buttons = screen && Shown(screen, QStringLiteral("Command4"));
+            seen.push_back(path.section(QLatin1Char('/'), -1).toStdString() + (panel ? " panel" : " -") +
+                           (buttons ? " buttons" : ""));
+            // Longer than the settling time, as a real sound is.
+            QThread::msleep(700);
+        };
+        FrmSyuuryou* screen = show(7, 30);
+        sound.whilePlaying = nullptr;
+        EXPECT_EQ(seen, (std::vector<std::string>{std::string(c.recordSound) + " panel", "合格.wav panel"}));
+        settle(screen);
+        EXPECT_FALSE(Shown(screen, QStringLiteral("Picture1")));
+        navigator.closeResults();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
 }
 
 TEST_F(ResultsScreen, ALaterClearingOfTheGoalLevelShowsThePanelSilently) {

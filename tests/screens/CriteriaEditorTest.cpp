@@ -11,6 +11,10 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QGuiApplication>
+#include <QHeaderView>
+#include <QScreen>
+#include <QScrollBar>
 #include <QTableWidget>
 #include <QTest>
 
@@ -69,9 +73,20 @@ protected:
     void key(Qt::Key k, Qt::KeyboardModifiers modifiers = Qt::NoModifier) { QTest::keyClick(box(), k, modifiers); }
     void type(const QString& text) { QTest::keyClicks(box(), text); }
     void click(const char* button) { QTest::mouseClick(control<QAbstractButton>(button), Qt::LeftButton); }
+    // Grid cell (row 1..N, column 1..12); row 0 and column 0 are the headers.
+    QTableWidgetItem* item(int row, int column) const { return table()->item(row - 1, column - 1); }
     void clickCell(int row, int column) {
         QTableWidget* grid = table();
-        QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, grid->visualItemRect(grid->item(row, column)).center());
+        QHeaderView* captions = grid->horizontalHeader();
+        QHeaderView* levels = grid->verticalHeader();
+        if (row == 0)
+            QTest::mouseClick(captions->viewport(), Qt::LeftButton, {},
+                              QPoint(captions->sectionViewportPosition(column - 1) + 5, captions->height() / 2));
+        else if (column == 0)
+            QTest::mouseClick(levels->viewport(), Qt::LeftButton, {},
+                              QPoint(levels->width() / 2, levels->sectionViewportPosition(row - 1) + 5));
+        else
+            QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, grid->visualItemRect(item(row, column)).center());
     }
     void moveTo(int row, int column) {
         for (int r = 1; r < row; ++r)
@@ -79,23 +94,31 @@ protected:
         for (int c = 1; c < column; ++c)
             key(Qt::Key_Right);
     }
-    QString shownCell(int row, int column) const { return table()->item(row, column)->text(); }
+    QString shownCell(int row, int column) const {
+        if (row == 0 && column == 0)
+            return control<QLabel>("MSFlexGrid1Corner")->text();
+        if (row == 0)
+            return table()->horizontalHeaderItem(column - 1)->text();
+        if (column == 0)
+            return table()->verticalHeaderItem(row - 1)->text();
+        return item(row, column)->text();
+    }
     bool yellow(int row, int column) const {
-        return table()->item(row, column)->background().color() == QColor(255, 255, 0);
+        return item(row, column)->background().color() == QColor(255, 255, 0);
     }
     QString fileText() const { return ReadCp932File(criteriaPath); }
     QString list3Row(int row) const { return control<QListWidget>("List3")->item(row)->text(); }
 };
 
 TEST_F(CriteriaEditorTest, OpensOnLevelOneWithTheBoxOverTheCellAndItsDistribution) {
-    ASSERT_EQ(table()->rowCount(), 8);
-    ASSERT_EQ(table()->columnCount(), 13);
+    ASSERT_EQ(table()->rowCount(), 7);
+    ASSERT_EQ(table()->columnCount(), 12);
     EXPECT_EQ(shownCell(0, 0), QStringLiteral("レベル"));
     EXPECT_EQ(shownCell(0, 9), QStringLiteral("禁期間"));
     EXPECT_EQ(shownCell(7, 0), QStringLiteral("7"));
     EXPECT_EQ(box()->text(), QStringLiteral("60"));
     EXPECT_TRUE(box()->hasFocus());
-    const QRect cell = table()->visualItemRect(table()->item(1, 1));
+    const QRect cell = table()->visualItemRect(item(1, 1));
     EXPECT_EQ(box()->geometry(), QRect(table()->viewport()->mapTo(screen, cell.topLeft()), cell.size()));
     EXPECT_EQ(control<QLabel>("Label3")->text(), CriteriaGrid::Explanation(1));
     EXPECT_EQ(control<QLabel>("Label2")->text(),
@@ -112,7 +135,7 @@ TEST_F(CriteriaEditorTest, ArrowsStopAtTheLastLevelAndColumnAndEscDoesNothing) {
     EXPECT_EQ(screen->grid().row(), 7);
     EXPECT_EQ(screen->grid().column(), 12);
     EXPECT_EQ(list3Row(0), QStringLiteral("レベル7 今まで0回  （★=1）"));
-    const QRect cell = table()->visualItemRect(table()->item(7, 12));
+    const QRect cell = table()->visualItemRect(item(7, 12));
     EXPECT_EQ(box()->geometry().topLeft(), table()->viewport()->mapTo(screen, cell.topLeft()));
     EXPECT_EQ(control<QLabel>("Label3")->text(), QString());
 
@@ -292,6 +315,50 @@ TEST_F(CriteriaEditorTest, TheOptionsHideAndShowTheDistribution) {
     click("Option1_1");
     EXPECT_TRUE(panel->isVisible());
     EXPECT_EQ(list3Row(0), QStringLiteral("レベル1 今まで1回  （★=1）"));
+}
+
+// A classroom with every level 1..35 in its criteria file.
+TEST_F(CriteriaEditorTest, TheCaptionsStayAndTheWholeWidthShowsOnLevelThirtyFive) {
+    host.close<FrmTimeData>();
+    QString text = QStringLiteral("見出し,,,,,,,,,,,\n");
+    for (int level = 1; level <= 35; ++level)
+        text += QStringLiteral("%1,%2,100,5,1,20,2000,7,1,7,8,9\n").arg(level * 10).arg(level * 20);
+    install.writeText(criteriaPath, text);
+    screen = host.open<FrmTimeData>(state);
+    ASSERT_EQ(table()->rowCount(), 35);
+    for (int i = 1; i < 35; ++i)
+        key(Qt::Key_Down);
+    for (int i = 1; i < 12; ++i)
+        key(Qt::Key_Right);
+    ASSERT_EQ(screen->grid().row(), 35);
+    EXPECT_EQ(box()->text(), QStringLiteral("9"));
+
+    QTableWidget* grid = table();
+    const QRect viewport = grid->viewport()->geometry();
+    // The caption row sits above the scrolled levels, and level 35 is in view.
+    EXPECT_TRUE(grid->horizontalHeader()->isVisible());
+    EXPECT_EQ(grid->horizontalHeader()->geometry().bottom() + 1, viewport.top());
+    EXPECT_EQ(shownCell(0, 1), QStringLiteral("目標Time"));
+    EXPECT_EQ(shownCell(0, 0), QStringLiteral("レベル"));
+    EXPECT_TRUE(control<QLabel>("MSFlexGrid1Corner")->isVisible());
+    EXPECT_GT(grid->verticalScrollBar()->value(), 0);
+    const QRect last = grid->visualItemRect(item(35, 12));
+    EXPECT_TRUE(grid->viewport()->rect().contains(last)) << "level 35 is not in view";
+    EXPECT_EQ(shownCell(35, 0), QStringLiteral("35"));
+    // Every column shows whole, and the scroll bar stands beside the last one.
+    int columns = 0;
+    for (int c = 0; c < grid->columnCount(); ++c)
+        columns += grid->columnWidth(c);
+    EXPECT_GE(viewport.width(), columns);
+    EXPECT_TRUE(grid->verticalScrollBar()->isVisible());
+    EXPECT_GT(grid->verticalScrollBar()->mapTo(grid, QPoint(0, 0)).x(), viewport.right());
+    // Nor does the grid run under the distribution panel beside it.
+    EXPECT_LT(grid->geometry().right(), control<QWidget>("Picture3")->geometry().left());
+    if (const QByteArray folder = qgetenv("DRILL_SCREENSHOTS"); !folder.isEmpty()) {
+        QTest::qWait(200);
+        QGuiApplication::primaryScreen()->grabWindow(0).save(QString::fromLocal8Bit(folder) +
+                                                             QStringLiteral("/criteria-editor-level35.png"));
+    }
 }
 
 TEST_F(CriteriaEditorTest, AMissingCriteriaFileEndsTheProgramWithAMessage) {

@@ -4,20 +4,24 @@
 
 #include "core/Dates.h"
 #include "core/LevelCatalogue.h"
+#include "core/RealPlatform.h"
 #include "core/Screen.h"
 #include "drill/DrillScreen.h"
 #include "records/ResultsFile.h"
 #include "screens/LevelBoard.h"
 #include "screens/LevelBoardRules.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
 #include <QTest>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 namespace {
@@ -359,6 +363,40 @@ TEST(LevelBoard, TheDataChangePanelNeedsTheConfiguredPassword) {
     r.find<QPushButton>(other, QStringLiteral("Command10_0"))->click();
     EXPECT_EQ(r.rig.navigator.calls,
               (std::vector<QString>{QStringLiteral("showRecordsBrowser"), QStringLiteral("closeBoard")}));
+}
+
+// A message of the program (here the wrong password's) takes the activation;
+// when the board is the active window again it refreshes as on opening.
+TEST(LevelBoard, ComingBackFromAMessageRefreshesTheBoard) {
+    BoardRig b(7, QStringLiteral("田中先生"));
+    MessageBoxDialogs messages(&b.host);
+    b.state.platform.dialogs = &messages;
+    b.state.common.DataChangePassword = QStringLiteral("Kyou1");
+    b.host.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&b.host));
+    LevelBoard* board = b.open();
+    ASSERT_EQ(b.text(board, QStringLiteral("Label14_1")), QStringLiteral("-----"));
+    b.addRun(1, 1, 60); // another machine's run, say
+
+    b.find<QPushButton>(board, QStringLiteral("Command8"))->click();
+    b.find<QLineEdit>(board, QStringLiteral("Text3"))->setText(QStringLiteral("wrong"));
+    QString shown;
+    QTimer::singleShot(0, [&] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            shown = box->text();
+            box->accept();
+        }
+    });
+    b.find<QPushButton>(board, QStringLiteral("Command10_0"))->click();
+    ASSERT_EQ(shown, QStringLiteral("パスワードを入力して下さい"));
+    EXPECT_EQ(b.text(board, QStringLiteral("Label14_1")), QStringLiteral("-----")) << "refreshed too early";
+    // The window manager gives the activation back to the window under the message.
+    b.host.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&b.host));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return b.text(board, QStringLiteral("Label14_1")) == QStringLiteral("1回/5点"); },
+                                2000));
+    EXPECT_EQ(b.text(board, QStringLiteral("Label18")), QStringLiteral("本日総回数＝1回"));
+    EXPECT_TRUE(board->boardReady());
 }
 
 TEST(LevelBoard, WithoutAConfiguredPasswordTheTeacherScreensStayClosed) {

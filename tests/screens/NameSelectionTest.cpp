@@ -2,6 +2,7 @@
 
 #include "core/LevelCatalogue.h"
 #include "core/Screen.h"
+#include "core/Seeding.h"
 #include "core/VersionDialog.h"
 #include "roster/NameList.h"
 #include "roster/Roster.h"
@@ -122,7 +123,7 @@ TEST(NameSelection, OpensWithPointsOptionAllGradesAndYoungestFirst) {
     EXPECT_EQ(r.screen->palette().color(QPalette::Window), QColor(192, 255, 192));
     EXPECT_EQ(r.rig.navigator.count(QStringLiteral("closeBoard")), 1);
     ASSERT_EQ(r.rig.random.seeds.size(), 1u);
-    EXPECT_EQ(r.rig.random.seeds[0], 36000u);
+    EXPECT_EQ(r.rig.random.seeds[0], FreshSeed(r.rig.clock));
 }
 
 TEST(NameSelection, SwitchListsStatusTwo) {
@@ -309,4 +310,35 @@ TEST(NameSelection, ClickingTheTitleOpensTheVersionDialogModal) {
     QTest::mouseClick(r.find<QLabel>("Label4"), Qt::LeftButton);
     EXPECT_EQ(seen, QStringLiteral("frmver/Version1.0.15"));
     EXPECT_TRUE(modal);
+}
+
+// The screen becomes the active window again when the version dialog closes,
+// and its activation runs as it did when the screen opened.
+TEST(NameSelection, ComingBackFromTheVersionDialogRunsTheActivationAgain) {
+    ScreenRig r(kRoster);
+    r.host.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&r.host));
+    r.open();
+    r.find<QRadioButton>("Option1_0")->click();
+    QComboBox* combo = r.find<QComboBox>("Combo1");
+    combo->setCurrentText(QStringLiteral("小学生全体"));
+    r.click(r.rowOf(QStringLiteral("鈴木")));
+    ASSERT_TRUE(r.label("Label1").contains(QStringLiteral("鈴木")));
+    const int boardClosings = r.rig.navigator.count(QStringLiteral("closeBoard"));
+
+    QTimer::singleShot(0, [&] {
+        if (QWidget* dialog = QApplication::activeModalWidget())
+            QTest::mouseClick(dialog->findChild<QPushButton*>(QStringLiteral("Command1")), Qt::LeftButton);
+    });
+    QTest::mouseClick(r.find<QLabel>("Label4"), Qt::LeftButton);
+    // The window manager gives the activation back to the window under the dialog.
+    r.host.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&r.host));
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return r.rig.navigator.count(QStringLiteral("closeBoard")) > boardClosings; }, 2000));
+    EXPECT_EQ(r.label("Label1"), QStringLiteral("名前を選びなさい"));
+    EXPECT_TRUE(r.find<QRadioButton>("Option1_1")->isChecked());
+    EXPECT_EQ(combo->currentText(), QStringLiteral("全学年"));
+    EXPECT_EQ(combo->count(), 12);
+    EXPECT_EQ(r.state.session.GradeFilter, QStringLiteral("全学年"));
 }

@@ -12,11 +12,14 @@
 #include "screens/StudentReport.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QListWidget>
 #include <QPainter>
 #include <QPrinter>
+#include <QPrinterInfo>
 #include <QProcess>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QRadioButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -482,6 +485,49 @@ TEST(ReportPanel, TeachersPrintEveryChosenStudentFromANewPage) {
     students->item(0)->setSelected(true);
     students->item(1)->setSelected(true);
     EXPECT_EQ(PrintedPages(two, [&](QPrinter& printer) { panel.printReports(printer); }).size(), 2u);
+}
+
+// A machine without a printer: the print button writes the reports into a PDF
+// file in the home folder and tells the teacher where it is.
+TEST(ReportPanel, WithoutAPrinterThePrintButtonWritesAPdfAndSaysWhere) {
+    if (!QPrinterInfo::availablePrinters().isEmpty())
+        GTEST_SKIP() << "this machine has a printer";
+    QTemporaryDir home;
+    ASSERT_TRUE(home.isValid());
+    const QByteArray oldHome = qgetenv("HOME");
+    struct Case {
+        const char* what;
+        QString homeFolder;
+        bool written;
+    };
+    for (const Case& c : {Case{"writable home", home.path(), true},
+                          Case{"home folder missing", home.filePath(QStringLiteral("gone")), false}}) {
+        SCOPED_TRACE(c.what);
+        qputenv("HOME", QFile::encodeName(c.homeFolder));
+        ReportRig r;
+        r.state.session.StudentName = QStringLiteral("田中先生");
+        r.append({r.record(1, 1, 50), r.record(2, 1, 30)});
+        QWidget board;
+        ReportPanel panel(r.state, [] { return ReportSettings{}; }, &board);
+        board.show();
+        panel.showForStudent(1);
+        panel.findChild<QListWidget*>(QStringLiteral("List3"))->item(3)->setSelected(true); // four levels: two pages
+        QTest::mouseClick(panel.findChild<QPushButton*>(QStringLiteral("Command24_1")), Qt::LeftButton);
+
+        const QString file = QDir(c.homeFolder).filePath(QStringLiteral("成績グラフ_20261209_100000.pdf"));
+        ASSERT_EQ(r.rig.dialogs.shown.size(), 1u);
+        EXPECT_EQ(r.rig.dialogs.shown[0].title, QStringLiteral("印刷"));
+        EXPECT_TRUE(r.rig.dialogs.shown[0].text.contains(QDir::toNativeSeparators(file)));
+        EXPECT_EQ(r.rig.dialogs.shown[0].text.contains(QStringLiteral("書き出しました")), c.written);
+        EXPECT_EQ(QFileInfo::exists(file), c.written);
+        if (c.written) {
+            QProcess info;
+            info.start(QStringLiteral("pdfinfo"), {file});
+            ASSERT_TRUE(info.waitForFinished(10000));
+            EXPECT_TRUE(QString::fromUtf8(info.readAllStandardOutput()).contains(QRegularExpression("Pages:\\s+2\\b")));
+        }
+    }
+    qputenv("HOME", oldHome);
 }
 
 TEST(ReportPanel, TheBoardsGraphButtonOpensThePanel) {

@@ -9,7 +9,7 @@
 #include "TestDoubles.h"
 
 #include "app/AppNavigator.h"
-#include "app/Configuration.h"
+#include "app/StartUp.h"
 #include "core/Screen.h"
 #include "core/StartupScreens.h"
 #include "core/Text.h"
@@ -81,9 +81,8 @@ protected:
         rig.state.platform.random = &random;
         rig.state.platform.navigator = &navigator;
         host.show();
-        PrepareStartUp(rig.state);
-        LoadConfiguration(rig.state, classroom.programFolder());
-        navigator.showNameSelection();
+        StartProgram(rig.state, host, classroom.programFolder());
+        ASSERT_TRUE(QTest::qWaitFor([&] { return host.find<NameSelectionScreen>() != nullptr; }, 5000));
     }
 
     template <typename W = QLabel> static W* Child(const QWidget* screen, const QString& name) {
@@ -274,7 +273,7 @@ TEST_F(WholeProgram, ATeacherChangesACriterionAndDeletesTheRunAndTheBoardAgrees)
     auto* editor = host.find<FrmTimeData>();
     ASSERT_NE(editor, nullptr);
     auto* grid = Child<QTableWidget>(editor, QStringLiteral("MSFlexGrid1"));
-    ASSERT_EQ(grid->item(1, 1)->text().trimmed(), QStringLiteral("30"));
+    ASSERT_EQ(grid->item(0, 0)->text().trimmed(), QStringLiteral("30")); // level 1, 目標Time
     auto* box = Child<QLineEdit>(editor, QStringLiteral("Gridinputtext"));
     QTest::keyClick(box, Qt::Key_Space);
     QTest::keyClicks(box, QStringLiteral("20"));

@@ -1,0 +1,127 @@
+// The program's start and the moves between screens as the program itself
+// makes them: StartProgram, which main() calls, and the real navigator.
+
+#include "DemoClassroom.h"
+#include "TestDoubles.h"
+
+#include "app/AppNavigator.h"
+#include "app/StartUp.h"
+#include "core/Screen.h"
+#include "core/StartupScreens.h"
+#include "screens/CriteriaEditor.h"
+#include "screens/LevelBoard.h"
+#include "screens/NameSelectionScreen.h"
+
+#include <QFile>
+#include <QProcess>
+#include <QTest>
+#include <gtest/gtest.h>
+
+namespace {
+
+// Writes down the order in which screens go out of sight.
+class HideOrder : public QObject {
+public:
+    QStringList hidden;
+    void watch(QWidget* screen) { screen->installEventFilter(this); }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Hide)
+            hidden << watched->objectName();
+        return false;
+    }
+};
+
+struct ProgramRig {
+    DemoClassroom classroom;
+    TestRig rig;
+    ScreenHost host;
+    AppNavigator navigator{host, rig.state};
+
+    ProgramRig() {
+        rig.state.platform.navigator = &navigator;
+        host.show();
+    }
+};
+
+} // namespace
+
+TEST(StartUpWiring, TheStartUpScreenHandsOverToTheNameScreenOrEndsOnABadFile) {
+    struct Case {
+        const char* what;
+        const char* removed; // a data file taken away, or none
+        bool reachesNames;
+    };
+    for (const Case& c : {Case{"complete installation", nullptr, true},
+                          Case{"no path data file", "パスデータ.txt", false},
+                          Case{"no roster", "data/新名簿.txt", false}}) {
+        SCOPED_TRACE(c.what);
+        ProgramRig p;
+        if (c.removed) {
+            ASSERT_TRUE(QFile::remove(p.classroom.root + QString::fromUtf8(c.removed)));
+        }
+        Firstfrm* first = StartProgram(p.rig.state, p.host, p.classroom.programFolder());
+        ASSERT_NE(first, nullptr);
+        EXPECT_EQ(p.host.find<Firstfrm>(), first);
+        // Before the hand-over nothing is read and no other screen is open.
+        EXPECT_EQ(p.host.find<NameSelectionScreen>(), nullptr);
+        EXPECT_TRUE(p.rig.state.folders.CommonFolder.isEmpty());
+
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !p.host.find<Firstfrm>(); }, 3000));
+        EXPECT_EQ(p.host.find<NameSelectionScreen>() != nullptr, c.reachesNames);
+        EXPECT_EQ(p.rig.dialogs.shown.size(), c.reachesNames ? 0u : 1u);
+        if (!c.reachesNames) {
+            // A missing roster is waited for like every shared file, then reported under the program's title.
+            EXPECT_FALSE(p.rig.dialogs.shown[0].title.isEmpty());
+            EXPECT_TRUE(p.rig.dialogs.shown[0].text.contains(QString::fromUtf8(c.removed).section(u'/', -1)));
+        }
+    }
+}
+
+TEST(StartUpWiring, TheBoardClosesTheNameScreenAndTheEndClosesTheLastOpenedFirst) {
+    ProgramRig p;
+    StartProgram(p.rig.state, p.host, p.classroom.programFolder());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return p.host.find<NameSelectionScreen>() != nullptr; }, 3000));
+    HideOrder order;
+    order.watch(p.host.find<NameSelectionScreen>());
+
+    p.rig.state.session.StudentNo = 1;
+    p.navigator.showBoard();
+    LevelBoard* board = p.host.find<LevelBoard>();
+    ASSERT_NE(board, nullptr);
+    EXPECT_EQ(p.host.find<NameSelectionScreen>(), nullptr);
+    EXPECT_EQ(order.hidden, QStringList{QStringLiteral("namesel")});
+
+    order.hidden.clear();
+    order.watch(board);
+    p.navigator.showWait();
+    order.watch(p.host.find<WaitScreen>());
+    p.navigator.showCriteriaEditor();
+    order.watch(p.host.find<FrmTimeData>());
+    p.navigator.endProgram();
+    EXPECT_EQ(order.hidden,
+              (QStringList{QStringLiteral("FrmTimeData"), QStringLiteral("BASEFRM"), QStringLiteral("seisekitime1")}));
+    EXPECT_EQ(p.host.find<LevelBoard>(), nullptr);
+    EXPECT_EQ(p.host.find<FrmTimeData>(), nullptr);
+}
+
+TEST(CommandLine, HelpAndVersionAnswerWithoutStarting) {
+    struct Case {
+        const char* program;
+        const char* option;
+        const char* says;
+    };
+    for (const Case& c : {Case{DRILL_STATS_PATH, "--help", "usage: drill-stats"},
+                          Case{CIRCLE_DRILL_PATH, "--help", "usage: circle-drill"},
+                          Case{CIRCLE_DRILL_PATH, "--version", "Version1.0.15"}}) {
+        SCOPED_TRACE(std::string(c.program) + " " + c.option);
+        QProcess process;
+        process.start(QString::fromUtf8(c.program), {QString::fromLatin1(c.option)});
+        ASSERT_TRUE(process.waitForFinished(10000));
+        EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(process.exitCode(), 0);
+        EXPECT_TRUE(process.readAllStandardOutput().contains(c.says));
+        EXPECT_TRUE(process.readAllStandardError().isEmpty());
+    }
+}
