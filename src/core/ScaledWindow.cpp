@@ -1,0 +1,134 @@
+#include "core/ScaledWindow.h"
+
+#include "core/Screen.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QGraphicsProxyWidget>
+#include <QGraphicsScene>
+#include <QGraphicsSceneMouseEvent>
+#include <QScreen>
+
+#include <algorithm>
+
+namespace {
+// What a window manager's title bar and borders usually take; the real frame
+// is only known once the window is on the display.
+constexpr QSize kFrameAllowance(16, 48);
+const QColor kLetterboxColour(Qt::black);
+
+// In a window the control under a press gets the release even when it let the
+// press pass (the drill's keys count on the release alone). In the scene only
+// an item that took the press gets the release, so the host takes every press.
+class HostProxy : public QGraphicsProxyWidget {
+protected:
+    void mousePressEvent(QGraphicsSceneMouseEvent* event) override {
+        QGraphicsProxyWidget::mousePressEvent(event);
+        event->accept();
+    }
+};
+} // namespace
+
+qreal FitScale(const QSizeF& area, const QSizeF& design) {
+    if (design.isEmpty() || area.isEmpty())
+        return 1.0;
+    return std::min(area.width() / design.width(), area.height() / design.height());
+}
+
+WindowStart PlanWindowedStart(const QSize& available, const QSize& frame, const QSize& design) {
+    const QSize inside = available - frame;
+    const qreal scale = FitScale(inside, design);
+    if (scale < 1.0)
+        return {true, inside};
+    return {false, (QSizeF(design) * scale).toSize()};
+}
+
+ScaledWindow::ScaledWindow(ScreenHost& host) {
+    auto* scene = new QGraphicsScene(this);
+    setScene(scene);
+    proxy_ = new HostProxy;
+    proxy_->setWidget(&host);
+    scene->addItem(proxy_);
+    setSceneRect(QRectF(QPointF(0, 0), host.size()));
+    setAlignment(Qt::AlignCenter);
+    setFrameShape(QFrame::NoFrame);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setBackgroundBrush(kLetterboxColour);
+    // No antialiasing of lines: the controls' borders stay on whole pixels.
+    setRenderHints(QPainter::TextAntialiasing | QPainter::SmoothPixmapTransform);
+    setMinimumSize(kWindowWidth / 4, kWindowHeight / 4);
+    qApp->installEventFilter(this);
+}
+
+ScaledWindow::~ScaledWindow() {
+    qApp->removeEventFilter(this);
+    // The host belongs to the caller, not to the scene.
+    proxy_->setWidget(nullptr);
+}
+
+qreal ScaledWindow::scale() const { return transform().m11(); }
+
+QPoint ScaledWindow::toViewport(const QPointF& designPoint) const {
+    return mapFromScene(proxy_->mapToScene(designPoint));
+}
+
+void ScaledWindow::showWindowed(const QScreen& screen) {
+    const QRect available = screen.availableGeometry();
+    const WindowStart start = PlanWindowedStart(available.size(), kFrameAllowance, sceneRect().size().toSize());
+    if (start.maximised) {
+        // Without a window manager nothing maximises: the geometry does it then.
+        setGeometry(available);
+        showMaximized();
+        return;
+    }
+    resize(start.size);
+    move(available.center() - QPoint(start.size.width(), start.size.height()) / 2);
+    show();
+}
+
+void ScaledWindow::showKiosk(const QScreen& screen) {
+    kiosk_ = true;
+    setWindowFlags(windowFlags() | Qt::FramelessWindowHint);
+    setGeometry(screen.geometry());
+    showFullScreen();
+}
+
+void ScaledWindow::resizeEvent(QResizeEvent* event) {
+    QGraphicsView::resizeEvent(event);
+    fit();
+}
+
+void ScaledWindow::closeEvent(QCloseEvent* event) {
+    if (kiosk_)
+        event->ignore();
+    else
+        QGraphicsView::closeEvent(event);
+}
+
+void ScaledWindow::fit() {
+    const qreal scale = FitScale(viewport()->size(), sceneRect().size());
+    setTransform(QTransform::fromScale(scale, scale));
+}
+
+bool ScaledWindow::eventFilter(QObject* watched, QEvent* event) {
+    const QEvent::Type type = event->type();
+    if ((type == QEvent::Show || type == QEvent::Resize || type == QEvent::Move) && watched->isWidgetType()) {
+        auto* widget = static_cast<QWidget*>(watched);
+        const QGraphicsProxyWidget* proxy = widget->graphicsProxyWidget();
+        if (widget->windowType() == Qt::Dialog && proxy && proxy->scene() == scene())
+            centreDialog(widget);
+    }
+    return QGraphicsView::eventFilter(watched, event);
+}
+
+// A dialog drawn in the scene stays in the middle of the screens, whatever
+// place it chose for itself from the window it thinks it is over.
+void ScaledWindow::centreDialog(QWidget* dialog) const {
+    QGraphicsProxyWidget* proxy = dialog->graphicsProxyWidget();
+    const QPointF middle = proxy_->mapToScene(proxy_->rect().center());
+    const QPointF inParent = proxy->parentItem() ? proxy->parentItem()->mapFromScene(middle) : middle;
+    const QPointF place = inParent - proxy->windowFrameRect().center();
+    if (proxy->pos() != place)
+        proxy->setPos(place);
+}
