@@ -7,6 +7,7 @@
 #include <QGraphicsProxyWidget>
 #include <QGraphicsScene>
 #include <QGraphicsSceneMouseEvent>
+#include <QPointer>
 #include <QScreen>
 
 #include <algorithm>
@@ -57,6 +58,7 @@ ScaledWindow::ScaledWindow(ScreenHost& host) {
     setBackgroundBrush(kLetterboxColour);
     // No antialiasing of lines: the controls' borders stay on whole pixels.
     setRenderHints(QPainter::TextAntialiasing | QPainter::SmoothPixmapTransform);
+    setViewportUpdateMode(QGraphicsView::FullViewportUpdate);
     setMinimumSize(kWindowWidth / 4, kWindowHeight / 4);
     qApp->installEventFilter(this);
 }
@@ -116,19 +118,40 @@ bool ScaledWindow::eventFilter(QObject* watched, QEvent* event) {
     if ((type == QEvent::Show || type == QEvent::Resize || type == QEvent::Move) && watched->isWidgetType()) {
         auto* widget = static_cast<QWidget*>(watched);
         const QGraphicsProxyWidget* proxy = widget->graphicsProxyWidget();
+        // Once the dialog has done with its own sizing and placing.
         if (widget->windowType() == Qt::Dialog && proxy && proxy->scene() == scene())
-            centreDialog(widget);
+            QMetaObject::invokeMethod(
+                this, [this, dialog = QPointer<QWidget>(widget)] {
+                    if (dialog && dialog->graphicsProxyWidget())
+                        centreDialog(dialog);
+                },
+                Qt::QueuedConnection);
     }
     return QGraphicsView::eventFilter(watched, event);
 }
 
 // A dialog drawn in the scene stays in the middle of the screens, whatever
-// place it chose for itself from the window it thinks it is over.
+// place it chose for itself from the window it thinks it is over, and is drawn
+// smaller when it sized itself for the whole display and is wider than the screens.
 void ScaledWindow::centreDialog(QWidget* dialog) const {
     QGraphicsProxyWidget* proxy = dialog->graphicsProxyWidget();
+    // The proxy holds a window at least as wide as the window's layout asks,
+    // which for a message box's long lines is more than the box itself.
+    const QSizeF own = dialog->size();
+    if (proxy->size() != own) {
+        proxy->setMinimumSize(own);
+        proxy->resize(own);
+    }
+    const QRectF frame = proxy->windowFrameRect();
+    const qreal shrink = std::min(1.0, FitScale(proxy_->size(), frame.size()));
     const QPointF middle = proxy_->mapToScene(proxy_->rect().center());
     const QPointF inParent = proxy->parentItem() ? proxy->parentItem()->mapFromScene(middle) : middle;
-    const QPointF place = inParent - proxy->windowFrameRect().center();
+    const QPointF place = inParent - frame.center() * shrink;
+    // The scene draws the dialog's frame, with the title it was given.
+    if (proxy->windowTitle() != dialog->windowTitle())
+        proxy->setWindowTitle(dialog->windowTitle());
+    if (proxy->scale() != shrink)
+        proxy->setScale(shrink);
     if (proxy->pos() != place)
         proxy->setPos(place);
 }

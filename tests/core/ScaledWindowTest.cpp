@@ -11,6 +11,7 @@
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QComboBox>
+#include <QDialog>
 #include <QGraphicsProxyWidget>
 #include <QGraphicsScene>
 #include <QMessageBox>
@@ -138,7 +139,7 @@ TEST(ScaledWindow, ATouchPressesAKey) {
 TEST(ScaledWindow, AMessageBoxOverAScreenIsDrawnScaledInTheMiddleAndAnswersClicks) {
     ScaledHost scaled({1920, 1080});
     QMessageBox* box = nullptr;
-    QTimer::singleShot(0, [&] {
+    QTimer::singleShot(100, [&] {
         box = scaled.host.findChild<QMessageBox*>();
         ASSERT_NE(box, nullptr);
         QGraphicsProxyWidget* proxy = box->graphicsProxyWidget();
@@ -147,6 +148,8 @@ TEST(ScaledWindow, AMessageBoxOverAScreenIsDrawnScaledInTheMiddleAndAnswersClick
         const QPointF middle = proxy->mapToScene(proxy->windowFrameRect().center());
         EXPECT_NEAR(middle.x(), kWindowWidth / 2.0, 1.0);
         EXPECT_NEAR(middle.y(), kWindowHeight / 2.0, 1.0);
+        EXPECT_EQ(proxy->size(), QSizeF(box->size()));
+        EXPECT_EQ(proxy->windowTitle(), QStringLiteral("注意"));
         QAbstractButton* no = box->button(QMessageBox::No);
         const QPointF inScene = proxy->mapToScene(QPointF(no->mapTo(box, no->rect().center())));
         QTest::mouseClick(scaled.window.viewport(), Qt::LeftButton, {}, scaled.window.mapFromScene(inScene));
@@ -155,6 +158,25 @@ TEST(ScaledWindow, AMessageBoxOverAScreenIsDrawnScaledInTheMiddleAndAnswersClick
                                               QMessageBox::Yes | QMessageBox::No);
     EXPECT_NE(box, nullptr);
     EXPECT_EQ(answer, QMessageBox::No);
+}
+
+TEST(ScaledWindow, ADialogWiderThanTheScreensOrPlacedAwayIsDrawnWholeInTheMiddle) {
+    ScaledHost scaled({1920, 1080});
+    const QRectF screens(0, 0, kWindowWidth, kWindowHeight);
+    for (const QSize size : {QSize(480, 260), QSize(1400, 300)}) {
+        QDialog dialog(&scaled.host);
+        dialog.setFixedSize(size);
+        dialog.show();
+        // A dialog that places itself by global coordinates, as if over a window.
+        dialog.move(3000, -500);
+        QGraphicsProxyWidget* proxy = dialog.graphicsProxyWidget();
+        ASSERT_NE(proxy, nullptr);
+        const auto drawnAt = [&] { return proxy->mapRectToScene(proxy->windowFrameRect()); };
+        ASSERT_TRUE(QTest::qWaitFor([&] { return qAbs(drawnAt().center().x() - kWindowWidth / 2.0) < 1.0; }, 2000))
+            << size.width();
+        EXPECT_NEAR(drawnAt().center().y(), kWindowHeight / 2.0, 1.0);
+        EXPECT_TRUE(screens.contains(drawnAt().adjusted(1, 1, -1, -1))) << size.width();
+    }
 }
 
 TEST(ScaledWindow, AComboListOpensInTheSceneAndTakesAClick) {
