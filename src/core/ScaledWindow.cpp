@@ -58,7 +58,6 @@ ScaledWindow::ScaledWindow(ScreenHost& host) {
     setBackgroundBrush(kLetterboxColour);
     // No antialiasing of lines: the controls' borders stay on whole pixels.
     setRenderHints(QPainter::TextAntialiasing | QPainter::SmoothPixmapTransform);
-    setViewportUpdateMode(QGraphicsView::FullViewportUpdate);
     setMinimumSize(kWindowWidth / 4, kWindowHeight / 4);
     qApp->installEventFilter(this);
 }
