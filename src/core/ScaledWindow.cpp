@@ -20,11 +20,16 @@ const QColor kLetterboxColour(Qt::black);
 
 // In a window the control under a press gets the release even when it let the
 // press pass (the drill's keys count on the release alone). In the scene only
-// an item that took the press gets the release, so the host takes every press.
+// an item that took the press gets the release, so the host takes every press,
+// also the second press of a double click or a double tap.
 class HostProxy : public QGraphicsProxyWidget {
 protected:
     void mousePressEvent(QGraphicsSceneMouseEvent* event) override {
         QGraphicsProxyWidget::mousePressEvent(event);
+        event->accept();
+    }
+    void mouseDoubleClickEvent(QGraphicsSceneMouseEvent* event) override {
+        QGraphicsProxyWidget::mouseDoubleClickEvent(event);
         event->accept();
     }
 };

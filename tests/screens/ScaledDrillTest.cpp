@@ -1,6 +1,6 @@
-// One drill played only by clicks on the scaled window, as on a 2560 × 1440
-// display (scale 1.875, black bars left and right): each click is sent to
-// the window at the place where the control is drawn, never to the control.
+// One drill played only by clicks and touches on the scaled window, as on a
+// 2560 × 1440 display (scale 1.875, black bars left and right): each is sent
+// to the window at the place where the control is drawn, never to the control.
 
 #include "DemoClassroom.h"
 #include "DrillKeypad.h"
@@ -20,7 +20,9 @@
 
 #include <QLabel>
 #include <QListWidget>
+#include <QPointingDevice>
 #include <QPushButton>
+#include <QScreen>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -56,10 +58,19 @@ protected:
         return found;
     }
 
+    QPoint drawnAt(const QWidget* control, std::optional<QPoint> at = std::nullopt) const {
+        return window.toViewport(control->mapTo(&host, at.value_or(control->rect().center())));
+    }
     // A click on the window where a point of the control is drawn.
     void tap(const QWidget* control, std::optional<QPoint> at = std::nullopt) {
-        const QPoint inHost = control->mapTo(&host, at.value_or(control->rect().center()));
-        QTest::mouseClick(window.viewport(), Qt::LeftButton, {}, window.toViewport(inHost));
+        QTest::mouseClick(window.viewport(), Qt::LeftButton, {}, drawnAt(control, at));
+    }
+    // A finger on the touch screen where the control is drawn.
+    void touch(const QWidget* control) {
+        static QPointingDevice* const screen = QTest::createTouchDevice();
+        const QPoint at = drawnAt(control);
+        QTest::touchEvent(window.viewport(), screen).press(0, at);
+        QTest::touchEvent(window.viewport(), screen).release(0, at);
     }
 };
 
@@ -79,14 +90,23 @@ TEST_F(ScaledProgram, ADrillPlayedByClicksOnTheScaledWindowIsRecorded) {
     tap(child(board, QStringLiteral("Command4_1")));
     MainFrm* drill = host.find<MainFrm>();
     ASSERT_NE(drill, nullptr);
+    // The test display is smaller than the window and drops touches outside
+    // it: move the window so that the keypad lies on the display.
+    const QPoint keypad = drawnAt(child(drill, QStringLiteral("Label5_2")));
+    window.move(window.screen()->geometry().center() - keypad);
     for (int problem = 0; problem < 10; ++problem) {
         ASSERT_EQ(host.find<MainFrm>(), drill) << "the drill ended after " << problem << " problems";
         for (int second = 0; second < 3; ++second) {
             rig.clock.advance(1);
             drill->sTimer1_Timer();
         }
-        EnterFormula(drill, child<QLabel>(drill, QStringLiteral("Label2"))->text(),
-                     [this](QWidget* key) { tap(key); });
+        // The keys by touch on even problems, by mouse on odd ones.
+        EnterFormula(drill, child<QLabel>(drill, QStringLiteral("Label2"))->text(), [&](QWidget* key) {
+            if (problem % 2 == 0)
+                touch(key);
+            else
+                tap(key);
+        });
         tap(child(drill, QStringLiteral("Label6_0")));
     }
 
