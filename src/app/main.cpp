@@ -22,7 +22,8 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setFont(QFont(QStringLiteral("IPAPGothic"), 12));
     QStringList arguments = QCoreApplication::arguments();
-    const ProgramFolderChoice programFolder = TakeProgramFolder(arguments, QCoreApplication::applicationDirPath());
+    const ProgramFolderChoice programFolder =
+        TakeProgramFolder(arguments, QCoreApplication::applicationDirPath());
     if (!programFolder.problem.isEmpty()) {
         std::fprintf(stderr, "circle-drill: %s\n", qPrintable(programFolder.problem));
         return 2;

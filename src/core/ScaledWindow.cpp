@@ -81,7 +81,8 @@ QPoint ScaledWindow::toViewport(const QPointF& designPoint) const {
 
 void ScaledWindow::showWindowed(const QScreen& screen) {
     const QRect available = screen.availableGeometry();
-    const WindowStart start = PlanWindowedStart(available.size(), kFrameAllowance, sceneRect().size().toSize());
+    const WindowStart start =
+        PlanWindowedStart(available.size(), kFrameAllowance, sceneRect().size().toSize());
     if (start.maximised) {
         // Without a window manager nothing maximises: the geometry does it then.
         setGeometry(available);
@@ -119,7 +120,8 @@ void ScaledWindow::fit() {
 
 bool ScaledWindow::eventFilter(QObject* watched, QEvent* event) {
     const QEvent::Type type = event->type();
-    if ((type == QEvent::Show || type == QEvent::Resize || type == QEvent::Move) && watched->isWidgetType()) {
+    const bool placed = type == QEvent::Show || type == QEvent::Resize || type == QEvent::Move;
+    if (placed && watched->isWidgetType()) {
         auto* widget = static_cast<QWidget*>(watched);
         const QGraphicsProxyWidget* proxy = widget->graphicsProxyWidget();
         // Once the dialog has done with its own sizing and placing.
@@ -149,7 +151,8 @@ void ScaledWindow::centreDialog(QWidget* dialog) const {
     const QRectF frame = proxy->windowFrameRect();
     const qreal shrink = std::min(1.0, FitScale(proxy_->size(), frame.size()));
     const QPointF middle = proxy_->mapToScene(proxy_->rect().center());
-    const QPointF inParent = proxy->parentItem() ? proxy->parentItem()->mapFromScene(middle) : middle;
+    const QPointF inParent =
+        proxy->parentItem() ? proxy->parentItem()->mapFromScene(middle) : middle;
     const QPointF place = inParent - frame.center() * shrink;
     // The scene draws the dialog's frame, with the title it was given.
     if (proxy->windowTitle() != dialog->windowTitle())
