@@ -45,6 +45,9 @@ int main(int argc, char** argv) {
         LayOutDemoSounds(root);
         LayOutDemoResults(root, today);
         LayOutDemoMenu(root);
+        // The program folder: a copied program goes here, an installed one is
+        // pointed at it with --program-folder.
+        QDir().mkpath(root + QStringLiteral("circle"));
     } catch (const DataFileError& error) {
         std::fprintf(stderr, "make-demo: %s\n", qPrintable(error.message()));
         return 1;

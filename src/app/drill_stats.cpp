@@ -1,8 +1,9 @@
-// drill-stats [--now "YYYY-MM-DD HH:MM:SS"] PROGRAM_FOLDER
+// drill-stats [--now "YYYY-MM-DD HH:MM:SS"] [--program-folder DIR | PROGRAM_FOLDER]
 // Writes every listed student's figures per level as UTF-8 CSV, computed from
 // the results file exactly as the level board computes them.
 
 #include "app/Configuration.h"
+#include "app/ProgramFolder.h"
 #include "core/LevelCatalogue.h"
 #include "core/ProgramState.h"
 #include "core/SharedReading.h"
@@ -56,8 +57,15 @@ struct Arguments {
     QString programFolder;
 };
 
-std::optional<Arguments> ParseArguments(const QStringList& args, QString& problem) {
+std::optional<Arguments> ParseArguments(QStringList args, QString& problem) {
     Arguments parsed;
+    const ProgramFolderChoice option = TakeProgramFolder(args, QCoreApplication::applicationDirPath());
+    if (!option.problem.isEmpty()) {
+        problem = option.problem;
+        return std::nullopt;
+    }
+    if (option.given)
+        parsed.programFolder = option.folder;
     for (qsizetype i = 1; i < args.size(); ++i) {
         if (args[i] == QStringLiteral("--now")) {
             if (++i >= args.size()) {
@@ -77,10 +85,8 @@ std::optional<Arguments> ParseArguments(const QStringList& args, QString& proble
             parsed.programFolder = args[i];
         }
     }
-    if (parsed.programFolder.isEmpty()) {
-        problem = QStringLiteral("no program folder given");
-        return std::nullopt;
-    }
+    if (parsed.programFolder.isEmpty())
+        parsed.programFolder = option.folder;
     if (!QDir(parsed.programFolder).exists()) {
         problem = QStringLiteral("program folder %1 does not exist").arg(parsed.programFolder);
         return std::nullopt;
@@ -97,7 +103,7 @@ std::vector<int> CurrentStudents(ProgramState& state) {
     return students;
 }
 
-constexpr const char* kUsage = "usage: drill-stats [--now \"YYYY-MM-DD HH:MM:SS\"] PROGRAM_FOLDER\n";
+constexpr const char* kUsage = "usage: drill-stats [--now \"YYYY-MM-DD HH:MM:SS\"] [--program-folder DIR | PROGRAM_FOLDER]\n";
 
 // "--help" anywhere: the usage on standard output, and nothing else is done.
 bool PrintedHelp(const QStringList& args) {

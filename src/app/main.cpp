@@ -1,15 +1,19 @@
 // Wires the real seams and starts the program on its start-up screen.
+// circle-drill [--program-folder DIR] [--fullscreen]
 
 #include "app/AppNavigator.h"
+#include "app/ProgramFolder.h"
 #include "app/StartUp.h"
 #include "audio/SdlSoundOutput.h"
 #include "core/GuardedApplication.h"
 #include "core/ProgramState.h"
 #include "core/RealPlatform.h"
+#include "core/ScaledWindow.h"
 #include "core/Screen.h"
 #include "core/VersionDialog.h"
 
 #include <QFont>
+#include <QScreen>
 
 #include <cstdio>
 #include <optional>
@@ -23,9 +27,11 @@ std::optional<int> AnswerInformationOption(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         const std::string_view option = argv[i];
         if (option == "--help") {
-            std::fputs("usage: circle-drill [--help | --version]\n"
+            std::fputs("usage: circle-drill [--help | --version] [--program-folder DIR] [--fullscreen]\n"
                        "Starts the circle-formula drill. The data folders are read from パスデータ.txt\n"
-                       "in the folder above the program's own folder.\n",
+                       "in the folder above the program folder (by default the program's own folder).\n"
+                       "  --program-folder DIR  the classroom's program folder\n"
+                       "  --fullscreen          kiosk mode: the whole screen, left only through the program\n",
                        stdout);
             return 0;
         }
@@ -44,6 +50,14 @@ int main(int argc, char** argv) {
         return *answered;
     GuardedApplication app(argc, argv);
     QApplication::setFont(QFont(QStringLiteral("IPAPGothic"), 12));
+    QStringList arguments = QCoreApplication::arguments();
+    const ProgramFolderChoice programFolder =
+        TakeProgramFolder(arguments, QCoreApplication::applicationDirPath());
+    if (!programFolder.problem.isEmpty()) {
+        std::fprintf(stderr, "circle-drill: %s\n", qPrintable(programFolder.problem));
+        return 2;
+    }
+    const bool kiosk = arguments.contains(QStringLiteral("--fullscreen"));
 
     ProgramState state;
     SystemClock clock;
@@ -51,14 +65,18 @@ int main(int argc, char** argv) {
     SdlAudio audio;
     SdlSoundOutput sound(audio);
     ScreenHost host;
+    ScaledWindow window(host);
     MessageBoxDialogs dialogs(&host);
     ProcessLauncher launcher;
     AppNavigator navigator(host, state);
     state.platform = Platform{&clock, &random, &sound, &dialogs, &launcher, &navigator};
     app.guard(&state);
 
-    host.setWindowTitle(QStringLiteral("円の公式ドリル"));
-    host.show();
-    StartProgram(state, host, QCoreApplication::applicationDirPath());
+    window.setWindowTitle(QStringLiteral("円の公式ドリル"));
+    if (kiosk)
+        window.showKiosk(*window.screen());
+    else
+        window.showWindowed(*window.screen());
+    StartProgram(state, host, programFolder.folder);
     return GuardedApplication::exec();
 }

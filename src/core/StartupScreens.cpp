@@ -20,13 +20,17 @@ QString PrepareStartUp(ProgramState& state) {
 }
 
 QPixmap MakeStartUpPicture(const QSize& size) {
-    QPixmap picture(size);
+    // Twice the pixels, so that the picture stays sharp when the window draws
+    // the screens larger than their design.
+    constexpr qreal kDetail = 2;
+    QPixmap picture(size * kDetail);
+    picture.setDevicePixelRatio(kDetail);
     QPainter painter(&picture);
     painter.setRenderHint(QPainter::Antialiasing);
     QLinearGradient sky(0, 0, 0, size.height());
     sky.setColorAt(0, QColor(40, 90, 170));
     sky.setColorAt(1, QColor(150, 210, 240));
-    painter.fillRect(picture.rect(), sky);
+    painter.fillRect(QRect(QPoint(0, 0), size), sky);
     // Rings of circles with their diameters and radii: the drill's own figures.
     const QPointF centre(size.width() / 2.0, size.height() * 0.42);
     for (int i = 0; i < 12; ++i) {

@@ -1,0 +1,160 @@
+// screen-tour OUT_DIR: the program in kiosk mode on a fresh demo classroom,
+// walked by clicks on the window from the name screen to the board, the
+// criteria editor and a drill. Each screen is taken from the display as it
+// shows it (OUT_DIR/<screen>.png) and checked: the whole 1024 × 768 design
+// inside the display at the fitting scale, the bars beside it plain black.
+// Exits 1 when a check fails. scripts/screenshots runs it under Xvfb.
+
+#include "DemoClassroom.h"
+#include "TestDoubles.h"
+
+#include "app/AppNavigator.h"
+#include "app/Configuration.h"
+#include "core/ScaledWindow.h"
+#include "core/Screen.h"
+#include "core/StartupScreens.h"
+#include "drill/DrillScreen.h"
+#include "screens/CriteriaEditor.h"
+#include "screens/LevelBoard.h"
+#include "screens/NameSelectionScreen.h"
+
+#include <QApplication>
+#include <QFont>
+#include <QImage>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPixmap>
+#include <QScreen>
+#include <QTest>
+
+#include <cstdio>
+
+namespace {
+
+class Tour {
+public:
+    explicit Tour(const QString& outDir) : outDir_(outDir) {
+        rig_.state.platform.random = &random_;
+        rig_.state.platform.navigator = &navigator_;
+        window_.showKiosk(*window_.screen());
+        if (!QTest::qWaitForWindowExposed(&window_))
+            throw std::runtime_error("the window never showed");
+        PrepareStartUp(rig_.state);
+        LoadConfiguration(rig_.state, classroom_.programFolder());
+        navigator_.showNameSelection();
+    }
+
+    int failures() const { return failures_; }
+
+    void run() {
+        auto* names = host_.find<NameSelectionScreen>();
+        shoot("name-selection");
+        auto* list = child<QListWidget>(names, QStringLiteral("List1"));
+        const QList<QListWidgetItem*> teachers = list->findItems(QStringLiteral("先生"), Qt::MatchContains);
+        if (teachers.isEmpty())
+            throw std::runtime_error("the demo roster has no teacher");
+        list->scrollToItem(teachers.front());
+        tap(list->viewport(), list->visualItemRect(teachers.front()).center());
+        tap(child(names, QStringLiteral("Command14")));
+        auto* board = host_.find<LevelBoard>();
+        if (!board)
+            throw std::runtime_error("no board after the name");
+        shoot("level-board");
+
+        tap(child(board, QStringLiteral("Command8")));
+        QTest::keyClicks(child<QLineEdit>(board, QStringLiteral("Text3")), QStringLiteral("sensei"));
+        tap(child(board, QStringLiteral("Command10_1")));
+        auto* editor = host_.find<FrmTimeData>();
+        if (!editor)
+            throw std::runtime_error("no criteria editor after the password");
+        shoot("criteria-editor");
+        tap(child(editor, QStringLiteral("Command4")));
+
+        board = host_.find<LevelBoard>();
+        if (!board)
+            throw std::runtime_error("no board after the criteria editor");
+        tap(child(board, QStringLiteral("Command4_1")));
+        if (!host_.find<MainFrm>())
+            throw std::runtime_error("no drill after the start button");
+        shoot("drill");
+    }
+
+private:
+    template <typename W = QWidget> static W* child(const QWidget* screen, const QString& name) {
+        W* found = screen ? screen->findChild<W*>(name) : nullptr;
+        if (!found)
+            throw std::runtime_error("no control " + name.toStdString());
+        return found;
+    }
+
+    void tap(const QWidget* control, std::optional<QPoint> at = std::nullopt) {
+        const QPoint inHost = control->mapTo(&host_, at.value_or(control->rect().center()));
+        QTest::mouseClick(window_.viewport(), Qt::LeftButton, {}, window_.toViewport(inHost));
+    }
+
+    void shoot(const char* name) {
+        QTest::qWait(300); // let the screen paint
+        const QImage shot = window_.screen()->grabWindow(0).toImage();
+        const QString path = outDir_ + QLatin1Char('/') + QLatin1String(name) + QStringLiteral(".png");
+        if (!shot.save(path))
+            fail(name, "cannot save " + path.toStdString());
+        check(name, shot);
+    }
+
+    // The design fills the display at the fitting scale; what is beside it is black.
+    void check(const char* name, const QImage& shot) {
+        const QSize display = window_.screen()->geometry().size();
+        if (shot.size() != display)
+            fail(name, "the picture is not the whole display");
+        const qreal scale = FitScale(display, QSizeF(kWindowWidth, kWindowHeight));
+        if (!qFuzzyCompare(window_.scale(), scale))
+            fail(name, "drawn at scale " + std::to_string(window_.scale()) + ", not " + std::to_string(scale));
+        const QPoint topLeft = window_.toViewport({0, 0});
+        const QPoint bottomRight = window_.toViewport({kWindowWidth, kWindowHeight});
+        const QRect design(topLeft, QSize(bottomRight.x() - topLeft.x(), bottomRight.y() - topLeft.y()));
+        if (!QRect(QPoint(0, 0), display).contains(design))
+            fail(name, "the design reaches past the display");
+        if (design.width() < display.width() && design.height() < display.height())
+            fail(name, "the design fills the display in neither direction");
+        const QPoint beside[] = {{design.left() - 2, display.height() / 2}, {design.right() + 2, display.height() / 2},
+                                 {display.width() / 2, design.top() - 2}, {display.width() / 2, design.bottom() + 2}};
+        for (const QPoint& at : beside)
+            if (shot.rect().contains(at) && shot.pixelColor(at) != QColor(Qt::black))
+                fail(name, "the bar beside the design is not plain black");
+        std::printf("%s: %dx%d at scale %.5f, design at %d,%d %dx%d\n", name, display.width(), display.height(),
+                    window_.scale(), design.x(), design.y(), design.width(), design.height());
+    }
+
+    void fail(const char* name, const std::string& what) {
+        std::fprintf(stderr, "screen-tour: %s: %s\n", name, what.c_str());
+        ++failures_;
+    }
+
+    QString outDir_;
+    int failures_ = 0;
+    DemoClassroom classroom_;
+    TestRig rig_;
+    SteppingRandom random_;
+    ScreenHost host_;
+    ScaledWindow window_{host_};
+    AppNavigator navigator_{host_, rig_.state};
+};
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QApplication::setFont(QFont(QStringLiteral("IPAPGothic"), 12));
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: screen-tour OUT_DIR\n");
+        return 2;
+    }
+    try {
+        Tour tour(QString::fromLocal8Bit(argv[1]));
+        tour.run();
+        return tour.failures() == 0 ? 0 : 1;
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "screen-tour: %s\n", error.what());
+        return 1;
+    }
+}
