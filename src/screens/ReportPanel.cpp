@@ -4,9 +4,11 @@
 #include "core/SharedReading.h"
 #include "core/Screen.h"
 #include "roster/Roster.h"
+#include "screens/ClassReport.h"
 #include "screens/LevelBoardRules.h"
 #include "screens/ReportDrawing.h"
 
+#include <QCheckBox>
 #include <QDir>
 #include <QFileDialog>
 #include <QLabel>
@@ -24,7 +26,6 @@ namespace {
 constexpr int kPanelLeft = 120;
 constexpr int kPanelTop = 1740;
 constexpr int kReportLevelsShown = 3; // the "グラフ" button's choice: levels 1..3
-constexpr double kPrinterFontSize = 6;
 constexpr int kDotsPerMeterAt96Dpi = 3780; // fonts on the drawing area as on the screen
 
 QListWidget* PanelList(QWidget* parent, const QString& name, const QRect& rect) {
@@ -65,7 +66,7 @@ void ReportPanel::createControls() {
     image_.setDotsPerMeterY(kDotsPerMeterAt96Dpi);
     image_.fill(kReportBackground);
 
-    List3 = PanelList(this, QStringLiteral("List3"), TwipRect(12480, 60, 2520, 3600));
+    List3 = PanelList(this, QStringLiteral("List3"), TwipRect(12480, 60, 2520, 3150));
     connect(List3, &QListWidget::itemClicked, this, [this] {
         if (isVisible())
             RunFileAction(state_, [this] { showReports(); });
@@ -76,6 +77,10 @@ void ReportPanel::createControls() {
     Command24[1] = MakeButton(this, QStringLiteral("Command24_1"), QStringLiteral("印刷"),
                                TwipRect(13770, 3720, 1230, 450));
     connect(Command24[1], &QPushButton::clicked, this, [this] { RunFileAction(state_, [this] { printClicked(); }); });
+    // Printing the whole class: the progress sheet, then every student's report.
+    WholeClass = new QCheckBox(QStringLiteral("このクラス全員"), this);
+    WholeClass->setObjectName(QStringLiteral("WholeClass"));
+    WholeClass->setGeometry(TwipRect(12480, 3270, 2520, 390));
     Command25 = MakeButton(this, QStringLiteral("Command25"), QStringLiteral("他の人のデータを見る"),
                             TwipRect(12480, 4290, 2520, 450));
     connect(Command25, &QPushButton::clicked, this, [this] { otherStudentsClicked(); });
@@ -101,6 +106,7 @@ void ReportPanel::refreshLists() {
 
     ReportStudent = state_.session.StudentNo;
     Command24[1]->setVisible(IsTeacherName(state_.session.StudentName));
+    WholeClass->setVisible(Command24[1]->isVisible());
 }
 
 void ReportPanel::showForStudent(int student) {
@@ -176,17 +182,24 @@ void ReportPanel::printReports(QPrinter& printer) {
     placeInFront();
     const std::vector<ResultRecord> records = recordWindow();
     QPainter painter(&printer);
-    const QRectF page(QPointF(0, 0), printer.pageRect(QPrinter::DevicePixel).size());
-    bool firstStudent = true;
-    for (const int student : chosenStudents()) {
-        // One print job for every chosen student, each starting a page of their own.
-        if (!firstStudent)
-            printer.newPage();
-        firstStudent = false;
+    // One print job for every chosen student, each starting a page of their own.
+    PrintStudentPages(painter, printer, chosenStudents(), [&](int student) {
         ReportStudent = student;
-        DrawReportRun(painter, page, reportBlocks(student, records), {kPrinterFontSize, true},
-                      [&printer] { printer.newPage(); });
-    }
+        return reportBlocks(student, records);
+    });
+}
+
+bool ReportPanel::printClassReport(QPrinter& printer) {
+    placeInFront();
+    const ReportSettings settings = settings_();
+    const ClassSheet sheet =
+        BuildClassSheet(state_, NameListStudents(state_, settings.gradeFilter), state_.platform.clock->now());
+    if (sheet.grades.empty())
+        return false;
+    const ReportBlockSource blocks(state_, chosenLevels(), recordWindow(), state_.platform.clock->now().date(),
+                                  settings);
+    PrintClassReport(printer, sheet, SheetStudents(sheet), blocks);
+    return true;
 }
 
 void ReportPanel::printClicked() {
@@ -207,5 +220,8 @@ void ReportPanel::printClicked() {
         if (dialog.exec() != QDialog::Accepted)
             return;
     }
-    printReports(printer);
+    if (WholeClass->isChecked())
+        printClassReport(printer);
+    else
+        printReports(printer);
 }

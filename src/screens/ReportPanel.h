@@ -11,6 +11,7 @@
 #include <functional>
 #include <vector>
 
+class QCheckBox;
 class QLabel;
 class QListWidget;
 class QPrinter;
@@ -34,6 +35,9 @@ public:
     void showReports();
     // Prints them on a printer that is set up, each student from a new page.
     void printReports(QPrinter& printer);
+    // Prints the progress sheet of the students the board's grade filter shows,
+    // then each one's report on the chosen levels; false when nobody is listed.
+    bool printClassReport(QPrinter& printer);
 
     const QImage& drawing() const { return image_; }
     int reportStudent() const { return ReportStudent; }
@@ -58,6 +62,7 @@ private:
     QPushButton* Command24[2] = {};
     QPushButton* Command25 = nullptr;
     QPushButton* Command18 = nullptr;
+    QCheckBox* WholeClass = nullptr;
 
     int ReportStudent = 0;
     double ReportFontSize = 6;

@@ -449,8 +449,12 @@ bool IsOverPractisedOn(const ProgramState& state, int level, int student) {
 } // namespace
 
 LevelAvailability LevelAvailabilityFor(const ProgramState& state) {
+    return LevelAvailabilityFor(state, state.session.StudentNo, state.session.StudentName);
+}
+
+LevelAvailability LevelAvailabilityFor(const ProgramState& state, int studentNo, const QString& studentName) {
     const int levelCount = std::clamp(state.levels.LevelCount, 0, kMaxLevel);
-    const int student = TableStudent(state.session.StudentNo);
+    const int student = TableStudent(studentNo);
     const auto& names = state.levels.LevelNames;
     LevelAvailability result;
     result.enabled.assign(std::size_t(levelCount) + 1, false);
@@ -463,7 +467,7 @@ LevelAvailability LevelAvailabilityFor(const ProgramState& state) {
 
     const bool everyLevelOpen = state.levels.LevelBoardSwitch == 1;
     // Only the exact name opens every level here; the teacher buttons look wider.
-    const bool teacher = WithoutBlanks(state.session.StudentName) == QStringLiteral("先生");
+    const bool teacher = WithoutBlanks(studentName) == QStringLiteral("先生");
     result.enabled[1] = true;
     bool blocked = false;
     for (int level = 1; level <= levelCount; ++level) {
