@@ -44,10 +44,13 @@ void FitText(QPainter& painter, const QRectF& rect, int flags, const QString& te
     painter.drawText(inner, flags, text);
 }
 
-void DrawGridRow(QPainter& painter, const SheetLayout& layout, const QRectF& row, int levelCount) {
+// The summary row's heading takes the ID and name columns together.
+void DrawGridRow(QPainter& painter, const SheetLayout& layout, const QRectF& row, int levelCount,
+                 bool idColumn = true) {
     painter.drawRect(row);
     double x = row.left() + layout.idWidth;
-    painter.drawLine(QPointF(x, row.top()), QPointF(x, row.bottom()));
+    if (idColumn)
+        painter.drawLine(QPointF(x, row.top()), QPointF(x, row.bottom()));
     x += layout.nameWidth;
     for (int level = 0; level < levelCount; ++level, x += layout.levelWidth)
         painter.drawLine(QPointF(x, row.top()), QPointF(x, row.bottom()));
@@ -148,7 +151,7 @@ void DrawSheetPage(QPainter& painter, const QRectF& surface, const ClassSheet& s
     for (int i = 0; i < page.rowCount; ++i)
         DrawGridRow(painter, layout, layout.rowRect(i), levelCount);
     if (page.summary)
-        DrawGridRow(painter, layout, summary, levelCount);
+        DrawGridRow(painter, layout, summary, levelCount, false);
 
     painter.setPen(Qt::black);
     SetFontHeight(painter, layout.legend.height() * 0.45);

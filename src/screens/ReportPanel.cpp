@@ -105,8 +105,9 @@ void ReportPanel::refreshLists() {
     List2->addItems(students);
 
     ReportStudent = state_.session.StudentNo;
-    Command24[1]->setVisible(IsTeacherName(state_.session.StudentName));
-    WholeClass->setVisible(Command24[1]->isVisible());
+    const bool teacher = IsTeacherName(state_.session.StudentName);
+    Command24[1]->setVisible(teacher);
+    WholeClass->setVisible(teacher);
 }
 
 void ReportPanel::showForStudent(int student) {
