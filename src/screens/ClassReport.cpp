@@ -1,22 +1,28 @@
 #include "screens/ClassReport.h"
 
+#include "core/Tables.h"
 #include "screens/ClassSheetDrawing.h"
 
 #include <QPagedPaintDevice>
 #include <QPainter>
 
 ReportBlockSource::ReportBlockSource(const ProgramState& state, const std::vector<int>& levels,
-                                     std::vector<ResultRecord> records, const QDate& today,
+                                     const std::vector<ResultRecord>& records, const QDate& today,
                                      const ReportSettings& settings)
-    : state_(state), records_(std::move(records)), today_(today), settings_(settings) {
+    : state_(state), recordsByStudent_(kStudentSlots), today_(today), settings_(settings) {
     for (const int level : levels)
-        levels_.push_back(BuildReportLevelFigures(state_, level, records_, today_, settings_));
+        levels_.push_back(BuildReportLevelFigures(state_, level, records, today_, settings_));
+    for (const ResultRecord& record : records)
+        if (IsValidStudent(record.student))
+            recordsByStudent_[std::size_t(record.student)].push_back(record);
 }
 
 std::vector<ReportData> ReportBlockSource::blocksOf(int student) const {
+    const std::vector<ResultRecord> none;
+    const std::vector<ResultRecord>& own = IsValidStudent(student) ? recordsByStudent_[std::size_t(student)] : none;
     std::vector<ReportData> blocks;
     for (const ReportLevelFigures& level : levels_)
-        blocks.push_back(BuildReportData(state_, student, level, records_, today_, settings_));
+        blocks.push_back(BuildReportData(state_, student, level, own, today_, settings_));
     return blocks;
 }
 

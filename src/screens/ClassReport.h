@@ -24,13 +24,14 @@ inline constexpr ReportStyle kPrintedReportStyle{6, true};
 // share (class figures, rankings) is worked out once.
 class ReportBlockSource {
 public:
-    ReportBlockSource(const ProgramState& state, const std::vector<int>& levels, std::vector<ResultRecord> records,
-                      const QDate& today, const ReportSettings& settings);
+    ReportBlockSource(const ProgramState& state, const std::vector<int>& levels,
+                      const std::vector<ResultRecord>& records, const QDate& today, const ReportSettings& settings);
     std::vector<ReportData> blocksOf(int student) const;
 
 private:
     const ProgramState& state_;
-    std::vector<ResultRecord> records_;
+    // Each student's records of the window, so that a block reads only its own.
+    std::vector<std::vector<ResultRecord>> recordsByStudent_;
     QDate today_;
     ReportSettings settings_;
     std::vector<ReportLevelFigures> levels_;
