@@ -55,12 +55,12 @@ int SheetPageCount(const ReportClassroom& classroom) {
 
 void ClassReport(benchmark::State& bench) {
     ReportClassroom classroom;
-    const ProgramState& s = *classroom.state;
+    ProgramState& s = *classroom.state;
     QTemporaryDir dir;
     const QString file = dir.filePath(QStringLiteral("class.pdf"));
     for (auto _ : bench) {
         const ClassSheet sheet = BuildClassSheet(s, classroom.students, classroom.clock.now());
-        const ReportBlockSource blocks(s, kReportLevels, ReadLastRecords(ResultsFilePath(s), kPeriodViewRecords),
+        const ReportBlockSource blocks(s, kReportLevels, ReadRecentResults(s, kPeriodViewRecords),
                                       kBenchToday, ReportSettings{});
         QPrinter printer(QPrinter::HighResolution);
         SetUpPdf(printer, file);

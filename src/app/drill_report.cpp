@@ -115,7 +115,7 @@ int WriteReport(ProgramState& state, const ReportOptions& options) {
     std::vector<int> levels;
     for (int level = 1; level <= std::min(kReportPageLevels, state.levels.LevelCount); ++level)
         levels.push_back(level);
-    const ReportBlockSource blocks(state, levels, ReadLastRecords(ResultsFilePath(state), kPeriodViewRecords),
+    const ReportBlockSource blocks(state, levels, ReadRecentResults(state, kPeriodViewRecords),
                                   now.date(), ReportSettings{});
 
     QPrinter printer(QPrinter::HighResolution);
