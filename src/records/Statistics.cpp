@@ -9,8 +9,14 @@
 
 namespace {
 
+// A spreadsheet would run a text that starts like a formula; an apostrophe
+// ahead of it keeps it a text.
+bool StartsLikeAFormula(const QString& text) {
+    return !text.isEmpty() && QStringLiteral("=+-@\t\r").contains(text.front());
+}
+
 QByteArray CsvText(const QString& text) {
-    QByteArray bytes = text.toUtf8();
+    QByteArray bytes = (StartsLikeAFormula(text) ? QLatin1Char('\'') + text : text).toUtf8();
     if (!bytes.contains(',') && !bytes.contains('"') && !bytes.contains('\n') && !bytes.contains('\r'))
         return bytes;
     return '"' + bytes.replace('"', "\"\"") + '"';

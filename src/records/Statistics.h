@@ -40,7 +40,9 @@ struct StudentLevelFigures {
 std::vector<StudentLevelFigures> CollectFigures(const ProgramState& state, const std::vector<StatsStudent>& students);
 
 // UTF-8 CSV with a header line; lines end with LF. A text holding a comma, a
-// double quote or a line end is enclosed in double quotes.
+// double quote or a line end is enclosed in double quotes; one starting with
+// "=", "+", "-" or "@" gets an apostrophe ahead, so that no spreadsheet takes
+// it for a formula.
 QByteArray FiguresCsv(const std::vector<StudentLevelFigures>& rows);
 // The byte order mark that spreadsheets need to read a CSV file as UTF-8.
 inline constexpr char kUtf8ByteOrderMark[] = "\xEF\xBB\xBF";

@@ -92,19 +92,22 @@ TEST(Figures, OneRowPerStudentAndLevelInTheGivenOrder) {
 
     const auto rows = CollectFigures(state, {{7, QStringLiteral("七海"), QStringLiteral("小5")},
                                              {0, QStringLiteral("誰か"), QStringLiteral("小1")},
-                                             {3, QStringLiteral("佐藤, \"はな\""), QStringLiteral("中1")}});
-    ASSERT_EQ(rows.size(), 4u); // the ID 0 is no student
+                                             {3, QStringLiteral("佐藤, \"はな\""), QStringLiteral("中1")},
+                                             {9, QStringLiteral("=HYPERLINK(1)"), QStringLiteral("中2")}});
+    ASSERT_EQ(rows.size(), 6u); // the ID 0 is no student
     EXPECT_EQ(rows[0].student, 7);
     EXPECT_EQ(rows[0].level, 1);
     EXPECT_EQ(rows[2].student, 3);
     const QList<QByteArray> lines = FiguresCsv(rows).split('\n');
-    ASSERT_EQ(lines.size(), 6); // header, four rows, the final line end
+    ASSERT_EQ(lines.size(), 8); // header, six rows, the final line end
     EXPECT_EQ(lines[0].toStdString(), kHeader.toStdString());
     EXPECT_EQ(QString::fromUtf8(lines[2]), QStringLiteral("7,七海,小5,2,3,2,0,1,0,9,0,0,41,38,1,0"));
     // A name holding a comma or a double quote is enclosed, its quotes doubled.
     EXPECT_EQ(QString::fromUtf8(lines[3]),
               QStringLiteral("3,\"佐藤, \"\"はな\"\"\",中1,1,0,0,0,0,0,0,0,0,99999,99999,0,0"));
-    EXPECT_TRUE(lines[5].isEmpty());
+    // A name that starts like a formula stays a text in a spreadsheet.
+    EXPECT_TRUE(QString::fromUtf8(lines[5]).startsWith(QStringLiteral("9,'=HYPERLINK(1),中2,1,")));
+    EXPECT_TRUE(lines[7].isEmpty());
 }
 
 TEST(DrillStats, PrintsTheCurrentStudentsFiguresPerLevel) {
