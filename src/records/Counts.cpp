@@ -93,6 +93,7 @@ void ClearCountTables(CountTables& c) {
     c.TodayPoints.fill(0);
 }
 
+bool IsCompletedRun(int32_t result) { return result < kCompletedBelow; }
 int TimeValue(int32_t result) { return TimeValueOf(result); }
 int BaseRunPoints(int32_t result, int32_t targetTime) { return BasePointsOf(result, targetTime); }
 int RunPoints(int32_t result, int32_t targetTime, float pointRate) { return PointsOf(result, targetTime, pointRate); }
@@ -145,7 +146,7 @@ void CountResults(ProgramState& state) {
         const int lv = run.level;
         const int st = run.student;
         const LevelRule& rule = rules[lv];
-        const bool completed = run.result < kCompletedBelow;
+        const bool completed = IsCompletedRun(run.result);
         const int points = PointsOf(run.result, rule.targetTime, rule.pointRate);
         if (completed)
             ++c.RunCount(lv, st);

@@ -15,6 +15,8 @@ inline constexpr int kResultsWindow = 20000;
 inline constexpr int32_t kTimedOutResult = 99999;
 inline constexpr int32_t kNoBestTime = 99999;
 
+// A completed run counts as a run; a time-out (or anything from 6000 s on) does not.
+bool IsCompletedRun(int32_t result);
 // The first three decimal digits of a result: 1234 gives 123, 99999 gives 999.
 int TimeValue(int32_t result);
 // The points of one run before the level's rate: 0..55.

@@ -7,17 +7,37 @@
 
 #include <cmath>
 
-std::vector<StudentLevelFigures> CollectFigures(const ProgramState& state, const std::vector<int>& students) {
+namespace {
+
+// A spreadsheet would run a text that starts like a formula; an apostrophe
+// ahead of it keeps it a text.
+bool StartsLikeAFormula(const QString& text) {
+    return !text.isEmpty() && QStringLiteral("=+-@\t\r").contains(text.front());
+}
+
+QByteArray CsvText(const QString& text) {
+    QByteArray bytes = (StartsLikeAFormula(text) ? QLatin1Char('\'') + text : text).toUtf8();
+    if (!bytes.contains(',') && !bytes.contains('"') && !bytes.contains('\n') && !bytes.contains('\r'))
+        return bytes;
+    return '"' + bytes.replace('"', "\"\"") + '"';
+}
+
+} // namespace
+
+std::vector<StudentLevelFigures> CollectFigures(const ProgramState& state, const std::vector<StatsStudent>& students) {
     const CountTables& c = state.counts;
     const int levels = std::min(state.levels.LevelCount, kMaxLevel);
     std::vector<StudentLevelFigures> rows;
     rows.reserve(students.size() * size_t(std::max(levels, 0)));
-    for (const int st : students) {
+    for (const StatsStudent& student : students) {
+        const int st = student.id;
         if (!IsValidStudent(st))
             continue;
         for (int lv = 1; lv <= levels; ++lv) {
             StudentLevelFigures f;
             f.student = st;
+            f.name = student.name;
+            f.grade = student.grade;
             f.level = lv;
             f.runs = c.RunCount(lv, st);
             f.passRuns = c.PassRunCount(lv, st);
@@ -38,18 +58,15 @@ std::vector<StudentLevelFigures> CollectFigures(const ProgramState& state, const
 }
 
 QByteArray FiguresCsv(const std::vector<StudentLevelFigures>& rows) {
-    QByteArray csv = "student,level,runs,pass_runs,overdo_runs,today_runs,total_points,pass_points,"
+    QByteArray csv = "student,name,grade,level,runs,pass_runs,overdo_runs,today_runs,total_points,pass_points,"
                      "overdo_points,today_points,best_time,class_best,cleared,overpractised\n";
     for (const StudentLevelFigures& f : rows) {
-        const long long values[] = {f.student,    f.level,       f.runs,         f.passRuns,    f.overdoRuns,
-                                    f.todayRuns,  f.totalPoints, f.passPoints,   f.overdoPoints, f.todayPoints,
-                                    f.bestTime,   f.classBest,   f.cleared ? 1 : 0, f.overPractised ? 1 : 0};
-        QByteArray line;
-        for (const long long v : values) {
-            if (!line.isEmpty())
-                line += ',';
-            line += QByteArray::number(v);
-        }
+        const long long values[] = {f.level,      f.runs,        f.passRuns,   f.overdoRuns,   f.todayRuns,
+                                    f.totalPoints, f.passPoints, f.overdoPoints, f.todayPoints, f.bestTime,
+                                    f.classBest,  f.cleared ? 1 : 0, f.overPractised ? 1 : 0};
+        QByteArray line = QByteArray::number(f.student) + ',' + CsvText(f.name) + ',' + CsvText(f.grade);
+        for (const long long v : values)
+            line += ',' + QByteArray::number(v);
         csv += line + '\n';
     }
     return csv;

@@ -9,8 +9,17 @@
 
 struct ProgramState;
 
+// A student of the table: ID, roster name without its padding, short grade label.
+struct StatsStudent {
+    int id = 0;
+    QString name;
+    QString grade;
+};
+
 struct StudentLevelFigures {
     int student = 0;
+    QString name;
+    QString grade;
     int level = 0;
     int runs = 0;
     int passRuns = 0;
@@ -28,7 +37,12 @@ struct StudentLevelFigures {
 
 // One row per student (in the order given) and level 1..LevelCount, from the
 // tables of the last CountResults.
-std::vector<StudentLevelFigures> CollectFigures(const ProgramState& state, const std::vector<int>& students);
+std::vector<StudentLevelFigures> CollectFigures(const ProgramState& state, const std::vector<StatsStudent>& students);
 
-// UTF-8 CSV with a header line; lines end with LF.
+// UTF-8 CSV with a header line; lines end with LF. A text holding a comma, a
+// double quote or a line end is enclosed in double quotes; one starting with
+// "=", "+", "-" or "@" gets an apostrophe ahead, so that no spreadsheet takes
+// it for a formula.
 QByteArray FiguresCsv(const std::vector<StudentLevelFigures>& rows);
+// The byte order mark that spreadsheets need to read a CSV file as UTF-8.
+inline constexpr char kUtf8ByteOrderMark[] = "\xEF\xBB\xBF";

@@ -193,7 +193,8 @@ std::vector<ListedStudent> ReadBoardRoster(ProgramState& state) {
         if (auto label = GradeLabel(GradeNumber(roster.SchoolYear, record.BirthYear)))
             roster.RosterGrade[record.Id] = *label;
         if (line.status == 0)
-            listed.push_back({record.Id, roster.RosterName[record.Id], roster.RosterGrade[record.Id]});
+            listed.push_back(
+                {record.Id, roster.RosterName[record.Id], roster.RosterGrade[record.Id], record.BirthYear});
     }
     return listed;
 }

@@ -65,6 +65,7 @@ struct ListedStudent {
     int16_t Id = 0;
     QString Name; // trailing blanks removed
     QString Grade;
+    int16_t BirthYear = 0;
 };
 // The board's reading: computes the school year, reads every line through slot 0
 // of Roster, sets RosterName (trimmed) and RosterGrade, returns the status-0 lines.

@@ -6,6 +6,8 @@
 #include <QPainter>
 #include <QPolygonF>
 
+#include <optional>
+
 namespace {
 
 constexpr double kScreenDpi = 96;
@@ -40,17 +42,15 @@ public:
         QFont font(kReportFontFamily);
         font.setPointSizeF(points);
         painter_.setFont(font);
+        metrics_.emplace(painter_.font(), painter_.device());
     }
     // Text with its top left corner at the point; returns the rectangle it takes.
     QRectF text(const QPointF& topLeft, const QString& text) {
         painter_.setPen(Qt::black);
-        const QFontMetricsF metrics(painter_.font(), painter_.device());
-        painter_.drawText(topLeft + QPointF(0, metrics.ascent()), text);
-        return QRectF(topLeft, QSizeF(metrics.horizontalAdvance(text), metrics.height()));
+        painter_.drawText(topLeft + QPointF(0, metrics_->ascent()), text);
+        return QRectF(topLeft, QSizeF(metrics_->horizontalAdvance(text), metrics_->height()));
     }
-    double textWidth(const QString& text) const {
-        return QFontMetricsF(painter_.font(), painter_.device()).horizontalAdvance(text);
-    }
+    double textWidth(const QString& text) const { return metrics_->horizontalAdvance(text); }
     double f() const { return f_; }
     void dot(const QPointF& centre, const QColor& colour) {
         const double radius = kDotWidth * pixel_ / 2;
@@ -68,6 +68,7 @@ private:
     double c_;
     double y0_;
     double pixel_;
+    std::optional<QFontMetricsF> metrics_; // of the font last set
 };
 
 void DrawHeading(BlockFrame& block, const BlockPlace& place, const ReportData& data,

@@ -5,9 +5,11 @@
 #include "core/SharedReading.h"
 #include "core/Screen.h"
 #include "roster/Roster.h"
+#include "screens/ClassReport.h"
 #include "screens/LevelBoardRules.h"
 #include "screens/ReportDrawing.h"
 
+#include <QCheckBox>
 #include <QDir>
 #include <QFileInfo>
 #include <QLabel>
@@ -25,7 +27,6 @@ namespace {
 constexpr int kPanelLeft = 120;
 constexpr int kPanelTop = 1740;
 constexpr int kReportLevelsShown = 3; // the "グラフ" button's choice: levels 1..3
-constexpr double kPrinterFontSize = 6;
 constexpr int kDotsPerMeterAt96Dpi = 3780; // fonts on the drawing area as on the screen
 
 QListWidget* PanelList(QWidget* parent, const QString& name, const QRect& rect) {
@@ -74,7 +75,7 @@ void ReportPanel::createControls() {
     image_.setDotsPerMeterY(kDotsPerMeterAt96Dpi);
     image_.fill(kReportBackground);
 
-    List3 = PanelList(this, QStringLiteral("List3"), TwipRect(12480, 60, 2520, 3600));
+    List3 = PanelList(this, QStringLiteral("List3"), TwipRect(12480, 60, 2520, 3150));
     connect(List3, &QListWidget::itemClicked, this, [this] {
         if (isVisible())
             RunFileAction(state_, [this] { showReports(); });
@@ -85,6 +86,10 @@ void ReportPanel::createControls() {
     Command24[1] = MakeButton(this, QStringLiteral("Command24_1"), QStringLiteral("印刷"),
                                TwipRect(13770, 3720, 1230, 450));
     connect(Command24[1], &QPushButton::clicked, this, [this] { RunFileAction(state_, [this] { printClicked(); }); });
+    // Printing the whole class: the progress sheet, then every student's report.
+    WholeClass = new QCheckBox(QStringLiteral("このクラス全員"), this);
+    WholeClass->setObjectName(QStringLiteral("WholeClass"));
+    WholeClass->setGeometry(TwipRect(12480, 3270, 2520, 390));
     Command25 = MakeButton(this, QStringLiteral("Command25"), QStringLiteral("他の人のデータを見る"),
                             TwipRect(12480, 4290, 2520, 450));
     connect(Command25, &QPushButton::clicked, this, [this] { otherStudentsClicked(); });
@@ -109,7 +114,9 @@ void ReportPanel::refreshLists() {
     List2->addItems(students);
 
     ReportStudent = state_.session.StudentNo;
-    Command24[1]->setVisible(IsTeacherName(state_.session.StudentName));
+    const bool teacher = IsTeacherName(state_.session.StudentName);
+    Command24[1]->setVisible(teacher);
+    WholeClass->setVisible(teacher);
 }
 
 void ReportPanel::showForStudent(int student) {
@@ -187,18 +194,29 @@ bool ReportPanel::printReports(QPrinter& printer) {
     QPainter painter;
     if (!painter.begin(&printer))
         return false;
-    const QRectF page(QPointF(0, 0), printer.pageRect(QPrinter::DevicePixel).size());
-    bool firstStudent = true;
-    for (const int student : chosenStudents()) {
-        // One print job for every chosen student, each starting a page of their own.
-        if (!firstStudent)
-            printer.newPage();
-        firstStudent = false;
+    // One print job for every chosen student, each starting a page of their own.
+    PrintStudentPages(painter, printer, chosenStudents(), [&](int student) {
         ReportStudent = student;
-        DrawReportRun(painter, page, reportBlocks(student, records), {kPrinterFontSize, true},
-                      [&printer] { printer.newPage(); });
-    }
+        return reportBlocks(student, records);
+    });
     return painter.end();
+}
+
+bool ReportPanel::printClassReport(QPrinter& printer) {
+    placeInFront();
+    const ReportSettings settings = settings_();
+    const ClassSheet sheet =
+        BuildClassSheet(state_, NameListStudents(state_, settings.gradeFilter), state_.platform.clock->now());
+    if (sheet.grades.empty())
+        return false;
+    const ReportBlockSource blocks(state_, chosenLevels(), recordWindow(), state_.platform.clock->now().date(),
+                                  settings);
+    PrintClassReport(printer, sheet, SheetStudents(sheet), blocks);
+    return true;
+}
+
+bool ReportPanel::printChosen(QPrinter& printer) {
+    return WholeClass->isChecked() ? printClassReport(printer) : printReports(printer);
 }
 
 void ReportPanel::printClicked() {
@@ -212,7 +230,7 @@ void ReportPanel::printClicked() {
     QPrintDialog dialog(&printer, this);
     if (dialog.exec() != QDialog::Accepted)
         return;
-    printReports(printer);
+    printChosen(printer);
 }
 
 // Without an installed printer the reports go into a PDF file in the home
@@ -221,7 +239,7 @@ void ReportPanel::printToPdf(QPrinter& printer) {
     const QString file = QDir::home().filePath(ReportPdfName(state_.platform.clock->now()));
     printer.setOutputFormat(QPrinter::PdfFormat);
     printer.setOutputFileName(file);
-    const bool written = printReports(printer) && QFileInfo(file).size() > 0;
+    const bool written = printChosen(printer) && QFileInfo(file).size() > 0;
     const QString where = QDir::toNativeSeparators(file);
     state_.platform.dialogs->inform(
         QStringLiteral("印刷"),

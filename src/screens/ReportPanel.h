@@ -12,6 +12,7 @@
 #include <functional>
 #include <vector>
 
+class QCheckBox;
 class QLabel;
 class QListWidget;
 class QPrinter;
@@ -39,6 +40,11 @@ public:
     // Prints them on a printer that is set up, each student from a new page;
     // false when the printer (or the PDF file) cannot be written.
     bool printReports(QPrinter& printer);
+    // Prints the progress sheet of the students the board's grade filter shows,
+    // then each one's report on the chosen levels; false when nobody is listed.
+    bool printClassReport(QPrinter& printer);
+    // The class report when "このクラス全員" is ticked, else the chosen students'.
+    bool printChosen(QPrinter& printer);
 
     const QImage& drawing() const { return image_; }
     int reportStudent() const { return ReportStudent; }
@@ -64,6 +70,7 @@ private:
     QPushButton* Command24[2] = {};
     QPushButton* Command25 = nullptr;
     QPushButton* Command18 = nullptr;
+    QCheckBox* WholeClass = nullptr;
 
     int ReportStudent = 0;
     double ReportFontSize = 6;

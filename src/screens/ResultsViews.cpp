@@ -432,38 +432,26 @@ ListShade ListShadeFor(const QStringList& lines, int32_t targetTime, int32_t low
 
 // ---- Level availability ----------------------------------------------------
 
-namespace {
-
-bool HasPassed(const ProgramState& state, int level, int student) {
-    return state.counts.PassPoints(level, student) >= state.criteria.ClearPoint[level] &&
-           state.counts.PassRunCount(level, student) >= state.criteria.ClearCount[level];
-}
-
-bool IsOverPractisedOn(const ProgramState& state, int level, int student) {
-    const double overdoCount = state.criteria.OverdoCount[level].toNumber();
-    const double overdoPoint = state.criteria.OverdoPoint[level].toNumber();
-    return (overdoCount != 0 && state.counts.OverdoRunCount(level, student) >= overdoCount) ||
-           (overdoPoint != 0 && state.counts.OverdoPoints(level, student) >= overdoPoint);
-}
-
-} // namespace
-
 LevelAvailability LevelAvailabilityFor(const ProgramState& state) {
+    return LevelAvailabilityFor(state, state.session.StudentNo, state.session.StudentName);
+}
+
+LevelAvailability LevelAvailabilityFor(const ProgramState& state, int studentNo, const QString& studentName) {
     const int levelCount = std::clamp(state.levels.LevelCount, 0, kMaxLevel);
-    const int student = TableStudent(state.session.StudentNo);
+    const int student = TableStudent(studentNo);
     const auto& names = state.levels.LevelNames;
     LevelAvailability result;
     result.enabled.assign(std::size_t(levelCount) + 1, false);
     result.locked.assign(std::size_t(levelCount) + 1, false);
     // Without a final level (no catalogue) nothing counts as passed.
     result.finalLevelPassed =
-        IsValidLevel(state.levels.LastLevel) && HasPassed(state, state.levels.LastLevel, student);
+        IsValidLevel(state.levels.LastLevel) && IsLevelCleared(state, state.levels.LastLevel, student);
     if (levelCount == 0)
         return result;
 
     const bool everyLevelOpen = state.levels.LevelBoardSwitch == 1;
     // Only the exact name opens every level here; the teacher buttons look wider.
-    const bool teacher = WithoutBlanks(state.session.StudentName) == QStringLiteral("先生");
+    const bool teacher = WithoutBlanks(studentName) == QStringLiteral("先生");
     result.enabled[1] = true;
     bool blocked = false;
     for (int level = 1; level <= levelCount; ++level) {
@@ -472,7 +460,7 @@ LevelAvailability LevelAvailabilityFor(const ProgramState& state) {
             result.enabled[std::size_t(level)] = true;
         const bool nextHasNoTarget =
             level + 1 <= kMaxLevel && state.criteria.ClearPoint[level + 1] == 9999;
-        const bool cleared = HasPassed(state, level, student) || nextHasNoTarget ||
+        const bool cleared = IsLevelCleared(state, level, student) || nextHasNoTarget ||
                              everyLevelOpen || teacher || (!blocked && practice);
         if (!cleared) {
             blocked = true;
@@ -482,7 +470,7 @@ LevelAvailability LevelAvailabilityFor(const ProgramState& state) {
             continue; // the last level is never locked
         result.enabled[std::size_t(level) + 1] = true;
         const bool locked =
-            !result.finalLevelPassed && !practice && IsOverPractisedOn(state, level, student);
+            !result.finalLevelPassed && !practice && IsOverPractised(state, level, student);
         result.locked[std::size_t(level)] = locked;
         if (locked)
             result.enabled[std::size_t(level)] = false;

@@ -111,3 +111,5 @@ struct LevelAvailability {
 // Which start buttons of the board are open for StudentNo, and which levels are
 // locked for over-practice. The board stores finalLevelPassed in FinalLevelPassed.
 LevelAvailability LevelAvailabilityFor(const ProgramState& state);
+// The same for any student, named as on their board.
+LevelAvailability LevelAvailabilityFor(const ProgramState& state, int student, const QString& studentName);

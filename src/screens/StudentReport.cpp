@@ -35,63 +35,96 @@ int LeadingNumber(const QString& line) { return line.left(kRankWidth).trimmed().
 // The number in a points line's last five characters (all-time points).
 int TrailingPoints(const QString& line) { return line.right(5).trimmed().toInt(); }
 
-void AddPointsFigures(const ProgramState& state, const ReportSettings& settings, ReportData& data) {
-    const RankingLines ranking =
-        RankLevel(state, data.level, settings.pointsOrder, settings.gradeFilter, kRankWidth);
-    bool found = false;
-    for (qsizetype i = 0; i < ranking.lines.size(); ++i) {
-        const QString& line = ranking.lines[i];
-        const int points = TrailingPoints(line);
-        if (points > 0) {
-            ++data.classPointsCount;
-            data.classPointsSum += points;
-        }
-        if (!found && ranking.students[std::size_t(i)] == data.student) {
-            found = true;
-            data.pointsRank = LeadingNumber(line);
-            data.pointsTotal = points;
-        }
+// The first line of each student in a ranking: its rank and its all-time points.
+void ReadRanking(const RankingLines& ranking, std::vector<int>& ranks, std::vector<int>* totals) {
+    for (qsizetype i = ranking.lines.size() - 1; i >= 0; --i) {
+        const std::size_t student = std::size_t(ranking.students[std::size_t(i)]);
+        if (student >= ranks.size())
+            continue;
+        ranks[student] = LeadingNumber(ranking.lines[i]);
+        if (totals)
+            (*totals)[student] = TrailingPoints(ranking.lines[i]);
     }
 }
 
-void AddTimeRank(const ProgramState& state, const ReportSettings& settings, ReportData& data) {
+void AddPointsFigures(const ProgramState& state, const ReportSettings& settings, ReportLevelFigures& figures) {
     const RankingLines ranking =
-        RankLevel(state, data.level, RankingOrder::BestTime, settings.gradeFilter, kRankWidth);
-    for (qsizetype i = 0; i < ranking.lines.size(); ++i)
-        if (ranking.students[std::size_t(i)] == data.student) {
-            data.timeRank = LeadingNumber(ranking.lines[i]);
-            return;
+        RankLevel(state, figures.level, settings.pointsOrder, settings.gradeFilter, kRankWidth);
+    for (const QString& line : ranking.lines) {
+        const int points = TrailingPoints(line);
+        if (points > 0) {
+            ++figures.classPointsCount;
+            figures.classPointsSum += points;
         }
+    }
+    ReadRanking(ranking, figures.pointsRank, &figures.pointsTotal);
+}
+
+void AddTimeRanks(const ProgramState& state, const ReportSettings& settings, ReportLevelFigures& figures) {
+    ReadRanking(RankLevel(state, figures.level, RankingOrder::BestTime, settings.gradeFilter, kRankWidth),
+                figures.timeRank, nullptr);
+}
+
+int FirstDayOutside(const QDate& today) { return int(ToOleDay(today)) - kReportDays; }
+
+bool HasColumn(const ProgramState& state, int level) {
+    return IsValidLevel(level) && level <= state.levels.LevelCount;
 }
 
 } // namespace
 
-ReportData BuildReportData(const ProgramState& state, int student, int level,
+ReportLevelFigures BuildReportLevelFigures(const ProgramState& state, int level,
+                                           const std::vector<ResultRecord>& records,
+                                           const QDate& today, const ReportSettings& settings) {
+    ReportLevelFigures figures;
+    figures.level = level;
+    figures.timeRank.assign(kStudentSlots, 0);
+    figures.pointsRank.assign(kStudentSlots, 0);
+    figures.pointsTotal.assign(kStudentSlots, 0);
+    if (!HasColumn(state, level))
+        return figures;
+    const int firstDayOutside = FirstDayOutside(today);
+    for (const ResultRecord& record : records) {
+        if (record.level != level || !InReportWindow(state, record, firstDayOutside))
+            continue;
+        if (record.result < kReportCountedBelow) {
+            figures.classSum += record.result;
+            ++figures.classCount;
+        }
+        figures.classBest = std::min(figures.classBest, record.result);
+    }
+    AddPointsFigures(state, settings, figures);
+    AddTimeRanks(state, settings, figures);
+    return figures;
+}
+
+ReportData BuildReportData(const ProgramState& state, int student, const ReportLevelFigures& level,
                            const std::vector<ResultRecord>& records, const QDate& today,
                            const ReportSettings& settings) {
     ReportData data;
     data.student = student;
-    data.level = level;
-    if (!IsValidStudent(student) || !IsValidLevel(level) || level > state.levels.LevelCount)
+    data.level = level.level;
+    if (!IsValidStudent(student) || !HasColumn(state, level.level))
         return data;
     data.studentName = TrimTrailingBlanks(state.roster.RosterName[std::size_t(student)]);
-    data.levelCaption = state.levels.ProgramTitle + QLatin1Char(' ') + state.levels.LevelNames[level];
+    data.levelCaption = state.levels.ProgramTitle + QLatin1Char(' ') + state.levels.LevelNames[level.level];
+    data.classCount = level.classCount;
+    data.classSum = level.classSum;
+    data.classBest = level.classBest;
+    data.classPointsCount = level.classPointsCount;
+    data.classPointsSum = level.classPointsSum;
+    data.timeRank = level.timeRank[std::size_t(student)];
+    data.pointsRank = level.pointsRank[std::size_t(student)];
+    data.pointsTotal = level.pointsTotal[std::size_t(student)];
 
-    const int firstDayOutside = int(ToOleDay(today)) - kReportDays;
+    const int firstDayOutside = FirstDayOutside(today);
     const bool shown = InGradeFilter(settings.gradeFilter, GradeOfStudent(state, student));
     for (const ResultRecord& record : records) {
-        if (record.level != level || !InReportWindow(state, record, firstDayOutside))
+        if (record.student != student || record.level != level.level ||
+            !InReportWindow(state, record, firstDayOutside))
             continue;
         const int32_t r = record.result;
-        const bool counted = r < kReportCountedBelow;
-        if (counted) {
-            data.classSum += r;
-            ++data.classCount;
-        }
-        data.classBest = std::min(data.classBest, r);
-        if (record.student != student)
-            continue;
-        if (counted) {
+        if (r < kReportCountedBelow) {
             ++data.ownCount;
             data.ownSum += r;
             data.ownLargest = std::max(data.ownLargest, r);
@@ -99,9 +132,14 @@ ReportData BuildReportData(const ProgramState& state, int student, int level,
         if (shown)
             data.runs.push_back({record.date, r});
     }
-    AddPointsFigures(state, settings, data);
-    AddTimeRank(state, settings, data);
     return data;
+}
+
+ReportData BuildReportData(const ProgramState& state, int student, int level,
+                           const std::vector<ResultRecord>& records, const QDate& today,
+                           const ReportSettings& settings) {
+    return BuildReportData(state, student, BuildReportLevelFigures(state, level, records, today, settings),
+                           records, today, settings);
 }
 
 int32_t ScaleTop(int32_t ownLargest) {

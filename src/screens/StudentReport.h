@@ -54,10 +54,32 @@ struct ReportSettings {
     RankingOrder pointsOrder = RankingOrder::TotalPoints;
 };
 
-// The figures of one block. `records` is the report's record window (the last
-// 20000 records); runs dated up to today − 3650 days or of levels without a
-// column are skipped, as in the period view. Ranks come from the board's
-// rankings with a 3-character rank field, found by the student's ID.
+// What the blocks of one level share whatever the student: the classroom's
+// figures of the record window and every student's ranks, so that the reports
+// of a whole class rank each level once.
+struct ReportLevelFigures {
+    int level = 0;
+    int classCount = 0;
+    int64_t classSum = 0;
+    int32_t classBest = kNoClassBest;
+    int classPointsCount = 0;
+    int64_t classPointsSum = 0;
+    std::vector<int> timeRank;    // by student ID; 0: not ranked
+    std::vector<int> pointsRank;  // by student ID
+    std::vector<int> pointsTotal; // by student ID
+};
+
+// `records` is the report's record window (the last 20000 records); runs dated
+// up to today − 3650 days or of levels without a column are skipped, as in the
+// period view. Ranks come from the board's rankings with a 3-character rank
+// field, found by the student's ID.
+ReportLevelFigures BuildReportLevelFigures(const ProgramState& state, int level,
+                                           const std::vector<ResultRecord>& records,
+                                           const QDate& today, const ReportSettings& settings);
+// The figures of one block.
+ReportData BuildReportData(const ProgramState& state, int student, const ReportLevelFigures& level,
+                           const std::vector<ResultRecord>& records, const QDate& today,
+                           const ReportSettings& settings);
 ReportData BuildReportData(const ProgramState& state, int student, int level,
                            const std::vector<ResultRecord>& records, const QDate& today,
                            const ReportSettings& settings);

@@ -5,12 +5,13 @@
 #include "records/ResultsFile.h"
 #include "records/Statistics.h"
 
+#include <QFile>
 #include <QProcess>
 #include <gtest/gtest.h>
 
 namespace {
 
-const QByteArray kHeader = "student,level,runs,pass_runs,overdo_runs,today_runs,total_points,pass_points,"
+const QByteArray kHeader = "student,name,grade,level,runs,pass_runs,overdo_runs,today_runs,total_points,pass_points,"
                            "overdo_points,today_points,best_time,class_best,cleared,overpractised";
 
 struct StatsRun {
@@ -89,17 +90,24 @@ TEST(Figures, OneRowPerStudentAndLevelInTheGivenOrder) {
     c.BestTime(2, 7) = 41;
     c.ClassBest[2] = 38;
 
-    const auto rows = CollectFigures(state, {7, 0, 3});
-    ASSERT_EQ(rows.size(), 4u); // the ID 0 is no student
+    const auto rows = CollectFigures(state, {{7, QStringLiteral("七海"), QStringLiteral("小5")},
+                                             {0, QStringLiteral("誰か"), QStringLiteral("小1")},
+                                             {3, QStringLiteral("佐藤, \"はな\""), QStringLiteral("中1")},
+                                             {9, QStringLiteral("=HYPERLINK(1)"), QStringLiteral("中2")}});
+    ASSERT_EQ(rows.size(), 6u); // the ID 0 is no student
     EXPECT_EQ(rows[0].student, 7);
     EXPECT_EQ(rows[0].level, 1);
     EXPECT_EQ(rows[2].student, 3);
     const QList<QByteArray> lines = FiguresCsv(rows).split('\n');
-    ASSERT_EQ(lines.size(), 6); // header, four rows, the final line end
+    ASSERT_EQ(lines.size(), 8); // header, six rows, the final line end
     EXPECT_EQ(lines[0].toStdString(), kHeader.toStdString());
-    EXPECT_EQ(lines[2].toStdString(), "7,2,3,2,0,1,0,9,0,0,41,38,1,0");
-    EXPECT_EQ(lines[3].toStdString(), "3,1,0,0,0,0,0,0,0,0,99999,99999,0,0");
-    EXPECT_TRUE(lines[5].isEmpty());
+    EXPECT_EQ(QString::fromUtf8(lines[2]), QStringLiteral("7,七海,小5,2,3,2,0,1,0,9,0,0,41,38,1,0"));
+    // A name holding a comma or a double quote is enclosed, its quotes doubled.
+    EXPECT_EQ(QString::fromUtf8(lines[3]),
+              QStringLiteral("3,\"佐藤, \"\"はな\"\"\",中1,1,0,0,0,0,0,0,0,0,99999,99999,0,0"));
+    // A name that starts like a formula stays a text in a spreadsheet.
+    EXPECT_TRUE(QString::fromUtf8(lines[5]).startsWith(QStringLiteral("9,'=HYPERLINK(1),中2,1,")));
+    EXPECT_TRUE(lines[7].isEmpty());
 }
 
 TEST(DrillStats, PrintsTheCurrentStudentsFiguresPerLevel) {
@@ -110,11 +118,37 @@ TEST(DrillStats, PrintsTheCurrentStudentsFiguresPerLevel) {
     ASSERT_EQ(run.lines.size(), 1 + 2 * 7); // students 1 and 3, seven levels each
     EXPECT_EQ(run.lines[0].toStdString(), kHeader.toStdString());
     // 30 s against 60 s: 11 points; cleared (10 points, 1 run) and over-practised (1 run a day).
-    EXPECT_EQ(run.lines[1].toStdString(), "1,1,1,1,1,1,11,11,11,11,30,20,1,1");
-    EXPECT_EQ(run.lines[2].toStdString(), "1,2,0,0,0,0,0,0,0,0,99999,45,0,0");
-    EXPECT_TRUE(run.lines[8].startsWith("3,1,"));
+    EXPECT_EQ(QString::fromUtf8(run.lines[1]), QStringLiteral("1,一郎,小5,1,1,1,1,1,11,11,11,11,30,20,1,1"));
+    EXPECT_EQ(QString::fromUtf8(run.lines[2]), QStringLiteral("1,一郎,小5,2,0,0,0,0,0,0,0,0,99999,45,0,0"));
+    EXPECT_TRUE(QString::fromUtf8(run.lines[8]).startsWith(QStringLiteral("3,三郎,小6,1,")));
     // Level 2: a time-out yesterday and a run three days ago, both in the 7-day window.
-    EXPECT_EQ(run.lines[9].toStdString(), "3,2,1,1,0,0,5,5,0,0,45,45,0,0");
+    EXPECT_EQ(QString::fromUtf8(run.lines[9]), QStringLiteral("3,三郎,小6,2,1,1,0,0,5,5,0,0,45,45,0,0"));
+}
+
+TEST(DrillStats, WritesAFileWithAByteOrderMarkAndKeepsStandardOutputPlain) {
+    StatsInstall classroom;
+    const QString folder = classroom.install.programFolder();
+    const QStringList now = {QStringLiteral("--now"), QStringLiteral("2026-12-09 10:00:00")};
+    const StatsRun plain = RunDrillStats(now + QStringList{folder});
+    ASSERT_EQ(plain.exitCode, 0) << plain.errors.constData();
+    ASSERT_FALSE(plain.lines.isEmpty());
+    EXPECT_TRUE(plain.lines[0].startsWith("student,"));
+
+    const QString file = classroom.install.root() + QStringLiteral("成績.csv");
+    const StatsRun toFile = RunDrillStats(now + QStringList{QStringLiteral("-o"), file, folder});
+    ASSERT_EQ(toFile.exitCode, 0) << toFile.errors.constData();
+    EXPECT_TRUE(toFile.lines.isEmpty());
+    QFile written(file);
+    ASSERT_TRUE(written.open(QIODevice::ReadOnly));
+    const QByteArray bytes = written.readAll();
+    EXPECT_EQ(bytes.left(3), QByteArray("\xEF\xBB\xBF"));
+    EXPECT_EQ(bytes.mid(3), plain.lines.join('\n') + '\n');
+
+    const StatsRun noFile = RunDrillStats({QStringLiteral("-o"), folder});
+    EXPECT_EQ(noFile.exitCode, 2);
+    const StatsRun unwritable = RunDrillStats({QStringLiteral("-o"), classroom.install.root() + "none/x.csv", folder});
+    EXPECT_EQ(unwritable.exitCode, 1);
+    EXPECT_TRUE(unwritable.errors.contains("cannot write")) << unwritable.errors.constData();
 }
 
 TEST(DrillStats, RefusesBadArgumentsAndFilesWithStatus2) {

@@ -239,12 +239,14 @@ TEST_F(Takeover, TheProgramReadsTheCopiedTreeAndAppendsAfterItsRuns) {
     // drill-stats counts the old runs and the new one: runs, then today's runs.
     std::map<QString, QStringList> figures;
     for (const QString& row : drillStats())
-        figures[row.section(QLatin1Char(','), 0, 1)] = row.split(QLatin1Char(','));
+        figures[row.section(QLatin1Char(','), 0, 0) + QLatin1Char(',') + row.section(QLatin1Char(','), 3, 3)] =
+            row.split(QLatin1Char(','));
     ASSERT_EQ(figures.size(), 1 + 3 * 7); // the heading, three students of seven levels
-    EXPECT_EQ(figures[QStringLiteral("1,1")][2], QStringLiteral("2"));
-    EXPECT_EQ(figures[QStringLiteral("1,1")][5], QStringLiteral("1"));
-    EXPECT_EQ(figures[QStringLiteral("1,2")][5], QStringLiteral("1"));
-    EXPECT_EQ(figures[QStringLiteral("2,1")][2], QStringLiteral("1"));
+    // student, name, grade, level, then the runs (4) and today's runs (7).
+    EXPECT_EQ(figures[QStringLiteral("1,1")][4], QStringLiteral("2"));
+    EXPECT_EQ(figures[QStringLiteral("1,1")][7], QStringLiteral("1"));
+    EXPECT_EQ(figures[QStringLiteral("1,2")][7], QStringLiteral("1"));
+    EXPECT_EQ(figures[QStringLiteral("2,1")][4], QStringLiteral("1"));
 }
 
 // Needs the sound lookup that takes a wave file whatever the letter case of its name.

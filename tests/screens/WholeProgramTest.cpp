@@ -67,6 +67,13 @@ int LastNumber(const QString& text) {
     return match.captured(1).toInt();
 }
 
+// drill-stats' columns.
+constexpr int kStatsLevel = 3;
+constexpr int kStatsTodayRuns = 7;
+constexpr int kStatsTotalPoints = 8;
+constexpr int kStatsTodayPoints = 11;
+constexpr int kStatsBestTime = 12;
+
 // The program as main() starts it, on a demo classroom laid out by make-demo,
 // with the real navigator and the test doubles for clock, random and sound.
 class WholeProgram : public ::testing::Test {
@@ -191,19 +198,14 @@ protected:
                        classroom.programFolder()});
         if (!process.waitForFinished(30000) || process.exitCode() != 0)
             throw std::runtime_error("drill-stats failed: " + process.readAllStandardError().toStdString());
-        const QString prefix = QStringLiteral("%1,%2,").arg(student).arg(level);
-        for (const QString& line : QString::fromUtf8(process.readAllStandardOutput()).split(QLatin1Char('\n')))
-            if (line.startsWith(prefix))
-                return line.split(QLatin1Char(','));
-        throw std::runtime_error("drill-stats has no row " + prefix.toStdString());
+        for (const QString& line : QString::fromUtf8(process.readAllStandardOutput()).split(QLatin1Char('\n'))) {
+            const QStringList row = line.split(QLatin1Char(','));
+            if (row.size() > kStatsLevel && row[0].toInt() == student && row[kStatsLevel].toInt() == level)
+                return row;
+        }
+        throw std::runtime_error("drill-stats has no row " + std::to_string(student) + "," + std::to_string(level));
     }
 };
-
-// drill-stats' columns.
-constexpr int kStatsTodayRuns = 5;
-constexpr int kStatsTotalPoints = 6;
-constexpr int kStatsTodayPoints = 9;
-constexpr int kStatsBestTime = 10;
 
 } // namespace
 

@@ -1,0 +1,155 @@
+// drill-report [--now "YYYY-MM-DD HH:MM:SS"] -o OUT.pdf [--grade GRADE | --student ID...]
+//              [--sheet-only] PROGRAM_FOLDER
+// Writes one PDF for a parents' evening: the class progress sheet of every
+// grade, then each student's report as the report panel prints it.
+
+#include "app/CommandLine.h"
+#include "core/ProgramState.h"
+#include "records/Counts.h"
+#include "records/ResultsFile.h"
+#include "roster/NameList.h"
+#include "roster/Roster.h"
+#include "screens/ClassReport.h"
+#include "screens/ResultsViews.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QPrinter>
+
+#include <algorithm>
+#include <cstdio>
+#include <set>
+
+namespace {
+
+// The levels of each student's page: those the board's "グラフ" button shows.
+constexpr int kReportPageLevels = 3;
+
+struct ReportOptions {
+    QString output;
+    QString grade = kAllGrades;
+    std::vector<int> students;
+    bool sheetOnly = false;
+};
+
+bool IsGradeChoice(const QString& grade) {
+    const auto& entries = GradeFilterEntries();
+    return std::find(entries.begin(), entries.end(), grade) != entries.end();
+}
+
+// Takes -o, --grade, --student ID... and --sheet-only.
+bool ReadOwnOption(ReportOptions& options, const QStringList& args, qsizetype& i, QString& problem) {
+    const QString& option = args[i];
+    if (option == QStringLiteral("--sheet-only")) {
+        options.sheetOnly = true;
+        return true;
+    }
+    if (option == QStringLiteral("--student")) {
+        // The IDs run up to the next argument that is not a number.
+        for (bool isId = true; i + 1 < args.size(); ++i) {
+            const int id = args[i + 1].toInt(&isId);
+            if (!isId)
+                break;
+            options.students.push_back(id);
+        }
+        if (options.students.empty())
+            problem = QStringLiteral("--student needs one or more IDs");
+        return true;
+    }
+    if (option != QStringLiteral("-o") && option != QStringLiteral("--grade"))
+        return false;
+    if (++i >= args.size()) {
+        problem = QStringLiteral("%1 needs a value").arg(option);
+        return true;
+    }
+    if (option == QStringLiteral("-o")) {
+        options.output = args[i];
+    } else if (IsGradeChoice(args[i])) {
+        options.grade = args[i];
+    } else {
+        const auto& entries = GradeFilterEntries();
+        problem = QStringLiteral("--grade \"%1\" is none of %2")
+                      .arg(args[i], QStringList(entries.begin(), entries.end()).join(QLatin1Char(' ')));
+    }
+    return true;
+}
+
+// The name list's students, narrowed to the IDs asked for (in the list's order).
+std::vector<SheetStudent> ChosenStudents(ProgramState& state, const ReportOptions& options, QString& problem) {
+    std::vector<SheetStudent> students = NameListStudents(state, options.grade);
+    if (!options.students.empty()) {
+        const std::set<int> wanted(options.students.begin(), options.students.end());
+        std::set<int> listed;
+        std::erase_if(students, [&](const SheetStudent& s) { return !wanted.contains(s.id); });
+        for (const SheetStudent& s : students)
+            listed.insert(s.id);
+        for (const int id : wanted)
+            if (!listed.contains(id))
+                problem += QStringLiteral("student %1 is not on the name list under %2\n").arg(id).arg(options.grade);
+    }
+    if (students.empty() && problem.isEmpty())
+        problem = QStringLiteral("no student on the name list under %1\n").arg(options.grade);
+    return students;
+}
+
+int WriteReport(ProgramState& state, const ReportOptions& options) {
+    ComputeSchoolYear(state);
+    CountResults(state);
+    QString problem;
+    const std::vector<SheetStudent> students = ChosenStudents(state, options, problem);
+    if (!problem.isEmpty()) {
+        std::fprintf(stderr, "drill-report: %s", qPrintable(problem));
+        return kBadInput;
+    }
+    // The printer reports nothing when it cannot write its file.
+    QFile probe(options.output);
+    if (!probe.open(QIODevice::WriteOnly)) {
+        std::fprintf(stderr, "drill-report: cannot write %s: %s\n", qPrintable(options.output),
+                     qPrintable(probe.errorString()));
+        return 1;
+    }
+    probe.close();
+
+    const QDateTime now = state.platform.clock->now();
+    const ClassSheet sheet = BuildClassSheet(state, students, now);
+    std::vector<int> levels;
+    for (int level = 1; level <= std::min(kReportPageLevels, state.levels.LevelCount); ++level)
+        levels.push_back(level);
+    const ReportBlockSource blocks(state, levels, ReadRecentResults(state, kPeriodViewRecords),
+                                  now.date(), ReportSettings{});
+
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(options.output);
+    printer.setPageSize(QPageSize(QPageSize::A4));
+    printer.setDocName(sheet.classroom + QStringLiteral("　") + sheet.date);
+    PrintClassReport(printer, sheet, options.sheetOnly ? std::vector<int>{} : SheetStudents(sheet), blocks);
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    // Only a PDF is drawn: no display is needed.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    QString problem;
+    ReportOptions options;
+    auto args = ParseCommandArguments(QCoreApplication::arguments(), problem,
+                                      [&options](const QStringList& all, qsizetype& i, QString& problem) {
+                                          return ReadOwnOption(options, all, i, problem);
+                                      });
+    if (args && options.output.isEmpty())
+        problem = QStringLiteral("no output file given (-o OUT.pdf)");
+    if (args && !options.students.empty() && options.grade != kAllGrades)
+        problem = QStringLiteral("--grade and --student do not go together");
+    if (!args || !problem.isEmpty()) {
+        std::fprintf(stderr,
+                     "drill-report: %s\nusage: drill-report [--now \"YYYY-MM-DD HH:MM:SS\"] -o OUT.pdf "
+                     "[--grade GRADE | --student ID...] [--sheet-only] PROGRAM_FOLDER\n",
+                     qPrintable(problem));
+        return kBadInput;
+    }
+    return RunOnClassroom("drill-report", *args, [&options](ProgramState& state) { return WriteReport(state, options); });
+}

@@ -1,0 +1,55 @@
+#pragma once
+// The class report on a printer or in a PDF: the progress sheet's pages (A4
+// landscape), then each student's report from a page of its own (A4 portrait),
+// drawn by the report panel's own drawing routine.
+
+#include "screens/ClassSheet.h"
+#include "screens/ReportDrawing.h"
+#include "screens/StudentReport.h"
+
+#include <QDate>
+#include <QRectF>
+
+#include <functional>
+#include <vector>
+
+class QPagedPaintDevice;
+class QPainter;
+struct ProgramState;
+
+// Printed reports are set at base size 6 with the printer's larger captions.
+inline constexpr ReportStyle kPrintedReportStyle{6, true};
+
+// The report blocks of any student on a fixed list of levels; what the levels
+// share (class figures, rankings) is worked out once.
+class ReportBlockSource {
+public:
+    ReportBlockSource(const ProgramState& state, const std::vector<int>& levels,
+                      const std::vector<ResultRecord>& records, const QDate& today, const ReportSettings& settings);
+    std::vector<ReportData> blocksOf(int student) const;
+
+private:
+    const ProgramState& state_;
+    // Each student's records of the window, so that a block reads only its own.
+    std::vector<std::vector<ResultRecord>> recordsByStudent_;
+    QDate today_;
+    ReportSettings settings_;
+    std::vector<ReportLevelFigures> levels_;
+};
+
+// The printable area of the current page, with its top left corner at (0, 0)
+// as a painter on the device sees it.
+QRectF PrintableArea(const QPagedPaintDevice& device);
+
+// Each student's report from a new page (the first on the current one, which
+// must be portrait); `blocksOf` gives a student's blocks.
+void PrintStudentPages(QPainter& painter, QPagedPaintDevice& device, const std::vector<int>& students,
+                       const std::function<std::vector<ReportData>(int student)>& blocksOf);
+
+// The whole class report on a device that no painter is active on. Without
+// report students only the sheet is printed.
+void PrintClassReport(QPagedPaintDevice& device, const ClassSheet& sheet, const std::vector<int>& reportStudents,
+                      const ReportBlockSource& blocks);
+
+// The students of the sheet, in its order.
+std::vector<int> SheetStudents(const ClassSheet& sheet);

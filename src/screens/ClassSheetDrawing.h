@@ -1,0 +1,33 @@
+#pragma once
+// Paints one page of the class progress sheet on a landscape surface: every
+// position is a fraction of the surface, so the page looks the same on a
+// printer, in a PDF and on an image.
+
+#include "screens/ClassSheet.h"
+
+#include <QColor>
+#include <QRectF>
+
+class QPainter;
+
+inline constexpr int kSheetRowsPerPage = 24;
+inline const QColor kLockedShade(200, 200, 200);
+
+// Where the parts of a sheet page go on a surface.
+struct SheetLayout {
+    QRectF title;
+    QRectF head;        // the row of level names
+    QRectF body;        // kSheetRowsPerPage student rows
+    QRectF summary;     // the classroom's figures, under a full page of rows
+    QRectF legend;
+    double idWidth = 0;
+    double nameWidth = 0;
+    double levelWidth = 0;
+
+    QRectF rowRect(int row) const;                       // row 0.. of the body
+    QRectF summaryUnder(int rows) const;                 // right under the last row
+    QRectF cellRect(const QRectF& row, int level) const; // level 1..
+};
+SheetLayout SheetLayoutFor(const QRectF& surface, int levelCount);
+
+void DrawSheetPage(QPainter& painter, const QRectF& surface, const ClassSheet& sheet, const SheetPage& page);

@@ -1,0 +1,307 @@
+// The class report as teachers get it: drill-report's PDF read back with
+// pdftotext and pdfinfo, and the report panel's "このクラス全員".
+
+#include "TestDoubles.h"
+
+#include "app/Configuration.h"
+#include "core/Dates.h"
+#include "core/LevelCatalogue.h"
+#include "records/Counts.h"
+#include "records/ResultsFile.h"
+#include "roster/NameList.h"
+#include "roster/Roster.h"
+#include "screens/ReportPanel.h"
+
+#include <QCheckBox>
+#include <QListWidget>
+#include <QPrinter>
+#include <QProcess>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <gtest/gtest.h>
+
+namespace {
+
+const QDate kToday(2026, 12, 9);
+const QString kNow = QStringLiteral("2026-12-09 10:00:00");
+
+QByteArray Record(int student, int level, int32_t result) {
+    ResultRecord r;
+    r.date = ToOleDay(kToday);
+    r.timeOfDay = 0.4;
+    r.student = int16_t(student);
+    r.level = int16_t(level);
+    r.result = result;
+    return EncodeRecord(r);
+}
+
+// Seven levels (60 s target, cleared with 10 points and one run in 7 days,
+// locked after two runs in 7 days); two 小5 students, one 小6, one on leave.
+// 一郎 clears level 1 in 30 s and level 2 in 50 s after two runs (locked);
+// 二葉 times out on level 1 and runs level 2 in 40 s (6 points: not cleared);
+// 三郎 clears level 1 in 20 s.
+struct ReportInstall {
+    TempInstall install;
+
+    ReportInstall() {
+        install.writeText(install.root() + QStringLiteral("programs/パスデータ.txt"),
+                          install.dataRoot() + QStringLiteral("\n0\n0\n0\n0\n0\n0\n0\n0\n0\n"));
+        install.writeText(install.dataRoot() + QStringLiteral("共通データ.txt"),
+                          QStringLiteral("4\n01234さくら教室\n0\n0\n0\nsensei\n0\n0\n0\n0\n"));
+        QString criteria = QStringLiteral("目標Time,最低Time,ｸﾘｱﾎﾟｲﾝﾄ,ｸﾘｱ回数,ﾎﾟｲﾝﾄ倍率,禁回,禁点,判期間,禁期間,予備,予備,予備\n");
+        for (int lv = 1; lv <= 7; ++lv)
+            criteria += QStringLiteral("60,120,10,1,1,2,0,7,7,0,0,0\n");
+        install.writeText(install.dataFolder() + QStringLiteral("タイム回数データ.txt"), criteria);
+        install.writeText(install.dataRoot() + QStringLiteral("音フォルダ/新音ファイル.txt"), QString());
+        install.writeText(install.dataRoot() + QStringLiteral("新名簿.txt"),
+                          QStringLiteral("1,2015,0,0,\"一郎\",0,\"\",\"\"\n"
+                                         "3,2014,0,0,\"三郎\",0,\"\",\"\"\n"
+                                         "2,2015,0,0,\"二葉\",0,\"\",\"\"\n"
+                                         "4,2015,0,0,\"休会中\",1,\"\",\"\"\n"));
+        install.writeBytes(install.dataFolder() + kResultsFileName,
+                           Record(1, 1, 30) + Record(1, 2, 50) + Record(1, 2, 55) + Record(2, 1, 99999) +
+                               Record(2, 2, 40) + Record(3, 1, 20) + Record(4, 1, 10));
+    }
+    QString pdf() const { return install.root() + QStringLiteral("クラス.pdf"); }
+};
+
+struct CommandRun {
+    int exitCode = -1;
+    QString errors;
+};
+
+CommandRun Command(const QString& program, const QStringList& arguments) {
+    QProcess process;
+    process.start(program, arguments);
+    CommandRun run;
+    if (!process.waitForFinished(60000))
+        return run;
+    run.exitCode = process.exitCode();
+    run.errors = QString::fromUtf8(process.readAllStandardError());
+    return run;
+}
+
+CommandRun DrillReport(const ReportInstall& classroom, const QStringList& options) {
+    return Command(QStringLiteral(DRILL_REPORT_PATH), QStringList{QStringLiteral("--now"), kNow, QStringLiteral("-o"),
+                                                                  classroom.pdf()} +
+                                                          options + QStringList{classroom.install.programFolder()});
+}
+
+QString Output(const QString& program, const QStringList& arguments) {
+    QProcess process;
+    process.start(program, arguments);
+    process.waitForFinished(30000);
+    return QString::fromUtf8(process.readAllStandardOutput());
+}
+
+// One text per page, laid out as printed.
+QStringList PageTexts(const QString& pdf) {
+    QStringList pages = Output(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")})
+                            .split(QLatin1Char('\f'));
+    if (!pages.isEmpty() && pages.back().trimmed().isEmpty())
+        pages.removeLast();
+    return pages;
+}
+
+// "L" or "P" per page, from the page sizes.
+QString Orientations(const QString& pdf) {
+    const QString info = Output(QStringLiteral("pdfinfo"), {QStringLiteral("-f"), QStringLiteral("1"),
+                                                            QStringLiteral("-l"), QStringLiteral("99"), pdf});
+    QString orientations;
+    const QRegularExpression size(QStringLiteral("Page +\\d+ size: +([\\d.]+) x ([\\d.]+)"));
+    for (auto it = size.globalMatch(info); it.hasNext();) {
+        const auto match = it.next();
+        orientations += match.captured(1).toDouble() > match.captured(2).toDouble() ? QLatin1Char('L') : QLatin1Char('P');
+    }
+    return orientations;
+}
+
+// The line of a page holding the text, or nothing.
+QString LineWith(const QString& page, const QString& text) {
+    for (const QString& line : page.split(QLatin1Char('\n')))
+        if (line.contains(text))
+            return line;
+    return QString();
+}
+
+// Whether a line of the page holds the texts in this order, blanks between them.
+bool HasLine(const QString& page, const QStringList& texts) {
+    QStringList quoted;
+    for (const QString& text : texts)
+        quoted << QRegularExpression::escape(text);
+    const QRegularExpression line(QStringLiteral("^[ \\x{3000}]*") + quoted.join(QStringLiteral("[ \\x{3000}]+")) +
+                                      QStringLiteral("[ \\x{3000}]*$"),
+                                  QRegularExpression::MultilineOption);
+    return line.match(page).hasMatch();
+}
+
+// The line's texts between runs of two or more blanks.
+QStringList Cells(const QString& line) {
+    return line.trimmed().split(QRegularExpression(QStringLiteral(" {2,}")), Qt::SkipEmptyParts);
+}
+
+} // namespace
+
+TEST(DrillReport, SheetCellsAndTheSummaryRowFollowTheCounts) {
+    ReportInstall classroom;
+    const CommandRun run = DrillReport(classroom, {QStringLiteral("--sheet-only")});
+    ASSERT_EQ(run.exitCode, 0) << qPrintable(run.errors);
+    const QStringList pages = PageTexts(classroom.pdf());
+    ASSERT_EQ(pages.size(), 2); // 小5, then 小6
+    EXPECT_EQ(Orientations(classroom.pdf()), QStringLiteral("LL"));
+    const QString& fifth = pages[0];
+    EXPECT_TRUE(HasLine(fifth, {QStringLiteral("さくら教室"), QStringLiteral("小5"), QStringLiteral("令和8年 12月 09日（水）")}))
+        << qPrintable(fifth);
+    EXPECT_EQ(Cells(LineWith(fifth, QStringLiteral("番号"))).mid(0, 4),
+              (QStringList{QStringLiteral("番号"), QStringLiteral("名前"), QStringLiteral("円周１"), QStringLiteral("円周２")}));
+    // The name list's order: one birth year in descending text order; never-run cells are empty.
+    EXPECT_LT(fifth.indexOf(QStringLiteral("二葉")), fifth.indexOf(QStringLiteral("一郎")));
+    EXPECT_TRUE(HasLine(fifth, {QStringLiteral("2"), QStringLiteral("二葉"), QStringLiteral("×"), QStringLiteral("40")}));
+    EXPECT_TRUE(HasLine(fifth, {QStringLiteral("1"), QStringLiteral("一郎"), QStringLiteral("○ 30"), QStringLiteral("○ 50")}));
+    EXPECT_FALSE(fifth.contains(QStringLiteral("三郎")));
+    EXPECT_FALSE(fifth.contains(QStringLiteral("休会中")));
+    // Cleared: one each on levels 1 and 2; the time-out has no time for the median.
+    const QStringList cleared = Cells(LineWith(fifth, QStringLiteral("合格 1人")));
+    EXPECT_EQ(cleared.count(QStringLiteral("合格 1人")), 2) << qPrintable(cleared.join('|'));
+    EXPECT_EQ(cleared.count(QStringLiteral("合格 0人")), 5);
+    const QString medians = LineWith(fifth, QStringLiteral("中央値 30秒"));
+    EXPECT_TRUE(medians.contains(QRegularExpression(QStringLiteral("中央値 30秒 +中央値 45秒 +中央値 －"))))
+        << qPrintable(medians);
+
+    EXPECT_TRUE(HasLine(pages[1], {QStringLiteral("さくら教室"), QStringLiteral("小6"), QStringLiteral("令和8年 12月 09日（水）")}));
+    EXPECT_TRUE(HasLine(pages[1], {QStringLiteral("3"), QStringLiteral("三郎"), QStringLiteral("○ 20")}));
+}
+
+TEST(DrillReport, StudentPagesFollowTheSheetInTheNameListsOrder) {
+    ReportInstall classroom;
+    const CommandRun run = DrillReport(classroom, {});
+    ASSERT_EQ(run.exitCode, 0) << qPrintable(run.errors);
+    const QStringList pages = PageTexts(classroom.pdf());
+    ASSERT_EQ(pages.size(), 5);
+    EXPECT_EQ(Orientations(classroom.pdf()), QStringLiteral("LLPPP"));
+    const QString names[] = {QStringLiteral("二葉"), QStringLiteral("一郎"), QStringLiteral("三郎")};
+    for (int i = 0; i < 3; ++i) {
+        const QString& page = pages[2 + i];
+        EXPECT_TRUE(page.trimmed().startsWith(names[i])) << qPrintable(page);
+        // The first three levels, as the board's graph button shows them.
+        EXPECT_EQ(page.count(QStringLiteral("回数")), 3);
+        EXPECT_TRUE(page.contains(QStringLiteral("円の公式ドリル 円周３")));
+        EXPECT_FALSE(page.contains(QStringLiteral("面積１")));
+    }
+    // 一郎's level 2: two runs, best 50 s against the classroom's 40 s.
+    EXPECT_TRUE(pages[3].contains(QRegularExpression(QStringLiteral("最高 +50秒 / +40秒"))));
+}
+
+TEST(DrillReport, GradeAndStudentChoicesNarrowSheetAndPages) {
+    ReportInstall classroom;
+    const struct {
+        QStringList options;
+        QString orientations;
+        QStringList shown;
+        QStringList left;
+    } cases[] = {
+        {{QStringLiteral("--grade"), QStringLiteral("小６")}, QStringLiteral("LP"), {QStringLiteral("三郎")},
+         {QStringLiteral("一郎"), QStringLiteral("二葉")}},
+        {{QStringLiteral("--grade"), QStringLiteral("小学生全体"), QStringLiteral("--sheet-only")}, QStringLiteral("LL"),
+         {QStringLiteral("三郎"), QStringLiteral("一郎")}, {}},
+        {{QStringLiteral("--grade"), QStringLiteral("中学生全体")}, QString(), {}, {}},
+        {{QStringLiteral("--student"), QStringLiteral("3"), QStringLiteral("1")}, QStringLiteral("LLPP"),
+         {QStringLiteral("三郎"), QStringLiteral("一郎")}, {QStringLiteral("二葉")}},
+    };
+    for (const auto& c : cases) {
+        QFile::remove(classroom.pdf());
+        const CommandRun run = DrillReport(classroom, c.options);
+        const QString text = PageTexts(classroom.pdf()).join(QLatin1Char('\f'));
+        if (c.orientations.isEmpty()) {
+            // Nobody under the choice: refused, no file.
+            EXPECT_EQ(run.exitCode, 2) << qPrintable(c.options.join(' '));
+            EXPECT_TRUE(run.errors.contains(QStringLiteral("no student"))) << qPrintable(run.errors);
+            EXPECT_FALSE(QFile::exists(classroom.pdf()));
+            continue;
+        }
+        ASSERT_EQ(run.exitCode, 0) << qPrintable(run.errors);
+        EXPECT_EQ(Orientations(classroom.pdf()), c.orientations) << qPrintable(c.options.join(' '));
+        for (const QString& name : c.shown)
+            EXPECT_TRUE(text.contains(name)) << qPrintable(name);
+        for (const QString& name : c.left)
+            EXPECT_FALSE(text.contains(name)) << qPrintable(name);
+    }
+}
+
+TEST(DrillReport, RefusesBadArguments) {
+    ReportInstall classroom;
+    const QString folder = classroom.install.programFolder();
+    const QString out = classroom.pdf();
+    const QStringList bad[] = {
+        {folder},                                                                   // no -o
+        {QStringLiteral("-o"), out, QStringLiteral("--grade"), QStringLiteral("小7"), folder},
+        {QStringLiteral("-o"), out, QStringLiteral("--grade"), QStringLiteral("小５"), QStringLiteral("--student"),
+         QStringLiteral("1"), folder},
+        {QStringLiteral("-o"), out, QStringLiteral("--student"), folder},
+        {QStringLiteral("-o"), out, QStringLiteral("--student"), QStringLiteral("4"), folder}, // on leave
+        {QStringLiteral("-o"), out, QStringLiteral("--now"), QStringLiteral("2026-13-01 10:00:00"), folder},
+        {QStringLiteral("-o"), out, classroom.install.root() + QStringLiteral("nowhere")},
+    };
+    for (const QStringList& args : bad) {
+        const CommandRun run = Command(QStringLiteral(DRILL_REPORT_PATH), args);
+        EXPECT_EQ(run.exitCode, 2) << qPrintable(args.join(' '));
+        EXPECT_TRUE(run.errors.contains(QStringLiteral("drill-report: "))) << qPrintable(run.errors);
+        EXPECT_FALSE(QFile::exists(out)) << qPrintable(args.join(' '));
+    }
+    const CommandRun unwritable = Command(QStringLiteral(DRILL_REPORT_PATH),
+                                   {QStringLiteral("-o"), classroom.install.root() + QStringLiteral("none/x.pdf"), folder});
+    EXPECT_EQ(unwritable.exitCode, 1);
+    EXPECT_TRUE(unwritable.errors.contains(QStringLiteral("cannot write"))) << qPrintable(unwritable.errors);
+}
+
+TEST(ReportPanel, TeachersPrintTheWholeClassSheetThenEveryStudentsPage) {
+    ReportInstall classroom;
+    TestRig rig;
+    rig.clock.current = QDateTime(kToday, QTime(10, 0));
+    ProgramState& state = rig.state;
+    LoadConfiguration(state, classroom.install.programFolder());
+    BuildLevelTable(state);
+    ComputeSchoolYear(state);
+    CountResults(state);
+    BuildNameList(state, 1, kAllGrades);
+    state.session.StudentNo = 1;
+    state.session.StudentName = QStringLiteral("一郎");
+
+    QWidget board;
+    ReportSettings settings;
+    ReportPanel panel(state, [&settings] { return settings; }, &board);
+    panel.showForStudent(1);
+    auto* wholeClass = panel.findChild<QCheckBox*>(QStringLiteral("WholeClass"));
+    ASSERT_NE(wholeClass, nullptr);
+    EXPECT_EQ(wholeClass->text(), QStringLiteral("このクラス全員"));
+    EXPECT_TRUE(wholeClass->isHidden()); // not a teacher
+
+    state.session.StudentName = QStringLiteral("田中先生");
+    panel.showForStudent(1);
+    EXPECT_FALSE(wholeClass->isHidden());
+    EXPECT_FALSE(panel.findChild<QPushButton*>(QStringLiteral("Command24_1"))->isHidden());
+    // The chosen levels of the panel: levels 1 and 4 give two pages per student.
+    panel.findChild<QListWidget*>(QStringLiteral("List3"))->item(3)->setSelected(true);
+
+    auto print = [&] {
+        QFile::remove(classroom.pdf());
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(classroom.pdf());
+        printer.setPageSize(QPageSize(QPageSize::A4));
+        return panel.printClassReport(printer);
+    };
+    ASSERT_TRUE(print());
+    EXPECT_EQ(Orientations(classroom.pdf()), QStringLiteral("LLPPPPPP"));
+    const QStringList pages = PageTexts(classroom.pdf());
+    ASSERT_EQ(pages.size(), 8);
+    EXPECT_TRUE(pages[2].trimmed().startsWith(QStringLiteral("二葉")));
+    EXPECT_TRUE(pages[3].contains(QStringLiteral("面積１")));
+
+    // The board's grade filter is the class.
+    settings.gradeFilter = QStringLiteral("小６");
+    ASSERT_TRUE(print());
+    EXPECT_EQ(Orientations(classroom.pdf()), QStringLiteral("LPP"));
+    settings.gradeFilter = QStringLiteral("中１");
+    EXPECT_FALSE(print());
+}

@@ -1,0 +1,178 @@
+#include "TestDoubles.h"
+
+#include "core/ProgramState.h"
+#include "screens/ClassSheet.h"
+#include "screens/ClassSheetDrawing.h"
+
+#include <QImage>
+#include <QPainter>
+#include <gtest/gtest.h>
+
+namespace {
+
+CriteriaValue Number(double value) { return {CriteriaValue::Kind::Number, value, {}}; }
+
+// Three levels; a level is cleared with 10 points and one run in the pass
+// window and locked after two runs in the over-practice window.
+struct SheetRig {
+    TestRig rig;
+    ProgramState& state = rig.state;
+
+    SheetRig() {
+        state.common.ClassroomName = QStringLiteral("さくら教室");
+        state.levels.LevelCount = 3;
+        state.levels.LastLevel = 3;
+        state.levels.LevelBoardSwitch = 1;
+        for (int level = 1; level <= 3; ++level) {
+            state.levels.LevelNames[level] = QStringLiteral("円周%1").arg(level);
+            state.criteria.ClearPoint[level] = 10;
+            state.criteria.ClearCount[level] = 1;
+            state.criteria.OverdoCount[level] = Number(2);
+        }
+        state.counts.BestTime.fill(99999);
+        for (int student = 1; student <= 3; ++student)
+            state.roster.RosterName[student] = QStringLiteral("生徒%1").arg(student).leftJustified(20);
+    }
+    // A run on record; its time becomes the best when it is lower.
+    void ran(int student, int level, int32_t result) {
+        state.counts.Runs.push_back({0, 0, int16_t(student), int16_t(level), result});
+        int32_t& best = state.counts.BestTime(level, student);
+        best = std::min(best, result);
+    }
+    void clear(int student, int level) {
+        state.counts.PassPoints(level, student) = 11;
+        state.counts.PassRunCount(level, student) = 1;
+    }
+    void overPractise(int student, int level) { state.counts.OverdoRunCount(level, student) = 2; }
+
+    ClassSheet sheet() const {
+        return BuildClassSheet(state, {{1, QStringLiteral("小5")}, {2, QStringLiteral("小5")}, {3, QStringLiteral("小6")}},
+                               QDateTime(QDate(2026, 12, 9), QTime(10, 0)));
+    }
+};
+
+QStringList CellTexts(const SheetRow& row) {
+    QStringList texts;
+    for (const SheetCell& cell : row.cells)
+        texts << SheetCellText(cell);
+    return texts;
+}
+
+} // namespace
+
+TEST(ClassSheet, CellsShowBestTimesMarksTimeOutsAndLocksByTheBoardsRules) {
+    SheetRig r;
+    r.ran(1, 1, 30);
+    r.clear(1, 1);
+    r.ran(1, 2, 50);
+    r.ran(1, 2, 55);
+    r.overPractise(1, 2);
+    r.ran(2, 1, 99999); // a time-out only
+    r.ran(2, 2, 40);
+    r.clear(2, 2);
+    r.ran(2, 3, 45);
+    r.overPractise(2, 3); // the last level is never locked
+    r.ran(3, 1, 20);
+    r.clear(3, 1);
+
+    const ClassSheet sheet = r.sheet();
+    EXPECT_EQ(sheet.classroom, QStringLiteral("さくら教室"));
+    EXPECT_EQ(sheet.date, QStringLiteral("令和8年 12月 09日（水）"));
+    EXPECT_EQ(sheet.levelNames, (QStringList{QStringLiteral("円周1"), QStringLiteral("円周2"), QStringLiteral("円周3")}));
+    ASSERT_EQ(sheet.grades.size(), 2u);
+    const GradeSheet& fifth = sheet.grades[0];
+    EXPECT_EQ(fifth.grade, QStringLiteral("小5"));
+    ASSERT_EQ(fifth.rows.size(), 2u);
+    EXPECT_EQ(fifth.rows[0].name, QStringLiteral("生徒1"));
+    EXPECT_EQ(CellTexts(fifth.rows[0]), (QStringList{QStringLiteral("○ 30"), QStringLiteral("50"), QString()}));
+    EXPECT_EQ(CellTexts(fifth.rows[1]), (QStringList{QStringLiteral("×"), QStringLiteral("○ 40"), QStringLiteral("45")}));
+    const bool locked[2][3] = {{false, true, false}, {false, false, false}};
+    for (int row = 0; row < 2; ++row)
+        for (int level = 0; level < 3; ++level)
+            EXPECT_EQ(fifth.rows[std::size_t(row)].cells[std::size_t(level)].locked, locked[row][level])
+                << "row " << row << " level " << level + 1;
+
+    // The time-out counts for no median; two times give their mean.
+    ASSERT_EQ(fifth.summary.size(), 3u);
+    EXPECT_EQ(SummaryText(fifth.summary[0]), QStringLiteral("合格 1人\n中央値 30秒"));
+    EXPECT_EQ(SummaryText(fifth.summary[1]), QStringLiteral("合格 1人\n中央値 45秒"));
+    EXPECT_EQ(SummaryText(fifth.summary[2]), QStringLiteral("合格 0人\n中央値 45秒"));
+    EXPECT_EQ(sheet.grades[1].grade, QStringLiteral("小6"));
+    EXPECT_EQ(SummaryText(sheet.grades[1].summary[1]), QStringLiteral("合格 0人\n中央値 －"));
+}
+
+TEST(ClassSheet, NothingIsLockedOnceTheFinalLevelIsPassedAndATeacherNamedSoOpensEveryLevel) {
+    SheetRig r;
+    r.state.levels.LevelBoardSwitch = 0;
+    r.overPractise(1, 1);
+    r.overPractise(1, 2);
+    r.clear(1, 3);                     // the final level is passed
+    r.overPractise(2, 2);              // level 1 not cleared: level 2 is not reached
+    r.state.roster.RosterName[3] = QStringLiteral("先生");
+    r.overPractise(3, 2);
+    const ClassSheet sheet = r.sheet();
+    EXPECT_FALSE(sheet.grades[0].rows[0].cells[0].locked);
+    EXPECT_FALSE(sheet.grades[0].rows[0].cells[1].locked);
+    EXPECT_FALSE(sheet.grades[0].rows[1].cells[1].locked);
+    EXPECT_TRUE(sheet.grades[1].rows[0].cells[1].locked);
+    // Cleared by the pass rule alone, even without a time.
+    EXPECT_EQ(SheetCellText(sheet.grades[0].rows[0].cells[2]), QStringLiteral("○"));
+}
+
+TEST(ClassSheet, MedianOfTheBestTimes) {
+    const struct {
+        std::vector<int32_t> times;
+        std::optional<double> median;
+    } cases[] = {
+        {{}, std::nullopt}, {{7}, 7}, {{9, 3}, 6}, {{4, 1, 3}, 3}, {{1, 2}, 1.5}, {{50, 10, 40, 20}, 30},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(MedianBestTime(c.times), c.median) << c.times.size() << " times";
+    EXPECT_EQ(SummaryText({2, 41.5}), QStringLiteral("合格 2人\n中央値 41.5秒"));
+}
+
+TEST(ClassSheet, PagesHoldAFixedNumberOfRowsAndTheSummaryComesLast) {
+    ClassSheet sheet;
+    sheet.classroom = QStringLiteral("さくら教室");
+    sheet.date = QStringLiteral("令和8年 12月 09日（水）");
+    sheet.grades.resize(2);
+    sheet.grades[0].grade = QStringLiteral("小1");
+    sheet.grades[0].rows.resize(25);
+    sheet.grades[1].grade = QStringLiteral("中3");
+    sheet.grades[1].rows.resize(24);
+
+    const std::vector<SheetPage> pages = PaginateSheet(sheet, 24);
+    ASSERT_EQ(pages.size(), 3u);
+    EXPECT_EQ(pages[0].rowCount, 24);
+    EXPECT_FALSE(pages[0].summary);
+    EXPECT_EQ(pages[1].firstRow, 24);
+    EXPECT_EQ(pages[1].rowCount, 1);
+    EXPECT_TRUE(pages[1].summary);
+    EXPECT_EQ(pages[2].grade, 1);
+    EXPECT_EQ(pages[2].rowCount, 24);
+    EXPECT_TRUE(pages[2].summary);
+    EXPECT_EQ(SheetPageTitle(sheet, pages[1]), QStringLiteral("さくら教室　小1　令和8年 12月 09日（水）（2/2）"));
+    EXPECT_EQ(SheetPageTitle(sheet, pages[2]), QStringLiteral("さくら教室　中3　令和8年 12月 09日（水）"));
+}
+
+TEST(ClassSheetDrawing, LockedCellsAreShadedAndTheRestStayWhite) {
+    SheetRig r;
+    r.ran(1, 2, 50);
+    r.overPractise(1, 2);
+    const ClassSheet sheet = r.sheet();
+    QImage image(1400, 990, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    {
+        QPainter painter(&image);
+        DrawSheetPage(painter, QRectF(image.rect()), sheet, PaginateSheet(sheet, kSheetRowsPerPage)[0]);
+    }
+    const SheetLayout layout = SheetLayoutFor(QRectF(image.rect()), 3);
+    // Just inside the top left corner of a cell, clear of the rules and the text.
+    auto corner = [&](int row, int level) {
+        const QRectF cell = layout.cellRect(layout.rowRect(row), level);
+        return image.pixelColor((cell.topLeft() + QPointF(4, 4)).toPoint());
+    };
+    EXPECT_EQ(corner(0, 2), kLockedShade);
+    EXPECT_EQ(corner(0, 1), QColor(Qt::white));
+    EXPECT_EQ(corner(1, 2), QColor(Qt::white));
+}
