@@ -44,20 +44,11 @@ struct ReportInstall {
     TempInstall install;
 
     ReportInstall() {
-        install.writeText(install.root() + QStringLiteral("programs/パスデータ.txt"),
-                          install.dataRoot() + QStringLiteral("\n0\n0\n0\n0\n0\n0\n0\n0\n0\n"));
-        install.writeText(install.dataRoot() + QStringLiteral("共通データ.txt"),
-                          QStringLiteral("4\n01234さくら教室\n0\n0\n0\nsensei\n0\n0\n0\n0\n"));
-        QString criteria = QStringLiteral("目標Time,最低Time,ｸﾘｱﾎﾟｲﾝﾄ,ｸﾘｱ回数,ﾎﾟｲﾝﾄ倍率,禁回,禁点,判期間,禁期間,予備,予備,予備\n");
-        for (int lv = 1; lv <= 7; ++lv)
-            criteria += QStringLiteral("60,120,10,1,1,2,0,7,7,0,0,0\n");
-        install.writeText(install.dataFolder() + QStringLiteral("タイム回数データ.txt"), criteria);
-        install.writeText(install.dataRoot() + QStringLiteral("音フォルダ/新音ファイル.txt"), QString());
-        install.writeText(install.dataRoot() + QStringLiteral("新名簿.txt"),
-                          QStringLiteral("1,2015,0,0,\"一郎\",0,\"\",\"\"\n"
-                                         "3,2014,0,0,\"三郎\",0,\"\",\"\"\n"
-                                         "2,2015,0,0,\"二葉\",0,\"\",\"\"\n"
-                                         "4,2015,0,0,\"休会中\",1,\"\",\"\"\n"));
+        install.writeClassroom(QStringLiteral("60,120,10,1,1,2,0,7,7,0,0,0"),
+                               QStringLiteral("1,2015,0,0,\"一郎\",0,\"\",\"\"\n"
+                                              "3,2014,0,0,\"三郎\",0,\"\",\"\"\n"
+                                              "2,2015,0,0,\"二葉\",0,\"\",\"\"\n"
+                                              "4,2015,0,0,\"休会中\",1,\"\",\"\"\n"));
         install.writeBytes(install.dataFolder() + kResultsFileName,
                            Record(1, 1, 30) + Record(1, 2, 50) + Record(1, 2, 55) + Record(2, 1, 99999) +
                                Record(2, 2, 40) + Record(3, 1, 20) + Record(4, 1, 10));

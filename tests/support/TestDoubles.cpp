@@ -94,3 +94,14 @@ void TempInstall::writeText(const QString& path, const QString& text) const {
     crlf.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
     writeBytes(path, EncodeCp932(crlf));
 }
+
+void TempInstall::writeClassroom(const QString& levelLine, const QString& roster) const {
+    writeText(root() + QStringLiteral("programs/パスデータ.txt"), dataRoot() + QStringLiteral("\n0\n0\n0\n0\n0\n0\n0\n0\n0\n"));
+    writeText(dataRoot() + QStringLiteral("共通データ.txt"), QStringLiteral("4\n01234さくら教室\n0\n0\n0\nsensei\n0\n0\n0\n0\n"));
+    QString criteria = QStringLiteral("目標Time,最低Time,ｸﾘｱﾎﾟｲﾝﾄ,ｸﾘｱ回数,ﾎﾟｲﾝﾄ倍率,禁回,禁点,判期間,禁期間,予備,予備,予備\n");
+    for (int level = 1; level <= 7; ++level)
+        criteria += levelLine + QLatin1Char('\n');
+    writeText(dataFolder() + QStringLiteral("タイム回数データ.txt"), criteria);
+    writeText(dataRoot() + QStringLiteral("音フォルダ/新音ファイル.txt"), QString());
+    writeText(dataRoot() + QStringLiteral("新名簿.txt"), roster);
+}

@@ -125,6 +125,9 @@ public:
     // Writes text as code page 932 with CR LF line ends.
     void writeText(const QString& path, const QString& text) const;
     void writeBytes(const QString& path, const QByteArray& bytes) const;
+    // A whole classroom the commands can start on: path and common data
+    // (さくら教室, code 01234), seven levels of levelLine each, no sounds, the roster.
+    void writeClassroom(const QString& levelLine, const QString& roster) const;
 
 private:
     QTemporaryDir dir_;
