@@ -87,6 +87,12 @@ const std::vector<ScreenAction>& Actions() {
              Click(s, u"Command17"_s);
          },
          [](StartUp& s) { Click(s, u"Command24_0"_s); }},
+        {"ReportPrint", SharedFile::Results,
+         [](StartUp& s) {
+             OpenBoard(s);
+             Click(s, u"Command17"_s);
+         },
+         [](StartUp& s) { Click(s, u"Command24_1"_s); }},
         {"CriteriaEditorDistribution", SharedFile::Results, nothing,
          [](StartUp& s) { s.host.open<FrmTimeData>(Teacher(s)); }},
         {"RecordsBrowserOpening", SharedFile::Results, nothing, [](StartUp& s) { s.host.open<FrmData>(Teacher(s)); }},
