@@ -46,7 +46,13 @@ void StoreText(char* bytes, int offset, const QString& text) {
 }
 
 QString LoadText(const char* bytes, int offset) {
-    return DecodeCp932(QByteArray(bytes + offset, kTextWidth));
+    const QByteArrayView text(bytes + offset, kTextWidth);
+    // Classroom codes and points are printable ASCII, which code page 932
+    // keeps as it is (not so some control bytes); a decoder is made only for
+    // other bytes, since boards decode twenty thousand records at a time.
+    if (std::all_of(text.begin(), text.end(), [](char c) { return c >= 0x20 && c <= 0x7E; }))
+        return QString::fromLatin1(text);
+    return DecodeCp932(text.toByteArray());
 }
 
 bool FolderExists(const QString& path) { return QFileInfo(QFileInfo(path).absolutePath()).isDir(); }

@@ -75,6 +75,17 @@ TEST(ResultRecordLayout, FitsTextsToFiveCp932BytesWithoutSplittingACharacter) {
     }
 }
 
+// Texts of every byte read as code page 932 reads them, whichever way the
+// reader takes to get there.
+TEST(ResultRecordLayout, ReadsEveryByteOfATextAsCodePage932Does) {
+    for (int byte = 0; byte < 256; ++byte) {
+        QByteArray bytes = EncodeRecord(ResultRecord{});
+        const QByteArray code = QByteArray(1, char(byte)) + QByteArrayLiteral("7~\\ ");
+        bytes.replace(RecordOffset::Classroom, kRecordTextWidth, code);
+        EXPECT_EQ(DecodeRecord(bytes.constData()).classroomCode, DecodeCp932(code)) << byte;
+    }
+}
+
 TEST(ResultRecordValidity, NeedsADateAStudentAndALevelInRange) {
     struct Case {
         double date;
