@@ -53,6 +53,14 @@ std::optional<CommandArguments> ParseCommandArguments(QStringList args, QString&
     return parsed;
 }
 
+bool PrintedHelp(const QStringList& args, const char* usage, const char* description) {
+    if (!args.mid(1).contains(QStringLiteral("--help")))
+        return false;
+    std::fputs(usage, stdout);
+    std::fputs(description, stdout);
+    return true;
+}
+
 CommandClock::CommandClock(std::optional<QDateTime> fixed) : fixed_(std::move(fixed)) { monotonic_.start(); }
 QDateTime CommandClock::now() const { return fixed_ ? *fixed_ : QDateTime::currentDateTime(); }
 double CommandClock::monotonicSeconds() const { return monotonic_.elapsed() / 1000.0; }

@@ -17,6 +17,10 @@
 // Exit status of a command refused for its arguments or its data files.
 inline constexpr int kBadInput = 2;
 
+// "--help" anywhere in args: prints usage and what the command does on
+// standard output and returns true; nothing else is to be done.
+bool PrintedHelp(const QStringList& args, const char* usage, const char* description);
+
 struct CommandArguments {
     std::optional<QDateTime> now;
     QString programFolder;

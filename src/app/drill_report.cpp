@@ -127,12 +127,19 @@ int WriteReport(ProgramState& state, const ReportOptions& options) {
     return 0;
 }
 
+constexpr const char* kUsage = "usage: drill-report [--now \"YYYY-MM-DD HH:MM:SS\"] -o OUT.pdf "
+                                "[--grade GRADE | --student ID...] [--sheet-only] [--program-folder DIR | PROGRAM_FOLDER]\n";
+
 } // namespace
 
 int main(int argc, char** argv) {
     // Only a PDF is drawn: no display is needed.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    // Before any window system is set up, which would say things on standard error.
+    if (PrintedHelp(QStringList(argv, argv + argc), kUsage,
+                    "Writes the class progress sheet per grade, then each student's report page, into one PDF.\n"))
+        return 0;
     QApplication app(argc, argv);
     QString problem;
     ReportOptions options;
@@ -145,10 +152,7 @@ int main(int argc, char** argv) {
     if (args && !options.students.empty() && options.grade != kAllGrades)
         problem = QStringLiteral("--grade and --student do not go together");
     if (!args || !problem.isEmpty()) {
-        std::fprintf(stderr,
-                     "drill-report: %s\nusage: drill-report [--now \"YYYY-MM-DD HH:MM:SS\"] -o OUT.pdf "
-                     "[--grade GRADE | --student ID...] [--sheet-only] PROGRAM_FOLDER\n",
-                     qPrintable(problem));
+        std::fprintf(stderr, "drill-report: %s\n%s", qPrintable(problem), kUsage);
         return kBadInput;
     }
     return RunOnClassroom("drill-report", *args, [&options](ProgramState& state) { return WriteReport(state, options); });

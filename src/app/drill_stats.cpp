@@ -31,17 +31,6 @@ std::vector<StatsStudent> CurrentStudents(ProgramState& state) {
 constexpr const char* kUsage =
     "usage: drill-stats [--now \"YYYY-MM-DD HH:MM:SS\"] [-o FILE] [--program-folder DIR | PROGRAM_FOLDER]\n";
 
-// "--help" anywhere: the usage on standard output, and nothing else is done.
-bool PrintedHelp(const QStringList& args) {
-    if (!args.mid(1).contains(QStringLiteral("--help")))
-        return false;
-    std::fputs(kUsage, stdout);
-    std::fputs("Writes every listed student's figures per level as UTF-8 CSV on standard output,\n"
-               "or with -o into FILE with a byte order mark for spreadsheets.\n",
-               stdout);
-    return true;
-}
-
 bool WriteFile(const QString& path, const QByteArray& bytes) {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
@@ -55,7 +44,9 @@ bool WriteFile(const QString& path, const QByteArray& bytes) {
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
-    if (PrintedHelp(QCoreApplication::arguments()))
+    if (PrintedHelp(QCoreApplication::arguments(), kUsage,
+                    "Writes every listed student's figures per level as UTF-8 CSV on standard output,\n"
+                    "or with -o into FILE with a byte order mark for spreadsheets.\n"))
         return 0;
     QString problem;
     QString output;

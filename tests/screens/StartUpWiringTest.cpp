@@ -113,6 +113,7 @@ TEST(CommandLine, HelpAndVersionAnswerWithoutStarting) {
         const char* says;
     };
     for (const Case& c : {Case{DRILL_STATS_PATH, "--help", "usage: drill-stats"},
+                          Case{DRILL_REPORT_PATH, "--help", "usage: drill-report"},
                           Case{CIRCLE_DRILL_PATH, "--help", "usage: circle-drill"},
                           Case{CIRCLE_DRILL_PATH, "--version", "Version1.0.15"}}) {
         SCOPED_TRACE(std::string(c.program) + " " + c.option);
