@@ -3,12 +3,11 @@
 #include "core/ProgramState.h"
 #include "core/Text.h"
 #include "records/Counts.h"
+#include "records/RecordValues.h"
 
 #include <charconv>
 
 namespace {
-// Results from here on are time-outs: no time to show.
-constexpr int32_t kFirstTimeOut = 99998;
 // A clear count of 9999 marks a level that no one is meant to clear.
 constexpr int kUnclearableCount = 9999;
 
@@ -33,7 +32,7 @@ QString PointsLine(int32_t result, int32_t targetTime, float pointRate) {
 }
 
 QString ResultLine(int32_t result) {
-    if (result >= kFirstTimeOut)
+    if (result >= kFirstTimeOutResult)
         return QStringLiteral("記録なし");
     return QStringLiteral("今の成績：%1秒").arg(result);
 }

@@ -15,10 +15,6 @@
 
 namespace {
 
-// Runs at or above this are not completed runs (a time-out is 99999).
-constexpr int32_t kCompletedBelow = 6000;
-// Results from here on are time-outs and earn nothing.
-constexpr int32_t kTimeOutFrom = 99998;
 // The points of one run are held within this, so that the sum of a whole
 // window of runs fits the point tables.
 constexpr int32_t kMaxRunPoints = std::numeric_limits<int32_t>::max() / kResultsWindow;
@@ -54,7 +50,7 @@ int TimeValueOf(int32_t result) {
 
 int BasePointsOf(int32_t result, int32_t targetTime) {
     // A corrupt negative time or a level without a target earns nothing.
-    if (targetTime <= 0 || result < 0 || result >= kTimeOutFrom)
+    if (targetTime <= 0 || result < 0 || result >= kFirstTimeOutResult)
         return 0;
     if (result > targetTime) {
         if (result < 2 * targetTime)

@@ -2,6 +2,7 @@
 // Counts, points and pass evaluation, recomputed from the results file.
 
 #include "core/Text.h"
+#include "records/RecordValues.h"
 
 #include <QDateTime>
 
@@ -12,8 +13,6 @@ struct CountTables;
 
 // LoadResults reads at most this many records from the end of the file.
 inline constexpr int kResultsWindow = 20000;
-inline constexpr int32_t kTimedOutResult = 99999;
-inline constexpr int32_t kNoBestTime = 99999;
 
 // A completed run counts as a run; a time-out (or anything from 6000 s on) does not.
 bool IsCompletedRun(int32_t result);

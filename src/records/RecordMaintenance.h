@@ -6,6 +6,7 @@
 // Both are all-or-nothing: a process that dies part-way leaves an intent that
 // the next holder of the lock undoes (ResultsJournal.h).
 
+#include "records/RecordValues.h"
 #include "records/ResultsIo.h"
 
 #include <QByteArray>
@@ -13,7 +14,6 @@
 
 #include <optional>
 
-inline constexpr int kMaxResultSeconds = 99999;
 
 enum class MaintenanceOutcome {
     Done,

@@ -42,7 +42,7 @@ struct ResultRecord {
     double timeOfDay = 0; // fraction of a day
     int16_t student = 0;
     int16_t level = 0;
-    int32_t result = 0;   // whole seconds, 99999 for a time-out
+    int32_t result = 0;   // whole seconds, kTimedOutResult for a time-out
     QString classroomCode; // up to five characters
     QString extraPoints;   // five blanks from this program
     QString pointsText;    // "0    " from this program

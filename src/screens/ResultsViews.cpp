@@ -4,6 +4,7 @@
 #include "core/ProgramState.h"
 #include "core/Text.h"
 #include "records/Counts.h"
+#include "records/RecordValues.h"
 #include "roster/Roster.h"
 
 #include <algorithm>
@@ -15,8 +16,6 @@ const QString kOwnMark = QStringLiteral("●");
 const QString kFullWidthBlank = QStringLiteral("　");
 const QString kTimeOutLead = QStringLiteral("　　× ");
 constexpr int32_t kFailedTime = 99998;
-// Results from here on are time-outs in the lists (the file stores 99999).
-constexpr int32_t kTimeOutInLists = 90000;
 
 qsizetype LengthWithoutTrailingBlanks(const QString& text) {
     qsizetype end = text.size();

@@ -4,6 +4,7 @@
 // labels of the graph, and where the blocks of a report go on the drawing
 // surfaces. Pure logic; ReportDrawing paints what these functions return.
 
+#include "records/RecordValues.h"
 #include "records/ResultsFile.h"
 #include "screens/ResultsViews.h"
 
@@ -19,7 +20,6 @@ struct ProgramState;
 // Runs this long or longer are drawn but left out of counts, sums and scale.
 inline constexpr int32_t kReportCountedBelow = 1800;
 inline constexpr int32_t kReportScaleCap = 1000;
-inline constexpr int32_t kNoClassBest = 99999;
 inline constexpr int kReportDays = 3650;
 
 struct ReportRun {
@@ -39,7 +39,7 @@ struct ReportData {
     int32_t ownLargest = 0;
     int classCount = 0;          // every student's runs under 1800 s
     int64_t classSum = 0;
-    int32_t classBest = kNoClassBest; // over every run, counted or not
+    int32_t classBest = kNoBestTime; // over every run, counted or not
 
     int timeRank = 0;     // 0: not ranked
     int pointsRank = 0;
@@ -61,7 +61,7 @@ struct ReportLevelFigures {
     int level = 0;
     int classCount = 0;
     int64_t classSum = 0;
-    int32_t classBest = kNoClassBest;
+    int32_t classBest = kNoBestTime;
     int classPointsCount = 0;
     int64_t classPointsSum = 0;
     std::vector<int> timeRank;    // by student ID; 0: not ranked

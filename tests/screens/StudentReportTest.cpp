@@ -213,7 +213,7 @@ TEST(StudentReport, CountsOwnAndClassRunsOfTheRecordWindow) {
     EXPECT_EQ(data.studentName, QStringLiteral("山田太郎"));
 
     // Nobody ran level 3; a filtered-out student keeps counts but plots nothing.
-    EXPECT_EQ(r.build(1, 3, records).classBest, kNoClassBest);
+    EXPECT_EQ(r.build(1, 3, records).classBest, kNoBestTime);
     const ReportData hidden = r.build(1, 1, records, {QStringLiteral("中学生全体"), RankingOrder::TotalPoints});
     EXPECT_EQ(hidden.ownCount, 4);
     EXPECT_TRUE(hidden.runs.empty());
