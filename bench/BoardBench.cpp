@@ -4,7 +4,7 @@
 // strings made beforehand.
 #include "BenchHarness.h"
 
-#include "core/Screen.h"
+#include "widgets/Screen.h"
 #include "records/Counts.h"
 #include "roster/Roster.h"
 #include "screens/LevelBoard.h"

@@ -4,7 +4,7 @@
 #include "BenchHarness.h"
 
 #include "core/RealPlatform.h"
-#include "core/Screen.h"
+#include "widgets/Screen.h"
 #include "records/Counts.h"
 #include "roster/Roster.h"
 #include "screens/NameSelectionScreen.h"

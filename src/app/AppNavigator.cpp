@@ -1,8 +1,8 @@
 #include "app/AppNavigator.h"
 
 #include "core/ProgramState.h"
-#include "core/Screen.h"
-#include "core/StartupScreens.h"
+#include "widgets/Screen.h"
+#include "widgets/StartupScreens.h"
 #include "screens/LevelBoard.h"
 #include "screens/NameSelectionScreen.h"
 #include "drill/DrillScreen.h"

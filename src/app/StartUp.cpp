@@ -2,8 +2,8 @@
 
 #include "app/Configuration.h"
 #include "core/ProgramState.h"
-#include "core/Screen.h"
-#include "core/StartupScreens.h"
+#include "widgets/Screen.h"
+#include "widgets/StartupScreens.h"
 #include "core/Text.h"
 
 Firstfrm* StartProgram(ProgramState& state, ScreenHost& host, const QString& programFolder) {

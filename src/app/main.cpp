@@ -5,12 +5,13 @@
 #include "app/ProgramFolder.h"
 #include "app/StartUp.h"
 #include "audio/SdlSoundOutput.h"
-#include "core/GuardedApplication.h"
+#include "widgets/GuardedApplication.h"
+#include "widgets/MessageBoxDialogs.h"
 #include "core/ProgramState.h"
 #include "core/RealPlatform.h"
-#include "core/ScaledWindow.h"
-#include "core/Screen.h"
-#include "core/VersionDialog.h"
+#include "widgets/ScaledWindow.h"
+#include "widgets/Screen.h"
+#include "widgets/VersionDialog.h"
 
 #include <QFont>
 #include <QScreen>

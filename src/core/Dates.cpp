@@ -60,14 +60,14 @@ QString FormatEraDate(const QDateTime& when) {
            FormatIcu("年 M月 dd日（E）", locale, instant);
 }
 
-QColor SeasonColorForMonth(int month) {
+Colour SeasonColorForMonth(int month) {
     if (month <= 2)
-        return QColor(255, 128, 0);
+        return Colour{255, 128, 0};
     if (month <= 5)
-        return QColor(192, 255, 192);
+        return Colour{192, 255, 192};
     if (month <= 8)
-        return QColor(0, 192, 192);
+        return Colour{0, 192, 192};
     if (month <= 11)
-        return QColor(192, 64, 0);
-    return QColor(192, 255, 192);
+        return Colour{192, 64, 0};
+    return Colour{192, 255, 192};
 }

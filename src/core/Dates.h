@@ -2,7 +2,8 @@
 // OLE Automation dates (whole days since 30 December 1899, the fraction is the
 // time of day), the era date of the start-up screen and the season colour.
 
-#include <QColor>
+#include "core/Colour.h"
+
 #include <QDate>
 #include <QDateTime>
 #include <QString>
@@ -16,4 +17,4 @@ QTime FromOleTimeOfDay(double fraction);
 QString FormatEraDate(const QDateTime& when);
 
 // The background colour of the name and board screens, chosen by month.
-QColor SeasonColorForMonth(int month);
+Colour SeasonColorForMonth(int month);

@@ -2,10 +2,10 @@
 // The program-wide state: one instance is made in main (or in a test) and
 // passed by reference to every screen and module. Nothing here is global.
 
+#include "core/Colour.h"
 #include "core/Platform.h"
 #include "core/Tables.h"
 
-#include <QColor>
 #include <QString>
 #include <QVariant>
 
@@ -177,5 +177,5 @@ struct ProgramState {
     int LevelNo = 1;
     int32_t ResultValue = 0;
     int16_t EarnedPoints = 0;
-    QColor SeasonColor;
+    Colour SeasonColor;
 };

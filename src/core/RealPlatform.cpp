@@ -1,7 +1,6 @@
 #include "core/RealPlatform.h"
 
 #include <QCoreApplication>
-#include <QMessageBox>
 #include <QProcess>
 #include <QThread>
 
@@ -28,20 +27,6 @@ void MersenneRandom::seed(std::uint32_t value) {
 }
 
 double MersenneRandom::next() { return uniform_(engine_); }
-
-void MessageBoxDialogs::inform(const QString& title, const QString& text) {
-    QMessageBox::information(parent_, title, text, QMessageBox::Ok);
-}
-
-bool MessageBoxDialogs::askYesNo(const QString& title, const QString& text) {
-    return QMessageBox::question(parent_, title, text, QMessageBox::Yes | QMessageBox::No) ==
-           QMessageBox::Yes;
-}
-
-bool MessageBoxDialogs::askOkCancel(const QString& title, const QString& text) {
-    return QMessageBox::question(parent_, title, text, QMessageBox::Ok | QMessageBox::Cancel) ==
-           QMessageBox::Ok;
-}
 
 bool ProcessLauncher::start(const QString& program, const QStringList& arguments) {
     return QProcess::startDetached(program, arguments);

@@ -3,7 +3,7 @@
 // formula with the keypad and confirms with "OK"; the drill ends after ten net
 // correct answers or at five times the level's lowest time.
 
-#include "core/Screen.h"
+#include "widgets/Screen.h"
 
 #include <QString>
 

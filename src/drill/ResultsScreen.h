@@ -2,7 +2,7 @@
 // FrmSyuuryou ("終了"): the result of the drill just recorded, the points it
 // earns, new records and cleared levels, then "メニューへ" or "もう一度".
 
-#include "core/Screen.h"
+#include "widgets/Screen.h"
 
 class QLabel;
 class QPushButton;

@@ -3,7 +3,7 @@
 // as a grid; all typing goes into a text box floating over the current cell.
 // Beside it, the distribution of the recorded times of the current level.
 
-#include "core/Screen.h"
+#include "widgets/Screen.h"
 #include "screens/CriteriaGrid.h"
 
 class QFrame;

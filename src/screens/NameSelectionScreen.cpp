@@ -7,7 +7,7 @@
 #include "core/Seeding.h"
 #include "core/SharedReading.h"
 #include "core/Text.h"
-#include "core/VersionDialog.h"
+#include "widgets/VersionDialog.h"
 #include "records/Counts.h"
 #include "roster/NameList.h"
 #include "roster/Roster.h"

@@ -1,7 +1,7 @@
 #pragma once
 // namesel: the student picks their own name from the classroom roster.
 
-#include "core/Screen.h"
+#include "widgets/Screen.h"
 
 #include <QStringList>
 

@@ -3,7 +3,7 @@
 // file; a double-click opens the edit panel, where the student and the result
 // of the record can be changed or the record deleted.
 
-#include "core/Screen.h"
+#include "widgets/Screen.h"
 
 #include <QByteArray>
 

@@ -3,7 +3,7 @@
 #include "core/Platform.h"
 #include "core/ProgramState.h"
 #include "core/SharedReading.h"
-#include "core/Screen.h"
+#include "widgets/Screen.h"
 #include "roster/Roster.h"
 #include "screens/ClassReport.h"
 #include "screens/LevelBoardRules.h"

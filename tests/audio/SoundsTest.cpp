@@ -5,9 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QLabel>
-#include <QTest>
-#include <QTimer>
 
 namespace {
 
@@ -198,53 +195,6 @@ TEST_F(SoundsTest, OtherPlayersNeitherCountNorResetAnswerFailures) {
     EXPECT_TRUE(rig.navigator.calls.empty());
     PlayWrongSound(state);
     EXPECT_EQ(rig.navigator.count(QStringLiteral("endProgram")), 1);
-}
-
-// Counts its paints, as the screen that shows the judged answer.
-class PaintCountingLabel : public QLabel {
-public:
-    int paints = 0;
-
-protected:
-    void paintEvent(QPaintEvent* event) override {
-        ++paints;
-        QLabel::paintEvent(event);
-    }
-};
-
-class PaintsSeenBySound : public SoundOutput {
-public:
-    const PaintCountingLabel* label = nullptr;
-    const bool* timerFired = nullptr;
-    int paintsAtPlay = -1;
-    bool timerFiredAtPlay = false;
-    PlayResult playToEnd(const QString&) override {
-        paintsAtPlay = label->paints;
-        timerFiredAtPlay = *timerFired;
-        return {};
-    }
-};
-
-TEST_F(SoundsTest, TheScreenPaintsBeforeTheSoundHoldsTheProgramButTimersWait) {
-    loadList(QStringLiteral("正解音2,a,*\n"));
-    PaintCountingLabel label;
-    label.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&label));
-    bool timerFired = false;
-    PaintsSeenBySound sound;
-    sound.label = &label;
-    sound.timerFired = &timerFired;
-    state.platform.sound = &sound;
-
-    const int before = label.paints;
-    label.setText(QStringLiteral("○"));
-    // A real timer (a zero interval would be a posted call instead), due before the sound.
-    QTimer::singleShot(1, &label, [&] { timerFired = true; });
-    QTest::qSleep(20);
-    PlayCorrectSound(state);
-    EXPECT_GT(sound.paintsAtPlay, before);
-    EXPECT_FALSE(sound.timerFiredAtPlay);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return timerFired; }, 1000));
 }
 
 TEST_F(SoundsTest, AWaveNameInAnotherLetterCaseIsFound) {

@@ -2,7 +2,7 @@
 
 #include "core/Dates.h"
 #include "core/LevelCatalogue.h"
-#include "core/StartupScreens.h"
+#include "widgets/StartupScreens.h"
 #include "drill/DrillScreen.h"
 #include "drill/ResultsScreen.h"
 #include "records/Counts.h"

@@ -6,7 +6,7 @@
 #include "DrillKeypad.h"
 #include "TestDoubles.h"
 
-#include "core/Screen.h"
+#include "widgets/Screen.h"
 
 #include <QLabel>
 #include <QPointer>

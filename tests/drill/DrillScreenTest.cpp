@@ -1,6 +1,6 @@
 #include "DrillHarness.h"
 
-#include "core/StartupScreens.h"
+#include "widgets/StartupScreens.h"
 #include "drill/DrillLogic.h"
 #include "drill/DrillScreen.h"
 #include "drill/ResultsScreen.h"

@@ -7,8 +7,8 @@
 
 #include "app/Configuration.h"
 #include "audio/Sounds.h"
-#include "core/Screen.h"
-#include "core/StartupScreens.h"
+#include "widgets/Screen.h"
+#include "widgets/StartupScreens.h"
 #include "screens/NameSelectionScreen.h"
 #include "core/Configuration.h"
 #include "records/Criteria.h"

@@ -1,9 +1,9 @@
 #include "TestDoubles.h"
 
 #include "core/LevelCatalogue.h"
-#include "core/Screen.h"
+#include "widgets/Screen.h"
 #include "core/Seeding.h"
-#include "core/VersionDialog.h"
+#include "widgets/VersionDialog.h"
 #include "roster/NameList.h"
 #include "roster/Roster.h"
 #include "screens/NameSelectionScreen.h"
@@ -45,7 +45,7 @@ struct ScreenRig {
         state.folders.SoundFolder = install.dataRoot() + QStringLiteral("音フォルダ/");
         state.folders.ProgramFolderName = QStringLiteral("circle");
         state.common.YearStartMonth = 4;
-        state.SeasonColor = QColor(192, 255, 192);
+        state.SeasonColor = Colour{192, 255, 192};
         SetProgramIdentity(state);
         auto& wrong = state.sounds.SoundFiles[4];
         wrong[0] = QStringLiteral("間違い音2");

@@ -6,7 +6,7 @@
 #include "DemoClassroom.h"
 #include "TestDoubles.h"
 
-#include "core/GuardedApplication.h"
+#include "widgets/GuardedApplication.h"
 #include "core/SharedReading.h"
 #include "screens/CriteriaEditor.h"
 #include "screens/LevelBoard.h"

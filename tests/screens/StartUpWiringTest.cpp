@@ -6,8 +6,8 @@
 
 #include "app/AppNavigator.h"
 #include "app/StartUp.h"
-#include "core/Screen.h"
-#include "core/StartupScreens.h"
+#include "widgets/Screen.h"
+#include "widgets/StartupScreens.h"
 #include "screens/CriteriaEditor.h"
 #include "screens/LevelBoard.h"
 #include "screens/NameSelectionScreen.h"

@@ -3,7 +3,7 @@
 #include "core/Dates.h"
 #include "core/LevelCatalogue.h"
 #include "core/ProgramState.h"
-#include "core/Screen.h"
+#include "widgets/Screen.h"
 #include "records/ResultsFile.h"
 #include "roster/Roster.h"
 #include "screens/LevelBoard.h"

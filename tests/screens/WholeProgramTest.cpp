@@ -10,8 +10,8 @@
 
 #include "app/AppNavigator.h"
 #include "app/StartUp.h"
-#include "core/Screen.h"
-#include "core/StartupScreens.h"
+#include "widgets/Screen.h"
+#include "widgets/StartupScreens.h"
 #include "core/Text.h"
 #include "drill/DrillScreen.h"
 #include "drill/ResultsScreen.h"

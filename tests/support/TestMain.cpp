@@ -1,15 +1,11 @@
-// Every test executable runs with the program's application object, offscreen,
-// in Japanese fonts.
+// The tests of the window-free libraries run with a core application only: no
+// platform plugin, no fonts, nothing that a widget could lean on.
 #include <gtest/gtest.h>
 
-#include "core/GuardedApplication.h"
-
-#include <QFont>
+#include <QCoreApplication>
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
-    GuardedApplication app(argc, argv);
-    QApplication::setFont(QFont(QStringLiteral("IPAPGothic")));
+    QCoreApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

@@ -10,9 +10,9 @@
 
 #include "app/AppNavigator.h"
 #include "app/Configuration.h"
-#include "core/ScaledWindow.h"
-#include "core/Screen.h"
-#include "core/StartupScreens.h"
+#include "widgets/ScaledWindow.h"
+#include "widgets/Screen.h"
+#include "widgets/StartupScreens.h"
 #include "drill/DrillScreen.h"
 #include "screens/CriteriaEditor.h"
 #include "screens/LevelBoard.h"

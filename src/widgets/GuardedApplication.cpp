@@ -1,4 +1,4 @@
-#include "core/GuardedApplication.h"
+#include "widgets/GuardedApplication.h"
 
 #include "core/SharedReading.h"
 

@@ -4,8 +4,8 @@
 
 #include "TestDoubles.h"
 
-#include "core/ScaledWindow.h"
-#include "core/Screen.h"
+#include "widgets/ScaledWindow.h"
+#include "widgets/Screen.h"
 
 #include <QAbstractButton>
 #include <QAbstractItemView>

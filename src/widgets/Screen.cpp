@@ -1,4 +1,4 @@
-#include "core/Screen.h"
+#include "widgets/Screen.h"
 
 #include "core/Events.h"
 
@@ -16,6 +16,10 @@ QRect TwipRect(int left, int top, int width, int height) {
 }
 
 QColor Rgb(int red, int green, int blue) { return QColor(red, green, blue); }
+
+void SetBackground(QWidget* widget, Colour colour) {
+    SetBackground(widget, QColor(colour.red, colour.green, colour.blue));
+}
 
 void SetBackground(QWidget* widget, const QColor& colour) {
     QPalette palette = widget->palette();

@@ -3,6 +3,8 @@
 // created when shown and destroyed when closed. Geometry is given in twips
 // (1/1440 inch, 15 twips a pixel) as the layouts are written.
 
+#include "core/Colour.h"
+
 #include <QWidget>
 
 #include <type_traits>
@@ -19,6 +21,7 @@ QRect TwipRect(int left, int top, int width, int height);
 // A colour written as red in the lowest byte, then green, then blue.
 QColor Rgb(int red, int green, int blue);
 void SetBackground(QWidget* widget, const QColor& colour);
+void SetBackground(QWidget* widget, Colour colour);
 
 class QLabel;
 class QPushButton;

@@ -1,7 +1,7 @@
 #pragma once
 // The start-up screen and the small wait screen.
 
-#include "core/Screen.h"
+#include "widgets/Screen.h"
 
 #include <functional>
 

@@ -2,9 +2,9 @@
 
 #include "core/Dates.h"
 #include "core/LevelCatalogue.h"
-#include "core/Screen.h"
+#include "widgets/Screen.h"
 #include "core/Seeding.h"
-#include "core/StartupScreens.h"
+#include "widgets/StartupScreens.h"
 
 #include <QLabel>
 #include <QTest>
@@ -20,14 +20,14 @@ TEST(EraDate, FormatsTheJapaneseEra) {
 }
 
 TEST(SeasonColor, FollowsTheMonth) {
-    EXPECT_EQ(SeasonColorForMonth(12), QColor(192, 255, 192));
-    EXPECT_EQ(SeasonColorForMonth(3), QColor(192, 255, 192));
-    EXPECT_EQ(SeasonColorForMonth(1), QColor(255, 128, 0));
-    EXPECT_EQ(SeasonColorForMonth(2), QColor(255, 128, 0));
-    EXPECT_EQ(SeasonColorForMonth(6), QColor(0, 192, 192));
-    EXPECT_EQ(SeasonColorForMonth(8), QColor(0, 192, 192));
-    EXPECT_EQ(SeasonColorForMonth(9), QColor(192, 64, 0));
-    EXPECT_EQ(SeasonColorForMonth(11), QColor(192, 64, 0));
+    EXPECT_EQ(SeasonColorForMonth(12), (Colour{192, 255, 192}));
+    EXPECT_EQ(SeasonColorForMonth(3), (Colour{192, 255, 192}));
+    EXPECT_EQ(SeasonColorForMonth(1), (Colour{255, 128, 0}));
+    EXPECT_EQ(SeasonColorForMonth(2), (Colour{255, 128, 0}));
+    EXPECT_EQ(SeasonColorForMonth(6), (Colour{0, 192, 192}));
+    EXPECT_EQ(SeasonColorForMonth(8), (Colour{0, 192, 192}));
+    EXPECT_EQ(SeasonColorForMonth(9), (Colour{192, 64, 0}));
+    EXPECT_EQ(SeasonColorForMonth(11), (Colour{192, 64, 0}));
 }
 
 TEST(OleDate, CountsDaysFromTheEpoch) {
@@ -46,7 +46,7 @@ TEST(StartUp, SeedsFromTheClockAndSetsTheSeason) {
     const QString date = PrepareStartUp(rig.state);
     ASSERT_EQ(rig.random.seeds.size(), 1u);
     EXPECT_EQ(rig.random.seeds[0], FreshSeed(rig.clock));
-    EXPECT_EQ(rig.state.SeasonColor, QColor(255, 128, 0));
+    EXPECT_EQ(rig.state.SeasonColor, (Colour{255, 128, 0}));
     EXPECT_EQ(date, QStringLiteral("令和8年 1月 15日（木）"));
 }
 

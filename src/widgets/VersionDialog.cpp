@@ -1,4 +1,4 @@
-#include "core/VersionDialog.h"
+#include "widgets/VersionDialog.h"
 
 #include "core/ProgramState.h"
 

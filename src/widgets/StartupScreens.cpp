@@ -1,4 +1,4 @@
-#include "core/StartupScreens.h"
+#include "widgets/StartupScreens.h"
 
 #include "core/Dates.h"
 #include "core/Events.h"

@@ -1,6 +1,6 @@
-#include "core/ScaledWindow.h"
+#include "widgets/ScaledWindow.h"
 
-#include "core/Screen.h"
+#include "widgets/Screen.h"
 
 #include <QApplication>
 #include <QCloseEvent>

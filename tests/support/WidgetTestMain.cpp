@@ -1,0 +1,15 @@
+// The screen tests run with the program's application object, offscreen,
+// in Japanese fonts.
+#include <gtest/gtest.h>
+
+#include "widgets/GuardedApplication.h"
+
+#include <QFont>
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
+    GuardedApplication app(argc, argv);
+    QApplication::setFont(QFont(QStringLiteral("IPAPGothic")));
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
