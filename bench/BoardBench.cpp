@@ -8,7 +8,7 @@
 #include "records/Counts.h"
 #include "roster/Roster.h"
 #include "screens/LevelBoard.h"
-#include "screens/ResultsViews.h"
+#include "rules/ResultsViews.h"
 
 #include <QListWidget>
 #include <benchmark/benchmark.h>

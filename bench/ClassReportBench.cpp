@@ -9,7 +9,7 @@
 #include "roster/Roster.h"
 #include "screens/ClassReport.h"
 #include "screens/ClassSheetDrawing.h"
-#include "screens/ResultsViews.h"
+#include "rules/ResultsViews.h"
 
 #include <QFileInfo>
 #include <QPainter>

@@ -6,7 +6,7 @@
 
 #include "records/RecordMaintenance.h"
 #include "records/ResultsFile.h"
-#include "screens/RecordsBrowser.h"
+#include "rules/RecordRows.h"
 #include "screens/RecordsBrowserScreen.h"
 
 #include <QCoreApplication>

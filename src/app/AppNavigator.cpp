@@ -5,8 +5,8 @@
 #include "widgets/StartupScreens.h"
 #include "screens/LevelBoard.h"
 #include "screens/NameSelectionScreen.h"
-#include "drill/DrillScreen.h"
-#include "drill/ResultsScreen.h"
+#include "screens/DrillScreen.h"
+#include "screens/ResultsScreen.h"
 #include "screens/RecordsBrowserScreen.h"
 #include "screens/CriteriaEditor.h"
 

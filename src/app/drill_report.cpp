@@ -10,7 +10,7 @@
 #include "roster/NameList.h"
 #include "roster/Roster.h"
 #include "screens/ClassReport.h"
-#include "screens/ResultsViews.h"
+#include "rules/ResultsViews.h"
 
 #include <QApplication>
 #include <QFile>

@@ -3,9 +3,9 @@
 // landscape), then each student's report from a page of its own (A4 portrait),
 // drawn by the report panel's own drawing routine.
 
-#include "screens/ClassSheet.h"
+#include "rules/ClassSheet.h"
 #include "screens/ReportDrawing.h"
-#include "screens/StudentReport.h"
+#include "rules/StudentReport.h"
 
 #include <QDate>
 #include <QRectF>

@@ -3,7 +3,7 @@
 // position is a fraction of the surface, so the page looks the same on a
 // printer, in a PDF and on an image.
 
-#include "screens/ClassSheet.h"
+#include "rules/ClassSheet.h"
 
 #include <QColor>
 #include <QRectF>

@@ -4,7 +4,7 @@
 // Beside it, the distribution of the recorded times of the current level.
 
 #include "widgets/Screen.h"
-#include "screens/CriteriaGrid.h"
+#include "rules/CriteriaGrid.h"
 
 class QFrame;
 class QKeyEvent;

@@ -5,9 +5,9 @@
 #include "core/ProgramState.h"
 #include "core/SharedReading.h"
 #include "records/Counts.h"
-#include "screens/LevelBoardRules.h"
+#include "rules/LevelBoardRules.h"
 #include "screens/ReportPanel.h"
-#include "screens/ResultsViews.h"
+#include "rules/ResultsViews.h"
 
 #include <QButtonGroup>
 #include <QComboBox>

@@ -4,7 +4,7 @@
 #include "core/Events.h"
 #include "core/ProgramState.h"
 #include "screens/ReportPanel.h"
-#include "screens/ResultsViews.h"
+#include "rules/ResultsViews.h"
 
 #include <QComboBox>
 #include <QFrame>

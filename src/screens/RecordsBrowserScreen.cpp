@@ -4,7 +4,7 @@
 #include "core/ProgramState.h"
 #include "core/SharedReading.h"
 #include "records/RecordMaintenance.h"
-#include "screens/RecordsBrowser.h"
+#include "rules/RecordRows.h"
 
 #include <QComboBox>
 #include <QFrame>

@@ -3,7 +3,7 @@
 // every position is a fraction of the surface (f = W ÷ 2, C = H ÷ 3), line
 // widths are screen pixels scaled to the device's resolution.
 
-#include "screens/StudentReport.h"
+#include "rules/StudentReport.h"
 
 #include <QColor>
 #include <QRectF>

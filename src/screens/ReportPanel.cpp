@@ -6,7 +6,7 @@
 #include "widgets/Screen.h"
 #include "roster/Roster.h"
 #include "screens/ClassReport.h"
-#include "screens/LevelBoardRules.h"
+#include "rules/LevelBoardRules.h"
 #include "screens/ReportDrawing.h"
 
 #include <QCheckBox>

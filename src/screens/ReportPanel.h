@@ -3,7 +3,7 @@
 // Picture12 shows up to three report blocks; the level list List3 and the
 // student list List2 choose what is drawn; teachers can print.
 
-#include "screens/StudentReport.h"
+#include "rules/StudentReport.h"
 
 #include <QDateTime>
 #include <QFrame>

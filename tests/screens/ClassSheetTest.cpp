@@ -1,7 +1,7 @@
 #include "TestDoubles.h"
 
 #include "core/ProgramState.h"
-#include "screens/ClassSheet.h"
+#include "rules/ClassSheet.h"
 #include "screens/ClassSheetDrawing.h"
 
 #include <QImage>

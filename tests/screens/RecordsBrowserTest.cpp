@@ -3,7 +3,7 @@
 #include "core/Dates.h"
 #include "records/RecordMaintenance.h"
 #include "records/ResultsFile.h"
-#include "screens/RecordsBrowser.h"
+#include "rules/RecordRows.h"
 
 #include "TestDoubles.h"
 

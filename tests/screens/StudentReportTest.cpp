@@ -9,7 +9,7 @@
 #include "screens/LevelBoard.h"
 #include "screens/ReportDrawing.h"
 #include "screens/ReportPanel.h"
-#include "screens/StudentReport.h"
+#include "rules/StudentReport.h"
 
 #include <QDir>
 #include <QFileInfo>

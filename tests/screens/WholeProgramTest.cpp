@@ -13,12 +13,12 @@
 #include "widgets/Screen.h"
 #include "widgets/StartupScreens.h"
 #include "core/Text.h"
-#include "drill/DrillScreen.h"
-#include "drill/ResultsScreen.h"
+#include "screens/DrillScreen.h"
+#include "screens/ResultsScreen.h"
 #include "screens/CriteriaEditor.h"
 #include "screens/LevelBoard.h"
 #include "screens/NameSelectionScreen.h"
-#include "screens/RecordsBrowser.h"
+#include "rules/RecordRows.h"
 #include "screens/RecordsBrowserScreen.h"
 
 #include <QLabel>

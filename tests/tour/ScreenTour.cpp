@@ -13,7 +13,7 @@
 #include "widgets/ScaledWindow.h"
 #include "widgets/Screen.h"
 #include "widgets/StartupScreens.h"
-#include "drill/DrillScreen.h"
+#include "screens/DrillScreen.h"
 #include "screens/CriteriaEditor.h"
 #include "screens/LevelBoard.h"
 #include "screens/NameSelectionScreen.h"

@@ -1,4 +1,4 @@
-#include "screens/ResultsViews.h"
+#include "rules/ResultsViews.h"
 
 #include "TestDoubles.h"
 #include "core/Dates.h"

@@ -1,4 +1,4 @@
-#include "screens/RecordsBrowser.h"
+#include "rules/RecordRows.h"
 
 #include "core/Dates.h"
 #include "core/Tables.h"

@@ -3,7 +3,7 @@
 
 #include "DrillHarness.h"
 
-#include "drill/DrillScreen.h"
+#include "screens/DrillScreen.h"
 #include "records/ResultsFile.h"
 
 #include <QCryptographicHash>

@@ -6,7 +6,7 @@
 
 #include "records/RecordValues.h"
 #include "records/ResultsFile.h"
-#include "screens/ResultsViews.h"
+#include "rules/ResultsViews.h"
 
 #include <QDate>
 #include <QString>

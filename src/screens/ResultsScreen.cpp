@@ -1,4 +1,4 @@
-#include "drill/ResultsScreen.h"
+#include "screens/ResultsScreen.h"
 
 #include "audio/Sounds.h"
 #include "core/Events.h"
@@ -7,7 +7,7 @@
 #include "core/SharedReading.h"
 #include "core/Text.h"
 #include "drill/DrillLogic.h"
-#include "drill/DrillWidgets.h"
+#include "screens/DrillWidgets.h"
 #include "drill/ResultsLogic.h"
 #include "records/Counts.h"
 

@@ -1,7 +1,7 @@
 #include "DrillHarness.h"
 
-#include "drill/DrillScreen.h"
-#include "drill/ResultsScreen.h"
+#include "screens/DrillScreen.h"
+#include "screens/ResultsScreen.h"
 
 #include <QPushButton>
 #include <QTest>

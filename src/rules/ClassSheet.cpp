@@ -1,11 +1,11 @@
-#include "screens/ClassSheet.h"
+#include "rules/ClassSheet.h"
 
 #include "core/Dates.h"
 #include "core/ProgramState.h"
 #include "records/Counts.h"
 #include "roster/NameList.h"
 #include "roster/Roster.h"
-#include "screens/ResultsViews.h"
+#include "rules/ResultsViews.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,4 +1,4 @@
-#include "drill/DrillWidgets.h"
+#include "screens/DrillWidgets.h"
 
 #include <QMouseEvent>
 #include <QPainter>

@@ -1,4 +1,4 @@
-#include "screens/ResultsViews.h"
+#include "rules/ResultsViews.h"
 
 #include "core/Dates.h"
 #include "core/ProgramState.h"

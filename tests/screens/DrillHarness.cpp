@@ -3,8 +3,8 @@
 #include "core/Dates.h"
 #include "core/LevelCatalogue.h"
 #include "widgets/StartupScreens.h"
-#include "drill/DrillScreen.h"
-#include "drill/ResultsScreen.h"
+#include "screens/DrillScreen.h"
+#include "screens/ResultsScreen.h"
 #include "records/Counts.h"
 #include "records/ResultsFile.h"
 

@@ -1,4 +1,4 @@
-#include "screens/LevelBoardRules.h"
+#include "rules/LevelBoardRules.h"
 
 #include "core/ProgramState.h"
 #include "core/Text.h"

@@ -2,8 +2,8 @@
 
 #include "widgets/StartupScreens.h"
 #include "drill/DrillLogic.h"
-#include "drill/DrillScreen.h"
-#include "drill/ResultsScreen.h"
+#include "screens/DrillScreen.h"
+#include "screens/ResultsScreen.h"
 #include "records/ResultsFile.h"
 
 #include <QTest>

@@ -1,4 +1,4 @@
-#include "screens/CriteriaGrid.h"
+#include "rules/CriteriaGrid.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "drill/DrillScreen.h"
+#include "screens/DrillScreen.h"
 
 #include "audio/Sounds.h"
 #include "core/Events.h"
@@ -7,7 +7,7 @@
 #include "core/Seeding.h"
 #include "core/Text.h"
 #include "drill/DrillLogic.h"
-#include "drill/DrillWidgets.h"
+#include "screens/DrillWidgets.h"
 #include "drill/ProblemGenerator.h"
 #include "records/Counts.h"
 

@@ -1,4 +1,4 @@
-#include "screens/StudentReport.h"
+#include "rules/StudentReport.h"
 
 #include "core/Dates.h"
 #include "core/ProgramState.h"
