@@ -7,7 +7,7 @@
 #include "records/RecordMaintenance.h"
 #include "records/ResultsFile.h"
 #include "rules/RecordRows.h"
-#include "screens/RecordsBrowserScreen.h"
+#include "screens/RecordsBrowser.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -52,7 +52,7 @@ void WriteAll(const QString& path, const std::vector<char>& bytes) {
 void BrowserOpen(benchmark::State& bench) {
     BrowserClassroom classroom;
     for (auto _ : bench) {
-        FrmData screen(*classroom.state, nullptr);
+        RecordsBrowser screen(*classroom.state, nullptr);
         screen.resize(kWindowWidth, kWindowHeight);
         screen.load();
         auto* list = screen.findChild<QListView*>(QStringLiteral("List1"));

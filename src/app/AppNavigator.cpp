@@ -2,12 +2,13 @@
 
 #include "core/ProgramState.h"
 #include "widgets/Screen.h"
-#include "widgets/StartupScreens.h"
+#include "widgets/StartupScreen.h"
+#include "widgets/WaitScreen.h"
 #include "screens/LevelBoard.h"
 #include "screens/NameSelectionScreen.h"
 #include "screens/DrillScreen.h"
 #include "screens/ResultsScreen.h"
-#include "screens/RecordsBrowserScreen.h"
+#include "screens/RecordsBrowser.h"
 #include "screens/CriteriaEditor.h"
 
 #include <QApplication>
@@ -19,14 +20,14 @@ void AppNavigator::showBoard() {
     host_.open<LevelBoard>(state_);
 }
 void AppNavigator::closeBoard() { host_.close<LevelBoard>(); }
-void AppNavigator::showDrill() { host_.open<MainFrm>(state_); }
-void AppNavigator::closeDrill() { host_.close<MainFrm>(); }
-void AppNavigator::showResults() { host_.open<FrmSyuuryou>(state_); }
-void AppNavigator::closeResults() { host_.close<FrmSyuuryou>(); }
+void AppNavigator::showDrill() { host_.open<DrillScreen>(state_); }
+void AppNavigator::closeDrill() { host_.close<DrillScreen>(); }
+void AppNavigator::showResults() { host_.open<ResultsScreen>(state_); }
+void AppNavigator::closeResults() { host_.close<ResultsScreen>(); }
 void AppNavigator::showWait() { host_.open<WaitScreen>(state_); }
 void AppNavigator::closeWait() { host_.close<WaitScreen>(); }
-void AppNavigator::showCriteriaEditor() { host_.open<FrmTimeData>(state_); }
-void AppNavigator::showRecordsBrowser() { host_.open<FrmData>(state_); }
+void AppNavigator::showCriteriaEditor() { host_.open<CriteriaEditor>(state_); }
+void AppNavigator::showRecordsBrowser() { host_.open<RecordsBrowser>(state_); }
 
 void AppNavigator::endProgram() {
     host_.closeAll();

@@ -3,11 +3,11 @@
 #include "app/Configuration.h"
 #include "core/ProgramState.h"
 #include "widgets/Screen.h"
-#include "widgets/StartupScreens.h"
+#include "widgets/StartupScreen.h"
 #include "core/Text.h"
 
-Firstfrm* StartProgram(ProgramState& state, ScreenHost& host, const QString& programFolder) {
-    Firstfrm* first = host.open<Firstfrm>(state);
+StartupScreen* StartProgram(ProgramState& state, ScreenHost& host, const QString& programFolder) {
+    StartupScreen* first = host.open<StartupScreen>(state);
     first->setHandOver([&state, &host, first, programFolder] {
         Navigator& navigator = *state.platform.navigator;
         try {

@@ -58,7 +58,7 @@ bool TypesIntoTheBox(const QKeyEvent& key) {
 
 } // namespace
 
-FrmTimeData::FrmTimeData(ProgramState& state, QWidget* parent) : Screen(state, parent) {
+CriteriaEditor::CriteriaEditor(ProgramState& state, QWidget* parent) : Screen(state, parent) {
     setObjectName(QStringLiteral("FrmTimeData"));
     SetBackground(this, Rgb(224, 240, 224));
 
@@ -92,7 +92,7 @@ FrmTimeData::FrmTimeData(ProgramState& state, QWidget* parent) : Screen(state, p
     auto* options = new QButtonGroup(this);
     options->addButton(Option1_0, 0);
     options->addButton(Option1_1, 1);
-    connect(options, &QButtonGroup::idClicked, this, &FrmTimeData::optionChosen);
+    connect(options, &QButtonGroup::idClicked, this, &CriteriaEditor::optionChosen);
 
     createDistributionPanel();
 
@@ -111,12 +111,12 @@ FrmTimeData::FrmTimeData(ProgramState& state, QWidget* parent) : Screen(state, p
         if (!busy_)
             save();
     });
-    connect(Command4, &QPushButton::clicked, this, &FrmTimeData::goBack);
+    connect(Command4, &QPushButton::clicked, this, &CriteriaEditor::goBack);
 
     createWaitPanel();
 }
 
-void FrmTimeData::createGrid() {
+void CriteriaEditor::createGrid() {
     // The caption row and the level column are the table's headers, so they
     // stay in place while the levels scroll under them.
     MSFlexGrid1 = new QTableWidget(this);
@@ -169,10 +169,10 @@ void FrmTimeData::createGrid() {
     Gridinputtext->setFrame(false);
     Gridinputtext->setStyleSheet(QStringLiteral("QLineEdit { border: 2px solid #000080; font-size: 9pt; }"));
     Gridinputtext->installEventFilter(this);
-    connect(Gridinputtext, &QLineEdit::textChanged, this, &FrmTimeData::TextToGrid転送);
+    connect(Gridinputtext, &QLineEdit::textChanged, this, &CriteriaEditor::TextToGrid転送);
 }
 
-void FrmTimeData::createDistributionPanel() {
+void CriteriaEditor::createDistributionPanel() {
     Picture3 = new QFrame(this);
     Picture3->setObjectName(QStringLiteral("Picture3"));
     Picture3->setGeometry(TwipRect(10440, 600, 4770, 9420));
@@ -187,7 +187,7 @@ void FrmTimeData::createDistributionPanel() {
     List4 = MakeList(Picture3, QStringLiteral("List4"), TwipRect(120, 5310, 4530, 3990));
 }
 
-void FrmTimeData::createWaitPanel() {
+void CriteriaEditor::createWaitPanel() {
     Picture6 = new QFrame(this);
     Picture6->setObjectName(QStringLiteral("Picture6"));
     SetBackground(Picture6, Rgb(255, 255, 192));
@@ -199,18 +199,18 @@ void FrmTimeData::createWaitPanel() {
     Picture6->hide();
 }
 
-void FrmTimeData::load() {
+void CriteriaEditor::load() {
     Label2->setText(QStringLiteral("成績の基準となるデータを変更できます。") + QLatin1Char('\n') +
                     QStringLiteral("プログラムを選んでください。"));
     Picture6->setGeometry(0, 0, kWindowWidth, kWindowHeight);
 }
 
-void FrmTimeData::activate() {
+void CriteriaEditor::activate() {
     show();
     reloadGrid(1, 1);
 }
 
-void FrmTimeData::reloadGrid(int row, int column) {
+void CriteriaEditor::reloadGrid(int row, int column) {
     try {
         grid_.load(ReadCriteriaRows(state_));
     } catch (const DataFileError& error) {
@@ -232,7 +232,7 @@ void FrmTimeData::reloadGrid(int row, int column) {
 }
 
 // The whole width shows, with the scroll bar beside the last column, not over it.
-int FrmTimeData::gridWidth(bool scrolls) const {
+int CriteriaEditor::gridWidth(bool scrolls) const {
     int width = 2 * MSFlexGrid1->frameWidth() + kGridColumnWidth;
     for (int c = 0; c < MSFlexGrid1->columnCount(); ++c)
         width += MSFlexGrid1->columnWidth(c);
@@ -241,9 +241,9 @@ int FrmTimeData::gridWidth(bool scrolls) const {
     return width;
 }
 
-QTableWidgetItem* FrmTimeData::cellItem(int row, int column) const { return MSFlexGrid1->item(row - 1, column - 1); }
+QTableWidgetItem* CriteriaEditor::cellItem(int row, int column) const { return MSFlexGrid1->item(row - 1, column - 1); }
 
-void FrmTimeData::showCells() {
+void CriteriaEditor::showCells() {
     const int levels = grid_.levelRows();
     QStringList levelNumbers;
     for (int r = 1; r <= levels; ++r)
@@ -264,19 +264,19 @@ void FrmTimeData::showCells() {
     }
 }
 
-void FrmTimeData::TextToGrid転送() {
+void CriteriaEditor::TextToGrid転送() {
     if (Gridinputtext->text() == grid_.currentText())
         return;
     grid_.setCurrentText(Gridinputtext->text());
     showCells();
 }
 
-void FrmTimeData::GridToText転送() {
+void CriteriaEditor::GridToText転送() {
     Gridinputtext->setText(grid_.currentText());
     Gridinputtext->setCursorPosition(kCaretPosition);
 }
 
-void FrmTimeData::columnHelp() {
+void CriteriaEditor::columnHelp() {
     QTableWidgetItem* item = cellItem(grid_.row(), grid_.column());
     MSFlexGrid1->scrollToItem(item);
     const QRect cell = MSFlexGrid1->visualItemRect(item);
@@ -289,7 +289,7 @@ void FrmTimeData::columnHelp() {
     Label3->setText(CriteriaGrid::Explanation(grid_.column()));
 }
 
-void FrmTimeData::showDistribution() {
+void CriteriaEditor::showDistribution() {
     if (Picture3->isHidden())
         return;
     List3->clear();
@@ -301,13 +301,13 @@ void FrmTimeData::showDistribution() {
     });
 }
 
-bool FrmTimeData::eventFilter(QObject* watched, QEvent* event) {
+bool CriteriaEditor::eventFilter(QObject* watched, QEvent* event) {
     if (watched == Gridinputtext && event->type() == QEvent::KeyPress)
         return !keyPressed(*static_cast<QKeyEvent*>(event));
     return Screen::eventFilter(watched, event);
 }
 
-bool FrmTimeData::keyPressed(const QKeyEvent& key) {
+bool CriteriaEditor::keyPressed(const QKeyEvent& key) {
     if (key.key() == Qt::Key_Escape || busy_)
         return false;
     bool moved = false;
@@ -344,7 +344,7 @@ bool FrmTimeData::keyPressed(const QKeyEvent& key) {
     return TypesIntoTheBox(key);
 }
 
-void FrmTimeData::cellClicked(int row, int column) {
+void CriteriaEditor::cellClicked(int row, int column) {
     if (busy_ || !grid_.moveTo(row, column))
         return;
     columnHelp();
@@ -352,13 +352,13 @@ void FrmTimeData::cellClicked(int row, int column) {
     GridToText転送();
 }
 
-void FrmTimeData::showWaitPanel() {
+void CriteriaEditor::showWaitPanel() {
     Picture6->show();
     Picture6->raise();
     LetEventsRun();
 }
 
-bool FrmTimeData::save() {
+bool CriteriaEditor::save() {
     if (const auto refusal = grid_.unsavableCell()) {
         state_.platform.dialogs->inform(kCaution, refusal->message);
         grid_.moveTo(refusal->row, refusal->column);
@@ -386,7 +386,7 @@ bool FrmTimeData::save() {
     return saved;
 }
 
-void FrmTimeData::goBack() {
+void CriteriaEditor::goBack() {
     if (busy_)
         return;
     if (grid_.changed() &&
@@ -399,7 +399,7 @@ void FrmTimeData::goBack() {
         host->closeScreen(this);
 }
 
-void FrmTimeData::optionChosen(int index) {
+void CriteriaEditor::optionChosen(int index) {
     Picture3->setVisible(index == 1);
     showDistribution();
     Gridinputtext->setFocus();

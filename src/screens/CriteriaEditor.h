@@ -1,5 +1,5 @@
 #pragma once
-// FrmTimeData: the teacher's editor of the criteria table. The table is shown
+// CriteriaEditor: the teacher's editor of the criteria table. The table is shown
 // as a grid; all typing goes into a text box floating over the current cell.
 // Beside it, the distribution of the recorded times of the current level.
 
@@ -16,10 +16,11 @@ class QRadioButton;
 class QTableWidget;
 class QTableWidgetItem;
 
-class FrmTimeData : public Screen {
+// The teachers' criteria editor; design name FrmTimeData.
+class CriteriaEditor : public Screen {
     Q_OBJECT
 public:
-    FrmTimeData(ProgramState& state, QWidget* parent);
+    CriteriaEditor(ProgramState& state, QWidget* parent);
     void load() override;
     void activate() override;
 

@@ -69,7 +69,7 @@ QString ColourStyle(const QColor& background, const QString& text = QStringLiter
 }
 } // namespace
 
-MainFrm::MainFrm(ProgramState& state, QWidget* parent)
+DrillScreen::DrillScreen(ProgramState& state, QWidget* parent)
     : Screen(state, parent), sTimer1_(new QTimer(this)), sTimer2_(new QTimer(this)) {
     setObjectName(QStringLiteral("MainFrm"));
     setFont(ScreenFont(12));
@@ -79,13 +79,13 @@ MainFrm::MainFrm(ProgramState& state, QWidget* parent)
 
     sTimer1_->setObjectName(QStringLiteral("sTimer1"));
     sTimer1_->setInterval(kClockIntervalMs);
-    connect(sTimer1_, &QTimer::timeout, this, &MainFrm::sTimer1_Timer);
+    connect(sTimer1_, &QTimer::timeout, this, &DrillScreen::sTimer1_Timer);
     sTimer2_->setObjectName(QStringLiteral("sTimer2"));
     sTimer2_->setInterval(kMinuteIntervalMs);
-    connect(sTimer2_, &QTimer::timeout, this, &MainFrm::sTimer2_Timer);
+    connect(sTimer2_, &QTimer::timeout, this, &DrillScreen::sTimer2_Timer);
 }
 
-void MainFrm::buildStatusStrip() {
+void DrillScreen::buildStatusStrip() {
     sPicture1_ = MakeFrame(this, QStringLiteral("sPicture1"), TwipRect(0, 0, 15360, kStripHeight), Rgb(0, 0, 96));
     const QString white = QStringLiteral("color: white;");
     const QString value = QStringLiteral("color: rgb(255, 255, 128); font-weight: bold;");
@@ -143,7 +143,7 @@ void MainFrm::buildStatusStrip() {
     }
 }
 
-void MainFrm::buildWorkArea() {
+void DrillScreen::buildWorkArea() {
     Picture2_ = MakeFrame(this, QStringLiteral("Picture2"), TwipRect(0, kStripHeight, 15360, 11520 - kStripHeight),
                           Rgb(232, 232, 232));
     QWidget* area = Picture2_;
@@ -170,7 +170,7 @@ void MainFrm::buildWorkArea() {
     Label2_->hide();
 }
 
-KeyLabel* MainFrm::makeKey(QWidget* panel, const QString& name, const QString& caption, const QRect& place,
+KeyLabel* DrillScreen::makeKey(QWidget* panel, const QString& name, const QString& caption, const QRect& place,
                            const QColor& colour, double points) {
     auto* key = new KeyLabel(caption, panel);
     key->setObjectName(name);
@@ -180,7 +180,7 @@ KeyLabel* MainFrm::makeKey(QWidget* panel, const QString& name, const QString& c
     return key;
 }
 
-void MainFrm::buildKeypad(QWidget* panel) {
+void DrillScreen::buildKeypad(QWidget* panel) {
     const QColor candidate = Rgb(0, 255, 0);
     const QColor fixed = Rgb(0, 192, 0);
     const std::array<int, 3> tops = {90, 956, 1822};
@@ -207,10 +207,10 @@ void MainFrm::buildKeypad(QWidget* panel) {
     Label3_ = makeKey(panel, QStringLiteral("Label3"), QStringLiteral("次へ"), TwipRect(405, 5490, 4380, 555),
                       Rgb(255, 128, 128), 18);
     Label3_->hide();
-    connect(Label3_, &KeyLabel::clicked, this, &MainFrm::Label3_Click);
+    connect(Label3_, &KeyLabel::clicked, this, &DrillScreen::Label3_Click);
 }
 
-void MainFrm::buildOverlay() {
+void DrillScreen::buildOverlay() {
     sPicture2_ = MakeFrame(this, QStringLiteral("sPicture2"), TwipRect(0, 0, 15360, 11520), Rgb(0, 192, 192));
     const QRect middle = TwipRect(0, 4560, 15360, 1500);
     lblsss1_ = MakeLabel(sPicture2_, QStringLiteral("lblsss1"), QStringLiteral("成績記録中"), middle, 48,
@@ -220,14 +220,14 @@ void MainFrm::buildOverlay() {
     sPicture2_->hide();
 }
 
-void MainFrm::load() {
+void DrillScreen::load() {
     // Each drill draws a fresh sequence of problems.
     state_.platform.random->seed(FreshSeed(*state_.platform.clock));
     sTimer2_Timer();
     sTimer2_->start();
 }
 
-void MainFrm::activate() {
+void DrillScreen::activate() {
     if (!HasTimeLimit(state_, state_.LevelNo)) {
         refuseLevelWithoutTimeLimit();
         return;
@@ -238,7 +238,7 @@ void MainFrm::activate() {
     問題作成表示();
 }
 
-void MainFrm::refuseLevelWithoutTimeLimit() {
+void DrillScreen::refuseLevelWithoutTimeLimit() {
     Navigator& navigator = *state_.platform.navigator;
     state_.platform.dialogs->inform(QStringLiteral("注意"), NoTimeLimitMessage(state_, state_.LevelNo));
     navigator.closeWait();
@@ -246,7 +246,7 @@ void MainFrm::refuseLevelWithoutTimeLimit() {
     navigator.showBoard();
 }
 
-void MainFrm::初期設定() {
+void DrillScreen::初期設定() {
     Navigator& navigator = *state_.platform.navigator;
     navigator.closeBoard();
     navigator.closeWait();
@@ -269,7 +269,7 @@ void MainFrm::初期設定() {
     fillStatusStrip();
 }
 
-void MainFrm::fillStatusStrip() {
+void DrillScreen::fillStatusStrip() {
     const int level = state_.LevelNo;
     const int student = state_.session.StudentNo;
     const QString& title = state_.levels.ProgramTitle;
@@ -288,19 +288,19 @@ void MainFrm::fillStatusStrip() {
     }
 }
 
-void MainFrm::レベル別設定() {
+void DrillScreen::レベル別設定() {
     state_.drill.ProblemsRequired = kProblemsRequired;
     showRemaining();
 }
 
-void MainFrm::スタート() {
+void DrillScreen::スタート() {
     state_.drill.DrillStartTime = state_.platform.clock->monotonicSeconds();
     // A drill that ends before the first tick must not record the last drill's time.
     state_.drill.ElapsedSeconds = 0;
     sTimer1_->start();
 }
 
-void MainFrm::問題作成表示() {
+void DrillScreen::問題作成表示() {
     const DrillState& drill = state_.drill;
     if (drill.TimedOut == 1 || drill.DrillFinished == 1 || drill.JudgingNow == 1)
         return;
@@ -324,16 +324,16 @@ void MainFrm::問題作成表示() {
 
 // The keypad rests while the correction is shown, and while an answer is being
 // judged: a click let through while its sound starts must not judge it twice.
-bool MainFrm::keypadLocked() const { return !Label3_->isHidden() || state_.drill.JudgingNow == 1; }
+bool DrillScreen::keypadLocked() const { return !Label3_->isHidden() || state_.drill.JudgingNow == 1; }
 
-void MainFrm::Label5_Click(int index) {
+void DrillScreen::Label5_Click(int index) {
     if (keypadLocked())
         return;
     InputTrail = AppendKey(InputTrail, Label5_[size_t(index)]->text());
     inputLabel_->setText(TrailDisplay(InputTrail));
 }
 
-void MainFrm::Label6_Click(int index) {
+void DrillScreen::Label6_Click(int index) {
     if (keypadLocked())
         return;
     if (index == kBackSpaceKey) {
@@ -347,7 +347,7 @@ void MainFrm::Label6_Click(int index) {
     state_.drill.JudgingNow = 0;
 }
 
-void MainFrm::判定() {
+void DrillScreen::判定() {
     DrillState& drill = state_.drill;
     if (drill.TimedOut == 1 || drill.DrillFinished == 1) {
         drill.JudgingNow = 0;
@@ -356,7 +356,7 @@ void MainFrm::判定() {
     drill.JudgeResult = Judge(Label2_->text(), inputLabel_->text());
 }
 
-void MainFrm::判定後処理() {
+void DrillScreen::判定後処理() {
     DrillState& drill = state_.drill;
     if (drill.TimedOut == 1 || drill.DrillFinished == 1)
         return;
@@ -394,29 +394,29 @@ void MainFrm::判定後処理() {
     drill.JudgingNow = 0;
 }
 
-void MainFrm::Label3_Click() { Commandkakunin_Click(); }
+void DrillScreen::Label3_Click() { Commandkakunin_Click(); }
 
-void MainFrm::Commandkakunin_Click() {
+void DrillScreen::Commandkakunin_Click() {
     state_.drill.WrongAnswerShown = 0;
     Label3_->hide();
     問題作成表示();
 }
 
-void MainFrm::showRemaining() {
+void DrillScreen::showRemaining() {
     sLabel9_->setText(QString::number(RemainingAnswers(state_.drill.ProblemsRequired, state_.drill.CorrectCount)));
 }
 
-void MainFrm::setProgressWidth(double twips) {
+void DrillScreen::setProgressWidth(double twips) {
     sShape2_->resize(Px(int(std::lround(twips))), sShape2_->height());
 }
 
-void MainFrm::hideLamps(int elapsed) {
+void DrillScreen::hideLamps(int elapsed) {
     const int level = state_.LevelNo;
     for (const int lamp : RedLampsToHide(elapsed, state_.criteria.TargetTime[level], state_.criteria.LowestTime[level]))
         lamps_[size_t(lamp - kFirstLamp)]->hide();
 }
 
-void MainFrm::sTimer1_Timer() {
+void DrillScreen::sTimer1_Timer() {
     DrillState& drill = state_.drill;
     drill.ElapsedSeconds = WholeSeconds(state_.platform.clock->monotonicSeconds() - drill.DrillStartTime);
     const int32_t elapsed = drill.ElapsedSeconds;
@@ -438,12 +438,12 @@ void MainFrm::sTimer1_Timer() {
     }
 }
 
-void MainFrm::sTimer2_Timer() {
+void DrillScreen::sTimer2_Timer() {
     sLabel13_->setText(
         QString::number(MinutesSinceLogin(state_.platform.clock->monotonicSeconds(), state_.session.LoginTime)));
 }
 
-void MainFrm::EndOfDrill() {
+void DrillScreen::EndOfDrill() {
     LetEventsRun();
     DrillState& drill = state_.drill;
     if (drill.EndRoutineStarted == 1)

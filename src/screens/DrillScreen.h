@@ -1,5 +1,5 @@
 #pragma once
-// MainFrm: one timed drill of one level. The student completes the shown
+// DrillScreen: one timed drill of one level. The student completes the shown
 // formula with the keypad and confirms with "OK"; the drill ends after ten net
 // correct answers or at five times the level's lowest time.
 
@@ -16,10 +16,11 @@ class QFrame;
 class QLabel;
 class QTimer;
 
-class MainFrm : public Screen {
+// The drill screen; design name (objectName) MainFrm.
+class DrillScreen : public Screen {
     Q_OBJECT
 public:
-    MainFrm(ProgramState& state, QWidget* parent);
+    DrillScreen(ProgramState& state, QWidget* parent);
 
     void load() override;
     void activate() override;

@@ -37,6 +37,8 @@ struct LevelColumn {
     QLabel* Label7 = nullptr;     // target line
 };
 
+// The board of levels with the student's counts and the class lists; design
+// name seisekitime1.
 class LevelBoard : public Screen {
     Q_OBJECT
 public:

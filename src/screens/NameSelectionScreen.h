@@ -19,6 +19,7 @@ inline const QString kChooseNamePrompt = QStringLiteral("名前を選びなさ�
 QString ProgramMenuPath(const QString& appFolder);
 inline const QString kProgramMenuArgument = QStringLiteral("001");
 
+// The roster by grade, where a student picks their name; design name namesel.
 class NameSelectionScreen : public Screen {
     Q_OBJECT
 public:

@@ -62,7 +62,7 @@ QPixmap MakeResultsBackground(const QSize& size) {
     return picture;
 }
 
-FrmSyuuryou::FrmSyuuryou(ProgramState& state, QWidget* parent)
+ResultsScreen::ResultsScreen(ProgramState& state, QWidget* parent)
     : Screen(state, parent), Image1_(new QLabel(this)), Timer1_(new QTimer(this)) {
     setObjectName(QStringLiteral("FrmSyuuryou"));
     setWindowTitle(QStringLiteral("終了"));
@@ -101,22 +101,22 @@ FrmSyuuryou::FrmSyuuryou(ProgramState& state, QWidget* parent)
                            TwipRect(1890, 8325, 5235, 1005));
     Command5_ = MakeLateButton(this, QStringLiteral("Command5"), QStringLiteral("もう一度"),
                            TwipRect(8055, 8325, 5235, 1005));
-    connect(Command4_, &QPushButton::clicked, this, &FrmSyuuryou::Command4_Click);
-    connect(Command5_, &QPushButton::clicked, this, &FrmSyuuryou::Command5_Click);
+    connect(Command4_, &QPushButton::clicked, this, &ResultsScreen::Command4_Click);
+    connect(Command5_, &QPushButton::clicked, this, &ResultsScreen::Command5_Click);
 
     Timer1_->setObjectName(QStringLiteral("Timer1"));
     Timer1_->setSingleShot(true);
     Timer1_->setInterval(kSettlingMs);
-    connect(Timer1_, &QTimer::timeout, this, &FrmSyuuryou::Timer1_Timer);
+    connect(Timer1_, &QTimer::timeout, this, &ResultsScreen::Timer1_Timer);
 }
 
-void FrmSyuuryou::load() {
+void ResultsScreen::load() {
     Image1_->setGeometry(rect());
     Image1_->setPixmap(MakeResultsBackground(size()));
     Image1_->lower();
 }
 
-void FrmSyuuryou::activate() {
+void ResultsScreen::activate() {
     if (!RunFileAction(state_, [this] { CountResults(state_); }))
         return;
     if (IsLevelCleared(state_, state_.LevelNo, state_.session.StudentNo)) {
@@ -134,7 +134,7 @@ void FrmSyuuryou::activate() {
     state_.platform.navigator->closeWait();
 }
 
-void FrmSyuuryou::fillLines() {
+void ResultsScreen::fillLines() {
     const int level = state_.LevelNo;
     const int student = state_.session.StudentNo;
     const int32_t result = state_.ResultValue;
@@ -148,7 +148,7 @@ void FrmSyuuryou::fillLines() {
     Label14_->setText(AllLevelsRunsLine(state_.board.TodayRunTotal));
 }
 
-void FrmSyuuryou::playMessageAndSound() {
+void ResultsScreen::playMessageAndSound() {
     const ResultMessage message = ChooseMessage(state_);
     if (message != ResultMessage::None) {
         Label20_->setText(MessageText(message));
@@ -178,7 +178,7 @@ void FrmSyuuryou::playMessageAndSound() {
     }
 }
 
-void FrmSyuuryou::Timer1_Timer() {
+void ResultsScreen::Timer1_Timer() {
     Picture1_->hide();
     Command4_->show();
     Command4_->setFocus();
@@ -193,13 +193,13 @@ void FrmSyuuryou::Timer1_Timer() {
     Command5_->setVisible(settling.showRetry);
 }
 
-void FrmSyuuryou::Command4_Click() {
+void ResultsScreen::Command4_Click() {
     Command4_->setEnabled(false);
     state_.platform.navigator->showBoard();
     state_.platform.navigator->closeResults();
 }
 
-void FrmSyuuryou::Command5_Click() {
+void ResultsScreen::Command5_Click() {
     Command4_->setEnabled(false);
     state_.platform.navigator->showWait();
     state_.platform.navigator->closeResults();

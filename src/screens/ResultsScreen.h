@@ -1,5 +1,5 @@
 #pragma once
-// FrmSyuuryou ("終了"): the result of the drill just recorded, the points it
+// ResultsScreen ("終了"): the result of the drill just recorded, the points it
 // earns, new records and cleared levels, then "メニューへ" or "もう一度".
 
 #include "widgets/Screen.h"
@@ -8,10 +8,12 @@ class QLabel;
 class QPushButton;
 class QTimer;
 
-class FrmSyuuryou : public Screen {
+// The end-of-drill results: the time, the points, the bests, the pass sound;
+// design name FrmSyuuryou.
+class ResultsScreen : public Screen {
     Q_OBJECT
 public:
-    FrmSyuuryou(ProgramState& state, QWidget* parent);
+    ResultsScreen(ProgramState& state, QWidget* parent);
 
     void load() override;     // Form_Load
     void activate() override; // Form_Activate

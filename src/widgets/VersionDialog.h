@@ -14,6 +14,7 @@ inline constexpr int kVersionRevision = 15;
 // "Version1.0.15": no blanks, no leading zeros.
 QString VersionText();
 
+// The version box; design name frmver.
 class VersionDialog : public QDialog {
     Q_OBJECT
 public:

@@ -9,7 +9,7 @@
 #include "audio/Sounds.h"
 #include "core/Configuration.h"
 #include "widgets/Screen.h"
-#include "widgets/StartupScreens.h"
+#include "widgets/StartupScreen.h"
 #include "core/Text.h"
 #include "records/Criteria.h"
 #include "records/ResultsFile.h"

@@ -50,7 +50,7 @@ protected:
     ProgramState& state = rig.state;
     QString criteriaPath = install.dataFolder() + QStringLiteral("タイム回数データ.txt");
     ScreenHost host;
-    FrmTimeData* screen = nullptr;
+    CriteriaEditor* screen = nullptr;
 
     void SetUp() override {
         state.folders.DataFolder = install.dataFolder();
@@ -60,7 +60,7 @@ protected:
         host.show();
         host.activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(&host));
-        screen = host.open<FrmTimeData>(state);
+        screen = host.open<CriteriaEditor>(state);
     }
 
     template <typename T> T* control(const char* name) const {
@@ -206,7 +206,7 @@ TEST_F(CriteriaEditorTest, ShiftDownThreeTimesCopiesIntoFourRowsAndLeavingAsks) 
     EXPECT_EQ(rig.dialogs.shown[0].text, QStringLiteral("データが変更されています。記録しますか？"));
     EXPECT_EQ(fileText(), before);
     EXPECT_EQ(rig.navigator.count(QStringLiteral("showBoard")), 1);
-    EXPECT_EQ(host.find<FrmTimeData>(), nullptr);
+    EXPECT_EQ(host.find<CriteriaEditor>(), nullptr);
 }
 
 TEST_F(CriteriaEditorTest, SavingWritesTheCaptionsAndTheRunningProgramTakesTheValues) {
@@ -261,7 +261,7 @@ TEST_F(CriteriaEditorTest, RefusesABadCellAndPutsTheCursorOnIt) {
     EXPECT_EQ(rig.dialogs.shown.size(), 3u);
     EXPECT_EQ(fileText(), before);
     EXPECT_EQ(rig.navigator.count(QStringLiteral("showBoard")), 0);
-    EXPECT_NE(host.find<FrmTimeData>(), nullptr);
+    EXPECT_NE(host.find<CriteriaEditor>(), nullptr);
 }
 
 TEST_F(CriteriaEditorTest, LeavingWithYesSavesTheTyping) {
@@ -272,7 +272,7 @@ TEST_F(CriteriaEditorTest, LeavingWithYesSavesTheTyping) {
     EXPECT_TRUE(fileText().contains(QStringLiteral("\r\n601,120,")));
     EXPECT_EQ(state.criteria.TargetTime[1], 601);
     EXPECT_EQ(rig.navigator.count(QStringLiteral("showBoard")), 1);
-    EXPECT_EQ(host.find<FrmTimeData>(), nullptr);
+    EXPECT_EQ(host.find<CriteriaEditor>(), nullptr);
 }
 
 TEST_F(CriteriaEditorTest, UndoReloadsTheFileAndClearsTheMark) {
@@ -319,12 +319,12 @@ TEST_F(CriteriaEditorTest, TheOptionsHideAndShowTheDistribution) {
 
 // A classroom with every level 1..35 in its criteria file.
 TEST_F(CriteriaEditorTest, TheCaptionsStayAndTheWholeWidthShowsOnLevelThirtyFive) {
-    host.close<FrmTimeData>();
+    host.close<CriteriaEditor>();
     QString text = QStringLiteral("見出し,,,,,,,,,,,\n");
     for (int level = 1; level <= 35; ++level)
         text += QStringLiteral("%1,%2,100,5,1,20,2000,7,1,7,8,9\n").arg(level * 10).arg(level * 20);
     install.writeText(criteriaPath, text);
-    screen = host.open<FrmTimeData>(state);
+    screen = host.open<CriteriaEditor>(state);
     ASSERT_EQ(table()->rowCount(), 35);
     for (int i = 1; i < 35; ++i)
         key(Qt::Key_Down);
@@ -362,9 +362,9 @@ TEST_F(CriteriaEditorTest, TheCaptionsStayAndTheWholeWidthShowsOnLevelThirtyFive
 }
 
 TEST_F(CriteriaEditorTest, AMissingCriteriaFileEndsTheProgramWithAMessage) {
-    host.close<FrmTimeData>();
+    host.close<CriteriaEditor>();
     QFile::remove(criteriaPath);
-    host.open<FrmTimeData>(state);
+    host.open<CriteriaEditor>(state);
     ASSERT_EQ(rig.dialogs.shown.size(), 1u);
     EXPECT_TRUE(rig.dialogs.shown[0].text.contains(QStringLiteral("タイム回数データ.txt")));
     EXPECT_EQ(rig.navigator.count(QStringLiteral("endProgram")), 1);

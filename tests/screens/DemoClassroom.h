@@ -8,7 +8,7 @@
 #include "app/Configuration.h"
 #include "audio/Sounds.h"
 #include "widgets/Screen.h"
-#include "widgets/StartupScreens.h"
+#include "widgets/StartupScreen.h"
 #include "screens/NameSelectionScreen.h"
 #include "core/Configuration.h"
 #include "records/Criteria.h"

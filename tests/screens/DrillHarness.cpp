@@ -2,7 +2,8 @@
 
 #include "core/Dates.h"
 #include "core/LevelCatalogue.h"
-#include "widgets/StartupScreens.h"
+#include "widgets/StartupScreen.h"
+#include "widgets/WaitScreen.h"
 #include "screens/DrillScreen.h"
 #include "screens/ResultsScreen.h"
 #include "records/Counts.h"
@@ -19,19 +20,19 @@ PlayResult HookedSound::playToEnd(const QString& wavePath) {
 
 void HostNavigator::showDrill() {
     RecordingNavigator::showDrill();
-    host_.open<MainFrm>(state_);
+    host_.open<DrillScreen>(state_);
 }
 void HostNavigator::closeDrill() {
     RecordingNavigator::closeDrill();
-    host_.close<MainFrm>();
+    host_.close<DrillScreen>();
 }
 void HostNavigator::showResults() {
     RecordingNavigator::showResults();
-    host_.open<FrmSyuuryou>(state_);
+    host_.open<ResultsScreen>(state_);
 }
 void HostNavigator::closeResults() {
     RecordingNavigator::closeResults();
-    host_.close<FrmSyuuryou>();
+    host_.close<ResultsScreen>();
 }
 void HostNavigator::showWait() {
     RecordingNavigator::showWait();
@@ -102,30 +103,30 @@ void DrillClassroom::addRecord(int level, int32_t result, int daysAgo) {
 QString DrillClassroom::resultsPath() const { return ResultsFilePath(rig.state); }
 int DrillClassroom::recordCount() const { return int(RecordCount(resultsPath())); }
 
-MainFrm* DrillClassroom::startDrill(int level) {
+DrillScreen* DrillClassroom::startDrill(int level) {
     state().LevelNo = level;
     CountResults(state());
     StartLevel(state());
     return drill();
 }
 
-MainFrm* DrillClassroom::drill() const { return host.find<MainFrm>(); }
-FrmSyuuryou* DrillClassroom::results() const { return host.find<FrmSyuuryou>(); }
+DrillScreen* DrillClassroom::drill() const { return host.find<DrillScreen>(); }
+ResultsScreen* DrillClassroom::results() const { return host.find<ResultsScreen>(); }
 
-void DrillClassroom::passSeconds(MainFrm* frm, int seconds) {
-    QPointer<MainFrm> alive(frm);
+void DrillClassroom::passSeconds(DrillScreen* frm, int seconds) {
+    QPointer<DrillScreen> alive(frm);
     for (int i = 0; i < seconds && alive && !alive->isHidden(); ++i) {
         rig.clock.advance(1);
         alive->sTimer1_Timer();
     }
 }
 
-void DrillClassroom::answerRight(MainFrm* frm) {
+void DrillClassroom::answerRight(DrillScreen* frm) {
     EnterFormula(frm, Text(frm, QStringLiteral("Label2")));
     pressOk(frm);
 }
 
-void DrillClassroom::answerWrong(MainFrm* frm) {
+void DrillClassroom::answerWrong(DrillScreen* frm) {
     // The right parts in the wrong order: "3.14" first.
     QStringList parts = Text(frm, QStringLiteral("Label2")).split(QChar(0x00D7));
     std::reverse(parts.begin(), parts.end());
@@ -133,9 +134,9 @@ void DrillClassroom::answerWrong(MainFrm* frm) {
     pressOk(frm);
 }
 
-void DrillClassroom::pressOk(MainFrm* frm) { QTest::mouseClick(Child(frm, QStringLiteral("Label6_0")), Qt::LeftButton); }
+void DrillClassroom::pressOk(DrillScreen* frm) { QTest::mouseClick(Child(frm, QStringLiteral("Label6_0")), Qt::LeftButton); }
 
-void DrillClassroom::pressNext(MainFrm* frm) { QTest::mouseClick(Child(frm, QStringLiteral("Label3")), Qt::LeftButton); }
+void DrillClassroom::pressNext(DrillScreen* frm) { QTest::mouseClick(Child(frm, QStringLiteral("Label3")), Qt::LeftButton); }
 
 int DrillClassroom::played(const QString& fileName) const {
     return int(std::count_if(sound.played.begin(), sound.played.end(),

@@ -13,8 +13,8 @@
 
 #include <functional>
 
-class MainFrm;
-class FrmSyuuryou;
+class DrillScreen;
+class ResultsScreen;
 
 // A sound output that can run something while a sound plays.
 class HookedSound : public RecordingSound {
@@ -58,17 +58,17 @@ public:
     int recordCount() const;
 
     // Counts as the board does, then starts the level as the board does.
-    MainFrm* startDrill(int level);
-    MainFrm* drill() const;
-    FrmSyuuryou* results() const;
+    DrillScreen* startDrill(int level);
+    DrillScreen* drill() const;
+    ResultsScreen* results() const;
 
     // Moves the clock on one second at a time, ticking the drill clock.
-    void passSeconds(MainFrm* frm, int seconds);
+    void passSeconds(DrillScreen* frm, int seconds);
     // Presses the keys that compose the expected answer, or the reverse order.
-    void answerRight(MainFrm* frm);
-    void answerWrong(MainFrm* frm);
-    void pressOk(MainFrm* frm);
-    void pressNext(MainFrm* frm);
+    void answerRight(DrillScreen* frm);
+    void answerWrong(DrillScreen* frm);
+    void pressOk(DrillScreen* frm);
+    void pressNext(DrillScreen* frm);
 
     int played(const QString& fileName) const;
 };

@@ -1,6 +1,7 @@
 #include "DrillHarness.h"
 
-#include "widgets/StartupScreens.h"
+#include "widgets/StartupScreen.h"
+#include "widgets/WaitScreen.h"
 #include "drill/DrillLogic.h"
 #include "screens/DrillScreen.h"
 #include "screens/ResultsScreen.h"
@@ -13,10 +14,10 @@
 namespace {
 const QString kTimes = QStringLiteral("\u00D7");
 
-class DrillScreen : public ::testing::Test, public DrillClassroom {
+class DrillScreenTest : public ::testing::Test, public DrillClassroom {
 protected:
     // Answers right, three seconds per problem, until the drill ends.
-    void answerRightEvery3s(MainFrm* frm, int answers) {
+    void answerRightEvery3s(DrillScreen* frm, int answers) {
         for (int i = 0; i < answers; ++i) {
             passSeconds(frm, 3);
             answerRight(frm);
@@ -31,12 +32,12 @@ protected:
 };
 } // namespace
 
-TEST_F(DrillScreen, OpensWithTheStatusStripFilled) {
+TEST_F(DrillScreenTest, OpensWithTheStatusStripFilled) {
     addRecord(1, 50);
     addRecord(1, 55);
     addRecord(4, 70);
     addRecord(20, 70); // beyond level 15: not in the day's total
-    MainFrm* frm = startDrill(1);
+    DrillScreen* frm = startDrill(1);
     ASSERT_NE(frm, nullptr);
     EXPECT_EQ(Text(frm, QStringLiteral("sLabel2")), QStringLiteral("円の公式ドリル"));
     EXPECT_EQ(Text(frm, QStringLiteral("sLabel7")), QStringLiteral("山田　花子"));
@@ -67,8 +68,8 @@ TEST_F(DrillScreen, OpensWithTheStatusStripFilled) {
     EXPECT_EQ(Child<QWidget>(frm, QStringLiteral("sShape2"))->width(), 0);
 }
 
-TEST_F(DrillScreen, TenRightAnswersRecordTheRunAndShowItsTime) {
-    MainFrm* frm = startDrill(1);
+TEST_F(DrillScreenTest, TenRightAnswersRecordTheRunAndShowItsTime) {
+    DrillScreen* frm = startDrill(1);
     answerRightEvery3s(frm, 9);
     EXPECT_EQ(recordCount(), 0);
     EXPECT_EQ(Text(frm, QStringLiteral("sLabel9")), QStringLiteral("1"));
@@ -86,7 +87,7 @@ TEST_F(DrillScreen, TenRightAnswersRecordTheRunAndShowItsTime) {
 
     // The drill went through the wait screen to the results screen.
     EXPECT_EQ(drill(), nullptr);
-    FrmSyuuryou* results = this->results();
+    ResultsScreen* results = this->results();
     ASSERT_NE(results, nullptr);
     EXPECT_EQ(Text(results, QStringLiteral("Label18")), QStringLiteral("今の成績：30秒"));
     EXPECT_EQ(host.find<WaitScreen>(), nullptr);
@@ -98,8 +99,8 @@ TEST_F(DrillScreen, TenRightAnswersRecordTheRunAndShowItsTime) {
     EXPECT_LT(at("closeDrill"), at("showResults"));
 }
 
-TEST_F(DrillScreen, AWrongAnswerInBetweenNeedsElevenRightOnes) {
-    MainFrm* frm = startDrill(3);
+TEST_F(DrillScreenTest, AWrongAnswerInBetweenNeedsElevenRightOnes) {
+    DrillScreen* frm = startDrill(3);
     answerRightEvery3s(frm, 5);
     answerWrong(frm);
     EXPECT_EQ(Text(frm, QStringLiteral("sLabel9")), QStringLiteral("6"));
@@ -113,15 +114,15 @@ TEST_F(DrillScreen, AWrongAnswerInBetweenNeedsElevenRightOnes) {
     EXPECT_EQ(onlyRecord().result, 33);
 }
 
-TEST_F(DrillScreen, AWrongFirstAnswerLeavesTenToGo) {
-    MainFrm* frm = startDrill(1);
+TEST_F(DrillScreenTest, AWrongFirstAnswerLeavesTenToGo) {
+    DrillScreen* frm = startDrill(1);
     answerWrong(frm);
     EXPECT_EQ(state().drill.CorrectCount, 0);
     EXPECT_EQ(Text(frm, QStringLiteral("sLabel9")), QStringLiteral("10"));
 }
 
-TEST_F(DrillScreen, TheCorrectionLocksTheKeypadUntilNext) {
-    MainFrm* frm = startDrill(4);
+TEST_F(DrillScreenTest, TheCorrectionLocksTheKeypadUntilNext) {
+    DrillScreen* frm = startDrill(4);
     const QString expected = Text(frm, QStringLiteral("Label2"));
     answerWrong(frm);
     EXPECT_TRUE(Shown(frm, QStringLiteral("Label2")));
@@ -145,8 +146,8 @@ TEST_F(DrillScreen, TheCorrectionLocksTheKeypadUntilNext) {
     EXPECT_EQ(Text(frm, QStringLiteral("inputLabel")), QStringLiteral("3.14"));
 }
 
-TEST_F(DrillScreen, AnOkLetThroughDuringTheAnswerSoundIsNotJudgedAgain) {
-    MainFrm* frm = startDrill(1);
+TEST_F(DrillScreenTest, AnOkLetThroughDuringTheAnswerSoundIsNotJudgedAgain) {
+    DrillScreen* frm = startDrill(1);
     // One OK press while the first sound plays; the right answer is still on
     // the input display then, so judging it again would count it twice.
     int presses = 0;
@@ -165,7 +166,7 @@ namespace {
 double LengthDraw(int v) { return (v / 2 - 0.5) / 5; }
 
 // What the work area shows of the current problem.
-QStringList ShownProblem(const MainFrm* frm) {
+QStringList ShownProblem(const DrillScreen* frm) {
     QStringList shown;
     for (const char* name : {"Label1", "Label4_0", "Label4_1", "Label5_13", "Label5_1", "Label5_12", "Label2",
                              "inputLabel"})
@@ -176,7 +177,7 @@ QStringList ShownProblem(const MainFrm* frm) {
 }
 } // namespace
 
-TEST_F(DrillScreen, EachKindShowsItsFigureLabelledWithTheLength) {
+TEST_F(DrillScreenTest, EachKindShowsItsFigureLabelledWithTheLength) {
     struct Case {
         int level;
         int v;
@@ -196,7 +197,7 @@ TEST_F(DrillScreen, EachKindShowsItsFigureLabelledWithTheLength) {
         scripted.script = {LengthDraw(c.v)};
         scripted.fallback = 0.5;
         state().platform.random = &scripted;
-        MainFrm* frm = startDrill(c.level);
+        DrillScreen* frm = startDrill(c.level);
         ASSERT_NE(frm, nullptr);
         const QString figure = QString::fromLatin1(c.figure);
         EXPECT_TRUE(Shown(frm, figure));
@@ -215,14 +216,14 @@ TEST_F(DrillScreen, EachKindShowsItsFigureLabelledWithTheLength) {
     }
 }
 
-TEST_F(DrillScreen, TheNextProblemNeverRepeatsTheLastLengthButANewDrillStartsAfresh) {
+TEST_F(DrillScreenTest, TheNextProblemNeverRepeatsTheLastLengthButANewDrillStartsAfresh) {
     ScriptedRandom scripted;
     scripted.fallback = 0.5;
     state().platform.random = &scripted;
-    const auto shownLength = [&](MainFrm* frm) { return Text(frm, QStringLiteral("Label4_0")).toInt(); };
+    const auto shownLength = [&](DrillScreen* frm) { return Text(frm, QStringLiteral("Label4_0")).toInt(); };
 
     scripted.script = {LengthDraw(4)};
-    MainFrm* frm = startDrill(1);
+    DrillScreen* frm = startDrill(1);
     ASSERT_EQ(shownLength(frm), 4);
     answerWrong(frm);
     // The first draw after "次へ" repeats 4 and is drawn again.
@@ -241,18 +242,18 @@ TEST_F(DrillScreen, TheNextProblemNeverRepeatsTheLastLengthButANewDrillStartsAfr
     navigator.closeDrill();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     scripted.script = {LengthDraw(2)};
-    MainFrm* next = startDrill(1);
+    DrillScreen* next = startDrill(1);
     ASSERT_NE(next, nullptr);
     EXPECT_EQ(shownLength(next), 2);
 }
 
 // The making of a problem waits while an OK press is judged, and stops once
 // the drill is over: the screen keeps what it shows and nothing is drawn.
-TEST_F(DrillScreen, NoProblemIsMadeWhileAnAnswerIsJudgedOrTheDrillIsOver) {
+TEST_F(DrillScreenTest, NoProblemIsMadeWhileAnAnswerIsJudgedOrTheDrillIsOver) {
     ScriptedRandom scripted;
     scripted.fallback = 0.5;
     state().platform.random = &scripted;
-    MainFrm* frm = startDrill(1);
+    DrillScreen* frm = startDrill(1);
     PressKey(frm, QStringLiteral("3.14"));
     const QStringList before = ShownProblem(frm);
     for (int DrillState::*flag : {&DrillState::JudgingNow, &DrillState::TimedOut, &DrillState::DrillFinished}) {
@@ -268,9 +269,9 @@ TEST_F(DrillScreen, NoProblemIsMadeWhileAnAnswerIsJudgedOrTheDrillIsOver) {
     EXPECT_NE(ShownProblem(frm), before) << "the guard let nothing through at all";
 }
 
-TEST_F(DrillScreen, ADrillOnALevelTheCatalogueSwitchesOffRecordsNothing) {
+TEST_F(DrillScreenTest, ADrillOnALevelTheCatalogueSwitchesOffRecordsNothing) {
     state().levels.LevelEnabled[1] = 0;
-    MainFrm* frm = startDrill(1);
+    DrillScreen* frm = startDrill(1);
     ASSERT_NE(frm, nullptr);
     answerRightEvery3s(frm, 10);
     EXPECT_EQ(state().drill.EndRoutineStarted, 1);
@@ -279,12 +280,12 @@ TEST_F(DrillScreen, ADrillOnALevelTheCatalogueSwitchesOffRecordsNothing) {
     EXPECT_TRUE(Shown(frm, QStringLiteral("sPicture2")));
 }
 
-TEST_F(DrillScreen, BackSpaceRemovesWholeKeysAndTheReverseOrderIsWrong) {
+TEST_F(DrillScreenTest, BackSpaceRemovesWholeKeysAndTheReverseOrderIsWrong) {
     ScriptedRandom scripted;
     scripted.script = {0.3}; // the length 4
     scripted.fallback = 0.5;
     state().platform.random = &scripted;
-    MainFrm* frm = startDrill(1);
+    DrillScreen* frm = startDrill(1);
     ASSERT_EQ(Text(frm, QStringLiteral("Label2")), QStringLiteral("4") + kTimes + QStringLiteral("3.14"));
 
     PressKey(frm, QStringLiteral("4"));
@@ -306,14 +307,14 @@ TEST_F(DrillScreen, BackSpaceRemovesWholeKeysAndTheReverseOrderIsWrong) {
     EXPECT_EQ(played(QStringLiteral("machigai.wav")), 1);
 }
 
-TEST_F(DrillScreen, TimesOutAtTheFirstTickAtFiveTimesTheLowestTime) {
+TEST_F(DrillScreenTest, TimesOutAtTheFirstTickAtFiveTimesTheLowestTime) {
     setCriteria(1, 30, 60);
-    MainFrm* frm = startDrill(1);
+    DrillScreen* frm = startDrill(1);
     answerRightEvery3s(frm, 2);
     passSeconds(frm, 299 - 6);
     EXPECT_EQ(Text(frm, QStringLiteral("sLabel10")), QStringLiteral("299"));
     EXPECT_EQ(recordCount(), 0);
-    QPointer<MainFrm> alive(frm);
+    QPointer<DrillScreen> alive(frm);
     rig.clock.advance(1.4); // ticks come late: 300.4 s
     frm->sTimer1_Timer();
 
@@ -326,15 +327,15 @@ TEST_F(DrillScreen, TimesOutAtTheFirstTickAtFiveTimesTheLowestTime) {
     if (const QByteArray folder = qgetenv("DRILL_SCREENSHOTS"); !folder.isEmpty())
         frm->grab().save(QString::fromLocal8Bit(folder) + QStringLiteral("/drill-timed-out.png"));
     EXPECT_EQ(onlyRecord().result, 99999);
-    FrmSyuuryou* results = this->results();
+    ResultsScreen* results = this->results();
     ASSERT_NE(results, nullptr);
     EXPECT_EQ(Text(results, QStringLiteral("Label18")), QStringLiteral("記録なし"));
     EXPECT_EQ(Text(results, QStringLiteral("Label20")), QStringLiteral("時間切れ"));
 }
 
-TEST_F(DrillScreen, ATimeOutDuringAnOkPressIsTakenAtTheNextTick) {
+TEST_F(DrillScreenTest, ATimeOutDuringAnOkPressIsTakenAtTheNextTick) {
     setCriteria(1, 30, 60);
-    MainFrm* frm = startDrill(1);
+    DrillScreen* frm = startDrill(1);
     passSeconds(frm, 295);
     int ticksDuringSound = 0;
     sound.whilePlaying = [&](const QString& path) {
@@ -357,9 +358,9 @@ TEST_F(DrillScreen, ATimeOutDuringAnOkPressIsTakenAtTheNextTick) {
     EXPECT_EQ(Text(results(), QStringLiteral("Label18")), QStringLiteral("記録なし"));
 }
 
-TEST_F(DrillScreen, RedLampsGoOutFromNineSecondsBeforeTheTarget) {
+TEST_F(DrillScreenTest, RedLampsGoOutFromNineSecondsBeforeTheTarget) {
     setCriteria(1, 30, 120);
-    MainFrm* frm = startDrill(1);
+    DrillScreen* frm = startDrill(1);
     const auto lit = [&](int lamp) { return Shown(frm, QStringLiteral("sPicture3_%1").arg(lamp)); };
     passSeconds(frm, 20);
     for (int lamp = 10; lamp <= 39; ++lamp)
@@ -374,8 +375,8 @@ TEST_F(DrillScreen, RedLampsGoOutFromNineSecondsBeforeTheTarget) {
         EXPECT_TRUE(lit(lamp)) << lamp;
 }
 
-TEST_F(DrillScreen, APracticeLevelRecordsNothingAndReturnsToTheBoard) {
-    MainFrm* frm = startDrill(19);
+TEST_F(DrillScreenTest, APracticeLevelRecordsNothingAndReturnsToTheBoard) {
+    DrillScreen* frm = startDrill(19);
     EXPECT_EQ(Text(frm, QStringLiteral("sLabel12")), QStringLiteral("－"));
     EXPECT_EQ(Text(frm, QStringLiteral("sLabel11")), QStringLiteral("－"));
     answerRightEvery3s(frm, 10);
@@ -386,9 +387,9 @@ TEST_F(DrillScreen, APracticeLevelRecordsNothingAndReturnsToTheBoard) {
     EXPECT_EQ(drill(), nullptr);
 }
 
-TEST_F(DrillScreen, ALevelWithoutALowestTimeIsExplainedInsteadOfDrilled) {
+TEST_F(DrillScreenTest, ALevelWithoutALowestTimeIsExplainedInsteadOfDrilled) {
     setCriteria(2, 60, 0);
-    MainFrm* frm = startDrill(2);
+    DrillScreen* frm = startDrill(2);
     EXPECT_EQ(frm, nullptr);
     ASSERT_EQ(rig.dialogs.shown.size(), 1u);
     EXPECT_EQ(rig.dialogs.shown[0].title, QStringLiteral("注意"));
@@ -398,8 +399,8 @@ TEST_F(DrillScreen, ALevelWithoutALowestTimeIsExplainedInsteadOfDrilled) {
     EXPECT_EQ(recordCount(), 0);
 }
 
-TEST_F(DrillScreen, LaysOutTheStripAndTheWorkAreaInTwips) {
-    MainFrm* frm = startDrill(1);
+TEST_F(DrillScreenTest, LaysOutTheStripAndTheWorkAreaInTwips) {
+    DrillScreen* frm = startDrill(1);
     const auto at = [&](const char* name) { return Child<QWidget>(frm, QString::fromLatin1(name))->geometry(); };
     EXPECT_EQ(at("sPicture1"), TwipRect(0, 0, 15360, 1485));
     EXPECT_EQ(at("Picture2"), TwipRect(0, 1485, 15360, 11520 - 1485));
@@ -433,8 +434,8 @@ TEST_F(DrillScreen, LaysOutTheStripAndTheWorkAreaInTwips) {
     }
 }
 
-TEST_F(DrillScreen, AFourthFailedAnswerSoundOnTheLastAnswerEndsTheDrillUnrecorded) {
-    MainFrm* frm = startDrill(1);
+TEST_F(DrillScreenTest, AFourthFailedAnswerSoundOnTheLastAnswerEndsTheDrillUnrecorded) {
+    DrillScreen* frm = startDrill(1);
     answerRightEvery3s(frm, 6);
     for (int i = 0; i < 4; ++i)
         sound.results.push_back(PlayResult{263, QStringLiteral("no device")});
@@ -449,9 +450,9 @@ TEST_F(DrillScreen, AFourthFailedAnswerSoundOnTheLastAnswerEndsTheDrillUnrecorde
     EXPECT_FALSE(Child<QTimer>(frm, QStringLiteral("sTimer1"))->isActive());
 }
 
-TEST_F(DrillScreen, AHugeLowestTimeDoesNotWrapTheTimeLimitRound) {
+TEST_F(DrillScreenTest, AHugeLowestTimeDoesNotWrapTheTimeLimitRound) {
     setCriteria(1, 30, 500000000);
-    MainFrm* frm = startDrill(1);
+    DrillScreen* frm = startDrill(1);
     passSeconds(frm, 2);
     EXPECT_EQ(state().drill.TimedOut, 0);
     EXPECT_EQ(recordCount(), 0);

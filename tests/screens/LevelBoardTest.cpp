@@ -452,7 +452,7 @@ TEST(LevelBoard, TheDrillTakesOverAndTheNextBoardCountsTheNewRun) {
     EXPECT_EQ(b.text(board, QStringLiteral("Label14_1")), QStringLiteral("-----"));
 
     QTest::keyClick(board, '1');
-    EXPECT_NE(b.host.find<MainFrm>(), nullptr);
+    EXPECT_NE(b.host.find<DrillScreen>(), nullptr);
     EXPECT_EQ(b.host.find<LevelBoard>(), nullptr);
     EXPECT_EQ(b.state.LevelNo, 1);
 

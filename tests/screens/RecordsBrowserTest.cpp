@@ -1,4 +1,4 @@
-#include "screens/RecordsBrowserScreen.h"
+#include "screens/RecordsBrowser.h"
 
 #include "core/Dates.h"
 #include "records/RecordMaintenance.h"
@@ -44,7 +44,7 @@ protected:
     TempInstall install;
     ProgramState& state = rig.state;
     QString path = install.dataFolder() + kResultsFileName;
-    std::unique_ptr<FrmData> screen;
+    std::unique_ptr<RecordsBrowser> screen;
 
     void SetUp() override {
         state.folders.CommonFolder = install.dataRoot();
@@ -78,7 +78,7 @@ protected:
     }
 
     void open() {
-        screen = std::make_unique<FrmData>(state, nullptr);
+        screen = std::make_unique<RecordsBrowser>(state, nullptr);
         screen->resize(kWindowWidth, kWindowHeight);
         screen->load();
     }

@@ -10,10 +10,10 @@
 #include <gtest/gtest.h>
 
 namespace {
-class ResultsScreen : public ::testing::Test, public DrillClassroom {
+class ResultsScreenTest : public ::testing::Test, public DrillClassroom {
 protected:
     // As the end of a drill leaves things: the run recorded, the flags set.
-    FrmSyuuryou* show(int level, int32_t result) {
+    ResultsScreen* show(int level, int32_t result) {
         state().LevelNo = level;
         state().ResultValue = result;
         state().drill.TimedOut = result == 99999 ? 1 : 0;
@@ -21,7 +21,7 @@ protected:
         navigator.showResults();
         return results();
     }
-    void settle(FrmSyuuryou* screen) {
+    void settle(ResultsScreen* screen) {
         ASSERT_TRUE(QTest::qWaitFor([&] { return Shown(screen, QStringLiteral("Command4")); }, 3000));
     }
     void makeClearable(int level) {
@@ -32,13 +32,13 @@ protected:
 };
 } // namespace
 
-TEST_F(ResultsScreen, ShowsTheRunItsPointsAndTheClassBest) {
+TEST_F(ResultsScreenTest, ShowsTheRunItsPointsAndTheClassBest) {
     state().criteria.PointRate[1] = 2;
     addRecord(2, 40);
     addRecord(20, 40); // the day's total counts every level up to 35
     state().counts.NewPersonalBest = 1;
     state().counts.NewClassBest = 1;
-    FrmSyuuryou* screen = show(1, 30);
+    ResultsScreen* screen = show(1, 30);
     ASSERT_NE(screen, nullptr);
     EXPECT_EQ(screen->windowTitle(), QStringLiteral("終了"));
     EXPECT_EQ(Text(screen, QStringLiteral("Label15")), QStringLiteral("円の公式ドリル"));
@@ -64,16 +64,16 @@ TEST_F(ResultsScreen, ShowsTheRunItsPointsAndTheClassBest) {
     EXPECT_TRUE(Shown(screen, QStringLiteral("Command5")));
 }
 
-TEST_F(ResultsScreen, APersonalBestAloneIsCongratulated) {
+TEST_F(ResultsScreenTest, APersonalBestAloneIsCongratulated) {
     state().counts.NewPersonalBest = 1;
-    FrmSyuuryou* screen = show(1, 45);
+    ResultsScreen* screen = show(1, 45);
     EXPECT_EQ(Text(screen, QStringLiteral("Label20")), QStringLiteral("新記録おめでとう"));
     EXPECT_EQ(played(QStringLiteral("jiko.wav")), 1);
     EXPECT_EQ(sound.played.size(), 1u);
 }
 
-TEST_F(ResultsScreen, ATimeOutHasNoRecordNoPointsAndNoSound) {
-    FrmSyuuryou* screen = show(1, 99999);
+TEST_F(ResultsScreenTest, ATimeOutHasNoRecordNoPointsAndNoSound) {
+    ResultsScreen* screen = show(1, 99999);
     EXPECT_EQ(Text(screen, QStringLiteral("Label18")), QStringLiteral("記録なし"));
     EXPECT_EQ(Text(screen, QStringLiteral("Label19")), QStringLiteral("獲得ポイント：0点×1→0点"));
     EXPECT_EQ(Text(screen, QStringLiteral("Label20")), QStringLiteral("時間切れ"));
@@ -82,24 +82,24 @@ TEST_F(ResultsScreen, ATimeOutHasNoRecordNoPointsAndNoSound) {
     EXPECT_EQ(Text(screen, QStringLiteral("Label13")), QStringLiteral(" (このレベル\u30000回目)"));
 }
 
-TEST_F(ResultsScreen, WithoutARecordOnlyARunInsideTheLowestTimeSounds) {
-    FrmSyuuryou* inside = show(1, 120);
+TEST_F(ResultsScreenTest, WithoutARecordOnlyARunInsideTheLowestTimeSounds) {
+    ResultsScreen* inside = show(1, 120);
     EXPECT_FALSE(Shown(inside, QStringLiteral("Label20")));
     EXPECT_EQ(played(QStringLiteral("fugoukaku.wav")), 1);
     navigator.closeResults();
-    FrmSyuuryou* slower = show(1, 121);
+    ResultsScreen* slower = show(1, 121);
     EXPECT_FALSE(Shown(slower, QStringLiteral("Label20")));
     EXPECT_EQ(sound.played.size(), 1u);
 }
 
-TEST_F(ResultsScreen, ATieWithTheBestTimeIsNoRecord) {
+TEST_F(ResultsScreenTest, ATieWithTheBestTimeIsNoRecord) {
     addRecord(1, 30);
-    MainFrm* frm = startDrill(1);
+    DrillScreen* frm = startDrill(1);
     for (int i = 0; i < 10; ++i) {
         passSeconds(frm, 3);
         answerRight(frm);
     }
-    FrmSyuuryou* screen = results();
+    ResultsScreen* screen = results();
     ASSERT_NE(screen, nullptr);
     EXPECT_EQ(Text(screen, QStringLiteral("Label18")), QStringLiteral("今の成績：30秒"));
     EXPECT_FALSE(Shown(screen, QStringLiteral("Label20")));
@@ -108,10 +108,10 @@ TEST_F(ResultsScreen, ATieWithTheBestTimeIsNoRecord) {
     EXPECT_EQ(played(QStringLiteral("fugoukaku.wav")), 1);
 }
 
-TEST_F(ResultsScreen, AClearedOverPractisedLevelSendsTheStudentOn) {
+TEST_F(ResultsScreenTest, AClearedOverPractisedLevelSendsTheStudentOn) {
     makeClearable(3);
     state().criteria.OverdoCount[3] = Number(1);
-    FrmSyuuryou* screen = show(3, 30);
+    ResultsScreen* screen = show(3, 30);
     EXPECT_TRUE(Shown(screen, QStringLiteral("Label2")));
     EXPECT_EQ(Text(screen, QStringLiteral("Label2")), QStringLiteral("このレベルクリア"));
     EXPECT_FALSE(Shown(screen, QStringLiteral("Picture1")));
@@ -120,18 +120,18 @@ TEST_F(ResultsScreen, AClearedOverPractisedLevelSendsTheStudentOn) {
     EXPECT_FALSE(Shown(screen, QStringLiteral("Command5")));
 }
 
-TEST_F(ResultsScreen, AClearedLevelWithoutLimitsOffersAnotherRun) {
+TEST_F(ResultsScreenTest, AClearedLevelWithoutLimitsOffersAnotherRun) {
     makeClearable(3);
-    FrmSyuuryou* screen = show(3, 30);
+    ResultsScreen* screen = show(3, 30);
     settle(screen);
     EXPECT_EQ(Text(screen, QStringLiteral("Label2")), QStringLiteral("このレベルクリア"));
     EXPECT_TRUE(Shown(screen, QStringLiteral("Command5")));
 }
 
-TEST_F(ResultsScreen, TheFirstClearingOfTheGoalLevelIsCelebrated) {
+TEST_F(ResultsScreenTest, TheFirstClearingOfTheGoalLevelIsCelebrated) {
     makeClearable(7);
     state().counts.AlreadyPassed = 0;
-    FrmSyuuryou* screen = show(7, 30);
+    ResultsScreen* screen = show(7, 30);
     EXPECT_TRUE(Shown(screen, QStringLiteral("Picture1")));
     EXPECT_EQ(Text(screen, QStringLiteral("Label1")), QStringLiteral("目標レベルクリア。おめでとう！"));
     EXPECT_EQ(played(QStringLiteral("合格.wav")), 1);
@@ -146,7 +146,7 @@ TEST_F(ResultsScreen, TheFirstClearingOfTheGoalLevelIsCelebrated) {
 // A sound holds the program as long as it plays, and the screen paints just
 // before it starts; the goal panel must stay up through the record sound and
 // the fanfare, with the buttons still hidden.
-TEST_F(ResultsScreen, TheGoalPanelStaysThroughTheRecordSoundAndTheFanfare) {
+TEST_F(ResultsScreenTest, TheGoalPanelStaysThroughTheRecordSoundAndTheFanfare) {
     struct Case {
         const char* name;
         int personalBest;
@@ -163,7 +163,7 @@ TEST_F(ResultsScreen, TheGoalPanelStaysThroughTheRecordSoundAndTheFanfare) {
         state().counts.NewClassBest = c.classBest;
         std::vector<std::string> seen; // the sound, and what the bottom band showed as it started
         sound.whilePlaying = [&](const QString& path) {
-            FrmSyuuryou* screen = results();
+            ResultsScreen* screen = results();
             const bool panel = screen && Shown(screen, QStringLiteral("Picture1"));
             const bool buttons = screen && Shown(screen, QStringLiteral("Command4"));
             seen.push_back(path.section(QLatin1Char('/'), -1).toStdString() + (panel ? " panel" : " -") +
@@ -171,7 +171,7 @@ TEST_F(ResultsScreen, TheGoalPanelStaysThroughTheRecordSoundAndTheFanfare) {
             // Longer than the settling time, as a real sound is.
             QThread::msleep(700);
         };
-        FrmSyuuryou* screen = show(7, 30);
+        ResultsScreen* screen = show(7, 30);
         sound.whilePlaying = nullptr;
         EXPECT_EQ(seen, (std::vector<std::string>{std::string(c.recordSound) + " panel", "合格.wav panel"}));
         settle(screen);
@@ -181,34 +181,34 @@ TEST_F(ResultsScreen, TheGoalPanelStaysThroughTheRecordSoundAndTheFanfare) {
     }
 }
 
-TEST_F(ResultsScreen, ALaterClearingOfTheGoalLevelShowsThePanelSilently) {
+TEST_F(ResultsScreenTest, ALaterClearingOfTheGoalLevelShowsThePanelSilently) {
     makeClearable(7);
     state().counts.AlreadyPassed = 1;
-    FrmSyuuryou* screen = show(7, 30);
+    ResultsScreen* screen = show(7, 30);
     EXPECT_TRUE(Shown(screen, QStringLiteral("Picture1")));
     EXPECT_EQ(played(QStringLiteral("合格.wav")), 0);
 }
 
-TEST_F(ResultsScreen, NoGoalPanelWhileSomeLevelIsMarkedUnclearable) {
+TEST_F(ResultsScreenTest, NoGoalPanelWhileSomeLevelIsMarkedUnclearable) {
     makeClearable(7);
     state().criteria.ClearCount[12] = 9999;
-    FrmSyuuryou* screen = show(7, 30);
+    ResultsScreen* screen = show(7, 30);
     EXPECT_TRUE(Shown(screen, QStringLiteral("Label2")));
     EXPECT_FALSE(Shown(screen, QStringLiteral("Picture1")));
 }
 
-TEST_F(ResultsScreen, AnOverPractisedGoalLevelDropsTheClearLabelButOffersAnotherRun) {
+TEST_F(ResultsScreenTest, AnOverPractisedGoalLevelDropsTheClearLabelButOffersAnotherRun) {
     makeClearable(7);
     state().criteria.OverdoPoint[7] = Number(5);
-    FrmSyuuryou* screen = show(7, 30);
+    ResultsScreen* screen = show(7, 30);
     settle(screen);
     EXPECT_FALSE(Shown(screen, QStringLiteral("Label2")));
     EXPECT_EQ(Text(screen, QStringLiteral("Label2")), QString());
     EXPECT_TRUE(Shown(screen, QStringLiteral("Command5")));
 }
 
-TEST_F(ResultsScreen, MenuGoesBackToTheBoardOnce) {
-    FrmSyuuryou* screen = show(1, 45);
+TEST_F(ResultsScreenTest, MenuGoesBackToTheBoardOnce) {
+    ResultsScreen* screen = show(1, 45);
     settle(screen);
     auto* menu = Child<QPushButton>(screen, QStringLiteral("Command4"));
     EXPECT_EQ(menu->text(), QStringLiteral("メニューへ"));
@@ -218,8 +218,8 @@ TEST_F(ResultsScreen, MenuGoesBackToTheBoardOnce) {
     EXPECT_EQ(results(), nullptr);
 }
 
-TEST_F(ResultsScreen, AgainStartsTheSameLevelAfresh) {
-    FrmSyuuryou* screen = show(4, 99999);
+TEST_F(ResultsScreenTest, AgainStartsTheSameLevelAfresh) {
+    ResultsScreen* screen = show(4, 99999);
     settle(screen);
     auto* again = Child<QPushButton>(screen, QStringLiteral("Command5"));
     EXPECT_EQ(again->text(), QStringLiteral("もう一度"));
@@ -227,14 +227,14 @@ TEST_F(ResultsScreen, AgainStartsTheSameLevelAfresh) {
     EXPECT_FALSE(Child<QPushButton>(screen, QStringLiteral("Command4"))->isEnabled());
     EXPECT_EQ(results(), nullptr);
     EXPECT_EQ(state().drill.TimedOut, 0);
-    MainFrm* frm = drill();
+    DrillScreen* frm = drill();
     ASSERT_NE(frm, nullptr);
     EXPECT_EQ(Text(frm, QStringLiteral("sLabel8")), QStringLiteral("面積１"));
     EXPECT_EQ(Text(frm, QStringLiteral("sLabel9")), QStringLiteral("10"));
 }
 
-TEST_F(ResultsScreen, LaysOutTheLinesInTwips) {
-    FrmSyuuryou* screen = show(1, 45);
+TEST_F(ResultsScreenTest, LaysOutTheLinesInTwips) {
+    ResultsScreen* screen = show(1, 45);
     const auto at = [&](const char* name) { return Child<QWidget>(screen, QString::fromLatin1(name))->geometry(); };
     EXPECT_EQ(at("Label15"), TwipRect(1845, 405, 11490, 960));
     EXPECT_EQ(at("Label18"), TwipRect(1845, 4440, 11490, 825));

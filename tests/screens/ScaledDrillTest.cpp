@@ -11,7 +11,7 @@
 #include "core/Dates.h"
 #include "widgets/ScaledWindow.h"
 #include "widgets/Screen.h"
-#include "widgets/StartupScreens.h"
+#include "widgets/StartupScreen.h"
 #include "screens/DrillScreen.h"
 #include "screens/ResultsScreen.h"
 #include "records/ResultsFile.h"
@@ -88,14 +88,14 @@ TEST_F(ScaledProgram, ADrillPlayedByClicksOnTheScaledWindowIsRecorded) {
     ASSERT_GT(student, 0);
 
     tap(child(board, QStringLiteral("Command4_1")));
-    MainFrm* drill = host.find<MainFrm>();
+    DrillScreen* drill = host.find<DrillScreen>();
     ASSERT_NE(drill, nullptr);
     // The test display is smaller than the window and drops touches outside
     // it: move the window so that the keypad lies on the display.
     const QPoint keypad = drawnAt(child(drill, QStringLiteral("Label5_2")));
     window.move(window.screen()->geometry().center() - keypad);
     for (int problem = 0; problem < 10; ++problem) {
-        ASSERT_EQ(host.find<MainFrm>(), drill) << "the drill ended after " << problem << " problems";
+        ASSERT_EQ(host.find<DrillScreen>(), drill) << "the drill ended after " << problem << " problems";
         for (int second = 0; second < 3; ++second) {
             rig.clock.advance(1);
             drill->sTimer1_Timer();
@@ -110,13 +110,13 @@ TEST_F(ScaledProgram, ADrillPlayedByClicksOnTheScaledWindowIsRecorded) {
         tap(child(drill, QStringLiteral("Label6_0")));
     }
 
-    auto* results = host.find<FrmSyuuryou>();
+    auto* results = host.find<ResultsScreen>();
     ASSERT_NE(results, nullptr);
     EXPECT_EQ(child<QLabel>(results, QStringLiteral("Label18"))->text(), QStringLiteral("今の成績：30秒"));
     auto* menu = child<QPushButton>(results, QStringLiteral("Command4"));
     ASSERT_TRUE(QTest::qWaitFor([&] { return !menu->isHidden(); }, 5000));
     tap(menu);
-    EXPECT_EQ(host.find<FrmSyuuryou>(), nullptr);
+    EXPECT_EQ(host.find<ResultsScreen>(), nullptr);
     EXPECT_NE(host.find<LevelBoard>(), nullptr);
 
     ASSERT_EQ(RecordCount(classroom.results()), recordsBefore + 1);

@@ -10,7 +10,7 @@
 #include "core/SharedReading.h"
 #include "screens/CriteriaEditor.h"
 #include "screens/LevelBoard.h"
-#include "screens/RecordsBrowserScreen.h"
+#include "screens/RecordsBrowser.h"
 
 #include <QAbstractButton>
 #include <QComboBox>
@@ -94,9 +94,9 @@ const std::vector<ScreenAction>& Actions() {
          },
          [](StartUp& s) { Click(s, u"Command24_1"_s); }},
         {"CriteriaEditorDistribution", SharedFile::Results, nothing,
-         [](StartUp& s) { s.host.open<FrmTimeData>(Teacher(s)); }},
-        {"RecordsBrowserOpening", SharedFile::Results, nothing, [](StartUp& s) { s.host.open<FrmData>(Teacher(s)); }},
-        {"RecordsBrowserRoster", SharedFile::Roster, nothing, [](StartUp& s) { s.host.open<FrmData>(Teacher(s)); }},
+         [](StartUp& s) { s.host.open<CriteriaEditor>(Teacher(s)); }},
+        {"RecordsBrowserOpening", SharedFile::Results, nothing, [](StartUp& s) { s.host.open<RecordsBrowser>(Teacher(s)); }},
+        {"RecordsBrowserRoster", SharedFile::Roster, nothing, [](StartUp& s) { s.host.open<RecordsBrowser>(Teacher(s)); }},
     };
     return actions;
 }

@@ -7,7 +7,8 @@
 #include "app/AppNavigator.h"
 #include "app/StartUp.h"
 #include "widgets/Screen.h"
-#include "widgets/StartupScreens.h"
+#include "widgets/StartupScreen.h"
+#include "widgets/WaitScreen.h"
 #include "screens/CriteriaEditor.h"
 #include "screens/LevelBoard.h"
 #include "screens/NameSelectionScreen.h"
@@ -61,14 +62,14 @@ TEST(StartUpWiring, TheStartUpScreenHandsOverToTheNameScreenOrEndsOnABadFile) {
         if (c.removed) {
             ASSERT_TRUE(QFile::remove(p.classroom.root + QString::fromUtf8(c.removed)));
         }
-        Firstfrm* first = StartProgram(p.rig.state, p.host, p.classroom.programFolder());
+        StartupScreen* first = StartProgram(p.rig.state, p.host, p.classroom.programFolder());
         ASSERT_NE(first, nullptr);
-        EXPECT_EQ(p.host.find<Firstfrm>(), first);
+        EXPECT_EQ(p.host.find<StartupScreen>(), first);
         // Before the hand-over nothing is read and no other screen is open.
         EXPECT_EQ(p.host.find<NameSelectionScreen>(), nullptr);
         EXPECT_TRUE(p.rig.state.folders.CommonFolder.isEmpty());
 
-        EXPECT_TRUE(QTest::qWaitFor([&] { return !p.host.find<Firstfrm>(); }, 3000));
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !p.host.find<StartupScreen>(); }, 3000));
         EXPECT_EQ(p.host.find<NameSelectionScreen>() != nullptr, c.reachesNames);
         EXPECT_EQ(p.rig.dialogs.shown.size(), c.reachesNames ? 0u : 1u);
         if (!c.reachesNames) {
@@ -98,12 +99,12 @@ TEST(StartUpWiring, TheBoardClosesTheNameScreenAndTheEndClosesTheLastOpenedFirst
     p.navigator.showWait();
     order.watch(p.host.find<WaitScreen>());
     p.navigator.showCriteriaEditor();
-    order.watch(p.host.find<FrmTimeData>());
+    order.watch(p.host.find<CriteriaEditor>());
     p.navigator.endProgram();
     EXPECT_EQ(order.hidden,
               (QStringList{QStringLiteral("FrmTimeData"), QStringLiteral("BASEFRM"), QStringLiteral("seisekitime1")}));
     EXPECT_EQ(p.host.find<LevelBoard>(), nullptr);
-    EXPECT_EQ(p.host.find<FrmTimeData>(), nullptr);
+    EXPECT_EQ(p.host.find<CriteriaEditor>(), nullptr);
 }
 
 TEST(CommandLine, HelpAndVersionAnswerWithoutStarting) {

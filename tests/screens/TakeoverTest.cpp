@@ -12,7 +12,7 @@
 #include "app/Configuration.h"
 #include "audio/Sounds.h"
 #include "widgets/Screen.h"
-#include "widgets/StartupScreens.h"
+#include "widgets/StartupScreen.h"
 #include "core/Text.h"
 #include "screens/DrillScreen.h"
 #include "screens/ResultsScreen.h"
@@ -203,10 +203,10 @@ TEST_F(Takeover, TheProgramReadsTheCopiedTreeAndAppendsAfterItsRuns) {
     EXPECT_EQ(Child<QLabel>(board, QStringLiteral("Label14_1"))->text(), QStringLiteral("-----"));
 
     Click(board, QStringLiteral("Command4_1"));
-    MainFrm* drill = host.find<MainFrm>();
+    DrillScreen* drill = host.find<DrillScreen>();
     ASSERT_NE(drill, nullptr);
     for (int problem = 0; problem < 10; ++problem) {
-        ASSERT_EQ(host.find<MainFrm>(), drill) << "the drill ended after " << problem << " problems";
+        ASSERT_EQ(host.find<DrillScreen>(), drill) << "the drill ended after " << problem << " problems";
         for (int second = 0; second < 3; ++second) {
             rig.clock.advance(1);
             drill->sTimer1_Timer();
@@ -214,7 +214,7 @@ TEST_F(Takeover, TheProgramReadsTheCopiedTreeAndAppendsAfterItsRuns) {
         EnterFormula(drill, Child<QLabel>(drill, QStringLiteral("Label2"))->text());
         Click(drill, QStringLiteral("Label6_0"));
     }
-    auto* results = host.find<FrmSyuuryou>();
+    auto* results = host.find<ResultsScreen>();
     ASSERT_NE(results, nullptr);
     auto* menu = Child<QPushButton>(results, QStringLiteral("Command4"));
     ASSERT_TRUE(QTest::qWaitFor([&] { return !menu->isHidden(); }, 5000));

@@ -35,7 +35,7 @@ class UnwritableResults : public ::testing::Test, public DrillClassroom {
     }
     // Ten right answers, three seconds each: the run ends and is recorded.
     void finishDrill() {
-        MainFrm* frm = startDrill(1);
+        DrillScreen* frm = startDrill(1);
         ASSERT_NE(frm, nullptr);
         for (int i = 0; i < 10 && drill(); ++i) {
             passSeconds(frm, 3);
@@ -56,7 +56,7 @@ class UnwritableResults : public ::testing::Test, public DrillClassroom {
 // where the results file should be fails the same append for everyone.
 TEST_F(UnwritableResults, AFolderInPlaceOfTheFileEndsTheProgramWithOneMessage) {
     addRecord(1, 40, 1);
-    MainFrm* frm = startDrill(1);
+    DrillScreen* frm = startDrill(1);
     ASSERT_NE(frm, nullptr);
     // The file goes away while the student drills, and a folder takes its name.
     ASSERT_TRUE(QFile::remove(resultsPath()));

@@ -11,7 +11,7 @@
 #include "app/AppNavigator.h"
 #include "app/StartUp.h"
 #include "widgets/Screen.h"
-#include "widgets/StartupScreens.h"
+#include "widgets/StartupScreen.h"
 #include "core/Text.h"
 #include "screens/DrillScreen.h"
 #include "screens/ResultsScreen.h"
@@ -19,7 +19,7 @@
 #include "screens/LevelBoard.h"
 #include "screens/NameSelectionScreen.h"
 #include "rules/RecordRows.h"
-#include "screens/RecordsBrowserScreen.h"
+#include "screens/RecordsBrowser.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -103,13 +103,13 @@ protected:
     }
 
     // Reads the formula off the screen and clicks it in, key by key, then OK.
-    static void answer(MainFrm* frm) {
+    static void answer(DrillScreen* frm) {
         EnterFormula(frm, Child(frm, QStringLiteral("Label2"))->text());
         QTest::mouseClick(Child(frm, QStringLiteral("Label6_0")), Qt::LeftButton);
     }
 
     // Three seconds on the drill clock, ticking the drill's timer each second.
-    void think(MainFrm* frm) {
+    void think(DrillScreen* frm) {
         for (int i = 0; i < 3; ++i) {
             rig.clock.advance(1);
             frm->sTimer1_Timer();
@@ -154,19 +154,19 @@ protected:
     // from the results screen. Returns the points the results screen gave.
     int playLevelOne(LevelBoard* board) {
         Click(board, QStringLiteral("Command4_1"));
-        MainFrm* frm = host.find<MainFrm>();
+        DrillScreen* frm = host.find<DrillScreen>();
         EXPECT_EQ(host.find<LevelBoard>(), nullptr);
         for (int problem = 0; problem < 10; ++problem) {
-            if (host.find<MainFrm>() != frm)
+            if (host.find<DrillScreen>() != frm)
                 throw std::runtime_error("the drill ended after " + std::to_string(problem) + " problems");
             think(frm);
             answer(frm);
         }
 
-        auto* results = host.find<FrmSyuuryou>();
+        auto* results = host.find<ResultsScreen>();
         if (!results)
             throw std::runtime_error("no results screen");
-        EXPECT_EQ(host.find<MainFrm>(), nullptr);
+        EXPECT_EQ(host.find<DrillScreen>(), nullptr);
         EXPECT_EQ(Child(results, QStringLiteral("Label18"))->text(), QStringLiteral("今の成績：30秒"));
         const int points = LastNumber(Child(results, QStringLiteral("Label19"))->text());
         auto* menu = Child<QPushButton>(results, QStringLiteral("Command4"));
@@ -175,7 +175,7 @@ protected:
         if (!QTest::qWaitFor([&] { return !menu->isHidden(); }, 5000))
             throw std::runtime_error("the results screen never offered the menu");
         QTest::mouseClick(menu, Qt::LeftButton);
-        EXPECT_EQ(host.find<FrmSyuuryou>(), nullptr);
+        EXPECT_EQ(host.find<ResultsScreen>(), nullptr);
         return points;
     }
 
@@ -272,7 +272,7 @@ TEST_F(WholeProgram, ATeacherChangesACriterionAndDeletesTheRunAndTheBoardAgrees)
     // The criteria editor: level 1's target time goes from 30 to 20 seconds,
     // so the 30-second run earns fewer points.
     openTeacherScreen(readyBoard(), 1);
-    auto* editor = host.find<FrmTimeData>();
+    auto* editor = host.find<CriteriaEditor>();
     ASSERT_NE(editor, nullptr);
     auto* grid = Child<QTableWidget>(editor, QStringLiteral("MSFlexGrid1"));
     ASSERT_EQ(grid->item(0, 0)->text().trimmed(), QStringLiteral("30")); // level 1, 目標Time
@@ -282,7 +282,7 @@ TEST_F(WholeProgram, ATeacherChangesACriterionAndDeletesTheRunAndTheBoardAgrees)
     Click(editor, QStringLiteral("Command3"));
     EXPECT_TRUE(ReadCp932File(classroom.criteria()).contains(QStringLiteral("\r\n20,60,50,5,1,")));
     Click(editor, QStringLiteral("Command4"));
-    EXPECT_EQ(host.find<FrmTimeData>(), nullptr);
+    EXPECT_EQ(host.find<CriteriaEditor>(), nullptr);
 
     LevelBoard* changed = readyBoard();
     EXPECT_TRUE(Child(changed, QStringLiteral("Label7_1"))->text().startsWith(QStringLiteral("目標=20秒")));
@@ -292,7 +292,7 @@ TEST_F(WholeProgram, ATeacherChangesACriterionAndDeletesTheRunAndTheBoardAgrees)
 
     // The records browser: the run is the last record; delete it.
     openTeacherScreen(changed, 0);
-    auto* browser = host.find<FrmData>();
+    auto* browser = host.find<RecordsBrowser>();
     ASSERT_NE(browser, nullptr);
     auto* list = Child<QListView>(browser, QStringLiteral("List1"));
     const int lastRow = browser->model()->rowCount() - 1;
@@ -308,7 +308,7 @@ TEST_F(WholeProgram, ATeacherChangesACriterionAndDeletesTheRunAndTheBoardAgrees)
     ASSERT_EQ(rig.dialogs.shown.size(), 1u);
     EXPECT_EQ(rig.dialogs.shown.back().text, QStringLiteral("本当に消去しますか"));
     Click(browser, QStringLiteral("Command4"));
-    EXPECT_EQ(host.find<FrmData>(), nullptr);
+    EXPECT_EQ(host.find<RecordsBrowser>(), nullptr);
 
     // The results file is as make-demo left it, and the board counts as before the run.
     QFile results(classroom.results());

@@ -12,7 +12,7 @@
 #include "app/Configuration.h"
 #include "widgets/ScaledWindow.h"
 #include "widgets/Screen.h"
-#include "widgets/StartupScreens.h"
+#include "widgets/StartupScreen.h"
 #include "screens/DrillScreen.h"
 #include "screens/CriteriaEditor.h"
 #include "screens/LevelBoard.h"
@@ -64,7 +64,7 @@ public:
         tap(child(board, QStringLiteral("Command8")));
         QTest::keyClicks(child<QLineEdit>(board, QStringLiteral("Text3")), QStringLiteral("sensei"));
         tap(child(board, QStringLiteral("Command10_1")));
-        auto* editor = host_.find<FrmTimeData>();
+        auto* editor = host_.find<CriteriaEditor>();
         if (!editor)
             throw std::runtime_error("no criteria editor after the password");
         shoot("criteria-editor");
@@ -74,7 +74,7 @@ public:
         if (!board)
             throw std::runtime_error("no board after the criteria editor");
         tap(child(board, QStringLiteral("Command4_1")));
-        if (!host_.find<MainFrm>())
+        if (!host_.find<DrillScreen>())
             throw std::runtime_error("no drill after the start button");
         shoot("drill");
     }

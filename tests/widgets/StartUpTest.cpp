@@ -4,7 +4,7 @@
 #include "core/LevelCatalogue.h"
 #include "widgets/Screen.h"
 #include "core/Seeding.h"
-#include "widgets/StartupScreens.h"
+#include "widgets/StartupScreen.h"
 
 #include <QLabel>
 #include <QTest>
@@ -53,7 +53,7 @@ TEST(StartUp, SeedsFromTheClockAndSetsTheSeason) {
 TEST(StartUp, HandsOverExactlyOnceEvenWhenItIsSlow) {
     TestRig rig;
     ScreenHost host;
-    Firstfrm* first = host.open<Firstfrm>(rig.state);
+    StartupScreen* first = host.open<StartupScreen>(rig.state);
     int handOvers = 0;
     first->setHandOver([&] {
         ++handOvers;

@@ -1,5 +1,5 @@
 #pragma once
-// The start-up screen and the small wait screen.
+// The start-up screen.
 
 #include "widgets/Screen.h"
 
@@ -9,11 +9,12 @@ class QLabel;
 class QTimer;
 
 // Shows a picture, "Just a moment, please." and today's era date, then hands
-// over exactly once, 100 ms later, so the screen has painted before files are read.
-class Firstfrm : public Screen {
+// over exactly once, 100 ms later, so the screen has painted before files are
+// read. Design name Firstfrm.
+class StartupScreen : public Screen {
     Q_OBJECT
 public:
-    Firstfrm(ProgramState& state, QWidget* parent);
+    StartupScreen(ProgramState& state, QWidget* parent);
     void setHandOver(std::function<void()> handOver) { handOver_ = std::move(handOver); }
     void load() override;
 
@@ -30,15 +31,6 @@ private:
 // The start-up work that needs no window: seeds the one generator from the
 // clock and chooses the season colour. Returns the era date text for Label5.
 QString PrepareStartUp(ProgramState& state);
-
-// BASEFRM: "Just a moment, please." while slow work runs.
-class WaitScreen : public Screen {
-    Q_OBJECT
-public:
-    WaitScreen(ProgramState& state, QWidget* parent);
-    void load() override;
-    QRect placeIn(const QRect& window) const override;
-};
 
 // The start-up picture, drawn by the program itself.
 QPixmap MakeStartUpPicture(const QSize& size);

@@ -1,5 +1,5 @@
 #pragma once
-// FrmData: the teacher's records browser. Lists every record of the results
+// RecordsBrowser: the teacher's records browser. Lists every record of the results
 // file; a double-click opens the edit panel, where the student and the result
 // of the record can be changed or the record deleted.
 
@@ -16,10 +16,11 @@ class QPushButton;
 class QScrollBar;
 class RecordListModel;
 
-class FrmData : public Screen {
+// The teachers' records browser over the results file; design name FrmData.
+class RecordsBrowser : public Screen {
     Q_OBJECT
 public:
-    FrmData(ProgramState& state, QWidget* parent);
+    RecordsBrowser(ProgramState& state, QWidget* parent);
     void load() override;
 
     // Reads the roster and the results file and lists the records again.

@@ -1,4 +1,4 @@
-#include "screens/RecordsBrowserScreen.h"
+#include "screens/RecordsBrowser.h"
 
 #include "core/Events.h"
 #include "core/ProgramState.h"
@@ -37,7 +37,7 @@ QFont ListFont() {
 
 } // namespace
 
-FrmData::FrmData(ProgramState& state, QWidget* parent)
+RecordsBrowser::RecordsBrowser(ProgramState& state, QWidget* parent)
     : Screen(state, parent), model_(new RecordListModel(this)), List1(new QListView(this)) {
     setObjectName(QStringLiteral("FrmData"));
     SetBackground(this, Rgb(224, 232, 240));
@@ -57,18 +57,18 @@ FrmData::FrmData(ProgramState& state, QWidget* parent)
     List1->setModel(model_);
     // On the press: a double-click releases the button once more, and that
     // release must not close the panel the double-click has just opened.
-    connect(List1, &QListView::pressed, this, &FrmData::rowClicked);
+    connect(List1, &QListView::pressed, this, &RecordsBrowser::rowClicked);
     connect(List1, &QListView::doubleClicked, this, [this](const QModelIndex& index) { rowDoubleClicked(index.row()); });
 
     createEditPanel();
 
     Command4 = MakeButton(this, QStringLiteral("Command4"), QStringLiteral("戻る"), TwipRect(12480, 10260, 2520, 780));
-    connect(Command4, &QPushButton::clicked, this, &FrmData::goBack);
+    connect(Command4, &QPushButton::clicked, this, &RecordsBrowser::goBack);
 
     createWaitPanelAndCover();
 }
 
-void FrmData::createEditPanel() {
+void RecordsBrowser::createEditPanel() {
     Picture3 = new QFrame(this);
     Picture3->setObjectName(QStringLiteral("Picture3"));
     Picture3->setGeometry(TwipRect(10680, 540, 4500, 7560));
@@ -84,7 +84,7 @@ void FrmData::createEditPanel() {
     Combo1->setObjectName(QStringLiteral("Combo1"));
     Combo1->setGeometry(TwipRect(240, 1680, 4020, 450));
     Combo1->setMaxVisibleItems(20);
-    connect(Combo1, &QComboBox::activated, this, &FrmData::studentChosen);
+    connect(Combo1, &QComboBox::activated, this, &RecordsBrowser::studentChosen);
 
     Label2_4 = MakeLabel(Picture3, QStringLiteral("Label2_4"), QString(), TwipRect(240, 2220, 4020, 390));
 
@@ -99,7 +99,7 @@ void FrmData::createEditPanel() {
     // The upper arrow adds a second, as a time goes up.
     VScroll1->setInvertedAppearance(true);
     VScroll1->setInvertedControls(true);
-    connect(VScroll1, &QScrollBar::valueChanged, this, &FrmData::scrollBarMoved);
+    connect(VScroll1, &QScrollBar::valueChanged, this, &RecordsBrowser::scrollBarMoved);
     Label2_3 = MakeLabel(Picture3, QStringLiteral("Label2_3"), QStringLiteral("秒"), TwipRect(2520, 2925, 600, 390));
 
     Command2 = MakeButton(Picture3, QStringLiteral("Command2"), QStringLiteral("変更して記録"),
@@ -109,13 +109,13 @@ void FrmData::createEditPanel() {
                           TwipRect(240, 5760, 4020, 660));
     Command2->setEnabled(false);
     Command3->setEnabled(false);
-    connect(Command2, &QPushButton::clicked, this, &FrmData::saveChange);
-    connect(Command3, &QPushButton::clicked, this, &FrmData::deleteRecord);
+    connect(Command2, &QPushButton::clicked, this, &RecordsBrowser::saveChange);
+    connect(Command3, &QPushButton::clicked, this, &RecordsBrowser::deleteRecord);
     // キャンセル does nothing: clicking a row of the list closes the panel.
     Picture3->hide();
 }
 
-void FrmData::createWaitPanelAndCover() {
+void RecordsBrowser::createWaitPanelAndCover() {
     Picture1 = new QFrame(this);
     Picture1->setObjectName(QStringLiteral("Picture1"));
     Picture1->setGeometry(0, 0, kWindowWidth, kWindowHeight);
@@ -134,14 +134,14 @@ void FrmData::createWaitPanelAndCover() {
     Picture6->hide();
 }
 
-void FrmData::load() {
+void RecordsBrowser::load() {
     show();
     rebuildWithWaitPanel();
 }
 
-QString FrmData::resultsPath() const { return ResultsFilePath(state_); }
+QString RecordsBrowser::resultsPath() const { return ResultsFilePath(state_); }
 
-void FrmData::buildList() {
+void RecordsBrowser::buildList() {
     BrowserRoster roster;
     ReadBrowserRoster(state_, roster);
     const QString path = resultsPath();
@@ -156,7 +156,7 @@ void FrmData::buildList() {
     model_->reset(std::move(bytes), std::move(roster), state_.common.ClassroomCode, state_.common.ClassroomName);
 }
 
-bool FrmData::rebuildWithWaitPanel() {
+bool RecordsBrowser::rebuildWithWaitPanel() {
     ++busy_;
     Picture6->show();
     Picture6->raise();
@@ -167,9 +167,9 @@ bool FrmData::rebuildWithWaitPanel() {
     return built;
 }
 
-void FrmData::rowClicked() { closePanel(); }
+void RecordsBrowser::rowClicked() { closePanel(); }
 
-void FrmData::closePanel() {
+void RecordsBrowser::closePanel() {
     Picture3->hide();
     panelRecord_ = 0;
     panelBytes_.clear();
@@ -177,7 +177,7 @@ void FrmData::closePanel() {
     Command3->setEnabled(false);
 }
 
-void FrmData::rowDoubleClicked(int row) {
+void RecordsBrowser::rowDoubleClicked(int row) {
     if (busy_ || row < 0 || row >= model_->rowCount())
         return;
     const qint64 number = model_->recordNumber(row);
@@ -194,7 +194,7 @@ void FrmData::rowDoubleClicked(int row) {
     fillPanel(number, *bytes);
 }
 
-void FrmData::fillPanel(qint64 number, const QByteArray& bytes) {
+void RecordsBrowser::fillPanel(qint64 number, const QByteArray& bytes) {
     panelRecord_ = number;
     panelBytes_ = bytes;
     const ResultRecord record = DecodeRecord(bytes.constData());
@@ -229,15 +229,15 @@ void FrmData::fillPanel(qint64 number, const QByteArray& bytes) {
     Picture3->raise();
 }
 
-void FrmData::studentChosen() {
+void RecordsBrowser::studentChosen() {
     const int student = Combo1->currentData().toInt();
     const bool inRoster = student >= 0 && student <= kMaxStudent;
     Label2_4->setText(inRoster ? model_->roster().Grade[size_t(student)].trimmed() : QString());
 }
 
-void FrmData::scrollBarMoved(int value) { Text1_1->setText(QString::number(value)); }
+void RecordsBrowser::scrollBarMoved(int value) { Text1_1->setText(QString::number(value)); }
 
-void FrmData::saveChange() {
+void RecordsBrowser::saveChange() {
     if (busy_ || panelRecord_ == 0)
         return;
     Dialogs& dialogs = *state_.platform.dialogs;
@@ -270,7 +270,7 @@ void FrmData::saveChange() {
     selectRow(model_->rowOfRecord(number));
 }
 
-void FrmData::deleteRecord() {
+void RecordsBrowser::deleteRecord() {
     if (busy_ || panelRecord_ == 0)
         return;
     if (!state_.platform.dialogs->askOkCancel(kCaution, QStringLiteral("本当に消去しますか")))
@@ -306,7 +306,7 @@ void FrmData::deleteRecord() {
     selectRow(row >= 0 ? row : model_->rowCount() - 1);
 }
 
-void FrmData::selectRow(int row) {
+void RecordsBrowser::selectRow(int row) {
     if (row < 0 || row >= model_->rowCount())
         return;
     const QModelIndex index = model_->index(row);
@@ -314,20 +314,20 @@ void FrmData::selectRow(int row) {
     List1->scrollTo(index);
 }
 
-void FrmData::tellRecordChanged() {
+void RecordsBrowser::tellRecordChanged() {
     state_.platform.dialogs->inform(kCaution, QStringLiteral("この記録は、ほかのコンピュータで変更または消去されています。"
                                                              "一覧を作り直しますので、もう一度選んでください。"));
     closePanel();
     rebuildWithWaitPanel();
 }
 
-void FrmData::tellFileError(const QString& message) {
+void RecordsBrowser::tellFileError(const QString& message) {
     state_.platform.dialogs->inform(kFileErrorTitle, message);
     closePanel();
     rebuildWithWaitPanel();
 }
 
-void FrmData::goBack() {
+void RecordsBrowser::goBack() {
     if (busy_)
         return;
     Picture1->show();

@@ -1,4 +1,4 @@
-#include "widgets/StartupScreens.h"
+#include "widgets/StartupScreen.h"
 
 #include "core/Dates.h"
 #include "core/Events.h"
@@ -54,7 +54,7 @@ QPixmap MakeStartUpPicture(const QSize& size) {
     return picture;
 }
 
-Firstfrm::Firstfrm(ProgramState& state, QWidget* parent)
+StartupScreen::StartupScreen(ProgramState& state, QWidget* parent)
     : Screen(state, parent), picture_(new QLabel(this)), label1_(new QLabel(this)),
       label5_(new QLabel(this)), timer1_(new QTimer(this)) {
     setObjectName(QStringLiteral("Firstfrm"));
@@ -75,10 +75,10 @@ Firstfrm::Firstfrm(ProgramState& state, QWidget* parent)
 
     timer1_->setObjectName(QStringLiteral("Timer1"));
     timer1_->setInterval(100);
-    connect(timer1_, &QTimer::timeout, this, &Firstfrm::timerFired);
+    connect(timer1_, &QTimer::timeout, this, &StartupScreen::timerFired);
 }
 
-void Firstfrm::load() {
+void StartupScreen::load() {
     show();
     LetEventsRun();
     label5_->setText(PrepareStartUp(state_));
@@ -86,29 +86,9 @@ void Firstfrm::load() {
     timer1_->start();
 }
 
-void Firstfrm::timerFired() {
+void StartupScreen::timerFired() {
     // Off first: the hand-over may take longer than the interval.
     timer1_->stop();
     if (handOver_)
         handOver_();
 }
-
-WaitScreen::WaitScreen(ProgramState& state, QWidget* parent) : Screen(state, parent) {
-    setObjectName(QStringLiteral("BASEFRM"));
-    SetBackground(this, QColor(255, 255, 192));
-    auto* label = new QLabel(QStringLiteral("Just a moment, please."), this);
-    label->setObjectName(QStringLiteral("Label19"));
-    label->setAlignment(Qt::AlignCenter);
-    label->setGeometry(0, 0, 400, 120);
-    label->setStyleSheet(QStringLiteral("font-size: 20pt;"));
-    setAttribute(Qt::WA_StyledBackground);
-    setStyleSheet(QStringLiteral("#BASEFRM { background: rgb(255,255,192); border: 2px solid #808080; }"));
-}
-
-QRect WaitScreen::placeIn(const QRect& window) const {
-    QRect box(0, 0, 400, 120);
-    box.moveCenter(window.center());
-    return box;
-}
-
-void WaitScreen::load() { LetEventsRun(); }
