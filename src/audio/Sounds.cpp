@@ -120,26 +120,24 @@ void PlayVariant(ProgramState& state, int category) {
         PlayFile(state, *variant + QStringLiteral(".wav"));
 }
 
-// False once the program ends.
-bool CountAnswerSoundResult(ProgramState& state, const PlayResult& result) {
+AnswerSound CountAnswerSoundResult(ProgramState& state, const PlayResult& result) {
     int& failures = state.sounds.SoundFailures;
     if (result.code == 0) {
         failures = 0;
-        return true;
+        return {};
     }
     if (failures < kToleratedFailures) {
         ++failures;
-        return true;
+        return {};
     }
-    state.platform.dialogs->inform(QStringLiteral("音声エラー"),
-                                   QStringLiteral("音声がでません。先生を呼びなさい。\r\n") + result.error);
-    state.platform.navigator->endProgram();
-    return false;
+    return {true, result.error};
 }
 
-bool PlayAnswerSound(ProgramState& state, int category) {
+AnswerSound PlayAnswerSound(ProgramState& state, int category) {
     const auto variant = ChooseVariant(state, category);
-    return !variant || CountAnswerSoundResult(state, PlayFile(state, *variant + QStringLiteral(".wav")));
+    if (!variant)
+        return {};
+    return CountAnswerSoundResult(state, PlayFile(state, *variant + QStringLiteral(".wav")));
 }
 
 } // namespace
@@ -169,9 +167,11 @@ void LoadSoundTable(ProgramState& state) {
     LogUnlistedCategories(state);
 }
 
-bool PlayCorrectSound(ProgramState& state) { return PlayAnswerSound(state, kCorrectCategory); }
+QString AnswerSound::message() const { return QStringLiteral("音声がでません。先生を呼びなさい。\r\n") + error; }
 
-bool PlayWrongSound(ProgramState& state) { return PlayAnswerSound(state, kWrongCategory); }
+AnswerSound PlayCorrectSound(ProgramState& state) { return PlayAnswerSound(state, kCorrectCategory); }
+
+AnswerSound PlayWrongSound(ProgramState& state) { return PlayAnswerSound(state, kWrongCategory); }
 
 void PlayPersonalBestSound(ProgramState& state) { PlayVariant(state, kPersonalBestCategory); }
 

@@ -11,11 +11,19 @@ inline const QString kSoundListFileName = QStringLiteral("新音ファイル.txt
 
 void LoadSoundTable(ProgramState& state);
 
-// Answer sounds: three failures in a row pass silently; the fourth shows
-// "音声がでません。先生を呼びなさい。" and ends the program, and the caller must
-// stop: false then.
-bool PlayCorrectSound(ProgramState& state);
-bool PlayWrongSound(ProgramState& state);
+// What an answer sound leaves its caller to do. Three failures in a row pass
+// silently; the fourth means nobody hears the answers any more, and the screen
+// shows message() under kSoundErrorTitle and ends the program.
+struct AnswerSound {
+    bool speakersGaveUp = false;
+    QString error; // the output's own words for the last failure
+
+    QString message() const;
+};
+inline const QString kSoundErrorTitle = QStringLiteral("音声エラー");
+
+AnswerSound PlayCorrectSound(ProgramState& state);
+AnswerSound PlayWrongSound(ProgramState& state);
 // These ignore failures.
 void PlayPersonalBestSound(ProgramState& state);
 void PlayFailSound(ProgramState& state);

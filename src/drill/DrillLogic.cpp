@@ -62,6 +62,11 @@ bool ShouldTimeOut(const ProgramState& state) {
            drill.DrillFinished == 0 && drill.JudgingNow == 0;
 }
 
+bool MayShowNewProblem(const ProgramState& state) {
+    const DrillState& drill = state.drill;
+    return drill.TimedOut == 0 && drill.DrillFinished == 0 && drill.JudgingNow == 0;
+}
+
 int MinutesSinceLogin(double now, double loginTime) {
     const auto seconds = static_cast<long long>(std::trunc(now - loginTime));
     return int(seconds / 60);

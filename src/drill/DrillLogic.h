@@ -38,6 +38,8 @@ std::vector<int> RedLampsToHide(int32_t elapsed, int32_t targetTime, int32_t low
 
 // A time-out waits while an answer is being judged or the drill is ending.
 bool ShouldTimeOut(const ProgramState& state);
+// A new problem waits while an answer is judged and none comes once the drill is over.
+bool MayShowNewProblem(const ProgramState& state);
 // Whole minutes since the student's login, on the monotonic clock.
 int MinutesSinceLogin(double now, double loginTime);
 

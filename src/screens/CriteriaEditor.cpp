@@ -214,8 +214,7 @@ void CriteriaEditor::reloadGrid(int row, int column) {
     try {
         grid_.load(ReadCriteriaRows(state_));
     } catch (const DataFileError& error) {
-        state_.platform.dialogs->inform(kFileErrorTitle, error.message());
-        state_.platform.navigator->endProgram();
+        endProgramWith(kFileErrorTitle, error.message());
         return;
     }
     // The style sheet's fonts size the header sections anew when the grid is

@@ -301,8 +301,7 @@ void DrillScreen::スタート() {
 }
 
 void DrillScreen::問題作成表示() {
-    const DrillState& drill = state_.drill;
-    if (drill.TimedOut == 1 || drill.DrillFinished == 1 || drill.JudgingNow == 1)
+    if (!MayShowNewProblem(state_))
         return;
     Label1_->setText(QString());
     Label2_->hide();
@@ -363,10 +362,8 @@ void DrillScreen::判定後処理() {
     if (drill.JudgeResult == kCorrect) {
         drill.JudgeResult = kNotJudged;
         inputLabel_->repaint();
-        if (!PlayCorrectSound(state_)) {
-            sTimer1_->stop();
+        if (stoppedForSilentSpeakers(PlayCorrectSound(state_)))
             return;
-        }
         drill.CorrectCount += 1;
         showRemaining();
         if (drill.CorrectCount < drill.ProblemsRequired) {
@@ -385,13 +382,20 @@ void DrillScreen::判定後処理() {
     // The student sees the right answer while the wrong-answer sound plays.
     Label2_->repaint();
     Label3_->repaint();
-    if (!PlayWrongSound(state_)) {
-        sTimer1_->stop();
+    if (stoppedForSilentSpeakers(PlayWrongSound(state_)))
         return;
-    }
     drill.CorrectCount = CorrectCountAfterWrong(drill.CorrectCount);
     showRemaining();
     drill.JudgingNow = 0;
+}
+
+// Nobody hears the answers any more: the drill stops and the program ends.
+bool DrillScreen::stoppedForSilentSpeakers(const AnswerSound& sound) {
+    if (!sound.speakersGaveUp)
+        return false;
+    sTimer1_->stop();
+    endProgramWith(kSoundErrorTitle, sound.message());
+    return true;
 }
 
 void DrillScreen::Label3_Click() { Commandkakunin_Click(); }

@@ -10,6 +10,7 @@
 #include <array>
 #include <optional>
 
+struct AnswerSound;
 class CircleFigure;
 class KeyLabel;
 class QFrame;
@@ -25,6 +26,7 @@ public:
     void load() override;
     void activate() override;
 
+private:
     void 初期設定();
     void レベル別設定();
     void スタート();
@@ -42,7 +44,6 @@ public:
     // results screen, or straight back to the board after a practice level.
     void EndOfDrill();
 
-private:
     void buildStatusStrip();
     void buildWorkArea();
     void buildKeypad(QWidget* panel);
@@ -55,6 +56,7 @@ private:
     void setProgressWidth(double twips);
     void hideLamps(int elapsed);
     void refuseLevelWithoutTimeLimit();
+    bool stoppedForSilentSpeakers(const AnswerSound& sound);
     bool keypadLocked() const;
 
     QFrame* sPicture1_;

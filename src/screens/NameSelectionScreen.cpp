@@ -250,7 +250,8 @@ void NameSelectionScreen::confirm() {
         return;
     const int student = label2_->text().toInt();
     if (label1_->text().isEmpty() || label1_->text() == kChooseNamePrompt || !IsValidStudent(student)) {
-        PlayWrongSound(state_);
+        if (const AnswerSound sound = PlayWrongSound(state_); sound.speakersGaveUp)
+            endProgramWith(kSoundErrorTitle, sound.message());
         return;
     }
     Session& session = state_.session;

@@ -18,11 +18,10 @@ public:
     void load() override;     // Form_Load
     void activate() override; // Form_Activate
 
+private:
     void Timer1_Timer();
     void Command4_Click();
     void Command5_Click();
-
-private:
     void fillLines();
     void playMessageAndSound();
 

@@ -1,5 +1,7 @@
 #include "widgets/Screen.h"
 
+#include "core/ProgramState.h"
+
 #include "core/Events.h"
 
 #include <QApplication>
@@ -43,6 +45,11 @@ QPushButton* MakeButton(QWidget* parent, const QString& name, const QString& tex
 }
 
 Screen::Screen(ProgramState& state, QWidget* parent) : QWidget(parent), state_(state) {}
+
+void Screen::endProgramWith(const QString& title, const QString& text) {
+    state_.platform.dialogs->inform(title, text);
+    state_.platform.navigator->endProgram();
+}
 
 ScreenHost::ScreenHost(QWidget* parent) : QWidget(parent) {
     setFixedSize(kWindowWidth, kWindowHeight);

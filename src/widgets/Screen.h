@@ -44,6 +44,9 @@ public:
     virtual QRect placeIn(const QRect& window) const { return window; }
 
 protected:
+    // Tells the user why, then ends the program.
+    void endProgramWith(const QString& title, const QString& text);
+
     ProgramState& state_;
 };
 

@@ -105,6 +105,21 @@ TEST(TimeOut, WaitsWhileAnAnswerIsJudgedOrTheDrillEnds) {
     EXPECT_FALSE(ShouldTimeOut(rig.state));
 }
 
+TEST(NewProblem, WaitsWhileAnAnswerIsJudgedAndStopsOnceTheDrillIsOver) {
+    TestRig rig;
+    DrillState& drill = rig.state.drill;
+    EXPECT_TRUE(MayShowNewProblem(rig.state));
+    for (int DrillState::*flag : {&DrillState::JudgingNow, &DrillState::TimedOut, &DrillState::DrillFinished}) {
+        drill.*flag = 1;
+        EXPECT_FALSE(MayShowNewProblem(rig.state));
+        drill.*flag = 0;
+    }
+    // Ending has begun but the drill is not over yet: the judged answer's
+    // successor may still be shown.
+    drill.EndRoutineStarted = 1;
+    EXPECT_TRUE(MayShowNewProblem(rig.state));
+}
+
 TEST(RunTotals, SumTodayOverTheGivenLevels) {
     TestRig rig;
     rig.state.counts.TodayCount(1, 7) = 2;

@@ -117,7 +117,7 @@ void DrillClassroom::passSeconds(DrillScreen* frm, int seconds) {
     QPointer<DrillScreen> alive(frm);
     for (int i = 0; i < seconds && alive && !alive->isHidden(); ++i) {
         rig.clock.advance(1);
-        alive->sTimer1_Timer();
+        TickTimer(alive, QStringLiteral("sTimer1"));
     }
 }
 

@@ -153,7 +153,7 @@ TEST_F(DrillScreenTest, AnOkLetThroughDuringTheAnswerSoundIsNotJudgedAgain) {
     int presses = 0;
     sound.whilePlaying = [&](const QString&) {
         if (presses++ == 0)
-            frm->Label6_Click(0);
+            QTest::mouseClick(Child<QLabel>(frm, QStringLiteral("Label6_0")), Qt::LeftButton);
     };
     answerRight(frm);
     EXPECT_EQ(state().drill.CorrectCount, 1);
@@ -247,26 +247,34 @@ TEST_F(DrillScreenTest, TheNextProblemNeverRepeatsTheLastLengthButANewDrillStart
     EXPECT_EQ(shownLength(next), 2);
 }
 
-// The making of a problem waits while an OK press is judged, and stops once
-// the drill is over: the screen keeps what it shows and nothing is drawn.
-TEST_F(DrillScreenTest, NoProblemIsMadeWhileAnAnswerIsJudgedOrTheDrillIsOver) {
+// An OK press let through while a right answer's sound plays neither judges
+// again nor makes a problem: the screen keeps what it shows and nothing is
+// drawn until the sound has ended.
+TEST_F(DrillScreenTest, NoProblemIsMadeWhileAnAnswerIsJudged) {
     ScriptedRandom scripted;
     scripted.fallback = 0.5;
     state().platform.random = &scripted;
     DrillScreen* frm = startDrill(1);
-    PressKey(frm, QStringLiteral("3.14"));
-    const QStringList before = ShownProblem(frm);
-    for (int DrillState::*flag : {&DrillState::JudgingNow, &DrillState::TimedOut, &DrillState::DrillFinished}) {
-        const int draws = scripted.draws;
-        state().drill.*flag = 1;
-        frm->問題作成表示();
-        state().drill.*flag = 0;
-        EXPECT_EQ(ShownProblem(frm), before);
-        EXPECT_EQ(scripted.draws, draws);
-    }
-    scripted.script = {LengthDraw(2)}; // not the 6 shown
-    frm->問題作成表示();
-    EXPECT_NE(ShownProblem(frm), before) << "the guard let nothing through at all";
+    QStringList beforePress;
+    QStringList afterPress;
+    int drawsBefore = -1;
+    int drawsAfter = -1;
+    sound.whilePlaying = [&](const QString&) {
+        if (drawsBefore >= 0)
+            return;
+        beforePress = ShownProblem(frm);
+        drawsBefore = scripted.draws;
+        QTest::mouseClick(Child<QLabel>(frm, QStringLiteral("Label6_0")), Qt::LeftButton);
+        afterPress = ShownProblem(frm);
+        drawsAfter = scripted.draws;
+        scripted.script = {LengthDraw(2)}; // the next problem, not the 6 shown
+    };
+    answerRight(frm);
+    ASSERT_GE(drawsBefore, 0) << "no sound played";
+    EXPECT_EQ(afterPress, beforePress);
+    EXPECT_EQ(drawsAfter, drawsBefore);
+    EXPECT_GT(scripted.draws, drawsAfter) << "no new problem after the sound";
+    EXPECT_EQ(state().drill.CorrectCount, 1);
 }
 
 TEST_F(DrillScreenTest, ADrillOnALevelTheCatalogueSwitchesOffRecordsNothing) {
@@ -316,7 +324,7 @@ TEST_F(DrillScreenTest, TimesOutAtTheFirstTickAtFiveTimesTheLowestTime) {
     EXPECT_EQ(recordCount(), 0);
     QPointer<DrillScreen> alive(frm);
     rig.clock.advance(1.4); // ticks come late: 300.4 s
-    frm->sTimer1_Timer();
+    TickTimer(frm, QStringLiteral("sTimer1"));
 
     ASSERT_TRUE(alive);
     EXPECT_EQ(state().drill.TimedOut, 1);
@@ -343,7 +351,7 @@ TEST_F(DrillScreenTest, ATimeOutDuringAnOkPressIsTakenAtTheNextTick) {
             return;
         // The wrong-answer sound runs past the limit; a tick comes meanwhile.
         rig.clock.advance(10);
-        frm->sTimer1_Timer();
+        TickTimer(frm, QStringLiteral("sTimer1"));
         ++ticksDuringSound;
     };
     answerWrong(frm);
@@ -352,7 +360,7 @@ TEST_F(DrillScreenTest, ATimeOutDuringAnOkPressIsTakenAtTheNextTick) {
     EXPECT_EQ(recordCount(), 0);
     EXPECT_TRUE(Shown(frm, QStringLiteral("Label3")));
 
-    frm->sTimer1_Timer();
+    TickTimer(frm, QStringLiteral("sTimer1"));
     EXPECT_EQ(state().drill.TimedOut, 1);
     EXPECT_EQ(onlyRecord().result, 99999);
     EXPECT_EQ(Text(results(), QStringLiteral("Label18")), QStringLiteral("記録なし"));

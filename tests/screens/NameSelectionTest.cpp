@@ -159,6 +159,25 @@ TEST(NameSelection, OptionsAndGradeFilterRebuildTheList) {
     EXPECT_TRUE(r.list()->hasFocus());
 }
 
+// The fourth wrong-answer sound in a row that nobody hears ends the program
+// with one message, as in the drill.
+TEST(NameSelection, SilentSpeakersEndTheProgramAtTheFourthConfirmationWithoutAName) {
+    ScreenRig r{QString()};
+    r.open();
+    r.rig.sound.results = {{263, QStringLiteral("no device")}, {263, QStringLiteral("no device")},
+                           {263, QStringLiteral("no device")}, {263, QStringLiteral("no device")}};
+    r.click(0);
+    for (int press = 1; press <= 3; ++press) {
+        r.clickOk();
+        EXPECT_TRUE(r.rig.dialogs.shown.empty()) << press;
+    }
+    r.clickOk();
+    ASSERT_EQ(r.rig.dialogs.shown.size(), 1u);
+    EXPECT_EQ(r.rig.dialogs.shown[0].title, QStringLiteral("音声エラー"));
+    EXPECT_EQ(r.rig.dialogs.shown[0].text, QStringLiteral("音声がでません。先生を呼びなさい。\r\nno device"));
+    EXPECT_EQ(r.rig.navigator.count(QStringLiteral("endProgram")), 1);
+}
+
 TEST(NameSelection, AnEmptyRosterListsOnlyTheTopRowAndConfirmingSoundsWrong) {
     ScreenRig r{QString()};
     r.open();

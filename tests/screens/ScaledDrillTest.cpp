@@ -98,7 +98,7 @@ TEST_F(ScaledProgram, ADrillPlayedByClicksOnTheScaledWindowIsRecorded) {
         ASSERT_EQ(host.find<DrillScreen>(), drill) << "the drill ended after " << problem << " problems";
         for (int second = 0; second < 3; ++second) {
             rig.clock.advance(1);
-            drill->sTimer1_Timer();
+            TickTimer(drill, QStringLiteral("sTimer1"));
         }
         // The keys by touch on even problems, by mouse on odd ones.
         EnterFormula(drill, child<QLabel>(drill, QStringLiteral("Label2"))->text(), [&](QWidget* key) {

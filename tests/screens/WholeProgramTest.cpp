@@ -112,7 +112,7 @@ protected:
     void think(DrillScreen* frm) {
         for (int i = 0; i < 3; ++i) {
             rig.clock.advance(1);
-            frm->sTimer1_Timer();
+            TickTimer(frm, QStringLiteral("sTimer1"));
         }
     }
 

@@ -3,9 +3,12 @@
 #include "core/Events.h"
 #include "core/Text.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QTimer>
+#include <QTimerEvent>
 
 #include <stdexcept>
 
@@ -104,4 +107,14 @@ void TempInstall::writeClassroom(const QString& levelLine, const QString& roster
     writeText(dataFolder() + QStringLiteral("タイム回数データ.txt"), criteria);
     writeText(dataRoot() + QStringLiteral("音フォルダ/新音ファイル.txt"), QString());
     writeText(dataRoot() + QStringLiteral("新名簿.txt"), roster);
+}
+
+void TickTimer(QObject* screen, const QString& timerName) {
+    auto* timer = screen->findChild<QTimer*>(timerName);
+    if (!timer)
+        throw std::runtime_error("no timer " + timerName.toStdString());
+    if (!timer->isActive())
+        return;
+    QTimerEvent tick(timer->timerId());
+    QCoreApplication::sendEvent(timer, &tick);
 }

@@ -113,6 +113,11 @@ struct TestRig {
 
 // A temporary installation: <root>/programs/<program>/ is the program folder,
 // <root>/programs/パスデータ.txt points at <root>/data/.
+// One tick of a screen's running timer, delivered as the event loop delivers
+// it, without waiting for the interval: tests move the clock on themselves.
+// A stopped timer does not tick.
+void TickTimer(QObject* screen, const QString& timerName);
+
 class TempInstall {
 public:
     explicit TempInstall(const QString& programFolderName = QStringLiteral("circle"));
