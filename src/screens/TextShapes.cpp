@@ -6,6 +6,27 @@
 
 namespace {
 
+// Blanks leave no mark, and each glyph is a command of the page's content
+// stream: the table's blank padding would be most of a report page. Text
+// extraction reads the gaps as blanks all the same.
+QGlyphRun MarkingGlyphs(const QGlyphRun& run, double baseline) {
+    const QList<quint32> blanks = run.rawFont().glyphIndexesForString(QStringLiteral(" \u3000"));
+    const QList<quint32> glyphs = run.glyphIndexes();
+    const QList<QPointF> positions = run.positions();
+    QList<quint32> kept;
+    QList<QPointF> keptPositions;
+    for (qsizetype i = 0; i < glyphs.size(); ++i) {
+        if (blanks.contains(glyphs[i]))
+            continue;
+        kept.append(glyphs[i]);
+        keptPositions.append(positions[i] - QPointF(0, baseline));
+    }
+    QGlyphRun marking = run;
+    marking.setGlyphIndexes(kept);
+    marking.setPositions(keptPositions);
+    return marking;
+}
+
 ShapedText Shape(const QString& text, const QFont& font, QPaintDevice* device, Qt::LayoutDirection direction) {
     QTextLayout layout(text, font, device);
     QTextOption option;
@@ -21,13 +42,8 @@ ShapedText Shape(const QString& text, const QFont& font, QPaintDevice* device, Q
         return shaped;
     shaped.width = line.horizontalAdvance();
     const double baseline = line.ascent();
-    for (QGlyphRun run : layout.glyphRuns()) {
-        QList<QPointF> positions = run.positions();
-        for (QPointF& position : positions)
-            position.ry() -= baseline;
-        run.setPositions(positions);
-        shaped.runs.append(run);
-    }
+    for (const QGlyphRun& run : layout.glyphRuns())
+        shaped.runs.append(MarkingGlyphs(run, baseline));
     return shaped;
 }
 

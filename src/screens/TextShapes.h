@@ -2,7 +2,7 @@
 // Texts shaped once and drawn many times: the pages of a class report repeat
 // the same captions, labels and figures, and shaping a text costs more than
 // drawing its glyphs. A shape holds the glyphs where QPainter::drawText would
-// put them, so drawing it leaves the same marks on the page.
+// put them, blanks left out, so drawing it leaves the same marks on the page.
 
 #include <QFont>
 #include <QGlyphRun>
@@ -15,7 +15,7 @@ class QPainter;
 class QPaintDevice;
 
 struct ShapedText {
-    QList<QGlyphRun> runs; // positions from the left end of the baseline
+    QList<QGlyphRun> runs; // the glyphs that mark, positions from the left end of the baseline
     double width = 0;      // the advance, trailing blanks included
 };
 
