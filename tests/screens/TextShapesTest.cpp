@@ -42,7 +42,7 @@ void SetUpPdf(QPrinter& printer, const QString& file) {
     printer.setPageSize(QPageSize(QPageSize::A4));
 }
 
-QByteArray Run(const QString& program, const QStringList& arguments) {
+QByteArray RunTool(const QString& program, const QStringList& arguments) {
     QProcess process;
     process.start(program, arguments);
     EXPECT_TRUE(process.waitForFinished(30000)) << program.toStdString();
@@ -104,7 +104,7 @@ TEST(TextShapes, ShapedPagesReadAndLookAsDrawnText) {
         }
     }
 
-    QStringList pages = QString::fromUtf8(Run(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf,
+    QStringList pages = QString::fromUtf8(RunTool(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf,
                                                                              QStringLiteral("-")}))
                             .split(QLatin1Char('\f'));
     ASSERT_GE(pages.size(), 3);
@@ -113,7 +113,7 @@ TEST(TextShapes, ShapedPagesReadAndLookAsDrawnText) {
     EXPECT_EQ(pages[1], pages[0]);
     EXPECT_EQ(pages[2], pages[0]);
 
-    Run(QStringLiteral("pdftoppm"), {QStringLiteral("-r"), QStringLiteral("100"), QStringLiteral("-gray"), pdf,
+    RunTool(QStringLiteral("pdftoppm"), {QStringLiteral("-r"), QStringLiteral("100"), QStringLiteral("-gray"), pdf,
                                      dir.filePath(QStringLiteral("page"))});
     const QStringList files = QDir(dir.path()).entryList({QStringLiteral("page*")}, QDir::Files, QDir::Name);
     ASSERT_EQ(files.size(), 3);
