@@ -2,6 +2,7 @@
 
 #include "core/Tables.h"
 #include "screens/ClassSheetDrawing.h"
+#include "screens/TextShapes.h"
 
 #include <QPagedPaintDevice>
 #include <QPainter>
@@ -32,13 +33,15 @@ QRectF PrintableArea(const QPagedPaintDevice& device) {
 
 void PrintStudentPages(QPainter& painter, QPagedPaintDevice& device, const std::vector<int>& students,
                        const std::function<std::vector<ReportData>(int student)>& blocksOf) {
+    // Every page repeats most of its texts: each is shaped once for the whole run.
+    TextShapes shapes;
     bool first = true;
     for (const int student : students) {
         if (!first)
             device.newPage();
         first = false;
         DrawReportRun(painter, PrintableArea(device), blocksOf(student), kPrintedReportStyle,
-                      [&device] { device.newPage(); });
+                      [&device] { device.newPage(); }, shapes);
     }
 }
 

@@ -1,5 +1,7 @@
 #include "screens/ReportDrawing.h"
 
+#include "screens/TextShapes.h"
+
 #include <QFont>
 #include <QFontMetricsF>
 #include <QPaintDevice>
@@ -22,8 +24,8 @@ constexpr double kCaptionGap = 0.02;
 // down from the block's top.
 class BlockFrame {
 public:
-    BlockFrame(QPainter& painter, const QRectF& surface, double top)
-        : painter_(painter), surface_(surface), f_(surface.width() / 2), c_(surface.height() / 3),
+    BlockFrame(QPainter& painter, TextShapes& shapes, const QRectF& surface, double top)
+        : painter_(painter), shapes_(shapes), surface_(surface), f_(surface.width() / 2), c_(surface.height() / 3),
           y0_(surface.top() + top * surface.height()),
           pixel_(painter.device()->logicalDpiY() / kScreenDpi) {}
 
@@ -47,10 +49,10 @@ public:
     // Text with its top left corner at the point; returns the rectangle it takes.
     QRectF text(const QPointF& topLeft, const QString& text) {
         painter_.setPen(Qt::black);
-        painter_.drawText(topLeft + QPointF(0, metrics_->ascent()), text);
-        return QRectF(topLeft, QSizeF(metrics_->horizontalAdvance(text), metrics_->height()));
+        shapes_.draw(painter_, topLeft + QPointF(0, metrics_->ascent()), text);
+        return QRectF(topLeft, QSizeF(textWidth(text), metrics_->height()));
     }
-    double textWidth(const QString& text) const { return metrics_->horizontalAdvance(text); }
+    double textWidth(const QString& text) const { return shapes_.shape(painter_, text).width; }
     double f() const { return f_; }
     void dot(const QPointF& centre, const QColor& colour) {
         const double radius = kDotWidth * pixel_ / 2;
@@ -63,6 +65,7 @@ public:
 
 private:
     QPainter& painter_;
+    TextShapes& shapes_;
     QRectF surface_;
     double f_;
     double c_;
@@ -129,10 +132,16 @@ void DrawTable(BlockFrame& block, const std::vector<TableRow>& rows, double font
 
 void DrawReportBlock(QPainter& painter, const QRectF& surface, const BlockPlace& place,
                      const ReportData& data, const ReportStyle& style) {
+    TextShapes shapes;
+    DrawReportBlock(painter, surface, place, data, style, shapes);
+}
+
+void DrawReportBlock(QPainter& painter, const QRectF& surface, const BlockPlace& place,
+                     const ReportData& data, const ReportStyle& style, TextShapes& shapes) {
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setRenderHint(QPainter::TextAntialiasing);
-    BlockFrame block(painter, surface, place.top);
+    BlockFrame block(painter, shapes, surface, place.top);
     DrawHeading(block, place, data, style);
     const std::vector<GraphPoint> points = GraphPoints(data);
     const double tableFontSize = 1.5 * style.baseFontSize;
@@ -143,10 +152,16 @@ void DrawReportBlock(QPainter& painter, const QRectF& surface, const BlockPlace&
 
 void DrawReportRun(QPainter& painter, const QRectF& surface, const std::vector<ReportData>& blocks,
                    const ReportStyle& style, const std::function<void()>& startNewSurface) {
+    TextShapes shapes;
+    DrawReportRun(painter, surface, blocks, style, startNewSurface, shapes);
+}
+
+void DrawReportRun(QPainter& painter, const QRectF& surface, const std::vector<ReportData>& blocks,
+                   const ReportStyle& style, const std::function<void()>& startNewSurface, TextShapes& shapes) {
     const std::vector<BlockPlace> places = PlaceReportBlocks(int(blocks.size()));
     for (std::size_t i = 0; i < blocks.size(); ++i) {
         if (i > 0 && places[i].surface != places[i - 1].surface)
             startNewSurface();
-        DrawReportBlock(painter, surface, places[i], blocks[i], style);
+        DrawReportBlock(painter, surface, places[i], blocks[i], style, shapes);
     }
 }

@@ -13,6 +13,7 @@
 #include <vector>
 
 class QPainter;
+class TextShapes;
 
 inline const QColor kReportBackground(128, 255, 255);
 inline const QColor kBestColour(255, 0, 0);
@@ -25,11 +26,16 @@ struct ReportStyle {
     bool printer = false;    // the printer writes the level caption larger
 };
 
-// One block at its place on the surface.
+// One block at its place on the surface; `shapes` keeps the texts shaped for
+// the next blocks on the same device.
 void DrawReportBlock(QPainter& painter, const QRectF& surface, const BlockPlace& place,
                      const ReportData& data, const ReportStyle& style);
+void DrawReportBlock(QPainter& painter, const QRectF& surface, const BlockPlace& place,
+                     const ReportData& data, const ReportStyle& style, TextShapes& shapes);
 
 // The blocks of one student, three to a surface; `startNewSurface` is called
 // before the fourth, seventh... block (clear the drawing area, or a new page).
 void DrawReportRun(QPainter& painter, const QRectF& surface, const std::vector<ReportData>& blocks,
                    const ReportStyle& style, const std::function<void()>& startNewSurface);
+void DrawReportRun(QPainter& painter, const QRectF& surface, const std::vector<ReportData>& blocks,
+                   const ReportStyle& style, const std::function<void()>& startNewSurface, TextShapes& shapes);
