@@ -47,12 +47,12 @@ void DefineLevels(ProgramState& state) {
 
 void StartLevel(ProgramState& state) {
     DrillState& drill = state.drill;
-    drill.DrillFinished = 0;
-    drill.EndRoutineStarted = 0;
-    drill.JudgingNow = 0;
-    drill.WrongAnswerShown = 0;
+    drill.DrillFinished = false;
+    drill.EndRoutineStarted = false;
+    drill.JudgingNow = false;
+    drill.WrongAnswerShown = false;
     drill.CorrectCount = 0;
-    drill.TimedOut = 0;
+    drill.TimedOut = false;
     LetEventsRun();
     state.platform.navigator->showDrill();
 }

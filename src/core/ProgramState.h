@@ -95,20 +95,20 @@ struct CountTables {
     int SkippedRecords = 0;      // invalid records met by the last load
 
     // Run flags of the end of a drill.
-    int AlreadyPassed = 0;
-    int NewPersonalBest = 0;
-    int NewClassBest = 0;
+    bool AlreadyPassed = false;
+    bool NewPersonalBest = false;
+    bool NewClassBest = false;
 };
 
 struct DrillState {
     int ProblemsRequired = 10;
     int32_t CorrectCount = 0;
     int JudgeResult = 0;
-    int JudgingNow = 0;
-    int WrongAnswerShown = 0;
-    int DrillFinished = 0;
-    int EndRoutineStarted = 0;
-    int TimedOut = 0;
+    bool JudgingNow = false;
+    bool WrongAnswerShown = false;
+    bool DrillFinished = false;
+    bool EndRoutineStarted = false;
+    bool TimedOut = false;
     double DrillStartTime = 0; // monotonic seconds
     int32_t ElapsedSeconds = 0;
     int32_t TimeLimit = 0;
@@ -151,7 +151,7 @@ struct BoardMemory {
     int TodayRunTotal = 0;
     int ResultsPeriod = 3;
     int PeriodDays = 30;
-    int FinalLevelPassed = 0;
+    bool FinalLevelPassed = false;
 };
 
 struct SoundTable {

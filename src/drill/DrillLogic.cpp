@@ -1,6 +1,7 @@
 #include "drill/DrillLogic.h"
 
 #include "core/ProgramState.h"
+#include "records/Criteria.h"
 
 #include <algorithm>
 #include <cmath>
@@ -58,13 +59,13 @@ std::vector<int> RedLampsToHide(int32_t elapsed, int32_t targetTime, int32_t low
 
 bool ShouldTimeOut(const ProgramState& state) {
     const DrillState& drill = state.drill;
-    return drill.ElapsedSeconds >= drill.TimeLimit && drill.EndRoutineStarted == 0 &&
-           drill.DrillFinished == 0 && drill.JudgingNow == 0;
+    return drill.ElapsedSeconds >= drill.TimeLimit && !drill.EndRoutineStarted &&
+           !drill.DrillFinished && !drill.JudgingNow;
 }
 
 bool MayShowNewProblem(const ProgramState& state) {
     const DrillState& drill = state.drill;
-    return drill.TimedOut == 0 && drill.DrillFinished == 0 && drill.JudgingNow == 0;
+    return !drill.TimedOut && !drill.DrillFinished && !drill.JudgingNow;
 }
 
 int MinutesSinceLogin(double now, double loginTime) {
@@ -79,7 +80,7 @@ int TodayRunTotal(const ProgramState& state, int student, int firstLevel, int la
     return int(RoundHalfToEven(total));
 }
 
-bool HasTimeLimit(const ProgramState& state, int level) { return state.criteria.LowestTime[level] > 0; }
+bool HasTimeLimit(const ProgramState& state, int level) { return LowestTimeOf(state, level) > 0; }
 
 QString NoTimeLimitMessage(const ProgramState& state, int level) {
     return QStringLiteral("レベル「%1」は、基準の「最低Time」が %2 秒になっているため、"
@@ -87,5 +88,5 @@ QString NoTimeLimitMessage(const ProgramState& state, int level) {
                           "先生へ：基準表（タイム回数データ）で、このレベルの「最低Time」を"
                           " 1 以上にしてください。")
         .arg(state.levels.LevelNames[level])
-        .arg(state.criteria.LowestTime[level]);
+        .arg(LowestTimeOf(state, level));
 }

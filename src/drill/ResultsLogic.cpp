@@ -4,6 +4,7 @@
 #include "core/Text.h"
 #include "records/Counts.h"
 #include "records/RecordValues.h"
+#include "records/Criteria.h"
 
 #include <charconv>
 
@@ -44,11 +45,11 @@ QString LevelRunsLine(float todayCount) {
 QString AllLevelsRunsLine(int todayRunTotal) { return QStringLiteral("（%1回目)").arg(todayRunTotal); }
 
 ResultMessage ChooseMessage(const ProgramState& state) {
-    if (state.drill.TimedOut == 1)
+    if (state.drill.TimedOut)
         return ResultMessage::TimedOut;
-    if (state.counts.NewClassBest == 1)
+    if (state.counts.NewClassBest)
         return ResultMessage::ClassBest;
-    if (state.counts.NewPersonalBest == 1)
+    if (state.counts.NewPersonalBest)
         return ResultMessage::PersonalBest;
     return ResultMessage::None;
 }
@@ -69,7 +70,7 @@ QString MessageText(ResultMessage message) {
 
 bool PlaysFailSound(const ProgramState& state) {
     return ChooseMessage(state) == ResultMessage::None &&
-           state.ResultValue <= state.criteria.LowestTime[state.LevelNo];
+           state.ResultValue <= LowestTimeOf(state, state.LevelNo);
 }
 
 bool IsGoalLevelCleared(const ProgramState& state) { return IsGoalLevel(state) && IsCleared(state); }

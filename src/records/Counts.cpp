@@ -4,6 +4,7 @@
 #include "core/ProgramState.h"
 #include "core/SharedReading.h"
 #include "records/ResultsFile.h"
+#include "records/Criteria.h"
 
 #include <QDebug>
 
@@ -134,7 +135,7 @@ void CountResults(ProgramState& state) {
     const double today = ToOleDay(now.date());
     std::array<LevelRule, kLevelSlots> rules{};
     for (int level = 1; level <= kMaxLevel; ++level)
-        rules[level] = {state.criteria.TargetTime[level], state.criteria.PointRate[level],
+        rules[level] = {TargetTimeOf(state, level), state.criteria.PointRate[level],
                         WindowStart(moment, state.criteria.PassDays[level].toNumber()),
                         WindowStart(moment, state.criteria.OverdoDays[level].toNumber())};
 
@@ -173,19 +174,17 @@ void RecordRunEnd(ProgramState& state) {
     const bool known = IsValidLevel(lv) && IsValidStudent(st);
     if (known) {
         // The tables of the last count: this run is not in them yet.
-        c.AlreadyPassed = (c.RunCount(lv, st) >= state.criteria.ClearCount[lv] &&
-                           c.TotalPoints(lv, st) >= state.criteria.ClearPoint[lv])
-                              ? 1
-                              : 0;
+        c.AlreadyPassed = c.RunCount(lv, st) >= state.criteria.ClearCount[lv] &&
+                          c.TotalPoints(lv, st) >= state.criteria.ClearPoint[lv];
         if (c.BestTime(lv, st) > r) {
-            c.NewPersonalBest = 1;
+            c.NewPersonalBest = true;
             c.BestTime(lv, st) = r;
         }
     }
     AppendResult(state);
     if (known && TakesPartInClassBest(st) && c.ClassBest[lv] > r) {
         c.ClassBest[lv] = r;
-        c.NewClassBest = 1;
+        c.NewClassBest = true;
     }
 }
 

@@ -1,6 +1,7 @@
 #include "records/Criteria.h"
 
 #include "core/CsvReader.h"
+#include "core/LevelCatalogue.h"
 #include "core/ProgramState.h"
 #include "core/Text.h"
 
@@ -144,6 +145,14 @@ void LoadCriteria(ProgramState& state) {
         StoreRow(tables, rows[row], CriteriaFilePath(state), int(row));
     tables.LoadedLevels = int(rows.size()) - 1;
     state.criteria = std::move(tables);
+}
+
+int32_t TargetTimeOf(const ProgramState& state, int level) {
+    return IsPracticeLevel(state, level) ? kPracticeSeconds : state.criteria.TargetTime[level];
+}
+
+int32_t LowestTimeOf(const ProgramState& state, int level) {
+    return IsPracticeLevel(state, level) ? kPracticeSeconds : state.criteria.LowestTime[level];
 }
 
 void SaveCriteria(const ProgramState& state, const std::vector<QStringList>& rows) {

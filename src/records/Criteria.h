@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <cstdint>
 #include <vector>
 
 struct ProgramState;
@@ -26,6 +27,12 @@ std::vector<QStringList> ReadCriteriaRows(const ProgramState& state);
 // Reads the whole file into the twelve tables; the heading lands at index 0.
 // Throws DataFileError naming the file when it is missing or short.
 void LoadCriteria(ProgramState& state);
+
+// The times a level runs against. A practice level (a name with "練") runs
+// against ten minutes whatever its criteria line says; the file keeps its line.
+inline constexpr int32_t kPracticeSeconds = 600;
+int32_t TargetTimeOf(const ProgramState& state, int level);
+int32_t LowestTimeOf(const ProgramState& state, int level);
 
 // Rewrites the file from rows 0..N of twelve cell texts (row 0: the captions).
 // Refuses, with a DataFileError naming row and column, a cell holding a comma,

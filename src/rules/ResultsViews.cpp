@@ -6,6 +6,7 @@
 #include "records/Counts.h"
 #include "records/RecordValues.h"
 #include "roster/Roster.h"
+#include "records/Criteria.h"
 
 #include <algorithm>
 #include <charconv>
@@ -316,7 +317,7 @@ LevelLines TodayLines(const ProgramState& state, const std::vector<ResultRecord>
             line.append(QLatin1Char(' ')).append(clock);
             AppendRunner(line, state, record.student);
             line.append(QString::number(
-                BaseRunPoints(record.result, state.criteria.TargetTime[record.level])));
+                BaseRunPoints(record.result, TargetTimeOf(state, record.level))));
         }
         lists[std::size_t(record.level)] << line;
     }
@@ -348,7 +349,7 @@ LevelLines PeriodLines(const ProgramState& state, const std::vector<ResultRecord
         if (!InGradeFilter(gradeFilter, GradeOfStudent(state, record.student)))
             continue;
         const QString day = FromOleDay(record.date).toString(QStringLiteral("MM/dd"));
-        const int points = BaseRunPoints(record.result, state.criteria.TargetTime[record.level]);
+        const int points = BaseRunPoints(record.result, TargetTimeOf(state, record.level));
         QString line;
         line.reserve(28);
         if (record.result >= kTimeOutInLists) {

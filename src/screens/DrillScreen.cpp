@@ -10,6 +10,7 @@
 #include "screens/DrillWidgets.h"
 #include "drill/ProblemGenerator.h"
 #include "records/Counts.h"
+#include "records/Criteria.h"
 
 #include <QFrame>
 #include <QLabel>
@@ -251,20 +252,20 @@ void DrillScreen::初期設定() {
     navigator.closeBoard();
     navigator.closeWait();
     DrillState& drill = state_.drill;
-    drill.DrillFinished = 0;
-    drill.EndRoutineStarted = 0;
+    drill.DrillFinished = false;
+    drill.EndRoutineStarted = false;
     drill.JudgeResult = kNotJudged;
 
     const int level = state_.LevelNo;
     if (state_.levels.LevelEnabled[level] != 0) {
         // A hand-edited huge lowest time must not wrap the limit round.
-        drill.TimeLimit = int32_t(std::min<int64_t>(int64_t(kTimeLimitFactor) * state_.criteria.LowestTime[level],
+        drill.TimeLimit = int32_t(std::min<int64_t>(int64_t(kTimeLimitFactor) * LowestTimeOf(state_, level),
                                                     std::numeric_limits<int32_t>::max()));
         sLabel10_->setText(QStringLiteral("0"));
         drill.BarScale = double(kTrackWidth) / drill.TimeLimit;
         setProgressWidth(0);
-        sShape3_->resize(Px(int(std::lround(state_.criteria.TargetTime[level] * drill.BarScale))), sShape3_->height());
-        sShape4_->resize(Px(int(std::lround(state_.criteria.LowestTime[level] * drill.BarScale))), sShape4_->height());
+        sShape3_->resize(Px(int(std::lround(TargetTimeOf(state_, level) * drill.BarScale))), sShape3_->height());
+        sShape4_->resize(Px(int(std::lround(LowestTimeOf(state_, level) * drill.BarScale))), sShape4_->height());
     }
     fillStatusStrip();
 }
@@ -323,7 +324,7 @@ void DrillScreen::問題作成表示() {
 
 // The keypad rests while the correction is shown, and while an answer is being
 // judged: a click let through while its sound starts must not judge it twice.
-bool DrillScreen::keypadLocked() const { return !Label3_->isHidden() || state_.drill.JudgingNow == 1; }
+bool DrillScreen::keypadLocked() const { return !Label3_->isHidden() || state_.drill.JudgingNow; }
 
 void DrillScreen::Label5_Click(int index) {
     if (keypadLocked())
@@ -340,16 +341,16 @@ void DrillScreen::Label6_Click(int index) {
         inputLabel_->setText(TrailDisplay(InputTrail));
         return;
     }
-    state_.drill.JudgingNow = 1;
+    state_.drill.JudgingNow = true;
     判定();
     判定後処理();
-    state_.drill.JudgingNow = 0;
+    state_.drill.JudgingNow = false;
 }
 
 void DrillScreen::判定() {
     DrillState& drill = state_.drill;
-    if (drill.TimedOut == 1 || drill.DrillFinished == 1) {
-        drill.JudgingNow = 0;
+    if (drill.TimedOut || drill.DrillFinished) {
+        drill.JudgingNow = false;
         return;
     }
     drill.JudgeResult = Judge(Label2_->text(), inputLabel_->text());
@@ -357,7 +358,7 @@ void DrillScreen::判定() {
 
 void DrillScreen::判定後処理() {
     DrillState& drill = state_.drill;
-    if (drill.TimedOut == 1 || drill.DrillFinished == 1)
+    if (drill.TimedOut || drill.DrillFinished)
         return;
     if (drill.JudgeResult == kCorrect) {
         drill.JudgeResult = kNotJudged;
@@ -367,16 +368,16 @@ void DrillScreen::判定後処理() {
         drill.CorrectCount += 1;
         showRemaining();
         if (drill.CorrectCount < drill.ProblemsRequired) {
-            drill.JudgingNow = 0;
+            drill.JudgingNow = false;
             問題作成表示();
         } else {
             sTimer1_->stop();
-            drill.DrillFinished = 1;
+            drill.DrillFinished = true;
             EndOfDrill();
         }
         return;
     }
-    drill.WrongAnswerShown = 1;
+    drill.WrongAnswerShown = true;
     Label2_->show();
     Label3_->show();
     // The student sees the right answer while the wrong-answer sound plays.
@@ -386,7 +387,7 @@ void DrillScreen::判定後処理() {
         return;
     drill.CorrectCount = CorrectCountAfterWrong(drill.CorrectCount);
     showRemaining();
-    drill.JudgingNow = 0;
+    drill.JudgingNow = false;
 }
 
 // Nobody hears the answers any more: the drill stops and the program ends.
@@ -401,7 +402,7 @@ bool DrillScreen::stoppedForSilentSpeakers(const AnswerSound& sound) {
 void DrillScreen::Label3_Click() { Commandkakunin_Click(); }
 
 void DrillScreen::Commandkakunin_Click() {
-    state_.drill.WrongAnswerShown = 0;
+    state_.drill.WrongAnswerShown = false;
     Label3_->hide();
     問題作成表示();
 }
@@ -416,7 +417,7 @@ void DrillScreen::setProgressWidth(double twips) {
 
 void DrillScreen::hideLamps(int elapsed) {
     const int level = state_.LevelNo;
-    for (const int lamp : RedLampsToHide(elapsed, state_.criteria.TargetTime[level], state_.criteria.LowestTime[level]))
+    for (const int lamp : RedLampsToHide(elapsed, TargetTimeOf(state_, level), LowestTimeOf(state_, level)))
         lamps_[size_t(lamp - kFirstLamp)]->hide();
 }
 
@@ -435,7 +436,7 @@ void DrillScreen::sTimer1_Timer() {
         return;
     setProgressWidth(kTrackWidth);
     if (ShouldTimeOut(state_)) {
-        drill.TimedOut = 1;
+        drill.TimedOut = true;
         sTimer1_->stop();
         EndOfDrill();
         LetEventsRun();
@@ -450,11 +451,11 @@ void DrillScreen::sTimer2_Timer() {
 void DrillScreen::EndOfDrill() {
     LetEventsRun();
     DrillState& drill = state_.drill;
-    if (drill.EndRoutineStarted == 1)
+    if (drill.EndRoutineStarted)
         return;
-    drill.EndRoutineStarted = 1;
+    drill.EndRoutineStarted = true;
 
-    const bool timedOut = drill.TimedOut == 1;
+    const bool timedOut = drill.TimedOut;
     lblsss1_->setVisible(!timedOut);
     lblsss2_->setVisible(timedOut);
     sPicture2_->show();

@@ -329,7 +329,7 @@ void LevelBoard::activate() {
     Command8->setVisible(IsTeacherName(state_.session.StudentName));
 
     Label17->setText(MinutesSinceLoginText(state_));
-    BoardReady = 0;
+    BoardReady = false;
     Picture2->setGeometry(rect());
     Picture2->raise();
     Picture2->show();
@@ -349,19 +349,17 @@ void LevelBoard::activate() {
 
     // The first view: every level's ranking by all-time points.
     DisplayMode = 2;
-    SuppressModeSwitch = 1;
+    SuppressModeSwitch = true;
     Option1[1]->setChecked(true);
     chooseView(1);
     switchDisplayMode(1);
     Option2[1]->setChecked(true);
     Command1->setEnabled(true);
-    SuppressModeSwitch = 0;
+    SuppressModeSwitch = false;
 
     for (int level = 1; level <= levelCount; ++level) {
         const LevelColumn& c = columns_[std::size_t(level)];
         if (isPractice(level)) {
-            state_.criteria.TargetTime[level] = 600;
-            state_.criteria.LowestTime[level] = 600;
             hideColumnDetails(level);
         } else {
             showList(level);
@@ -394,7 +392,7 @@ void LevelBoard::activate() {
 
     Picture2->hide();
     ProgressBar1->hide();
-    BoardReady = 1;
+    BoardReady = true;
 }
 
 void LevelBoard::returnedTo() {
@@ -471,7 +469,7 @@ void LevelBoard::startButtonClicked(int level) {
     Picture2->show();
     state_.LevelNo = level;
     LetEventsRun();
-    BoardReady = 0;
+    BoardReady = false;
     StartLevel(state_);
 }
 
@@ -479,7 +477,7 @@ void LevelBoard::levelNameClicked(int level) {
     if (!levelCanStart(level))
         return;
     state_.LevelNo = level;
-    BoardReady = 0;
+    BoardReady = false;
     StartLevel(state_);
     state_.platform.navigator->closeBoard();
 }

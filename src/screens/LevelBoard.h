@@ -140,9 +140,9 @@ private:
     QPushButton* Command10[2] = {};
     QPushButton* Command12 = nullptr;
 
-    int BoardReady = 0;
+    bool BoardReady = false;
     int DisplayMode = 2;
     int PointsOrder = 1;
-    int SuppressModeSwitch = 0;
+    bool SuppressModeSwitch = false;
     bool buildingView_ = false; // a view is being built: option and combo clicks wait
 };

@@ -5,6 +5,7 @@
 #include "core/ProgramState.h"
 #include "screens/ReportPanel.h"
 #include "rules/ResultsViews.h"
+#include "records/Criteria.h"
 
 #include <QComboBox>
 #include <QFrame>
@@ -73,8 +74,8 @@ void LevelBoard::成績リスト色表示() {
             lines.reserve(list->count());
             for (int row = 0; row < list->count(); ++row)
                 lines.append(list->item(row)->text());
-            SetListColour(list, ListShadeFor(lines, state_.criteria.TargetTime[level],
-                                              state_.criteria.LowestTime[level]));
+            SetListColour(list, ListShadeFor(lines, TargetTimeOf(state_, level),
+                                              LowestTimeOf(state_, level)));
         }
         DropSelection(list);
     }
@@ -111,7 +112,7 @@ void LevelBoard::switchDisplayMode(int k) {
     hideLevelLists();
     showWaitPanel6();
     LetEventsRun();
-    if (SuppressModeSwitch == 1)
+    if (SuppressModeSwitch)
         return;
 
     if (k == 0) {

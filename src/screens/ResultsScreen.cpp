@@ -10,6 +10,7 @@
 #include "screens/DrillWidgets.h"
 #include "drill/ResultsLogic.h"
 #include "records/Counts.h"
+#include "records/Criteria.h"
 
 #include <QLabel>
 #include <QPainter>
@@ -128,8 +129,8 @@ void ResultsScreen::activate() {
     fillLines();
     LetEventsRun();
     playMessageAndSound();
-    state_.counts.NewPersonalBest = 0;
-    state_.counts.NewClassBest = 0;
+    state_.counts.NewPersonalBest = false;
+    state_.counts.NewClassBest = false;
     LetEventsRun();
     state_.platform.navigator->closeWait();
 }
@@ -138,7 +139,7 @@ void ResultsScreen::fillLines() {
     const int level = state_.LevelNo;
     const int student = state_.session.StudentNo;
     const int32_t result = state_.ResultValue;
-    Label19_->setText(PointsLine(result, state_.criteria.TargetTime[level], state_.criteria.PointRate[level]));
+    Label19_->setText(PointsLine(result, TargetTimeOf(state_, level), state_.criteria.PointRate[level]));
     Label18_->setText(ResultLine(result));
     Label17_->setText(state_.session.StudentName.trimmed());
     Label15_->setText(state_.levels.ProgramTitle);
@@ -171,7 +172,7 @@ void ResultsScreen::playMessageAndSound() {
         break;
     }
     if (IsGoalLevelCleared(state_)) {
-        if (state_.counts.AlreadyPassed == 0)
+        if (!state_.counts.AlreadyPassed)
             PlayPassSound(state_);
     } else {
         Picture1_->hide();

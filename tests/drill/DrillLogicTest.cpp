@@ -95,13 +95,13 @@ TEST(TimeOut, WaitsWhileAnAnswerIsJudgedOrTheDrillEnds) {
     EXPECT_FALSE(ShouldTimeOut(rig.state));
     drill.ElapsedSeconds = 300;
     EXPECT_TRUE(ShouldTimeOut(rig.state));
-    drill.JudgingNow = 1;
+    drill.JudgingNow = true;
     EXPECT_FALSE(ShouldTimeOut(rig.state));
-    drill.JudgingNow = 0;
-    drill.DrillFinished = 1;
+    drill.JudgingNow = false;
+    drill.DrillFinished = true;
     EXPECT_FALSE(ShouldTimeOut(rig.state));
-    drill.DrillFinished = 0;
-    drill.EndRoutineStarted = 1;
+    drill.DrillFinished = false;
+    drill.EndRoutineStarted = true;
     EXPECT_FALSE(ShouldTimeOut(rig.state));
 }
 
@@ -109,14 +109,14 @@ TEST(NewProblem, WaitsWhileAnAnswerIsJudgedAndStopsOnceTheDrillIsOver) {
     TestRig rig;
     DrillState& drill = rig.state.drill;
     EXPECT_TRUE(MayShowNewProblem(rig.state));
-    for (int DrillState::*flag : {&DrillState::JudgingNow, &DrillState::TimedOut, &DrillState::DrillFinished}) {
-        drill.*flag = 1;
+    for (bool DrillState::*flag : {&DrillState::JudgingNow, &DrillState::TimedOut, &DrillState::DrillFinished}) {
+        drill.*flag = true;
         EXPECT_FALSE(MayShowNewProblem(rig.state));
-        drill.*flag = 0;
+        drill.*flag = false;
     }
     // Ending has begun but the drill is not over yet: the judged answer's
     // successor may still be shown.
-    drill.EndRoutineStarted = 1;
+    drill.EndRoutineStarted = true;
     EXPECT_TRUE(MayShowNewProblem(rig.state));
 }
 
@@ -182,13 +182,13 @@ TEST(ResultsMessage, ClassBestOutranksPersonalBestAndTimeOutOutranksBoth) {
     EXPECT_FALSE(PlaysFailSound(rig.state));
     rig.state.ResultValue = 60;
     EXPECT_TRUE(PlaysFailSound(rig.state));
-    counts.NewPersonalBest = 1;
+    counts.NewPersonalBest = true;
     EXPECT_EQ(ChooseMessage(rig.state), ResultMessage::PersonalBest);
     EXPECT_FALSE(PlaysFailSound(rig.state));
-    counts.NewClassBest = 1;
+    counts.NewClassBest = true;
     EXPECT_EQ(ChooseMessage(rig.state), ResultMessage::ClassBest);
     EXPECT_EQ(MessageText(ResultMessage::ClassBest), QStringLiteral("！！！最高新記録！！！"));
-    rig.state.drill.TimedOut = 1;
+    rig.state.drill.TimedOut = true;
     EXPECT_EQ(ChooseMessage(rig.state), ResultMessage::TimedOut);
     EXPECT_EQ(MessageText(ResultMessage::TimedOut), QStringLiteral("時間切れ"));
 }

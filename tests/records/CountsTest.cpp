@@ -250,8 +250,8 @@ TEST_F(CountsFixture, RecordRunEndSetsFlagsOnlyForBetterTimes) {
     };
     qint64 expectedRecords = 3;
     for (const Step& s : steps) {
-        c.NewPersonalBest = 0;
-        c.NewClassBest = 0;
+        c.NewPersonalBest = false;
+        c.NewClassBest = false;
         state.session.StudentNo = s.student;
         state.ResultValue = s.result;
         RecordRunEnd(state);
@@ -273,10 +273,10 @@ TEST_F(CountsFixture, AlreadyPassedUsesTheCountBeforeTheRun) {
     state.ResultValue = 30;
     CountResults(state);
     RecordRunEnd(state);
-    EXPECT_EQ(c.AlreadyPassed, 0);
+    EXPECT_FALSE(c.AlreadyPassed);
     CountResults(state);
     RecordRunEnd(state);
-    EXPECT_EQ(c.AlreadyPassed, 1);
+    EXPECT_TRUE(c.AlreadyPassed);
 }
 
 TEST_F(CountsFixture, ClearedAndOverPractisedAtTheirThresholds) {

@@ -128,7 +128,7 @@ TEST_F(DrillScreenTest, TheCorrectionLocksTheKeypadUntilNext) {
     EXPECT_TRUE(Shown(frm, QStringLiteral("Label2")));
     EXPECT_TRUE(Shown(frm, QStringLiteral("Label3")));
     EXPECT_EQ(Text(frm, QStringLiteral("Label2")), expected);
-    EXPECT_EQ(state().drill.WrongAnswerShown, 1);
+    EXPECT_TRUE(state().drill.WrongAnswerShown);
     const QString entered = Text(frm, QStringLiteral("inputLabel"));
 
     PressKey(frm, QStringLiteral("3.14"));
@@ -138,7 +138,7 @@ TEST_F(DrillScreenTest, TheCorrectionLocksTheKeypadUntilNext) {
     EXPECT_EQ(sound.played.size(), 1u);
 
     pressNext(frm);
-    EXPECT_EQ(state().drill.WrongAnswerShown, 0);
+    EXPECT_FALSE(state().drill.WrongAnswerShown);
     EXPECT_FALSE(Shown(frm, QStringLiteral("Label3")));
     EXPECT_FALSE(Shown(frm, QStringLiteral("Label2")));
     EXPECT_EQ(Text(frm, QStringLiteral("inputLabel")), QString());
@@ -282,7 +282,7 @@ TEST_F(DrillScreenTest, ADrillOnALevelTheCatalogueSwitchesOffRecordsNothing) {
     DrillScreen* frm = startDrill(1);
     ASSERT_NE(frm, nullptr);
     answerRightEvery3s(frm, 10);
-    EXPECT_EQ(state().drill.EndRoutineStarted, 1);
+    EXPECT_TRUE(state().drill.EndRoutineStarted);
     EXPECT_EQ(recordCount(), 0);
     EXPECT_EQ(navigator.count(QStringLiteral("showResults")), 0);
     EXPECT_TRUE(Shown(frm, QStringLiteral("sPicture2")));
@@ -327,7 +327,7 @@ TEST_F(DrillScreenTest, TimesOutAtTheFirstTickAtFiveTimesTheLowestTime) {
     TickTimer(frm, QStringLiteral("sTimer1"));
 
     ASSERT_TRUE(alive);
-    EXPECT_EQ(state().drill.TimedOut, 1);
+    EXPECT_TRUE(state().drill.TimedOut);
     EXPECT_TRUE(Shown(frm, QStringLiteral("sPicture2")));
     EXPECT_TRUE(Shown(frm, QStringLiteral("lblsss2")));
     EXPECT_FALSE(Shown(frm, QStringLiteral("lblsss1")));
@@ -356,12 +356,12 @@ TEST_F(DrillScreenTest, ATimeOutDuringAnOkPressIsTakenAtTheNextTick) {
     };
     answerWrong(frm);
     ASSERT_EQ(ticksDuringSound, 1);
-    EXPECT_EQ(state().drill.TimedOut, 0);
+    EXPECT_FALSE(state().drill.TimedOut);
     EXPECT_EQ(recordCount(), 0);
     EXPECT_TRUE(Shown(frm, QStringLiteral("Label3")));
 
     TickTimer(frm, QStringLiteral("sTimer1"));
-    EXPECT_EQ(state().drill.TimedOut, 1);
+    EXPECT_TRUE(state().drill.TimedOut);
     EXPECT_EQ(onlyRecord().result, 99999);
     EXPECT_EQ(Text(results(), QStringLiteral("Label18")), QStringLiteral("記録なし"));
 }
@@ -462,6 +462,6 @@ TEST_F(DrillScreenTest, AHugeLowestTimeDoesNotWrapTheTimeLimitRound) {
     setCriteria(1, 30, 500000000);
     DrillScreen* frm = startDrill(1);
     passSeconds(frm, 2);
-    EXPECT_EQ(state().drill.TimedOut, 0);
+    EXPECT_FALSE(state().drill.TimedOut);
     EXPECT_EQ(recordCount(), 0);
 }

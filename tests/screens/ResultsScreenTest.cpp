@@ -36,8 +36,8 @@ TEST_F(ResultsScreenTest, ShowsTheRunItsPointsAndTheClassBest) {
     state().criteria.PointRate[1] = 2;
     addRecord(2, 40);
     addRecord(20, 40); // the day's total counts every level up to 35
-    state().counts.NewPersonalBest = 1;
-    state().counts.NewClassBest = 1;
+    state().counts.NewPersonalBest = true;
+    state().counts.NewClassBest = true;
     ResultsScreen* screen = show(1, 30);
     ASSERT_NE(screen, nullptr);
     EXPECT_EQ(screen->windowTitle(), QStringLiteral("終了"));
@@ -53,8 +53,8 @@ TEST_F(ResultsScreenTest, ShowsTheRunItsPointsAndTheClassBest) {
     EXPECT_EQ(Text(screen, QStringLiteral("Label20")), QStringLiteral("！！！最高新記録！！！"));
     EXPECT_EQ(played(QStringLiteral("最高1.wav")), 1);
     EXPECT_EQ(played(QStringLiteral("jiko.wav")), 0);
-    EXPECT_EQ(state().counts.NewPersonalBest, 0);
-    EXPECT_EQ(state().counts.NewClassBest, 0);
+    EXPECT_FALSE(state().counts.NewPersonalBest);
+    EXPECT_FALSE(state().counts.NewClassBest);
     EXPECT_FALSE(Shown(screen, QStringLiteral("Label2")));
     EXPECT_FALSE(Shown(screen, QStringLiteral("Command4")));
     EXPECT_FALSE(Shown(screen, QStringLiteral("Command5")));
@@ -65,7 +65,7 @@ TEST_F(ResultsScreenTest, ShowsTheRunItsPointsAndTheClassBest) {
 }
 
 TEST_F(ResultsScreenTest, APersonalBestAloneIsCongratulated) {
-    state().counts.NewPersonalBest = 1;
+    state().counts.NewPersonalBest = true;
     ResultsScreen* screen = show(1, 45);
     EXPECT_EQ(Text(screen, QStringLiteral("Label20")), QStringLiteral("新記録おめでとう"));
     EXPECT_EQ(played(QStringLiteral("jiko.wav")), 1);
@@ -130,7 +130,7 @@ TEST_F(ResultsScreenTest, AClearedLevelWithoutLimitsOffersAnotherRun) {
 
 TEST_F(ResultsScreenTest, TheFirstClearingOfTheGoalLevelIsCelebrated) {
     makeClearable(7);
-    state().counts.AlreadyPassed = 0;
+    state().counts.AlreadyPassed = false;
     ResultsScreen* screen = show(7, 30);
     EXPECT_TRUE(Shown(screen, QStringLiteral("Picture1")));
     EXPECT_EQ(Text(screen, QStringLiteral("Label1")), QStringLiteral("目標レベルクリア。おめでとう！"));
@@ -158,7 +158,7 @@ TEST_F(ResultsScreenTest, TheGoalPanelStaysThroughTheRecordSoundAndTheFanfare) {
         SCOPED_TRACE(c.name);
         sound.played.clear();
         makeClearable(7);
-        state().counts.AlreadyPassed = 0;
+        state().counts.AlreadyPassed = false;
         state().counts.NewPersonalBest = c.personalBest;
         state().counts.NewClassBest = c.classBest;
         std::vector<std::string> seen; // the sound, and what the bottom band showed as it started
@@ -183,7 +183,7 @@ TEST_F(ResultsScreenTest, TheGoalPanelStaysThroughTheRecordSoundAndTheFanfare) {
 
 TEST_F(ResultsScreenTest, ALaterClearingOfTheGoalLevelShowsThePanelSilently) {
     makeClearable(7);
-    state().counts.AlreadyPassed = 1;
+    state().counts.AlreadyPassed = true;
     ResultsScreen* screen = show(7, 30);
     EXPECT_TRUE(Shown(screen, QStringLiteral("Picture1")));
     EXPECT_EQ(played(QStringLiteral("合格.wav")), 0);
@@ -226,7 +226,7 @@ TEST_F(ResultsScreenTest, AgainStartsTheSameLevelAfresh) {
     QTest::mouseClick(again, Qt::LeftButton);
     EXPECT_FALSE(Child<QPushButton>(screen, QStringLiteral("Command4"))->isEnabled());
     EXPECT_EQ(results(), nullptr);
-    EXPECT_EQ(state().drill.TimedOut, 0);
+    EXPECT_FALSE(state().drill.TimedOut);
     DrillScreen* frm = drill();
     ASSERT_NE(frm, nullptr);
     EXPECT_EQ(Text(frm, QStringLiteral("sLabel8")), QStringLiteral("面積１"));

@@ -102,11 +102,13 @@ TEST(LevelCatalogue, DefineLevelsOpensTheBoard) {
 TEST(LevelCatalogue, StartLevelClearsTheDrillFlags) {
     TestRig rig;
     DrillState& drill = rig.state.drill;
-    drill.TimedOut = drill.CorrectCount = drill.DrillFinished = 1;
-    drill.EndRoutineStarted = drill.JudgingNow = drill.WrongAnswerShown = 1;
+    drill.CorrectCount = 1;
+    for (bool DrillState::*flag : {&DrillState::TimedOut, &DrillState::DrillFinished, &DrillState::EndRoutineStarted,
+                                   &DrillState::JudgingNow, &DrillState::WrongAnswerShown})
+        drill.*flag = true;
     StartLevel(rig.state);
-    EXPECT_EQ(drill.TimedOut + drill.CorrectCount + drill.DrillFinished + drill.EndRoutineStarted +
-                  drill.JudgingNow + drill.WrongAnswerShown,
-              0);
+    EXPECT_EQ(drill.CorrectCount, 0);
+    EXPECT_FALSE(drill.TimedOut || drill.DrillFinished || drill.EndRoutineStarted || drill.JudgingNow ||
+                 drill.WrongAnswerShown);
     EXPECT_EQ(rig.navigator.calls, std::vector<QString>{QStringLiteral("showDrill")});
 }
