@@ -137,3 +137,21 @@ int IdOfKeyedEntry(const QString& entry) {
     const qsizetype mark = entry.lastIndexOf(kKeyMark);
     return mark < 0 ? 0 : entry.mid(mark + 1).toInt();
 }
+
+NameListModel::NameListModel(QObject* parent) : QAbstractListModel(parent) {}
+
+void NameListModel::reset(NameListRows rows) {
+    beginResetModel();
+    rows_ = std::move(rows);
+    endResetModel();
+}
+
+int NameListModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : int(rows_.visible.size());
+}
+
+QVariant NameListModel::data(const QModelIndex& index, int role) const {
+    if (role != Qt::DisplayRole || !index.isValid() || index.row() >= rowCount())
+        return {};
+    return rows_.visible.at(index.row());
+}

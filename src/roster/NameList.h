@@ -5,6 +5,7 @@
 
 #include "core/ProgramState.h"
 
+#include <QAbstractListModel>
 #include <QString>
 #include <QStringList>
 
@@ -57,3 +58,20 @@ NameListRows BuildNameList(ProgramState& state, int displayOption, const QString
 
 // The ID a List3 entry ends with (after its last "*"); 0 when there is none.
 int IdOfKeyedEntry(const QString& entry);
+
+// The name screen's list as a model: List1's rows over the rows built above,
+// so a classroom of thousands is shown without an item per student.
+class NameListModel : public QAbstractListModel {
+    Q_OBJECT
+public:
+    explicit NameListModel(QObject* parent = nullptr);
+
+    void reset(NameListRows rows);
+    const NameListRows& rows() const { return rows_; }
+
+    int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+
+private:
+    NameListRows rows_;
+};

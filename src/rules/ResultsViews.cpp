@@ -215,39 +215,13 @@ int64_t OrderingValue(const ProgramState& state, int level, RankingOrder order, 
     return key;
 }
 
-QString RankingLine(const ProgramState& state, int level, RankingOrder order, int rank,
-                    int rankWidth, int64_t key, int student) {
-    const bool own = student == state.session.StudentNo;
-    QString line;
-    line.reserve(rankWidth + 20);
-    if (order == RankingOrder::BestTime && key == kNoBestTime)
-        line.append(QString(rankWidth, QLatin1Char('-')));
-    else
-        AppendRightAligned(line, rank, rankWidth);
-    line.append(own ? kOwnMark : GradeMark(GradeOfStudent(state, student)));
-    AppendNameField(line, state.roster.RosterName[student]);
-    if (order != RankingOrder::BestTime) {
-        AppendRightAligned(line, state.counts.TodayPoints(level, student), 3);
-        line.append(QLatin1Char('/'));
-        AppendRightAligned(line, state.counts.TotalPoints(level, student), 5);
-        return line;
-    }
-    if (key == kNoBestTime)
-        line.append(QStringLiteral("------"));
-    else if (key == kFailedTime)
-        line.append(QStringLiteral("*失敗*"));
-    else
-        AppendRightAligned(line, key, 6);
-    line.append(QLatin1Char(' '));
-    line.append(own ? kOwnMark : kFullWidthBlank);
-    return line;
-}
-
 } // namespace
 
-RankingLines RankLevel(const ProgramState& state, int level, RankingOrder order,
-                       const QString& gradeFilter, int rankWidth) {
-    RankingLines result;
+RankingRows RankLevelRows(const ProgramState& state, int level, RankingOrder order,
+                          const QString& gradeFilter, int rankWidth) {
+    RankingRows result;
+    result.order = order;
+    result.rankWidth = rankWidth;
     if (!IsValidLevel(level))
         return result;
     const auto& counts = state.counts;
@@ -256,7 +230,7 @@ RankingLines RankLevel(const ProgramState& state, int level, RankingOrder order,
     std::vector<int16_t> students;
     keys.reserve(std::size_t(rowCount));
     students.reserve(std::size_t(rowCount));
-    result.lines.reserve(rowCount);
+    result.rows.reserve(std::size_t(rowCount));
     for (int row = 1; row <= rowCount; ++row) {
         const int16_t student = int16_t(TableStudent(state.roster.RosterId[row]));
         int64_t key = counts.BestTime(level, student);
@@ -282,14 +256,61 @@ RankingLines RankLevel(const ProgramState& state, int level, RankingOrder order,
         if (r == 0 || value != previousValue)
             rank = r + 1;
         previousValue = value;
-        if (!InGradeFilter(gradeFilter, GradeOfStudent(state, student)))
+        const int grade = GradeOfStudent(state, student);
+        if (!InGradeFilter(gradeFilter, grade))
             continue;
         if (order == RankingOrder::TodayPoints && counts.TodayPoints(level, student) == 0)
             continue;
-        if (student == state.session.StudentNo)
-            result.ownLine = int(result.lines.size());
-        result.lines << RankingLine(state, level, order, rank, rankWidth, key, student);
-        result.students.push_back(int16_t(student));
+        const bool own = student == state.session.StudentNo;
+        if (own)
+            result.ownLine = int(result.rows.size());
+        result.rows.push_back(RankingRow{state.roster.RosterName[student], rank,
+                                         counts.BestTime(level, student),
+                                         counts.TodayPoints(level, student),
+                                         counts.TotalPoints(level, student), int16_t(student),
+                                         int8_t(grade), own});
+    }
+    return result;
+}
+
+QString RankingRowText(const RankingRows& ranking, std::size_t row) {
+    const RankingRow& r = ranking.rows[row];
+    const bool timeOrder = ranking.order == RankingOrder::BestTime;
+    QString line;
+    line.reserve(ranking.rankWidth + 20);
+    if (timeOrder && r.bestTime == kNoBestTime)
+        line.append(QString(ranking.rankWidth, QLatin1Char('-')));
+    else
+        AppendRightAligned(line, r.rank, ranking.rankWidth);
+    line.append(r.own ? kOwnMark : GradeMark(r.grade));
+    AppendNameField(line, r.name);
+    if (!timeOrder) {
+        AppendRightAligned(line, r.todayPoints, 3);
+        line.append(QLatin1Char('/'));
+        AppendRightAligned(line, r.totalPoints, 5);
+        return line;
+    }
+    if (r.bestTime == kNoBestTime)
+        line.append(QStringLiteral("------"));
+    else if (r.bestTime == kFailedTime)
+        line.append(QStringLiteral("*失敗*"));
+    else
+        AppendRightAligned(line, r.bestTime, 6);
+    line.append(QLatin1Char(' '));
+    line.append(r.own ? kOwnMark : kFullWidthBlank);
+    return line;
+}
+
+RankingLines RankLevel(const ProgramState& state, int level, RankingOrder order,
+                       const QString& gradeFilter, int rankWidth) {
+    const RankingRows ranking = RankLevelRows(state, level, order, gradeFilter, rankWidth);
+    RankingLines result;
+    result.ownLine = ranking.ownLine;
+    result.lines.reserve(qsizetype(ranking.rows.size()));
+    result.students.reserve(ranking.rows.size());
+    for (std::size_t row = 0; row < ranking.rows.size(); ++row) {
+        result.lines << RankingRowText(ranking, row);
+        result.students.push_back(ranking.rows[row].student);
     }
     return result;
 }

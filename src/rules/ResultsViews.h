@@ -36,6 +36,25 @@ enum class RankingOrder {
     TodayPoints,  // today's points first; students without points today are left out
 };
 
+// One line of a ranking as figures; RankingRowText makes its text when it is shown.
+struct RankingRow {
+    QString name;          // the roster name
+    int32_t rank = 0;
+    int32_t bestTime = 0;  // the time ranking's figure (kNoBestTime: no time yet)
+    int32_t todayPoints = 0;
+    int32_t totalPoints = 0;
+    int16_t student = 0;
+    int8_t grade = 0;
+    bool own = false;      // the student's own line ("●")
+};
+
+struct RankingRows {
+    RankingOrder order = RankingOrder::BestTime;
+    int rankWidth = 2;
+    std::vector<RankingRow> rows; // in rank order, only the students the grade filter shows
+    int ownLine = -1;             // index of the student's own row, -1 when not listed
+};
+
 struct RankingLines {
     QStringList lines;  // in rank order, only the students the grade filter shows
     int ownLine = -1;   // index of the student's own line ("●"), -1 when not listed
@@ -48,7 +67,13 @@ QString RankField(int rank, int width);
 
 // The ranking of one level over every roster row (RosterId 1..RosterCount),
 // ranks counted also over the rows the grade filter hides. `rankWidth` is 2 on
-// the board; the student report uses 3 (no record then reads "---").
+// the board; the student report uses 3 (no record then reads "---"). The rows
+// keep what their lines show as it was when ranked.
+RankingRows RankLevelRows(const ProgramState& state, int level, RankingOrder order,
+                          const QString& gradeFilter, int rankWidth = 2);
+// The line of ranking.rows[row]: rank, mark, name, then the time or the points.
+QString RankingRowText(const RankingRows& ranking, std::size_t row);
+// The same ranking with every line made.
 RankingLines RankLevel(const ProgramState& state, int level, RankingOrder order,
                        const QString& gradeFilter, int rankWidth = 2);
 

@@ -6,6 +6,7 @@
 #include "core/SharedReading.h"
 #include "records/Counts.h"
 #include "rules/LevelBoardRules.h"
+#include "rules/LevelListModel.h"
 #include "screens/ReportPanel.h"
 #include "rules/ResultsViews.h"
 
@@ -15,7 +16,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
+#include <QListView>
 #include <QMouseEvent>
 #include <QProgressBar>
 #include <QPushButton>
@@ -70,8 +71,8 @@ QLineEdit* MakeBox(QWidget* parent, const QString& name, const QColor& colour, c
 
 QString Indexed(const char* name, int i) { return QString::fromLatin1(name) + QLatin1Char('_') + QString::number(i); }
 
-void SetListBackground(QListWidget* list, const QColor& colour) {
-    list->setStyleSheet(QStringLiteral("QListWidget { background: %1; }").arg(colour.name()));
+void SetListBackground(QListView* list, const QColor& colour) {
+    list->setStyleSheet(QStringLiteral("QListView { background: %1; }").arg(colour.name()));
 }
 } // namespace
 
@@ -256,8 +257,11 @@ void LevelBoard::createColumn(int level) {
 
     const int listTop = top;
     const int targetTop = kFormHeight - kBottomGap - kScrollBarHeight - kTargetRowHeight;
-    c.List5 = new QListWidget(this);
+    c.List5 = new QListView(this);
     c.List5->setObjectName(Indexed("List5", level));
+    c.List5Rows = new LevelListModel(c.List5);
+    c.List5->setModel(c.List5Rows);
+    c.List5->setSelectionMode(QAbstractItemView::SingleSelection);
     c.List5->setGeometry(TwipRect(0, listTop, w, targetTop - listTop));
     c.List5->setUniformItemSizes(true);
     c.List5->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -293,7 +297,6 @@ void LevelBoard::load() {
     Combo2->setCurrentIndex(kInitialPeriod - 1);
 
     columns_.assign(std::size_t(levelCount) + 1, LevelColumn{});
-    ownLines_.assign(columns_.size(), -1);
     for (int level = 1; level <= levelCount; ++level)
         createColumn(level);
     placeColumns();
@@ -431,11 +434,11 @@ void LevelBoard::showLevelLists() {
 // A list scrolls to the student's own line once it is shown (a hidden list has
 // no viewport to scroll yet).
 void LevelBoard::showList(int level) {
-    QListWidget* list = columns_[std::size_t(level)].List5;
-    list->show();
-    const int own = ownLines_[std::size_t(level)];
-    if (own >= 0 && own < list->count())
-        list->scrollToItem(list->item(own), QAbstractItemView::PositionAtCenter);
+    const LevelColumn& c = columns_[std::size_t(level)];
+    c.List5->show();
+    const int own = c.List5Rows->ownRow();
+    if (own >= 0 && own < c.List5Rows->rowCount())
+        c.List5->scrollTo(c.List5Rows->index(own), QAbstractItemView::PositionAtCenter);
 }
 
 void LevelBoard::applyAvailability() {

@@ -15,13 +15,14 @@ class QComboBox;
 class QFrame;
 class QLabel;
 class QLineEdit;
-class QListWidget;
+class QListView;
 class QProgressBar;
 class QPushButton;
 class QRadioButton;
 class QScrollBar;
+class LevelListModel;
 class ReportPanel;
-struct RankingLines;
+struct RankingRows;
 
 struct LevelColumn {
     QLabel* Label1 = nullptr;     // level number
@@ -33,7 +34,8 @@ struct LevelColumn {
     QLabel* Label14 = nullptr;    // today's counts
     QLabel* Label15 = nullptr;    // all-time counts
     QLabel* Label8 = nullptr;     // recent window
-    QListWidget* List5 = nullptr; // results list
+    QListView* List5 = nullptr;   // results list
+    LevelListModel* List5Rows = nullptr; // what List5 shows
     QLabel* Label7 = nullptr;     // target line
 };
 
@@ -94,7 +96,7 @@ private:
     void switchDisplayMode(int k);
     void chooseView(int k);
     void rankingOfEveryLevel(int pointsOrder, bool advanceBoardBar);
-    void putRanking(int level, const RankingLines& ranked);
+    void putRanking(int level, RankingRows ranked);
     void bestView();
     void todayView();
     void periodView();
@@ -106,7 +108,6 @@ private:
     void hideColumnDetails(int level);
 
     std::vector<LevelColumn> columns_; // element i for level i, 0 unused
-    std::vector<int> ownLines_;        // the student's line per list, -1 when none
     int columnWidth_ = 0;
     int firstLeft_ = 0;
 

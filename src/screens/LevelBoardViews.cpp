@@ -3,6 +3,7 @@
 
 #include "core/Events.h"
 #include "core/ProgramState.h"
+#include "rules/LevelListModel.h"
 #include "screens/ReportPanel.h"
 #include "rules/ResultsViews.h"
 #include "records/Criteria.h"
@@ -10,7 +11,7 @@
 #include <QComboBox>
 #include <QFrame>
 #include <QLabel>
-#include <QListWidget>
+#include <QListView>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
@@ -24,14 +25,14 @@ QColor ListColour(ListShade shade) {
 }
 
 // Restyling a list is slow; most rebuilds keep its colour.
-void SetListColour(QListWidget* list, ListShade shade) {
-    const QString sheet = QStringLiteral("QListWidget { background: %1; }").arg(ListColour(shade).name());
+void SetListColour(QListView* list, ListShade shade) {
+    const QString sheet = QStringLiteral("QListView { background: %1; }").arg(ListColour(shade).name());
     if (list->styleSheet() != sheet)
         list->setStyleSheet(sheet);
 }
 
-void DropSelection(QListWidget* list) {
-    if (list->count() > 0)
+void DropSelection(QListView* list) {
+    if (list->model()->rowCount() > 0)
         list->clearSelection();
 }
 
@@ -59,8 +60,7 @@ void LevelBoard::回数など表示() {
         const LevelColumn& c = columns_[level];
         c.Label9->setText(QStringLiteral("今日"));
         c.Label10->setText(QStringLiteral("今まで"));
-        c.List5->clear();
-        ownLines_[level] = -1;
+        c.List5Rows->clear();
         // A list shows its time colours only for the view that coloured it.
         SetListColour(c.List5, ListShade::None);
     }
@@ -68,15 +68,11 @@ void LevelBoard::回数など表示() {
 
 void LevelBoard::成績リスト色表示() {
     for (int level = 1; level < int(columns_.size()); ++level) {
-        QListWidget* list = columns_[std::size_t(level)].List5;
-        if (DisplayMode == 1 && state_.levels.LevelEnabled[level] == 1) {
-            QStringList lines;
-            lines.reserve(list->count());
-            for (int row = 0; row < list->count(); ++row)
-                lines.append(list->item(row)->text());
-            SetListColour(list, ListShadeFor(lines, TargetTimeOf(state_, level),
+        const LevelColumn& c = columns_[std::size_t(level)];
+        QListView* list = c.List5;
+        if (DisplayMode == 1 && state_.levels.LevelEnabled[level] == 1)
+            SetListColour(list, ListShadeFor(c.List5Rows->texts(), TargetTimeOf(state_, level),
                                               LowestTimeOf(state_, level)));
-        }
         DropSelection(list);
     }
 }
@@ -192,13 +188,11 @@ void LevelBoard::chooseView(int k) {
     Picture6->hide();
 }
 
-void LevelBoard::putRanking(int level, const RankingLines& ranked) {
+void LevelBoard::putRanking(int level, RankingRows ranked) {
     const LevelColumn& c = columns_[std::size_t(level)];
     c.Label9->setText(QStringLiteral("今日"));
     c.Label10->setText(QStringLiteral("今まで"));
-    c.List5->clear();
-    c.List5->addItems(ranked.lines);
-    ownLines_[std::size_t(level)] = ranked.ownLine;
+    c.List5Rows->showRanking(std::move(ranked));
     成績リスト色表示単独(level);
 }
 
@@ -207,7 +201,7 @@ void LevelBoard::rankingOfEveryLevel(int pointsOrder, bool advanceBoardBar) {
     const RankingOrder ranking = OrderFor(DisplayMode, pointsOrder);
     ProgressBar2->setRange(0, std::max(levelCount, 1));
     for (int level = 1; level <= levelCount; ++level) {
-        putRanking(level, RankLevel(state_, level, ranking, Combo1->currentText()));
+        putRanking(level, RankLevelRows(state_, level, ranking, Combo1->currentText()));
         ProgressBar2->setValue(level);
         if (advanceBoardBar)
             ProgressBar1->setValue(std::min(level, ProgressBar1->maximum()));
@@ -225,7 +219,7 @@ void LevelBoard::bestView() {
             hideColumnDetails(level);
             continue;
         }
-        putRanking(level, RankLevel(state_, level, RankingOrder::BestTime, Combo1->currentText()));
+        putRanking(level, RankLevelRows(state_, level, RankingOrder::BestTime, Combo1->currentText()));
         ProgressBar2->setValue(level);
         LetEventsRun();
     }
@@ -237,7 +231,7 @@ void LevelBoard::fillLists(const std::vector<QStringList>& lines) {
     ProgressBar2->setRange(0, std::max(levelCount, 1));
     for (int level = 1; level <= levelCount; ++level) {
         if (std::size_t(level) < lines.size())
-            columns_[std::size_t(level)].List5->addItems(lines[std::size_t(level)]);
+            columns_[std::size_t(level)].List5Rows->showLines(lines[std::size_t(level)]);
         ProgressBar2->setValue(level);
         LetEventsRun();
     }

@@ -19,7 +19,8 @@
 #include <QFrame>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QListWidget>
+#include <QItemSelectionModel>
+#include <QListView>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScopedValueRollback>
@@ -78,8 +79,10 @@ void NameSelectionScreen::buildControls() {
     label5_->setGeometry(40, 100, 540, 36);
     label5_->setFont(FontOf(gothic, 16, true));
 
-    list1_ = new QListWidget(this);
+    list1_ = new QListView(this);
     list1_->setObjectName(QStringLiteral("List1"));
+    names_ = new NameListModel(list1_);
+    list1_->setModel(names_);
     list1_->setGeometry(40, 140, 540, 600);
     // Full-width characters are twice as wide as half-width ones: the columns line up.
     QFont fixed(QStringLiteral("IPAGothic"), 17);
@@ -88,13 +91,13 @@ void NameSelectionScreen::buildControls() {
     list1_->setFont(fixed);
     // Every row is one line of the same font: the list lays out thousands at once.
     list1_->setUniformItemSizes(true);
-    list1_->setStyleSheet(QStringLiteral("QListWidget { background: white; }"
-                                         "QListWidget::item { padding: 2px 4px; }"
-                                         "QListWidget::item:selected { background: #1e5bb8; color: white; }"));
-    connect(list1_, &QListWidget::currentRowChanged, this, &NameSelectionScreen::selectRow);
-    connect(list1_, &QListWidget::itemClicked, this, [this](QListWidgetItem* item) { selectRow(list1_->row(item)); });
-    connect(list1_, &QListWidget::itemDoubleClicked, this,
-            [this](QListWidgetItem* item) { doubleClickRow(list1_->row(item)); });
+    list1_->setStyleSheet(QStringLiteral("QListView { background: white; }"
+                                         "QListView::item { padding: 2px 4px; }"
+                                         "QListView::item:selected { background: #1e5bb8; color: white; }"));
+    connect(list1_->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            [this](const QModelIndex& current) { selectRow(current.row()); });
+    connect(list1_, &QListView::clicked, this, [this](const QModelIndex& index) { selectRow(index.row()); });
+    connect(list1_, &QListView::doubleClicked, this, [this](const QModelIndex& index) { doubleClickRow(index.row()); });
 
     label1_ = new QLabel(kChooseNamePrompt, this);
     label1_->setObjectName(QStringLiteral("Label1"));
@@ -161,7 +164,7 @@ void NameSelectionScreen::load() {
     show();
     rebuildOrStop();
     label4_->setText(state_.levels.ProgramTitle);
-    list1_->setCurrentRow(0);
+    list1_->setCurrentIndex(names_->index(0));
     picture5_->hide();
 }
 
@@ -197,12 +200,10 @@ void NameSelectionScreen::returnedTo() {
 void NameSelectionScreen::名簿表示() {
     ComputeSchoolYear(state_);
     CountResults(state_);
-    const NameListRows rows = BuildNameList(state_, displayOption_, combo1_->currentText());
-    list3_ = rows.keyed;
-    const QSignalBlocker quiet(list1_);
-    list1_->clear();
-    list1_->addItems(rows.visible);
-    list1_->setCurrentRow(0);
+    NameListRows rows = BuildNameList(state_, displayOption_, combo1_->currentText());
+    const QSignalBlocker quiet(list1_->selectionModel());
+    names_->reset(std::move(rows));
+    list1_->setCurrentIndex(names_->index(0));
     selectRow(0);
 }
 
@@ -226,20 +227,21 @@ void NameSelectionScreen::chooseGrade() {
 }
 
 void NameSelectionScreen::selectRow(int row) {
-    if (row < 1 || row > list3_.size()) {
+    const NameListRows& rows = names_->rows();
+    if (row < 1 || row > rows.keyed.size()) {
         label1_->setText(kChooseNamePrompt);
         label2_->clear();
         return;
     }
-    label1_->setText(NameOfRow(list1_->item(row)->text().left(kLabel1Characters)));
-    label2_->setText(QString::number(IdOfKeyedEntry(list3_[row - 1])));
+    label1_->setText(NameOfRow(rows.visible[row].left(kLabel1Characters)));
+    label2_->setText(QString::number(IdOfKeyedEntry(rows.keyed[row - 1])));
 }
 
 void NameSelectionScreen::doubleClickRow(int row) {
     selectRow(row);
-    if (row < 1 || row > list3_.size())
+    if (row < 1 || row > names_->rows().keyed.size())
         return;
-    const QString text = list1_->item(row)->text();
+    const QString text = names_->rows().visible[row];
     label1_->setText(NameOfRow(text.left(text.indexOf(QLatin1Char('/')))));
     confirm();
 }

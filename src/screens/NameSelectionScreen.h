@@ -9,7 +9,8 @@ class QButtonGroup;
 class QComboBox;
 class QFrame;
 class QLabel;
-class QListWidget;
+class QListView;
+class NameListModel;
 class QPushButton;
 
 inline const QString kChooseNamePrompt = QStringLiteral("名前を選びなさい");
@@ -52,9 +53,9 @@ private:
     int displayOption_ = 0;
     bool stopped_ = false;
     bool rebuilding_ = false; // the list is being built; a message may be up meanwhile
-    QStringList list3_; // List3: entry i - 1 belongs to List1 row i
+    NameListModel* names_; // List1's rows and List3: entry i - 1 belongs to List1 row i
 
-    QListWidget* list1_;
+    QListView* list1_;
     QComboBox* combo1_;
     QButtonGroup* option1_;
     QPushButton* command14_;

@@ -3,6 +3,7 @@
 #include "roster/NameList.h"
 #include "roster/Roster.h"
 
+#include <QAbstractItemModelTester>
 #include <gtest/gtest.h>
 
 namespace {
@@ -126,6 +127,21 @@ TEST(NameList, YoungestFirstAndRowZeroOnTop) {
     EXPECT_EQ(IdOfKeyedEntry(rows.keyed[0]), 9);
     EXPECT_EQ(IdOfKeyedEntry(rows.keyed[2]), 3);
     EXPECT_EQ(r.state.roster.RosterCount, 10);
+}
+
+TEST(NameList, TheModelShowsTheVisibleRowsAndKeepsTheKeyedOnes) {
+    ListRig r(kClassRoster);
+    NameListModel model;
+    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::Fatal);
+    EXPECT_EQ(model.rowCount(), 1); // the top row before the first build
+    for (const QString& filter : {kAllGrades, QStringLiteral("小１")}) {
+        const NameListRows rows = BuildNameList(r.state, 0, filter);
+        model.reset(rows);
+        ASSERT_EQ(model.rowCount(), rows.visible.size()) << filter.toStdString();
+        for (int row = 0; row < model.rowCount(); ++row)
+            EXPECT_EQ(model.index(row).data().toString(), rows.visible[row]) << filter.toStdString();
+        EXPECT_EQ(model.rows().keyed, rows.keyed);
+    }
 }
 
 TEST(NameList, GradeFilterKeepsItsGrades) {

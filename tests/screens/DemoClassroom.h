@@ -3,6 +3,7 @@
 // results ending on the test clock's day so that counts never depend on the
 // day the tests run.
 
+#include "ListRows.h"
 #include "TestDoubles.h"
 
 #include "app/Configuration.h"
@@ -19,7 +20,7 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
-#include <QListWidget>
+#include <QListView>
 #include <QProcess>
 #include <QTemporaryDir>
 
@@ -82,6 +83,6 @@ struct StartUp {
     }
     bool ended() const { return rig.navigator.count(QStringLiteral("endProgram")) > 0; }
     int nameRows() const {
-        return names ? names->findChild<QListWidget*>(QStringLiteral("List1"))->count() : 0;
+        return names ? RowCount(names->findChild<QListView*>(QStringLiteral("List1"))) : 0;
     }
 };

@@ -1,3 +1,4 @@
+#include "ListRows.h"
 #include "TestDoubles.h"
 
 #include "app/AppNavigator.h"
@@ -17,7 +18,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
+#include <QListView>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
@@ -94,9 +95,9 @@ struct BoardRig {
 TEST(LevelBoard, FourLevelsShareTheWidthWithoutScrollBar) {
     BoardRig b(4);
     LevelBoard* board = b.open();
-    EXPECT_EQ(b.find<QListWidget>(board, QStringLiteral("List5_1"))->width(), Px(3648));
-    EXPECT_EQ(b.find<QListWidget>(board, QStringLiteral("List5_2"))->x() -
-                  b.find<QListWidget>(board, QStringLiteral("List5_1"))->x(),
+    EXPECT_EQ(b.find<QListView>(board, QStringLiteral("List5_1"))->width(), Px(3648));
+    EXPECT_EQ(b.find<QListView>(board, QStringLiteral("List5_2"))->x() -
+                  b.find<QListView>(board, QStringLiteral("List5_1"))->x(),
               Px(3648 + 307) - Px(307));
     EXPECT_TRUE(b.find<QScrollBar>(board, QStringLiteral("HScroll1"))->isHidden());
     EXPECT_EQ(board->findChild<QWidget*>(QStringLiteral("Command4_5")), nullptr);
@@ -112,8 +113,8 @@ TEST(LevelBoard, SevenLevelsScrollAndTheScrollPositionSurvivesANewBoard) {
     EXPECT_FALSE(scroll->isHidden());
     EXPECT_EQ(scroll->maximum(), 4);
     EXPECT_EQ(scroll->value(), 1);
-    auto* list1 = b.find<QListWidget>(board, QStringLiteral("List5_1"));
-    auto* list4 = b.find<QListWidget>(board, QStringLiteral("List5_4"));
+    auto* list1 = b.find<QListView>(board, QStringLiteral("List5_1"));
+    auto* list4 = b.find<QListView>(board, QStringLiteral("List5_4"));
     EXPECT_EQ(list1->width(), Px(3456));
     const int firstLeft = list1->x();
 
@@ -127,7 +128,7 @@ TEST(LevelBoard, SevenLevelsScrollAndTheScrollPositionSurvivesANewBoard) {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     LevelBoard* again = b.open();
     EXPECT_EQ(b.find<QScrollBar>(again, QStringLiteral("HScroll1"))->value(), 4);
-    EXPECT_EQ(b.find<QListWidget>(again, QStringLiteral("List5_4"))->x(), firstLeft);
+    EXPECT_EQ(b.find<QListView>(again, QStringLiteral("List5_4"))->x(), firstLeft);
 }
 
 TEST(LevelBoard, KeysStartLevelsOnlyWhereTheBoardHasThem) {
@@ -155,7 +156,7 @@ TEST(LevelBoard, KeysStartLevelsOnlyWhereTheBoardHasThem) {
 TEST(LevelBoard, KeysReachTheBoardFromItsListsButNotTheOpenPasswordPanel) {
     BoardRig b(7, QStringLiteral("田中先生"));
     LevelBoard* board = b.open();
-    QTest::keyClick(b.find<QListWidget>(board, QStringLiteral("List5_2")), '2');
+    QTest::keyClick(b.find<QListView>(board, QStringLiteral("List5_2")), '2');
     EXPECT_EQ(b.rig.navigator.count(QStringLiteral("showDrill")), 1);
     EXPECT_EQ(b.state.LevelNo, 2);
 
@@ -240,10 +241,10 @@ TEST(LevelBoard, APracticeLevelShowsOnlyItsHeadAndGetsSixHundredSeconds) {
     BoardRig b(7);
     b.state.levels.LevelNames[2] = QStringLiteral("レベル７練習");
     LevelBoard* board = b.open();
-    EXPECT_TRUE(b.find<QListWidget>(board, QStringLiteral("List5_2"))->isHidden());
+    EXPECT_TRUE(b.find<QListView>(board, QStringLiteral("List5_2"))->isHidden());
     EXPECT_TRUE(b.find<QLabel>(board, QStringLiteral("Label7_2"))->isHidden());
     EXPECT_TRUE(b.find<QLabel>(board, QStringLiteral("Label15_2"))->isHidden());
-    EXPECT_FALSE(b.find<QListWidget>(board, QStringLiteral("List5_1"))->isHidden());
+    EXPECT_FALSE(b.find<QListView>(board, QStringLiteral("List5_1"))->isHidden());
     EXPECT_FALSE(b.find<QPushButton>(board, QStringLiteral("Command4_2"))->isHidden());
     // The practice level runs against ten minutes; its criteria line stays as loaded.
     EXPECT_EQ(TargetTimeOf(b.state, 2), 600);
@@ -359,10 +360,10 @@ TEST(LevelBoard, OpensOnThePointsRankingAndSwitchesViews) {
     EXPECT_EQ(b.find<QRadioButton>(board, QStringLiteral("Option1_1"))->text(), QStringLiteral("累計順"));
     EXPECT_EQ(b.find<QRadioButton>(board, QStringLiteral("Option1_2"))->text(), QStringLiteral("本日順"));
     EXPECT_EQ(b.text(board, QStringLiteral("Label5")), QStringLiteral("獲得ポイント（今まで順位）"));
-    auto* list1 = b.find<QListWidget>(board, QStringLiteral("List5_1"));
-    ASSERT_EQ(list1->count(), 2);
-    EXPECT_TRUE(list1->item(0)->text().contains(QStringLiteral("佐藤")));
-    EXPECT_TRUE(list1->item(1)->text().startsWith(QStringLiteral(" 2●山田")));
+    auto* list1 = b.find<QListView>(board, QStringLiteral("List5_1"));
+    ASSERT_EQ(RowCount(list1), 2);
+    EXPECT_TRUE(RowText(list1, 0).contains(QStringLiteral("佐藤")));
+    EXPECT_TRUE(RowText(list1, 1).startsWith(QStringLiteral(" 2●山田")));
     EXPECT_FALSE(list1->isHidden());
     EXPECT_TRUE(b.find<QWidget>(board, QStringLiteral("Picture2"))->isHidden());
     EXPECT_TRUE(b.find<QWidget>(board, QStringLiteral("Picture6"))->isHidden());
@@ -373,14 +374,14 @@ TEST(LevelBoard, OpensOnThePointsRankingAndSwitchesViews) {
     EXPECT_EQ(b.find<QRadioButton>(board, QStringLiteral("Option1_1"))->text(), QStringLiteral("BEST表示"));
     EXPECT_EQ(b.find<QRadioButton>(board, QStringLiteral("Option1_2"))->text(), QStringLiteral("本日のみ"));
     EXPECT_EQ(b.text(board, QStringLiteral("Label5")), QStringLiteral("ベスト成績"));
-    ASSERT_EQ(list1->count(), 2);
-    EXPECT_TRUE(list1->item(0)->text().contains(QStringLiteral("佐藤")));
-    EXPECT_TRUE(b.find<QListWidget>(board, QStringLiteral("List5_2"))->item(0)->text().startsWith(QStringLiteral("--")));
+    ASSERT_EQ(RowCount(list1), 2);
+    EXPECT_TRUE(RowText(list1, 0).contains(QStringLiteral("佐藤")));
+    EXPECT_TRUE(RowText(b.find<QListView>(board, QStringLiteral("List5_2")), 0).startsWith(QStringLiteral("--")));
 
     b.find<QRadioButton>(board, QStringLiteral("Option1_2"))->click();
     EXPECT_EQ(b.text(board, QStringLiteral("Label5")), QStringLiteral("本日の成績"));
-    EXPECT_EQ(list1->count(), 2);
-    EXPECT_EQ(b.find<QListWidget>(board, QStringLiteral("List5_2"))->count(), 0);
+    EXPECT_EQ(RowCount(list1), 2);
+    EXPECT_EQ(RowCount(b.find<QListView>(board, QStringLiteral("List5_2"))), 0);
     EXPECT_TRUE(list1->styleSheet().contains(QColor(0, 192, 0).name())) << list1->styleSheet().toStdString();
     EXPECT_TRUE(b.find<QPushButton>(board, QStringLiteral("Command1"))->isEnabled());
     EXPECT_TRUE(b.find<QPushButton>(board, QStringLiteral("Command4_1"))->isEnabled());
@@ -389,25 +390,49 @@ TEST(LevelBoard, OpensOnThePointsRankingAndSwitchesViews) {
     b.find<QRadioButton>(board, QStringLiteral("Option1_3"))->click();
     auto* periods = b.find<QComboBox>(board, QStringLiteral("Combo2"));
     EXPECT_FALSE(periods->isHidden());
-    EXPECT_EQ(list1->count(), 3);
+    EXPECT_EQ(RowCount(list1), 3);
     periods->setCurrentIndex(0);
     emit periods->activated(0);
     EXPECT_EQ(b.state.board.ResultsPeriod, 1);
     EXPECT_EQ(b.state.board.PeriodDays, 3);
-    EXPECT_EQ(list1->count(), 3);
+    EXPECT_EQ(RowCount(list1), 3);
 
     // Personal times: the student's own runs and the graph button.
     b.find<QRadioButton>(board, QStringLiteral("Option2_2"))->click();
     EXPECT_EQ(b.text(board, QStringLiteral("Label5")), QStringLiteral("個人別ﾀｲﾑ"));
     EXPECT_FALSE(b.find<QPushButton>(board, QStringLiteral("Command17"))->isHidden());
     EXPECT_TRUE(periods->isHidden());
-    EXPECT_EQ(list1->count(), 2);
+    EXPECT_EQ(RowCount(list1), 2);
 
     // Back to points: the captions of the points display and the hidden graph button.
     b.find<QRadioButton>(board, QStringLiteral("Option2_1"))->click();
     EXPECT_EQ(b.find<QRadioButton>(board, QStringLiteral("Option1_1"))->text(), QStringLiteral("合計累計"));
     EXPECT_EQ(b.find<QRadioButton>(board, QStringLiteral("Option1_3"))->text(), QStringLiteral("すべて"));
     EXPECT_TRUE(b.find<QPushButton>(board, QStringLiteral("Command17"))->isHidden());
+}
+
+TEST(LevelBoard, TheOwnLineOfALongRankingIsCentredInItsList) {
+    BoardRig b(4);
+    // 300 students without points keep the roster order; the student at the board is the 151st.
+    RosterTables& r = b.state.roster;
+    r.RosterCount = 300;
+    for (int row = 1; row <= 300; ++row) {
+        const int id = row == 151 ? 1 : row + 1;
+        r.RosterId[row] = int16_t(id);
+        if (id != 1) {
+            r.RosterName[id] = QStringLiteral("生徒%1").arg(id).leftJustified(20, u' ');
+            r.RosterBirthYear[id] = 2014;
+        }
+    }
+    LevelBoard* board = b.open();
+    for (const QString& name : {QStringLiteral("List5_1"), QStringLiteral("List5_4")}) {
+        auto* list = b.find<QListView>(board, name);
+        ASSERT_EQ(RowCount(list), 300) << name.toStdString();
+        ASSERT_TRUE(RowText(list, 150).startsWith(QStringLiteral(" 1●山田"))) << RowText(list, 150).toStdString();
+        const QRect own = list->visualRect(list->model()->index(150, 0));
+        EXPECT_LE(std::abs(own.center().y() - list->viewport()->height() / 2), own.height()) << name.toStdString();
+        EXPECT_FALSE(list->visualRect(list->model()->index(0, 0)).intersects(list->viewport()->rect()));
+    }
 }
 
 TEST(LevelBoard, TheGradeFilterRebuildsTheCurrentDisplay) {
@@ -419,10 +444,10 @@ TEST(LevelBoard, TheGradeFilterRebuildsTheCurrentDisplay) {
     EXPECT_EQ(filter->currentText(), QStringLiteral("全学年"));
     filter->setCurrentText(QStringLiteral("小５"));
     emit filter->activated(filter->currentIndex());
-    auto* list1 = b.find<QListWidget>(board, QStringLiteral("List5_1"));
+    auto* list1 = b.find<QListView>(board, QStringLiteral("List5_1"));
     // Only the fifth-grader's line stays, ranked among both students.
-    ASSERT_EQ(list1->count(), 1);
-    EXPECT_TRUE(list1->item(0)->text().startsWith(QStringLiteral(" 2●山田")));
+    ASSERT_EQ(RowCount(list1), 1);
+    EXPECT_TRUE(RowText(list1, 0).startsWith(QStringLiteral(" 2●山田")));
     EXPECT_TRUE(b.find<QRadioButton>(board, QStringLiteral("Option2_1"))->isChecked());
 }
 

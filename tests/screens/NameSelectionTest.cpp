@@ -1,3 +1,4 @@
+#include "ListRows.h"
 #include "TestDoubles.h"
 
 #include "core/LevelCatalogue.h"
@@ -13,7 +14,7 @@
 #include <QDir>
 #include <QFile>
 #include <QLabel>
-#include <QListWidget>
+#include <QListView>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
@@ -63,14 +64,9 @@ struct ScreenRig {
         EXPECT_NE(widget, nullptr) << name;
         return widget;
     }
-    QListWidget* list() const { return find<QListWidget>("List1"); }
+    QListView* list() const { return find<QListView>("List1"); }
     QString label(const char* name) const { return find<QLabel>(name)->text(); }
-    QStringList rows() const {
-        QStringList out;
-        for (int i = 0; i < list()->count(); ++i)
-            out.append(list()->item(i)->text());
-        return out;
-    }
+    QStringList rows() const { return RowTexts(list()); }
     int rowOf(const QString& name) const {
         const QStringList all = rows();
         for (int i = 0; i < all.size(); ++i)
@@ -79,7 +75,7 @@ struct ScreenRig {
         ADD_FAILURE() << "no row for " << name.toStdString();
         return 0;
     }
-    QPoint centreOf(int row) const { return list()->visualItemRect(list()->item(row)).center(); }
+    QPoint centreOf(int row) const { return RowCentre(list(), row); }
     void click(int row) const { QTest::mouseClick(list()->viewport(), Qt::LeftButton, {}, centreOf(row)); }
     // A real double-click presses first; the list only takes a double-click on the pressed row.
     void doubleClick(int row) const {
@@ -113,7 +109,7 @@ TEST(NameSelection, OpensWithPointsOptionAllGradesAndYoungestFirst) {
     // No results yet: option 1 shows the blank points figures.
     EXPECT_TRUE(rows[2].endsWith(QStringLiteral("  　/       ")));
 
-    EXPECT_EQ(r.list()->currentRow(), 0);
+    EXPECT_EQ(r.list()->currentIndex().row(), 0);
     EXPECT_EQ(r.label("Label1"), QStringLiteral("名前を選びなさい"));
     EXPECT_EQ(r.label("Label4"), QStringLiteral("円の公式ドリル"));
     EXPECT_EQ(r.find<QLabel>("Label4")->font().pointSize(), 48);

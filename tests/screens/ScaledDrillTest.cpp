@@ -4,6 +4,7 @@
 
 #include "DemoClassroom.h"
 #include "DrillKeypad.h"
+#include "ListRows.h"
 #include "TestDoubles.h"
 
 #include "app/AppNavigator.h"
@@ -19,7 +20,7 @@
 #include "screens/NameSelectionScreen.h"
 
 #include <QLabel>
-#include <QListWidget>
+#include <QListView>
 #include <QPointingDevice>
 #include <QPushButton>
 #include <QScreen>
@@ -79,8 +80,8 @@ TEST_F(ScaledProgram, ADrillPlayedByClicksOnTheScaledWindowIsRecorded) {
 
     auto* names = host.find<NameSelectionScreen>();
     ASSERT_NE(names, nullptr);
-    auto* list = child<QListWidget>(names, QStringLiteral("List1"));
-    tap(list->viewport(), list->visualItemRect(list->item(1)).center());
+    auto* list = child<QListView>(names, QStringLiteral("List1"));
+    tap(list->viewport(), RowCentre(list, 1));
     tap(child(names, QStringLiteral("Command14")));
     auto* board = host.find<LevelBoard>();
     ASSERT_TRUE(board && board->boardReady());

@@ -6,6 +6,7 @@
 // leave every other file byte for byte as it was.
 
 #include "DrillKeypad.h"
+#include "ListRows.h"
 #include "TestDoubles.h"
 
 #include "app/AppNavigator.h"
@@ -25,7 +26,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QListWidget>
+#include <QListView>
 #include <QProcess>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -190,10 +191,10 @@ TEST_F(Takeover, TheProgramReadsTheCopiedTreeAndAppendsAfterItsRuns) {
     navigator.showNameSelection();
     auto* names = host.find<NameSelectionScreen>();
     ASSERT_NE(names, nullptr);
-    auto* list = Child<QListWidget>(names, QStringLiteral("List1"));
-    const QList<QListWidgetItem*> hanako = list->findItems(QStringLiteral("山田　花子"), Qt::MatchContains);
+    auto* list = Child<QListView>(names, QStringLiteral("List1"));
+    const QList<int> hanako = RowsContaining(list, QStringLiteral("山田　花子"));
     ASSERT_EQ(hanako.size(), 1);
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(hanako.front()).center());
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, RowCentre(list, hanako.front()));
     Click(names, QStringLiteral("Command14"));
     auto* board = host.find<LevelBoard>();
     ASSERT_TRUE(board && board->boardReady());

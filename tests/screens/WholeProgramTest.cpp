@@ -6,6 +6,7 @@
 
 #include "DemoClassroom.h"
 #include "DrillKeypad.h"
+#include "ListRows.h"
 #include "TestDoubles.h"
 
 #include "app/AppNavigator.h"
@@ -24,7 +25,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
-#include <QListWidget>
+#include <QListView>
 #include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
@@ -121,11 +122,10 @@ protected:
         auto* names = host.find<NameSelectionScreen>();
         if (!names)
             throw std::runtime_error("no name selection screen");
-        auto* list = Child<QListWidget>(names, QStringLiteral("List1"));
-        const QPoint row = list->visualItemRect(list->item(1)).center();
-        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, row);
+        auto* list = Child<QListView>(names, QStringLiteral("List1"));
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, RowCentre(list, 1));
         Click(names, QStringLiteral("Command14"));
-        EXPECT_TRUE(list->item(1)->text().contains(rig.state.session.StudentName.trimmed()));
+        EXPECT_TRUE(RowText(list, 1).contains(rig.state.session.StudentName.trimmed()));
         return readyBoard();
     }
 
@@ -143,10 +143,10 @@ protected:
 
     // The student's own line ("●") of a level's ranking list.
     static QString OwnRankingLine(const LevelBoard* board, int level) {
-        const auto* list = Child<QListWidget>(board, QStringLiteral("List5_%1").arg(level));
-        for (int row = 0; row < list->count(); ++row)
-            if (list->item(row)->text().contains(QStringLiteral("●")))
-                return list->item(row)->text();
+        const auto* list = Child<QListView>(board, QStringLiteral("List5_%1").arg(level));
+        for (const QString& line : RowTexts(list))
+            if (line.contains(QStringLiteral("●")))
+                return line;
         return {};
     }
 
@@ -236,13 +236,7 @@ TEST_F(WholeProgram, TheRunIsCountedOnTheBoardInTheRankingsAndInDrillStats) {
     Click(after, QStringLiteral("Option2_0"));
     Click(after, QStringLiteral("Option1_2"));
     ASSERT_EQ(Child(after, QStringLiteral("Label5"))->text(), QStringLiteral("本日の成績"));
-    const QStringList todayLines = [&] {
-        QStringList lines;
-        const auto* list = Child<QListWidget>(after, QStringLiteral("List5_1"));
-        for (int row = 0; row < list->count(); ++row)
-            lines << list->item(row)->text();
-        return lines;
-    }();
+    const QStringList todayLines = RowTexts(Child<QListView>(after, QStringLiteral("List5_1")));
     const QString own = QStringLiteral("●");
     EXPECT_EQ(todayLines.filter(own).size(), today.runs) << todayLines.join(QLatin1Char('|')).toStdString();
     EXPECT_EQ(todayLines.filter(QRegularExpression(QStringLiteral("^ *30秒 10:0\\d●"))).size(), 1)

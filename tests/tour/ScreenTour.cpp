@@ -6,6 +6,7 @@
 // Exits 1 when a check fails. scripts/screenshots runs it under Xvfb.
 
 #include "DemoClassroom.h"
+#include "ListRows.h"
 #include "TestDoubles.h"
 
 #include "app/AppNavigator.h"
@@ -22,7 +23,7 @@
 #include <QFont>
 #include <QImage>
 #include <QLineEdit>
-#include <QListWidget>
+#include <QListView>
 #include <QPixmap>
 #include <QScreen>
 #include <QTest>
@@ -49,12 +50,12 @@ public:
     void run() {
         auto* names = host_.find<NameSelectionScreen>();
         shoot("name-selection");
-        auto* list = child<QListWidget>(names, QStringLiteral("List1"));
-        const QList<QListWidgetItem*> teachers = list->findItems(QStringLiteral("先生"), Qt::MatchContains);
+        auto* list = child<QListView>(names, QStringLiteral("List1"));
+        const QList<int> teachers = RowsContaining(list, QStringLiteral("先生"));
         if (teachers.isEmpty())
             throw std::runtime_error("the demo roster has no teacher");
-        list->scrollToItem(teachers.front());
-        tap(list->viewport(), list->visualItemRect(teachers.front()).center());
+        list->scrollTo(list->model()->index(teachers.front(), 0));
+        tap(list->viewport(), RowCentre(list, teachers.front()));
         tap(child(names, QStringLiteral("Command14")));
         auto* board = host_.find<LevelBoard>();
         if (!board)
