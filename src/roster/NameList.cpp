@@ -99,12 +99,18 @@ std::vector<StudentFigures> FiguresByStudent(const CountTables& counts) {
 QString KeyedNameRow(const RosterRecord& student, int schoolYear, const StudentFigures& figures, int displayOption) {
     const int grade = GradeNumber(schoolYear, student.BirthYear);
     const auto [left, right] = FigurePair(figures, displayOption);
-    const QString labelAndName = ShortGradeLabel(grade) + QLatin1Char(' ') + TrimTrailingBlanks(student.Name);
+    const QString label = ShortGradeLabel(grade);
+    const QString name = TrimTrailingBlanks(student.Name);
     // A name too long for the column keeps every character and gets no pad.
-    const qsizetype pad = std::max<qsizetype>(0, NameColumnWidth(grade, displayOption) - labelAndName.size());
-    return QStringLiteral("%1").arg(int(student.BirthYear), kBirthYearDigits, 10, QLatin1Char('0')) +
-           labelAndName + QString(pad, kFullWidthBlank) + left + QLatin1Char('/') + right + kKeyMark +
-           QString::number(student.Id);
+    const qsizetype pad =
+        std::max<qsizetype>(0, NameColumnWidth(grade, displayOption) - (label.size() + 1 + name.size()));
+    // Built in one buffer: the list makes a row for every student at each showing.
+    QString row = QStringLiteral("%1").arg(int(student.BirthYear), kBirthYearDigits, 10, QLatin1Char('0'));
+    row.reserve(row.size() + label.size() + 1 + name.size() + pad + left.size() + right.size() + 8);
+    row.append(label).append(QLatin1Char(' ')).append(name);
+    row.append(QString(pad, kFullWidthBlank));
+    row.append(left).append(QLatin1Char('/')).append(right).append(kKeyMark).append(QString::number(student.Id));
+    return row;
 }
 
 NameListRows NameListFromKeyedRows(QStringList keyedRows, int schoolYear, const QString& filter) {
