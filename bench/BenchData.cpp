@@ -19,8 +19,7 @@ constexpr int kTargetTime[kBenchLevels + 1] = {0, 30, 35, 40, 45, 50, 55, 60};
 
 // Makes the bytes only when the file is not there yet.
 template <typename MakeBytes> void WriteOnce(const QString& path, MakeBytes makeBytes) {
-    if (QFileInfo::exists(path))
-        return;
+    if (QFileInfo::exists(path)) return;
     const QByteArray bytes = makeBytes();
     QDir().mkpath(QFileInfo(path).absolutePath());
     QFile file(path);
@@ -44,7 +43,9 @@ QByteArray ResultBytes(const QDate& today) {
         r.timeOfDay = (15 * 3600 + engine() % (4 * 3600)) / 86400.0;
         r.student = int16_t(1 + engine() % kBenchStudents);
         r.level = int16_t(1 + engine() % kBenchLevels);
-        r.result = engine() % 50 == 0 ? 99999 : int32_t(kTargetTime[r.level] / 2 + engine() % (3 * kTargetTime[r.level]));
+        r.result = engine() % 50 == 0
+                       ? 99999
+                       : int32_t(kTargetTime[r.level] / 2 + engine() % (3 * kTargetTime[r.level]));
         bytes += EncodeRecord(r);
     }
     return bytes;
@@ -58,16 +59,20 @@ QByteArray RosterBytes() {
 }
 
 QByteArray CriteriaBytes() {
-    QString text = QStringLiteral("目標Time,最低Time,ｸﾘｱﾎﾟｲﾝﾄ,ｸﾘｱ回数,ﾎﾟｲﾝﾄ倍率,禁回,禁点,判期間,禁期間,予備,予備,予備\r\n");
+    QString text = QStringLiteral(
+        "目標Time,最低Time,ｸﾘｱﾎﾟｲﾝﾄ,ｸﾘｱ回数,ﾎﾟｲﾝﾄ倍率,禁回,禁点,判期間,禁期間,予備,予備,予備\r\n");
     for (int lv = 1; lv <= kBenchLevels; ++lv)
-        text += QStringLiteral("%1,%2,50,5,1.5,15,200,30,1,0,0,0\r\n").arg(kTargetTime[lv]).arg(2 * kTargetTime[lv]);
+        text += QStringLiteral("%1,%2,50,5,1.5,15,200,30,1,0,0,0\r\n")
+                    .arg(kTargetTime[lv])
+                    .arg(2 * kTargetTime[lv]);
     return EncodeCp932(text);
 }
 
 } // namespace
 
 void MakeBenchData(const QString& root) {
-    WriteOnce(root + QStringLiteral("data/circle/") + kResultsFileName, [] { return ResultBytes(kBenchToday); });
+    WriteOnce(root + QStringLiteral("data/circle/") + kResultsFileName,
+              [] { return ResultBytes(kBenchToday); });
     WriteOnce(root + QStringLiteral("data/新名簿.txt"), RosterBytes);
     WriteOnce(root + QStringLiteral("data/circle/タイム回数データ.txt"), CriteriaBytes);
 }

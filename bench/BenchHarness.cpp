@@ -7,12 +7,15 @@
 
 QString BenchRoot() {
     const QByteArray fromEnvironment = qgetenv("DRILL_BENCH_DATA");
-    const QString root = fromEnvironment.isEmpty() ? QCoreApplication::applicationDirPath() + QStringLiteral("/bench-data")
+    const QString root = fromEnvironment.isEmpty() ? QCoreApplication::applicationDirPath() +
+                                                         QStringLiteral("/bench-data")
                                                    : QString::fromLocal8Bit(fromEnvironment);
     return QDir(root).absolutePath() + QLatin1Char('/');
 }
 
-void AbortingDialogs::inform(const QString&, const QString& text) { qFatal("bench: %s", qPrintable(text)); }
+void AbortingDialogs::inform(const QString&, const QString& text) {
+    qFatal("bench: %s", qPrintable(text));
+}
 
 BenchClassroom::BenchClassroom() {
     MakeBenchData(root);
@@ -36,8 +39,7 @@ int RunBenchmarks(int argc, char** argv) {
 }
 
 int RunScreenBenchmarks(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     QApplication::setFont(QFont(QStringLiteral("IPAPGothic"), 12));
     return RunSpecified(argc, argv);

@@ -17,19 +17,19 @@ QString BenchRoot();
 
 // A clock that stands still at a given moment; waits do nothing.
 class StillClock : public Clock {
-public:
+  public:
     explicit StillClock(QDateTime at) : at_(std::move(at)) {}
     QDateTime now() const override { return at_; }
     double monotonicSeconds() const override { return 0; }
     void wait(int) override {}
 
-private:
+  private:
     QDateTime at_;
 };
 
 // A benchmark never meets a message; if it does, its figure is void.
 class AbortingDialogs : public Dialogs {
-public:
+  public:
     void inform(const QString& title, const QString& text) override;
     bool askYesNo(const QString&, const QString&) override { return true; }
     bool askOkCancel(const QString&, const QString&) override { return true; }

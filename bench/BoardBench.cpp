@@ -4,11 +4,11 @@
 // strings made beforehand.
 #include "BenchHarness.h"
 
-#include "widgets/Screen.h"
 #include "records/Counts.h"
 #include "roster/Roster.h"
-#include "screens/LevelBoard.h"
 #include "rules/ResultsViews.h"
+#include "screens/LevelBoard.h"
+#include "widgets/Screen.h"
 
 #include <QListView>
 #include <QListWidget>
@@ -21,7 +21,7 @@ namespace {
 
 // The board never moves to another screen while it activates.
 class StayingNavigator : public Navigator {
-public:
+  public:
     void showNameSelection() override { fail(); }
     void showBoard() override { fail(); }
     void closeBoard() override { fail(); }
@@ -35,7 +35,7 @@ public:
     void showRecordsBrowser() override { fail(); }
     void endProgram() override { fail(); }
 
-private:
+  private:
     static void fail() { qFatal("bench: the board left during its activation"); }
 };
 
@@ -78,7 +78,8 @@ void BoardActivationFloor(benchmark::State& bench) {
     ProgramState& s = *classroom.state;
     std::vector<QStringList> lines;
     for (int level = 1; level <= kBenchLevels; ++level)
-        lines.push_back(RankLevel(s, level, RankingOrder::TotalPoints, QStringLiteral("全学年")).lines);
+        lines.push_back(
+            RankLevel(s, level, RankingOrder::TotalPoints, QStringLiteral("全学年")).lines);
     std::vector<std::unique_ptr<QListWidget>> lists;
     for (int level = 1; level <= kBenchLevels; ++level) {
         lists.push_back(std::make_unique<QListWidget>());
@@ -98,4 +99,6 @@ void BoardActivationFloor(benchmark::State& bench) {
 BENCHMARK(BoardActivation)->Name("BoardActivation")->Unit(benchmark::kMillisecond);
 BENCHMARK(BoardActivationFloor)->Name("BoardActivation_floor")->Unit(benchmark::kMillisecond);
 
-int main(int argc, char** argv) { return RunScreenBenchmarks(argc, argv); }
+int main(int argc, char** argv) {
+    return RunScreenBenchmarks(argc, argv);
+}

@@ -7,9 +7,9 @@
 #include "records/ResultsFile.h"
 #include "roster/NameList.h"
 #include "roster/Roster.h"
+#include "rules/ResultsViews.h"
 #include "screens/ClassReport.h"
 #include "screens/ClassSheetDrawing.h"
-#include "rules/ResultsViews.h"
 
 #include <QFileInfo>
 #include <QPainter>
@@ -49,7 +49,8 @@ void SetUpPdf(QPrinter& printer, const QString& file) {
 }
 
 int SheetPageCount(const ReportClassroom& classroom) {
-    const ClassSheet sheet = BuildClassSheet(*classroom.state, classroom.students, classroom.clock.now());
+    const ClassSheet sheet =
+        BuildClassSheet(*classroom.state, classroom.students, classroom.clock.now());
     return int(PaginateSheet(sheet, kSheetRowsPerPage).size());
 }
 
@@ -61,13 +62,12 @@ void ClassReport(benchmark::State& bench) {
     for (auto _ : bench) {
         const ClassSheet sheet = BuildClassSheet(s, classroom.students, classroom.clock.now());
         const ReportBlockSource blocks(s, kReportLevels, ReadRecentResults(s, kPeriodViewRecords),
-                                      kBenchToday, ReportSettings{});
+                                       kBenchToday, ReportSettings{});
         QPrinter printer(QPrinter::HighResolution);
         SetUpPdf(printer, file);
         PrintClassReport(printer, sheet, SheetStudents(sheet), blocks);
     }
-    if (QFileInfo(file).size() == 0)
-        bench.SkipWithError("no PDF written");
+    if (QFileInfo(file).size() == 0) bench.SkipWithError("no PDF written");
     bench.counters["pages"] = SheetPageCount(classroom) + kReportStudents;
 }
 
@@ -82,8 +82,7 @@ void ClassReportFloor(benchmark::State& bench) {
         QPainter painter(&printer);
         painter.setFont(QFont(kReportFontFamily, 18));
         for (int page = 0; page < pages; ++page) {
-            if (page > 0)
-                printer.newPage();
+            if (page > 0) printer.newPage();
             painter.drawText(QPointF(100, 400), QStringLiteral("ページ %1").arg(page + 1));
         }
     }
@@ -94,4 +93,6 @@ void ClassReportFloor(benchmark::State& bench) {
 BENCHMARK(ClassReport)->Name("ClassReport")->Unit(benchmark::kMillisecond);
 BENCHMARK(ClassReportFloor)->Name("ClassReport_floor")->Unit(benchmark::kMillisecond);
 
-int main(int argc, char** argv) { return RunScreenBenchmarks(argc, argv); }
+int main(int argc, char** argv) {
+    return RunScreenBenchmarks(argc, argv);
+}

@@ -22,7 +22,8 @@ void ReadWindowBytes(const QByteArray& path, std::vector<char>& buffer) {
     const off_t records = info.st_size / kRecordSize;
     const off_t count = std::min<off_t>(records, kResultsWindow);
     buffer.resize(size_t(count) * kRecordSize);
-    if (::pread(fd, buffer.data(), buffer.size(), (records - count) * kRecordSize) != ssize_t(buffer.size()))
+    if (::pread(fd, buffer.data(), buffer.size(), (records - count) * kRecordSize) !=
+        ssize_t(buffer.size()))
         std::abort();
     ::close(fd);
 }
@@ -59,4 +60,6 @@ void CountResultsFloor(benchmark::State& bench) {
 BENCHMARK(CountResultsBench)->Name("CountResults")->Unit(benchmark::kMillisecond);
 BENCHMARK(CountResultsFloor)->Name("CountResults_floor")->Unit(benchmark::kMillisecond);
 
-int main(int argc, char** argv) { return RunBenchmarks(argc, argv); }
+int main(int argc, char** argv) {
+    return RunBenchmarks(argc, argv);
+}

@@ -15,7 +15,9 @@
 
 namespace {
 
-QString BenchResultsPath() { return ResultsFilePath(*BenchClassroom().state); }
+QString BenchResultsPath() {
+    return ResultsFilePath(*BenchClassroom().state);
+}
 
 void DistributionBench(benchmark::State& bench) {
     const QString path = BenchResultsPath();
@@ -25,8 +27,7 @@ void DistributionBench(benchmark::State& bench) {
         runs = distribution.runTotal;
         benchmark::DoNotOptimize(distribution);
     }
-    if (runs == 0)
-        bench.SkipWithError("no run of level 3 was counted");
+    if (runs == 0) bench.SkipWithError("no run of level 3 was counted");
 }
 
 void DistributionFloor(benchmark::State& bench) {
@@ -37,8 +38,7 @@ void DistributionFloor(benchmark::State& bench) {
         struct stat info {};
         ::fstat(fd, &info);
         buffer.resize(size_t(info.st_size / kRecordSize) * kRecordSize);
-        if (::pread(fd, buffer.data(), buffer.size(), 0) != ssize_t(buffer.size()))
-            std::abort();
+        if (::pread(fd, buffer.data(), buffer.size(), 0) != ssize_t(buffer.size())) std::abort();
         ::close(fd);
         benchmark::DoNotOptimize(buffer.data());
         benchmark::ClobberMemory();
@@ -50,4 +50,6 @@ void DistributionFloor(benchmark::State& bench) {
 BENCHMARK(DistributionBench)->Name("Distribution")->Unit(benchmark::kMillisecond);
 BENCHMARK(DistributionFloor)->Name("Distribution_floor")->Unit(benchmark::kMillisecond);
 
-int main(int argc, char** argv) { return RunBenchmarks(argc, argv); }
+int main(int argc, char** argv) {
+    return RunBenchmarks(argc, argv);
+}

@@ -4,20 +4,19 @@
 #include "BenchHarness.h"
 
 #include "core/RealPlatform.h"
-#include "widgets/Screen.h"
 #include "records/Counts.h"
 #include "roster/Roster.h"
 #include "screens/NameSelectionScreen.h"
+#include "widgets/Screen.h"
 
 #include <QListView>
 #include <benchmark/benchmark.h>
-
 
 namespace {
 
 // The name screen only closes the (absent) board while it is measured.
 class QuietNavigator : public Navigator {
-public:
+  public:
     void showNameSelection() override {}
     void showBoard() override {}
     void closeBoard() override {}
@@ -68,4 +67,6 @@ void NameListFloor(benchmark::State& bench) {
 BENCHMARK(NameList)->Name("NameList")->Unit(benchmark::kMillisecond);
 BENCHMARK(NameListFloor)->Name("NameList_floor")->Unit(benchmark::kMillisecond);
 
-int main(int argc, char** argv) { return RunScreenBenchmarks(argc, argv); }
+int main(int argc, char** argv) {
+    return RunScreenBenchmarks(argc, argv);
+}

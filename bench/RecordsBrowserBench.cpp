@@ -33,17 +33,16 @@ struct BrowserClassroom : BenchClassroom {
 std::vector<char> ReadAll(const QString& path) {
     const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
     struct stat info {};
-    if (fd < 0 || ::fstat(fd, &info) != 0)
-        std::abort();
+    if (fd < 0 || ::fstat(fd, &info) != 0) std::abort();
     std::vector<char> bytes(size_t(info.st_size));
-    if (::pread(fd, bytes.data(), bytes.size(), 0) != ssize_t(bytes.size()))
-        std::abort();
+    if (::pread(fd, bytes.data(), bytes.size(), 0) != ssize_t(bytes.size())) std::abort();
     ::close(fd);
     return bytes;
 }
 
 void WriteAll(const QString& path, const std::vector<char>& bytes) {
-    const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    const int fd =
+        ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
     if (fd < 0 || ::pwrite(fd, bytes.data(), bytes.size(), 0) != ssize_t(bytes.size()))
         std::abort();
     ::close(fd);
@@ -103,4 +102,6 @@ BENCHMARK(BrowserOpenFloor)->Name("BrowserOpen_floor")->Unit(benchmark::kMillise
 BENCHMARK(DeleteRecordBench)->Name("DeleteRecord")->Unit(benchmark::kMillisecond);
 BENCHMARK(DeleteRecordFloor)->Name("DeleteRecord_floor")->Unit(benchmark::kMillisecond);
 
-int main(int argc, char** argv) { return RunScreenBenchmarks(argc, argv); }
+int main(int argc, char** argv) {
+    return RunScreenBenchmarks(argc, argv);
+}

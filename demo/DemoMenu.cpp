@@ -21,12 +21,12 @@ echo "$text"
 
 void LayOutDemoMenu(const QString& root) {
     const QString path = root + QStringLiteral("起動/プログラムメニューc");
-    if (QFileInfo::exists(path))
-        return;
+    if (QFileInfo::exists(path)) return;
     QDir().mkpath(QFileInfo(path).absolutePath());
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         throw DataFileError(QStringLiteral("cannot write ") + path);
     file.write(kMenuScript);
-    file.setPermissions(file.permissions() | QFileDevice::ExeOwner | QFileDevice::ExeGroup | QFileDevice::ExeOther);
+    file.setPermissions(file.permissions() | QFileDevice::ExeOwner | QFileDevice::ExeGroup |
+                        QFileDevice::ExeOther);
 }

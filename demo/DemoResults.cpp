@@ -55,8 +55,7 @@ QByteArray DemoResultBytes(const QDate& today) {
     QByteArray bytes;
     for (int back = kDaysBack; back >= 0; --back) {
         const QDate day = today.addDays(-back);
-        if (day.dayOfWeek() == Qt::Sunday)
-            continue;
+        if (day.dayOfWeek() == Qt::Sunday) continue;
         double clock = 15.0 / 24; // lessons start at three
         const int visitors = 2 + int(engine() % 3);
         for (int v = 0; v < visitors; ++v) {
@@ -67,7 +66,8 @@ QByteArray DemoResultBytes(const QDate& today) {
                 const int level = std::min(kDemoLevels, 1 + s.runs / s.runsPerLevel);
                 const double practice = 1.0 - 0.04 * (s.runs % s.runsPerLevel);
                 const bool timedOut = unit(engine) < 0.03;
-                const int seconds = int(kTargetTime[level] * s.skill * practice * (0.8 + 0.5 * unit(engine)));
+                const int seconds =
+                    int(kTargetTime[level] * s.skill * practice * (0.8 + 0.5 * unit(engine)));
                 clock += (2 + 8 * unit(engine)) / (24 * 60);
                 bytes += DemoRecord(day, clock, id, level, timedOut ? 99999 : std::max(seconds, 5));
                 ++s.runs;
@@ -81,8 +81,7 @@ QByteArray DemoResultBytes(const QDate& today) {
 
 void LayOutDemoResults(const QString& root, const QDate& today) {
     const QString path = root + QStringLiteral("data/circle/") + kResultsFileName;
-    if (QFileInfo::exists(path))
-        return;
+    if (QFileInfo::exists(path)) return;
     QDir().mkpath(QFileInfo(path).absolutePath());
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly))

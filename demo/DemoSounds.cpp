@@ -21,8 +21,7 @@ struct DemoCategory {
 };
 
 void WriteDemoWaveOnce(const QString& path, const std::vector<Note>& melody) {
-    if (QFileInfo::exists(path))
-        return;
+    if (QFileInfo::exists(path)) return;
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         throw DataFileError(QStringLiteral("cannot write ") + path);
@@ -62,7 +61,8 @@ void LayOutDemoSounds(const QString& root) {
         list += name;
         for (int v = 1; v <= category.variants; ++v) {
             const QString file = QStringLiteral("%1_%2").arg(name).arg(v);
-            WriteDemoWaveOnce(folder + file + QStringLiteral(".wav"), Transposed(category.melody, 2 * (v - 1)));
+            WriteDemoWaveOnce(folder + file + QStringLiteral(".wav"),
+                              Transposed(category.melody, 2 * (v - 1)));
             list += QLatin1Char(',') + file;
         }
         list += QStringLiteral(",*\n");

@@ -13,8 +13,7 @@
 #include <cstdio>
 
 bool WriteDemoTextOnce(const QString& path, const QString& text) {
-    if (QFileInfo::exists(path))
-        return false;
+    if (QFileInfo::exists(path)) return false;
     QDir().mkpath(QFileInfo(path).absolutePath());
     QString crlf = text;
     crlf.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));

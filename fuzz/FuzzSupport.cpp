@@ -12,7 +12,8 @@ void EnsureApplication() {
     static char* argv[] = {name, nullptr};
     static QCoreApplication app(argc, argv);
     // The readers log every skipped line; millions of runs need none of it.
-    QLoggingCategory::setFilterRules(QStringLiteral("*.warning=false\n*.info=false\n*.debug=false"));
+    QLoggingCategory::setFilterRules(
+        QStringLiteral("*.warning=false\n*.info=false\n*.debug=false"));
 }
 
 void FuzzFailure(const char* what) {

@@ -14,36 +14,37 @@
 
 namespace {
 bool SameTables(const CriteriaTables& a, const CriteriaTables& b) {
-    return a.TargetTime == b.TargetTime && a.LowestTime == b.LowestTime && a.ClearPoint == b.ClearPoint &&
-           a.ClearCount == b.ClearCount && a.PointRate == b.PointRate && a.OverdoCount == b.OverdoCount &&
-           a.OverdoPoint == b.OverdoPoint && a.PassDays == b.PassDays && a.OverdoDays == b.OverdoDays &&
-           a.CriteriaSpare1 == b.CriteriaSpare1 && a.CriteriaSpare2 == b.CriteriaSpare2 &&
-           a.CriteriaSpare3 == b.CriteriaSpare3 && a.LoadedLevels == b.LoadedLevels;
+    return a.TargetTime == b.TargetTime && a.LowestTime == b.LowestTime &&
+           a.ClearPoint == b.ClearPoint && a.ClearCount == b.ClearCount &&
+           a.PointRate == b.PointRate && a.OverdoCount == b.OverdoCount &&
+           a.OverdoPoint == b.OverdoPoint && a.PassDays == b.PassDays &&
+           a.OverdoDays == b.OverdoDays && a.CriteriaSpare1 == b.CriteriaSpare1 &&
+           a.CriteriaSpare2 == b.CriteriaSpare2 && a.CriteriaSpare3 == b.CriteriaSpare3 &&
+           a.LoadedLevels == b.LoadedLevels;
 }
 
-bool IsBlank(QChar c) { return c == QLatin1Char(' ') || c == QLatin1Char('\t'); }
+bool IsBlank(QChar c) {
+    return c == QLatin1Char(' ') || c == QLatin1Char('\t');
+}
 
 // A cell the file keeps as it is: the reader drops blanks around an unquoted
 // value, and a character outside code page 932 is written as another.
 bool SurvivesWriting(const QString& cell) {
-    if (!cell.isEmpty() && (IsBlank(cell.front()) || IsBlank(cell.back())))
-        return false;
+    if (!cell.isEmpty() && (IsBlank(cell.front()) || IsBlank(cell.back()))) return false;
     return DecodeCp932(EncodeCp932(cell)) == cell;
 }
 
 bool RowsSurviveWriting(const std::vector<QStringList>& rows) {
     for (const QStringList& row : rows)
         for (const QString& cell : row)
-            if (!SurvivesWriting(cell))
-                return false;
+            if (!SurvivesWriting(cell)) return false;
     return true;
 }
 
 void CheckRoundTrip(TestRig& rig, const CriteriaTables& loaded) {
     rig.state.criteria = CriteriaTables();
     const std::vector<QStringList> rows = ReadCriteriaRows(rig.state);
-    if (!RowsSurviveWriting(rows))
-        return;
+    if (!RowsSurviveWriting(rows)) return;
     try {
         SaveCriteria(rig.state, rows);
     } catch (const DataFileError&) {

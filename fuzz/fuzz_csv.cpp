@@ -18,12 +18,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     int lastLine = reader.line();
     bool asNumber = size > 0 && (data[0] & 1);
     for (qsizetype reads = 0; !reader.atEnd(); ++reads) {
-        if (reads > maxReads)
-            FuzzFailure("the reader does not reach its end");
+        if (reads > maxReads) FuzzFailure("the reader does not reach its end");
         try {
             if (asNumber) {
-                if (!std::isfinite(reader.readNumber()))
-                    FuzzFailure("a number read is not finite");
+                if (!std::isfinite(reader.readNumber())) FuzzFailure("a number read is not finite");
             } else {
                 (void)reader.readText();
             }
@@ -31,8 +29,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
             FuzzFailure("a read before the end threw");
         }
         asNumber = !asNumber;
-        if (reader.line() < lastLine)
-            FuzzFailure("the line number went back");
+        if (reader.line() < lastLine) FuzzFailure("the line number went back");
         lastLine = reader.line();
     }
     // Past the end a read throws a DataFileError or gives the empty value.

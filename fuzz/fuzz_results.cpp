@@ -11,7 +11,9 @@
 #include <QDateTime>
 
 namespace {
-CriteriaValue Days(double n) { return {CriteriaValue::Kind::Number, n, {}}; }
+CriteriaValue Days(double n) {
+    return {CriteriaValue::Kind::Number, n, {}};
+}
 
 // Criteria of every kind the file can hold, the level's number picking one.
 void SetCriteria(CriteriaTables& t) {
@@ -21,7 +23,9 @@ void SetCriteria(CriteriaTables& t) {
         t.PointRate[lv] = lv % 5 == 0 ? 0.5f : 1.5f;
         t.ClearPoint[lv] = 20;
         t.ClearCount[lv] = int16_t(lv % 4);
-        t.PassDays[lv] = lv % 3 == 0 ? CriteriaValue{CriteriaValue::Kind::Text, 0, QStringLiteral("週")} : Days(lv);
+        t.PassDays[lv] = lv % 3 == 0
+                             ? CriteriaValue{CriteriaValue::Kind::Text, 0, QStringLiteral("週")}
+                             : Days(lv);
         t.OverdoDays[lv] = lv % 6 == 0 ? CriteriaValue{} : Days(1);
         t.OverdoCount[lv] = Days(3);
         t.OverdoPoint[lv] = Days(100);
@@ -44,8 +48,7 @@ void ReadFile(const QString& path, qsizetype size) {
     const std::vector<ResultRecord> all = ReadRecords(path, 0, count + 2);
     if (qint64(all.size()) != count)
         FuzzFailure("reading every record gave another number of records");
-    if (count > 0 && ReadRecord(path, count + 1))
-        FuzzFailure("a record after the last was read");
+    if (count > 0 && ReadRecord(path, count + 1)) FuzzFailure("a record after the last was read");
     (void)ReadLastRecordBytes(path, 3);
 }
 } // namespace

@@ -40,8 +40,7 @@ void ReadFromInstallation(const TempInstall& install, TestRig& rig, const QByteA
                 FuzzFailure("a roster line outside 1..5000 was kept");
         ComputeSchoolYear(state);
         const std::vector<RosterRecord> shown = FillNameScreenRoster(state, lines);
-        if (int(shown.size()) > kMaxStudent)
-            FuzzFailure("more than 5000 names shown");
+        if (int(shown.size()) > kMaxStudent) FuzzFailure("more than 5000 names shown");
         (void)ReadBoardRoster(state);
         BrowserRoster browser;
         ReadBrowserRoster(state, browser);

@@ -8,7 +8,7 @@ class ScreenHost;
 struct ProgramState;
 
 class AppNavigator : public Navigator {
-public:
+  public:
     AppNavigator(ScreenHost& host, ProgramState& state) : host_(host), state_(state) {}
 
     void showNameSelection() override;
@@ -24,7 +24,7 @@ public:
     void showRecordsBrowser() override;
     void endProgram() override;
 
-private:
+  private:
     ScreenHost& host_;
     ProgramState& state_;
 };

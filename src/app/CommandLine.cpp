@@ -15,28 +15,28 @@
 std::optional<CommandArguments> ParseCommandArguments(QStringList args, QString& problem,
                                                       const OwnOption& ownOption) {
     CommandArguments parsed;
-    const ProgramFolderChoice folder = TakeProgramFolder(args, QCoreApplication::applicationDirPath());
+    const ProgramFolderChoice folder =
+        TakeProgramFolder(args, QCoreApplication::applicationDirPath());
     if (!folder.problem.isEmpty()) {
         problem = folder.problem;
         return std::nullopt;
     }
-    if (folder.given)
-        parsed.programFolder = folder.folder;
+    if (folder.given) parsed.programFolder = folder.folder;
     for (qsizetype i = 1; i < args.size(); ++i) {
         if (args[i] == QStringLiteral("--now")) {
             if (++i >= args.size()) {
                 problem = QStringLiteral("--now needs a value");
                 return std::nullopt;
             }
-            const QDateTime when = QDateTime::fromString(args[i], QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+            const QDateTime when =
+                QDateTime::fromString(args[i], QStringLiteral("yyyy-MM-dd HH:mm:ss"));
             if (!when.isValid()) {
                 problem = QStringLiteral("--now \"%1\" is not YYYY-MM-DD HH:MM:SS").arg(args[i]);
                 return std::nullopt;
             }
             parsed.now = when;
         } else if (ownOption && ownOption(args, i, problem)) {
-            if (!problem.isEmpty())
-                return std::nullopt;
+            if (!problem.isEmpty()) return std::nullopt;
         } else if (args[i].startsWith(QStringLiteral("--")) || !parsed.programFolder.isEmpty()) {
             problem = QStringLiteral("unexpected argument \"%1\"").arg(args[i]);
             return std::nullopt;
@@ -45,7 +45,8 @@ std::optional<CommandArguments> ParseCommandArguments(QStringList args, QString&
         }
     }
     if (parsed.programFolder.isEmpty())
-        parsed.programFolder = folder.folder; // the command's own folder, as in a copied installation
+        parsed.programFolder =
+            folder.folder; // the command's own folder, as in a copied installation
     if (!QDir(parsed.programFolder).exists()) {
         problem = QStringLiteral("program folder %1 does not exist").arg(parsed.programFolder);
         return std::nullopt;
@@ -54,17 +55,24 @@ std::optional<CommandArguments> ParseCommandArguments(QStringList args, QString&
 }
 
 bool PrintedHelp(const QStringList& args, const char* usage, const char* description) {
-    if (!args.mid(1).contains(QStringLiteral("--help")))
-        return false;
+    if (!args.mid(1).contains(QStringLiteral("--help"))) return false;
     std::fputs(usage, stdout);
     std::fputs(description, stdout);
     return true;
 }
 
-CommandClock::CommandClock(std::optional<QDateTime> fixed) : fixed_(std::move(fixed)) { monotonic_.start(); }
-QDateTime CommandClock::now() const { return fixed_ ? *fixed_ : QDateTime::currentDateTime(); }
-double CommandClock::monotonicSeconds() const { return monotonic_.elapsed() / 1000.0; }
-void CommandClock::wait(int milliseconds) { QThread::msleep(milliseconds); }
+CommandClock::CommandClock(std::optional<QDateTime> fixed) : fixed_(std::move(fixed)) {
+    monotonic_.start();
+}
+QDateTime CommandClock::now() const {
+    return fixed_ ? *fixed_ : QDateTime::currentDateTime();
+}
+double CommandClock::monotonicSeconds() const {
+    return monotonic_.elapsed() / 1000.0;
+}
+void CommandClock::wait(int milliseconds) {
+    QThread::msleep(milliseconds);
+}
 
 void StderrDialogs::inform(const QString& title, const QString& text) {
     std::fprintf(stderr, "%s: %s\n", qPrintable(title), qPrintable(text));
@@ -73,7 +81,9 @@ bool StderrDialogs::askYesNo(const QString& title, const QString& text) {
     inform(title, text);
     return false;
 }
-bool StderrDialogs::askOkCancel(const QString& title, const QString& text) { return askYesNo(title, text); }
+bool StderrDialogs::askOkCancel(const QString& title, const QString& text) {
+    return askYesNo(title, text);
+}
 
 int RunOnClassroom(const char* command, const CommandArguments& arguments,
                    const std::function<int(ProgramState&)>& work) {

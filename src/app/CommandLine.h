@@ -37,20 +37,20 @@ std::optional<CommandArguments> ParseCommandArguments(QStringList args, QString&
 
 // The wall clock, or a moment fixed by --now; waits simply sleep.
 class CommandClock : public Clock {
-public:
+  public:
     explicit CommandClock(std::optional<QDateTime> fixed);
     QDateTime now() const override;
     double monotonicSeconds() const override;
     void wait(int milliseconds) override;
 
-private:
+  private:
     std::optional<QDateTime> fixed_;
     QElapsedTimer monotonic_;
 };
 
 // Messages meant for a message box go to standard error; questions are answered no.
 class StderrDialogs : public Dialogs {
-public:
+  public:
     void inform(const QString& title, const QString& text) override;
     bool askYesNo(const QString& title, const QString& text) override;
     bool askOkCancel(const QString& title, const QString& text) override;

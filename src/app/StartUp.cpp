@@ -2,9 +2,9 @@
 
 #include "app/Configuration.h"
 #include "core/ProgramState.h"
+#include "core/Text.h"
 #include "widgets/Screen.h"
 #include "widgets/StartupScreen.h"
-#include "core/Text.h"
 
 StartupScreen* StartProgram(ProgramState& state, ScreenHost& host, const QString& programFolder) {
     StartupScreen* first = host.open<StartupScreen>(state);

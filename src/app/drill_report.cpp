@@ -9,8 +9,8 @@
 #include "records/ResultsFile.h"
 #include "roster/NameList.h"
 #include "roster/Roster.h"
-#include "screens/ClassReport.h"
 #include "rules/ResultsViews.h"
+#include "screens/ClassReport.h"
 
 #include <QApplication>
 #include <QFile>
@@ -38,7 +38,8 @@ bool IsGradeChoice(const QString& grade) {
 }
 
 // Takes -o, --grade, --student ID... and --sheet-only.
-bool ReadOwnOption(ReportOptions& options, const QStringList& args, qsizetype& i, QString& problem) {
+bool ReadOwnOption(ReportOptions& options, const QStringList& args, qsizetype& i,
+                   QString& problem) {
     const QString& option = args[i];
     if (option == QStringLiteral("--sheet-only")) {
         options.sheetOnly = true;
@@ -48,16 +49,13 @@ bool ReadOwnOption(ReportOptions& options, const QStringList& args, qsizetype& i
         // The IDs run up to the next argument that is not a number.
         for (bool isId = true; i + 1 < args.size(); ++i) {
             const int id = args[i + 1].toInt(&isId);
-            if (!isId)
-                break;
+            if (!isId) break;
             options.students.push_back(id);
         }
-        if (options.students.empty())
-            problem = QStringLiteral("--student needs one or more IDs");
+        if (options.students.empty()) problem = QStringLiteral("--student needs one or more IDs");
         return true;
     }
-    if (option != QStringLiteral("-o") && option != QStringLiteral("--grade"))
-        return false;
+    if (option != QStringLiteral("-o") && option != QStringLiteral("--grade")) return false;
     if (++i >= args.size()) {
         problem = QStringLiteral("%1 needs a value").arg(option);
         return true;
@@ -68,14 +66,16 @@ bool ReadOwnOption(ReportOptions& options, const QStringList& args, qsizetype& i
         options.grade = args[i];
     } else {
         const auto& entries = GradeFilterEntries();
-        problem = QStringLiteral("--grade \"%1\" is none of %2")
-                      .arg(args[i], QStringList(entries.begin(), entries.end()).join(QLatin1Char(' ')));
+        problem =
+            QStringLiteral("--grade \"%1\" is none of %2")
+                .arg(args[i], QStringList(entries.begin(), entries.end()).join(QLatin1Char(' ')));
     }
     return true;
 }
 
 // The name list's students, narrowed to the IDs asked for (in the list's order).
-std::vector<SheetStudent> ChosenStudents(ProgramState& state, const ReportOptions& options, QString& problem) {
+std::vector<SheetStudent> ChosenStudents(ProgramState& state, const ReportOptions& options,
+                                         QString& problem) {
     std::vector<SheetStudent> students = NameListStudents(state, options.grade);
     if (!options.students.empty()) {
         const std::set<int> wanted(options.students.begin(), options.students.end());
@@ -85,7 +85,9 @@ std::vector<SheetStudent> ChosenStudents(ProgramState& state, const ReportOption
             listed.insert(s.id);
         for (const int id : wanted)
             if (!listed.contains(id))
-                problem += QStringLiteral("student %1 is not on the name list under %2\n").arg(id).arg(options.grade);
+                problem += QStringLiteral("student %1 is not on the name list under %2\n")
+                               .arg(id)
+                               .arg(options.grade);
     }
     if (students.empty() && problem.isEmpty())
         problem = QStringLiteral("no student on the name list under %1\n").arg(options.grade);
@@ -116,37 +118,40 @@ int WriteReport(ProgramState& state, const ReportOptions& options) {
     for (int level = 1; level <= std::min(kReportPageLevels, state.levels.LevelCount); ++level)
         levels.push_back(level);
     const ReportBlockSource blocks(state, levels, ReadRecentResults(state, kPeriodViewRecords),
-                                  now.date(), ReportSettings{});
+                                   now.date(), ReportSettings{});
 
     QPrinter printer(QPrinter::HighResolution);
     printer.setOutputFormat(QPrinter::PdfFormat);
     printer.setOutputFileName(options.output);
     printer.setPageSize(QPageSize(QPageSize::A4));
     printer.setDocName(sheet.classroom + QStringLiteral("　") + sheet.date);
-    PrintClassReport(printer, sheet, options.sheetOnly ? std::vector<int>{} : SheetStudents(sheet), blocks);
+    PrintClassReport(printer, sheet, options.sheetOnly ? std::vector<int>{} : SheetStudents(sheet),
+                     blocks);
     return 0;
 }
 
-constexpr const char* kUsage = "usage: drill-report [--now \"YYYY-MM-DD HH:MM:SS\"] -o OUT.pdf "
-                                "[--grade GRADE | --student ID...] [--sheet-only] [--program-folder DIR | PROGRAM_FOLDER]\n";
+constexpr const char* kUsage =
+    "usage: drill-report [--now \"YYYY-MM-DD HH:MM:SS\"] -o OUT.pdf "
+    "[--grade GRADE | --student ID...] [--sheet-only] [--program-folder DIR | PROGRAM_FOLDER]\n";
 
 } // namespace
 
 int main(int argc, char** argv) {
     // Only a PDF is drawn: no display is needed.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     // Before any window system is set up, which would say things on standard error.
     if (PrintedHelp(QStringList(argv, argv + argc), kUsage,
-                    "Writes the class progress sheet per grade, then each student's report page, into one PDF.\n"))
+                    "Writes the class progress sheet per grade, then each student's report page, "
+                    "into one PDF.\n"))
         return 0;
     QApplication app(argc, argv);
     QString problem;
     ReportOptions options;
-    auto args = ParseCommandArguments(QCoreApplication::arguments(), problem,
-                                      [&options](const QStringList& all, qsizetype& i, QString& problem) {
-                                          return ReadOwnOption(options, all, i, problem);
-                                      });
+    auto args =
+        ParseCommandArguments(QCoreApplication::arguments(), problem,
+                              [&options](const QStringList& all, qsizetype& i, QString& problem) {
+                                  return ReadOwnOption(options, all, i, problem);
+                              });
     if (args && options.output.isEmpty())
         problem = QStringLiteral("no output file given (-o OUT.pdf)");
     if (args && !options.students.empty() && options.grade != kAllGrades)
@@ -155,5 +160,6 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "drill-report: %s\n%s", qPrintable(problem), kUsage);
         return kBadInput;
     }
-    return RunOnClassroom("drill-report", *args, [&options](ProgramState& state) { return WriteReport(state, options); });
+    return RunOnClassroom("drill-report", *args,
+                          [&options](ProgramState& state) { return WriteReport(state, options); });
 }

@@ -22,19 +22,21 @@ std::vector<StatsStudent> CurrentStudents(ProgramState& state) {
     std::vector<StatsStudent> students;
     for (const ListedStudent& student : ReadBoardRoster(state))
         students.push_back(
-            {student.Id, student.Name, ShortGradeLabel(GradeNumber(state.roster.SchoolYear, student.BirthYear))});
+            {student.Id, student.Name,
+             ShortGradeLabel(GradeNumber(state.roster.SchoolYear, student.BirthYear))});
     std::sort(students.begin(), students.end(),
               [](const StatsStudent& a, const StatsStudent& b) { return a.id < b.id; });
     return students;
 }
 
-constexpr const char* kUsage =
-    "usage: drill-stats [--now \"YYYY-MM-DD HH:MM:SS\"] [-o FILE] [--program-folder DIR | PROGRAM_FOLDER]\n";
+constexpr const char* kUsage = "usage: drill-stats [--now \"YYYY-MM-DD HH:MM:SS\"] [-o FILE] "
+                               "[--program-folder DIR | PROGRAM_FOLDER]\n";
 
 bool WriteFile(const QString& path, const QByteArray& bytes) {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
-        std::fprintf(stderr, "drill-stats: cannot write %s: %s\n", qPrintable(path), qPrintable(file.errorString()));
+        std::fprintf(stderr, "drill-stats: cannot write %s: %s\n", qPrintable(path),
+                     qPrintable(file.errorString()));
         return false;
     }
     return true;
@@ -44,22 +46,23 @@ bool WriteFile(const QString& path, const QByteArray& bytes) {
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
-    if (PrintedHelp(QCoreApplication::arguments(), kUsage,
-                    "Writes every listed student's figures per level as UTF-8 CSV on standard output,\n"
-                    "or with -o into FILE with a byte order mark for spreadsheets.\n"))
+    if (PrintedHelp(
+            QCoreApplication::arguments(), kUsage,
+            "Writes every listed student's figures per level as UTF-8 CSV on standard output,\n"
+            "or with -o into FILE with a byte order mark for spreadsheets.\n"))
         return 0;
     QString problem;
     QString output;
-    const auto args = ParseCommandArguments(
-        QCoreApplication::arguments(), problem, [&output](const QStringList& all, qsizetype& i, QString& problem) {
-            if (all[i] != QStringLiteral("-o"))
-                return false;
-            if (++i >= all.size())
-                problem = QStringLiteral("-o needs a file name");
-            else
-                output = all[i];
-            return true;
-        });
+    const auto args =
+        ParseCommandArguments(QCoreApplication::arguments(), problem,
+                              [&output](const QStringList& all, qsizetype& i, QString& problem) {
+                                  if (all[i] != QStringLiteral("-o")) return false;
+                                  if (++i >= all.size())
+                                      problem = QStringLiteral("-o needs a file name");
+                                  else
+                                      output = all[i];
+                                  return true;
+                              });
     if (!args) {
         std::fprintf(stderr, "drill-stats: %s\n%s", qPrintable(problem), kUsage);
         return kBadInput;
@@ -68,8 +71,7 @@ int main(int argc, char** argv) {
         const std::vector<StatsStudent> students = CurrentStudents(state);
         CountResults(state);
         const QByteArray csv = FiguresCsv(CollectFigures(state, students));
-        if (!output.isEmpty())
-            return WriteFile(output, kUtf8ByteOrderMark + csv) ? 0 : 1;
+        if (!output.isEmpty()) return WriteFile(output, kUtf8ByteOrderMark + csv) ? 0 : 1;
         std::fwrite(csv.constData(), 1, size_t(csv.size()), stdout);
         return std::fflush(stdout) == 0 ? 0 : 1;
     });

@@ -5,10 +5,10 @@
 #include "app/ProgramFolder.h"
 #include "app/StartUp.h"
 #include "audio/SdlSoundOutput.h"
-#include "widgets/GuardedApplication.h"
-#include "widgets/MessageBoxDialogs.h"
 #include "core/ProgramState.h"
 #include "core/RealPlatform.h"
+#include "widgets/GuardedApplication.h"
+#include "widgets/MessageBoxDialogs.h"
 #include "widgets/ScaledWindow.h"
 #include "widgets/Screen.h"
 #include "widgets/VersionDialog.h"
@@ -28,12 +28,14 @@ std::optional<int> AnswerInformationOption(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         const std::string_view option = argv[i];
         if (option == "--help") {
-            std::fputs("usage: circle-drill [--help | --version] [--program-folder DIR] [--fullscreen]\n"
-                       "Starts the circle-formula drill. The data folders are read from パスデータ.txt\n"
-                       "in the folder above the program folder (by default the program's own folder).\n"
-                       "  --program-folder DIR  the classroom's program folder\n"
-                       "  --fullscreen          kiosk mode: the whole screen, left only through the program\n",
-                       stdout);
+            std::fputs(
+                "usage: circle-drill [--help | --version] [--program-folder DIR] [--fullscreen]\n"
+                "Starts the circle-formula drill. The data folders are read from パスデータ.txt\n"
+                "in the folder above the program folder (by default the program's own folder).\n"
+                "  --program-folder DIR  the classroom's program folder\n"
+                "  --fullscreen          kiosk mode: the whole screen, left only through the "
+                "program\n",
+                stdout);
             return 0;
         }
         if (option == "--version") {
@@ -47,8 +49,7 @@ std::optional<int> AnswerInformationOption(int argc, char** argv) {
 } // namespace
 
 int main(int argc, char** argv) {
-    if (const std::optional<int> answered = AnswerInformationOption(argc, argv))
-        return *answered;
+    if (const std::optional<int> answered = AnswerInformationOption(argc, argv)) return *answered;
     GuardedApplication app(argc, argv);
     QApplication::setFont(QFont(QStringLiteral("IPAPGothic"), 12));
     QStringList arguments = QCoreApplication::arguments();

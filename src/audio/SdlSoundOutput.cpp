@@ -13,7 +13,9 @@ constexpr Uint16 kDeviceSamples = 1024;
 // A device that stops taking samples must not hold the program for ever.
 constexpr double kStallMarginSeconds = 5.0;
 
-QString SdlError() { return QString::fromUtf8(SDL_GetError()); }
+QString SdlError() {
+    return QString::fromUtf8(SDL_GetError());
+}
 
 struct WaveBuffer {
     SDL_AudioSpec spec{};
@@ -40,23 +42,22 @@ struct OpenDevice {
     OpenDevice(const OpenDevice&) = delete;
     OpenDevice& operator=(const OpenDevice&) = delete;
     ~OpenDevice() {
-        if (id != 0)
-            SDL_CloseAudioDevice(id);
+        if (id != 0) SDL_CloseAudioDevice(id);
     }
 };
 
 } // namespace
 
-SdlAudio::SdlAudio() { ensureReady(); }
+SdlAudio::SdlAudio() {
+    ensureReady();
+}
 
 SdlAudio::~SdlAudio() {
-    if (ready_)
-        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    if (ready_) SDL_QuitSubSystem(SDL_INIT_AUDIO);
 }
 
 bool SdlAudio::ensureReady() {
-    if (ready_)
-        return true;
+    if (ready_) return true;
     // SDL would otherwise take SIGINT and SIGTERM for its own event queue,
     // which this program never reads, and the program could not be stopped.
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
@@ -66,12 +67,10 @@ bool SdlAudio::ensureReady() {
 }
 
 PlayResult SdlSoundOutput::playToEnd(const QString& wavePath) {
-    if (!audio_.ensureReady())
-        return {NoAudio, audio_.error()};
+    if (!audio_.ensureReady()) return {NoAudio, audio_.error()};
 
     WaveBuffer wave;
-    if (!wave.load(wavePath))
-        return {FileUnreadable, SdlError()};
+    if (!wave.load(wavePath)) return {FileUnreadable, SdlError()};
 
     SDL_AudioSpec desired = wave.spec;
     desired.samples = kDeviceSamples;
@@ -79,11 +78,9 @@ PlayResult SdlSoundOutput::playToEnd(const QString& wavePath) {
     SDL_AudioSpec obtained{};
     // No changes allowed: SDL converts if the device wants another format.
     const OpenDevice device(SDL_OpenAudioDevice(nullptr, 0, &desired, &obtained, 0));
-    if (device.id == 0)
-        return {NoDevice, SdlError()};
+    if (device.id == 0) return {NoDevice, SdlError()};
 
-    if (SDL_QueueAudio(device.id, wave.data, wave.length) != 0)
-        return {QueueFailed, SdlError()};
+    if (SDL_QueueAudio(device.id, wave.data, wave.length) != 0) return {QueueFailed, SdlError()};
     SDL_PauseAudioDevice(device.id, 0);
 
     const Uint64 start = SDL_GetTicks64();

@@ -7,7 +7,7 @@
 // Owns SDL's audio subsystem for the life of the program: made once in main.
 // When the machine has no audio at start-up, each play tries again.
 class SdlAudio {
-public:
+  public:
     SdlAudio();
     ~SdlAudio();
     SdlAudio(const SdlAudio&) = delete;
@@ -17,19 +17,26 @@ public:
     bool ensureReady();
     const QString& error() const { return error_; }
 
-private:
+  private:
     bool ready_ = false;
     QString error_;
 };
 
 class SdlSoundOutput : public SoundOutput {
-public:
+  public:
     // Result codes; the error text is SDL's.
-    enum Code { Played = 0, NoAudio = 1, FileUnreadable = 2, NoDevice = 3, QueueFailed = 4, Stalled = 5 };
+    enum Code {
+        Played = 0,
+        NoAudio = 1,
+        FileUnreadable = 2,
+        NoDevice = 3,
+        QueueFailed = 4,
+        Stalled = 5
+    };
 
     explicit SdlSoundOutput(SdlAudio& audio) : audio_(audio) {}
     PlayResult playToEnd(const QString& wavePath) override;
 
-private:
+  private:
     SdlAudio& audio_;
 };

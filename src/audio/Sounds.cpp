@@ -31,20 +31,21 @@ Q_LOGGING_CATEGORY(lcSounds, "drill.sounds")
 
 QString CategoryName(int category) {
     static const char16_t* const names[] = {
-        u"",          u"正解音1",     u"正解音2",     u"間違い音1",   u"間違い音2",  u"最高音1",
-        u"最高音2",   u"自己最高音1", u"自己最高音2", u"自己最高音3", u"不合格音1",
+        u"",        u"正解音1",     u"正解音2",     u"間違い音1",   u"間違い音2", u"最高音1",
+        u"最高音2", u"自己最高音1", u"自己最高音2", u"自己最高音3", u"不合格音1",
     };
     return QString::fromUtf16(names[category]);
 }
 
 int CategoryNamed(const QString& value) {
     for (int c = kFirstCategory; c <= kLastCategory; ++c)
-        if (CategoryName(c) == value)
-            return c;
+        if (CategoryName(c) == value) return c;
     return 0;
 }
 
-QString NativePath(const QString& path) { return QDir::toNativeSeparators(path); }
+QString NativePath(const QString& path) {
+    return QDir::toNativeSeparators(path);
+}
 
 // Reads the file names after a category name up to the end mark "*"; twenty
 // names fill the group without a mark.
@@ -59,8 +60,7 @@ void ReadVariants(CsvReader& reader, std::array<QString, 22>& row) {
             break;
         }
         const QString name = reader.readText();
-        if (name == QLatin1String("*"))
-            break;
+        if (name == QLatin1String("*")) break;
         row[j] = name;
     }
     row[kCountSlot] = QString::number(j - 1);
@@ -81,8 +81,7 @@ void LogUnlistedCategories(const ProgramState& state) {
 
 std::optional<QString> ChooseVariant(ProgramState& state, int category) {
     const int count = VariantCount(state, category);
-    if (count <= 0)
-        return std::nullopt;
+    if (count <= 0) return std::nullopt;
     const double r = state.platform.random->next();
     const int index = int(r * count + 1);
     return state.sounds.SoundFiles[category][index];
@@ -93,7 +92,8 @@ std::optional<QString> ChooseVariant(ProgramState& state, int category) {
 // has finished, so the results screen does not settle between its two sounds.
 void LetScreensPaint() {
     if (QCoreApplication::instance())
-        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents | QEventLoop::X11ExcludeTimers);
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents |
+                                        QEventLoop::X11ExcludeTimers);
 }
 
 // Sound folders copied from Windows hold names such as 正解音2_1.WAV, or names
@@ -101,12 +101,10 @@ void LetScreensPaint() {
 // exact name is not there.
 QString SoundPath(const QString& folder, const QString& fileName) {
     const QString exact = folder + fileName;
-    if (QFileInfo::exists(exact))
-        return exact;
+    if (QFileInfo::exists(exact)) return exact;
     const QStringList names = QDir(folder).entryList(QDir::Files | QDir::Hidden);
     for (const QString& name : names)
-        if (name.compare(fileName, Qt::CaseInsensitive) == 0)
-            return folder + name;
+        if (name.compare(fileName, Qt::CaseInsensitive) == 0) return folder + name;
     return exact;
 }
 
@@ -135,8 +133,7 @@ AnswerSound CountAnswerSoundResult(ProgramState& state, const PlayResult& result
 
 AnswerSound PlayAnswerSound(ProgramState& state, int category) {
     const auto variant = ChooseVariant(state, category);
-    if (!variant)
-        return {};
+    if (!variant) return {};
     return CountAnswerSoundResult(state, PlayFile(state, *variant + QStringLiteral(".wav")));
 }
 
@@ -152,31 +149,45 @@ void LoadSoundTable(ProgramState& state) {
     const QString path = state.folders.SoundFolder + kSoundListFileName;
     if (!QFileInfo::exists(path))
         throw DataFileError(
-            QStringLiteral("音の一覧ファイルがありません: %1\r\n"
-                           "音フォルダに「%2」を置いてください。音の種類の名前（正解音2、間違い音2、"
-                           "自己最高音2、不合格音1 など）に続けて、その種類の wav ファイル名（.wav を除く）を"
-                           "20 個まで並べ、「*」で区切ります。")
+            QStringLiteral(
+                "音の一覧ファイルがありません: %1\r\n"
+                "音フォルダに「%2」を置いてください。音の種類の名前（正解音2、間違い音2、"
+                "自己最高音2、不合格音1 など）に続けて、その種類の wav ファイル名（.wav を除く）を"
+                "20 個まで並べ、「*」で区切ります。")
                 .arg(NativePath(path), kSoundListFileName));
 
     CsvReader reader = CsvReader::fromFile(path);
     while (!reader.atEnd()) {
         // Values where a category name is expected but that name none are skipped.
-        if (const int c = CategoryNamed(reader.readText()))
-            ReadVariants(reader, files[c]);
+        if (const int c = CategoryNamed(reader.readText())) ReadVariants(reader, files[c]);
     }
     LogUnlistedCategories(state);
 }
 
-QString AnswerSound::message() const { return QStringLiteral("音声がでません。先生を呼びなさい。\r\n") + error; }
+QString AnswerSound::message() const {
+    return QStringLiteral("音声がでません。先生を呼びなさい。\r\n") + error;
+}
 
-AnswerSound PlayCorrectSound(ProgramState& state) { return PlayAnswerSound(state, kCorrectCategory); }
+AnswerSound PlayCorrectSound(ProgramState& state) {
+    return PlayAnswerSound(state, kCorrectCategory);
+}
 
-AnswerSound PlayWrongSound(ProgramState& state) { return PlayAnswerSound(state, kWrongCategory); }
+AnswerSound PlayWrongSound(ProgramState& state) {
+    return PlayAnswerSound(state, kWrongCategory);
+}
 
-void PlayPersonalBestSound(ProgramState& state) { PlayVariant(state, kPersonalBestCategory); }
+void PlayPersonalBestSound(ProgramState& state) {
+    PlayVariant(state, kPersonalBestCategory);
+}
 
-void PlayFailSound(ProgramState& state) { PlayVariant(state, kFailCategory); }
+void PlayFailSound(ProgramState& state) {
+    PlayVariant(state, kFailCategory);
+}
 
-void PlayBestSound(ProgramState& state) { PlayFile(state, QStringLiteral("最高1.wav")); }
+void PlayBestSound(ProgramState& state) {
+    PlayFile(state, QStringLiteral("最高1.wav"));
+}
 
-void PlayPassSound(ProgramState& state) { PlayFile(state, QStringLiteral("合格.wav")); }
+void PlayPassSound(ProgramState& state) {
+    PlayFile(state, QStringLiteral("合格.wav"));
+}

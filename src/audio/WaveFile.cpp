@@ -36,7 +36,8 @@ std::vector<int16_t> ChimeSamples(const std::vector<Note>& notes, int sampleRate
             const double phase = 2 * std::numbers::pi * note.frequency * i / sampleRate;
             // A touch of the octave makes it a chime rather than a beep.
             const double tone = 0.8 * std::sin(phase) + 0.2 * std::sin(2 * phase);
-            samples.push_back(int16_t(std::lround(32767 * volume * Envelope(i, length, sampleRate) * tone)));
+            samples.push_back(
+                int16_t(std::lround(32767 * volume * Envelope(i, length, sampleRate) * tone)));
         }
     }
     return samples;
@@ -50,13 +51,13 @@ QByteArray PcmWave(const std::vector<int16_t>& samples, int sampleRate, int chan
     bytes.append("RIFF", 4);
     AppendLe32(bytes, 36 + dataBytes);
     bytes.append("WAVEfmt ", 8);
-    AppendLe32(bytes, 16);                          // fmt chunk size
-    AppendLe16(bytes, 1);                           // PCM
+    AppendLe32(bytes, 16); // fmt chunk size
+    AppendLe16(bytes, 1);  // PCM
     AppendLe16(bytes, uint16_t(channels));
     AppendLe32(bytes, uint32_t(sampleRate));
     AppendLe32(bytes, uint32_t(sampleRate) * blockAlign); // bytes per second
     AppendLe16(bytes, blockAlign);
-    AppendLe16(bytes, 16);                          // bits per sample
+    AppendLe16(bytes, 16); // bits per sample
     bytes.append("data", 4);
     AppendLe32(bytes, dataBytes);
     for (int16_t s : samples)

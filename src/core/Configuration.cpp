@@ -33,13 +33,14 @@ const QString kPathDataContents = QStringLiteral(
     "（例: data\\ や /srv/drill-data/。相対指定はパスデータ.txt のあるフォルダから）、"
     "2〜10 番目は予備の値です。");
 
-const QString kCommonDataContents = QStringLiteral(
-    "共通データ.txt には 10 個の値が必要です。順に、年度開始月、教室コードと教室名、"
-    "名簿表示スイッチ、共通設定4、予備、データ変更パスワード、予備 4 個です。");
+const QString kCommonDataContents =
+    QStringLiteral("共通データ.txt には 10 個の値が必要です。順に、年度開始月、教室コードと教室名、"
+                   "名簿表示スイッチ、共通設定4、予備、データ変更パスワード、予備 4 個です。");
 
 // Reads the first names.size() values of a settings file; a missing file or a
 // missing value is reported with what the file must hold.
-QStringList ReadSettingValues(const QString& path, const QStringList& names, const QString& contents) {
+QStringList ReadSettingValues(const QString& path, const QStringList& names,
+                              const QString& contents) {
     CsvReader reader = CsvReader::fromFile(path, contents);
     QStringList values;
     for (qsizetype i = 0; i < names.size(); ++i) {
@@ -52,18 +53,24 @@ QStringList ReadSettingValues(const QString& path, const QStringList& names, con
     return values;
 }
 
-QStringList SpareNames(qsizetype count) { return QStringList(count, QStringLiteral("予備")); }
+QStringList SpareNames(qsizetype count) {
+    return QStringList(count, QStringLiteral("予備"));
+}
 
 QString ReadCommonFolder(const QString& pathDataFile) {
-    const QStringList values = ReadSettingValues(
-        pathDataFile, QStringList{QStringLiteral("共通フォルダ")} + SpareNames(9), kPathDataContents);
+    const QStringList values =
+        ReadSettingValues(pathDataFile, QStringList{QStringLiteral("共通フォルダ")} + SpareNames(9),
+                          kPathDataContents);
     return ResolveFolder(values[0], QFileInfo(pathDataFile).absolutePath());
 }
 
 void ReadCommonSettings(CommonSettings& common, const QString& commonDataFile) {
-    const QStringList names = QStringList{QStringLiteral("年度開始月"), QStringLiteral("教室コードと教室名"),
-                                          QStringLiteral("名簿表示スイッチ"), QStringLiteral("共通設定4"),
-                                          QStringLiteral("予備"), QStringLiteral("データ変更パスワード")} +
+    const QStringList names = QStringList{QStringLiteral("年度開始月"),
+                                          QStringLiteral("教室コードと教室名"),
+                                          QStringLiteral("名簿表示スイッチ"),
+                                          QStringLiteral("共通設定4"),
+                                          QStringLiteral("予備"),
+                                          QStringLiteral("データ変更パスワード")} +
                               SpareNames(4);
     const QStringList values = ReadSettingValues(commonDataFile, names, kCommonDataContents);
     common.YearStartMonth = int(CsvReader::ToNumber(values[0]));
@@ -76,11 +83,14 @@ void ReadCommonSettings(CommonSettings& common, const QString& commonDataFile) {
 }
 } // namespace
 
-QString AppFolderOf(const QString& programFolder) { return EndedWithSeparator(programFolder); }
+QString AppFolderOf(const QString& programFolder) {
+    return EndedWithSeparator(programFolder);
+}
 
 QString ProgramFolderNameOf(const QString& programFolder) {
     const QString path = WithoutTrailingSeparators(programFolder);
-    const qsizetype last = std::max(path.lastIndexOf(QLatin1Char('/')), path.lastIndexOf(QLatin1Char('\\')));
+    const qsizetype last =
+        std::max(path.lastIndexOf(QLatin1Char('/')), path.lastIndexOf(QLatin1Char('\\')));
     return path.mid(last + 1);
 }
 
@@ -94,20 +104,20 @@ QString DataFolderOf(const QString& commonFolder, const QString& programFolderNa
     return folder + programFolderName + SeparatorOf(folder);
 }
 
-QString SoundFolderOf(const QString& commonFolder) { return DataFolderOf(commonFolder, kSoundFolderName); }
+QString SoundFolderOf(const QString& commonFolder) {
+    return DataFolderOf(commonFolder, kSoundFolderName);
+}
 
 QString ResolveFolder(const QString& value, const QString& baseFolder) {
     QString path = NormalisePath(value);
-    if (QDir::isRelativePath(path))
-        path = WithTrailingSeparator(NormalisePath(baseFolder)) + path;
+    if (QDir::isRelativePath(path)) path = WithTrailingSeparator(NormalisePath(baseFolder)) + path;
     path = QDir::cleanPath(path);
     return path.endsWith(QLatin1Char('/')) ? path : path + QLatin1Char('/');
 }
 
 ClassroomLine SplitClassroomLine(const QString& line) {
     const QString head = line.left(5);
-    if (CsvReader::ToNumber(head) != 0)
-        return {head, line.mid(5)};
+    if (CsvReader::ToNumber(head) != 0) return {head, line.mid(5)};
     return {QString(), line};
 }
 

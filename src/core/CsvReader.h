@@ -11,7 +11,7 @@
 #include <QStringList>
 
 class CsvReader {
-public:
+  public:
     CsvReader(QString text, QString fileName);
     // Reads a code page 932 file; throws FileAccessError when it cannot be
     // read, its message followed by `contents`: what the file must hold.
@@ -38,7 +38,7 @@ public:
     // The number a text reads as: 0 when it is not a number.
     static double ToNumber(const QString& text, bool* isNumber = nullptr);
 
-private:
+  private:
     void skipBlanks();
     void skipDelimiter();
     void skipBlankLines();

@@ -14,11 +14,17 @@ namespace {
 const QDate kOleEpoch(1899, 12, 30);
 } // namespace
 
-double ToOleDay(const QDate& date) { return double(kOleEpoch.daysTo(date)); }
+double ToOleDay(const QDate& date) {
+    return double(kOleEpoch.daysTo(date));
+}
 
-double ToOleTimeOfDay(const QTime& time) { return time.msecsSinceStartOfDay() / 86400000.0; }
+double ToOleTimeOfDay(const QTime& time) {
+    return time.msecsSinceStartOfDay() / 86400000.0;
+}
 
-QDate FromOleDay(double day) { return kOleEpoch.addDays(static_cast<qint64>(std::floor(day))); }
+QDate FromOleDay(double day) {
+    return kOleEpoch.addDays(static_cast<qint64>(std::floor(day)));
+}
 
 QTime FromOleTimeOfDay(double fraction) {
     const double f = fraction - std::floor(fraction);
@@ -30,8 +36,7 @@ namespace {
 QString FormatIcu(const char* pattern, const icu::Locale& locale, UDate instant) {
     UErrorCode status = U_ZERO_ERROR;
     icu::SimpleDateFormat format(icu::UnicodeString::fromUTF8(pattern), locale, status);
-    if (U_FAILURE(status))
-        return QString();
+    if (U_FAILURE(status)) return QString();
     icu::UnicodeString text;
     format.format(instant, text);
     std::string utf8;
@@ -47,8 +52,7 @@ QString FormatEraDate(const QDateTime& when) {
     // formatter uses, so the shown day is the local day whatever the zone.
     icu::GregorianCalendar gregorian(status);
     std::unique_ptr<icu::Calendar> japanese(icu::Calendar::createInstance(locale, status));
-    if (U_FAILURE(status))
-        return when.date().toString(QStringLiteral("yyyy年 M月 dd日"));
+    if (U_FAILURE(status)) return when.date().toString(QStringLiteral("yyyy年 M月 dd日"));
     gregorian.clear();
     gregorian.set(when.date().year(), when.date().month() - 1, when.date().day(),
                   when.time().hour(), when.time().minute(), when.time().second());
@@ -61,13 +65,9 @@ QString FormatEraDate(const QDateTime& when) {
 }
 
 Colour SeasonColorForMonth(int month) {
-    if (month <= 2)
-        return Colour{255, 128, 0};
-    if (month <= 5)
-        return Colour{192, 255, 192};
-    if (month <= 8)
-        return Colour{0, 192, 192};
-    if (month <= 11)
-        return Colour{192, 64, 0};
+    if (month <= 2) return Colour{255, 128, 0};
+    if (month <= 5) return Colour{192, 255, 192};
+    if (month <= 8) return Colour{0, 192, 192};
+    if (month <= 11) return Colour{192, 64, 0};
     return Colour{192, 255, 192};
 }

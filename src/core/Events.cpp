@@ -3,6 +3,5 @@
 #include <QCoreApplication>
 
 void LetEventsRun() {
-    if (QCoreApplication::instance())
-        QCoreApplication::processEvents();
+    if (QCoreApplication::instance()) QCoreApplication::processEvents();
 }

@@ -17,7 +17,9 @@ const std::array<const char16_t*, 24> kLevelTable = {
 constexpr int kOfferedLevels = 7;
 } // namespace
 
-bool IsPracticeLevel(const QString& levelName) { return levelName.contains(u'練'); }
+bool IsPracticeLevel(const QString& levelName) {
+    return levelName.contains(u'練');
+}
 
 bool IsPracticeLevel(const ProgramState& state, int level) {
     return level >= 0 && level < kLevelSlots && IsPracticeLevel(state.levels.LevelNames[level]);

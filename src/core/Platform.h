@@ -9,7 +9,7 @@
 #include <cstdint>
 
 class Clock {
-public:
+  public:
     virtual ~Clock() = default;
     // Local wall-clock date and time: record dates, "today", the era date.
     virtual QDateTime now() const = 0;
@@ -22,7 +22,7 @@ public:
 };
 
 class RandomSource {
-public:
+  public:
     virtual ~RandomSource() = default;
     virtual void seed(std::uint32_t value) = 0;
     // Uniform in [0, 1).
@@ -35,14 +35,14 @@ struct PlayResult {
 };
 
 class SoundOutput {
-public:
+  public:
     virtual ~SoundOutput() = default;
     // Plays a wave file and returns only when it has finished playing.
     virtual PlayResult playToEnd(const QString& wavePath) = 0;
 };
 
 class Dialogs {
-public:
+  public:
     virtual ~Dialogs() = default;
     virtual void inform(const QString& title, const QString& text) = 0;
     virtual bool askYesNo(const QString& title, const QString& text) = 0;
@@ -50,7 +50,7 @@ public:
 };
 
 class Launcher {
-public:
+  public:
     virtual ~Launcher() = default;
     // Starts a program in a normal, focused window; false when it could not start.
     virtual bool start(const QString& program, const QStringList& arguments) = 0;
@@ -59,7 +59,7 @@ public:
 // The moves between screens. The real one (app/) opens and closes the screen
 // widgets; tests record the calls. Screens never know each other's classes.
 class Navigator {
-public:
+  public:
     virtual ~Navigator() = default;
     virtual void showNameSelection() = 0;
     virtual void showBoard() = 0;

@@ -4,13 +4,21 @@
 #include <QProcess>
 #include <QThread>
 
-double Clock::secondsSinceMidnight() const { return now().time().msecsSinceStartOfDay() / 1000.0; }
+double Clock::secondsSinceMidnight() const {
+    return now().time().msecsSinceStartOfDay() / 1000.0;
+}
 
-SystemClock::SystemClock() { monotonic_.start(); }
+SystemClock::SystemClock() {
+    monotonic_.start();
+}
 
-QDateTime SystemClock::now() const { return QDateTime::currentDateTime(); }
+QDateTime SystemClock::now() const {
+    return QDateTime::currentDateTime();
+}
 
-double SystemClock::monotonicSeconds() const { return monotonic_.nsecsElapsed() / 1e9; }
+double SystemClock::monotonicSeconds() const {
+    return monotonic_.nsecsElapsed() / 1e9;
+}
 
 void SystemClock::wait(int milliseconds) {
     QElapsedTimer waited;
@@ -26,7 +34,9 @@ void MersenneRandom::seed(std::uint32_t value) {
     uniform_.reset();
 }
 
-double MersenneRandom::next() { return uniform_(engine_); }
+double MersenneRandom::next() {
+    return uniform_(engine_);
+}
 
 bool ProcessLauncher::start(const QString& program, const QStringList& arguments) {
     return QProcess::startDetached(program, arguments);

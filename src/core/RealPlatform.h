@@ -9,27 +9,27 @@
 #include <random>
 
 class SystemClock : public Clock {
-public:
+  public:
     SystemClock();
     QDateTime now() const override;
     double monotonicSeconds() const override;
     void wait(int milliseconds) override;
 
-private:
+  private:
     QElapsedTimer monotonic_;
 };
 
 class MersenneRandom : public RandomSource {
-public:
+  public:
     void seed(std::uint32_t value) override;
     double next() override;
 
-private:
+  private:
     std::mt19937 engine_{0};
     std::uniform_real_distribution<double> uniform_{0.0, 1.0};
 };
 
 class ProcessLauncher : public Launcher {
-public:
+  public:
     bool start(const QString& program, const QStringList& arguments) override;
 };

@@ -17,7 +17,9 @@ std::uint64_t Scramble(std::uint64_t x) {
     return x ^ (x >> 31);
 }
 
-std::uint64_t Fold(std::uint64_t hash, std::uint64_t part) { return Scramble(hash ^ part); }
+std::uint64_t Fold(std::uint64_t hash, std::uint64_t part) {
+    return Scramble(hash ^ part);
+}
 
 // FNV-1a: the same bytes give the same number in every process.
 std::uint64_t BytesHash(const QByteArray& bytes) {
@@ -36,7 +38,8 @@ QByteArray MachineIdentity() {
 
 } // namespace
 
-std::uint32_t MixSeed(qint64 msecsSinceEpoch, double monotonicSeconds, const QByteArray& machine, qint64 processId) {
+std::uint32_t MixSeed(qint64 msecsSinceEpoch, double monotonicSeconds, const QByteArray& machine,
+                      qint64 processId) {
     std::uint64_t hash = Fold(0, std::uint64_t(msecsSinceEpoch));
     hash = Fold(hash, std::uint64_t(std::llround(std::fmod(monotonicSeconds, 1e6) * 1e9)));
     hash = Fold(hash, BytesHash(machine));

@@ -11,7 +11,8 @@ class Clock;
 
 // Mixes the wall clock to the millisecond, the monotonic clock to its finest
 // step, this machine's identity and this process's id into one seed.
-std::uint32_t MixSeed(qint64 msecsSinceEpoch, double monotonicSeconds, const QByteArray& machine, qint64 processId);
+std::uint32_t MixSeed(qint64 msecsSinceEpoch, double monotonicSeconds, const QByteArray& machine,
+                      qint64 processId);
 
 // The seed for this machine and process now.
 std::uint32_t FreshSeed(const Clock& clock);

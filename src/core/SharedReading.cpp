@@ -30,8 +30,10 @@ ReadFailure ClassifyReadFailure(int errorNumber) {
     }
 }
 
-[[noreturn]] void ReportAndEnd(ProgramState& state, const QString& heading, const FileAccessError& error) {
-    const QString text = QStringLiteral("%1 %2\n%3").arg(heading).arg(error.errorNumber()).arg(error.message());
+[[noreturn]] void ReportAndEnd(ProgramState& state, const QString& heading,
+                               const FileAccessError& error) {
+    const QString text =
+        QStringLiteral("%1 %2\n%3").arg(heading).arg(error.errorNumber()).arg(error.message());
     state.platform.dialogs->inform(state.levels.ProgramTitle, text);
     throw ShownFileError(text);
 }
@@ -70,8 +72,9 @@ void ReadPatiently(ProgramState& state, const std::function<void()>& read) {
                 break;
             case ReadFailure::Other:
                 ReportAndEnd(state,
-                             error.subject() == kResultsFileSubject ? QStringLiteral("成績ランダムファイル表示")
-                                                                    : QStringLiteral("ファイルエラー"),
+                             error.subject() == kResultsFileSubject
+                                 ? QStringLiteral("成績ランダムファイル表示")
+                                 : QStringLiteral("ファイルエラー"),
                              error);
             }
         }
@@ -86,9 +89,10 @@ bool RunFileAction(ProgramState& state, const std::function<void()>& action) {
     } catch (const DataFileError& error) {
         state.platform.dialogs->inform(QStringLiteral("ファイルエラー"), error.message());
     } catch (const std::exception& error) {
-        state.platform.dialogs->inform(state.levels.ProgramTitle,
-                                       QStringLiteral("思わぬ誤りが起きたので、プログラムを終了します。\n%1")
-                                           .arg(QString::fromLocal8Bit(error.what())));
+        state.platform.dialogs->inform(
+            state.levels.ProgramTitle,
+            QStringLiteral("思わぬ誤りが起きたので、プログラムを終了します。\n%1")
+                .arg(QString::fromLocal8Bit(error.what())));
     }
     state.platform.navigator->endProgram();
     return false;

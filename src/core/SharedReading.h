@@ -19,7 +19,7 @@ inline const QString kResultsFileSubject = QStringLiteral("成績ファイル");
 // The file could not be read and the user has been told (or chose to stop
 // waiting): the program ends without another message.
 class ShownFileError : public DataFileError {
-public:
+  public:
     using DataFileError::DataFileError;
 };
 
@@ -29,7 +29,8 @@ public:
 // user giving up, is shown once and throws ShownFileError.
 void ReadPatiently(ProgramState& state, const std::function<void()>& read);
 
-template <typename Read> auto ReadPatientlyValue(ProgramState& state, Read read) -> decltype(read()) {
+template <typename Read>
+auto ReadPatientlyValue(ProgramState& state, Read read) -> decltype(read()) {
     std::optional<decltype(read())> value;
     ReadPatiently(state, [&] { value.emplace(read()); });
     return std::move(*value);

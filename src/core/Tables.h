@@ -11,11 +11,15 @@ inline constexpr int kLevelSlots = kMaxLevel + 1;
 inline constexpr int kMaxStudent = 5000;
 inline constexpr int kStudentSlots = kMaxStudent + 1;
 
-inline bool IsValidLevel(int level) { return level >= 1 && level <= kMaxLevel; }
-inline bool IsValidStudent(int student) { return student >= 1 && student <= kMaxStudent; }
+inline bool IsValidLevel(int level) {
+    return level >= 1 && level <= kMaxLevel;
+}
+inline bool IsValidStudent(int student) {
+    return student >= 1 && student <= kMaxStudent;
+}
 
 template <typename T> class LevelStudentTable {
-public:
+  public:
     LevelStudentTable() : cells_(std::size_t(kLevelSlots) * kStudentSlots) {}
 
     T& operator()(int level, int student) { return cells_[index(level, student)]; }
@@ -24,7 +28,7 @@ public:
     void fill(T value) { std::fill(cells_.begin(), cells_.end(), value); }
     const T* data() const { return cells_.data(); }
 
-private:
+  private:
     static std::size_t index(int level, int student) {
         return std::size_t(level) * kStudentSlots + std::size_t(student);
     }

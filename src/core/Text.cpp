@@ -25,7 +25,9 @@ QByteArray EncodeCp932(const QString& text) {
     return encoder.encode(text);
 }
 
-QString SystemErrorText(int errorNumber) { return QString::fromLocal8Bit(std::strerror(errorNumber)); }
+QString SystemErrorText(int errorNumber) {
+    return QString::fromLocal8Bit(std::strerror(errorNumber));
+}
 
 namespace {
 // The whole file in one go; a folder in the file's place fails here with
@@ -44,21 +46,18 @@ QByteArray ReadWholeFile(const QString& path) {
     do {
         fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
     } while (fd < 0 && errno == EINTR);
-    if (fd < 0)
-        refuse(errno);
+    if (fd < 0) refuse(errno);
     QByteArray bytes;
     char buffer[1 << 16];
     for (;;) {
         const ssize_t n = ::read(fd, buffer, sizeof buffer);
-        if (n < 0 && errno == EINTR)
-            continue;
+        if (n < 0 && errno == EINTR) continue;
         if (n < 0) {
             const int errorNumber = errno;
             ::close(fd);
             refuse(errorNumber);
         }
-        if (n == 0)
-            break;
+        if (n == 0) break;
         bytes.append(buffer, n);
     }
     ::close(fd);
@@ -66,14 +65,18 @@ QByteArray ReadWholeFile(const QString& path) {
 }
 } // namespace
 
-QString ReadCp932File(const QString& path) { return DecodeCp932(ReadWholeFile(path)); }
+QString ReadCp932File(const QString& path) {
+    return DecodeCp932(ReadWholeFile(path));
+}
 
 QString RightAlign(const QString& text, int k) {
     const QString padded = QString(k, QLatin1Char(' ')) + text;
     return padded.right(k);
 }
 
-QString RightAlign(long long number, int k) { return RightAlign(QString::number(number), k); }
+QString RightAlign(long long number, int k) {
+    return RightAlign(QString::number(number), k);
+}
 
 QString PlainNumber(double value) {
     if (std::isfinite(value) && value == std::floor(value) && std::fabs(value) < 1e15)

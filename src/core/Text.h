@@ -9,12 +9,12 @@
 // A data file is missing, unreadable or malformed. The message names the file,
 // what is wrong and what to do; the program shows it once and ends.
 class DataFileError : public std::runtime_error {
-public:
+  public:
     explicit DataFileError(const QString& message)
         : std::runtime_error(message.toStdString()), message_(message) {}
     const QString& message() const { return message_; }
 
-private:
+  private:
     QString message_;
 };
 
@@ -22,13 +22,14 @@ private:
 // that a reader can tell a missing folder from a busy file. The subject names
 // the file in a question to the user ("成績ファイル").
 class FileAccessError : public DataFileError {
-public:
-    FileAccessError(const QString& message, int errorNumber, QString subject = QStringLiteral("ファイル"))
+  public:
+    FileAccessError(const QString& message, int errorNumber,
+                    QString subject = QStringLiteral("ファイル"))
         : DataFileError(message), errorNumber_(errorNumber), subject_(std::move(subject)) {}
     int errorNumber() const { return errorNumber_; }
     const QString& subject() const { return subject_; }
 
-private:
+  private:
     int errorNumber_;
     QString subject_;
 };

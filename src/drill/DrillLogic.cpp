@@ -12,15 +12,15 @@ const QChar kTrailSeparator = QLatin1Char('/');
 double RoundHalfToEven(double value) {
     const double lower = std::floor(value);
     const double fraction = value - lower;
-    if (fraction > 0.5)
-        return lower + 1;
-    if (fraction < 0.5)
-        return lower;
+    if (fraction > 0.5) return lower + 1;
+    if (fraction < 0.5) return lower;
     return std::fmod(lower, 2.0) == 0 ? lower : lower + 1;
 }
 } // namespace
 
-QString AppendKey(const QString& trail, const QString& caption) { return trail + kTrailSeparator + caption; }
+QString AppendKey(const QString& trail, const QString& caption) {
+    return trail + kTrailSeparator + caption;
+}
 
 QString RemoveLastKey(const QString& trail) {
     const qsizetype last = trail.lastIndexOf(kTrailSeparator);
@@ -36,11 +36,17 @@ int Judge(const QString& expected, const QString& input) {
     return expected.trimmed() == input.trimmed() ? kCorrect : kWrong;
 }
 
-int CorrectCountAfterWrong(int32_t correctCount) { return std::max(0, correctCount - 1); }
+int CorrectCountAfterWrong(int32_t correctCount) {
+    return std::max(0, correctCount - 1);
+}
 
-int RemainingAnswers(int problemsRequired, int32_t correctCount) { return problemsRequired - correctCount; }
+int RemainingAnswers(int problemsRequired, int32_t correctCount) {
+    return problemsRequired - correctCount;
+}
 
-int32_t WholeSeconds(double seconds) { return int32_t(RoundHalfToEven(seconds)); }
+int32_t WholeSeconds(double seconds) {
+    return int32_t(RoundHalfToEven(seconds));
+}
 
 std::vector<int> RedLampsToHide(int32_t elapsed, int32_t targetTime, int32_t lowestTime) {
     std::vector<int> lamps;
@@ -51,8 +57,7 @@ std::vector<int> RedLampsToHide(int32_t elapsed, int32_t targetTime, int32_t low
     }
     if (elapsed <= lowestTime) {
         const int64_t fromEnd = int64_t(lowestTime) - elapsed;
-        if (fromEnd <= kLastRedLamp - kFirstRedLamp)
-            lamps.push_back(int(kLastRedLamp - fromEnd));
+        if (fromEnd <= kLastRedLamp - kFirstRedLamp) lamps.push_back(int(kLastRedLamp - fromEnd));
     }
     return lamps;
 }
@@ -80,7 +85,9 @@ int TodayRunTotal(const ProgramState& state, int student, int firstLevel, int la
     return int(RoundHalfToEven(total));
 }
 
-bool HasTimeLimit(const ProgramState& state, int level) { return LowestTimeOf(state, level) > 0; }
+bool HasTimeLimit(const ProgramState& state, int level) {
+    return LowestTimeOf(state, level) > 0;
+}
 
 QString NoTimeLimitMessage(const ProgramState& state, int level) {
     return QStringLiteral("レベル「%1」は、基準の「最低Time」が %2 秒になっているため、"

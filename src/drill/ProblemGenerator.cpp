@@ -7,7 +7,9 @@
 
 namespace {
 // Int(r × n + 1): a whole number from 1 to n.
-int DrawOneTo(RandomSource& random, int n) { return int(std::floor(random.next() * n + 1)); }
+int DrawOneTo(RandomSource& random, int n) {
+    return int(std::floor(random.next() * n + 1));
+}
 
 ProblemKind KindForLevel(int level, RandomSource& random) {
     switch (level) {
@@ -74,7 +76,7 @@ CircleProblem MakeCircleProblem(int level, std::optional<int> previousValue, Ran
     problem.expectedAnswer = ExpectedAnswerFor(problem.kind, v);
 
     std::array<QString, 3> shuffle = {QString::number(2 * v), QString::number(v),
-                                    QString::number(v / 2)};
+                                      QString::number(v / 2)};
     for (int exchange = 0; exchange < 10; ++exchange) {
         const int j = DrawOneTo(random, 3);
         const int k = DrawOneTo(random, 3);

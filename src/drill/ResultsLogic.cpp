@@ -3,8 +3,8 @@
 #include "core/ProgramState.h"
 #include "core/Text.h"
 #include "records/Counts.h"
-#include "records/RecordValues.h"
 #include "records/Criteria.h"
+#include "records/RecordValues.h"
 
 #include <charconv>
 
@@ -15,7 +15,9 @@ constexpr int kUnclearableCount = 9999;
 bool IsCleared(const ProgramState& state) {
     return IsLevelCleared(state, state.LevelNo, state.session.StudentNo);
 }
-bool IsGoalLevel(const ProgramState& state) { return state.LevelNo == state.levels.LastLevel; }
+bool IsGoalLevel(const ProgramState& state) {
+    return state.LevelNo == state.levels.LastLevel;
+}
 } // namespace
 
 QString RateText(float rate) {
@@ -33,8 +35,7 @@ QString PointsLine(int32_t result, int32_t targetTime, float pointRate) {
 }
 
 QString ResultLine(int32_t result) {
-    if (result >= kFirstTimeOutResult)
-        return QStringLiteral("記録なし");
+    if (result >= kFirstTimeOutResult) return QStringLiteral("記録なし");
     return QStringLiteral("今の成績：%1秒").arg(result);
 }
 
@@ -42,15 +43,14 @@ QString LevelRunsLine(float todayCount) {
     return QStringLiteral(" (このレベル\u3000%1回目)").arg(PlainNumber(todayCount));
 }
 
-QString AllLevelsRunsLine(int todayRunTotal) { return QStringLiteral("（%1回目)").arg(todayRunTotal); }
+QString AllLevelsRunsLine(int todayRunTotal) {
+    return QStringLiteral("（%1回目)").arg(todayRunTotal);
+}
 
 ResultMessage ChooseMessage(const ProgramState& state) {
-    if (state.drill.TimedOut)
-        return ResultMessage::TimedOut;
-    if (state.counts.NewClassBest)
-        return ResultMessage::ClassBest;
-    if (state.counts.NewPersonalBest)
-        return ResultMessage::PersonalBest;
+    if (state.drill.TimedOut) return ResultMessage::TimedOut;
+    if (state.counts.NewClassBest) return ResultMessage::ClassBest;
+    if (state.counts.NewPersonalBest) return ResultMessage::PersonalBest;
     return ResultMessage::None;
 }
 
@@ -73,14 +73,14 @@ bool PlaysFailSound(const ProgramState& state) {
            state.ResultValue <= LowestTimeOf(state, state.LevelNo);
 }
 
-bool IsGoalLevelCleared(const ProgramState& state) { return IsGoalLevel(state) && IsCleared(state); }
+bool IsGoalLevelCleared(const ProgramState& state) {
+    return IsGoalLevel(state) && IsCleared(state);
+}
 
 bool ShowsGoalPanel(const ProgramState& state) {
-    if (!IsGoalLevelCleared(state))
-        return false;
+    if (!IsGoalLevelCleared(state)) return false;
     for (int level = 1; level <= kMaxLevel; ++level)
-        if (state.criteria.ClearCount[level] == kUnclearableCount)
-            return false;
+        if (state.criteria.ClearCount[level] == kUnclearableCount) return false;
     return true;
 }
 

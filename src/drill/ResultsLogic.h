@@ -30,8 +30,8 @@ bool ShowsGoalPanel(const ProgramState& state);
 
 // How the bottom band settles once the messages are done.
 struct Settling {
-    bool showRetry = true;           // "もう一度"
-    bool hideClearLabel = false;     // "このレベルクリア" goes
-    bool moveOnMessage = false;      // "次のレベルへ進みましょう" instead
+    bool showRetry = true;       // "もう一度"
+    bool hideClearLabel = false; // "このレベルクリア" goes
+    bool moveOnMessage = false;  // "次のレベルへ進みましょう" instead
 };
 Settling SettleFor(const ProgramState& state);

@@ -3,8 +3,8 @@
 #include "core/Dates.h"
 #include "core/ProgramState.h"
 #include "core/SharedReading.h"
-#include "records/ResultsFile.h"
 #include "records/Criteria.h"
+#include "records/ResultsFile.h"
 
 #include <QDebug>
 
@@ -22,7 +22,9 @@ constexpr int32_t kMaxRunPoints = std::numeric_limits<int32_t>::max() / kResults
 // Only students up to this ID take part in the classroom best.
 constexpr int kClassBestLastStudent = 1000;
 
-bool TakesPartInClassBest(int student) { return student >= 1 && student <= kClassBestLastStudent; }
+bool TakesPartInClassBest(int student) {
+    return student >= 1 && student <= kClassBestLastStudent;
+}
 
 void ComputeClassBest(CountTables& counts) {
     for (int level = 1; level <= kMaxLevel; ++level) {
@@ -51,13 +53,10 @@ int TimeValueOf(int32_t result) {
 
 int BasePointsOf(int32_t result, int32_t targetTime) {
     // A corrupt negative time or a level without a target earns nothing.
-    if (targetTime <= 0 || result < 0 || result >= kFirstTimeOutResult)
-        return 0;
+    if (targetTime <= 0 || result < 0 || result >= kFirstTimeOutResult) return 0;
     if (result > targetTime) {
-        if (result < 2 * targetTime)
-            return 4;
-        if (result < 10 * targetTime)
-            return 1;
+        if (result < 2 * targetTime) return 4;
+        if (result < 10 * targetTime) return 1;
         return 0;
     }
     const double share = double(targetTime - TimeValueOf(result)) / double(targetTime);
@@ -90,19 +89,32 @@ void ClearCountTables(CountTables& c) {
     c.TodayPoints.fill(0);
 }
 
-bool IsCompletedRun(int32_t result) { return result < kCompletedBelow; }
-int TimeValue(int32_t result) { return TimeValueOf(result); }
-int BaseRunPoints(int32_t result, int32_t targetTime) { return BasePointsOf(result, targetTime); }
-int RunPoints(int32_t result, int32_t targetTime, float pointRate) { return PointsOf(result, targetTime, pointRate); }
-bool IsInsideWindow(double recordDate, double now, double days) { return recordDate > WindowStart(now, days); }
+bool IsCompletedRun(int32_t result) {
+    return result < kCompletedBelow;
+}
+int TimeValue(int32_t result) {
+    return TimeValueOf(result);
+}
+int BaseRunPoints(int32_t result, int32_t targetTime) {
+    return BasePointsOf(result, targetTime);
+}
+int RunPoints(int32_t result, int32_t targetTime, float pointRate) {
+    return PointsOf(result, targetTime, pointRate);
+}
+bool IsInsideWindow(double recordDate, double now, double days) {
+    return recordDate > WindowStart(now, days);
+}
 
-double OleMoment(const QDateTime& when) { return ToOleDay(when.date()) + ToOleTimeOfDay(when.time()); }
+double OleMoment(const QDateTime& when) {
+    return ToOleDay(when.date()) + ToOleTimeOfDay(when.time());
+}
 
 void LoadResults(ProgramState& state) {
     CountTables& c = state.counts;
     c.BestTime.fill(kNoBestTime);
     const QString path = ResultsFilePath(state);
-    const QByteArray bytes = ReadPatientlyValue(state, [&path] { return ReadLastRecordBytes(path, kResultsWindow); });
+    const QByteArray bytes =
+        ReadPatientlyValue(state, [&path] { return ReadLastRecordBytes(path, kResultsWindow); });
     const qsizetype records = bytes.size() / kRecordSize;
     c.Runs.clear();
     c.Runs.reserve(size_t(records));
@@ -145,22 +157,18 @@ void CountResults(ProgramState& state) {
         const LevelRule& rule = rules[lv];
         const bool completed = IsCompletedRun(run.result);
         const int points = PointsOf(run.result, rule.targetTime, rule.pointRate);
-        if (completed)
-            ++c.RunCount(lv, st);
+        if (completed) ++c.RunCount(lv, st);
         if (run.date > rule.passFrom) {
-            if (completed)
-                ++c.PassRunCount(lv, st);
+            if (completed) ++c.PassRunCount(lv, st);
             c.PassPoints(lv, st) += points;
         }
         if (run.date > rule.overdoFrom) {
-            if (completed)
-                ++c.OverdoRunCount(lv, st);
+            if (completed) ++c.OverdoRunCount(lv, st);
             c.OverdoPoints(lv, st) += points;
         }
         c.TotalPoints(lv, st) += points;
         if (run.date == today) {
-            if (completed)
-                c.TodayCount(lv, st) += 1;
+            if (completed) c.TodayCount(lv, st) += 1;
             c.TodayPoints(lv, st) += points;
         }
     }

@@ -31,16 +31,18 @@ QString ColumnName(int column) {
 
 [[noreturn]] void RefuseOutOfRange(const QString& path, int row, int column, const QString& text) {
     throw DataFileError(QStringLiteral("%1 の %2: %3 の値 %4 は大きすぎるか小さすぎます。\n%5")
-                            .arg(QDir::toNativeSeparators(path), RowName(row), ColumnName(column), text,
-                                 kCriteriaContents));
+                            .arg(QDir::toNativeSeparators(path), RowName(row), ColumnName(column),
+                                 text, kCriteriaContents));
 }
 
 // A whole-number column takes the field's number, rounded half to even; a
 // number its type cannot hold is refused rather than wrapped.
-template <typename T> T WholeValue(const QStringList& fields, int column, const QString& path, int row) {
+template <typename T>
+T WholeValue(const QStringList& fields, int column, const QString& path, int row) {
     const QString& text = fields[column - 1];
     const double value = std::nearbyint(CsvReader::ToNumber(text));
-    if (value > double(std::numeric_limits<T>::max()) || value < double(std::numeric_limits<T>::lowest()))
+    if (value > double(std::numeric_limits<T>::max()) ||
+        value < double(std::numeric_limits<T>::lowest()))
         RefuseOutOfRange(path, row, column, text);
     return T(value);
 }
@@ -57,8 +59,7 @@ float RateValue(const QStringList& fields, int column, const QString& path, int 
 CriteriaValue VariantValue(const QStringList& fields, int column) {
     const QString& text = fields[column - 1];
     CriteriaValue result;
-    if (text.isEmpty())
-        return result;
+    if (text.isEmpty()) return result;
     bool isNumber = false;
     const double number = CsvReader::ToNumber(text, &isNumber);
     if (isNumber) {
@@ -72,7 +73,8 @@ CriteriaValue VariantValue(const QStringList& fields, int column) {
 }
 
 QStringList ReadRowFields(CsvReader& reader, int row) {
-    return reader.readLineOf(kCriteriaColumns, QStringLiteral("（%1）").arg(RowName(row)), kCriteriaContents);
+    return reader.readLineOf(kCriteriaColumns, QStringLiteral("（%1）").arg(RowName(row)),
+                             kCriteriaContents);
 }
 
 void StoreRow(CriteriaTables& tables, const QStringList& f, const QString& path, int row) {
@@ -93,9 +95,11 @@ void StoreRow(CriteriaTables& tables, const QStringList& f, const QString& path,
 void RefuseUnwritableRows(const std::vector<QStringList>& rows, const QString& path) {
     for (std::size_t r = 0; r < rows.size(); ++r) {
         if (rows[r].size() != kCriteriaColumns)
-            throw DataFileError(QStringLiteral("%1 に書けません: 表の %2 行目のセルが %3 個です（12 個のはずです）。")
-                                    .arg(QDir::toNativeSeparators(path), QString::number(r),
-                                         QString::number(rows[r].size())));
+            throw DataFileError(
+                QStringLiteral(
+                    "%1 に書けません: 表の %2 行目のセルが %3 個です（12 個のはずです）。")
+                    .arg(QDir::toNativeSeparators(path), QString::number(r),
+                         QString::number(rows[r].size())));
         for (int c = 0; c < kCriteriaColumns; ++c) {
             const QString& cell = rows[r][c];
             // Such a cell would shift every later field of its line.
@@ -103,22 +107,32 @@ void RefuseUnwritableRows(const std::vector<QStringList>& rows, const QString& p
                 cell.contains(QLatin1Char('\r')) || cell.contains(QLatin1Char('\n')))
                 throw DataFileError(
                     QStringLiteral("%1 に書けません: 表の %2 行目 %3 列目（%4）の「%5」に"
-                                   "カンマ、二重引用符または改行が含まれています。取り除いてから保存して下さい。")
-                        .arg(QDir::toNativeSeparators(path), QString::number(r), QString::number(c + 1),
-                             ColumnName(c + 1), cell));
+                                   "カンマ、二重引用符または改行が含まれています。取り除いてから保"
+                                   "存して下さい。")
+                        .arg(QDir::toNativeSeparators(path), QString::number(r),
+                             QString::number(c + 1), ColumnName(c + 1), cell));
         }
     }
 }
 } // namespace
 
-QString CriteriaFilePath(const ProgramState& state) { return state.folders.DataFolder + kCriteriaFileName; }
+QString CriteriaFilePath(const ProgramState& state) {
+    return state.folders.DataFolder + kCriteriaFileName;
+}
 
 const QStringList& CriteriaHeadings() {
-    static const QStringList headings{
-        QStringLiteral("目標Time"), QStringLiteral("最低Time"), QStringLiteral("ｸﾘｱﾎﾟｲﾝﾄ"),
-        QStringLiteral("ｸﾘｱ回数"),  QStringLiteral("ﾎﾟｲﾝﾄ倍率"), QStringLiteral("禁回"),
-        QStringLiteral("禁点"),     QStringLiteral("判期間"),   QStringLiteral("禁期間"),
-        QString(),                  QString(),                  QString()};
+    static const QStringList headings{QStringLiteral("目標Time"),
+                                      QStringLiteral("最低Time"),
+                                      QStringLiteral("ｸﾘｱﾎﾟｲﾝﾄ"),
+                                      QStringLiteral("ｸﾘｱ回数"),
+                                      QStringLiteral("ﾎﾟｲﾝﾄ倍率"),
+                                      QStringLiteral("禁回"),
+                                      QStringLiteral("禁点"),
+                                      QStringLiteral("判期間"),
+                                      QStringLiteral("禁期間"),
+                                      QString(),
+                                      QString(),
+                                      QString()};
     return headings;
 }
 
@@ -132,8 +146,9 @@ std::vector<QStringList> ReadCriteriaRows(const ProgramState& state) {
         throw DataFileError(QStringLiteral("%1: レベルの行がありません。\n%2")
                                 .arg(QDir::toNativeSeparators(path), kCriteriaContents));
     if (!reader.atEnd())
-        qCWarning(lcCriteria).noquote() << QDir::toNativeSeparators(path) << "holds more than" << kMaxLevel
-                                        << "levels; the lines from line" << reader.line() << "on are ignored";
+        qCWarning(lcCriteria).noquote()
+            << QDir::toNativeSeparators(path) << "holds more than" << kMaxLevel
+            << "levels; the lines from line" << reader.line() << "on are ignored";
     return rows;
 }
 

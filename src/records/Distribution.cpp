@@ -1,16 +1,14 @@
 #include "records/Distribution.h"
 
-#include "core/Tables.h"
 #include "core/SharedReading.h"
+#include "core/Tables.h"
 #include "records/ResultsFile.h"
-
 
 #include <algorithm>
 #include <cstring>
 #include <limits>
 #include <unordered_map>
 #include <vector>
-
 
 namespace {
 
@@ -20,7 +18,7 @@ const QString kStar = QStringLiteral("★");
 // Each student's best result on one level: a dense table over the roster IDs,
 // and a map for the odd student number outside them (a damaged record).
 class BestRuns {
-public:
+  public:
     BestRuns() : dense_(kStudentSlots, kNoRun) {}
 
     void add(int student, std::int32_t result) {
@@ -38,7 +36,7 @@ public:
             ++counts[std::size_t(DistributionBucket(best, kBestRunsLastBucket))];
     }
 
-private:
+  private:
     std::vector<std::int32_t> dense_;
     std::unordered_map<int, std::int32_t> others_;
 };
@@ -53,23 +51,23 @@ QStringList StarRows(const std::array<int, kBuckets>& counts, int scale) {
 
 } // namespace
 
-int DistributionBucket(std::int32_t result, int lastBucket) { return std::min(result / 10, lastBucket); }
+int DistributionBucket(std::int32_t result, int lastBucket) {
+    return std::min(result / 10, lastBucket);
+}
 
 namespace {
 
 // Counts whole records slice by slice; the best runs are bucketed at the end.
 class DistributionCounter {
-public:
+  public:
     explicit DistributionCounter(int level) { d_.level = level; }
 
     void add(const char* bytes, qint64 size) {
-        if (d_.level < 1 || d_.level > kDistributionMaxLevel)
-            return;
+        if (d_.level < 1 || d_.level > kDistributionMaxLevel) return;
         const qint64 records = size / kRecordSize;
         for (qint64 i = 0; i < records; ++i) {
             const RecordNumbers run = DecodeRecordNumbers(bytes + i * kRecordSize);
-            if (run.level != d_.level || run.result < 0)
-                continue;
+            if (run.level != d_.level || run.result < 0) continue;
             ++d_.runTotal;
             ++d_.allRuns[std::size_t(DistributionBucket(run.result, kAllRunsLastBucket))];
             best_.add(run.student, run.result);
@@ -81,7 +79,7 @@ public:
         return d_;
     }
 
-private:
+  private:
     Distribution d_;
     BestRuns best_;
 };
@@ -104,10 +102,10 @@ Distribution ReadDistribution(const QString& resultsPath, int level) {
     std::vector<char> slice(std::size_t(kSliceRecords * kRecordSize));
     for (qint64 offset = 0; offset < size; offset += qint64(slice.size())) {
         // A file shortened meanwhile by another machine ends the count early.
-        const qint64 read = reader.read(slice.data(), std::min<qint64>(qint64(slice.size()), size - offset), offset);
+        const qint64 read = reader.read(
+            slice.data(), std::min<qint64>(qint64(slice.size()), size - offset), offset);
         counter.add(slice.data(), read - read % kRecordSize);
-        if (read < qint64(slice.size()))
-            break;
+        if (read < qint64(slice.size())) break;
     }
     return counter.finish();
 }
@@ -124,14 +122,15 @@ int StarScale(const std::array<int, kBuckets>& counts) {
 QString StarRow(int bucket, int count, int scale) {
     // Rounded to the nearest star, halves up: 25 runs at 2 a star make 13.
     const int stars = (2 * count + scale) / (2 * scale);
-    return (QStringLiteral("  ") + QString::number(bucket * 10)).right(4) + QStringLiteral("～") + kStar.repeated(stars);
+    return (QStringLiteral("  ") + QString::number(bucket * 10)).right(4) + QStringLiteral("～") +
+           kStar.repeated(stars);
 }
 
 QStringList AllRunsRows(const Distribution& d) {
     const int scale = StarScale(d.allRuns);
-    QStringList rows{QStringLiteral("レベル") + QString::number(d.level) + QStringLiteral(" 今まで") +
-                     QString::number(d.runTotal) + QStringLiteral("回  （★=") + QString::number(scale) +
-                     QStringLiteral("）")};
+    QStringList rows{QStringLiteral("レベル") + QString::number(d.level) +
+                     QStringLiteral(" 今まで") + QString::number(d.runTotal) +
+                     QStringLiteral("回  （★=") + QString::number(scale) + QStringLiteral("）")};
     return rows + StarRows(d.allRuns, scale);
 }
 

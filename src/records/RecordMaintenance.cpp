@@ -15,11 +15,14 @@ namespace {
 // not to double the memory a deletion needs.
 constexpr qint64 kChunkBytes = 4 << 20;
 
-QString Native(const QString& path) { return QDir::toNativeSeparators(path); }
+QString Native(const QString& path) {
+    return QDir::toNativeSeparators(path);
+}
 
 // Moves bytes [from, end) to start at `to` (to < from), front first, so every
 // chunk is read before anything is written over it.
-void MoveBytesDown(const ResultsFileHandle& file, qint64 from, qint64 end, qint64 to, MaintenanceWrites& writes) {
+void MoveBytesDown(const ResultsFileHandle& file, qint64 from, qint64 end, qint64 to,
+                   MaintenanceWrites& writes) {
     QByteArray chunk(std::min(kChunkBytes, std::max<qint64>(end - from, 0)), Qt::Uninitialized);
     while (from < end) {
         const qint64 n = std::min<qint64>(chunk.size(), end - from);
@@ -49,9 +52,11 @@ void MakeSafetyCopy(const ResultsFileHandle& results, qint64 length, Maintenance
 }
 
 // Moves the records after `number` up by one, drops a torn tail and syncs.
-void RemoveRecordInPlace(const ResultsFileHandle& results, qint64 number, MaintenanceWrites& writes) {
+void RemoveRecordInPlace(const ResultsFileHandle& results, qint64 number,
+                         MaintenanceWrites& writes) {
     const qint64 count = results.size() / kRecordSize;
-    MoveBytesDown(results, number * kRecordSize, count * kRecordSize, (number - 1) * kRecordSize, writes);
+    MoveBytesDown(results, number * kRecordSize, count * kRecordSize, (number - 1) * kRecordSize,
+                  writes);
     writes.truncate(results, (count - 1) * kRecordSize);
     SyncFile(results);
 }
@@ -62,14 +67,14 @@ QString ResultsPathIn(const QString& dataFolder) {
 
 } // namespace
 
-QString ResultsCopyPath(const QString& dataFolder) { return ResultsCopyPathBeside(ResultsPathIn(dataFolder)); }
+QString ResultsCopyPath(const QString& dataFolder) {
+    return ResultsCopyPathBeside(ResultsPathIn(dataFolder));
+}
 
 std::optional<QByteArray> ReadRecordBytes(const QString& path, qint64 number) {
-    if (number < 1)
-        return std::nullopt;
+    if (number < 1) return std::nullopt;
     QByteArray bytes = ResultsReader(path).recordBytes(number, 1);
-    if (bytes.isEmpty())
-        return std::nullopt;
+    if (bytes.isEmpty()) return std::nullopt;
     return bytes;
 }
 
@@ -79,14 +84,15 @@ std::optional<int> ParseResultText(const QString& text) {
     const QStringView whole = QStringView(trimmed).left(point < 0 ? trimmed.size() : point);
     const QStringView fraction = point < 0 ? QStringView() : QStringView(trimmed).mid(point + 1);
     const auto allDigits = [](QStringView part) {
-        return std::all_of(part.begin(), part.end(), [](QChar c) { return c >= u'0' && c <= u'9'; });
+        return std::all_of(part.begin(), part.end(),
+                           [](QChar c) { return c >= u'0' && c <= u'9'; });
     };
-    if (whole.isEmpty() || !allDigits(whole) || !allDigits(fraction) || (point >= 0 && fraction.isEmpty()))
+    if (whole.isEmpty() || !allDigits(whole) || !allDigits(fraction) ||
+        (point >= 0 && fraction.isEmpty()))
         return std::nullopt;
     // To the nearest whole second, halves to even; a number of any length stays a double.
     const double seconds = std::nearbyint(trimmed.toDouble());
-    if (seconds > kMaxResultSeconds)
-        return std::nullopt;
+    if (seconds > kMaxResultSeconds) return std::nullopt;
     return int(seconds);
 }
 
@@ -100,8 +106,7 @@ QByteArray WithStudentAndResult(const QByteArray& recordBytes, int student, int 
     // reserved bytes written by other programs stay exactly as they were.
     QByteArray bytes = recordBytes;
     for (int i = 0; i < kRecordSize; ++i)
-        if (before[i] != after[i])
-            bytes[i] = after[i];
+        if (before[i] != after[i]) bytes[i] = after[i];
     return bytes;
 }
 
@@ -118,38 +123,41 @@ MaintenanceOutcome ChangeRecord(const QString& path, qint64 number, const QByteA
     // while it is held, or closing that second descriptor would drop it.
     ResultsFileHandle file(path, true);
     ResultsFileLock lock(file, writes);
-    if (!HoldsRecord(file, number, expectedOld))
-        return MaintenanceOutcome::RecordChanged;
-    WriteIntent(path, {MaintenanceIntent::Kind::Change, number, file.size(), expectedOld, newRecord}, writes);
+    if (!HoldsRecord(file, number, expectedOld)) return MaintenanceOutcome::RecordChanged;
+    WriteIntent(path,
+                {MaintenanceIntent::Kind::Change, number, file.size(), expectedOld, newRecord},
+                writes);
     writes.write(file, newRecord.constData(), kRecordSize, (number - 1) * kRecordSize);
     SyncFile(file);
     FinishMaintenance(path, writes);
     return MaintenanceOutcome::Done;
 }
 
-MaintenanceOutcome DeleteRecord(const QString& dataFolder, qint64 number, const QByteArray& expectedOld) {
+MaintenanceOutcome DeleteRecord(const QString& dataFolder, qint64 number,
+                                const QByteArray& expectedOld) {
     MaintenanceWrites writes;
     return DeleteRecord(dataFolder, number, expectedOld, writes);
 }
 
-MaintenanceOutcome DeleteRecord(const QString& dataFolder, qint64 number, const QByteArray& expectedOld,
-                                MaintenanceWrites& writes) {
+MaintenanceOutcome DeleteRecord(const QString& dataFolder, qint64 number,
+                                const QByteArray& expectedOld, MaintenanceWrites& writes) {
     const QString path = ResultsPathIn(dataFolder);
     ResultsFileHandle results(path, true);
     ResultsFileLock lock(results, writes);
-    if (!HoldsRecord(results, number, expectedOld))
-        return MaintenanceOutcome::RecordChanged;
+    if (!HoldsRecord(results, number, expectedOld)) return MaintenanceOutcome::RecordChanged;
 
     const qint64 length = results.size();
     try {
         MakeSafetyCopy(results, length, writes);
-        WriteIntent(path, {MaintenanceIntent::Kind::Delete, number, length, expectedOld, {}}, writes);
+        WriteIntent(path, {MaintenanceIntent::Kind::Delete, number, length, expectedOld, {}},
+                    writes);
     } catch (const DataFileError& error) {
         // Nothing of the results file has changed yet.
         FinishMaintenance(path, writes);
-        throw DataFileError(QStringLiteral("記録を消去できませんでした。成績ファイル %1 は元のままで、"
-                                           "全部の記録があります。\n%2")
-                                .arg(Native(path), error.message()));
+        throw DataFileError(
+            QStringLiteral("記録を消去できませんでした。成績ファイル %1 は元のままで、"
+                           "全部の記録があります。\n%2")
+                .arg(Native(path), error.message()));
     }
 
     try {
@@ -159,13 +167,16 @@ MaintenanceOutcome DeleteRecord(const QString& dataFolder, qint64 number, const 
         try {
             UndoInterruptedMaintenance(results, writes);
         } catch (const DataFileError&) {
-            throw DataFileError(QStringLiteral("記録の消去が途中で止まりました。全部の記録はコピー %1 にあります。"
-                                               "成績ファイル %2 は、次にどのパソコンかが使うときに元に戻ります。\n%3")
-                                    .arg(Native(ResultsCopyPathBeside(path)), Native(path), error.message()));
+            throw DataFileError(
+                QStringLiteral(
+                    "記録の消去が途中で止まりました。全部の記録はコピー %1 にあります。"
+                    "成績ファイル %2 は、次にどのパソコンかが使うときに元に戻ります。\n%3")
+                    .arg(Native(ResultsCopyPathBeside(path)), Native(path), error.message()));
         }
-        throw DataFileError(QStringLiteral("記録を消去できませんでした。成績ファイル %1 は元に戻してあり、"
-                                           "全部の記録があります。\n%2")
-                                .arg(Native(path), error.message()));
+        throw DataFileError(
+            QStringLiteral("記録を消去できませんでした。成績ファイル %1 は元に戻してあり、"
+                           "全部の記録があります。\n%2")
+                .arg(Native(path), error.message()));
     }
     return MaintenanceOutcome::Done;
 }

@@ -14,7 +14,6 @@
 
 #include <optional>
 
-
 enum class MaintenanceOutcome {
     Done,
     // Nothing written: the record at that number is not the one expected
@@ -50,6 +49,7 @@ MaintenanceOutcome ChangeRecord(const QString& path, qint64 number, const QByteA
 // in place (it never disappears) after a synced copy of it and the intent
 // have been made; both are deleted once the file is synced. On failure the
 // message says what the results file holds.
-MaintenanceOutcome DeleteRecord(const QString& dataFolder, qint64 number, const QByteArray& expectedOld);
-MaintenanceOutcome DeleteRecord(const QString& dataFolder, qint64 number, const QByteArray& expectedOld,
-                                MaintenanceWrites& writes);
+MaintenanceOutcome DeleteRecord(const QString& dataFolder, qint64 number,
+                                const QByteArray& expectedOld);
+MaintenanceOutcome DeleteRecord(const QString& dataFolder, qint64 number,
+                                const QByteArray& expectedOld, MaintenanceWrites& writes);

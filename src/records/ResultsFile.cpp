@@ -14,8 +14,8 @@
 #include <algorithm>
 #include <bit>
 #include <cerrno>
-#include <cstring>
 #include <chrono>
+#include <cstring>
 #include <memory>
 #include <thread>
 
@@ -55,13 +55,19 @@ QString LoadText(const char* bytes, int offset) {
     return DecodeCp932(text.toByteArray());
 }
 
-bool FolderExists(const QString& path) { return QFileInfo(QFileInfo(path).absolutePath()).isDir(); }
+bool FolderExists(const QString& path) {
+    return QFileInfo(QFileInfo(path).absolutePath()).isDir();
+}
 
-QString PaddedNumber(int value) { return QString::number(value).leftJustified(kTextWidth, QLatin1Char(' ')); }
+QString PaddedNumber(int value) {
+    return QString::number(value).leftJustified(kTextWidth, QLatin1Char(' '));
+}
 
 } // namespace
 
-bool ResultRecord::isValid() const { return IsValidRecord(date, student, level); }
+bool ResultRecord::isValid() const {
+    return IsValidRecord(date, student, level);
+}
 
 QByteArray EncodeRecord(const ResultRecord& record) {
     QByteArray bytes(kRecordSize, '\0');
@@ -101,20 +107,22 @@ ResultsFileLock::ResultsFileLock(const ResultsFileHandle& file) : file_(file) {
     UndoInterruptedMaintenance(file, writes);
 }
 
-ResultsFileLock::ResultsFileLock(const ResultsFileHandle& file, MaintenanceWrites& writes) : file_(file) {
+ResultsFileLock::ResultsFileLock(const ResultsFileHandle& file, MaintenanceWrites& writes)
+    : file_(file) {
     LockWholeFile(file, LockKind::Exclusive, true);
     UndoInterruptedMaintenance(file, writes);
 }
 
-ResultsFileLock::~ResultsFileLock() { UnlockWholeFile(file_); }
+ResultsFileLock::~ResultsFileLock() {
+    UnlockWholeFile(file_);
+}
 
 namespace {
 // Puts right a change or deletion that a process left unfinished, unless
 // another process holds the file (it does the same).
 void RepairForReaders(const QString& path) {
     const ResultsFileHandle file(path, true);
-    if (!LockWholeFile(file, LockKind::Exclusive, false))
-        return;
+    if (!LockWholeFile(file, LockKind::Exclusive, false)) return;
     MaintenanceWrites writes;
     UndoInterruptedMaintenance(file, writes);
     UnlockWholeFile(file);
@@ -122,8 +130,7 @@ void RepairForReaders(const QString& path) {
 
 bool TakeReaderLock(const ResultsFileHandle& file) {
     for (int i = 0; i < kReaderLockTries; ++i) {
-        if (LockWholeFile(file, LockKind::Shared, false))
-            return true;
+        if (LockWholeFile(file, LockKind::Shared, false)) return true;
         std::this_thread::sleep_for(kReaderLockStep);
     }
     return false;
@@ -131,29 +138,26 @@ bool TakeReaderLock(const ResultsFileHandle& file) {
 } // namespace
 
 ResultsReader::ResultsReader(const QString& path) {
-    if (!QFileInfo::exists(path) && FolderExists(path))
-        return;
+    if (!QFileInfo::exists(path) && FolderExists(path)) return;
     file_ = std::make_unique<ResultsFileHandle>(path, false);
     for (int repairs = 0;; ++repairs) {
-        if (!TakeReaderLock(*file_))
-            ThrowFileError(QStringLiteral("読み込み"), path, EAGAIN);
-        if (!MaintenancePending(path))
-            return;
+        if (!TakeReaderLock(*file_)) ThrowFileError(QStringLiteral("読み込み"), path, EAGAIN);
+        if (!MaintenancePending(path)) return;
         // Only a process that died mid-operation leaves an intent while no
         // writer holds the lock.
         UnlockWholeFile(*file_);
-        if (repairs == kReaderLockTries)
-            ThrowFileError(QStringLiteral("読み込み"), path, EAGAIN);
+        if (repairs == kReaderLockTries) ThrowFileError(QStringLiteral("読み込み"), path, EAGAIN);
         RepairForReaders(path);
     }
 }
 
 ResultsReader::~ResultsReader() {
-    if (file_)
-        UnlockWholeFile(*file_);
+    if (file_) UnlockWholeFile(*file_);
 }
 
-qint64 ResultsReader::size() const { return file_ ? file_->size() : 0; }
+qint64 ResultsReader::size() const {
+    return file_ ? file_->size() : 0;
+}
 
 qint64 ResultsReader::read(char* buffer, qint64 length, qint64 offset) const {
     return file_ && length > 0 ? ReadUpTo(*file_, buffer, length, offset) : 0;
@@ -198,7 +202,9 @@ void AppendResult(ProgramState& state) {
     AppendRecord(ResultsFilePath(state), record);
 }
 
-qint64 RecordCount(const QString& path) { return ResultsReader(path).recordCount(); }
+qint64 RecordCount(const QString& path) {
+    return ResultsReader(path).recordCount();
+}
 
 namespace {
 std::vector<ResultRecord> DecodeRecords(const QByteArray& bytes) {
@@ -217,8 +223,7 @@ std::vector<ResultRecord> ReadRecords(const QString& path, qint64 first, qint64 
 
 std::optional<ResultRecord> ReadRecord(const QString& path, qint64 number) {
     auto records = ReadRecords(path, number, number);
-    if (records.empty())
-        return std::nullopt;
+    if (records.empty()) return std::nullopt;
     return records.front();
 }
 

@@ -42,7 +42,7 @@ struct ResultRecord {
     double timeOfDay = 0; // fraction of a day
     int16_t student = 0;
     int16_t level = 0;
-    int32_t result = 0;   // whole seconds, kTimedOutResult for a time-out
+    int32_t result = 0;    // whole seconds, kTimedOutResult for a time-out
     QString classroomCode; // up to five characters
     QString extraPoints;   // five blanks from this program
     QString pointsText;    // "0    " from this program
@@ -80,7 +80,8 @@ template <typename T> T LoadRecordField(const char* bytes, int offset) {
 
 // Inline: the counts decode twenty thousand records each time a board shows.
 inline RecordNumbers DecodeRecordNumbers(const char* bytes) { // exactly kRecordSize bytes
-    return {LoadRecordField<double>(bytes, RecordOffset::Date), LoadRecordField<double>(bytes, RecordOffset::Time),
+    return {LoadRecordField<double>(bytes, RecordOffset::Date),
+            LoadRecordField<double>(bytes, RecordOffset::Time),
             LoadRecordField<int16_t>(bytes, RecordOffset::Student),
             LoadRecordField<int16_t>(bytes, RecordOffset::Level),
             LoadRecordField<int32_t>(bytes, RecordOffset::Result)};
@@ -91,14 +92,14 @@ inline RecordNumbers DecodeRecordNumbers(const char* bytes) { // exactly kRecord
 // change or deletion that a process left unfinished is undone before the
 // lock is handed on, so its holder always finds a whole file.
 class ResultsFileLock {
-public:
+  public:
     explicit ResultsFileLock(const ResultsFileHandle& file);
     ResultsFileLock(const ResultsFileHandle& file, MaintenanceWrites& writes);
     ~ResultsFileLock();
     ResultsFileLock(const ResultsFileLock&) = delete;
     ResultsFileLock& operator=(const ResultsFileLock&) = delete;
 
-private:
+  private:
     const ResultsFileHandle& file_;
 };
 
@@ -108,7 +109,7 @@ private:
 // throws FileAccessError (ENOENT); a writer that holds the file for more than
 // a moment throws it with EAGAIN, for the reader to try again later.
 class ResultsReader {
-public:
+  public:
     explicit ResultsReader(const QString& path);
     ~ResultsReader();
     ResultsReader(const ResultsReader&) = delete;
@@ -123,7 +124,7 @@ public:
     // The same into buffer; returns how many bytes were read.
     qint64 read(char* buffer, qint64 length, qint64 offset) const;
 
-private:
+  private:
     std::unique_ptr<ResultsFileHandle> file_;
 };
 

@@ -30,44 +30,41 @@ int OpenRetrying(const QByteArray& native, int flags) {
 ResultsFileHandle::ResultsFileHandle(const QString& path, bool forWriting) : path_(path) {
     const int flags = forWriting ? (O_RDWR | O_CREAT | O_CLOEXEC) : (O_RDONLY | O_CLOEXEC);
     fd_ = OpenRetrying(QFile::encodeName(path), flags);
-    if (fd_ < 0)
-        ThrowFileError(QStringLiteral("開くことが"), path, errno);
+    if (fd_ < 0) ThrowFileError(QStringLiteral("開くことが"), path, errno);
 }
 
 ResultsFileHandle::~ResultsFileHandle() {
-    if (fd_ >= 0)
-        ::close(fd_);
+    if (fd_ >= 0) ::close(fd_);
 }
 
 qint64 ResultsFileHandle::size() const {
     struct stat info {};
-    if (::fstat(fd_, &info) != 0)
-        ThrowFileError(QStringLiteral("調べることが"), path_, errno);
+    if (::fstat(fd_, &info) != 0) ThrowFileError(QStringLiteral("調べることが"), path_, errno);
     return qint64(info.st_size);
 }
 
 void ThrowFileError(const QString& what, const QString& path, int errorNumber) {
     const bool isResultsFile = QFileInfo(path).fileName() == kResultsFileName;
-    const QString text = QStringLiteral("%1 を%2できません（%3、エラー番号 %4）。")
-                             .arg(QDir::toNativeSeparators(path), what, SystemErrorText(errorNumber))
-                             .arg(errorNumber);
+    const QString text =
+        QStringLiteral("%1 を%2できません（%3、エラー番号 %4）。")
+            .arg(QDir::toNativeSeparators(path), what, SystemErrorText(errorNumber))
+            .arg(errorNumber);
     if (isResultsFile)
-        throw FileAccessError(QStringLiteral("成績ファイル ") + text +
-                                  QStringLiteral("データフォルダとネットワークを確かめてください。"),
-                              errorNumber, kResultsFileSubject);
+        throw FileAccessError(
+            QStringLiteral("成績ファイル ") + text +
+                QStringLiteral("データフォルダとネットワークを確かめてください。"),
+            errorNumber, kResultsFileSubject);
     throw FileAccessError(text, errorNumber);
 }
 
 qint64 ReadUpTo(const ResultsFileHandle& file, char* buffer, qint64 length, qint64 offset) {
     qint64 done = 0;
     while (done < length) {
-        const ssize_t n = ::pread(file.fd(), buffer + done, size_t(length - done), off_t(offset + done));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0)
-            ThrowFileError(QStringLiteral("読み込み"), file.path(), errno);
-        if (n == 0)
-            break;
+        const ssize_t n =
+            ::pread(file.fd(), buffer + done, size_t(length - done), off_t(offset + done));
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) ThrowFileError(QStringLiteral("読み込み"), file.path(), errno);
+        if (n == 0) break;
         done += n;
     }
     return done;
@@ -81,10 +78,8 @@ void ReadExactly(const ResultsFileHandle& file, char* buffer, qint64 length, qin
 void WriteExactly(const ResultsFileHandle& file, const char* buffer, qint64 length, qint64 offset) {
     while (length > 0) {
         const ssize_t n = ::pwrite(file.fd(), buffer, size_t(length), off_t(offset));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0)
-            ThrowFileError(QStringLiteral("書き込み"), file.path(), errno);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) ThrowFileError(QStringLiteral("書き込み"), file.path(), errno);
         buffer += n;
         length -= n;
         offset += n;
@@ -99,8 +94,7 @@ void SyncFile(const ResultsFileHandle& file) {
 void SyncFolderOf(const QString& path) {
     const QString folder = QFileInfo(path).absolutePath();
     const int fd = OpenRetrying(QFile::encodeName(folder), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
-        ThrowFileError(QStringLiteral("開くことが"), folder, errno);
+    if (fd < 0) ThrowFileError(QStringLiteral("開くことが"), folder, errno);
     // Some network file systems refuse to sync a folder; their server
     // writes the folder through anyway.
     const int rc = ::fsync(fd);
@@ -127,32 +121,32 @@ int SetWholeFileLock(int fd, short type, int command) {
 
 bool LockWholeFile(const ResultsFileHandle& file, LockKind kind, bool wait) {
     const short type = kind == LockKind::Shared ? F_RDLCK : F_WRLCK;
-    if (SetWholeFileLock(file.fd(), type, wait ? F_SETLKW : F_SETLK) == 0)
-        return true;
-    if (!wait && (errno == EAGAIN || errno == EACCES))
-        return false;
+    if (SetWholeFileLock(file.fd(), type, wait ? F_SETLKW : F_SETLK) == 0) return true;
+    if (!wait && (errno == EAGAIN || errno == EACCES)) return false;
     ThrowFileError(QStringLiteral("ロックすることが"), file.path(), errno);
 }
 
-void UnlockWholeFile(const ResultsFileHandle& file) { SetWholeFileLock(file.fd(), F_UNLCK, F_SETLK); }
+void UnlockWholeFile(const ResultsFileHandle& file) {
+    SetWholeFileLock(file.fd(), F_UNLCK, F_SETLK);
+}
 
-void MaintenanceWrites::write(const ResultsFileHandle& file, const char* buffer, qint64 length, qint64 offset) {
+void MaintenanceWrites::write(const ResultsFileHandle& file, const char* buffer, qint64 length,
+                              qint64 offset) {
     WriteExactly(file, buffer, length, offset);
 }
 
 // The kernel copies without the bytes passing through here where it can;
 // elsewhere (another file system, an old kernel) they are read and written.
-void MaintenanceWrites::copy(const ResultsFileHandle& source, const ResultsFileHandle& target, qint64 length) {
+void MaintenanceWrites::copy(const ResultsFileHandle& source, const ResultsFileHandle& target,
+                             qint64 length) {
     loff_t in = 0;
     loff_t out = 0;
     while (in < length) {
-        const ssize_t n = ::copy_file_range(source.fd(), &in, target.fd(), &out, size_t(length - in), 0);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n > 0)
-            continue;
-        if (n == 0)
-            ThrowFileError(QStringLiteral("読み込み"), source.path(), EIO);
+        const ssize_t n =
+            ::copy_file_range(source.fd(), &in, target.fd(), &out, size_t(length - in), 0);
+        if (n < 0 && errno == EINTR) continue;
+        if (n > 0) continue;
+        if (n == 0) ThrowFileError(QStringLiteral("読み込み"), source.path(), EIO);
         if (errno != EXDEV && errno != ENOSYS && errno != EINVAL && errno != EOPNOTSUPP)
             ThrowFileError(QStringLiteral("コピーすることが"), target.path(), errno);
         QByteArray chunk(std::min(kChunkBytes, length - in), Qt::Uninitialized);

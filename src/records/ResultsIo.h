@@ -9,7 +9,7 @@
 
 // An open file descriptor, closed when it goes out of scope.
 class ResultsFileHandle {
-public:
+  public:
     // forWriting: read and write, created when absent; else read only.
     ResultsFileHandle(const QString& path, bool forWriting);
     ~ResultsFileHandle();
@@ -20,7 +20,7 @@ public:
     const QString& path() const { return path_; }
     qint64 size() const;
 
-private:
+  private:
     QString path_;
     int fd_ = -1;
 };
@@ -48,11 +48,13 @@ void UnlockWholeFile(const ResultsFileHandle& file);
 // stand in for it to stop them part-way, the way a killed process or a power
 // cut does.
 class MaintenanceWrites {
-public:
+  public:
     virtual ~MaintenanceWrites() = default;
-    virtual void write(const ResultsFileHandle& file, const char* buffer, qint64 length, qint64 offset);
+    virtual void write(const ResultsFileHandle& file, const char* buffer, qint64 length,
+                       qint64 offset);
     // The first length bytes of source to the start of target.
-    virtual void copy(const ResultsFileHandle& source, const ResultsFileHandle& target, qint64 length);
+    virtual void copy(const ResultsFileHandle& source, const ResultsFileHandle& target,
+                      qint64 length);
     virtual void truncate(const ResultsFileHandle& file, qint64 length);
     // Removes the file (absent is fine) and makes that durable.
     virtual void remove(const QString& path);

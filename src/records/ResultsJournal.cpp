@@ -45,16 +45,17 @@ std::optional<QByteArray> ReadIntentBytes(const QString& intentPath) {
         bytes.truncate(ReadUpTo(file, bytes.data(), kIntentSize, 0));
         return bytes;
     } catch (const FileAccessError& error) {
-        if (error.errorNumber() == ENOENT)
-            return std::nullopt;
+        if (error.errorNumber() == ENOENT) return std::nullopt;
         throw;
     }
 }
 
 [[noreturn]] void RefuseToRepair(const QString& resultsPath, const QString& why) {
     throw DataFileError(
-        QStringLiteral("成績ファイル %1 の記録の変更か消去が途中で止まっていますが、元に戻せません（%2）。"
-                       "%3 と %4 を残したまま、成績ファイルをバックアップから戻すか、先生用の記録を確かめてください。")
+        QStringLiteral(
+            "成績ファイル %1 の記録の変更か消去が途中で止まっていますが、元に戻せません（%2）。"
+            "%3 と %4 "
+            "を残したまま、成績ファイルをバックアップから戻すか、先生用の記録を確かめてください。")
             .arg(QDir::toNativeSeparators(resultsPath), why,
                  QDir::toNativeSeparators(ResultsCopyPathBeside(resultsPath)),
                  QDir::toNativeSeparators(ResultsIntentPathBeside(resultsPath))));
@@ -62,7 +63,8 @@ std::optional<QByteArray> ReadIntentBytes(const QString& intentPath) {
 
 // Writes the copy's bytes from `from` to its recorded length back over the
 // results file and cuts the file to that length.
-void RestoreFromCopy(const ResultsFileHandle& results, const MaintenanceIntent& intent, MaintenanceWrites& writes) {
+void RestoreFromCopy(const ResultsFileHandle& results, const MaintenanceIntent& intent,
+                     MaintenanceWrites& writes) {
     const QString copyPath = ResultsCopyPathBeside(results.path());
     const ResultsFileHandle copy(copyPath, false);
     const qint64 from = (intent.number - 1) * kRecordSize;
@@ -81,8 +83,12 @@ void RestoreFromCopy(const ResultsFileHandle& results, const MaintenanceIntent& 
 
 } // namespace
 
-QString ResultsCopyPathBeside(const QString& resultsPath) { return Beside(resultsPath, kResultsCopyFileName); }
-QString ResultsIntentPathBeside(const QString& resultsPath) { return Beside(resultsPath, kResultsIntentFileName); }
+QString ResultsCopyPathBeside(const QString& resultsPath) {
+    return Beside(resultsPath, kResultsCopyFileName);
+}
+QString ResultsIntentPathBeside(const QString& resultsPath) {
+    return Beside(resultsPath, kResultsIntentFileName);
+}
 
 QByteArray EncodeIntent(const MaintenanceIntent& intent) {
     QByteArray bytes(kIntentSize, '\0');
@@ -92,8 +98,10 @@ QByteArray EncodeIntent(const MaintenanceIntent& intent) {
     std::memcpy(b + kKindAt, &kind, sizeof kind);
     std::memcpy(b + kNumberAt, &intent.number, sizeof intent.number);
     std::memcpy(b + kLengthAt, &intent.fileLength, sizeof intent.fileLength);
-    std::memcpy(b + kOldAt, intent.oldRecord.constData(), size_t(std::min<qsizetype>(intent.oldRecord.size(), kRecordSize)));
-    std::memcpy(b + kNewAt, intent.newRecord.constData(), size_t(std::min<qsizetype>(intent.newRecord.size(), kRecordSize)));
+    std::memcpy(b + kOldAt, intent.oldRecord.constData(),
+                size_t(std::min<qsizetype>(intent.oldRecord.size(), kRecordSize)));
+    std::memcpy(b + kNewAt, intent.newRecord.constData(),
+                size_t(std::min<qsizetype>(intent.newRecord.size(), kRecordSize)));
     const quint32 checksum = Checksum(b, kChecksumAt);
     std::memcpy(b + kChecksumAt, &checksum, sizeof checksum);
     return bytes;
@@ -101,24 +109,26 @@ QByteArray EncodeIntent(const MaintenanceIntent& intent) {
 
 std::optional<MaintenanceIntent> DecodeIntent(const QByteArray& bytes) {
     if (bytes.size() != kIntentSize || std::memcmp(bytes.constData(), kMagic, sizeof kMagic) != 0 ||
-        Checksum(bytes.constData(), kChecksumAt) != LoadRecordField<quint32>(bytes.constData(), kChecksumAt))
+        Checksum(bytes.constData(), kChecksumAt) !=
+            LoadRecordField<quint32>(bytes.constData(), kChecksumAt))
         return std::nullopt;
     MaintenanceIntent intent;
     const qint32 kind = LoadRecordField<qint32>(bytes.constData(), kKindAt);
-    if (kind != qint32(MaintenanceIntent::Kind::Delete) && kind != qint32(MaintenanceIntent::Kind::Change))
+    if (kind != qint32(MaintenanceIntent::Kind::Delete) &&
+        kind != qint32(MaintenanceIntent::Kind::Change))
         return std::nullopt;
     intent.kind = MaintenanceIntent::Kind(kind);
     intent.number = LoadRecordField<qint64>(bytes.constData(), kNumberAt);
     intent.fileLength = LoadRecordField<qint64>(bytes.constData(), kLengthAt);
-    if (intent.number < 1 || intent.fileLength < intent.number * kRecordSize)
-        return std::nullopt;
+    if (intent.number < 1 || intent.fileLength < intent.number * kRecordSize) return std::nullopt;
     intent.oldRecord = bytes.mid(kOldAt, kRecordSize);
     if (intent.kind == MaintenanceIntent::Kind::Change)
         intent.newRecord = bytes.mid(kNewAt, kRecordSize);
     return intent;
 }
 
-void WriteIntent(const QString& resultsPath, const MaintenanceIntent& intent, MaintenanceWrites& writes) {
+void WriteIntent(const QString& resultsPath, const MaintenanceIntent& intent,
+                 MaintenanceWrites& writes) {
     const QByteArray bytes = EncodeIntent(intent);
     const ResultsFileHandle file(ResultsIntentPathBeside(resultsPath), true);
     writes.truncate(file, 0);
@@ -137,23 +147,25 @@ void FinishMaintenance(const QString& resultsPath, MaintenanceWrites& writes) {
     }
 }
 
-bool MaintenancePending(const QString& resultsPath) { return QFileInfo::exists(ResultsIntentPathBeside(resultsPath)); }
+bool MaintenancePending(const QString& resultsPath) {
+    return QFileInfo::exists(ResultsIntentPathBeside(resultsPath));
+}
 
 bool UndoInterruptedMaintenance(const ResultsFileHandle& results, MaintenanceWrites& writes) {
     const auto bytes = ReadIntentBytes(ResultsIntentPathBeside(results.path()));
-    if (!bytes)
-        return false;
+    if (!bytes) return false;
     // An intent cut short was never synced: the results file was not touched.
     if (const auto intent = DecodeIntent(*bytes)) {
         if (intent->kind == MaintenanceIntent::Kind::Delete)
             RestoreFromCopy(results, *intent, writes);
         else
-            writes.write(results, intent->oldRecord.constData(), kRecordSize, (intent->number - 1) * kRecordSize);
+            writes.write(results, intent->oldRecord.constData(), kRecordSize,
+                         (intent->number - 1) * kRecordSize);
         SyncFile(results);
-        qCWarning(lcJournal).noquote() << QDir::toNativeSeparators(results.path()) << ": the"
-                                       << (intent->kind == MaintenanceIntent::Kind::Delete ? "deletion" : "change")
-                                       << "of record" << intent->number
-                                       << "was cut off; the file is back as it was before it";
+        qCWarning(lcJournal).noquote()
+            << QDir::toNativeSeparators(results.path()) << ": the"
+            << (intent->kind == MaintenanceIntent::Kind::Delete ? "deletion" : "change")
+            << "of record" << intent->number << "was cut off; the file is back as it was before it";
     }
     FinishMaintenance(results.path(), writes);
     return true;

@@ -37,7 +37,8 @@ QByteArray EncodeIntent(const MaintenanceIntent& intent);
 std::optional<MaintenanceIntent> DecodeIntent(const QByteArray& bytes);
 
 // Writes the intent beside the results file and makes it durable.
-void WriteIntent(const QString& resultsPath, const MaintenanceIntent& intent, MaintenanceWrites& writes);
+void WriteIntent(const QString& resultsPath, const MaintenanceIntent& intent,
+                 MaintenanceWrites& writes);
 // The operation is complete (or undone): the intent goes, then the safety
 // copy. Throws only when the intent cannot be removed.
 void FinishMaintenance(const QString& resultsPath, MaintenanceWrites& writes);

@@ -17,22 +17,23 @@ bool StartsLikeAFormula(const QString& text) {
 
 QByteArray CsvText(const QString& text) {
     QByteArray bytes = (StartsLikeAFormula(text) ? QLatin1Char('\'') + text : text).toUtf8();
-    if (!bytes.contains(',') && !bytes.contains('"') && !bytes.contains('\n') && !bytes.contains('\r'))
+    if (!bytes.contains(',') && !bytes.contains('"') && !bytes.contains('\n') &&
+        !bytes.contains('\r'))
         return bytes;
     return '"' + bytes.replace('"', "\"\"") + '"';
 }
 
 } // namespace
 
-std::vector<StudentLevelFigures> CollectFigures(const ProgramState& state, const std::vector<StatsStudent>& students) {
+std::vector<StudentLevelFigures> CollectFigures(const ProgramState& state,
+                                                const std::vector<StatsStudent>& students) {
     const CountTables& c = state.counts;
     const int levels = std::min(state.levels.LevelCount, kMaxLevel);
     std::vector<StudentLevelFigures> rows;
     rows.reserve(students.size() * size_t(std::max(levels, 0)));
     for (const StatsStudent& student : students) {
         const int st = student.id;
-        if (!IsValidStudent(st))
-            continue;
+        if (!IsValidStudent(st)) continue;
         for (int lv = 1; lv <= levels; ++lv) {
             StudentLevelFigures f;
             f.student = st;
@@ -58,13 +59,25 @@ std::vector<StudentLevelFigures> CollectFigures(const ProgramState& state, const
 }
 
 QByteArray FiguresCsv(const std::vector<StudentLevelFigures>& rows) {
-    QByteArray csv = "student,name,grade,level,runs,pass_runs,overdo_runs,today_runs,total_points,pass_points,"
-                     "overdo_points,today_points,best_time,class_best,cleared,overpractised\n";
+    QByteArray csv =
+        "student,name,grade,level,runs,pass_runs,overdo_runs,today_runs,total_points,pass_points,"
+        "overdo_points,today_points,best_time,class_best,cleared,overpractised\n";
     for (const StudentLevelFigures& f : rows) {
-        const long long values[] = {f.level,      f.runs,        f.passRuns,   f.overdoRuns,   f.todayRuns,
-                                    f.totalPoints, f.passPoints, f.overdoPoints, f.todayPoints, f.bestTime,
-                                    f.classBest,  f.cleared ? 1 : 0, f.overPractised ? 1 : 0};
-        QByteArray line = QByteArray::number(f.student) + ',' + CsvText(f.name) + ',' + CsvText(f.grade);
+        const long long values[] = {f.level,
+                                    f.runs,
+                                    f.passRuns,
+                                    f.overdoRuns,
+                                    f.todayRuns,
+                                    f.totalPoints,
+                                    f.passPoints,
+                                    f.overdoPoints,
+                                    f.todayPoints,
+                                    f.bestTime,
+                                    f.classBest,
+                                    f.cleared ? 1 : 0,
+                                    f.overPractised ? 1 : 0};
+        QByteArray line =
+            QByteArray::number(f.student) + ',' + CsvText(f.name) + ',' + CsvText(f.grade);
         for (const long long v : values)
             line += ',' + QByteArray::number(v);
         csv += line + '\n';

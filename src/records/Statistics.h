@@ -37,7 +37,8 @@ struct StudentLevelFigures {
 
 // One row per student (in the order given) and level 1..LevelCount, from the
 // tables of the last CountResults.
-std::vector<StudentLevelFigures> CollectFigures(const ProgramState& state, const std::vector<StatsStudent>& students);
+std::vector<StudentLevelFigures> CollectFigures(const ProgramState& state,
+                                                const std::vector<StatsStudent>& students);
 
 // UTF-8 CSV with a header line; lines end with LF. A text holding a comma, a
 // double quote or a line end is enclosed in double quotes; one starting with

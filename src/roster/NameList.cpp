@@ -38,46 +38,48 @@ int NameColumnWidth(int gradeNumber, int displayOption) {
 
 const std::array<QString, 12>& GradeFilterEntries() {
     static const std::array<QString, 12> kEntries = {
-        kAllGrades,         QStringLiteral("中学生全体"), QStringLiteral("小学生全体"), QStringLiteral("中３"),
-        QStringLiteral("中２"), QStringLiteral("中１"),   QStringLiteral("小６"),   QStringLiteral("小５"),
-        QStringLiteral("小４"), QStringLiteral("小３"),   QStringLiteral("小２"),   QStringLiteral("小１"),
+        kAllGrades,
+        QStringLiteral("中学生全体"),
+        QStringLiteral("小学生全体"),
+        QStringLiteral("中３"),
+        QStringLiteral("中２"),
+        QStringLiteral("中１"),
+        QStringLiteral("小６"),
+        QStringLiteral("小５"),
+        QStringLiteral("小４"),
+        QStringLiteral("小３"),
+        QStringLiteral("小２"),
+        QStringLiteral("小１"),
     };
     return kEntries;
 }
 
 bool GradeFilterKeeps(const QString& filter, int gradeNumber) {
-    if (filter == kAllGrades)
-        return true;
-    if (filter == QStringLiteral("小学生全体"))
-        return gradeNumber >= 1 && gradeNumber <= 6;
-    if (filter == QStringLiteral("中学生全体"))
-        return gradeNumber >= 7 && gradeNumber <= 9;
+    if (filter == kAllGrades) return true;
+    if (filter == QStringLiteral("小学生全体")) return gradeNumber >= 1 && gradeNumber <= 6;
+    if (filter == QStringLiteral("中学生全体")) return gradeNumber >= 7 && gradeNumber <= 9;
     // A single grade: its label is the full-width grade label of 小１..中３.
     const auto label = GradeLabel(gradeNumber);
     return gradeNumber >= 1 && gradeNumber <= 9 && label && *label == filter;
 }
 
 QString TodayCountText(double todayCount) {
-    if (todayCount == 0)
-        return QString(5, QLatin1Char(' '));
+    if (todayCount == 0) return QString(5, QLatin1Char(' '));
     return RightAlign(PlainNumber(todayCount), 3) + QStringLiteral("回");
 }
 
 QString TodayPointsText(long long todayPoints) {
-    if (todayPoints == 0)
-        return QStringLiteral("  ") + kFullWidthBlank;
+    if (todayPoints == 0) return QStringLiteral("  ") + kFullWidthBlank;
     return RightAlign(todayPoints, 4);
 }
 
 QString TotalCountText(long long runCount) {
-    if (runCount == 0)
-        return QString(5, QLatin1Char(' ')) + kFullWidthBlank;
+    if (runCount == 0) return QString(5, QLatin1Char(' ')) + kFullWidthBlank;
     return RightAlign(runCount, 5) + QStringLiteral("回");
 }
 
 QString TotalPointsText(long long totalPoints) {
-    if (totalPoints == 0)
-        return QString(7, QLatin1Char(' '));
+    if (totalPoints == 0) return QString(7, QLatin1Char(' '));
     return RightAlign(totalPoints, 7);
 }
 
@@ -96,20 +98,26 @@ std::vector<StudentFigures> FiguresByStudent(const CountTables& counts) {
     return figures;
 }
 
-QString KeyedNameRow(const RosterRecord& student, int schoolYear, const StudentFigures& figures, int displayOption) {
+QString KeyedNameRow(const RosterRecord& student, int schoolYear, const StudentFigures& figures,
+                     int displayOption) {
     const int grade = GradeNumber(schoolYear, student.BirthYear);
     const auto [left, right] = FigurePair(figures, displayOption);
     const QString label = ShortGradeLabel(grade);
     const QString name = TrimTrailingBlanks(student.Name);
     // A name too long for the column keeps every character and gets no pad.
-    const qsizetype pad =
-        std::max<qsizetype>(0, NameColumnWidth(grade, displayOption) - (label.size() + 1 + name.size()));
+    const qsizetype pad = std::max<qsizetype>(0, NameColumnWidth(grade, displayOption) -
+                                                     (label.size() + 1 + name.size()));
     // Built in one buffer: the list makes a row for every student at each showing.
-    QString row = QStringLiteral("%1").arg(int(student.BirthYear), kBirthYearDigits, 10, QLatin1Char('0'));
+    QString row =
+        QStringLiteral("%1").arg(int(student.BirthYear), kBirthYearDigits, 10, QLatin1Char('0'));
     row.reserve(row.size() + label.size() + 1 + name.size() + pad + left.size() + right.size() + 8);
     row.append(label).append(QLatin1Char(' ')).append(name);
     row.append(QString(pad, kFullWidthBlank));
-    row.append(left).append(QLatin1Char('/')).append(right).append(kKeyMark).append(QString::number(student.Id));
+    row.append(left)
+        .append(QLatin1Char('/'))
+        .append(right)
+        .append(kKeyMark)
+        .append(QString::number(student.Id));
     return row;
 }
 
@@ -120,8 +128,7 @@ NameListRows NameListFromKeyedRows(QStringList keyedRows, int schoolYear, const 
     for (auto it = keyedRows.crbegin(); it != keyedRows.crend(); ++it) {
         const QString& row = *it;
         const int birthYear = row.left(kBirthYearDigits).toInt();
-        if (!GradeFilterKeeps(filter, GradeNumber(schoolYear, birthYear)))
-            continue;
+        if (!GradeFilterKeeps(filter, GradeNumber(schoolYear, birthYear))) continue;
         // The ID follows the last "*", so a name holding "*" still keeps its ID.
         const qsizetype mark = row.lastIndexOf(kKeyMark);
         rows.visible.append(row.mid(kBirthYearDigits, mark - kBirthYearDigits));
@@ -135,7 +142,8 @@ NameListRows BuildNameList(ProgramState& state, int displayOption, const QString
     const std::vector<StudentFigures> figures = FiguresByStudent(state.counts);
     QStringList keyed;
     for (const RosterRecord& student : FillNameScreenRoster(state, lines))
-        keyed.append(KeyedNameRow(student, state.roster.SchoolYear, figures[std::size_t(student.Id)], displayOption));
+        keyed.append(KeyedNameRow(student, state.roster.SchoolYear,
+                                  figures[std::size_t(student.Id)], displayOption));
     return NameListFromKeyedRows(std::move(keyed), state.roster.SchoolYear, filter);
 }
 
@@ -157,7 +165,6 @@ int NameListModel::rowCount(const QModelIndex& parent) const {
 }
 
 QVariant NameListModel::data(const QModelIndex& index, int role) const {
-    if (role != Qt::DisplayRole || !index.isValid() || index.row() >= rowCount())
-        return {};
+    if (role != Qt::DisplayRole || !index.isValid() || index.row() >= rowCount()) return {};
     return rows_.visible.at(index.row());
 }

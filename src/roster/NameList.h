@@ -20,7 +20,12 @@ const std::array<QString, 12>& GradeFilterEntries();
 bool GradeFilterKeeps(const QString& filter, int gradeNumber);
 
 // What a row shows after the name, by the display option 0..3.
-enum class DisplayOption { TodayAndTotalRuns = 0, TodayAndTotalPoints = 1, TodayPointsAndRuns = 2, TotalPointsAndRuns = 3 };
+enum class DisplayOption {
+    TodayAndTotalRuns = 0,
+    TodayAndTotalPoints = 1,
+    TodayPointsAndRuns = 2,
+    TotalPointsAndRuns = 3
+};
 
 // The four figure texts: right-aligned numbers, blanks (some full-width) for 0.
 QString TodayCountText(double todayCount);
@@ -40,7 +45,8 @@ std::vector<StudentFigures> FiguresByStudent(const CountTables& counts);
 
 // Birth year (four digits), short grade label, " ", name, full-width pad to the
 // column width, the two figure texts around "/", then "*" and the ID.
-QString KeyedNameRow(const RosterRecord& student, int schoolYear, const StudentFigures& figures, int displayOption);
+QString KeyedNameRow(const RosterRecord& student, int schoolYear, const StudentFigures& figures,
+                     int displayOption);
 
 struct NameListRows {
     QStringList visible{kNameListTopRow}; // List1: row 0 is the top row
@@ -63,7 +69,7 @@ int IdOfKeyedEntry(const QString& entry);
 // so a classroom of thousands is shown without an item per student.
 class NameListModel : public QAbstractListModel {
     Q_OBJECT
-public:
+  public:
     explicit NameListModel(QObject* parent = nullptr);
 
     void reset(NameListRows rows);
@@ -72,6 +78,6 @@ public:
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
 
-private:
+  private:
     NameListRows rows_;
 };

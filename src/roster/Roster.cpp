@@ -23,7 +23,9 @@ int16_t ToInt16(double value) {
                                            double(std::numeric_limits<int16_t>::max())));
 }
 
-bool IsBlank(QChar c) { return c == QLatin1Char(' '); }
+bool IsBlank(QChar c) {
+    return c == QLatin1Char(' ');
+}
 
 constexpr int kRosterValuesPerLine = 8;
 // Shown with a missing or malformed roster: what each line must hold.
@@ -79,8 +81,9 @@ std::vector<RosterLine> ReadRosterFile(const QString& path) {
         line.status = ReadRosterLine(reader, line.record);
         const int lineNumber = reader.lineOfLastLine();
         if (!IsValidStudent(line.record.Id)) {
-            qCWarning(lcRoster).noquote() << QDir::toNativeSeparators(path) << "line" << lineNumber << ": ID"
-                                          << line.record.Id << "is outside 1..5000; line skipped";
+            qCWarning(lcRoster).noquote()
+                << QDir::toNativeSeparators(path) << "line" << lineNumber << ": ID"
+                << line.record.Id << "is outside 1..5000; line skipped";
             continue;
         }
         read.push_back(std::move(line));
@@ -96,8 +99,9 @@ std::vector<RosterLine> ReadRosterFile(const QString& path) {
         if (lastLineOfId[read[i].record.Id] == i)
             lines.push_back(std::move(read[i]));
         else
-            qCWarning(lcRoster).noquote() << QDir::toNativeSeparators(path) << "line" << lineNumbers[i] << ": ID"
-                                          << read[i].record.Id << "comes again later; this line is ignored";
+            qCWarning(lcRoster).noquote()
+                << QDir::toNativeSeparators(path) << "line" << lineNumbers[i] << ": ID"
+                << read[i].record.Id << "comes again later; this line is ignored";
     }
     return lines;
 }
@@ -112,52 +116,47 @@ int SchoolYearOf(const QDate& today, int yearStartMonth) {
 }
 
 void ComputeSchoolYear(ProgramState& state) {
-    state.roster.SchoolYear = SchoolYearOf(state.platform.clock->now().date(), state.common.YearStartMonth);
+    state.roster.SchoolYear =
+        SchoolYearOf(state.platform.clock->now().date(), state.common.YearStartMonth);
 }
 
-int GradeNumber(int schoolYear, int birthYear) { return schoolYear - birthYear - 6; }
+int GradeNumber(int schoolYear, int birthYear) {
+    return schoolYear - birthYear - 6;
+}
 
 std::optional<QString> GradeLabel(int gradeNumber) {
     static const std::array<const char16_t*, 11> kLabels = {
-        u"幼３", u"小１", u"小２", u"小３", u"小４", u"小５", u"小６", u"中１", u"中２", u"中３", u"高１",
+        u"幼３", u"小１", u"小２", u"小３", u"小４", u"小５",
+        u"小６", u"中１", u"中２", u"中３", u"高１",
     };
-    if (gradeNumber < 0 || gradeNumber >= int(kLabels.size()))
-        return std::nullopt;
+    if (gradeNumber < 0 || gradeNumber >= int(kLabels.size())) return std::nullopt;
     return QString::fromUtf16(kLabels[std::size_t(gradeNumber)]);
 }
 
 QString ShortGradeLabel(int gradeNumber) {
-    if (gradeNumber < -2)
-        return QStringLiteral("幼-");
-    if (gradeNumber > 12)
-        return QStringLiteral("大+");
+    if (gradeNumber < -2) return QStringLiteral("幼-");
+    if (gradeNumber > 12) return QStringLiteral("大+");
     const int stage = StageNumber(gradeNumber);
-    if (gradeNumber <= 0)
-        return QStringLiteral("幼") + QString::number(gradeNumber + 3);
-    if (gradeNumber <= 6)
-        return QStringLiteral("小") + QString::number(stage);
-    if (gradeNumber <= 9)
-        return QStringLiteral("中") + QString::number(stage);
+    if (gradeNumber <= 0) return QStringLiteral("幼") + QString::number(gradeNumber + 3);
+    if (gradeNumber <= 6) return QStringLiteral("小") + QString::number(stage);
+    if (gradeNumber <= 9) return QStringLiteral("中") + QString::number(stage);
     return QStringLiteral("高") + QString::number(stage);
 }
 
 int StageNumber(int gradeNumber) {
-    if (gradeNumber >= 10)
-        return gradeNumber - 9;
-    if (gradeNumber >= 7)
-        return gradeNumber - 6;
-    if (gradeNumber >= 1)
-        return gradeNumber;
+    if (gradeNumber >= 10) return gradeNumber - 9;
+    if (gradeNumber >= 7) return gradeNumber - 6;
+    if (gradeNumber >= 1) return gradeNumber;
     return gradeNumber - 6;
 }
 
 bool IsShownOnNameScreen(int status, int listStatus2) {
-    if (status == 2 && listStatus2 == 1)
-        status = 0;
+    if (status == 2 && listStatus2 == 1) status = 0;
     return status == 0;
 }
 
-std::vector<RosterRecord> FillNameScreenRoster(ProgramState& state, const std::vector<RosterLine>& lines) {
+std::vector<RosterRecord> FillNameScreenRoster(ProgramState& state,
+                                               const std::vector<RosterLine>& lines) {
     RosterTables& roster = state.roster;
     std::vector<RosterRecord> shown;
     for (const RosterLine& line : lines) {
@@ -166,8 +165,7 @@ std::vector<RosterRecord> FillNameScreenRoster(ProgramState& state, const std::v
         roster.RosterBirthYear[record.Id] = record.BirthYear;
         if (auto label = GradeLabel(GradeNumber(roster.SchoolYear, record.BirthYear)))
             roster.RosterGrade[record.Id] = *label;
-        if (!IsShownOnNameScreen(line.status, state.common.ListStatus2))
-            continue;
+        if (!IsShownOnNameScreen(line.status, state.common.ListStatus2)) continue;
         if (int(shown.size()) >= kMaxStudent) {
             qCWarning(lcRoster) << "more than" << kMaxStudent << "students to show; ID" << record.Id
                                 << "is not listed";
@@ -193,8 +191,8 @@ std::vector<ListedStudent> ReadBoardRoster(ProgramState& state) {
         if (auto label = GradeLabel(GradeNumber(roster.SchoolYear, record.BirthYear)))
             roster.RosterGrade[record.Id] = *label;
         if (line.status == 0)
-            listed.push_back(
-                {record.Id, roster.RosterName[record.Id], roster.RosterGrade[record.Id], record.BirthYear});
+            listed.push_back({record.Id, roster.RosterName[record.Id],
+                              roster.RosterGrade[record.Id], record.BirthYear});
     }
     return listed;
 }

@@ -57,7 +57,8 @@ int StageNumber(int gradeNumber);
 // RosterBirthYear and RosterGrade are set for every line, shown or not. Status 2
 // counts as shown when ListStatus2 is 1. At most 5000 lines are shown.
 // Returns the shown lines in slot order. Uses state.roster.SchoolYear as it is.
-std::vector<RosterRecord> FillNameScreenRoster(ProgramState& state, const std::vector<RosterLine>& lines);
+std::vector<RosterRecord> FillNameScreenRoster(ProgramState& state,
+                                               const std::vector<RosterLine>& lines);
 bool IsShownOnNameScreen(int status, int listStatus2);
 
 // A student listed on the level board: status 0 only, ListStatus2 not applied.

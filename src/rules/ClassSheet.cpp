@@ -18,12 +18,13 @@ const QChar kFullWidthBlank(0x3000);
 LevelStudentTable<char> RanTable(const ProgramState& state) {
     LevelStudentTable<char> ran;
     for (const LoadedRun& run : state.counts.Runs)
-        if (IsValidLevel(run.level) && IsValidStudent(run.student))
-            ran(run.level, run.student) = 1;
+        if (IsValidLevel(run.level) && IsValidStudent(run.student)) ran(run.level, run.student) = 1;
     return ran;
 }
 
-int SheetLevelCount(const ProgramState& state) { return std::clamp(state.levels.LevelCount, 0, kMaxLevel); }
+int SheetLevelCount(const ProgramState& state) {
+    return std::clamp(state.levels.LevelCount, 0, kMaxLevel);
+}
 
 SheetRow RowOf(const ProgramState& state, int student, const LevelStudentTable<char>& ran) {
     SheetRow row;
@@ -53,10 +54,8 @@ std::vector<LevelSummary> SummaryOf(const std::vector<SheetRow>& rows, int level
         std::vector<int32_t> times;
         for (const SheetRow& row : rows) {
             const SheetCell& cell = row.cells[i];
-            if (cell.cleared)
-                ++summary[i].cleared;
-            if (cell.kind == SheetCell::Kind::Timed)
-                times.push_back(cell.bestTime);
+            if (cell.cleared) ++summary[i].cleared;
+            if (cell.kind == SheetCell::Kind::Timed) times.push_back(cell.bestTime);
         }
         summary[i].medianBest = MedianBestTime(std::move(times));
     }
@@ -64,7 +63,8 @@ std::vector<LevelSummary> SummaryOf(const std::vector<SheetRow>& rows, int level
 }
 
 QString SecondsText(double seconds) {
-    return QString::number(seconds, 'f', seconds == std::floor(seconds) ? 0 : 1) + QStringLiteral("秒");
+    return QString::number(seconds, 'f', seconds == std::floor(seconds) ? 0 : 1) +
+           QStringLiteral("秒");
 }
 
 } // namespace
@@ -82,18 +82,15 @@ QString SheetCellText(const SheetCell& cell) {
         break;
     }
     // The mark follows the pass rule alone, as the board's does.
-    if (cell.cleared)
-        text = text.isEmpty() ? kClearedMark : kClearedMark + QLatin1Char(' ') + text;
+    if (cell.cleared) text = text.isEmpty() ? kClearedMark : kClearedMark + QLatin1Char(' ') + text;
     return text;
 }
 
 std::optional<double> MedianBestTime(std::vector<int32_t> times) {
-    if (times.empty())
-        return std::nullopt;
+    if (times.empty()) return std::nullopt;
     std::sort(times.begin(), times.end());
     const std::size_t middle = times.size() / 2;
-    if (times.size() % 2 == 1)
-        return times[middle];
+    if (times.size() % 2 == 1) return times[middle];
     return (double(times[middle - 1]) + times[middle]) / 2;
 }
 
@@ -104,14 +101,15 @@ QString SummaryText(const LevelSummary& summary) {
 }
 
 std::vector<SheetStudent> NameListStudents(ProgramState& state, const QString& gradeFilter) {
-    const NameListRows rows = BuildNameList(state, int(DisplayOption::TodayAndTotalRuns), gradeFilter);
+    const NameListRows rows =
+        BuildNameList(state, int(DisplayOption::TodayAndTotalRuns), gradeFilter);
     std::vector<SheetStudent> students;
     students.reserve(std::size_t(rows.keyed.size()));
     for (const QString& entry : rows.keyed) {
         const int id = IdOfKeyedEntry(entry);
-        if (!IsValidStudent(id))
-            continue;
-        const int grade = GradeNumber(state.roster.SchoolYear, state.roster.RosterBirthYear[std::size_t(id)]);
+        if (!IsValidStudent(id)) continue;
+        const int grade =
+            GradeNumber(state.roster.SchoolYear, state.roster.RosterBirthYear[std::size_t(id)]);
         students.push_back({id, ShortGradeLabel(grade)});
     }
     return students;
@@ -128,8 +126,7 @@ ClassSheet BuildClassSheet(const ProgramState& state, const std::vector<SheetStu
 
     const LevelStudentTable<char> ran = RanTable(state);
     for (const SheetStudent& student : students) {
-        if (!IsValidStudent(student.id))
-            continue;
+        if (!IsValidStudent(student.id)) continue;
         if (sheet.grades.empty() || sheet.grades.back().grade != student.grade)
             sheet.grades.push_back({student.grade, {}, {}});
         sheet.grades.back().rows.push_back(RowOf(state, student.id, ran));
@@ -147,15 +144,16 @@ std::vector<SheetPage> PaginateSheet(const ClassSheet& sheet, int rowsPerPage) {
         const int pageCount = std::max(1, (rows + perPage - 1) / perPage);
         for (int p = 0; p < pageCount; ++p) {
             const int first = p * perPage;
-            pages.push_back({int(g), first, std::min(perPage, rows - first), p + 1, pageCount, p + 1 == pageCount});
+            pages.push_back({int(g), first, std::min(perPage, rows - first), p + 1, pageCount,
+                             p + 1 == pageCount});
         }
     }
     return pages;
 }
 
 QString SheetPageTitle(const ClassSheet& sheet, const SheetPage& page) {
-    QString title = sheet.classroom + kFullWidthBlank + sheet.grades[std::size_t(page.grade)].grade +
-                    kFullWidthBlank + sheet.date;
+    QString title = sheet.classroom + kFullWidthBlank +
+                    sheet.grades[std::size_t(page.grade)].grade + kFullWidthBlank + sheet.date;
     if (page.pagesOfGrade > 1)
         title += QStringLiteral("（%1/%2）").arg(page.pageOfGrade).arg(page.pagesOfGrade);
     return title;

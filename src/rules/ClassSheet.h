@@ -30,7 +30,7 @@ QString SheetCellText(const SheetCell& cell);
 
 struct SheetRow {
     int student = 0;
-    QString name; // without its padding
+    QString name;                 // without its padding
     std::vector<SheetCell> cells; // element i for level i + 1
 };
 
@@ -50,7 +50,7 @@ struct GradeSheet {
 
 struct ClassSheet {
     QString classroom;
-    QString date; // the era date of the start-up screen
+    QString date;           // the era date of the start-up screen
     QStringList levelNames; // element i for level i + 1
     std::vector<GradeSheet> grades;
 };

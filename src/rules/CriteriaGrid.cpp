@@ -14,7 +14,8 @@ namespace {
 // column cannot hold would stop the program at its next start.
 template <typename T> bool FitsWhole(double value) {
     const double held = std::nearbyint(value);
-    return held >= double(std::numeric_limits<T>::lowest()) && held <= double(std::numeric_limits<T>::max());
+    return held >= double(std::numeric_limits<T>::lowest()) &&
+           held <= double(std::numeric_limits<T>::max());
 }
 
 bool FitsColumn(double value, int column) {
@@ -33,8 +34,8 @@ bool FitsColumn(double value, int column) {
 }
 
 bool BreaksTheLine(const QString& text) {
-    return text.contains(QLatin1Char(',')) || text.contains(QLatin1Char('"')) || text.contains(QLatin1Char('\r')) ||
-           text.contains(QLatin1Char('\n'));
+    return text.contains(QLatin1Char(',')) || text.contains(QLatin1Char('"')) ||
+           text.contains(QLatin1Char('\r')) || text.contains(QLatin1Char('\n'));
 }
 
 QString CellName(int row, int column) {
@@ -55,20 +56,23 @@ const QStringList& CriteriaGrid::Captions() {
 QString CriteriaGrid::Explanation(int column) {
     static const std::vector<QStringList> lines{
         {},
-        {QStringLiteral("合格基準タイム"), QStringLiteral("\u3000大部分の人ががんばったら出せそうなタイムにしてください")},
+        {QStringLiteral("合格基準タイム"),
+         QStringLiteral("\u3000大部分の人ががんばったら出せそうなタイムにしてください")},
         {QStringLiteral("合格最低ラインタイム"), QStringLiteral("  この５倍が時間切れになります")},
         {QStringLiteral("目標ポイント"), QStringLiteral("\u3000\u3000 目標ポイント")},
         {QStringLiteral("目標回数"), QStringLiteral("\u3000\u3000 目標回数")},
         {QStringLiteral("ポイント倍率"), QStringLiteral("  ポイントを何倍にして加算するか"),
          QStringLiteral("  むずかしいレベルや生徒のいやがるレベルは高くしてください")},
-        {QStringLiteral("やりすぎ禁止回数"), QStringLiteral("  何回やったらやりすぎ禁止にするか"), QStringLiteral("  ")},
-        {QStringLiteral("やりすぎ禁止ポイント"), QStringLiteral("  何ポイントとったらやりすぎ禁止にするか"),
-         QStringLiteral(" ")},
-        {QStringLiteral("合格判定をする日数"), QStringLiteral("\u3000何日前からのポイントを有効にするか")},
-        {QStringLiteral("やりすぎ判定をする日数"), QStringLiteral("\u3000何日前からのポイントを有効にするか")},
+        {QStringLiteral("やりすぎ禁止回数"), QStringLiteral("  何回やったらやりすぎ禁止にするか"),
+         QStringLiteral("  ")},
+        {QStringLiteral("やりすぎ禁止ポイント"),
+         QStringLiteral("  何ポイントとったらやりすぎ禁止にするか"), QStringLiteral(" ")},
+        {QStringLiteral("合格判定をする日数"),
+         QStringLiteral("\u3000何日前からのポイントを有効にするか")},
+        {QStringLiteral("やりすぎ判定をする日数"),
+         QStringLiteral("\u3000何日前からのポイントを有効にするか")},
     };
-    if (column < 1 || column >= int(lines.size()))
-        return {};
+    if (column < 1 || column >= int(lines.size())) return {};
     return lines[std::size_t(column)].join(QStringLiteral("\r\n"));
 }
 
@@ -81,14 +85,21 @@ void CriteriaGrid::load(const std::vector<QStringList>& fileRows) {
     placeCursor(1, 1);
 }
 
-bool CriteriaGrid::moveUp() { return moveTo(row_ - 1, column_); }
-bool CriteriaGrid::moveDown() { return moveTo(row_ + 1, column_); }
-bool CriteriaGrid::moveLeft() { return moveTo(row_, column_ - 1); }
-bool CriteriaGrid::moveRight() { return moveTo(row_, column_ + 1); }
+bool CriteriaGrid::moveUp() {
+    return moveTo(row_ - 1, column_);
+}
+bool CriteriaGrid::moveDown() {
+    return moveTo(row_ + 1, column_);
+}
+bool CriteriaGrid::moveLeft() {
+    return moveTo(row_, column_ - 1);
+}
+bool CriteriaGrid::moveRight() {
+    return moveTo(row_, column_ + 1);
+}
 
 bool CriteriaGrid::moveTo(int row, int column) {
-    if (row < 1 || row > levelRows() || column < 1 || column > kLastColumn)
-        return false;
+    if (row < 1 || row > levelRows() || column < 1 || column > kLastColumn) return false;
     placeCursor(row, column);
     return true;
 }
@@ -100,18 +111,18 @@ void CriteriaGrid::placeCursor(int row, int column) {
 }
 
 void CriteriaGrid::copyDown(const QString& text) {
-    if (selectionEnd_ < levelRows())
-        ++selectionEnd_;
+    if (selectionEnd_ < levelRows()) ++selectionEnd_;
     for (int r = row_; r <= selectionEnd_; ++r)
         writeCell(r, column_, text);
 }
 
-void CriteriaGrid::setCurrentText(const QString& text) { writeCell(row_, column_, text); }
+void CriteriaGrid::setCurrentText(const QString& text) {
+    writeCell(row_, column_, text);
+}
 
 void CriteriaGrid::writeCell(int row, int column, const QString& text) {
     QString& cell = cells_[std::size_t(row)][column];
-    if (cell == text)
-        return;
+    if (cell == text) return;
     cell = text;
     coloured_[std::size_t(row)][std::size_t(column)] = true;
     changed_ = true;
@@ -131,22 +142,24 @@ std::optional<CriteriaGrid::Refusal> CriteriaGrid::unsavableCell() const {
             const QString& text = cell(r, c);
             if (BreaksTheLine(text))
                 return Refusal{r, c,
-                               CellName(r, c) + QStringLiteral("にカンマ、二重引用符または改行があります。"
-                                                               "取り除いてから記録してください。")};
-            if (c > 9 || text.trimmed().isEmpty())
-                continue;
+                               CellName(r, c) +
+                                   QStringLiteral("にカンマ、二重引用符または改行があります。"
+                                                  "取り除いてから記録してください。")};
+            if (c > 9 || text.trimmed().isEmpty()) continue;
             bool isNumber = false;
             const double value = CsvReader::ToNumber(text, &isNumber);
             if (!isNumber)
                 return Refusal{r, c,
-                               CellName(r, c) + QStringLiteral("の「%1」は数ではありません。"
-                                                               "数を入れるか空にしてから記録してください。")
-                                                    .arg(text)};
+                               CellName(r, c) +
+                                   QStringLiteral("の「%1」は数ではありません。"
+                                                  "数を入れるか空にしてから記録してください。")
+                                       .arg(text)};
             if (!FitsColumn(value, c))
                 return Refusal{r, c,
-                               CellName(r, c) + QStringLiteral("の「%1」は大きすぎるか小さすぎます。"
-                                                               "直してから記録してください。")
-                                                    .arg(text)};
+                               CellName(r, c) +
+                                   QStringLiteral("の「%1」は大きすぎるか小さすぎます。"
+                                                  "直してから記録してください。")
+                                       .arg(text)};
         }
     }
     return std::nullopt;

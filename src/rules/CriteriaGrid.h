@@ -11,7 +11,7 @@
 #include <vector>
 
 class CriteriaGrid {
-public:
+  public:
     static constexpr int kLastColumn = 12;
     static constexpr int kColumns = kLastColumn + 1;
 
@@ -27,7 +27,9 @@ public:
 
     int levelRows() const { return int(cells_.size()) - 1; } // N
     const QString& cell(int row, int column) const { return cells_[std::size_t(row)][column]; }
-    bool isChangeColoured(int row, int column) const { return coloured_[std::size_t(row)][std::size_t(column)]; }
+    bool isChangeColoured(int row, int column) const {
+        return coloured_[std::size_t(row)][std::size_t(column)];
+    }
     bool changed() const { return changed_; }
 
     int row() const { return row_; }
@@ -66,7 +68,7 @@ public:
     // The grid equals the file again.
     void markSaved();
 
-private:
+  private:
     void writeCell(int row, int column, const QString& text);
     void placeCursor(int row, int column);
 

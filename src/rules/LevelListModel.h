@@ -11,7 +11,7 @@
 
 class LevelListModel : public QAbstractListModel {
     Q_OBJECT
-public:
+  public:
     explicit LevelListModel(QObject* parent = nullptr);
 
     void showRanking(RankingRows ranking);
@@ -27,7 +27,7 @@ public:
     // The student's own row ("●") of a ranking; -1 when not listed or not a ranking.
     int ownRow() const { return ranking_.ownLine; }
 
-private:
+  private:
     RankingRows ranking_;
     QStringList lines_;
 };

@@ -27,8 +27,7 @@ QString AlignedNumber(long long number, int k) {
 }
 
 QString TimeText(double fraction) {
-    if (!std::isfinite(fraction))
-        return QString(9, QLatin1Char(' '));
+    if (!std::isfinite(fraction)) return QString(9, QLatin1Char(' '));
     return RightAlign(FromOleTimeOfDay(fraction).toString(QStringLiteral("H:mm:ss")), 9);
 }
 
@@ -39,8 +38,7 @@ QString TableEntry(const std::vector<QString>& table, int student) {
 } // namespace
 
 QString RecordDateText(double oleDay) {
-    if (!(oleDay >= kFirstOleDay && oleDay <= kLastOleDay))
-        return QString(10, QLatin1Char(' '));
+    if (!(oleDay >= kFirstOleDay && oleDay <= kLastOleDay)) return QString(10, QLatin1Char(' '));
     return FromOleDay(oleDay).toString(QStringLiteral("yyyy/MM/dd"));
 }
 
@@ -66,12 +64,14 @@ RecordRowContext MakeRecordRowContext(const BrowserRoster& roster, const QString
 
 QString RecordRowText(qint64 number, const ResultRecord& record, const RecordRowContext& context) {
     const BrowserRoster& roster = *context.roster;
-    const QString name = (TableEntry(roster.Name, record.student) + kFullWidthBlank.repeated(5)).left(kNameCharacters);
+    const QString name = (TableEntry(roster.Name, record.student) + kFullWidthBlank.repeated(5))
+                             .left(kNameCharacters);
     const QString classroom = record.classroomCode == context.ownClassroomCode
                                   ? QStringLiteral("++") + context.classroomName
                                   : QStringLiteral("++他塾");
-    return AlignedNumber(number, context.numberWidth) + QLatin1Char(' ') + RecordDateText(record.date) + kFullWidthBlank +
-           TimeText(record.timeOfDay) + QStringLiteral("ﾚﾍﾞﾙ") + QString::number(record.level) + kFullWidthBlank +
+    return AlignedNumber(number, context.numberWidth) + QLatin1Char(' ') +
+           RecordDateText(record.date) + kFullWidthBlank + TimeText(record.timeOfDay) +
+           QStringLiteral("ﾚﾍﾞﾙ") + QString::number(record.level) + kFullWidthBlank +
            AlignedNumber(record.result, 5) + QStringLiteral("秒 ") + kFullWidthBlank +
            AlignedNumber(record.student, 4) + QLatin1Char(' ') + name + QLatin1Char(' ') +
            TableEntry(roster.Grade, record.student) + classroom;
@@ -79,8 +79,8 @@ QString RecordRowText(qint64 number, const ResultRecord& record, const RecordRow
 
 RecordListModel::RecordListModel(QObject* parent) : QAbstractListModel(parent) {}
 
-void RecordListModel::reset(QByteArray fileBytes, BrowserRoster roster, const QString& classroomCode,
-                            const QString& classroomName) {
+void RecordListModel::reset(QByteArray fileBytes, BrowserRoster roster,
+                            const QString& classroomCode, const QString& classroomName) {
     beginResetModel();
     fileBytes_ = std::move(fileBytes);
     roster_ = std::move(roster);
@@ -100,8 +100,7 @@ int RecordListModel::rowCount(const QModelIndex& parent) const {
 }
 
 QVariant RecordListModel::data(const QModelIndex& index, int role) const {
-    if (role != Qt::DisplayRole || !index.isValid() || index.row() >= rowCount())
-        return {};
+    if (role != Qt::DisplayRole || !index.isValid() || index.row() >= rowCount()) return {};
     const qint64 number = recordNumber(index.row());
     const ResultRecord record = DecodeRecord(fileBytes_.constData() + (number - 1) * kRecordSize);
     return RecordRowText(number, record, context_);

@@ -24,7 +24,7 @@ struct RecordRowContext {
     const BrowserRoster* roster = nullptr;
     QString ownClassroomCode; // as the writer stores it: fitted to five characters
     QString classroomName;
-    int numberWidth = 4;      // at least 4; wider for files past 9999 records
+    int numberWidth = 4; // at least 4; wider for files past 9999 records
 };
 
 RecordRowContext MakeRecordRowContext(const BrowserRoster& roster, const QString& classroomCode,
@@ -36,7 +36,7 @@ QString RecordRowText(qint64 number, const ResultRecord& record, const RecordRow
 
 class RecordListModel : public QAbstractListModel {
     Q_OBJECT
-public:
+  public:
     explicit RecordListModel(QObject* parent = nullptr);
 
     // Lists the records of fileBytes (the whole file, torn tail and all).
@@ -49,14 +49,16 @@ public:
     qint64 fileLength() const { return fileBytes_.size(); }
     qint64 recordNumber(int row) const { return rowRecords_.at(size_t(row)); }
     // Record `number` as it was when the list was built.
-    QByteArray recordBytes(qint64 number) const { return fileBytes_.mid((number - 1) * kRecordSize, kRecordSize); }
+    QByteArray recordBytes(qint64 number) const {
+        return fileBytes_.mid((number - 1) * kRecordSize, kRecordSize);
+    }
     const BrowserRoster& roster() const { return roster_; }
     // The row that shows record `number`, or -1 when it is not listed.
     int rowOfRecord(qint64 number) const;
     // The first row showing record `number` or a later one; -1 when none.
     int rowAtOrAfter(qint64 number) const;
 
-private:
+  private:
     QByteArray fileBytes_;
     BrowserRoster roster_;
     RecordRowContext context_;

@@ -4,9 +4,9 @@
 #include "core/ProgramState.h"
 #include "core/Text.h"
 #include "records/Counts.h"
+#include "records/Criteria.h"
 #include "records/RecordValues.h"
 #include "roster/Roster.h"
-#include "records/Criteria.h"
 
 #include <algorithm>
 #include <charconv>
@@ -25,7 +25,9 @@ qsizetype LengthWithoutTrailingBlanks(const QString& text) {
     return end;
 }
 
-QString WithoutTrailingBlanks(const QString& text) { return text.left(LengthWithoutTrailingBlanks(text)); }
+QString WithoutTrailingBlanks(const QString& text) {
+    return text.left(LengthWithoutTrailingBlanks(text));
+}
 
 // The line builders append in place: the board builds tens of thousands of
 // lines at each showing, and one allocation per line keeps that quick.
@@ -54,17 +56,23 @@ QString WithoutBlanks(const QString& text) {
     return WithoutTrailingBlanks(text.mid(begin));
 }
 
-bool IsPracticeLevelName(const QString& name) { return name.contains(QStringLiteral("練")); }
+bool IsPracticeLevelName(const QString& name) {
+    return name.contains(QStringLiteral("練"));
+}
 
 // A student number that can index the tables; anything else reads as row 0.
-int TableStudent(int student) { return student >= 0 && student <= kMaxStudent ? student : 0; }
+int TableStudent(int student) {
+    return student >= 0 && student <= kMaxStudent ? student : 0;
+}
 
 QString RunMark(const ProgramState& state, int student) {
     return student == state.session.StudentNo ? kOwnMark
                                               : GradeMark(GradeOfStudent(state, student));
 }
 
-int OleDayOf(const QDate& date) { return int(ToOleDay(date)); }
+int OleDayOf(const QDate& date) {
+    return int(ToOleDay(date));
+}
 
 // The records that belong on a list of the board: sound, and of a level with a column.
 bool HasColumn(const ProgramState& state, const ResultRecord& record) {
@@ -113,7 +121,8 @@ void AppendRunner(QString& out, const ProgramState& state, int student) {
 } // namespace
 
 int GradeOfStudent(const ProgramState& state, int student) {
-    return GradeNumber(state.roster.SchoolYear, state.roster.RosterBirthYear[TableStudent(student)]);
+    return GradeNumber(state.roster.SchoolYear,
+                       state.roster.RosterBirthYear[TableStudent(student)]);
 }
 
 QString GradeMark(int grade) {
@@ -126,20 +135,16 @@ QString GradeMark(int grade) {
 }
 
 bool InGradeFilter(const QString& filterText, int grade) {
-    if (filterText == QStringLiteral("全学年") || filterText == QStringLiteral("家族"))
-        return true;
-    if (filterText == QStringLiteral("小学生全体"))
-        return grade >= 1 && grade <= 6;
-    if (filterText == QStringLiteral("中学生全体"))
-        return grade >= 7 && grade <= 9;
+    if (filterText == QStringLiteral("全学年") || filterText == QStringLiteral("家族")) return true;
+    if (filterText == QStringLiteral("小学生全体")) return grade >= 1 && grade <= 6;
+    if (filterText == QStringLiteral("中学生全体")) return grade >= 7 && grade <= 9;
     static const QString singleGrades[] = {
         QStringLiteral("小１"), QStringLiteral("小２"), QStringLiteral("小３"),
         QStringLiteral("小４"), QStringLiteral("小５"), QStringLiteral("小６"),
         QStringLiteral("中１"), QStringLiteral("中２"), QStringLiteral("中３"),
     };
     for (int g = 1; g <= 9; ++g) {
-        if (filterText == singleGrades[g - 1])
-            return grade == g;
+        if (filterText == singleGrades[g - 1]) return grade == g;
     }
     return false;
 }
@@ -160,8 +165,7 @@ QString RankField(int rank, int width) {
 
 void MergeSortRanks(std::vector<int64_t>& keys, std::vector<int16_t>& students) {
     const std::size_t n = keys.size();
-    if (n < 2)
-        return;
+    if (n < 2) return;
     std::vector<int64_t> leftKeys(n / 2 + 1);
     std::vector<int16_t> leftStudents(n / 2 + 1);
 
@@ -169,8 +173,7 @@ void MergeSortRanks(std::vector<int64_t>& keys, std::vector<int16_t>& students) 
     // element only while it is strictly smaller, so on equal keys the right
     // half's element goes first. Depth is log2(n), so recursion is safe.
     auto sortRange = [&](auto&& self, std::size_t a, std::size_t b) -> void {
-        if (a >= b)
-            return;
+        if (a >= b) return;
         const std::size_t c = (a + b) / 2;
         self(self, a, c);
         self(self, c + 1, b);
@@ -208,9 +211,12 @@ int64_t PointsKey(int32_t first, int32_t second) {
 int64_t OrderingValue(const ProgramState& state, int level, RankingOrder order, int64_t key,
                       int student) {
     switch (order) {
-    case RankingOrder::BestTime: return key;
-    case RankingOrder::TotalPoints: return state.counts.TotalPoints(level, student);
-    case RankingOrder::TodayPoints: return state.counts.TodayPoints(level, student);
+    case RankingOrder::BestTime:
+        return key;
+    case RankingOrder::TotalPoints:
+        return state.counts.TotalPoints(level, student);
+    case RankingOrder::TodayPoints:
+        return state.counts.TodayPoints(level, student);
     }
     return key;
 }
@@ -222,8 +228,7 @@ RankingRows RankLevelRows(const ProgramState& state, int level, RankingOrder ord
     RankingRows result;
     result.order = order;
     result.rankWidth = rankWidth;
-    if (!IsValidLevel(level))
-        return result;
+    if (!IsValidLevel(level)) return result;
     const auto& counts = state.counts;
     const int rowCount = std::clamp(state.roster.RosterCount, 0, kMaxStudent);
     std::vector<int64_t> keys;
@@ -253,22 +258,17 @@ RankingRows RankLevelRows(const ProgramState& state, int level, RankingOrder ord
         const int64_t key = keys[std::size_t(r)];
         // Ranks count every row, also the ones the grade filter hides.
         const int64_t value = OrderingValue(state, level, order, key, student);
-        if (r == 0 || value != previousValue)
-            rank = r + 1;
+        if (r == 0 || value != previousValue) rank = r + 1;
         previousValue = value;
         const int grade = GradeOfStudent(state, student);
-        if (!InGradeFilter(gradeFilter, grade))
-            continue;
-        if (order == RankingOrder::TodayPoints && counts.TodayPoints(level, student) == 0)
-            continue;
+        if (!InGradeFilter(gradeFilter, grade)) continue;
+        if (order == RankingOrder::TodayPoints && counts.TodayPoints(level, student) == 0) continue;
         const bool own = student == state.session.StudentNo;
-        if (own)
-            result.ownLine = int(result.rows.size());
-        result.rows.push_back(RankingRow{state.roster.RosterName[student], rank,
-                                         counts.BestTime(level, student),
-                                         counts.TodayPoints(level, student),
-                                         counts.TotalPoints(level, student), int16_t(student),
-                                         int8_t(grade), own});
+        if (own) result.ownLine = int(result.rows.size());
+        result.rows.push_back(
+            RankingRow{state.roster.RosterName[student], rank, counts.BestTime(level, student),
+                       counts.TodayPoints(level, student), counts.TotalPoints(level, student),
+                       int16_t(student), int8_t(grade), own});
     }
     return result;
 }
@@ -317,16 +317,13 @@ RankingLines RankLevel(const ProgramState& state, int level, RankingOrder order,
 
 // ---- Lists read from the results file --------------------------------------
 
-
 LevelLines TodayLines(const ProgramState& state, const std::vector<ResultRecord>& records,
                       const QDate& today, const QString& gradeFilter) {
     LevelLines lists = EmptyLevelLines(state);
     const int todayDay = OleDayOf(today);
     for (const ResultRecord& record : records) {
-        if (!HasColumn(state, record) || int(record.date) != todayDay)
-            continue;
-        if (!InGradeFilter(gradeFilter, GradeOfStudent(state, record.student)))
-            continue;
+        if (!HasColumn(state, record) || int(record.date) != todayDay) continue;
+        if (!InGradeFilter(gradeFilter, GradeOfStudent(state, record.student))) continue;
         const QString clock = FromOleTimeOfDay(record.timeOfDay).toString(QStringLiteral("HH:mm"));
         QString line;
         line.reserve(24);
@@ -337,8 +334,8 @@ LevelLines TodayLines(const ProgramState& state, const std::vector<ResultRecord>
             AppendSeconds(line, record.result);
             line.append(QLatin1Char(' ')).append(clock);
             AppendRunner(line, state, record.student);
-            line.append(QString::number(
-                BaseRunPoints(record.result, TargetTimeOf(state, record.level))));
+            line.append(
+                QString::number(BaseRunPoints(record.result, TargetTimeOf(state, record.level))));
         }
         lists[std::size_t(record.level)] << line;
     }
@@ -350,11 +347,16 @@ int PeriodDaysFor(int resultsPeriod, const QDate& today) {
     const int weekday = today.dayOfWeek() % 7 + 1; // Sunday 1 .. Saturday 7
     const bool sunday = weekday == 1;
     switch (resultsPeriod) {
-    case 1: return sunday ? 7 : weekday - 1;      // this week from Monday
-    case 2: return sunday ? 14 : weekday - 1 + 7; // from Monday of last week
-    case 3: return 30;
-    case 4: return 365;
-    case 5: return 3650;
+    case 1:
+        return sunday ? 7 : weekday - 1; // this week from Monday
+    case 2:
+        return sunday ? 14 : weekday - 1 + 7; // from Monday of last week
+    case 3:
+        return 30;
+    case 4:
+        return 365;
+    case 5:
+        return 3650;
     }
     return 30;
 }
@@ -365,10 +367,8 @@ LevelLines PeriodLines(const ProgramState& state, const std::vector<ResultRecord
     LevelLines lists = EmptyLevelLines(state);
     const int firstDayOutside = OleDayOf(today) - periodDays;
     for (const ResultRecord& record : records) {
-        if (!HasColumn(state, record) || record.date <= firstDayOutside)
-            continue;
-        if (!InGradeFilter(gradeFilter, GradeOfStudent(state, record.student)))
-            continue;
+        if (!HasColumn(state, record) || record.date <= firstDayOutside) continue;
+        if (!InGradeFilter(gradeFilter, GradeOfStudent(state, record.student))) continue;
         const QString day = FromOleDay(record.date).toString(QStringLiteral("MM/dd"));
         const int points = BaseRunPoints(record.result, TargetTimeOf(state, record.level));
         QString line;
@@ -393,15 +393,13 @@ LevelLines PeriodLines(const ProgramState& state, const std::vector<ResultRecord
     return lists;
 }
 
-LevelLines PersonalTimesLines(const ProgramState& state,
-                              const std::vector<ResultRecord>& records, const QDate& today,
-                              const QString& gradeFilter) {
+LevelLines PersonalTimesLines(const ProgramState& state, const std::vector<ResultRecord>& records,
+                              const QDate& today, const QString& gradeFilter) {
     constexpr int kPersonalDays = 3650;
     LevelLines lists = EmptyLevelLines(state);
     const int student = state.session.StudentNo;
     const int firstDayOutside = OleDayOf(today) - kPersonalDays;
-    if (!InGradeFilter(gradeFilter, GradeOfStudent(state, student)))
-        return lists;
+    if (!InGradeFilter(gradeFilter, GradeOfStudent(state, student))) return lists;
     for (const ResultRecord& record : records) {
         if (!HasColumn(state, record) || record.student != student ||
             record.date <= firstDayOutside)
@@ -425,10 +423,14 @@ LevelLines PersonalTimesLines(const ProgramState& state,
 
 ShadeRgb ShadeColour(ListShade shade) {
     switch (shade) {
-    case ListShade::Green: return {0, 192, 0};
-    case ListShade::LightGreen: return {192, 255, 192};
-    case ListShade::Silver: return {192, 192, 192};
-    case ListShade::None: break;
+    case ListShade::Green:
+        return {0, 192, 0};
+    case ListShade::LightGreen:
+        return {192, 255, 192};
+    case ListShade::Silver:
+        return {192, 192, 192};
+    case ListShade::None:
+        break;
     }
     return {255, 255, 192};
 }
@@ -436,8 +438,7 @@ ShadeRgb ShadeColour(ListShade shade) {
 ListShade ListShadeFor(const QStringList& lines, int32_t targetTime, int32_t lowestTime) {
     ListShade shade = ListShade::None;
     for (const QString& line : lines) {
-        if (line.size() >= 3 && line.at(2) == QChar(u'×'))
-            continue; // a time-out
+        if (line.size() >= 3 && line.at(2) == QChar(u'×')) continue; // a time-out
         // The seconds field is the first five characters, right-aligned, so a
         // run of 1000 seconds or more is read whole.
         const int seconds = LeadingNumber(line.left(5));
@@ -457,7 +458,8 @@ LevelAvailability LevelAvailabilityFor(const ProgramState& state) {
     return LevelAvailabilityFor(state, state.session.StudentNo, state.session.StudentName);
 }
 
-LevelAvailability LevelAvailabilityFor(const ProgramState& state, int studentNo, const QString& studentName) {
+LevelAvailability LevelAvailabilityFor(const ProgramState& state, int studentNo,
+                                       const QString& studentName) {
     const int levelCount = std::clamp(state.levels.LevelCount, 0, kMaxLevel);
     const int student = TableStudent(studentNo);
     const auto& names = state.levels.LevelNames;
@@ -465,10 +467,9 @@ LevelAvailability LevelAvailabilityFor(const ProgramState& state, int studentNo,
     result.enabled.assign(std::size_t(levelCount) + 1, false);
     result.locked.assign(std::size_t(levelCount) + 1, false);
     // Without a final level (no catalogue) nothing counts as passed.
-    result.finalLevelPassed =
-        IsValidLevel(state.levels.LastLevel) && IsLevelCleared(state, state.levels.LastLevel, student);
-    if (levelCount == 0)
-        return result;
+    result.finalLevelPassed = IsValidLevel(state.levels.LastLevel) &&
+                              IsLevelCleared(state, state.levels.LastLevel, student);
+    if (levelCount == 0) return result;
 
     const bool everyLevelOpen = state.levels.LevelBoardSwitch == 1;
     // Only the exact name opens every level here; the teacher buttons look wider.
@@ -477,8 +478,7 @@ LevelAvailability LevelAvailabilityFor(const ProgramState& state, int studentNo,
     bool blocked = false;
     for (int level = 1; level <= levelCount; ++level) {
         const bool practice = IsPracticeLevelName(names[level]);
-        if (practice)
-            result.enabled[std::size_t(level)] = true;
+        if (practice) result.enabled[std::size_t(level)] = true;
         const bool nextHasNoTarget =
             level + 1 <= kMaxLevel && state.criteria.ClearPoint[level + 1] == 9999;
         const bool cleared = IsLevelCleared(state, level, student) || nextHasNoTarget ||
@@ -487,14 +487,12 @@ LevelAvailability LevelAvailabilityFor(const ProgramState& state, int studentNo,
             blocked = true;
             continue;
         }
-        if (level == levelCount)
-            continue; // the last level is never locked
+        if (level == levelCount) continue; // the last level is never locked
         result.enabled[std::size_t(level) + 1] = true;
         const bool locked =
             !result.finalLevelPassed && !practice && IsOverPractised(state, level, student);
         result.locked[std::size_t(level)] = locked;
-        if (locked)
-            result.enabled[std::size_t(level)] = false;
+        if (locked) result.enabled[std::size_t(level)] = false;
     }
     return result;
 }

@@ -31,21 +31,21 @@ QString NameField(const QString& name);
 // ---- Rankings --------------------------------------------------------------
 
 enum class RankingOrder {
-    BestTime,     // fastest first
-    TotalPoints,  // all-time points first, today's points break ties
-    TodayPoints,  // today's points first; students without points today are left out
+    BestTime,    // fastest first
+    TotalPoints, // all-time points first, today's points break ties
+    TodayPoints, // today's points first; students without points today are left out
 };
 
 // One line of a ranking as figures; RankingRowText makes its text when it is shown.
 struct RankingRow {
-    QString name;          // the roster name
+    QString name; // the roster name
     int32_t rank = 0;
-    int32_t bestTime = 0;  // the time ranking's figure (kNoBestTime: no time yet)
+    int32_t bestTime = 0; // the time ranking's figure (kNoBestTime: no time yet)
     int32_t todayPoints = 0;
     int32_t totalPoints = 0;
     int16_t student = 0;
     int8_t grade = 0;
-    bool own = false;      // the student's own line ("●")
+    bool own = false; // the student's own line ("●")
 };
 
 struct RankingRows {
@@ -56,8 +56,8 @@ struct RankingRows {
 };
 
 struct RankingLines {
-    QStringList lines;  // in rank order, only the students the grade filter shows
-    int ownLine = -1;   // index of the student's own line ("●"), -1 when not listed
+    QStringList lines;             // in rank order, only the students the grade filter shows
+    int ownLine = -1;              // index of the student's own line ("●"), -1 when not listed
     std::vector<int16_t> students; // the student of each line
 };
 
@@ -108,9 +108,8 @@ LevelLines PeriodLines(const ProgramState& state, const std::vector<ResultRecord
 
 // The student's (StudentNo) own runs of the last 3650 days: date, time, seconds;
 // a time-out shows "時間切れ" in place of the seconds.
-LevelLines PersonalTimesLines(const ProgramState& state,
-                              const std::vector<ResultRecord>& records, const QDate& today,
-                              const QString& gradeFilter);
+LevelLines PersonalTimesLines(const ProgramState& state, const std::vector<ResultRecord>& records,
+                              const QDate& today, const QString& gradeFilter);
 
 // ---- List colouring --------------------------------------------------------
 
@@ -137,4 +136,5 @@ struct LevelAvailability {
 // locked for over-practice. The board stores finalLevelPassed in FinalLevelPassed.
 LevelAvailability LevelAvailabilityFor(const ProgramState& state);
 // The same for any student, named as on their board.
-LevelAvailability LevelAvailabilityFor(const ProgramState& state, int student, const QString& studentName);
+LevelAvailability LevelAvailabilityFor(const ProgramState& state, int student,
+                                       const QString& studentName);

@@ -28,26 +28,31 @@ long long RoundedAverage(int64_t sum, int count) {
     return count == 0 ? 0 : std::llround(double(sum) / count);
 }
 
-QString Seconds(int32_t result) { return QString::number(result) + QChar(u'秒'); }
+QString Seconds(int32_t result) {
+    return QString::number(result) + QChar(u'秒');
+}
 
 // The number a ranking line starts with (its rank field); "---" reads 0.
-int LeadingNumber(const QString& line) { return line.left(kRankWidth).trimmed().toInt(); }
+int LeadingNumber(const QString& line) {
+    return line.left(kRankWidth).trimmed().toInt();
+}
 // The number in a points line's last five characters (all-time points).
-int TrailingPoints(const QString& line) { return line.right(5).trimmed().toInt(); }
+int TrailingPoints(const QString& line) {
+    return line.right(5).trimmed().toInt();
+}
 
 // The first line of each student in a ranking: its rank and its all-time points.
 void ReadRanking(const RankingLines& ranking, std::vector<int>& ranks, std::vector<int>* totals) {
     for (qsizetype i = ranking.lines.size() - 1; i >= 0; --i) {
         const std::size_t student = std::size_t(ranking.students[std::size_t(i)]);
-        if (student >= ranks.size())
-            continue;
+        if (student >= ranks.size()) continue;
         ranks[student] = LeadingNumber(ranking.lines[i]);
-        if (totals)
-            (*totals)[student] = TrailingPoints(ranking.lines[i]);
+        if (totals) (*totals)[student] = TrailingPoints(ranking.lines[i]);
     }
 }
 
-void AddPointsFigures(const ProgramState& state, const ReportSettings& settings, ReportLevelFigures& figures) {
+void AddPointsFigures(const ProgramState& state, const ReportSettings& settings,
+                      ReportLevelFigures& figures) {
     const RankingLines ranking =
         RankLevel(state, figures.level, settings.pointsOrder, settings.gradeFilter, kRankWidth);
     for (const QString& line : ranking.lines) {
@@ -60,12 +65,16 @@ void AddPointsFigures(const ProgramState& state, const ReportSettings& settings,
     ReadRanking(ranking, figures.pointsRank, &figures.pointsTotal);
 }
 
-void AddTimeRanks(const ProgramState& state, const ReportSettings& settings, ReportLevelFigures& figures) {
-    ReadRanking(RankLevel(state, figures.level, RankingOrder::BestTime, settings.gradeFilter, kRankWidth),
-                figures.timeRank, nullptr);
+void AddTimeRanks(const ProgramState& state, const ReportSettings& settings,
+                  ReportLevelFigures& figures) {
+    ReadRanking(
+        RankLevel(state, figures.level, RankingOrder::BestTime, settings.gradeFilter, kRankWidth),
+        figures.timeRank, nullptr);
 }
 
-int FirstDayOutside(const QDate& today) { return int(ToOleDay(today)) - kReportDays; }
+int FirstDayOutside(const QDate& today) {
+    return int(ToOleDay(today)) - kReportDays;
+}
 
 bool HasColumn(const ProgramState& state, int level) {
     return IsValidLevel(level) && level <= state.levels.LevelCount;
@@ -81,12 +90,10 @@ ReportLevelFigures BuildReportLevelFigures(const ProgramState& state, int level,
     figures.timeRank.assign(kStudentSlots, 0);
     figures.pointsRank.assign(kStudentSlots, 0);
     figures.pointsTotal.assign(kStudentSlots, 0);
-    if (!HasColumn(state, level))
-        return figures;
+    if (!HasColumn(state, level)) return figures;
     const int firstDayOutside = FirstDayOutside(today);
     for (const ResultRecord& record : records) {
-        if (record.level != level || !InReportWindow(state, record, firstDayOutside))
-            continue;
+        if (record.level != level || !InReportWindow(state, record, firstDayOutside)) continue;
         if (record.result < kReportCountedBelow) {
             figures.classSum += record.result;
             ++figures.classCount;
@@ -104,10 +111,10 @@ ReportData BuildReportData(const ProgramState& state, int student, const ReportL
     ReportData data;
     data.student = student;
     data.level = level.level;
-    if (!IsValidStudent(student) || !HasColumn(state, level.level))
-        return data;
+    if (!IsValidStudent(student) || !HasColumn(state, level.level)) return data;
     data.studentName = TrimTrailingBlanks(state.roster.RosterName[std::size_t(student)]);
-    data.levelCaption = state.levels.ProgramTitle + QLatin1Char(' ') + state.levels.LevelNames[level.level];
+    data.levelCaption =
+        state.levels.ProgramTitle + QLatin1Char(' ') + state.levels.LevelNames[level.level];
     data.classCount = level.classCount;
     data.classSum = level.classSum;
     data.classBest = level.classBest;
@@ -129,8 +136,7 @@ ReportData BuildReportData(const ProgramState& state, int student, const ReportL
             data.ownSum += r;
             data.ownLargest = std::max(data.ownLargest, r);
         }
-        if (shown)
-            data.runs.push_back({record.date, r});
+        if (shown) data.runs.push_back({record.date, r});
     }
     return data;
 }
@@ -138,8 +144,9 @@ ReportData BuildReportData(const ProgramState& state, int student, const ReportL
 ReportData BuildReportData(const ProgramState& state, int student, int level,
                            const std::vector<ResultRecord>& records, const QDate& today,
                            const ReportSettings& settings) {
-    return BuildReportData(state, student, BuildReportLevelFigures(state, level, records, today, settings),
-                           records, today, settings);
+    return BuildReportData(state, student,
+                           BuildReportLevelFigures(state, level, records, today, settings), records,
+                           today, settings);
 }
 
 int32_t ScaleTop(int32_t ownLargest) {
@@ -154,8 +161,7 @@ std::vector<GraphPoint> GraphPoints(const ReportData& data) {
     int32_t best = 0;
     bool anyBest = false;
     for (const ReportRun& run : data.runs) {
-        if (run.result < kReportCountedBelow)
-            ++counted;
+        if (run.result < kReportCountedBelow) ++counted;
         GraphPoint point;
         // Without a counted run (only very long ones) everything sits on the y axis.
         point.x = data.ownCount > 0 ? 0.7 * counted / data.ownCount + 0.2 : 0.2;
@@ -183,11 +189,9 @@ QString ReportDateLabel(double date, double previous) {
 std::vector<GraphLabel> GraphLabels(const ReportData& data, const std::vector<GraphPoint>& points) {
     std::vector<const GraphPoint*> bests;
     for (const GraphPoint& point : points)
-        if (point.best)
-            bests.push_back(&point);
+        if (point.best) bests.push_back(&point);
     std::vector<GraphLabel> labels;
-    if (bests.empty())
-        return labels;
+    if (bests.empty()) return labels;
 
     const GraphPoint& lastRun = points.back();
     labels.push_back({ReportDateLabel(lastRun.date), lastRun.x - 0.025, 0.815});
@@ -207,32 +211,40 @@ std::vector<GraphLabel> GraphLabels(const ReportData& data, const std::vector<Gr
         }
     const GraphPoint& last = *bests.back();
     labels.push_back({Seconds(last.result), last.x, last.y + 0.04});
-    labels.push_back({ReportDateLabel(last.date, n > 1 ? bests[n - 2]->date : -1), last.x, last.y + 0.07});
+    labels.push_back(
+        {ReportDateLabel(last.date, n > 1 ? bests[n - 2]->date : -1), last.x, last.y + 0.07});
     return labels;
 }
 
-std::vector<TableRow> ReportTableRows(const ReportData& data, const std::vector<GraphPoint>& points) {
+std::vector<TableRow> ReportTableRows(const ReportData& data,
+                                      const std::vector<GraphPoint>& points) {
     QString lastBest;
     for (const GraphPoint& point : points)
-        if (point.best)
-            lastBest = Seconds(point.result);
+        if (point.best) lastBest = Seconds(point.result);
 
     std::vector<TableRow> rows;
-    rows.push_back({QStringLiteral("回数　　　　　　　") + Figure(data.ownCount, 3) + QStringLiteral("回"), 0});
+    rows.push_back(
+        {QStringLiteral("回数　　　　　　　") + Figure(data.ownCount, 3) + QStringLiteral("回"),
+         0});
     rows.push_back({QStringLiteral("タイム  　　 　    本人 / 塾全体"), 1});
-    rows.push_back({QStringLiteral("　　順位　　　　") + Figure(data.timeRank, 5) + QStringLiteral("位"), 2});
-    rows.push_back({QStringLiteral("　　最高　　　　") + RightAlign(lastBest, 6) + QStringLiteral(" /") +
-                        Figure(data.classBest, 5) + QStringLiteral("秒"),
+    rows.push_back(
+        {QStringLiteral("　　順位　　　　") + Figure(data.timeRank, 5) + QStringLiteral("位"), 2});
+    rows.push_back({QStringLiteral("　　最高　　　　") + RightAlign(lastBest, 6) +
+                        QStringLiteral(" /") + Figure(data.classBest, 5) + QStringLiteral("秒"),
                     3});
     if (data.ownCount != 0)
-        rows.push_back({QStringLiteral("　　平均　　　　") + Figure(data.ownSum / data.ownCount, 5) +
-                            QStringLiteral("秒 /") +
+        rows.push_back({QStringLiteral("　　平均　　　　") +
+                            Figure(data.ownSum / data.ownCount, 5) + QStringLiteral("秒 /") +
                             Figure(RoundedAverage(data.classSum, data.classCount), 5) +
                             QStringLiteral("秒"),
                         4});
     rows.push_back({QStringLiteral("ポイント  　　　"), 5});
-    rows.push_back({QStringLiteral("　　順位　　　　") + Figure(data.pointsRank, 5) + QStringLiteral("位"), 6});
-    rows.push_back({QStringLiteral("　　獲得ポイント") + Figure(data.pointsTotal, 5) + QStringLiteral("点"), 7});
+    rows.push_back(
+        {QStringLiteral("　　順位　　　　") + Figure(data.pointsRank, 5) + QStringLiteral("位"),
+         6});
+    rows.push_back(
+        {QStringLiteral("　　獲得ポイント") + Figure(data.pointsTotal, 5) + QStringLiteral("点"),
+         7});
     if (data.classPointsCount != 0)
         rows.push_back({QStringLiteral("　　　　　　　　　　　　/") +
                             Figure(RoundedAverage(data.classPointsSum, data.classPointsCount), 5) +
@@ -260,8 +272,7 @@ std::vector<BlockPlace> PlaceReportBlocks(int blockCount) {
 std::vector<int> ReportLevels(const std::vector<int>& chosen, int levelCount) {
     std::vector<int> levels;
     for (const int level : chosen) {
-        if (level > levelCount)
-            break;
+        if (level > levelCount) break;
         levels.push_back(level);
     }
     return levels;

@@ -37,11 +37,11 @@ struct ReportData {
     int ownCount = 0;            // runs under 1800 s
     int64_t ownSum = 0;
     int32_t ownLargest = 0;
-    int classCount = 0;          // every student's runs under 1800 s
+    int classCount = 0; // every student's runs under 1800 s
     int64_t classSum = 0;
     int32_t classBest = kNoBestTime; // over every run, counted or not
 
-    int timeRank = 0;     // 0: not ranked
+    int timeRank = 0; // 0: not ranked
     int pointsRank = 0;
     int pointsTotal = 0;
     int classPointsCount = 0; // ranking lines with points above 0
@@ -114,7 +114,8 @@ struct TableRow {
     QString text;
     double slot = 0;
 };
-std::vector<TableRow> ReportTableRows(const ReportData& data, const std::vector<GraphPoint>& points);
+std::vector<TableRow> ReportTableRows(const ReportData& data,
+                                      const std::vector<GraphPoint>& points);
 
 // The date of a run as a label: yyyy/MM/dd, or MM/dd when the year is that of `previous`.
 QString ReportDateLabel(double date, double previous = -1);

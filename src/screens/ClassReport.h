@@ -4,8 +4,8 @@
 // drawn by the report panel's own drawing routine.
 
 #include "rules/ClassSheet.h"
-#include "screens/ReportDrawing.h"
 #include "rules/StudentReport.h"
+#include "screens/ReportDrawing.h"
 
 #include <QDate>
 #include <QRectF>
@@ -23,12 +23,13 @@ inline constexpr ReportStyle kPrintedReportStyle{6, true};
 // The report blocks of any student on a fixed list of levels; what the levels
 // share (class figures, rankings) is worked out once.
 class ReportBlockSource {
-public:
+  public:
     ReportBlockSource(const ProgramState& state, const std::vector<int>& levels,
-                      const std::vector<ResultRecord>& records, const QDate& today, const ReportSettings& settings);
+                      const std::vector<ResultRecord>& records, const QDate& today,
+                      const ReportSettings& settings);
     std::vector<ReportData> blocksOf(int student) const;
 
-private:
+  private:
     const ProgramState& state_;
     // Each student's records of the window, so that a block reads only its own.
     std::vector<std::vector<ResultRecord>> recordsByStudent_;
@@ -43,13 +44,14 @@ QRectF PrintableArea(const QPagedPaintDevice& device);
 
 // Each student's report from a new page (the first on the current one, which
 // must be portrait); `blocksOf` gives a student's blocks.
-void PrintStudentPages(QPainter& painter, QPagedPaintDevice& device, const std::vector<int>& students,
+void PrintStudentPages(QPainter& painter, QPagedPaintDevice& device,
+                       const std::vector<int>& students,
                        const std::function<std::vector<ReportData>(int student)>& blocksOf);
 
 // The whole class report on a device that no painter is active on. Without
 // report students only the sheet is printed.
-void PrintClassReport(QPagedPaintDevice& device, const ClassSheet& sheet, const std::vector<int>& reportStudents,
-                      const ReportBlockSource& blocks);
+void PrintClassReport(QPagedPaintDevice& device, const ClassSheet& sheet,
+                      const std::vector<int>& reportStudents, const ReportBlockSource& blocks);
 
 // The students of the sheet, in its order.
 std::vector<int> SheetStudents(const ClassSheet& sheet);

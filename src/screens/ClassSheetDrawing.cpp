@@ -21,8 +21,9 @@ constexpr double kTextInset = 0.1; // of a row's height, on each side of a text
 constexpr double kRuleWidth = 1;   // screen pixels
 constexpr double kScreenDpi = 96;
 
-const QString kLegend = QStringLiteral("○ 合格　　数字 最高タイム（秒）　　× 時間切れだけ　　空欄 まだやっていない　　"
-                                       "灰色 やりすぎ禁止");
+const QString kLegend =
+    QStringLiteral("○ 合格　　数字 最高タイム（秒）　　× 時間切れだけ　　空欄 まだやっていない　　"
+                   "灰色 やりすぎ禁止");
 
 void SetFontHeight(QPainter& painter, double pixels, bool bold = false) {
     QFont font(kReportFontFamily);
@@ -32,15 +33,16 @@ void SetFontHeight(QPainter& painter, double pixels, bool bold = false) {
 }
 
 // A text inside its rectangle, set smaller when it would not fit.
-void FitText(QPainter& painter, const QRectF& rect, int flags, const QString& text, double lineHeight) {
-    if (text.isEmpty())
-        return;
+void FitText(QPainter& painter, const QRectF& rect, int flags, const QString& text,
+             double lineHeight) {
+    if (text.isEmpty()) return;
     const double inset = rect.height() * kTextInset;
     const QRectF inner = rect.adjusted(inset, inset, -inset, -inset);
     SetFontHeight(painter, lineHeight);
     const QRectF needed = painter.boundingRect(inner, flags, text);
     if (needed.width() > inner.width() || needed.height() > inner.height())
-        SetFontHeight(painter, lineHeight * std::min(inner.width() / needed.width(), inner.height() / needed.height()));
+        SetFontHeight(painter, lineHeight * std::min(inner.width() / needed.width(),
+                                                     inner.height() / needed.height()));
     painter.drawText(inner, flags, text);
 }
 
@@ -49,8 +51,7 @@ void DrawGridRow(QPainter& painter, const SheetLayout& layout, const QRectF& row
                  bool idColumn = true) {
     painter.drawRect(row);
     double x = row.left() + layout.idWidth;
-    if (idColumn)
-        painter.drawLine(QPointF(x, row.top()), QPointF(x, row.bottom()));
+    if (idColumn) painter.drawLine(QPointF(x, row.top()), QPointF(x, row.bottom()));
     x += layout.nameWidth;
     for (int level = 0; level < levelCount; ++level, x += layout.levelWidth)
         painter.drawLine(QPointF(x, row.top()), QPointF(x, row.bottom()));
@@ -59,35 +60,40 @@ void DrawGridRow(QPainter& painter, const SheetLayout& layout, const QRectF& row
 void DrawHead(QPainter& painter, const SheetLayout& layout, const ClassSheet& sheet) {
     const QRectF& head = layout.head;
     const double lineHeight = head.height() * 0.3;
-    FitText(painter, QRectF(head.left(), head.top(), layout.idWidth, head.height()), Qt::AlignCenter,
-            QStringLiteral("番号"), lineHeight);
-    FitText(painter, QRectF(head.left() + layout.idWidth, head.top(), layout.nameWidth, head.height()),
+    FitText(painter, QRectF(head.left(), head.top(), layout.idWidth, head.height()),
+            Qt::AlignCenter, QStringLiteral("番号"), lineHeight);
+    FitText(painter,
+            QRectF(head.left() + layout.idWidth, head.top(), layout.nameWidth, head.height()),
             Qt::AlignCenter, QStringLiteral("名前"), lineHeight);
     for (int level = 1; level <= int(sheet.levelNames.size()); ++level)
         FitText(painter, layout.cellRect(head, level), Qt::AlignCenter | Qt::TextWrapAnywhere,
                 sheet.levelNames[level - 1], lineHeight);
 }
 
-void DrawStudentRow(QPainter& painter, const SheetLayout& layout, const QRectF& rect, const SheetRow& row) {
+void DrawStudentRow(QPainter& painter, const SheetLayout& layout, const QRectF& rect,
+                    const SheetRow& row) {
     for (std::size_t i = 0; i < row.cells.size(); ++i)
-        if (row.cells[i].locked)
-            painter.fillRect(layout.cellRect(rect, int(i) + 1), kLockedShade);
+        if (row.cells[i].locked) painter.fillRect(layout.cellRect(rect, int(i) + 1), kLockedShade);
     const double lineHeight = rect.height() * 0.6;
     FitText(painter, QRectF(rect.left(), rect.top(), layout.idWidth, rect.height()),
             Qt::AlignRight | Qt::AlignVCenter, QString::number(row.student), lineHeight);
-    FitText(painter, QRectF(rect.left() + layout.idWidth, rect.top(), layout.nameWidth, rect.height()),
+    FitText(painter,
+            QRectF(rect.left() + layout.idWidth, rect.top(), layout.nameWidth, rect.height()),
             Qt::AlignLeft | Qt::AlignVCenter, row.name, lineHeight);
     for (std::size_t i = 0; i < row.cells.size(); ++i)
-        FitText(painter, layout.cellRect(rect, int(i) + 1), Qt::AlignCenter, SheetCellText(row.cells[i]), lineHeight);
+        FitText(painter, layout.cellRect(rect, int(i) + 1), Qt::AlignCenter,
+                SheetCellText(row.cells[i]), lineHeight);
 }
 
-void DrawSummary(QPainter& painter, const SheetLayout& layout, const QRectF& rect, const GradeSheet& grade) {
+void DrawSummary(QPainter& painter, const SheetLayout& layout, const QRectF& rect,
+                 const GradeSheet& grade) {
     const double lineHeight = rect.height() * 0.3;
-    FitText(painter, QRectF(rect.left(), rect.top(), layout.idWidth + layout.nameWidth, rect.height()),
+    FitText(painter,
+            QRectF(rect.left(), rect.top(), layout.idWidth + layout.nameWidth, rect.height()),
             Qt::AlignCenter, QStringLiteral("合格した人数\n最高タイムの中央値"), lineHeight);
     for (std::size_t i = 0; i < grade.summary.size(); ++i)
-        FitText(painter, layout.cellRect(rect, int(i) + 1), Qt::AlignCenter, SummaryText(grade.summary[i]),
-                lineHeight);
+        FitText(painter, layout.cellRect(rect, int(i) + 1), Qt::AlignCenter,
+                SummaryText(grade.summary[i]), lineHeight);
 }
 
 } // namespace
@@ -102,7 +108,8 @@ QRectF SheetLayout::summaryUnder(int rows) const {
 }
 
 QRectF SheetLayout::cellRect(const QRectF& row, int level) const {
-    return QRectF(row.left() + idWidth + nameWidth + (level - 1) * levelWidth, row.top(), levelWidth, row.height());
+    return QRectF(row.left() + idWidth + nameWidth + (level - 1) * levelWidth, row.top(),
+                  levelWidth, row.height());
 }
 
 SheetLayout SheetLayoutFor(const QRectF& surface, int levelCount) {
@@ -126,7 +133,8 @@ SheetLayout SheetLayoutFor(const QRectF& surface, int levelCount) {
     return layout;
 }
 
-void DrawSheetPage(QPainter& painter, const QRectF& surface, const ClassSheet& sheet, const SheetPage& page) {
+void DrawSheetPage(QPainter& painter, const QRectF& surface, const ClassSheet& sheet,
+                   const SheetPage& page) {
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setRenderHint(QPainter::TextAntialiasing);
@@ -140,18 +148,17 @@ void DrawSheetPage(QPainter& painter, const QRectF& surface, const ClassSheet& s
 
     QPen rule(Qt::black, kRuleWidth * painter.device()->logicalDpiY() / kScreenDpi);
     for (int i = 0; i < page.rowCount; ++i)
-        DrawStudentRow(painter, layout, layout.rowRect(i), grade.rows[std::size_t(page.firstRow + i)]);
+        DrawStudentRow(painter, layout, layout.rowRect(i),
+                       grade.rows[std::size_t(page.firstRow + i)]);
     DrawHead(painter, layout, sheet);
     const QRectF summary = layout.summaryUnder(page.rowCount);
-    if (page.summary)
-        DrawSummary(painter, layout, summary, grade);
+    if (page.summary) DrawSummary(painter, layout, summary, grade);
 
     painter.setPen(rule);
     DrawGridRow(painter, layout, layout.head, levelCount);
     for (int i = 0; i < page.rowCount; ++i)
         DrawGridRow(painter, layout, layout.rowRect(i), levelCount);
-    if (page.summary)
-        DrawGridRow(painter, layout, summary, levelCount, false);
+    if (page.summary) DrawGridRow(painter, layout, summary, levelCount, false);
 
     painter.setPen(Qt::black);
     SetFontHeight(painter, layout.legend.height() * 0.45);

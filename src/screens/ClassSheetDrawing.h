@@ -16,9 +16,9 @@ inline const QColor kLockedShade(200, 200, 200);
 // Where the parts of a sheet page go on a surface.
 struct SheetLayout {
     QRectF title;
-    QRectF head;        // the row of level names
-    QRectF body;        // kSheetRowsPerPage student rows
-    QRectF summary;     // the classroom's figures, under a full page of rows
+    QRectF head;    // the row of level names
+    QRectF body;    // kSheetRowsPerPage student rows
+    QRectF summary; // the classroom's figures, under a full page of rows
     QRectF legend;
     double idWidth = 0;
     double nameWidth = 0;
@@ -30,4 +30,5 @@ struct SheetLayout {
 };
 SheetLayout SheetLayoutFor(const QRectF& surface, int levelCount);
 
-void DrawSheetPage(QPainter& painter, const QRectF& surface, const ClassSheet& sheet, const SheetPage& page);
+void DrawSheetPage(QPainter& painter, const QRectF& surface, const ClassSheet& sheet,
+                   const SheetPage& page);

@@ -50,8 +50,7 @@ QListWidget* MakeList(QWidget* parent, const QString& name, const QRect& geometr
 // Keys whose character the text box still types after the key is handled:
 // printable characters, backspace and a paste.
 bool TypesIntoTheBox(const QKeyEvent& key) {
-    if (key.key() == Qt::Key_Backspace || key.matches(QKeySequence::Paste))
-        return true;
+    if (key.key() == Qt::Key_Backspace || key.matches(QKeySequence::Paste)) return true;
     const QString text = key.text();
     return !text.isEmpty() && text.at(0).isPrint() && !(key.modifiers() & Qt::ControlModifier);
 }
@@ -62,17 +61,20 @@ CriteriaEditor::CriteriaEditor(ProgramState& state, QWidget* parent) : Screen(st
     setObjectName(QStringLiteral("FrmTimeData"));
     SetBackground(this, Rgb(224, 240, 224));
 
-    Label5 = MakeLabel(this, QStringLiteral("Label5"), QStringLiteral("成績の基準となるデータを変更できます"),
+    Label5 = MakeLabel(this, QStringLiteral("Label5"),
+                       QStringLiteral("成績の基準となるデータを変更できます"),
                        TwipRect(150, 90, 9900, 480));
     Label5->setStyleSheet(QStringLiteral("font-size: 16pt; font-weight: bold;"));
     Label2 = MakeLabel(this, QStringLiteral("Label2"), QString(), TwipRect(150, 600, 6600, 660));
-    Label1 = MakeLabel(this, QStringLiteral("Label1"), QStringLiteral("スペース：セルクリア　　Shift + ↓：セルコピー"),
+    Label1 = MakeLabel(this, QStringLiteral("Label1"),
+                       QStringLiteral("スペース：セルクリア　　Shift + ↓：セルコピー"),
                        TwipRect(4500, 900, 5700, 360));
     Label1->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
 
     createGrid();
 
-    Label6 = MakeLabel(this, QStringLiteral("Label6"), QStringLiteral("列の説明"), TwipRect(150, 10665, 1200, 330));
+    Label6 = MakeLabel(this, QStringLiteral("Label6"), QStringLiteral("列の説明"),
+                       TwipRect(150, 10665, 1200, 330));
     Label6->setStyleSheet(QStringLiteral("font-weight: bold;"));
     Label3 = MakeLabel(this, QStringLiteral("Label3"), QString(), TwipRect(1350, 10620, 8850, 840));
     Label3->setAlignment(Qt::AlignLeft | Qt::AlignTop);
@@ -96,20 +98,21 @@ CriteriaEditor::CriteriaEditor(ProgramState& state, QWidget* parent) : Screen(st
 
     createDistributionPanel();
 
-    Command2 = MakeButton(this, QStringLiteral("Command2"), QStringLiteral("元に戻す"), TwipRect(10440, 10200, 1530, 720));
-    Command3 = MakeButton(this, QStringLiteral("Command3"), QStringLiteral("更新記録"), TwipRect(12090, 10200, 1530, 720));
-    Command4 = MakeButton(this, QStringLiteral("Command4"), QStringLiteral("戻る"), TwipRect(13740, 10200, 1470, 720));
+    Command2 = MakeButton(this, QStringLiteral("Command2"), QStringLiteral("元に戻す"),
+                          TwipRect(10440, 10200, 1530, 720));
+    Command3 = MakeButton(this, QStringLiteral("Command3"), QStringLiteral("更新記録"),
+                          TwipRect(12090, 10200, 1530, 720));
+    Command4 = MakeButton(this, QStringLiteral("Command4"), QStringLiteral("戻る"),
+                          TwipRect(13740, 10200, 1470, 720));
     // Typing stays in the text box over the grid.
     for (QPushButton* button : {Command2, Command3, Command4})
         button->setFocusPolicy(Qt::NoFocus);
     connect(Command2, &QPushButton::clicked, this, [this] {
         // The cursor stays where it was when that level is still there.
-        if (!busy_)
-            reloadGrid(grid_.row(), grid_.column());
+        if (!busy_) reloadGrid(grid_.row(), grid_.column());
     });
     connect(Command3, &QPushButton::clicked, this, [this] {
-        if (!busy_)
-            save();
+        if (!busy_) save();
     });
     connect(Command4, &QPushButton::clicked, this, &CriteriaEditor::goBack);
 
@@ -138,7 +141,8 @@ void CriteriaEditor::createGrid() {
     levels->setHighlightSections(false);
     levels->setSectionsClickable(false);
     for (int c = 1; c <= CriteriaGrid::kLastColumn; ++c)
-        MSFlexGrid1->setColumnWidth(c - 1, c < kFirstSpareColumn ? kGridColumnWidth : kSpareColumnWidth);
+        MSFlexGrid1->setColumnWidth(c - 1,
+                                    c < kFirstSpareColumn ? kGridColumnWidth : kSpareColumnWidth);
     MSFlexGrid1->setWordWrap(false);
     MSFlexGrid1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     MSFlexGrid1->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
@@ -147,16 +151,18 @@ void CriteriaEditor::createGrid() {
     MSFlexGrid1->setSelectionMode(QAbstractItemView::NoSelection);
     MSFlexGrid1->setFocusPolicy(Qt::NoFocus);
     MSFlexGrid1->setCornerButtonEnabled(false);
-    MSFlexGrid1->setStyleSheet(QStringLiteral("QTableWidget { gridline-color: #808080; font-size: 9pt; }"
-                                              "QHeaderView::section { background-color: rgb(212, 208, 200);"
-                                              " border: 0px; border-right: 1px solid #808080;"
-                                              " border-bottom: 1px solid #808080; font-size: 8pt; }"));
+    MSFlexGrid1->setStyleSheet(
+        QStringLiteral("QTableWidget { gridline-color: #808080; font-size: 9pt; }"
+                       "QHeaderView::section { background-color: rgb(212, 208, 200);"
+                       " border: 0px; border-right: 1px solid #808080;"
+                       " border-bottom: 1px solid #808080; font-size: 8pt; }"));
     // The corner holds the level column's caption.
     auto* corner = new QLabel(CriteriaGrid::Captions().first(), MSFlexGrid1);
     corner->setObjectName(QStringLiteral("MSFlexGrid1Corner"));
     corner->setAlignment(Qt::AlignCenter);
-    corner->setStyleSheet(QStringLiteral("background-color: rgb(212, 208, 200); font-size: 8pt;"
-                                         " border-right: 1px solid #808080; border-bottom: 1px solid #808080;"));
+    corner->setStyleSheet(
+        QStringLiteral("background-color: rgb(212, 208, 200); font-size: 8pt;"
+                       " border-right: 1px solid #808080; border-bottom: 1px solid #808080;"));
     const int frame = MSFlexGrid1->frameWidth();
     corner->setGeometry(frame, frame, kGridColumnWidth, kGridRowHeight);
     const int height = kVisibleGridRows * kGridRowHeight + 2 * frame;
@@ -167,7 +173,8 @@ void CriteriaEditor::createGrid() {
     Gridinputtext = new QLineEdit(this);
     Gridinputtext->setObjectName(QStringLiteral("Gridinputtext"));
     Gridinputtext->setFrame(false);
-    Gridinputtext->setStyleSheet(QStringLiteral("QLineEdit { border: 2px solid #000080; font-size: 9pt; }"));
+    Gridinputtext->setStyleSheet(
+        QStringLiteral("QLineEdit { border: 2px solid #000080; font-size: 9pt; }"));
     Gridinputtext->installEventFilter(this);
     connect(Gridinputtext, &QLineEdit::textChanged, this, &CriteriaEditor::TextToGrid転送);
 }
@@ -181,9 +188,11 @@ void CriteriaEditor::createDistributionPanel() {
     Label7 = MakeLabel(Picture3, QStringLiteral("Label7"), QStringLiteral("現在までの成績度数分布"),
                        TwipRect(120, 60, 4500, 390));
     Label7->setStyleSheet(QStringLiteral("font-weight: bold;"));
-    Label9 = MakeLabel(Picture3, QStringLiteral("Label9"), QStringLiteral("全成績"), TwipRect(120, 480, 4500, 330));
+    Label9 = MakeLabel(Picture3, QStringLiteral("Label9"), QStringLiteral("全成績"),
+                       TwipRect(120, 480, 4500, 330));
     List3 = MakeList(Picture3, QStringLiteral("List3"), TwipRect(120, 810, 4530, 4080));
-    Label10 = MakeLabel(Picture3, QStringLiteral("Label10"), QStringLiteral("最高タイム"), TwipRect(120, 4980, 4500, 330));
+    Label10 = MakeLabel(Picture3, QStringLiteral("Label10"), QStringLiteral("最高タイム"),
+                        TwipRect(120, 4980, 4500, 330));
     List4 = MakeList(Picture3, QStringLiteral("List4"), TwipRect(120, 5310, 4530, 3990));
 }
 
@@ -236,11 +245,14 @@ int CriteriaEditor::gridWidth(bool scrolls) const {
     for (int c = 0; c < MSFlexGrid1->columnCount(); ++c)
         width += MSFlexGrid1->columnWidth(c);
     if (scrolls)
-        width += MSFlexGrid1->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, MSFlexGrid1);
+        width +=
+            MSFlexGrid1->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, MSFlexGrid1);
     return width;
 }
 
-QTableWidgetItem* CriteriaEditor::cellItem(int row, int column) const { return MSFlexGrid1->item(row - 1, column - 1); }
+QTableWidgetItem* CriteriaEditor::cellItem(int row, int column) const {
+    return MSFlexGrid1->item(row - 1, column - 1);
+}
 
 void CriteriaEditor::showCells() {
     const int levels = grid_.levelRows();
@@ -258,14 +270,14 @@ void CriteriaEditor::showCells() {
                 MSFlexGrid1->setItem(r - 1, c - 1, item);
             }
             item->setText(grid_.cell(r, c));
-            item->setBackground(grid_.isChangeColoured(r, c) ? Rgb(255, 255, 0) : Rgb(255, 255, 255));
+            item->setBackground(grid_.isChangeColoured(r, c) ? Rgb(255, 255, 0)
+                                                             : Rgb(255, 255, 255));
         }
     }
 }
 
 void CriteriaEditor::TextToGrid転送() {
-    if (Gridinputtext->text() == grid_.currentText())
-        return;
+    if (Gridinputtext->text() == grid_.currentText()) return;
     grid_.setCurrentText(Gridinputtext->text());
     showCells();
 }
@@ -289,8 +301,7 @@ void CriteriaEditor::columnHelp() {
 }
 
 void CriteriaEditor::showDistribution() {
-    if (Picture3->isHidden())
-        return;
+    if (Picture3->isHidden()) return;
     List3->clear();
     List4->clear();
     RunFileAction(state_, [&] {
@@ -307,8 +318,7 @@ bool CriteriaEditor::eventFilter(QObject* watched, QEvent* event) {
 }
 
 bool CriteriaEditor::keyPressed(const QKeyEvent& key) {
-    if (key.key() == Qt::Key_Escape || busy_)
-        return false;
+    if (key.key() == Qt::Key_Escape || busy_) return false;
     bool moved = false;
     switch (key.key()) {
     case Qt::Key_Up:
@@ -331,8 +341,7 @@ bool CriteriaEditor::keyPressed(const QKeyEvent& key) {
     default:
         break;
     }
-    if (moved)
-        columnHelp();
+    if (moved) columnHelp();
     showDistribution();
     GridToText転送();
     if (key.key() == Qt::Key_Space) {
@@ -344,8 +353,7 @@ bool CriteriaEditor::keyPressed(const QKeyEvent& key) {
 }
 
 void CriteriaEditor::cellClicked(int row, int column) {
-    if (busy_ || !grid_.moveTo(row, column))
-        return;
+    if (busy_ || !grid_.moveTo(row, column)) return;
     columnHelp();
     showDistribution();
     GridToText転送();
@@ -386,16 +394,15 @@ bool CriteriaEditor::save() {
 }
 
 void CriteriaEditor::goBack() {
-    if (busy_)
-        return;
+    if (busy_) return;
     if (grid_.changed() &&
-        state_.platform.dialogs->askYesNo(kCaution, QStringLiteral("データが変更されています。記録しますか？")) &&
+        state_.platform.dialogs->askYesNo(
+            kCaution, QStringLiteral("データが変更されています。記録しますか？")) &&
         !save())
         return;
     showWaitPanel();
     state_.platform.navigator->showBoard();
-    if (auto* host = qobject_cast<ScreenHost*>(parentWidget()))
-        host->closeScreen(this);
+    if (auto* host = qobject_cast<ScreenHost*>(parentWidget())) host->closeScreen(this);
 }
 
 void CriteriaEditor::optionChosen(int index) {

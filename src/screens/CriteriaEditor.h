@@ -3,8 +3,8 @@
 // as a grid; all typing goes into a text box floating over the current cell.
 // Beside it, the distribution of the recorded times of the current level.
 
-#include "widgets/Screen.h"
 #include "rules/CriteriaGrid.h"
+#include "widgets/Screen.h"
 
 class QFrame;
 class QKeyEvent;
@@ -19,7 +19,7 @@ class QTableWidgetItem;
 // The teachers' criteria editor; design name FrmTimeData.
 class CriteriaEditor : public Screen {
     Q_OBJECT
-public:
+  public:
     CriteriaEditor(ProgramState& state, QWidget* parent);
     void load() override;
     void activate() override;
@@ -31,10 +31,10 @@ public:
 
     const CriteriaGrid& grid() const { return grid_; }
 
-protected:
+  protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-private:
+  private:
     void createGrid();
     void createDistributionPanel();
     void createWaitPanel();
@@ -45,8 +45,8 @@ private:
     void cellClicked(int row, int column);
     // Command2 and each activation; a missing file ends the program.
     void reloadGrid(int row, int column);
-    bool save();          // Command3
-    void goBack();        // Command4
+    bool save();   // Command3
+    void goBack(); // Command4
     void optionChosen(int index);
 
     int gridWidth(bool scrolls) const;

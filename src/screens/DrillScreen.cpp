@@ -7,10 +7,10 @@
 #include "core/Seeding.h"
 #include "core/Text.h"
 #include "drill/DrillLogic.h"
-#include "screens/DrillWidgets.h"
 #include "drill/ProblemGenerator.h"
 #include "records/Counts.h"
 #include "records/Criteria.h"
+#include "screens/DrillWidgets.h"
 
 #include <QFrame>
 #include <QLabel>
@@ -56,8 +56,9 @@ QFrame* MakeFrame(QWidget* parent, const QString& name, const QRect& place, cons
     return frame;
 }
 
-QLabel* MakeLabel(QWidget* parent, const QString& name, const QString& text, const QRect& place, double points,
-                  const QString& style, Qt::Alignment alignment = Qt::AlignLeft | Qt::AlignVCenter) {
+QLabel* MakeLabel(QWidget* parent, const QString& name, const QString& text, const QRect& place,
+                  double points, const QString& style,
+                  Qt::Alignment alignment = Qt::AlignLeft | Qt::AlignVCenter) {
     auto* label = ::MakeLabel(parent, name, text, place);
     label->setFont(ScreenFont(points));
     label->setStyleSheet(style);
@@ -87,18 +88,23 @@ DrillScreen::DrillScreen(ProgramState& state, QWidget* parent)
 }
 
 void DrillScreen::buildStatusStrip() {
-    sPicture1_ = MakeFrame(this, QStringLiteral("sPicture1"), TwipRect(0, 0, 15360, kStripHeight), Rgb(0, 0, 96));
+    sPicture1_ = MakeFrame(this, QStringLiteral("sPicture1"), TwipRect(0, 0, 15360, kStripHeight),
+                           Rgb(0, 0, 96));
     const QString white = QStringLiteral("color: white;");
     const QString value = QStringLiteral("color: rgb(255, 255, 128); font-weight: bold;");
     QWidget* strip = sPicture1_;
 
-    sLabel2_ = MakeLabel(strip, QStringLiteral("sLabel2"), QString(), TwipRect(120, 45, 3600, 450), 16.8, white);
-    sLabel3_ = MakeLabel(strip, QStringLiteral("sLabel3"), QStringLiteral("レベル"), TwipRect(3840, 60, 900, 420),
-                         12, white);
-    sLabel8_ = MakeLabel(strip, QStringLiteral("sLabel8"), QString(), TwipRect(4740, 45, 2300, 450), 16, value);
-    sLabel7_ = MakeLabel(strip, QStringLiteral("sLabel7"), QString(), TwipRect(7200, 45, 3900, 450), 16, white);
-    sLabel14_ = MakeLabel(strip, QStringLiteral("sLabel14"), QString(), TwipRect(11250, 60, 3975, 420), 12, white,
-                          Qt::AlignRight | Qt::AlignVCenter);
+    sLabel2_ = MakeLabel(strip, QStringLiteral("sLabel2"), QString(), TwipRect(120, 45, 3600, 450),
+                         16.8, white);
+    sLabel3_ = MakeLabel(strip, QStringLiteral("sLabel3"), QStringLiteral("レベル"),
+                         TwipRect(3840, 60, 900, 420), 12, white);
+    sLabel8_ = MakeLabel(strip, QStringLiteral("sLabel8"), QString(), TwipRect(4740, 45, 2300, 450),
+                         16, value);
+    sLabel7_ = MakeLabel(strip, QStringLiteral("sLabel7"), QString(), TwipRect(7200, 45, 3900, 450),
+                         16, white);
+    sLabel14_ =
+        MakeLabel(strip, QStringLiteral("sLabel14"), QString(), TwipRect(11250, 60, 3975, 420), 12,
+                  white, Qt::AlignRight | Qt::AlignVCenter);
 
     // The second row: each number between its captions.
     const int row = 555;
@@ -107,8 +113,8 @@ void DrillScreen::buildStatusStrip() {
         MakeLabel(strip, name, text, TwipRect(left, row, width, high), 12, white);
     };
     const auto number = [&](const QString& name, int left, int width) {
-        return MakeLabel(strip, name, QString(), TwipRect(left, row - 30, width, high + 30), 14, value,
-                         Qt::AlignCenter);
+        return MakeLabel(strip, name, QString(), TwipRect(left, row - 30, width, high + 30), 14,
+                         value, Qt::AlignCenter);
     };
     caption(QStringLiteral("sCaptionRemaining"), QStringLiteral("残り"), 120, 600);
     sLabel9_ = number(QStringLiteral("sLabel9"), 720, 600);
@@ -126,30 +132,34 @@ void DrillScreen::buildStatusStrip() {
     caption(QStringLiteral("sCaptionLevelRuns"), QStringLiteral("回目"), 11730, 600);
 
     // The time bar: the progress bar over the green segment over the light green one.
-    sShape5_ = MakeFrame(strip, QStringLiteral("sShape5"), TwipRect(kTrackLeft, kTrackTop, kTrackWidth, kTrackHeight),
-                         Qt::white);
-    sShape4_ = MakeFrame(strip, QStringLiteral("sShape4"), TwipRect(kTrackLeft, kTrackTop, 0, kTrackHeight),
-                         Rgb(128, 255, 128));
-    sShape3_ = MakeFrame(strip, QStringLiteral("sShape3"), TwipRect(kTrackLeft, kTrackTop, 0, kTrackHeight),
-                         Rgb(0, 192, 0));
-    sShape2_ = MakeFrame(strip, QStringLiteral("sShape2"), TwipRect(kTrackLeft, kTrackTop, 0, kTrackHeight),
-                         Rgb(0, 0, 255));
+    sShape5_ = MakeFrame(strip, QStringLiteral("sShape5"),
+                         TwipRect(kTrackLeft, kTrackTop, kTrackWidth, kTrackHeight), Qt::white);
+    sShape4_ = MakeFrame(strip, QStringLiteral("sShape4"),
+                         TwipRect(kTrackLeft, kTrackTop, 0, kTrackHeight), Rgb(128, 255, 128));
+    sShape3_ = MakeFrame(strip, QStringLiteral("sShape3"),
+                         TwipRect(kTrackLeft, kTrackTop, 0, kTrackHeight), Rgb(0, 192, 0));
+    sShape2_ = MakeFrame(strip, QStringLiteral("sShape2"),
+                         TwipRect(kTrackLeft, kTrackTop, 0, kTrackHeight), Rgb(0, 0, 255));
 
     for (int i = 0; i < kLampCount; ++i) {
         const int element = kFirstLamp + i;
-        const QColor colour = element < 20 ? Rgb(0, 128, 0) : element < 30 ? Rgb(192, 192, 0) : Rgb(192, 0, 0);
-        const int left = kTrackLeft + i * kTrackWidth / kLampCount + (kTrackWidth / kLampCount - kLampWidth) / 2;
+        const QColor colour = element < 20   ? Rgb(0, 128, 0)
+                              : element < 30 ? Rgb(192, 192, 0)
+                                             : Rgb(192, 0, 0);
+        const int left =
+            kTrackLeft + i * kTrackWidth / kLampCount + (kTrackWidth / kLampCount - kLampWidth) / 2;
         lamps_[size_t(i)] = MakeFrame(strip, QStringLiteral("sPicture3_%1").arg(element),
                                       TwipRect(left, kLampTop, kLampWidth, kLampHeight), colour);
     }
 }
 
 void DrillScreen::buildWorkArea() {
-    Picture2_ = MakeFrame(this, QStringLiteral("Picture2"), TwipRect(0, kStripHeight, 15360, 11520 - kStripHeight),
-                          Rgb(232, 232, 232));
+    Picture2_ =
+        MakeFrame(this, QStringLiteral("Picture2"),
+                  TwipRect(0, kStripHeight, 15360, 11520 - kStripHeight), Rgb(232, 232, 232));
     QWidget* area = Picture2_;
-    Label1_ = MakeLabel(area, QStringLiteral("Label1"), QString(), TwipRect(405, 405, 8745, 690), 24,
-                        ColourStyle(Rgb(0, 255, 0)), Qt::AlignCenter);
+    Label1_ = MakeLabel(area, QStringLiteral("Label1"), QString(), TwipRect(405, 405, 8745, 690),
+                        24, ColourStyle(Rgb(0, 255, 0)), Qt::AlignCenter);
 
     for (const Figure figure : {Figure::Diameter, Figure::Radius}) {
         const int i = int(figure);
@@ -161,23 +171,27 @@ void DrillScreen::buildWorkArea() {
         figures_[size_t(i)] = picture;
     }
 
-    Picture3_ = MakeFrame(area, QStringLiteral("Picture3"), TwipRect(9495, 405, 5235, 6135), Rgb(64, 64, 64));
+    Picture3_ = MakeFrame(area, QStringLiteral("Picture3"), TwipRect(9495, 405, 5235, 6135),
+                          Rgb(64, 64, 64));
     buildKeypad(Picture3_);
 
-    inputLabel_ = MakeLabel(area, QStringLiteral("inputLabel"), QString(), TwipRect(315, 6615, 14640, 1455), 72,
-                            ColourStyle(Rgb(128, 255, 128)) + QStringLiteral("padding-left: 12px;"));
-    Label2_ = MakeLabel(area, QStringLiteral("Label2"), QString(), TwipRect(315, 8100, 14640, 1455), 72,
-                        ColourStyle(Rgb(255, 128, 128)) + QStringLiteral("padding-left: 12px;"));
+    inputLabel_ =
+        MakeLabel(area, QStringLiteral("inputLabel"), QString(), TwipRect(315, 6615, 14640, 1455),
+                  72, ColourStyle(Rgb(128, 255, 128)) + QStringLiteral("padding-left: 12px;"));
+    Label2_ =
+        MakeLabel(area, QStringLiteral("Label2"), QString(), TwipRect(315, 8100, 14640, 1455), 72,
+                  ColourStyle(Rgb(255, 128, 128)) + QStringLiteral("padding-left: 12px;"));
     Label2_->hide();
 }
 
-KeyLabel* DrillScreen::makeKey(QWidget* panel, const QString& name, const QString& caption, const QRect& place,
-                           const QColor& colour, double points) {
+KeyLabel* DrillScreen::makeKey(QWidget* panel, const QString& name, const QString& caption,
+                               const QRect& place, const QColor& colour, double points) {
     auto* key = new KeyLabel(caption, panel);
     key->setObjectName(name);
     key->setGeometry(place);
     key->setFont(ScreenFont(points, true));
-    key->setStyleSheet(ColourStyle(colour) + QStringLiteral("border: 2px outset rgb(224, 255, 224);"));
+    key->setStyleSheet(ColourStyle(colour) +
+                       QStringLiteral("border: 2px outset rgb(224, 255, 224);"));
     return key;
 }
 
@@ -192,32 +206,39 @@ void DrillScreen::buildKeypad(QWidget* panel) {
                                            QString::fromLatin1(designCaptions[i]),
                                            TwipRect(405, tops[i], 4425, 825), candidate, 36);
     }
-    Label5_[kTimesKey] = makeKey(panel, QStringLiteral("Label5_2"), kTimesSign, TwipRect(405, 2688, 4425, 870),
-                                 fixed, 36);
-    Label5_[kPiKey] = makeKey(panel, QStringLiteral("Label5_0"), kPiText, TwipRect(405, 3600, 4425, 825), fixed, 36);
-    for (const int element : {kCandidateKeys[0], kCandidateKeys[1], kCandidateKeys[2], kTimesKey, kPiKey})
-        connect(Label5_[size_t(element)], &KeyLabel::clicked, this, [this, element] { Label5_Click(element); });
+    Label5_[kTimesKey] = makeKey(panel, QStringLiteral("Label5_2"), kTimesSign,
+                                 TwipRect(405, 2688, 4425, 870), fixed, 36);
+    Label5_[kPiKey] = makeKey(panel, QStringLiteral("Label5_0"), kPiText,
+                              TwipRect(405, 3600, 4425, 825), fixed, 36);
+    for (const int element :
+         {kCandidateKeys[0], kCandidateKeys[1], kCandidateKeys[2], kTimesKey, kPiKey})
+        connect(Label5_[size_t(element)], &KeyLabel::clicked, this,
+                [this, element] { Label5_Click(element); });
 
     Label6_[kBackSpaceKey] = makeKey(panel, QStringLiteral("Label6_1"), QStringLiteral("BS"),
                                      TwipRect(405, 4590, 1815, 825), fixed, 36);
     Label6_[kOkKey] = makeKey(panel, QStringLiteral("Label6_0"), QStringLiteral("OK"),
                               TwipRect(2475, 4590, 2310, 825), fixed, 36);
     for (const int element : {kOkKey, kBackSpaceKey})
-        connect(Label6_[size_t(element)], &KeyLabel::clicked, this, [this, element] { Label6_Click(element); });
+        connect(Label6_[size_t(element)], &KeyLabel::clicked, this,
+                [this, element] { Label6_Click(element); });
 
-    Label3_ = makeKey(panel, QStringLiteral("Label3"), QStringLiteral("次へ"), TwipRect(405, 5490, 4380, 555),
-                      Rgb(255, 128, 128), 18);
+    Label3_ = makeKey(panel, QStringLiteral("Label3"), QStringLiteral("次へ"),
+                      TwipRect(405, 5490, 4380, 555), Rgb(255, 128, 128), 18);
     Label3_->hide();
     connect(Label3_, &KeyLabel::clicked, this, &DrillScreen::Label3_Click);
 }
 
 void DrillScreen::buildOverlay() {
-    sPicture2_ = MakeFrame(this, QStringLiteral("sPicture2"), TwipRect(0, 0, 15360, 11520), Rgb(0, 192, 192));
+    sPicture2_ = MakeFrame(this, QStringLiteral("sPicture2"), TwipRect(0, 0, 15360, 11520),
+                           Rgb(0, 192, 192));
     const QRect middle = TwipRect(0, 4560, 15360, 1500);
-    lblsss1_ = MakeLabel(sPicture2_, QStringLiteral("lblsss1"), QStringLiteral("成績記録中"), middle, 48,
-                         QStringLiteral("color: black; font-weight: bold;"), Qt::AlignCenter);
-    lblsss2_ = MakeLabel(sPicture2_, QStringLiteral("lblsss2"), QStringLiteral("時間切れ"), middle, 48,
-                         QStringLiteral("color: rgb(255, 0, 0); font-weight: bold;"), Qt::AlignCenter);
+    lblsss1_ =
+        MakeLabel(sPicture2_, QStringLiteral("lblsss1"), QStringLiteral("成績記録中"), middle, 48,
+                  QStringLiteral("color: black; font-weight: bold;"), Qt::AlignCenter);
+    lblsss2_ =
+        MakeLabel(sPicture2_, QStringLiteral("lblsss2"), QStringLiteral("時間切れ"), middle, 48,
+                  QStringLiteral("color: rgb(255, 0, 0); font-weight: bold;"), Qt::AlignCenter);
     sPicture2_->hide();
 }
 
@@ -241,7 +262,8 @@ void DrillScreen::activate() {
 
 void DrillScreen::refuseLevelWithoutTimeLimit() {
     Navigator& navigator = *state_.platform.navigator;
-    state_.platform.dialogs->inform(QStringLiteral("注意"), NoTimeLimitMessage(state_, state_.LevelNo));
+    state_.platform.dialogs->inform(QStringLiteral("注意"),
+                                    NoTimeLimitMessage(state_, state_.LevelNo));
     navigator.closeWait();
     navigator.closeDrill();
     navigator.showBoard();
@@ -259,13 +281,16 @@ void DrillScreen::初期設定() {
     const int level = state_.LevelNo;
     if (state_.levels.LevelEnabled[level] != 0) {
         // A hand-edited huge lowest time must not wrap the limit round.
-        drill.TimeLimit = int32_t(std::min<int64_t>(int64_t(kTimeLimitFactor) * LowestTimeOf(state_, level),
-                                                    std::numeric_limits<int32_t>::max()));
+        drill.TimeLimit =
+            int32_t(std::min<int64_t>(int64_t(kTimeLimitFactor) * LowestTimeOf(state_, level),
+                                      std::numeric_limits<int32_t>::max()));
         sLabel10_->setText(QStringLiteral("0"));
         drill.BarScale = double(kTrackWidth) / drill.TimeLimit;
         setProgressWidth(0);
-        sShape3_->resize(Px(int(std::lround(TargetTimeOf(state_, level) * drill.BarScale))), sShape3_->height());
-        sShape4_->resize(Px(int(std::lround(LowestTimeOf(state_, level) * drill.BarScale))), sShape4_->height());
+        sShape3_->resize(Px(int(std::lround(TargetTimeOf(state_, level) * drill.BarScale))),
+                         sShape3_->height());
+        sShape4_->resize(Px(int(std::lround(LowestTimeOf(state_, level) * drill.BarScale))),
+                         sShape4_->height());
     }
     fillStatusStrip();
 }
@@ -302,8 +327,7 @@ void DrillScreen::スタート() {
 }
 
 void DrillScreen::問題作成表示() {
-    if (!MayShowNewProblem(state_))
-        return;
+    if (!MayShowNewProblem(state_)) return;
     Label1_->setText(QString());
     Label2_->hide();
     for (CircleFigure* figure : figures_)
@@ -311,7 +335,8 @@ void DrillScreen::問題作成表示() {
     InputTrail.clear();
     inputLabel_->setText(QString());
 
-    const CircleProblem problem = MakeCircleProblem(state_.LevelNo, PreviousValue, *state_.platform.random);
+    const CircleProblem problem =
+        MakeCircleProblem(state_.LevelNo, PreviousValue, *state_.platform.random);
     Label1_->setText(problem.instruction);
     CircleFigure* figure = figures_[size_t(problem.figure)];
     figure->numberLabel()->setText(QString::number(problem.v));
@@ -324,18 +349,18 @@ void DrillScreen::問題作成表示() {
 
 // The keypad rests while the correction is shown, and while an answer is being
 // judged: a click let through while its sound starts must not judge it twice.
-bool DrillScreen::keypadLocked() const { return !Label3_->isHidden() || state_.drill.JudgingNow; }
+bool DrillScreen::keypadLocked() const {
+    return !Label3_->isHidden() || state_.drill.JudgingNow;
+}
 
 void DrillScreen::Label5_Click(int index) {
-    if (keypadLocked())
-        return;
+    if (keypadLocked()) return;
     InputTrail = AppendKey(InputTrail, Label5_[size_t(index)]->text());
     inputLabel_->setText(TrailDisplay(InputTrail));
 }
 
 void DrillScreen::Label6_Click(int index) {
-    if (keypadLocked())
-        return;
+    if (keypadLocked()) return;
     if (index == kBackSpaceKey) {
         InputTrail = RemoveLastKey(InputTrail);
         inputLabel_->setText(TrailDisplay(InputTrail));
@@ -358,13 +383,11 @@ void DrillScreen::判定() {
 
 void DrillScreen::判定後処理() {
     DrillState& drill = state_.drill;
-    if (drill.TimedOut || drill.DrillFinished)
-        return;
+    if (drill.TimedOut || drill.DrillFinished) return;
     if (drill.JudgeResult == kCorrect) {
         drill.JudgeResult = kNotJudged;
         inputLabel_->repaint();
-        if (stoppedForSilentSpeakers(PlayCorrectSound(state_)))
-            return;
+        if (stoppedForSilentSpeakers(PlayCorrectSound(state_))) return;
         drill.CorrectCount += 1;
         showRemaining();
         if (drill.CorrectCount < drill.ProblemsRequired) {
@@ -383,8 +406,7 @@ void DrillScreen::判定後処理() {
     // The student sees the right answer while the wrong-answer sound plays.
     Label2_->repaint();
     Label3_->repaint();
-    if (stoppedForSilentSpeakers(PlayWrongSound(state_)))
-        return;
+    if (stoppedForSilentSpeakers(PlayWrongSound(state_))) return;
     drill.CorrectCount = CorrectCountAfterWrong(drill.CorrectCount);
     showRemaining();
     drill.JudgingNow = false;
@@ -392,14 +414,15 @@ void DrillScreen::判定後処理() {
 
 // Nobody hears the answers any more: the drill stops and the program ends.
 bool DrillScreen::stoppedForSilentSpeakers(const AnswerSound& sound) {
-    if (!sound.speakersGaveUp)
-        return false;
+    if (!sound.speakersGaveUp) return false;
     sTimer1_->stop();
     endProgramWith(kSoundErrorTitle, sound.message());
     return true;
 }
 
-void DrillScreen::Label3_Click() { Commandkakunin_Click(); }
+void DrillScreen::Label3_Click() {
+    Commandkakunin_Click();
+}
 
 void DrillScreen::Commandkakunin_Click() {
     state_.drill.WrongAnswerShown = false;
@@ -408,7 +431,8 @@ void DrillScreen::Commandkakunin_Click() {
 }
 
 void DrillScreen::showRemaining() {
-    sLabel9_->setText(QString::number(RemainingAnswers(state_.drill.ProblemsRequired, state_.drill.CorrectCount)));
+    sLabel9_->setText(QString::number(
+        RemainingAnswers(state_.drill.ProblemsRequired, state_.drill.CorrectCount)));
 }
 
 void DrillScreen::setProgressWidth(double twips) {
@@ -417,23 +441,23 @@ void DrillScreen::setProgressWidth(double twips) {
 
 void DrillScreen::hideLamps(int elapsed) {
     const int level = state_.LevelNo;
-    for (const int lamp : RedLampsToHide(elapsed, TargetTimeOf(state_, level), LowestTimeOf(state_, level)))
+    for (const int lamp :
+         RedLampsToHide(elapsed, TargetTimeOf(state_, level), LowestTimeOf(state_, level)))
         lamps_[size_t(lamp - kFirstLamp)]->hide();
 }
 
 void DrillScreen::sTimer1_Timer() {
     DrillState& drill = state_.drill;
-    drill.ElapsedSeconds = WholeSeconds(state_.platform.clock->monotonicSeconds() - drill.DrillStartTime);
+    drill.ElapsedSeconds =
+        WholeSeconds(state_.platform.clock->monotonicSeconds() - drill.DrillStartTime);
     const int32_t elapsed = drill.ElapsedSeconds;
     hideLamps(elapsed);
     if (state_.levels.LevelEnabled[state_.LevelNo] != 0) {
         sLabel10_->setText(QString::number(elapsed));
-        if (elapsed < drill.TimeLimit)
-            setProgressWidth(elapsed * drill.BarScale);
+        if (elapsed < drill.TimeLimit) setProgressWidth(elapsed * drill.BarScale);
     }
     LetEventsRun();
-    if (elapsed < drill.TimeLimit)
-        return;
+    if (elapsed < drill.TimeLimit) return;
     setProgressWidth(kTrackWidth);
     if (ShouldTimeOut(state_)) {
         drill.TimedOut = true;
@@ -444,15 +468,14 @@ void DrillScreen::sTimer1_Timer() {
 }
 
 void DrillScreen::sTimer2_Timer() {
-    sLabel13_->setText(
-        QString::number(MinutesSinceLogin(state_.platform.clock->monotonicSeconds(), state_.session.LoginTime)));
+    sLabel13_->setText(QString::number(
+        MinutesSinceLogin(state_.platform.clock->monotonicSeconds(), state_.session.LoginTime)));
 }
 
 void DrillScreen::EndOfDrill() {
     LetEventsRun();
     DrillState& drill = state_.drill;
-    if (drill.EndRoutineStarted)
-        return;
+    if (drill.EndRoutineStarted) return;
     drill.EndRoutineStarted = true;
 
     const bool timedOut = drill.TimedOut;
@@ -471,8 +494,7 @@ void DrillScreen::EndOfDrill() {
         LetEventsRun();
         return;
     }
-    if (state_.levels.LevelEnabled[level] != 1)
-        return;
+    if (state_.levels.LevelEnabled[level] != 1) return;
     sTimer1_->stop();
     state_.ResultValue = timedOut ? kTimedOutResult : drill.ElapsedSeconds;
     try {

@@ -20,13 +20,13 @@ class QTimer;
 // The drill screen; design name (objectName) MainFrm.
 class DrillScreen : public Screen {
     Q_OBJECT
-public:
+  public:
     DrillScreen(ProgramState& state, QWidget* parent);
 
     void load() override;
     void activate() override;
 
-private:
+  private:
     void 初期設定();
     void レベル別設定();
     void スタート();
@@ -48,8 +48,8 @@ private:
     void buildWorkArea();
     void buildKeypad(QWidget* panel);
     void buildOverlay();
-    KeyLabel* makeKey(QWidget* panel, const QString& name, const QString& caption, const QRect& place,
-                      const QColor& colour, double points);
+    KeyLabel* makeKey(QWidget* panel, const QString& name, const QString& caption,
+                      const QRect& place, const QColor& colour, double points);
 
     void fillStatusStrip();
     void showRemaining();

@@ -36,14 +36,19 @@ CircleFigure::CircleFigure(Figure figure, QWidget* parent)
     number_->setStyleSheet(QStringLiteral("color: rgb(0, 0, 192); background: transparent;"));
 }
 
-QPointF CircleFigure::centre() const { return QPointF(width() / 2.0, height() / 2.0); }
+QPointF CircleFigure::centre() const {
+    return QPointF(width() / 2.0, height() / 2.0);
+}
 
-double CircleFigure::radius() const { return std::min(width(), height()) * 0.42; }
+double CircleFigure::radius() const {
+    return std::min(width(), height()) * 0.42;
+}
 
 void CircleFigure::placeNumber() {
     // Above the middle of the line: the diameter's middle is the centre, the
     // radius's middle is half way to the edge.
-    const QPointF middle = figure_ == Figure::Diameter ? centre() : centre() + QPointF(radius() / 2, 0);
+    const QPointF middle =
+        figure_ == Figure::Diameter ? centre() : centre() + QPointF(radius() / 2, 0);
     const QSize size(110, 56);
     number_->setGeometry(int(middle.x() - size.width() / 2.0), int(middle.y() - size.height() - 4),
                          size.width(), size.height());

@@ -13,28 +13,28 @@ QFont ScreenFont(double points, bool bold = false);
 // A label that reacts to a click, as the keys of the keypad do.
 class KeyLabel : public QLabel {
     Q_OBJECT
-public:
+  public:
     KeyLabel(const QString& text, QWidget* parent);
 
-Q_SIGNALS:
+  Q_SIGNALS:
     void clicked();
 
-protected:
+  protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
 };
 
 // A circle with its diameter (a line through the centre) or its radius (a line
 // from the centre to the edge). The length is a label by the line.
 class CircleFigure : public QWidget {
-public:
+  public:
     CircleFigure(Figure figure, QWidget* parent);
     QLabel* numberLabel() const { return number_; }
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
-private:
+  private:
     QPointF centre() const;
     double radius() const;
     void placeNumber();

@@ -7,8 +7,8 @@
 #include "records/Counts.h"
 #include "rules/LevelBoardRules.h"
 #include "rules/LevelListModel.h"
-#include "screens/ReportPanel.h"
 #include "rules/ResultsViews.h"
+#include "screens/ReportPanel.h"
 
 #include <QButtonGroup>
 #include <QComboBox>
@@ -65,11 +65,14 @@ QLineEdit* MakeBox(QWidget* parent, const QString& name, const QColor& colour, c
     box->setReadOnly(true);
     box->setFocusPolicy(Qt::NoFocus);
     box->setGeometry(rect);
-    box->setStyleSheet(QStringLiteral("background: %1; border: 1px solid #606060;").arg(colour.name()));
+    box->setStyleSheet(
+        QStringLiteral("background: %1; border: 1px solid #606060;").arg(colour.name()));
     return box;
 }
 
-QString Indexed(const char* name, int i) { return QString::fromLatin1(name) + QLatin1Char('_') + QString::number(i); }
+QString Indexed(const char* name, int i) {
+    return QString::fromLatin1(name) + QLatin1Char('_') + QString::number(i);
+}
 
 void SetListBackground(QListView* list, const QColor& colour) {
     list->setStyleSheet(QStringLiteral("QListView { background: %1; }").arg(colour.name()));
@@ -90,17 +93,20 @@ void LevelBoard::createFixedControls() {
     Label12 = MakeLabel(this, QStringLiteral("Label12"), QString(), TwipRect(300, 700, 4900, 450));
     Label12->setStyleSheet(QStringLiteral("font-size: 16pt; font-weight: bold;"));
     Label13 = MakeLabel(this, QStringLiteral("Label13"), QString(), TwipRect(300, 1170, 3100, 330));
-    Label17 = MakeLabel(this, QStringLiteral("Label17"), QString(), TwipRect(3500, 1170, 1700, 330));
+    Label17 =
+        MakeLabel(this, QStringLiteral("Label17"), QString(), TwipRect(3500, 1170, 1700, 330));
     Label18 = MakeLabel(this, QStringLiteral("Label18"), QString(), TwipRect(300, 1500, 4900, 330));
 
     option2Group_ = new QButtonGroup(this);
-    const QString modes[3] = {QStringLiteral("ﾀｲﾑ表示"), QStringLiteral("ﾎﾟｲﾝﾄ表示"), QStringLiteral("個人ﾀｲﾑ")};
+    const QString modes[3] = {QStringLiteral("ﾀｲﾑ表示"), QStringLiteral("ﾎﾟｲﾝﾄ表示"),
+                              QStringLiteral("個人ﾀｲﾑ")};
     for (int k = 0; k < 3; ++k) {
         Option2[k] = new QRadioButton(modes[k], this);
         Option2[k]->setObjectName(Indexed("Option2", k));
         Option2[k]->setGeometry(TwipRect(5400, 80 + k * 400, 1800, 380));
         option2Group_->addButton(Option2[k], k);
-        connect(Option2[k], &QRadioButton::clicked, this, [this, k] { RunFileAction(state_, [&] { displayModeClicked(k); }); });
+        connect(Option2[k], &QRadioButton::clicked, this,
+                [this, k] { RunFileAction(state_, [&] { displayModeClicked(k); }); });
     }
 
     Picture1 = new QFrame(this);
@@ -113,7 +119,8 @@ void LevelBoard::createFixedControls() {
         Option1[k]->setObjectName(Indexed("Option1", k));
         Option1[k]->setGeometry(TwipRect(120, 40 + (k - 1) * 400, 2100, 380));
         option1Group_->addButton(Option1[k], k);
-        connect(Option1[k], &QRadioButton::clicked, this, [this, k] { RunFileAction(state_, [&] { viewChoiceClicked(k); }); });
+        connect(Option1[k], &QRadioButton::clicked, this,
+                [this, k] { RunFileAction(state_, [&] { viewChoiceClicked(k); }); });
     }
     // The time display's third view keeps this caption until the points display renames it.
     Option1[3]->setText(QStringLiteral("オール表示"));
@@ -122,39 +129,48 @@ void LevelBoard::createFixedControls() {
     Combo1->setObjectName(QStringLiteral("Combo1"));
     Combo1->setGeometry(TwipRect(9800, 80, 2300, 420));
     Combo1->addItems(kGradeFilters);
-    connect(Combo1, &QComboBox::activated, this, [this] { RunFileAction(state_, [&] { gradeFilterChosen(); }); });
+    connect(Combo1, &QComboBox::activated, this,
+            [this] { RunFileAction(state_, [&] { gradeFilterChosen(); }); });
 
     Combo2 = new QComboBox(this);
     Combo2->setObjectName(QStringLiteral("Combo2"));
     Combo2->setGeometry(TwipRect(9800, 560, 3000, 420));
     Combo2->addItems(kPeriods);
-    connect(Combo2, &QComboBox::activated, this, [this](int index) { RunFileAction(state_, [&] { periodChosen(index); }); });
+    connect(Combo2, &QComboBox::activated, this,
+            [this](int index) { RunFileAction(state_, [&] { periodChosen(index); }); });
 
-    Command17 = MakeButton(this, QStringLiteral("Command17"), QStringLiteral("グラフ"), TwipRect(9800, 1040, 1500, 420));
+    Command17 = MakeButton(this, QStringLiteral("Command17"), QStringLiteral("グラフ"),
+                           TwipRect(9800, 1040, 1500, 420));
     Command17->hide();
     Picture11 = new ReportPanel(
         state_,
         [this] {
-            return ReportSettings{Combo1->currentText(),
-                                  PointsOrder == 2 ? RankingOrder::TodayPoints : RankingOrder::TotalPoints};
+            return ReportSettings{Combo1->currentText(), PointsOrder == 2
+                                                             ? RankingOrder::TodayPoints
+                                                             : RankingOrder::TotalPoints};
         },
         this);
     connect(Command17, &QPushButton::clicked, this, [this] {
         RunFileAction(state_, [&] { Picture11->showForStudent(state_.session.StudentNo); });
     });
 
-    Command8 = MakeButton(this, QStringLiteral("Command8"), QStringLiteral("データ処理"), TwipRect(12300, 80, 1500, 450));
+    Command8 = MakeButton(this, QStringLiteral("Command8"), QStringLiteral("データ処理"),
+                          TwipRect(12300, 80, 1500, 450));
     connect(Command8, &QPushButton::clicked, this, [this] { openDataChangePanel(); });
-    Command1 = MakeButton(this, QStringLiteral("Command1"), QStringLiteral("戻る(0)"), TwipRect(13900, 80, 1200, 900));
+    Command1 = MakeButton(this, QStringLiteral("Command1"), QStringLiteral("戻る(0)"),
+                          TwipRect(13900, 80, 1200, 900));
     Command1->setStyleSheet(QStringLiteral("font-size: 14pt;"));
     connect(Command1, &QPushButton::clicked, this, [this] { goBack(); });
 
     Text4 = MakeBox(this, QStringLiteral("Text4"), kSwatchGreen, TwipRect(12300, 1040, 300, 300));
-    Text5 = MakeBox(this, QStringLiteral("Text5"), kSwatchLightGreen, TwipRect(12700, 1040, 300, 300));
+    Text5 =
+        MakeBox(this, QStringLiteral("Text5"), kSwatchLightGreen, TwipRect(12700, 1040, 300, 300));
 
-    Label6 = MakeLabel(this, QStringLiteral("Label6"), QStringLiteral("GRPH+A,B,C,D..でも選択できます。"),
+    Label6 = MakeLabel(this, QStringLiteral("Label6"),
+                       QStringLiteral("GRPH+A,B,C,D..でも選択できます。"),
                        TwipRect(5400, 1420, 6500, 330));
-    Label5 = MakeLabel(this, QStringLiteral("Label5"), QString(), TwipRect(300, kHeadingTop, 9000, kHeadingHeight));
+    Label5 = MakeLabel(this, QStringLiteral("Label5"), QString(),
+                       TwipRect(300, kHeadingTop, 9000, kHeadingHeight));
     Label5->setStyleSheet(QStringLiteral("font-size: 14pt; font-weight: bold;"));
 
     HScroll1 = new QScrollBar(Qt::Horizontal, this);
@@ -167,8 +183,9 @@ void LevelBoard::createWaitPanels() {
     Picture2 = new QFrame(this);
     Picture2->setObjectName(QStringLiteral("Picture2"));
     Picture2->setGeometry(TwipRect(0, 0, kBoardFormWidth, kFormHeight));
-    auto* label19 = MakeLabel(Picture2, QStringLiteral("Label19"), QStringLiteral("Just a moment, please."),
-                              TwipRect(0, 4200, kBoardFormWidth, 900));
+    auto* label19 =
+        MakeLabel(Picture2, QStringLiteral("Label19"), QStringLiteral("Just a moment, please."),
+                  TwipRect(0, 4200, kBoardFormWidth, 900));
     label19->setAlignment(Qt::AlignCenter);
     label19->setStyleSheet(QStringLiteral("font-size: 28pt; font-weight: bold;"));
     ProgressBar1 = new QProgressBar(Picture2);
@@ -181,8 +198,9 @@ void LevelBoard::createWaitPanels() {
     Picture6->setFrameShape(QFrame::Box);
     Picture6->setGeometry(TwipRect(4200, 5200, 6960, 1500));
     SetBackground(Picture6, kLightYellow);
-    auto* label21 = MakeLabel(Picture6, QStringLiteral("Label21"), QStringLiteral("Just a momento, please."),
-                              TwipRect(0, 150, 6960, 600));
+    auto* label21 =
+        MakeLabel(Picture6, QStringLiteral("Label21"), QStringLiteral("Just a momento, please."),
+                  TwipRect(0, 150, 6960, 600));
     label21->setAlignment(Qt::AlignCenter);
     label21->setStyleSheet(QStringLiteral("font-size: 18pt;"));
     ProgressBar2 = new QProgressBar(Picture6);
@@ -197,19 +215,23 @@ void LevelBoard::createDataChangePanel() {
     Picture7->setFrameShape(QFrame::Box);
     Picture7->setGeometry(TwipRect(4800, 3600, 5760, 3000));
     SetBackground(Picture7, kPanelGreen);
-    MakeLabel(Picture7, QStringLiteral("Label16"), QStringLiteral("データ変更パスワード"), TwipRect(300, 200, 5000, 400))
+    MakeLabel(Picture7, QStringLiteral("Label16"), QStringLiteral("データ変更パスワード"),
+              TwipRect(300, 200, 5000, 400))
         ->setStyleSheet(QStringLiteral("font-size: 14pt; color: white; font-weight: bold;"));
     Text3 = new QLineEdit(Picture7);
     Text3->setObjectName(QStringLiteral("Text3"));
     Text3->setEchoMode(QLineEdit::Password);
     Text3->setStyleSheet(QStringLiteral("lineedit-password-character: 42; font-size: 14pt;"));
     Text3->setGeometry(TwipRect(300, 700, 5100, 480));
-    const QString captions[2] = {QStringLiteral("データ変更"), QStringLiteral("合格タイムデータ変更")};
+    const QString captions[2] = {QStringLiteral("データ変更"),
+                                 QStringLiteral("合格タイムデータ変更")};
     for (int k = 0; k < 2; ++k) {
-        Command10[k] = MakeButton(Picture7, Indexed("Command10", k), captions[k], TwipRect(300, 1400 + k * 650, 3600, 560));
+        Command10[k] = MakeButton(Picture7, Indexed("Command10", k), captions[k],
+                                  TwipRect(300, 1400 + k * 650, 3600, 560));
         connect(Command10[k], &QPushButton::clicked, this, [this, k] { dataChangeClicked(k); });
     }
-    Command12 = MakeButton(Picture7, QStringLiteral("Command12"), QStringLiteral("戻る"), TwipRect(4100, 1400, 1300, 1210));
+    Command12 = MakeButton(Picture7, QStringLiteral("Command12"), QStringLiteral("戻る"),
+                           TwipRect(4100, 1400, 1300, 1210));
     connect(Command12, &QPushButton::clicked, this, [this] { closeDataChangePanel(); });
     Picture7->hide();
 }
@@ -226,7 +248,8 @@ void LevelBoard::createColumn(int level) {
         return rowTop;
     };
     const int nameTop = row(kNameRowHeight);
-    c.Label1 = MakeLabel(this, Indexed("Label1", level), QString::number(level), TwipRect(0, nameTop, numberWidth, kNameRowHeight));
+    c.Label1 = MakeLabel(this, Indexed("Label1", level), QString::number(level),
+                         TwipRect(0, nameTop, numberWidth, kNameRowHeight));
     c.Label1->setAlignment(Qt::AlignCenter);
     c.Label1->setStyleSheet(QStringLiteral("font-size: 14pt; font-weight: bold;"));
     c.Label3 = MakeLabel(this, Indexed("Label3", level), state_.levels.LevelNames[level],
@@ -241,19 +264,26 @@ void LevelBoard::createColumn(int level) {
                             TwipRect(0, buttonTop, w, kStartButtonHeight));
     c.Command4->setStyleSheet(QStringLiteral("font-size: 14pt;"));
     connect(c.Command4, &QPushButton::clicked, this, [this, level] { startButtonClicked(level); });
-    c.Text1 = MakeBox(this, Indexed("Text1", level), kLockGrey, TwipRect(0, buttonTop, w, kStartButtonHeight));
+    c.Text1 = MakeBox(this, Indexed("Text1", level), kLockGrey,
+                      TwipRect(0, buttonTop, w, kStartButtonHeight));
     c.Text1->setAlignment(Qt::AlignCenter);
-    c.Text1->setStyleSheet(c.Text1->styleSheet() + QStringLiteral("color: white; font-size: 14pt;"));
+    c.Text1->setStyleSheet(c.Text1->styleSheet() +
+                           QStringLiteral("color: white; font-size: 14pt;"));
     c.Text1->hide();
 
     const int captionTop = row(kCaptionRowHeight);
-    c.Label9 = MakeLabel(this, Indexed("Label9", level), QStringLiteral("今日"), TwipRect(0, captionTop, half, kCaptionRowHeight));
-    c.Label10 = MakeLabel(this, Indexed("Label10", level), QStringLiteral("今まで"), TwipRect(0, captionTop, half, kCaptionRowHeight));
+    c.Label9 = MakeLabel(this, Indexed("Label9", level), QStringLiteral("今日"),
+                         TwipRect(0, captionTop, half, kCaptionRowHeight));
+    c.Label10 = MakeLabel(this, Indexed("Label10", level), QStringLiteral("今まで"),
+                          TwipRect(0, captionTop, half, kCaptionRowHeight));
     const int countsTop = row(kCountsRowHeight);
-    c.Label14 = MakeLabel(this, Indexed("Label14", level), QString(), TwipRect(0, countsTop, half, kCountsRowHeight));
-    c.Label15 = MakeLabel(this, Indexed("Label15", level), QString(), TwipRect(0, countsTop, half, kCountsRowHeight));
+    c.Label14 = MakeLabel(this, Indexed("Label14", level), QString(),
+                          TwipRect(0, countsTop, half, kCountsRowHeight));
+    c.Label15 = MakeLabel(this, Indexed("Label15", level), QString(),
+                          TwipRect(0, countsTop, half, kCountsRowHeight));
     const int recentTop = row(kRecentRowHeight);
-    c.Label8 = MakeLabel(this, Indexed("Label8", level), RecentLine(state_, level), TwipRect(0, recentTop, w, kRecentRowHeight));
+    c.Label8 = MakeLabel(this, Indexed("Label8", level), RecentLine(state_, level),
+                         TwipRect(0, recentTop, w, kRecentRowHeight));
 
     const int listTop = top;
     const int targetTop = kFormHeight - kBottomGap - kScrollBarHeight - kTargetRowHeight;
@@ -270,7 +300,8 @@ void LevelBoard::createColumn(int level) {
     listFont.setPixelSize(14);
     c.List5->setFont(listFont);
     SetListBackground(c.List5, kLightYellow);
-    c.Label7 = MakeLabel(this, Indexed("Label7", level), TargetLine(state_, level), TwipRect(0, targetTop, w, kTargetRowHeight));
+    c.Label7 = MakeLabel(this, Indexed("Label7", level), TargetLine(state_, level),
+                         TwipRect(0, targetTop, w, kTargetRowHeight));
     for (QLabel* label : {c.Label8, c.Label7})
         SetBackground(label, kLightGrey);
 }
@@ -313,7 +344,8 @@ void LevelBoard::placeColumns() {
     const int w = columnWidth_;
     for (int level = 1; level < int(columns_.size()); ++level) {
         const LevelColumn& c = columns_[std::size_t(level)];
-        const int x = Px(BoardColumnLeft(firstLeft_, level, state_.board.BoardScrollPos, w, kBoardFormWidth));
+        const int x =
+            Px(BoardColumnLeft(firstLeft_, level, state_.board.BoardScrollPos, w, kBoardFormWidth));
         for (QWidget* widget : {static_cast<QWidget*>(c.List5), static_cast<QWidget*>(c.Command4),
                                 static_cast<QWidget*>(c.Text1), static_cast<QWidget*>(c.Label1),
                                 static_cast<QWidget*>(c.Label7), static_cast<QWidget*>(c.Label8),
@@ -341,11 +373,11 @@ void LevelBoard::activate() {
     Option1[1]->setText(QStringLiteral("累計順"));
     Option1[2]->setText(QStringLiteral("本日順"));
 
-    if (!RunFileAction(state_, [this] { CountResults(state_); }))
-        return;
+    if (!RunFileAction(state_, [this] { CountResults(state_); })) return;
 
     state_.board.TodayRunTotal = TodayRunTotal(state_);
-    Label18->setText(QStringLiteral("本日総回数＝") + QString::number(state_.board.TodayRunTotal) + QStringLiteral("回"));
+    Label18->setText(QStringLiteral("本日総回数＝") + QString::number(state_.board.TodayRunTotal) +
+                     QStringLiteral("回"));
     ProgressBar1->setRange(0, std::max(levelCount, 1));
     ProgressBar1->setValue(0);
     ProgressBar1->show();
@@ -371,13 +403,16 @@ void LevelBoard::activate() {
     }
     Picture6->hide();
 
-    Label12->setText(state_.session.StudentGrade + QLatin1Char(' ') + state_.session.StudentName.trimmed());
-    Label13->setText(state_.common.ClassroomName + QLatin1Char(':') + QString::number(state_.session.StudentNo));
+    Label12->setText(state_.session.StudentGrade + QLatin1Char(' ') +
+                     state_.session.StudentName.trimmed());
+    Label13->setText(state_.common.ClassroomName + QLatin1Char(':') +
+                     QString::number(state_.session.StudentNo));
     Label11->setText(state_.levels.ProgramTitle);
     Label11->setStyleSheet(QStringLiteral("font-size: %1pt; font-weight: bold;")
                                .arg(state_.levels.ProgramTitle.size() > 9 ? 20 : 24));
 
-    state_.board.BoardScrollPos = BoardScrollPosition(state_.board.BoardScrollPos, HScroll1->maximum());
+    state_.board.BoardScrollPos =
+        BoardScrollPosition(state_.board.BoardScrollPos, HScroll1->maximum());
     {
         const QSignalBlocker quiet(HScroll1);
         HScroll1->setValue(state_.board.BoardScrollPos);
@@ -400,11 +435,12 @@ void LevelBoard::activate() {
 
 void LevelBoard::returnedTo() {
     // Not in the middle of a refresh, a view or the start of a drill.
-    if (BoardReady && !buildingView_)
-        activate();
+    if (BoardReady && !buildingView_) activate();
 }
 
-bool LevelBoard::isPractice(int level) const { return IsPracticeLevel(columns_[std::size_t(level)].Label3->text()); }
+bool LevelBoard::isPractice(int level) const {
+    return IsPracticeLevel(columns_[std::size_t(level)].Label3->text());
+}
 
 void LevelBoard::hideColumnDetails(int level) {
     const LevelColumn& c = columns_[std::size_t(level)];
@@ -427,8 +463,7 @@ void LevelBoard::hideLevelLists() {
 
 void LevelBoard::showLevelLists() {
     for (int level = 1; level < int(columns_.size()); ++level)
-        if (!isPractice(level))
-            showList(level);
+        if (!isPractice(level)) showList(level);
 }
 
 // A list scrolls to the student's own line once it is shown (a hidden list has
@@ -466,8 +501,7 @@ bool LevelBoard::levelCanStart(int level) const {
 }
 
 void LevelBoard::startButtonClicked(int level) {
-    if (!levelCanStart(level))
-        return;
+    if (!levelCanStart(level)) return;
     Picture2->raise();
     Picture2->show();
     state_.LevelNo = level;
@@ -477,8 +511,7 @@ void LevelBoard::startButtonClicked(int level) {
 }
 
 void LevelBoard::levelNameClicked(int level) {
-    if (!levelCanStart(level))
-        return;
+    if (!levelCanStart(level)) return;
     state_.LevelNo = level;
     BoardReady = false;
     StartLevel(state_);
@@ -498,16 +531,14 @@ void LevelBoard::scrolled(int value) {
 }
 
 bool LevelBoard::handleKey(const QString& typed) {
-    if (!BoardReady || Picture7->isVisible())
-        return false;
+    if (!BoardReady || Picture7->isVisible()) return false;
     const BoardKey key = BoardKeyFor(typed, int(columns_.size()) - 1);
     switch (key.action) {
     case BoardKey::Action::StartLevel:
         startButtonClicked(key.level);
         return true;
     case BoardKey::Action::GoBack:
-        if (Command1->isEnabled())
-            goBack();
+        if (Command1->isEnabled()) goBack();
         return true;
     case BoardKey::Action::None:
         break;
@@ -540,8 +571,7 @@ void LevelBoard::keyPressEvent(QKeyEvent* event) {
 // ---- Grade filter, period -----------------------------------------------------
 
 void LevelBoard::gradeFilterChosen() {
-    if (buildingView_)
-        return;
+    if (buildingView_) return;
     if (Option2[0]->isChecked()) {
         displayModeClicked(0);
     } else {
@@ -549,13 +579,11 @@ void LevelBoard::gradeFilterChosen() {
         Option2[1]->setChecked(true);
         displayModeClicked(1);
     }
-    if (columns_.size() > 1)
-        columns_[1].Command4->setFocus();
+    if (columns_.size() > 1) columns_[1].Command4->setFocus();
 }
 
 void LevelBoard::periodChosen(int index) {
-    if (!Option1[3]->isChecked())
-        return;
+    if (!Option1[3]->isChecked()) return;
     state_.board.ResultsPeriod = index + 1;
     viewChoiceClicked(3);
 }
@@ -578,7 +606,8 @@ void LevelBoard::dataChangeClicked(int which) {
     switch (CheckDataChangePassword(Text3->text(), state_.common.DataChangePassword)) {
     case PasswordCheck::NotConfigured:
         dialogs.inform(state_.levels.ProgramTitle,
-                       QStringLiteral("データ変更パスワードが設定されていません。共通データ.txt にパスワードを設定して下さい。"));
+                       QStringLiteral("データ変更パスワードが設定されていません。共通データ.txt "
+                                      "にパスワードを設定して下さい。"));
         return;
     case PasswordCheck::Wrong:
         dialogs.inform(state_.levels.ProgramTitle, QStringLiteral("パスワードを入力して下さい"));

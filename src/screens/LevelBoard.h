@@ -25,25 +25,25 @@ class ReportPanel;
 struct RankingRows;
 
 struct LevelColumn {
-    QLabel* Label1 = nullptr;     // level number
-    QLabel* Label3 = nullptr;     // level name, clickable
+    QLabel* Label1 = nullptr; // level number
+    QLabel* Label3 = nullptr; // level name, clickable
     QPushButton* Command4 = nullptr;
-    QLineEdit* Text1 = nullptr;   // "やりすぎ禁止" over a locked start button
-    QLabel* Label9 = nullptr;     // "今日"
-    QLabel* Label10 = nullptr;    // "今まで"
-    QLabel* Label14 = nullptr;    // today's counts
-    QLabel* Label15 = nullptr;    // all-time counts
-    QLabel* Label8 = nullptr;     // recent window
-    QListView* List5 = nullptr;   // results list
+    QLineEdit* Text1 = nullptr;          // "やりすぎ禁止" over a locked start button
+    QLabel* Label9 = nullptr;            // "今日"
+    QLabel* Label10 = nullptr;           // "今まで"
+    QLabel* Label14 = nullptr;           // today's counts
+    QLabel* Label15 = nullptr;           // all-time counts
+    QLabel* Label8 = nullptr;            // recent window
+    QListView* List5 = nullptr;          // results list
     LevelListModel* List5Rows = nullptr; // what List5 shows
-    QLabel* Label7 = nullptr;     // target line
+    QLabel* Label7 = nullptr;            // target line
 };
 
 // The board of levels with the student's counts and the class lists; design
 // name seisekitime1.
 class LevelBoard : public Screen {
     Q_OBJECT
-public:
+  public:
     LevelBoard(ProgramState& state, QWidget* parent);
 
     void load() override;
@@ -60,11 +60,11 @@ public:
     bool boardReady() const { return BoardReady; }
     int displayMode() const { return DisplayMode; }
 
-protected:
+  protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
 
-private:
+  private:
     // Building the controls.
     void createFixedControls();
     void createColumn(int level);
@@ -120,7 +120,7 @@ private:
     QLabel* Label18 = nullptr;
     QRadioButton* Option2[3] = {};
     QButtonGroup* option2Group_ = nullptr;
-    QFrame* Picture1 = nullptr; // the option panel of Option1
+    QFrame* Picture1 = nullptr;    // the option panel of Option1
     QRadioButton* Option1[4] = {}; // 1..3
     QButtonGroup* option1Group_ = nullptr;
     QComboBox* Combo1 = nullptr;

@@ -3,10 +3,10 @@
 
 #include "core/Events.h"
 #include "core/ProgramState.h"
-#include "rules/LevelListModel.h"
-#include "screens/ReportPanel.h"
-#include "rules/ResultsViews.h"
 #include "records/Criteria.h"
+#include "rules/LevelListModel.h"
+#include "rules/ResultsViews.h"
+#include "screens/ReportPanel.h"
 
 #include <QComboBox>
 #include <QFrame>
@@ -26,31 +26,29 @@ QColor ListColour(ListShade shade) {
 
 // Restyling a list is slow; most rebuilds keep its colour.
 void SetListColour(QListView* list, ListShade shade) {
-    const QString sheet = QStringLiteral("QListView { background: %1; }").arg(ListColour(shade).name());
-    if (list->styleSheet() != sheet)
-        list->setStyleSheet(sheet);
+    const QString sheet =
+        QStringLiteral("QListView { background: %1; }").arg(ListColour(shade).name());
+    if (list->styleSheet() != sheet) list->setStyleSheet(sheet);
 }
 
 void DropSelection(QListView* list) {
-    if (list->model()->rowCount() > 0)
-        list->clearSelection();
+    if (list->model()->rowCount() > 0) list->clearSelection();
 }
 
 RankingOrder OrderFor(int displayMode, int pointsOrder) {
-    if (displayMode == 1)
-        return RankingOrder::BestTime;
+    if (displayMode == 1) return RankingOrder::BestTime;
     return pointsOrder == 2 ? RankingOrder::TodayPoints : RankingOrder::TotalPoints;
 }
 
 // Marks the board busy for the time a view is built.
 class BuildingView {
-public:
+  public:
     explicit BuildingView(bool& flag) : flag_(flag) { flag_ = true; }
     ~BuildingView() { flag_ = false; }
     BuildingView(const BuildingView&) = delete;
     BuildingView& operator=(const BuildingView&) = delete;
 
-private:
+  private:
     bool& flag_;
 };
 } // namespace
@@ -72,12 +70,14 @@ void LevelBoard::成績リスト色表示() {
         QListView* list = c.List5;
         if (DisplayMode == 1 && state_.levels.LevelEnabled[level] == 1)
             SetListColour(list, ListShadeFor(c.List5Rows->texts(), TargetTimeOf(state_, level),
-                                              LowestTimeOf(state_, level)));
+                                             LowestTimeOf(state_, level)));
         DropSelection(list);
     }
 }
 
-void LevelBoard::成績リスト色表示単独(int level) { DropSelection(columns_[std::size_t(level)].List5); }
+void LevelBoard::成績リスト色表示単独(int level) {
+    DropSelection(columns_[std::size_t(level)].List5);
+}
 
 void LevelBoard::showWaitPanel6() {
     Picture6->raise();
@@ -87,15 +87,13 @@ void LevelBoard::showWaitPanel6() {
 // ---- Display mode (Option2) ---------------------------------------------------
 
 void LevelBoard::displayModeClicked(int k) {
-    if (buildingView_)
-        return;
+    if (buildingView_) return;
     const BuildingView busy(buildingView_);
     switchDisplayMode(k);
 }
 
 void LevelBoard::viewChoiceClicked(int k) {
-    if (buildingView_)
-        return;
+    if (buildingView_) return;
     const BuildingView busy(buildingView_);
     chooseView(k);
 }
@@ -108,8 +106,7 @@ void LevelBoard::switchDisplayMode(int k) {
     hideLevelLists();
     showWaitPanel6();
     LetEventsRun();
-    if (SuppressModeSwitch)
-        return;
+    if (SuppressModeSwitch) return;
 
     if (k == 0) {
         Option1[1]->setText(QStringLiteral("BEST表示"));
@@ -155,8 +152,7 @@ void LevelBoard::chooseView(int k) {
     Combo2->hide();
     Picture1->setEnabled(false);
     LetEventsRun();
-    if (DisplayMode == 0)
-        DisplayMode = 1;
+    if (DisplayMode == 0) DisplayMode = 1;
 
     if (DisplayMode == 1) {
         if (k == 1)
@@ -166,8 +162,7 @@ void LevelBoard::chooseView(int k) {
         else
             periodView();
     } else {
-        if (PointsOrder == 0)
-            PointsOrder = 1;
+        if (PointsOrder == 0) PointsOrder = 1;
         if (k == 1) {
             PointsOrder = 1;
             Label5->setText(QStringLiteral("獲得ポイント（今まで順位）"));
@@ -203,8 +198,7 @@ void LevelBoard::rankingOfEveryLevel(int pointsOrder, bool advanceBoardBar) {
     for (int level = 1; level <= levelCount; ++level) {
         putRanking(level, RankLevelRows(state_, level, ranking, Combo1->currentText()));
         ProgressBar2->setValue(level);
-        if (advanceBoardBar)
-            ProgressBar1->setValue(std::min(level, ProgressBar1->maximum()));
+        if (advanceBoardBar) ProgressBar1->setValue(std::min(level, ProgressBar1->maximum()));
         LetEventsRun();
     }
 }
@@ -219,7 +213,8 @@ void LevelBoard::bestView() {
             hideColumnDetails(level);
             continue;
         }
-        putRanking(level, RankLevelRows(state_, level, RankingOrder::BestTime, Combo1->currentText()));
+        putRanking(level,
+                   RankLevelRows(state_, level, RankingOrder::BestTime, Combo1->currentText()));
         ProgressBar2->setValue(level);
         LetEventsRun();
     }
@@ -254,7 +249,8 @@ void LevelBoard::periodView() {
     Label5->clear();
     const auto records = ReadRecentResults(state_, kPeriodViewRecords);
     const PeriodOrder order = DisplayMode == 1 ? PeriodOrder::TimeFirst : PeriodOrder::PointsFirst;
-    fillLists(PeriodLines(state_, records, today, state_.board.PeriodDays, order, Combo1->currentText()));
+    fillLists(
+        PeriodLines(state_, records, today, state_.board.PeriodDays, order, Combo1->currentText()));
     成績リスト色表示();
     Picture1->setEnabled(true);
     Combo2->show();

@@ -7,19 +7,19 @@
 #include "core/Seeding.h"
 #include "core/SharedReading.h"
 #include "core/Text.h"
-#include "widgets/VersionDialog.h"
 #include "records/Counts.h"
 #include "roster/NameList.h"
 #include "roster/Roster.h"
+#include "widgets/VersionDialog.h"
 
 #include <QButtonGroup>
 #include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
 #include <QFrame>
+#include <QItemSelectionModel>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QItemSelectionModel>
 #include <QListView>
 #include <QPushButton>
 #include <QRadioButton>
@@ -51,12 +51,12 @@ QString ProgramMenuPath(const QString& appFolder) {
         folder.chop(1);
     const QString exe = NormalisePath(folder + QStringLiteral("/../起動/") + kProgramMenuExe);
     const QString plain = exe.chopped(4);
-    if (!QFileInfo::exists(exe) && QFileInfo::exists(plain))
-        return plain;
+    if (!QFileInfo::exists(exe) && QFileInfo::exists(plain)) return plain;
     return exe;
 }
 
-NameSelectionScreen::NameSelectionScreen(ProgramState& state, QWidget* parent) : Screen(state, parent) {
+NameSelectionScreen::NameSelectionScreen(ProgramState& state, QWidget* parent)
+    : Screen(state, parent) {
     setObjectName(QStringLiteral("namesel"));
     buildControls();
     // The screen sees every key before its controls do.
@@ -91,13 +91,16 @@ void NameSelectionScreen::buildControls() {
     list1_->setFont(fixed);
     // Every row is one line of the same font: the list lays out thousands at once.
     list1_->setUniformItemSizes(true);
-    list1_->setStyleSheet(QStringLiteral("QListView { background: white; }"
-                                         "QListView::item { padding: 2px 4px; }"
-                                         "QListView::item:selected { background: #1e5bb8; color: white; }"));
+    list1_->setStyleSheet(
+        QStringLiteral("QListView { background: white; }"
+                       "QListView::item { padding: 2px 4px; }"
+                       "QListView::item:selected { background: #1e5bb8; color: white; }"));
     connect(list1_->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this](const QModelIndex& current) { selectRow(current.row()); });
-    connect(list1_, &QListView::clicked, this, [this](const QModelIndex& index) { selectRow(index.row()); });
-    connect(list1_, &QListView::doubleClicked, this, [this](const QModelIndex& index) { doubleClickRow(index.row()); });
+    connect(list1_, &QListView::clicked, this,
+            [this](const QModelIndex& index) { selectRow(index.row()); });
+    connect(list1_, &QListView::doubleClicked, this,
+            [this](const QModelIndex& index) { doubleClickRow(index.row()); });
 
     label1_ = new QLabel(kChooseNamePrompt, this);
     label1_->setObjectName(QStringLiteral("Label1"));
@@ -120,8 +123,9 @@ void NameSelectionScreen::buildControls() {
     combo1_->addItem(kAllGrades);
     connect(combo1_, &QComboBox::activated, this, [this](int) { chooseGrade(); });
 
-    static const char16_t* const kOptionTexts[] = {u"回数(今日／今まで）", u"ポイント（今日／今まで）",
-                                                   u"本日（ポイント／回数）", u"今まで（ポイント／回数）"};
+    static const char16_t* const kOptionTexts[] = {
+        u"回数(今日／今まで）", u"ポイント（今日／今まで）", u"本日（ポイント／回数）",
+        u"今まで（ポイント／回数）"};
     option1_ = new QButtonGroup(this);
     for (int i = 0; i < 4; ++i) {
         auto* option = new QRadioButton(QString::fromUtf16(kOptionTexts[i]), this);
@@ -183,8 +187,7 @@ void NameSelectionScreen::activate() {
         option1_->button(1)->setChecked(true);
         stale = true;
     }
-    if (stale)
-        rebuildOrStop();
+    if (stale) rebuildOrStop();
     state_.platform.navigator->closeBoard();
     label1_->setText(kChooseNamePrompt);
     label2_->clear();
@@ -193,8 +196,7 @@ void NameSelectionScreen::activate() {
 
 void NameSelectionScreen::returnedTo() {
     // Not while the list is being built, nor once the board is on its way.
-    if (!rebuilding_ && !stopped_ && !command14_->isHidden())
-        activate();
+    if (!rebuilding_ && !stopped_ && !command14_->isHidden()) activate();
 }
 
 void NameSelectionScreen::名簿表示() {
@@ -209,8 +211,7 @@ void NameSelectionScreen::名簿表示() {
 
 void NameSelectionScreen::rebuildOrStop() {
     // After a file error the program is ending: one message is enough.
-    if (stopped_)
-        return;
+    if (stopped_) return;
     const QScopedValueRollback busy(rebuilding_, true);
     stopped_ = !RunFileAction(state_, [this] { 名簿表示(); });
 }
@@ -239,8 +240,7 @@ void NameSelectionScreen::selectRow(int row) {
 
 void NameSelectionScreen::doubleClickRow(int row) {
     selectRow(row);
-    if (row < 1 || row > names_->rows().keyed.size())
-        return;
+    if (row < 1 || row > names_->rows().keyed.size()) return;
     const QString text = names_->rows().visible[row];
     label1_->setText(NameOfRow(text.left(text.indexOf(QLatin1Char('/')))));
     confirm();
@@ -248,10 +248,10 @@ void NameSelectionScreen::doubleClickRow(int row) {
 
 void NameSelectionScreen::confirm() {
     // Once the board is on its way, a second "1" or double-click does nothing.
-    if (command14_->isHidden())
-        return;
+    if (command14_->isHidden()) return;
     const int student = label2_->text().toInt();
-    if (label1_->text().isEmpty() || label1_->text() == kChooseNamePrompt || !IsValidStudent(student)) {
+    if (label1_->text().isEmpty() || label1_->text() == kChooseNamePrompt ||
+        !IsValidStudent(student)) {
         if (const AnswerSound sound = PlayWrongSound(state_); sound.speakersGaveUp)
             endProgramWith(kSoundErrorTitle, sound.message());
         return;
@@ -271,9 +271,10 @@ void NameSelectionScreen::confirm() {
 void NameSelectionScreen::leaveForProgramMenu() {
     const QString menu = ProgramMenuPath(state_.folders.AppFolder);
     if (!state_.platform.launcher->start(menu, {kProgramMenuArgument}))
-        state_.platform.dialogs->inform(QStringLiteral("プログラムメニュー"),
-                                        QStringLiteral("プログラムメニューを起動できません。\n%1\n先生を呼びなさい。")
-                                            .arg(QDir::toNativeSeparators(menu)));
+        state_.platform.dialogs->inform(
+            QStringLiteral("プログラムメニュー"),
+            QStringLiteral("プログラムメニューを起動できません。\n%1\n先生を呼びなさい。")
+                .arg(QDir::toNativeSeparators(menu)));
     state_.platform.navigator->endProgram();
 }
 
@@ -310,6 +311,5 @@ bool NameSelectionScreen::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void NameSelectionScreen::keyPressEvent(QKeyEvent* event) {
-    if (!handleKey(this, event))
-        Screen::keyPressEvent(event);
+    if (!handleKey(this, event)) Screen::keyPressEvent(event);
 }

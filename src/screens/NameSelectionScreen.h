@@ -23,7 +23,7 @@ inline const QString kProgramMenuArgument = QStringLiteral("001");
 // The roster by grade, where a student picks their name; design name namesel.
 class NameSelectionScreen : public Screen {
     Q_OBJECT
-public:
+  public:
     NameSelectionScreen(ProgramState& state, QWidget* parent);
     void load() override;
     void activate() override;
@@ -33,11 +33,11 @@ public:
     // Rebuilds the list: recount, reread the roster, refill the rows.
     void 名簿表示();
 
-protected:
+  protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
 
-private:
+  private:
     void buildControls();
     void chooseOption(int option);
     void chooseGrade();
@@ -53,7 +53,7 @@ private:
     int displayOption_ = 0;
     bool stopped_ = false;
     bool rebuilding_ = false; // the list is being built; a message may be up meanwhile
-    NameListModel* names_; // List1's rows and List3: entry i - 1 belongs to List1 row i
+    NameListModel* names_;    // List1's rows and List3: entry i - 1 belongs to List1 row i
 
     QListView* list1_;
     QComboBox* combo1_;

@@ -42,7 +42,8 @@ RecordsBrowser::RecordsBrowser(ProgramState& state, QWidget* parent)
     setObjectName(QStringLiteral("FrmData"));
     SetBackground(this, Rgb(224, 232, 240));
 
-    Label5 = MakeLabel(this, QStringLiteral("Label5"), QStringLiteral("ダブルクリックすると変更、消去できます"),
+    Label5 = MakeLabel(this, QStringLiteral("Label5"),
+                       QStringLiteral("ダブルクリックすると変更、消去できます"),
                        TwipRect(180, 120, 7200, 390));
     Label3 = MakeLabel(this, QStringLiteral("Label3"), QString(), TwipRect(7500, 120, 3000, 390));
     Label3->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
@@ -58,11 +59,13 @@ RecordsBrowser::RecordsBrowser(ProgramState& state, QWidget* parent)
     // On the press: a double-click releases the button once more, and that
     // release must not close the panel the double-click has just opened.
     connect(List1, &QListView::pressed, this, &RecordsBrowser::rowClicked);
-    connect(List1, &QListView::doubleClicked, this, [this](const QModelIndex& index) { rowDoubleClicked(index.row()); });
+    connect(List1, &QListView::doubleClicked, this,
+            [this](const QModelIndex& index) { rowDoubleClicked(index.row()); });
 
     createEditPanel();
 
-    Command4 = MakeButton(this, QStringLiteral("Command4"), QStringLiteral("戻る"), TwipRect(12480, 10260, 2520, 780));
+    Command4 = MakeButton(this, QStringLiteral("Command4"), QStringLiteral("戻る"),
+                          TwipRect(12480, 10260, 2520, 780));
     connect(Command4, &QPushButton::clicked, this, &RecordsBrowser::goBack);
 
     createWaitPanelAndCover();
@@ -75,10 +78,13 @@ void RecordsBrowser::createEditPanel() {
     Picture3->setFrameShape(QFrame::Box);
     SetBackground(Picture3, Rgb(255, 255, 224));
 
-    Label1 = MakeLabel(Picture3, QStringLiteral("Label1"), QString(), TwipRect(240, 180, 4020, 450));
+    Label1 =
+        MakeLabel(Picture3, QStringLiteral("Label1"), QString(), TwipRect(240, 180, 4020, 450));
     Label1->setStyleSheet(QStringLiteral("font-size: 16pt; font-weight: bold;"));
-    Label2_1 = MakeLabel(Picture3, QStringLiteral("Label2_1"), QString(), TwipRect(240, 720, 4020, 390));
-    Label2_2 = MakeLabel(Picture3, QStringLiteral("Label2_2"), QString(), TwipRect(240, 1140, 4020, 390));
+    Label2_1 =
+        MakeLabel(Picture3, QStringLiteral("Label2_1"), QString(), TwipRect(240, 720, 4020, 390));
+    Label2_2 =
+        MakeLabel(Picture3, QStringLiteral("Label2_2"), QString(), TwipRect(240, 1140, 4020, 390));
 
     Combo1 = new QComboBox(Picture3);
     Combo1->setObjectName(QStringLiteral("Combo1"));
@@ -86,7 +92,8 @@ void RecordsBrowser::createEditPanel() {
     Combo1->setMaxVisibleItems(20);
     connect(Combo1, &QComboBox::activated, this, &RecordsBrowser::studentChosen);
 
-    Label2_4 = MakeLabel(Picture3, QStringLiteral("Label2_4"), QString(), TwipRect(240, 2220, 4020, 390));
+    Label2_4 =
+        MakeLabel(Picture3, QStringLiteral("Label2_4"), QString(), TwipRect(240, 2220, 4020, 390));
 
     Text1_1 = new QLineEdit(Picture3);
     Text1_1->setObjectName(QStringLiteral("Text1_1"));
@@ -100,11 +107,13 @@ void RecordsBrowser::createEditPanel() {
     VScroll1->setInvertedAppearance(true);
     VScroll1->setInvertedControls(true);
     connect(VScroll1, &QScrollBar::valueChanged, this, &RecordsBrowser::scrollBarMoved);
-    Label2_3 = MakeLabel(Picture3, QStringLiteral("Label2_3"), QStringLiteral("秒"), TwipRect(2520, 2925, 600, 390));
+    Label2_3 = MakeLabel(Picture3, QStringLiteral("Label2_3"), QStringLiteral("秒"),
+                         TwipRect(2520, 2925, 600, 390));
 
     Command2 = MakeButton(Picture3, QStringLiteral("Command2"), QStringLiteral("変更して記録"),
                           TwipRect(240, 3960, 4020, 660));
-    Command3 = MakeButton(Picture3, QStringLiteral("Command3"), QStringLiteral("消去"), TwipRect(240, 4860, 4020, 660));
+    Command3 = MakeButton(Picture3, QStringLiteral("Command3"), QStringLiteral("消去"),
+                          TwipRect(240, 4860, 4020, 660));
     Command6 = MakeButton(Picture3, QStringLiteral("Command6"), QStringLiteral("キャンセル"),
                           TwipRect(240, 5760, 4020, 660));
     Command2->setEnabled(false);
@@ -127,8 +136,8 @@ void RecordsBrowser::createWaitPanelAndCover() {
     Picture6->setFrameShape(QFrame::Box);
     Picture6->setGeometry((kWindowWidth - 400) / 2, (kWindowHeight - 120) / 2, 400, 120);
     SetBackground(Picture6, Rgb(255, 255, 192));
-    auto* line = MakeLabel(Picture6, QStringLiteral("Label6"), QStringLiteral("Just a moment,please."),
-                           QRect(0, 0, 400, 120));
+    auto* line = MakeLabel(Picture6, QStringLiteral("Label6"),
+                           QStringLiteral("Just a moment,please."), QRect(0, 0, 400, 120));
     line->setAlignment(Qt::AlignCenter);
     line->setStyleSheet(QStringLiteral("font-size: 20pt;"));
     Picture6->hide();
@@ -139,7 +148,9 @@ void RecordsBrowser::load() {
     rebuildWithWaitPanel();
 }
 
-QString RecordsBrowser::resultsPath() const { return ResultsFilePath(state_); }
+QString RecordsBrowser::resultsPath() const {
+    return ResultsFilePath(state_);
+}
 
 void RecordsBrowser::buildList() {
     BrowserRoster roster;
@@ -151,9 +162,11 @@ void RecordsBrowser::buildList() {
         const QSignalBlocker quiet(Combo1);
         Combo1->clear();
         for (const int16_t id : roster.Ids)
-            Combo1->addItem(QString::number(id) + kEntrySeparator + roster.Name[size_t(id)], int(id));
+            Combo1->addItem(QString::number(id) + kEntrySeparator + roster.Name[size_t(id)],
+                            int(id));
     }
-    model_->reset(std::move(bytes), std::move(roster), state_.common.ClassroomCode, state_.common.ClassroomName);
+    model_->reset(std::move(bytes), std::move(roster), state_.common.ClassroomCode,
+                  state_.common.ClassroomName);
 }
 
 bool RecordsBrowser::rebuildWithWaitPanel() {
@@ -167,7 +180,9 @@ bool RecordsBrowser::rebuildWithWaitPanel() {
     return built;
 }
 
-void RecordsBrowser::rowClicked() { closePanel(); }
+void RecordsBrowser::rowClicked() {
+    closePanel();
+}
 
 void RecordsBrowser::closePanel() {
     Picture3->hide();
@@ -178,12 +193,13 @@ void RecordsBrowser::closePanel() {
 }
 
 void RecordsBrowser::rowDoubleClicked(int row) {
-    if (busy_ || row < 0 || row >= model_->rowCount())
-        return;
+    if (busy_ || row < 0 || row >= model_->rowCount()) return;
     const qint64 number = model_->recordNumber(row);
     std::optional<QByteArray> bytes;
     const QString path = resultsPath();
-    if (!RunFileAction(state_, [&] { bytes = ReadPatientlyValue(state_, [&] { return ReadRecordBytes(path, number); }); }))
+    if (!RunFileAction(state_, [&] {
+            bytes = ReadPatientlyValue(state_, [&] { return ReadRecordBytes(path, number); });
+        }))
         return;
     // The row must still show what is on disk, or the teacher would edit
     // a record other than the one they chose.
@@ -216,11 +232,11 @@ void RecordsBrowser::fillPanel(qint64 number, const QByteArray& bytes) {
 
     const QSignalBlocker quiet(Combo1);
     for (int i = Combo1->count() - 1; i >= 0; --i)
-        if (Combo1->itemData(i, kNotInRosterRole).toBool())
-            Combo1->removeItem(i);
+        if (Combo1->itemData(i, kNotInRosterRole).toBool()) Combo1->removeItem(i);
     int entry = Combo1->findData(int(record.student));
     if (entry < 0) {
-        Combo1->insertItem(0, QString::number(record.student) + kEntrySeparator + name, int(record.student));
+        Combo1->insertItem(0, QString::number(record.student) + kEntrySeparator + name,
+                           int(record.student));
         Combo1->setItemData(0, true, kNotInRosterRole);
         entry = 0;
     }
@@ -235,15 +251,17 @@ void RecordsBrowser::studentChosen() {
     Label2_4->setText(inRoster ? model_->roster().Grade[size_t(student)].trimmed() : QString());
 }
 
-void RecordsBrowser::scrollBarMoved(int value) { Text1_1->setText(QString::number(value)); }
+void RecordsBrowser::scrollBarMoved(int value) {
+    Text1_1->setText(QString::number(value));
+}
 
 void RecordsBrowser::saveChange() {
-    if (busy_ || panelRecord_ == 0)
-        return;
+    if (busy_ || panelRecord_ == 0) return;
     Dialogs& dialogs = *state_.platform.dialogs;
     const std::optional<int> result = ParseResultText(Text1_1->text());
     if (!result) {
-        dialogs.inform(kCaution, QStringLiteral("秒数は 0 から 99999 までの数で入力してください。"));
+        dialogs.inform(kCaution,
+                       QStringLiteral("秒数は 0 から 99999 までの数で入力してください。"));
         Text1_1->setFocus();
         return;
     }
@@ -251,7 +269,8 @@ void RecordsBrowser::saveChange() {
         dialogs.inform(kCaution, QStringLiteral("生徒を選んでください。"));
         return;
     }
-    const QByteArray edited = WithStudentAndResult(panelBytes_, Combo1->currentData().toInt(), *result);
+    const QByteArray edited =
+        WithStudentAndResult(panelBytes_, Combo1->currentData().toInt(), *result);
     const qint64 number = panelRecord_;
     MaintenanceOutcome outcome;
     try {
@@ -264,15 +283,13 @@ void RecordsBrowser::saveChange() {
         tellRecordChanged();
         return;
     }
-    if (!rebuildWithWaitPanel())
-        return;
+    if (!rebuildWithWaitPanel()) return;
     fillPanel(number, edited);
     selectRow(model_->rowOfRecord(number));
 }
 
 void RecordsBrowser::deleteRecord() {
-    if (busy_ || panelRecord_ == 0)
-        return;
+    if (busy_ || panelRecord_ == 0) return;
     if (!state_.platform.dialogs->askOkCancel(kCaution, QStringLiteral("本当に消去しますか")))
         return;
     const qint64 number = panelRecord_;
@@ -299,24 +316,23 @@ void RecordsBrowser::deleteRecord() {
         tellRecordChanged();
         return;
     }
-    if (!rebuildWithWaitPanel())
-        return;
+    if (!rebuildWithWaitPanel()) return;
     // The record that followed now has the deleted one's number.
     const int row = model_->rowAtOrAfter(number);
     selectRow(row >= 0 ? row : model_->rowCount() - 1);
 }
 
 void RecordsBrowser::selectRow(int row) {
-    if (row < 0 || row >= model_->rowCount())
-        return;
+    if (row < 0 || row >= model_->rowCount()) return;
     const QModelIndex index = model_->index(row);
     List1->setCurrentIndex(index);
     List1->scrollTo(index);
 }
 
 void RecordsBrowser::tellRecordChanged() {
-    state_.platform.dialogs->inform(kCaution, QStringLiteral("この記録は、ほかのコンピュータで変更または消去されています。"
-                                                             "一覧を作り直しますので、もう一度選んでください。"));
+    state_.platform.dialogs->inform(
+        kCaution, QStringLiteral("この記録は、ほかのコンピュータで変更または消去されています。"
+                                 "一覧を作り直しますので、もう一度選んでください。"));
     closePanel();
     rebuildWithWaitPanel();
 }
@@ -328,11 +344,9 @@ void RecordsBrowser::tellFileError(const QString& message) {
 }
 
 void RecordsBrowser::goBack() {
-    if (busy_)
-        return;
+    if (busy_) return;
     Picture1->show();
     Picture1->raise();
     state_.platform.navigator->showBoard();
-    if (auto* host = qobject_cast<ScreenHost*>(parentWidget()))
-        host->closeScreen(this);
+    if (auto* host = qobject_cast<ScreenHost*>(parentWidget())) host->closeScreen(this);
 }

@@ -19,7 +19,7 @@ class RecordListModel;
 // The teachers' records browser over the results file; design name FrmData.
 class RecordsBrowser : public Screen {
     Q_OBJECT
-public:
+  public:
     RecordsBrowser(ProgramState& state, QWidget* parent);
     void load() override;
 
@@ -28,7 +28,7 @@ public:
 
     RecordListModel* model() const { return model_; }
 
-private:
+  private:
     void createEditPanel();
     void createWaitPanelAndCover();
 

@@ -23,10 +23,10 @@ constexpr double kCaptionGap = 0.02;
 // The block's own coordinates: x as a fraction of f, y as a fraction of C
 // down from the block's top.
 class BlockFrame {
-public:
+  public:
     BlockFrame(QPainter& painter, TextShapes& shapes, const QRectF& surface, double top)
-        : painter_(painter), shapes_(shapes), surface_(surface), f_(surface.width() / 2), c_(surface.height() / 3),
-          y0_(surface.top() + top * surface.height()),
+        : painter_(painter), shapes_(shapes), surface_(surface), f_(surface.width() / 2),
+          c_(surface.height() / 3), y0_(surface.top() + top * surface.height()),
           pixel_(painter.device()->logicalDpiY() / kScreenDpi) {}
 
     QPointF at(double x, double y) const { return {surface_.left() + x * f_, y0_ + y * c_}; }
@@ -63,7 +63,7 @@ public:
     }
     QPainter& painter() { return painter_; }
 
-private:
+  private:
     QPainter& painter_;
     TextShapes& shapes_;
     QRectF surface_;
@@ -90,8 +90,7 @@ void DrawHeading(BlockFrame& block, const BlockPlace& place, const ReportData& d
     block.setFont(captionSize);
     const double room = (kTableLeft - kCaptionLeft - kCaptionGap) * block.f();
     const double width = block.textWidth(data.levelCaption);
-    if (width > room)
-        block.setFont(captionSize * room / width);
+    if (width > room) block.setFont(captionSize * room / width);
     block.text(block.at(kCaptionLeft, 0.01), data.levelCaption);
 }
 
@@ -104,8 +103,7 @@ void DrawGraph(BlockFrame& block, const std::vector<GraphPoint>& points,
     QPolygonF bestLine;
     for (const GraphPoint& point : points) {
         block.dot(block.at(point.x, point.y), point.best ? kBestColour : kRunColour);
-        if (point.best)
-            bestLine << block.at(point.x, point.y);
+        if (point.best) bestLine << block.at(point.x, point.y);
     }
     block.setPen(kBestColour, kBestLineWidth);
     block.painter().drawPolyline(bestLine);
@@ -115,13 +113,15 @@ void DrawGraph(BlockFrame& block, const std::vector<GraphPoint>& points,
     QRectF previous;
     for (const GraphLabel& label : labels) {
         QPointF topLeft = block.at(label.x, label.y);
-        if (topLeft.x() == previous.left() && topLeft.y() >= previous.top() && topLeft.y() < previous.bottom())
+        if (topLeft.x() == previous.left() && topLeft.y() >= previous.top() &&
+            topLeft.y() < previous.bottom())
             topLeft.setY(previous.bottom());
         previous = block.text(topLeft, label.text);
     }
 }
 
-void DrawTable(BlockFrame& block, const std::vector<TableRow>& rows, double fontSize, bool printer) {
+void DrawTable(BlockFrame& block, const std::vector<TableRow>& rows, double fontSize,
+               bool printer) {
     block.setFont(fontSize);
     const double rowHeight = printer ? 0.06 : 0.08;
     for (const TableRow& row : rows)
@@ -157,11 +157,11 @@ void DrawReportRun(QPainter& painter, const QRectF& surface, const std::vector<R
 }
 
 void DrawReportRun(QPainter& painter, const QRectF& surface, const std::vector<ReportData>& blocks,
-                   const ReportStyle& style, const std::function<void()>& startNewSurface, TextShapes& shapes) {
+                   const ReportStyle& style, const std::function<void()>& startNewSurface,
+                   TextShapes& shapes) {
     const std::vector<BlockPlace> places = PlaceReportBlocks(int(blocks.size()));
     for (std::size_t i = 0; i < blocks.size(); ++i) {
-        if (i > 0 && places[i].surface != places[i - 1].surface)
-            startNewSurface();
+        if (i > 0 && places[i].surface != places[i - 1].surface) startNewSurface();
         DrawReportBlock(painter, surface, places[i], blocks[i], style, shapes);
     }
 }

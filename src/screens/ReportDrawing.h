@@ -38,4 +38,5 @@ void DrawReportBlock(QPainter& painter, const QRectF& surface, const BlockPlace&
 void DrawReportRun(QPainter& painter, const QRectF& surface, const std::vector<ReportData>& blocks,
                    const ReportStyle& style, const std::function<void()>& startNewSurface);
 void DrawReportRun(QPainter& painter, const QRectF& surface, const std::vector<ReportData>& blocks,
-                   const ReportStyle& style, const std::function<void()>& startNewSurface, TextShapes& shapes);
+                   const ReportStyle& style, const std::function<void()>& startNewSurface,
+                   TextShapes& shapes);

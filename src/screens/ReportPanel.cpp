@@ -3,11 +3,11 @@
 #include "core/Platform.h"
 #include "core/ProgramState.h"
 #include "core/SharedReading.h"
-#include "widgets/Screen.h"
 #include "roster/Roster.h"
-#include "screens/ClassReport.h"
 #include "rules/LevelBoardRules.h"
+#include "screens/ClassReport.h"
 #include "screens/ReportDrawing.h"
+#include "widgets/Screen.h"
 
 #include <QCheckBox>
 #include <QDir>
@@ -26,7 +26,7 @@ namespace {
 
 constexpr int kPanelLeft = 120;
 constexpr int kPanelTop = 1740;
-constexpr int kReportLevelsShown = 3; // the "グラフ" button's choice: levels 1..3
+constexpr int kReportLevelsShown = 3;      // the "グラフ" button's choice: levels 1..3
 constexpr int kDotsPerMeterAt96Dpi = 3780; // fonts on the drawing area as on the screen
 
 QListWidget* PanelList(QWidget* parent, const QString& name, const QRect& rect) {
@@ -50,7 +50,9 @@ QString StudentLine(const ListedStudent& student) {
     return student.Grade + QStringLiteral(" /  ") + student.Name.trimmed() + QLatin1Char('/') +
            QString::number(student.Id);
 }
-int StudentOfLine(const QString& line) { return line.section(QLatin1Char('/'), -1).toInt(); }
+int StudentOfLine(const QString& line) {
+    return line.section(QLatin1Char('/'), -1).toInt();
+}
 
 } // namespace
 
@@ -77,27 +79,30 @@ void ReportPanel::createControls() {
 
     List3 = PanelList(this, QStringLiteral("List3"), TwipRect(12480, 60, 2520, 3150));
     connect(List3, &QListWidget::itemClicked, this, [this] {
-        if (isVisible())
-            RunFileAction(state_, [this] { showReports(); });
+        if (isVisible()) RunFileAction(state_, [this] { showReports(); });
     });
     Command24[0] = MakeButton(this, QStringLiteral("Command24_0"), QStringLiteral("表示"),
-                               TwipRect(12480, 3720, 1230, 450));
-    connect(Command24[0], &QPushButton::clicked, this, [this] { RunFileAction(state_, [this] { showReports(); }); });
+                              TwipRect(12480, 3720, 1230, 450));
+    connect(Command24[0], &QPushButton::clicked, this,
+            [this] { RunFileAction(state_, [this] { showReports(); }); });
     Command24[1] = MakeButton(this, QStringLiteral("Command24_1"), QStringLiteral("印刷"),
-                               TwipRect(13770, 3720, 1230, 450));
-    connect(Command24[1], &QPushButton::clicked, this, [this] { RunFileAction(state_, [this] { printClicked(); }); });
+                              TwipRect(13770, 3720, 1230, 450));
+    connect(Command24[1], &QPushButton::clicked, this,
+            [this] { RunFileAction(state_, [this] { printClicked(); }); });
     // Printing the whole class: the progress sheet, then every student's report.
     WholeClass = new QCheckBox(QStringLiteral("このクラス全員"), this);
     WholeClass->setObjectName(QStringLiteral("WholeClass"));
     WholeClass->setGeometry(TwipRect(12480, 3270, 2520, 390));
-    Command25 = MakeButton(this, QStringLiteral("Command25"), QStringLiteral("他の人のデータを見る"),
-                            TwipRect(12480, 4290, 2520, 450));
+    Command25 =
+        MakeButton(this, QStringLiteral("Command25"), QStringLiteral("他の人のデータを見る"),
+                   TwipRect(12480, 4290, 2520, 450));
     connect(Command25, &QPushButton::clicked, this, [this] { otherStudentsClicked(); });
     List2 = PanelList(this, QStringLiteral("List2"), TwipRect(12480, 4290, 2520, 4500));
     List2->hide();
-    connect(List2, &QListWidget::itemClicked, this, [this] { RunFileAction(state_, [this] { showReports(); }); });
+    connect(List2, &QListWidget::itemClicked, this,
+            [this] { RunFileAction(state_, [this] { showReports(); }); });
     Command18 = MakeButton(this, QStringLiteral("Command18"), QStringLiteral("戻る"),
-                            TwipRect(12480, 8940, 2520, 600));
+                           TwipRect(12480, 8940, 2520, 600));
     connect(Command18, &QPushButton::clicked, this, [this] { hide(); });
 }
 
@@ -142,16 +147,14 @@ std::vector<int> ReportPanel::chosenStudents() const {
     for (int row = 0; row < List2->count(); ++row)
         if (List2->item(row)->isSelected())
             students.push_back(StudentOfLine(List2->item(row)->text()));
-    if (students.empty())
-        students.push_back(ReportStudent);
+    if (students.empty()) students.push_back(ReportStudent);
     return students;
 }
 
 std::vector<int> ReportPanel::chosenLevels() const {
     std::vector<int> levels;
     for (int row = 0; row < List3->count(); ++row)
-        if (List3->item(row)->isSelected())
-            levels.push_back(List3->item(row)->text().toInt());
+        if (List3->item(row)->isSelected()) levels.push_back(List3->item(row)->text().toInt());
     return ReportLevels(levels, state_.levels.LevelCount);
 }
 
@@ -192,8 +195,7 @@ bool ReportPanel::printReports(QPrinter& printer) {
     placeInFront();
     const std::vector<ResultRecord> records = recordWindow();
     QPainter painter;
-    if (!painter.begin(&printer))
-        return false;
+    if (!painter.begin(&printer)) return false;
     // One print job for every chosen student, each starting a page of their own.
     PrintStudentPages(painter, printer, chosenStudents(), [&](int student) {
         ReportStudent = student;
@@ -205,12 +207,11 @@ bool ReportPanel::printReports(QPrinter& printer) {
 bool ReportPanel::printClassReport(QPrinter& printer) {
     placeInFront();
     const ReportSettings settings = settings_();
-    const ClassSheet sheet =
-        BuildClassSheet(state_, NameListStudents(state_, settings.gradeFilter), state_.platform.clock->now());
-    if (sheet.grades.empty())
-        return false;
-    const ReportBlockSource blocks(state_, chosenLevels(), recordWindow(), state_.platform.clock->now().date(),
-                                  settings);
+    const ClassSheet sheet = BuildClassSheet(state_, NameListStudents(state_, settings.gradeFilter),
+                                             state_.platform.clock->now());
+    if (sheet.grades.empty()) return false;
+    const ReportBlockSource blocks(state_, chosenLevels(), recordWindow(),
+                                   state_.platform.clock->now().date(), settings);
     PrintClassReport(printer, sheet, SheetStudents(sheet), blocks);
     return true;
 }
@@ -228,8 +229,7 @@ void ReportPanel::printClicked() {
         return;
     }
     QPrintDialog dialog(&printer, this);
-    if (dialog.exec() != QDialog::Accepted)
-        return;
+    if (dialog.exec() != QDialog::Accepted) return;
     printChosen(printer);
 }
 
@@ -243,7 +243,9 @@ void ReportPanel::printToPdf(QPrinter& printer) {
     const QString where = QDir::toNativeSeparators(file);
     state_.platform.dialogs->inform(
         QStringLiteral("印刷"),
-        written ? QStringLiteral("プリンターがないので、成績グラフを PDF ファイルに書き出しました。\n%1").arg(where)
+        written ? QStringLiteral(
+                      "プリンターがないので、成績グラフを PDF ファイルに書き出しました。\n%1")
+                      .arg(where)
                 : QStringLiteral("プリンターがなく、PDF ファイルも書き出せませんでした。\n%1\n"
                                  "ホームフォルダに書き込めるか確かめてください。")
                       .arg(where));

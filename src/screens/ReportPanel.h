@@ -24,7 +24,7 @@ QString ReportPdfName(const QDateTime& now);
 
 class ReportPanel : public QFrame {
     Q_OBJECT
-public:
+  public:
     // The board's grade filter and points order, read when a report is drawn.
     using SettingsSource = std::function<ReportSettings()>;
     ReportPanel(ProgramState& state, SettingsSource settings, QWidget* parent);
@@ -49,14 +49,15 @@ public:
     const QImage& drawing() const { return image_; }
     int reportStudent() const { return ReportStudent; }
 
-private:
+  private:
     void createControls();
     void printClicked();
     void printToPdf(QPrinter& printer);
     void otherStudentsClicked();
     std::vector<int> chosenStudents() const;
     std::vector<int> chosenLevels() const;
-    std::vector<ReportData> reportBlocks(int student, const std::vector<ResultRecord>& records) const;
+    std::vector<ReportData> reportBlocks(int student,
+                                         const std::vector<ResultRecord>& records) const;
     std::vector<ResultRecord> recordWindow() const;
     void placeInFront();
 

@@ -7,10 +7,10 @@
 #include "core/SharedReading.h"
 #include "core/Text.h"
 #include "drill/DrillLogic.h"
-#include "screens/DrillWidgets.h"
 #include "drill/ResultsLogic.h"
 #include "records/Counts.h"
 #include "records/Criteria.h"
+#include "screens/DrillWidgets.h"
 
 #include <QLabel>
 #include <QPainter>
@@ -22,16 +22,19 @@
 namespace {
 constexpr int kSettlingMs = 500;
 
-QLabel* MakeLine(QWidget* parent, const QString& name, const QRect& place, double points, const QColor& background) {
+QLabel* MakeLine(QWidget* parent, const QString& name, const QRect& place, double points,
+                 const QColor& background) {
     auto* label = MakeLabel(parent, name, QString(), place);
     label->setFont(ScreenFont(points));
     label->setAlignment(Qt::AlignCenter);
-    label->setStyleSheet(QStringLiteral("background-color: %1; color: black;").arg(background.name()));
+    label->setStyleSheet(
+        QStringLiteral("background-color: %1; color: black;").arg(background.name()));
     return label;
 }
 
 // The two buttons appear once the screen has settled.
-QPushButton* MakeLateButton(QWidget* parent, const QString& name, const QString& text, const QRect& place) {
+QPushButton* MakeLateButton(QWidget* parent, const QString& name, const QString& text,
+                            const QRect& place) {
     auto* button = MakeButton(parent, name, text, place);
     button->setFont(ScreenFont(27.75));
     button->hide();
@@ -70,19 +73,29 @@ ResultsScreen::ResultsScreen(ProgramState& state, QWidget* parent)
     setFont(ScreenFont(12));
     Image1_->setObjectName(QStringLiteral("Image1"));
 
-    Label15_ = MakeLine(this, QStringLiteral("Label15"), TwipRect(1845, 405, 11490, 960), 48, Rgb(255, 224, 192));
-    Label16_ = MakeLine(this, QStringLiteral("Label16"), TwipRect(1845, 1755, 11490, 960), 36, Rgb(255, 255, 192));
-    Label17_ = MakeLine(this, QStringLiteral("Label17"), TwipRect(1845, 3255, 11490, 960), 48, Rgb(192, 255, 192));
-    Label18_ = MakeLine(this, QStringLiteral("Label18"), TwipRect(1845, 4440, 11490, 825), 36, Rgb(192, 255, 192));
-    Label19_ = MakeLine(this, QStringLiteral("Label19"), TwipRect(1845, 5280, 11490, 825), 36, Rgb(192, 255, 192));
-    Label20_ = MakeLine(this, QStringLiteral("Label20"), TwipRect(1845, 6390, 11490, 735), 27.75, Rgb(192, 255, 192));
+    Label15_ = MakeLine(this, QStringLiteral("Label15"), TwipRect(1845, 405, 11490, 960), 48,
+                        Rgb(255, 224, 192));
+    Label16_ = MakeLine(this, QStringLiteral("Label16"), TwipRect(1845, 1755, 11490, 960), 36,
+                        Rgb(255, 255, 192));
+    Label17_ = MakeLine(this, QStringLiteral("Label17"), TwipRect(1845, 3255, 11490, 960), 48,
+                        Rgb(192, 255, 192));
+    Label18_ = MakeLine(this, QStringLiteral("Label18"), TwipRect(1845, 4440, 11490, 825), 36,
+                        Rgb(192, 255, 192));
+    Label19_ = MakeLine(this, QStringLiteral("Label19"), TwipRect(1845, 5280, 11490, 825), 36,
+                        Rgb(192, 255, 192));
+    Label20_ = MakeLine(this, QStringLiteral("Label20"), TwipRect(1845, 6390, 11490, 735), 27.75,
+                        Rgb(192, 255, 192));
     Label20_->hide();
-    Label14_ = MakeLine(this, QStringLiteral("Label14"), TwipRect(10215, 1395, 3135, 375), 14.25, Rgb(255, 255, 255));
-    Label13_ = MakeLine(this, QStringLiteral("Label13"), TwipRect(10260, 2745, 3105, 405), 14.25, Rgb(255, 255, 255));
-    Label2_ = MakeLine(this, QStringLiteral("Label2"), TwipRect(180, 7710, 15075, 555), 18, Rgb(0, 192, 0));
+    Label14_ = MakeLine(this, QStringLiteral("Label14"), TwipRect(10215, 1395, 3135, 375), 14.25,
+                        Rgb(255, 255, 255));
+    Label13_ = MakeLine(this, QStringLiteral("Label13"), TwipRect(10260, 2745, 3105, 405), 14.25,
+                        Rgb(255, 255, 255));
+    Label2_ = MakeLine(this, QStringLiteral("Label2"), TwipRect(180, 7710, 15075, 555), 18,
+                       Rgb(0, 192, 0));
     // The goal panel covers the lower part of this line: the words sit on top.
     Label2_->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
-    Label2_->setStyleSheet(Label2_->styleSheet() + QStringLiteral("color: white; font-weight: bold;"));
+    Label2_->setStyleSheet(Label2_->styleSheet() +
+                           QStringLiteral("color: white; font-weight: bold;"));
     Label2_->setText(QStringLiteral("このレベルクリア"));
     Label2_->hide();
 
@@ -99,9 +112,9 @@ ResultsScreen::ResultsScreen(ProgramState& state, QWidget* parent)
     Picture1_->hide();
 
     Command4_ = MakeLateButton(this, QStringLiteral("Command4"), QStringLiteral("メニューへ"),
-                           TwipRect(1890, 8325, 5235, 1005));
+                               TwipRect(1890, 8325, 5235, 1005));
     Command5_ = MakeLateButton(this, QStringLiteral("Command5"), QStringLiteral("もう一度"),
-                           TwipRect(8055, 8325, 5235, 1005));
+                               TwipRect(8055, 8325, 5235, 1005));
     connect(Command4_, &QPushButton::clicked, this, &ResultsScreen::Command4_Click);
     connect(Command5_, &QPushButton::clicked, this, &ResultsScreen::Command5_Click);
 
@@ -118,8 +131,7 @@ void ResultsScreen::load() {
 }
 
 void ResultsScreen::activate() {
-    if (!RunFileAction(state_, [this] { CountResults(state_); }))
-        return;
+    if (!RunFileAction(state_, [this] { CountResults(state_); })) return;
     if (IsLevelCleared(state_, state_.LevelNo, state_.session.StudentNo)) {
         Label2_->show();
         Picture1_->setVisible(ShowsGoalPanel(state_));
@@ -139,7 +151,8 @@ void ResultsScreen::fillLines() {
     const int level = state_.LevelNo;
     const int student = state_.session.StudentNo;
     const int32_t result = state_.ResultValue;
-    Label19_->setText(PointsLine(result, TargetTimeOf(state_, level), state_.criteria.PointRate[level]));
+    Label19_->setText(
+        PointsLine(result, TargetTimeOf(state_, level), state_.criteria.PointRate[level]));
     Label18_->setText(ResultLine(result));
     Label17_->setText(state_.session.StudentName.trimmed());
     Label15_->setText(state_.levels.ProgramTitle);
@@ -165,15 +178,13 @@ void ResultsScreen::playMessageAndSound() {
         PlayBestSound(state_);
         break;
     case ResultMessage::None:
-        if (PlaysFailSound(state_))
-            PlayFailSound(state_);
+        if (PlaysFailSound(state_)) PlayFailSound(state_);
         break;
     case ResultMessage::TimedOut:
         break;
     }
     if (IsGoalLevelCleared(state_)) {
-        if (!state_.counts.AlreadyPassed)
-            PlayPassSound(state_);
+        if (!state_.counts.AlreadyPassed) PlayPassSound(state_);
     } else {
         Picture1_->hide();
     }
@@ -189,8 +200,7 @@ void ResultsScreen::Timer1_Timer() {
         Label2_->setText(QString());
         Label2_->hide();
     }
-    if (settling.moveOnMessage)
-        Label2_->setText(QStringLiteral("次のレベルへ進みましょう"));
+    if (settling.moveOnMessage) Label2_->setText(QStringLiteral("次のレベルへ進みましょう"));
     Command5_->setVisible(settling.showRetry);
 }
 

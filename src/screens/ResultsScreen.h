@@ -12,13 +12,13 @@ class QTimer;
 // design name FrmSyuuryou.
 class ResultsScreen : public Screen {
     Q_OBJECT
-public:
+  public:
     ResultsScreen(ProgramState& state, QWidget* parent);
 
     void load() override;     // Form_Load
     void activate() override; // Form_Activate
 
-private:
+  private:
     void Timer1_Timer();
     void Command4_Click();
     void Command5_Click();

@@ -16,8 +16,7 @@ QGlyphRun MarkingGlyphs(const QGlyphRun& run, double baseline) {
     QList<quint32> kept;
     QList<QPointF> keptPositions;
     for (qsizetype i = 0; i < glyphs.size(); ++i) {
-        if (blanks.contains(glyphs[i]))
-            continue;
+        if (blanks.contains(glyphs[i])) continue;
         kept.append(glyphs[i]);
         keptPositions.append(positions[i] - QPointF(0, baseline));
     }
@@ -27,7 +26,8 @@ QGlyphRun MarkingGlyphs(const QGlyphRun& run, double baseline) {
     return marking;
 }
 
-ShapedText Shape(const QString& text, const QFont& font, QPaintDevice* device, Qt::LayoutDirection direction) {
+ShapedText Shape(const QString& text, const QFont& font, QPaintDevice* device,
+                 Qt::LayoutDirection direction) {
     QTextLayout layout(text, font, device);
     QTextOption option;
     option.setWrapMode(QTextOption::NoWrap);
@@ -38,8 +38,7 @@ ShapedText Shape(const QString& text, const QFont& font, QPaintDevice* device, Q
     layout.endLayout();
 
     ShapedText shaped;
-    if (!line.isValid())
-        return shaped;
+    if (!line.isValid()) return shaped;
     shaped.width = line.horizontalAdvance();
     const double baseline = line.ascent();
     for (const QGlyphRun& run : layout.glyphRuns())
@@ -66,8 +65,7 @@ const ShapedText& TextShapes::shape(const QPainter& painter, const QString& text
 }
 
 void TextShapes::draw(QPainter& painter, const QPointF& origin, const QString& text) {
-    if (text.isEmpty() || painter.pen().style() == Qt::NoPen)
-        return;
+    if (text.isEmpty() || painter.pen().style() == Qt::NoPen) return;
     for (const QGlyphRun& run : shape(painter, text).runs)
         painter.drawGlyphRun(origin, run);
 }

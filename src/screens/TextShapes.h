@@ -21,14 +21,14 @@ struct ShapedText {
 
 // The shapes of the texts drawn on one device, by font and text.
 class TextShapes {
-public:
+  public:
     // The text in the painter's font on the painter's device.
     const ShapedText& shape(const QPainter& painter, const QString& text);
     // Draws the text in the painter's font and pen with the left end of its
     // baseline at `origin`, as QPainter::drawText(origin, text) does.
     void draw(QPainter& painter, const QPointF& origin, const QString& text);
 
-private:
+  private:
     const QPaintDevice* device_ = nullptr;
     int dpiX_ = 0;
     int dpiY_ = 0;

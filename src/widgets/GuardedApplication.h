@@ -10,13 +10,13 @@
 struct ProgramState;
 
 class GuardedApplication : public QApplication {
-public:
+  public:
     GuardedApplication(int& argc, char** argv) : QApplication(argc, argv) {}
     // From now on errors are shown and end the program through state's seams;
     // none lets them through again.
     void guard(ProgramState* state) { state_ = state; }
     bool notify(QObject* receiver, QEvent* event) override;
 
-private:
+  private:
     ProgramState* state_ = nullptr;
 };

@@ -6,13 +6,13 @@
 class QWidget;
 
 class MessageBoxDialogs : public Dialogs {
-public:
+  public:
     explicit MessageBoxDialogs(QWidget* parent = nullptr) : parent_(parent) {}
     void setParent(QWidget* parent) { parent_ = parent; }
     void inform(const QString& title, const QString& text) override;
     bool askYesNo(const QString& title, const QString& text) override;
     bool askOkCancel(const QString& title, const QString& text) override;
 
-private:
+  private:
     QWidget* parent_;
 };

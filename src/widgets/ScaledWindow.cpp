@@ -23,7 +23,7 @@ const QColor kLetterboxColour(Qt::black);
 // an item that took the press gets the release, so the host takes every press,
 // also the second press of a double click or a double tap.
 class HostProxy : public QGraphicsProxyWidget {
-protected:
+  protected:
     void mousePressEvent(QGraphicsSceneMouseEvent* event) override {
         QGraphicsProxyWidget::mousePressEvent(event);
         event->accept();
@@ -36,16 +36,14 @@ protected:
 } // namespace
 
 qreal FitScale(const QSizeF& area, const QSizeF& design) {
-    if (design.isEmpty() || area.isEmpty())
-        return 1.0;
+    if (design.isEmpty() || area.isEmpty()) return 1.0;
     return std::min(area.width() / design.width(), area.height() / design.height());
 }
 
 WindowStart PlanWindowedStart(const QSize& available, const QSize& frame, const QSize& design) {
     const QSize inside = available - frame;
     const qreal scale = FitScale(inside, design);
-    if (scale < 1.0)
-        return {true, inside};
+    if (scale < 1.0) return {true, inside};
     return {false, (QSizeF(design) * scale).toSize()};
 }
 
@@ -73,7 +71,9 @@ ScaledWindow::~ScaledWindow() {
     proxy_->setWidget(nullptr);
 }
 
-qreal ScaledWindow::scale() const { return transform().m11(); }
+qreal ScaledWindow::scale() const {
+    return transform().m11();
+}
 
 QPoint ScaledWindow::toViewport(const QPointF& designPoint) const {
     return mapFromScene(proxy_->mapToScene(designPoint));
@@ -127,9 +127,9 @@ bool ScaledWindow::eventFilter(QObject* watched, QEvent* event) {
         // Once the dialog has done with its own sizing and placing.
         if (widget->windowType() == Qt::Dialog && proxy && proxy->scene() == scene())
             QMetaObject::invokeMethod(
-                this, [this, dialog = QPointer<QWidget>(widget)] {
-                    if (dialog && dialog->graphicsProxyWidget())
-                        centreDialog(dialog);
+                this,
+                [this, dialog = QPointer<QWidget>(widget)] {
+                    if (dialog && dialog->graphicsProxyWidget()) centreDialog(dialog);
                 },
                 Qt::QueuedConnection);
     }
@@ -155,10 +155,7 @@ void ScaledWindow::centreDialog(QWidget* dialog) const {
         proxy->parentItem() ? proxy->parentItem()->mapFromScene(middle) : middle;
     const QPointF place = inParent - frame.center() * shrink;
     // The scene draws the dialog's frame, with the title it was given.
-    if (proxy->windowTitle() != dialog->windowTitle())
-        proxy->setWindowTitle(dialog->windowTitle());
-    if (proxy->scale() != shrink)
-        proxy->setScale(shrink);
-    if (proxy->pos() != place)
-        proxy->setPos(place);
+    if (proxy->windowTitle() != dialog->windowTitle()) proxy->setWindowTitle(dialog->windowTitle());
+    if (proxy->scale() != shrink) proxy->setScale(shrink);
+    if (proxy->pos() != place) proxy->setPos(place);
 }

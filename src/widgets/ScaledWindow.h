@@ -27,7 +27,7 @@ WindowStart PlanWindowedStart(const QSize& available, const QSize& frame, const 
 
 class ScaledWindow : public QGraphicsView {
     Q_OBJECT
-public:
+  public:
     explicit ScaledWindow(ScreenHost& host);
     ~ScaledWindow() override;
 
@@ -41,12 +41,12 @@ public:
     // buttons (closing the window from outside is refused).
     void showKiosk(const QScreen& screen);
 
-protected:
+  protected:
     void resizeEvent(QResizeEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-private:
+  private:
     void fit();
     void centreDialog(QWidget* dialog) const;
 

@@ -17,7 +17,9 @@ QRect TwipRect(int left, int top, int width, int height) {
     return QRect(Px(left), Px(top), Px(width), Px(height));
 }
 
-QColor Rgb(int red, int green, int blue) { return QColor(red, green, blue); }
+QColor Rgb(int red, int green, int blue) {
+    return QColor(red, green, blue);
+}
 
 void SetBackground(QWidget* widget, Colour colour) {
     SetBackground(widget, QColor(colour.red, colour.green, colour.blue));
@@ -37,7 +39,8 @@ QLabel* MakeLabel(QWidget* parent, const QString& name, const QString& text, con
     return label;
 }
 
-QPushButton* MakeButton(QWidget* parent, const QString& name, const QString& text, const QRect& place) {
+QPushButton* MakeButton(QWidget* parent, const QString& name, const QString& text,
+                        const QRect& place) {
     auto* button = new QPushButton(text, parent);
     button->setObjectName(name);
     button->setGeometry(place);
@@ -65,11 +68,12 @@ void ScreenHost::bringToFront(Screen* screen) {
     screen->setFocus();
 }
 
-bool ScreenHost::closing(const QObject* screen) { return screen->property(kClosingProperty).toBool(); }
+bool ScreenHost::closing(const QObject* screen) {
+    return screen->property(kClosingProperty).toBool();
+}
 
 void ScreenHost::closeScreen(Screen* screen) {
-    if (closing(screen))
-        return;
+    if (closing(screen)) return;
     screen->setProperty(kClosingProperty, true);
     screen->hide();
     // A screen often closes itself from its own handler: delete it afterwards.
@@ -93,15 +97,15 @@ bool ScreenHost::event(QEvent* event) {
 Screen* ScreenHost::frontScreen() const {
     const QObjectList all = children();
     for (auto it = all.rbegin(); it != all.rend(); ++it)
-        if (auto* screen = qobject_cast<Screen*>(*it); screen && !closing(screen) && !screen->isHidden())
+        if (auto* screen = qobject_cast<Screen*>(*it);
+            screen && !closing(screen) && !screen->isHidden())
             return screen;
     return nullptr;
 }
 
 void ScreenHost::returnToFrontScreen() {
     // An activation that showed the dialog itself is still at work.
-    if (activating_ > 0)
-        return;
+    if (activating_ > 0) return;
     if (Screen* screen = frontScreen()) {
         ++activating_;
         screen->returnedTo();
@@ -112,6 +116,5 @@ void ScreenHost::returnToFrontScreen() {
 void ScreenHost::closeAll() {
     const QObjectList all = children();
     for (auto it = all.rbegin(); it != all.rend(); ++it)
-        if (auto* screen = qobject_cast<Screen*>(*it))
-            closeScreen(screen);
+        if (auto* screen = qobject_cast<Screen*>(*it)) closeScreen(screen);
 }

@@ -16,7 +16,9 @@ inline constexpr int kTwipsPerPixel = 15;
 inline constexpr int kWindowWidth = 1024;
 inline constexpr int kWindowHeight = 768;
 
-constexpr int Px(int twips) { return (twips + kTwipsPerPixel / 2) / kTwipsPerPixel; }
+constexpr int Px(int twips) {
+    return (twips + kTwipsPerPixel / 2) / kTwipsPerPixel;
+}
 QRect TwipRect(int left, int top, int width, int height);
 // A colour written as red in the lowest byte, then green, then blue.
 QColor Rgb(int red, int green, int blue);
@@ -27,11 +29,12 @@ class QLabel;
 class QPushButton;
 // A label or button under its design name, with its text, in its place.
 QLabel* MakeLabel(QWidget* parent, const QString& name, const QString& text, const QRect& place);
-QPushButton* MakeButton(QWidget* parent, const QString& name, const QString& text, const QRect& place);
+QPushButton* MakeButton(QWidget* parent, const QString& name, const QString& text,
+                        const QRect& place);
 
 class Screen : public QWidget {
     Q_OBJECT
-public:
+  public:
     Screen(ProgramState& state, QWidget* parent);
     // Runs once, when the screen is created (the form's load).
     virtual void load() {}
@@ -43,7 +46,7 @@ public:
     // Where the screen sits in the window: the whole window unless it says otherwise.
     virtual QRect placeIn(const QRect& window) const { return window; }
 
-protected:
+  protected:
     // Tells the user why, then ends the program.
     void endProgramWith(const QString& title, const QString& text);
 
@@ -53,7 +56,7 @@ protected:
 // The one window that hosts the screens, topmost last.
 class ScreenHost : public QWidget {
     Q_OBJECT
-public:
+  public:
     explicit ScreenHost(QWidget* parent = nullptr);
 
     // Creates the screen (or brings back the open one), loads it on creation,
@@ -76,24 +79,22 @@ public:
 
     template <typename T> T* find() const {
         for (QObject* child : children())
-            if (auto* screen = qobject_cast<T*>(child); screen && !closing(screen))
-                return screen;
+            if (auto* screen = qobject_cast<T*>(child); screen && !closing(screen)) return screen;
         return nullptr;
     }
 
     template <typename T> void close() {
-        if (T* screen = find<T>())
-            closeScreen(screen);
+        if (T* screen = find<T>()) closeScreen(screen);
     }
 
     void closeScreen(Screen* screen);
     // Closes every screen, last opened first.
     void closeAll();
 
-protected:
+  protected:
     bool event(QEvent* event) override;
 
-private:
+  private:
     void place(Screen* screen);
     void bringToFront(Screen* screen);
     static bool closing(const QObject* screen);

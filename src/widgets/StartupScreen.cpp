@@ -89,6 +89,5 @@ void StartupScreen::load() {
 void StartupScreen::timerFired() {
     // Off first: the hand-over may take longer than the interval.
     timer1_->stop();
-    if (handOver_)
-        handOver_();
+    if (handOver_) handOver_();
 }

@@ -13,12 +13,12 @@ class QTimer;
 // read. Design name Firstfrm.
 class StartupScreen : public Screen {
     Q_OBJECT
-public:
+  public:
     StartupScreen(ProgramState& state, QWidget* parent);
     void setHandOver(std::function<void()> handOver) { handOver_ = std::move(handOver); }
     void load() override;
 
-private:
+  private:
     void timerFired();
 
     QLabel* picture_;

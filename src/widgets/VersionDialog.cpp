@@ -12,7 +12,10 @@ constexpr int kDialogHeight = 260;
 } // namespace
 
 QString VersionText() {
-    return QStringLiteral("Version%1.%2.%3").arg(kVersionMajor).arg(kVersionMinor).arg(kVersionRevision);
+    return QStringLiteral("Version%1.%2.%3")
+        .arg(kVersionMajor)
+        .arg(kVersionMinor)
+        .arg(kVersionRevision);
 }
 
 VersionDialog::VersionDialog(const ProgramState& state, QWidget* over)
@@ -75,8 +78,7 @@ void VersionDialog::fillLabels() {
 
 void VersionDialog::centreOverParent() {
     const QWidget* over = parentWidget();
-    if (!over)
-        return;
+    if (!over) return;
     const QPoint topLeft((over->width() - width()) / 2, (over->height() - height()) / 2);
     move(over->mapToGlobal(topLeft));
 }

@@ -17,14 +17,14 @@ QString VersionText();
 // The version box; design name frmver.
 class VersionDialog : public QDialog {
     Q_OBJECT
-public:
+  public:
     // Modal, centred over the given screen.
     VersionDialog(const ProgramState& state, QWidget* over);
 
-protected:
+  protected:
     void showEvent(QShowEvent* event) override;
 
-private:
+  private:
     void fillLabels();
     void centreOverParent();
 

@@ -13,7 +13,8 @@ WaitScreen::WaitScreen(ProgramState& state, QWidget* parent) : Screen(state, par
     label->setGeometry(0, 0, 400, 120);
     label->setStyleSheet(QStringLiteral("font-size: 20pt;"));
     setAttribute(Qt::WA_StyledBackground);
-    setStyleSheet(QStringLiteral("#BASEFRM { background: rgb(255,255,192); border: 2px solid #808080; }"));
+    setStyleSheet(
+        QStringLiteral("#BASEFRM { background: rgb(255,255,192); border: 2px solid #808080; }"));
 }
 
 QRect WaitScreen::placeIn(const QRect& window) const {
@@ -22,4 +23,6 @@ QRect WaitScreen::placeIn(const QRect& window) const {
     return box;
 }
 
-void WaitScreen::load() { LetEventsRun(); }
+void WaitScreen::load() {
+    LetEventsRun();
+}

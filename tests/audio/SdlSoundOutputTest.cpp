@@ -14,7 +14,7 @@
 namespace {
 
 class SdlPlaybackTest : public ::testing::Test {
-protected:
+  protected:
     QTemporaryDir dir;
     QByteArray savedDriver = qgetenv("SDL_AUDIODRIVER");
     QByteArray savedFile = qgetenv("SDL_DISKAUDIOFILE");
@@ -57,7 +57,8 @@ TEST_F(SdlPlaybackTest, PlaysTheWholeWaveBeforeReturning) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.rate);
         useDiskDriver();
-        std::vector<int16_t> mono = ChimeSamples({{523.25, c.seconds / 2}, {784, c.seconds / 2}}, c.rate, 0.5);
+        std::vector<int16_t> mono =
+            ChimeSamples({{523.25, c.seconds / 2}, {784, c.seconds / 2}}, c.rate, 0.5);
         std::vector<int16_t> samples;
         for (int16_t s : mono)
             samples.insert(samples.end(), size_t(c.channels), s);
@@ -88,7 +89,8 @@ TEST_F(SdlPlaybackTest, AMissingOrBrokenFileIsAFailureWithSdlsText) {
     useDiskDriver();
     SdlAudio audio;
     SdlSoundOutput output(audio);
-    const QString broken = writeFile(QStringLiteral("broken.wav"), QByteArray("RIFF\x10\0\0\0WAVEjunkjunk", 20));
+    const QString broken =
+        writeFile(QStringLiteral("broken.wav"), QByteArray("RIFF\x10\0\0\0WAVEjunkjunk", 20));
     for (const QString& file : {path(QStringLiteral("ない.wav")), broken}) {
         const PlayResult result = output.playToEnd(file);
         EXPECT_NE(result.code, 0) << file.toStdString();
@@ -98,13 +100,15 @@ TEST_F(SdlPlaybackTest, AMissingOrBrokenFileIsAFailureWithSdlsText) {
 
 TEST_F(SdlPlaybackTest, NoAudioDriverIsAFailureOnEveryPlay) {
     qputenv("SDL_AUDIODRIVER", "no-such-driver");
-    const QString file = writeFile(QStringLiteral("a.wav"), PcmWave(ChimeSamples({{440, 0.1}}, 8000, 0.5), 8000));
+    const QString file =
+        writeFile(QStringLiteral("a.wav"), PcmWave(ChimeSamples({{440, 0.1}}, 8000, 0.5), 8000));
     SdlAudio audio;
     SdlSoundOutput output(audio);
     for (int i = 0; i < 2; ++i) {
         const PlayResult result = output.playToEnd(file);
         EXPECT_EQ(result.code, SdlSoundOutput::NoAudio);
-        EXPECT_TRUE(result.error.contains(QStringLiteral("no-such-driver"))) << result.error.toStdString();
+        EXPECT_TRUE(result.error.contains(QStringLiteral("no-such-driver")))
+            << result.error.toStdString();
     }
 }
 

@@ -5,13 +5,12 @@
 
 #include <gtest/gtest.h>
 
-
 namespace {
 
 const QString kMessage = QStringLiteral("音声がでません。先生を呼びなさい。");
 
 class SoundsTest : public ::testing::Test {
-protected:
+  protected:
     TestRig rig;
     TempInstall install;
     ProgramState& state = rig.state;
@@ -29,10 +28,11 @@ protected:
 
 TEST_F(SoundsTest, NamesAllTenCategoriesAndReadsAGroupUpToItsEndMark) {
     loadList(QStringLiteral("正解音2,ok1,ok2,ok3,*\n"));
-    const QStringList names = {QStringLiteral("正解音1"),   QStringLiteral("正解音2"),     QStringLiteral("間違い音1"),
-                               QStringLiteral("間違い音2"), QStringLiteral("最高音1"),     QStringLiteral("最高音2"),
-                               QStringLiteral("自己最高音1"), QStringLiteral("自己最高音2"), QStringLiteral("自己最高音3"),
-                               QStringLiteral("不合格音1")};
+    const QStringList names = {QStringLiteral("正解音1"),     QStringLiteral("正解音2"),
+                               QStringLiteral("間違い音1"),   QStringLiteral("間違い音2"),
+                               QStringLiteral("最高音1"),     QStringLiteral("最高音2"),
+                               QStringLiteral("自己最高音1"), QStringLiteral("自己最高音2"),
+                               QStringLiteral("自己最高音3"), QStringLiteral("不合格音1")};
     for (int c = 1; c <= 10; ++c)
         EXPECT_EQ(slot(c, 0), names[c - 1]) << c;
     EXPECT_EQ(slot(2, 21), QStringLiteral("3"));
@@ -46,8 +46,8 @@ TEST_F(SoundsTest, TheRandomDrawPicksEachOfThreeVariants) {
     const struct {
         double r;
         const char* file;
-    } cases[] = {{0.0, "ok1.wav"},        {0.3333, "ok1.wav"}, {1.0 / 3, "ok2.wav"},
-                 {0.6666, "ok2.wav"},     {0.6667, "ok3.wav"}, {0.999999999, "ok3.wav"}};
+    } cases[] = {{0.0, "ok1.wav"},    {0.3333, "ok1.wav"}, {1.0 / 3, "ok2.wav"},
+                 {0.6666, "ok2.wav"}, {0.6667, "ok3.wav"}, {0.999999999, "ok3.wav"}};
     for (const auto& c : cases) {
         rig.random.script = {c.r};
         PlayCorrectSound(state);
@@ -125,7 +125,8 @@ TEST_F(SoundsTest, ACategoryWithoutAListPlaysNothingAndNeverFails) {
 
 TEST_F(SoundsTest, TheEndOfDrillPlayersUseTheirFilesAndIgnoreFailures) {
     loadList(QStringLiteral("自己最高音2,pb1,pb2,*\n不合格音1,ng1,*\n"));
-    rig.sound.results = {failure(), failure(), failure(), failure(), failure(), failure(), failure(), failure()};
+    rig.sound.results = {failure(), failure(), failure(), failure(),
+                         failure(), failure(), failure(), failure()};
     rig.random.fallback = 0.5;
     for (int i = 0; i < 2; ++i) {
         PlayPersonalBestSound(state);
@@ -196,9 +197,9 @@ TEST_F(SoundsTest, OtherPlayersNeitherCountNorResetAnswerFailures) {
 
 TEST_F(SoundsTest, AWaveNameInAnotherLetterCaseIsFound) {
     struct Case {
-        const char* listed;   // in the sound list
-        const char* onDisk;   // in the sound folder
-        const char* played;   // the file handed to the output
+        const char* listed; // in the sound list
+        const char* onDisk; // in the sound folder
+        const char* played; // the file handed to the output
     };
     const Case cases[] = {
         {"正解音2_1", "正解音2_1.WAV", "正解音2_1.WAV"},

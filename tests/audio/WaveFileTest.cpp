@@ -9,8 +9,12 @@
 
 namespace {
 
-uint32_t Le32(const QByteArray& b, int at) { return qFromLittleEndian<uint32_t>(b.constData() + at); }
-uint16_t Le16(const QByteArray& b, int at) { return qFromLittleEndian<uint16_t>(b.constData() + at); }
+uint32_t Le32(const QByteArray& b, int at) {
+    return qFromLittleEndian<uint32_t>(b.constData() + at);
+}
+uint16_t Le16(const QByteArray& b, int at) {
+    return qFromLittleEndian<uint16_t>(b.constData() + at);
+}
 
 TEST(WaveFile, HeaderAndSamplesAreLittleEndianPcm) {
     const QByteArray wave = PcmWave({1, -2, 0x1234}, 22050, 1);
@@ -40,8 +44,9 @@ TEST(WaveFile, StereoCountsBothChannelsInRateAndBlock) {
 TEST(WaveFile, ChimeNotesFollowEachOtherWithinVolumeAndWithoutClicks) {
     const auto samples = ChimeSamples({{440, 0.2}, {660, 0.1}}, 8000, 0.5);
     ASSERT_EQ(samples.size(), 2400u);
-    const auto loudest = std::max_element(samples.begin(), samples.end(),
-                                          [](int16_t a, int16_t b) { return std::abs(a) < std::abs(b); });
+    const auto loudest = std::max_element(samples.begin(), samples.end(), [](int16_t a, int16_t b) {
+        return std::abs(a) < std::abs(b);
+    });
     EXPECT_LE(std::abs(*loudest), 16384);
     EXPECT_GT(std::abs(*loudest), 8000);
     // Each note starts and ends at silence.

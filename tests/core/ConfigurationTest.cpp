@@ -11,8 +11,12 @@ namespace {
 const QString kSpares9 = QStringLiteral("0\n0\n0\n0\n0\n0\n0\n0\n0\n");
 const QString kCommonData = QStringLiteral("4\n01234さくら教室\n1\nabc\n0\nsensei\n0\n0\n0\n0\n");
 
-QString PathDataFile(const TempInstall& install) { return install.root() + QStringLiteral("programs/パスデータ.txt"); }
-QString CommonDataFile(const TempInstall& install) { return install.dataRoot() + QStringLiteral("共通データ.txt"); }
+QString PathDataFile(const TempInstall& install) {
+    return install.root() + QStringLiteral("programs/パスデータ.txt");
+}
+QString CommonDataFile(const TempInstall& install) {
+    return install.dataRoot() + QStringLiteral("共通データ.txt");
+}
 
 // The message of the DataFileError that loading throws, or "" when it loads.
 QString LoadFailure(const TempInstall& install) {
@@ -31,16 +35,20 @@ TEST(FolderArithmetic, FollowsTheSeparatorOfTheFolder) {
         QString programFolder, appFolder, pathDataFile, name, commonFolder, dataFolder, soundFolder;
     };
     const Case cases[] = {
-        {u"D:\\drills\\circle"_s, u"D:\\drills\\circle\\"_s, u"D:\\drills\\circle\\..\\パスデータ.txt"_s,
-         u"circle"_s, u"S:\\data\\"_s, u"S:\\data\\circle\\"_s, u"S:\\data\\音フォルダ\\"_s},
-        {u"/opt/drills/circle"_s, u"/opt/drills/circle/"_s, u"/opt/drills/circle/../パスデータ.txt"_s,
-         u"circle"_s, u"/srv/data/"_s, u"/srv/data/circle/"_s, u"/srv/data/音フォルダ/"_s},
+        {u"D:\\drills\\circle"_s, u"D:\\drills\\circle\\"_s,
+         u"D:\\drills\\circle\\..\\パスデータ.txt"_s, u"circle"_s, u"S:\\data\\"_s,
+         u"S:\\data\\circle\\"_s, u"S:\\data\\音フォルダ\\"_s},
+        {u"/opt/drills/circle"_s, u"/opt/drills/circle/"_s,
+         u"/opt/drills/circle/../パスデータ.txt"_s, u"circle"_s, u"/srv/data/"_s,
+         u"/srv/data/circle/"_s, u"/srv/data/音フォルダ/"_s},
         // A folder already ending in a separator, and a common folder given without one.
-        {u"D:\\drills\\circle\\"_s, u"D:\\drills\\circle\\"_s, u"D:\\drills\\circle\\..\\パスデータ.txt"_s,
-         u"circle"_s, u"S:\\data"_s, u"S:\\data\\circle\\"_s, u"S:\\data\\音フォルダ\\"_s},
+        {u"D:\\drills\\circle\\"_s, u"D:\\drills\\circle\\"_s,
+         u"D:\\drills\\circle\\..\\パスデータ.txt"_s, u"circle"_s, u"S:\\data"_s,
+         u"S:\\data\\circle\\"_s, u"S:\\data\\音フォルダ\\"_s},
         // Mixed separators: the last one counts.
-        {u"D:/drills\\circle"_s, u"D:/drills\\circle\\"_s, u"D:/drills\\circle\\..\\パスデータ.txt"_s,
-         u"circle"_s, u"\\\\server/data/"_s, u"\\\\server/data/circle/"_s, u"\\\\server/data/音フォルダ/"_s},
+        {u"D:/drills\\circle"_s, u"D:/drills\\circle\\"_s,
+         u"D:/drills\\circle\\..\\パスデータ.txt"_s, u"circle"_s, u"\\\\server/data/"_s,
+         u"\\\\server/data/circle/"_s, u"\\\\server/data/音フォルダ/"_s},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.programFolder.toStdString());
@@ -55,11 +63,16 @@ TEST(FolderArithmetic, FollowsTheSeparatorOfTheFolder) {
 
 TEST(FolderArithmetic, ResolvesRelativeFoldersAgainstThePathDataFolder) {
     const QString base = QStringLiteral("/inst/programs");
-    EXPECT_EQ(ResolveFolder(QStringLiteral("data\\"), base), QStringLiteral("/inst/programs/data/"));
-    EXPECT_EQ(ResolveFolder(QStringLiteral("data"), base + QLatin1Char('/')), QStringLiteral("/inst/programs/data/"));
-    EXPECT_EQ(ResolveFolder(QStringLiteral("..\\shared\\data\\"), base), QStringLiteral("/inst/shared/data/"));
-    EXPECT_EQ(ResolveFolder(QStringLiteral("/srv/drill-data"), base), QStringLiteral("/srv/drill-data/"));
-    EXPECT_EQ(ResolveFolder(QStringLiteral("\\srv\\drill-data\\"), base), QStringLiteral("/srv/drill-data/"));
+    EXPECT_EQ(ResolveFolder(QStringLiteral("data\\"), base),
+              QStringLiteral("/inst/programs/data/"));
+    EXPECT_EQ(ResolveFolder(QStringLiteral("data"), base + QLatin1Char('/')),
+              QStringLiteral("/inst/programs/data/"));
+    EXPECT_EQ(ResolveFolder(QStringLiteral("..\\shared\\data\\"), base),
+              QStringLiteral("/inst/shared/data/"));
+    EXPECT_EQ(ResolveFolder(QStringLiteral("/srv/drill-data"), base),
+              QStringLiteral("/srv/drill-data/"));
+    EXPECT_EQ(ResolveFolder(QStringLiteral("\\srv\\drill-data\\"), base),
+              QStringLiteral("/srv/drill-data/"));
     EXPECT_EQ(ResolveFolder(QStringLiteral("/"), base), QStringLiteral("/"));
 }
 
@@ -89,8 +102,7 @@ TEST(LoadConfiguration, SetsFoldersAndSettingsFromBothFiles) {
         SCOPED_TRACE(finalLineEnd);
         TempInstall install;
         QString common = kCommonData;
-        if (!finalLineEnd)
-            common.chop(1);
+        if (!finalLineEnd) common.chop(1);
         install.writeText(PathDataFile(install), QStringLiteral("..\\data\\\n") + kSpares9);
         install.writeText(CommonDataFile(install), common);
 
@@ -113,7 +125,8 @@ TEST(LoadConfiguration, SetsFoldersAndSettingsFromBothFiles) {
 
 TEST(LoadConfiguration, ReadsValuesSeparatedByCommasAndQuotedLines) {
     TempInstall install;
-    install.writeText(PathDataFile(install), QStringLiteral("\"%1\",1,2,3,4,5,6,7,8,9").arg(install.dataRoot()));
+    install.writeText(PathDataFile(install),
+                      QStringLiteral("\"%1\",1,2,3,4,5,6,7,8,9").arg(install.dataRoot()));
     install.writeText(CommonDataFile(install),
                       QStringLiteral("4, \"さくら教室, 2階\" ,0,0,0,\"Pass Word\",0,0,0,0\n"));
     ProgramState state;
@@ -133,25 +146,35 @@ TEST(LoadConfiguration, NamesTheFileTheMissingValueAndWhatTheFileMustHold) {
     };
     const QString pathData = QStringLiteral("..\\data\\\n") + kSpares9;
     const Case cases[] = {
-        {"no path data file", QString(), kCommonData,
+        {"no path data file",
+         QString(),
+         kCommonData,
          {u"パスデータ.txt"_s, u"ファイルがありません"_s, u"10 個の値"_s}},
-        {"path data file of one value", u"..\\data\\\n"_s, kCommonData,
+        {"path data file of one value",
+         u"..\\data\\\n"_s,
+         kCommonData,
          {u"パスデータ.txt"_s, u"2 番目の値"_s, u"10 個の値"_s}},
-        {"no common data file", pathData, QString(), {u"共通データ.txt"_s, u"ファイルがありません"_s, u"年度開始月"_s}},
-        {"common data file of five values", pathData, u"4\n01234さくら教室\n0\n0\n0\n"_s,
+        {"no common data file",
+         pathData,
+         QString(),
+         {u"共通データ.txt"_s, u"ファイルがありません"_s, u"年度開始月"_s}},
+        {"common data file of five values",
+         pathData,
+         u"4\n01234さくら教室\n0\n0\n0\n"_s,
          {u"共通データ.txt"_s, u"6 番目の値（データ変更パスワード）"_s, u"10 個の値"_s}},
-        {"common data file of nine values", pathData, u"4,x,0,0,0,pw,0,0,0\r\n\r\n"_s,
+        {"common data file of nine values",
+         pathData,
+         u"4,x,0,0,0,pw,0,0,0\r\n\r\n"_s,
          {u"共通データ.txt"_s, u"10 番目の値（予備）"_s}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         TempInstall install;
-        if (!c.pathData.isEmpty())
-            install.writeText(PathDataFile(install), c.pathData);
-        if (!c.commonData.isEmpty())
-            install.writeText(CommonDataFile(install), c.commonData);
+        if (!c.pathData.isEmpty()) install.writeText(PathDataFile(install), c.pathData);
+        if (!c.commonData.isEmpty()) install.writeText(CommonDataFile(install), c.commonData);
         const QString message = LoadFailure(install);
         for (const QString& part : c.expected)
-            EXPECT_TRUE(message.contains(part)) << message.toStdString() << " lacks " << part.toStdString();
+            EXPECT_TRUE(message.contains(part))
+                << message.toStdString() << " lacks " << part.toStdString();
     }
 }

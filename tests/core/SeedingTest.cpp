@@ -32,7 +32,8 @@ TEST(Seeding, DrillsOpenedInTheSameSecondGetDifferentSeeds) {
     const qint64 second = QDateTime(QDate(2026, 12, 9), QTime(10, 0, 0)).toMSecsSinceEpoch();
     const SeedParts base{"base", second, 1000.0, "machine-a", 4242};
     const std::uint32_t baseSeed = MixSeed(base.msecs, base.monotonic, base.machine, base.pid);
-    EXPECT_EQ(MixSeed(base.msecs, base.monotonic, base.machine, base.pid), baseSeed) << "not repeatable";
+    EXPECT_EQ(MixSeed(base.msecs, base.monotonic, base.machine, base.pid), baseSeed)
+        << "not repeatable";
 
     const SeedParts others[] = {
         {"later in the same second", second + 250, 1000.0, "machine-a", 4242},

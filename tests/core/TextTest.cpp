@@ -1,6 +1,6 @@
-#include <QTemporaryFile>
-#include "core/CsvReader.h"
 #include "core/Text.h"
+#include "core/CsvReader.h"
+#include <QTemporaryFile>
 
 #include <gtest/gtest.h>
 
@@ -135,7 +135,8 @@ TEST(CsvReader, AnEmptyLastFieldIsStillAValue) {
 }
 
 TEST(CsvReader, ReadsALineAtATimeSkippingBlankLinesAndCountingLinesAsAnEditorDoes) {
-    CsvReader reader(QStringLiteral("a,b\r\n\r\n  \r\n\"c,\r\nd\",e,\r\nf\n\x1a"), QStringLiteral("t.txt"));
+    CsvReader reader(QStringLiteral("a,b\r\n\r\n  \r\n\"c,\r\nd\",e,\r\nf\n\x1a"),
+                     QStringLiteral("t.txt"));
     EXPECT_EQ(reader.readLine(), (QStringList{"a", "b"}));
     EXPECT_EQ(reader.lineOfLastLine(), 1);
     EXPECT_EQ(reader.readLine(), (QStringList{"c,\r\nd", "e", ""}));
@@ -148,12 +149,14 @@ TEST(CsvReader, ReadsALineAtATimeSkippingBlankLinesAndCountingLinesAsAnEditorDoe
 
 TEST(CsvReader, ALineOfTheWrongLengthNamesTheFileTheLineAndWhatItMustHold) {
     CsvReader reader(QStringLiteral("1,2,3\n\n1,2\n"), QStringLiteral("/x/新名簿.txt"));
-    EXPECT_EQ(reader.readLineOf(3, QString(), QStringLiteral("3 values")), (QStringList{"1", "2", "3"}));
+    EXPECT_EQ(reader.readLineOf(3, QString(), QStringLiteral("3 values")),
+              (QStringList{"1", "2", "3"}));
     try {
         reader.readLineOf(3, QStringLiteral("（二人目）"), QStringLiteral("3 values"));
         FAIL() << "no error";
     } catch (const DataFileError& error) {
-        EXPECT_TRUE(error.message().contains(QStringLiteral("新名簿.txt の 3 行目（二人目）: 値が 2 個あります。")))
+        EXPECT_TRUE(error.message().contains(
+            QStringLiteral("新名簿.txt の 3 行目（二人目）: 値が 2 個あります。")))
             << error.message().toStdString();
         EXPECT_TRUE(error.message().endsWith(QStringLiteral("3 values")));
     }

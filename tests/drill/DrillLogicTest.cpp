@@ -109,7 +109,8 @@ TEST(NewProblem, WaitsWhileAnAnswerIsJudgedAndStopsOnceTheDrillIsOver) {
     TestRig rig;
     DrillState& drill = rig.state.drill;
     EXPECT_TRUE(MayShowNewProblem(rig.state));
-    for (bool DrillState::*flag : {&DrillState::JudgingNow, &DrillState::TimedOut, &DrillState::DrillFinished}) {
+    for (bool DrillState::*flag :
+         {&DrillState::JudgingNow, &DrillState::TimedOut, &DrillState::DrillFinished}) {
         drill.*flag = true;
         EXPECT_FALSE(MayShowNewProblem(rig.state));
         drill.*flag = false;
@@ -152,14 +153,10 @@ TEST(ResultsLines, ShowPointsResultAndRunCounters) {
         const char* line;
     };
     const Case cases[] = {
-        {30, 60, 2.0f, "獲得ポイント：11点×2→22点"},
-        {60, 60, 1.0f, "獲得ポイント：5点×1→5点"},
-        {59, 60, 1.0f, "獲得ポイント：5点×1→5点"},
-        {120, 60, 1.0f, "獲得ポイント：1点×1→1点"},
-        {119, 60, 1.5f, "獲得ポイント：4点×1.5→6点"},
-        {600, 60, 1.0f, "獲得ポイント：0点×1→0点"},
-        {99999, 60, 1.0f, "獲得ポイント：0点×1→0点"},
-        {30, 60, 1.1f, "獲得ポイント：11点×1.1→12点"},
+        {30, 60, 2.0f, "獲得ポイント：11点×2→22点"},  {60, 60, 1.0f, "獲得ポイント：5点×1→5点"},
+        {59, 60, 1.0f, "獲得ポイント：5点×1→5点"},    {120, 60, 1.0f, "獲得ポイント：1点×1→1点"},
+        {119, 60, 1.5f, "獲得ポイント：4点×1.5→6点"}, {600, 60, 1.0f, "獲得ポイント：0点×1→0点"},
+        {99999, 60, 1.0f, "獲得ポイント：0点×1→0点"}, {30, 60, 1.1f, "獲得ポイント：11点×1.1→12点"},
     };
     for (const Case& c : cases)
         EXPECT_EQ(PointsLine(c.result, c.target, c.rate), QString::fromUtf8(c.line)) << c.line;

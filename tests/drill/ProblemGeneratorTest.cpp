@@ -10,7 +10,9 @@
 
 namespace {
 // r that makes Int(r × n + 1) come out as k.
-double Pick(int k, int n) { return (k - 0.5) / n; }
+double Pick(int k, int n) {
+    return (k - 0.5) / n;
+}
 
 // Ten exchanges that leave the slots where they are (j = k each time).
 void AddIdentityShuffle(ScriptedRandom& random) {
@@ -20,7 +22,9 @@ void AddIdentityShuffle(ScriptedRandom& random) {
     }
 }
 
-std::set<QString> AsSet(const std::array<QString, 3>& a) { return {a.begin(), a.end()}; }
+std::set<QString> AsSet(const std::array<QString, 3>& a) {
+    return {a.begin(), a.end()};
+}
 } // namespace
 
 struct ExampleCase {
@@ -52,27 +56,57 @@ TEST_P(GeneratorExamples, BuildsTheInstructionFigureKeysAndAnswer) {
     EXPECT_EQ(random.draws, 21);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Examples, GeneratorExamples,
-    ::testing::Values(
-        ExampleCase{1, 10, ProblemKind::CircumferenceFromDiameter, Figure::Diameter,
-                    u"円周を求める式を完成しなさい", {"20", "10", "5"}, u"10×3.14"},
-        ExampleCase{1, 4, ProblemKind::CircumferenceFromDiameter, Figure::Diameter,
-                    u"円周を求める式を完成しなさい", {"8", "4", "2"}, u"4×3.14"},
-        ExampleCase{2, 2, ProblemKind::CircumferenceFromRadius, Figure::Radius,
-                    u"円周を求める式を完成しなさい", {"4", "2", "1"}, u"4×3.14"},
-        ExampleCase{4, 10, ProblemKind::AreaFromRadius, Figure::Radius,
-                    u"円の面積を求める式を完成しなさい", {"20", "10", "5"}, u"10×10×3.14"},
-        ExampleCase{5, 6, ProblemKind::AreaFromDiameter, Figure::Diameter,
-                    u"円の面積を求める式を完成しなさい", {"12", "6", "3"}, u"3×3×3.14"},
-        ExampleCase{5, 2, ProblemKind::AreaFromDiameter, Figure::Diameter,
-                    u"円の面積を求める式を完成しなさい", {"4", "2", "1"}, u"1×1×3.14"}),
-    [](const auto& info) {
-        return "level" + std::to_string(info.param.level) + "_v" + std::to_string(info.param.v);
-    });
+INSTANTIATE_TEST_SUITE_P(Examples, GeneratorExamples,
+                         ::testing::Values(ExampleCase{1,
+                                                       10,
+                                                       ProblemKind::CircumferenceFromDiameter,
+                                                       Figure::Diameter,
+                                                       u"円周を求める式を完成しなさい",
+                                                       {"20", "10", "5"},
+                                                       u"10×3.14"},
+                                           ExampleCase{1,
+                                                       4,
+                                                       ProblemKind::CircumferenceFromDiameter,
+                                                       Figure::Diameter,
+                                                       u"円周を求める式を完成しなさい",
+                                                       {"8", "4", "2"},
+                                                       u"4×3.14"},
+                                           ExampleCase{2,
+                                                       2,
+                                                       ProblemKind::CircumferenceFromRadius,
+                                                       Figure::Radius,
+                                                       u"円周を求める式を完成しなさい",
+                                                       {"4", "2", "1"},
+                                                       u"4×3.14"},
+                                           ExampleCase{4,
+                                                       10,
+                                                       ProblemKind::AreaFromRadius,
+                                                       Figure::Radius,
+                                                       u"円の面積を求める式を完成しなさい",
+                                                       {"20", "10", "5"},
+                                                       u"10×10×3.14"},
+                                           ExampleCase{5,
+                                                       6,
+                                                       ProblemKind::AreaFromDiameter,
+                                                       Figure::Diameter,
+                                                       u"円の面積を求める式を完成しなさい",
+                                                       {"12", "6", "3"},
+                                                       u"3×3×3.14"},
+                                           ExampleCase{5,
+                                                       2,
+                                                       ProblemKind::AreaFromDiameter,
+                                                       Figure::Diameter,
+                                                       u"円の面積を求める式を完成しなさい",
+                                                       {"4", "2", "1"},
+                                                       u"1×1×3.14"}),
+                         [](const auto& info) {
+                             return "level" + std::to_string(info.param.level) + "_v" +
+                                    std::to_string(info.param.v);
+                         });
 
 TEST(Generator, AnswersUseTheMultiplicationSign) {
-    EXPECT_EQ(ExpectedAnswerFor(ProblemKind::AreaFromRadius, 4), QString::fromUtf16(u"4\u00D74\u00D73.14"));
+    EXPECT_EQ(ExpectedAnswerFor(ProblemKind::AreaFromRadius, 4),
+              QString::fromUtf16(u"4\u00D74\u00D73.14"));
     EXPECT_EQ(ExpectedAnswerFor(ProblemKind::CircumferenceFromRadius, 4), QStringLiteral("8×3.14"));
     EXPECT_EQ(ExpectedAnswerFor(ProblemKind::AreaFromDiameter, 4), QStringLiteral("2×2×3.14"));
 }
@@ -81,7 +115,8 @@ TEST(Generator, DrawsTheKindFirstOnMixedLevels) {
     ScriptedRandom random;
     random.script = {Pick(2, 2), Pick(3, 5)};
     AddIdentityShuffle(random);
-    EXPECT_EQ(MakeCircleProblem(3, std::nullopt, random).kind, ProblemKind::CircumferenceFromRadius);
+    EXPECT_EQ(MakeCircleProblem(3, std::nullopt, random).kind,
+              ProblemKind::CircumferenceFromRadius);
 
     random.script = {Pick(1, 2), Pick(3, 5)};
     AddIdentityShuffle(random);
@@ -131,7 +166,8 @@ TEST(Generator, OverManyProblemsEveryLengthAndKindOccursAndNoLengthRepeats) {
             // The answer can be keyed in: shown numbers joined by "×", ending in
             // "3.14"; a circumference needs one number, an area the same one twice.
             const QStringList parts = p.expectedAnswer.split(kTimesSign);
-            const bool circumference = p.instruction == QStringLiteral("円周を求める式を完成しなさい");
+            const bool circumference =
+                p.instruction == QStringLiteral("円周を求める式を完成しなさい");
             ASSERT_EQ(parts.size(), circumference ? 2 : 3) << p.expectedAnswer.toStdString();
             EXPECT_EQ(parts.last(), kPiText);
             EXPECT_TRUE(AsSet(p.candidates).count(parts[0])) << p.expectedAnswer.toStdString();

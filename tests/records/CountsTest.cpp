@@ -1,8 +1,8 @@
 #include "TestDoubles.h"
 
 #include "core/Dates.h"
-#include "records/Counts.h"
 #include "core/SharedReading.h"
+#include "records/Counts.h"
 #include "records/ResultsFile.h"
 
 #include <QDir>
@@ -17,7 +17,9 @@ namespace {
 
 const QDate kToday(2026, 12, 9);
 
-CriteriaValue Number(double n) { return {CriteriaValue::Kind::Number, n, {}}; }
+CriteriaValue Number(double n) {
+    return {CriteriaValue::Kind::Number, n, {}};
+}
 
 struct PastRun {
     QDate date;
@@ -73,21 +75,22 @@ TEST(RunPoints, FollowTheTargetTimeAtItsBoundaries) {
         float rate;
         int points;
     } cases[] = {
-        {60, 60, 1, 5},        // on target
-        {59, 60, 1, 5},        // one second under: 5.0002
-        {30, 60, 1, 11},       // 11.25
-        {0, 60, 1, 55},        // no time at all
-        {61, 60, 1, 4},        {119, 60, 1, 4},   {120, 60, 1, 1}, // 2T
-        {599, 60, 1, 1},       {600, 60, 1, 0},   // 10T
-        {30, 60, 1.5f, 16},    {60, 60, 1.5f, 7}, {0, 60, 0.5f, 27},
-        {99999, 60, 1, 0},     {99998, 60, 1, 0}, {99999, 200000, 1, 0}, // time-outs
-        {30, 0, 1, 0},         {30, -5, 1, 0},    // no target: nothing, no division by zero
-        {1234, 2000, 1, 46},   // the time value of 1234 is 123
-        {-7, 60, 1, 0},        // a corrupt negative time
-        {99997, 10000, 1, 1},  // just under a time-out
+        {60, 60, 1, 5},                                           // on target
+        {59, 60, 1, 5},                                           // one second under: 5.0002
+        {30, 60, 1, 11},                                          // 11.25
+        {0, 60, 1, 55},                                           // no time at all
+        {61, 60, 1, 4},       {119, 60, 1, 4},   {120, 60, 1, 1}, // 2T
+        {599, 60, 1, 1},      {600, 60, 1, 0},                    // 10T
+        {30, 60, 1.5f, 16},   {60, 60, 1.5f, 7}, {0, 60, 0.5f, 27},
+        {99999, 60, 1, 0},    {99998, 60, 1, 0}, {99999, 200000, 1, 0}, // time-outs
+        {30, 0, 1, 0},        {30, -5, 1, 0}, // no target: nothing, no division by zero
+        {1234, 2000, 1, 46},                  // the time value of 1234 is 123
+        {-7, 60, 1, 0},                       // a corrupt negative time
+        {99997, 10000, 1, 1},                 // just under a time-out
     };
     for (const Case& k : cases)
-        EXPECT_EQ(RunPoints(k.result, k.target, k.rate), k.points) << k.result << " vs " << k.target << " × " << k.rate;
+        EXPECT_EQ(RunPoints(k.result, k.target, k.rate), k.points)
+            << k.result << " vs " << k.target << " × " << k.rate;
 }
 
 TEST(RunPoints, AHugeRateInTheCriteriaIsHeldSoAWindowOfRunsStillSums) {
@@ -96,7 +99,7 @@ TEST(RunPoints, AHugeRateInTheCriteriaIsHeldSoAWindowOfRunsStillSums) {
         float rate;
         int points;
     } cases[] = {
-        {3e38f, bound}, {-3e38f, -bound}, {std::numeric_limits<float>::max(), bound},
+        {3e38f, bound}, {-3e38f, -bound},  {std::numeric_limits<float>::max(), bound},
         {1e6f, bound},  {1952.0f, 107360}, {-2.0f, -110}, // 55 points a run below the bound
     };
     for (const auto& k : cases)
@@ -105,7 +108,8 @@ TEST(RunPoints, AHugeRateInTheCriteriaIsHeldSoAWindowOfRunsStillSums) {
 }
 
 TEST(RunPoints, TimeValueIsTheFirstThreeDigits) {
-    const std::pair<int32_t, int> cases[] = {{0, 0}, {999, 999}, {1000, 100}, {1234, 123}, {99999, 999}};
+    const std::pair<int32_t, int> cases[] = {
+        {0, 0}, {999, 999}, {1000, 100}, {1234, 123}, {99999, 999}};
     for (const auto& [result, value] : cases)
         EXPECT_EQ(TimeValue(result), value) << result;
 }
@@ -134,8 +138,7 @@ TEST_F(CountsFixture, AFullWindowOfRunsAtAHugeRateSumsWithoutOverflow) {
 
 TEST_F(CountsFixture, EmptyOrAbsentFileLeavesEverythingClear) {
     for (const bool present : {false, true}) {
-        if (present)
-            install.writeBytes(path(), {});
+        if (present) install.writeBytes(path(), {});
         c.RunCount(1, 1) = 9; // left over from an earlier count
         c.ClassBest[1] = 5;
         CountResults(state);
@@ -154,11 +157,11 @@ TEST_F(CountsFixture, CountsRunsAndPointsPerWindow) {
     state.criteria.PassDays[2] = Number(2);
     state.criteria.OverdoDays[2] = Number(1);
     writeRuns({
-        {kToday, 4, 2, 30},               // 11 points, today
-        {yesterday, 4, 2, 60},            // 5 points, yesterday
-        {kToday.addDays(-2), 4, 2, 120},  // 1 point, outside both windows
-        {kToday, 4, 2, 99999},            // a time-out: no run, no points
-        {kToday, 4, 3, 61},               // another level
+        {kToday, 4, 2, 30},              // 11 points, today
+        {yesterday, 4, 2, 60},           // 5 points, yesterday
+        {kToday.addDays(-2), 4, 2, 120}, // 1 point, outside both windows
+        {kToday, 4, 2, 99999},           // a time-out: no run, no points
+        {kToday, 4, 3, 61},              // another level
     });
     CountResults(state);
     EXPECT_EQ(c.RunCount(2, 4), 3);
@@ -192,7 +195,10 @@ TEST_F(CountsFixture, ZeroDayWindowsTakeNothing) {
 }
 
 TEST_F(CountsFixture, ClassBestIgnoresStudentsAbove1000) {
-    writeRuns({{kToday, 1, 1, 50}, {kToday, 2, 1, 40}, {kToday, 2, 1, 45}, {kToday, 1001, 1, 10},
+    writeRuns({{kToday, 1, 1, 50},
+               {kToday, 2, 1, 40},
+               {kToday, 2, 1, 45},
+               {kToday, 1001, 1, 10},
                {kToday, 5000, 2, 20}});
     CountResults(state);
     EXPECT_EQ(c.BestTime(1, 1), 50);
@@ -204,8 +210,12 @@ TEST_F(CountsFixture, ClassBestIgnoresStudentsAbove1000) {
 }
 
 TEST_F(CountsFixture, InvalidRecordsChangeNoTable) {
-    writeRuns({{kToday, 0, 1, 5},    {kToday, 1, 0, 5},    {kToday, 1, 36, 5}, {kToday, 5001, 1, 5},
-               {kToday, -2, 1, 5},   {QDate(1899, 12, 29), 1, 1, 5}, // date −1
+    writeRuns({{kToday, 0, 1, 5},
+               {kToday, 1, 0, 5},
+               {kToday, 1, 36, 5},
+               {kToday, 5001, 1, 5},
+               {kToday, -2, 1, 5},
+               {QDate(1899, 12, 29), 1, 1, 5}, // date −1
                {kToday, 3, 1, 70}});
     CountResults(state);
     EXPECT_EQ(c.SkippedRecords, 6);
@@ -241,12 +251,12 @@ TEST_F(CountsFixture, RecordRunEndSetsFlagsOnlyForBetterTimes) {
         int personal;
         int classBest;
     } steps[] = {
-        {1, 40, 0, 0},     // equals the personal best: no record
-        {1, 35, 1, 0},     // personal best, class best is 30
-        {1, 30, 1, 0},     // ties the class best: a personal best only
-        {1, 29, 1, 1},     // both
-        {1001, 5, 1, 0},   // above 1000: never the class best
-        {1, 99999, 0, 0},  // a time-out
+        {1, 40, 0, 0},    // equals the personal best: no record
+        {1, 35, 1, 0},    // personal best, class best is 30
+        {1, 30, 1, 0},    // ties the class best: a personal best only
+        {1, 29, 1, 1},    // both
+        {1001, 5, 1, 0},  // above 1000: never the class best
+        {1, 99999, 0, 0}, // a time-out
     };
     qint64 expectedRecords = 3;
     for (const Step& s : steps) {
@@ -281,7 +291,7 @@ TEST_F(CountsFixture, AlreadyPassedUsesTheCountBeforeTheRun) {
 
 TEST_F(CountsFixture, ClearedAndOverPractisedAtTheirThresholds) {
     state.criteria.OverdoCount[1] = Number(3);
-    state.criteria.OverdoPoint[1] = Number(0); // off
+    state.criteria.OverdoPoint[1] = Number(0);                               // off
     writeRuns({{kToday, 1, 1, 30}, {kToday, 1, 1, 60}, {kToday, 1, 1, 60}}); // 21 points, 3 runs
     CountResults(state);
     EXPECT_TRUE(IsLevelCleared(state, 1, 1));
@@ -346,7 +356,8 @@ struct FailingRead {
     int calls = 0;
     QByteArray operator()() {
         if (++calls <= failures)
-            throw FileAccessError(QStringLiteral("成績累積データ.dat: denied"), errorNumber, kResultsFileSubject);
+            throw FileAccessError(QStringLiteral("成績累積データ.dat: denied"), errorNumber,
+                                  kResultsFileSubject);
         return QByteArrayLiteral("bytes");
     }
 };
@@ -366,7 +377,8 @@ TEST_F(CountsFixture, AFileHeldForLongAsksEveryThirtyTriesUntilTheUserGivesUp) {
     EXPECT_THROW(ReadPatientlyValue(state, std::ref(read)), ShownFileError);
     EXPECT_EQ(read.calls, 60);
     ASSERT_EQ(rig.dialogs.shown.size(), 2u); // the two questions, no message after giving up
-    EXPECT_TRUE(rig.dialogs.shown[0].text.startsWith(QStringLiteral("成績ファイルを読み出せません。")));
+    EXPECT_TRUE(
+        rig.dialogs.shown[0].text.startsWith(QStringLiteral("成績ファイルを読み出せません。")));
     EXPECT_TRUE(rig.dialogs.shown[0].text.contains(QStringLiteral("denied")));
 }
 

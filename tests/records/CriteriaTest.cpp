@@ -10,7 +10,8 @@
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
-const QString kHeading = u"目標Time,最低Time,ｸﾘｱﾎﾟｲﾝﾄ,ｸﾘｱ回数,ﾎﾟｲﾝﾄ倍率,禁回,禁点,判期間,禁期間,,,"_s;
+const QString kHeading =
+    u"目標Time,最低Time,ｸﾘｱﾎﾟｲﾝﾄ,ｸﾘｱ回数,ﾎﾟｲﾝﾄ倍率,禁回,禁点,判期間,禁期間,,,"_s;
 const QString kSevenLevels = u"30,60,50,5,1,15,150,30,1,,,\n"
                              "35,70,50,5,1.2,15,180,30,1,,,\n"
                              "40,80,60,5,1.4,15,210,30,1,,,\n"
@@ -19,11 +20,15 @@ const QString kSevenLevels = u"30,60,50,5,1,15,150,30,1,,,\n"
                              "55,110,70,6,1.8,15,270,30,1,,,\n"
                              "60,120,9999,6,2,15,300,30,1,,,\n"_s;
 
-CriteriaValue Number(double n) { return {CriteriaValue::Kind::Number, n, QString()}; }
-CriteriaValue Text(const QString& t) { return {CriteriaValue::Kind::Text, 0, t}; }
+CriteriaValue Number(double n) {
+    return {CriteriaValue::Kind::Number, n, QString()};
+}
+CriteriaValue Text(const QString& t) {
+    return {CriteriaValue::Kind::Text, 0, t};
+}
 
 class CriteriaFile : public ::testing::Test {
-protected:
+  protected:
     CriteriaFile() { state.folders.DataFolder = install.dataFolder(); }
 
     QString path() const { return install.dataFolder() + kCriteriaFileName; }
@@ -96,8 +101,7 @@ TEST_F(CriteriaFile, FillsTheLevelsOfTheFileWithOrWithoutAFinalLineEnd) {
     for (const bool finalLineEnd : {true, false}) {
         SCOPED_TRACE(finalLineEnd);
         QString text = kHeading + u"\n"_s + kSevenLevels;
-        if (!finalLineEnd)
-            text.chop(1);
+        if (!finalLineEnd) text.chop(1);
         write(text);
         state.criteria = CriteriaTables();
         state.criteria.TargetTime[8] = 77;
@@ -155,27 +159,33 @@ TEST_F(CriteriaFile, RefusesAMissingOrShortFileAndChangesNothing) {
         QStringList expected;
     };
     const Case cases[] = {
-        {"no file", QString(), {u"タイム回数データ.txt"_s, u"ファイルがありません"_s, u"12 個の値"_s}},
+        {"no file",
+         QString(),
+         {u"タイム回数データ.txt"_s, u"ファイルがありません"_s, u"12 個の値"_s}},
         {"heading only", kHeading + u"\n"_s, {u"レベルの行がありません"_s, u"12 個の値"_s}},
-        {"last line short", kHeading + u"\n1,2,3,4,5,6,7,8,9,10,11,12\n1,2,3,4,5,6,7,8,9,10,11\n"_s,
+        {"last line short",
+         kHeading + u"\n1,2,3,4,5,6,7,8,9,10,11,12\n1,2,3,4,5,6,7,8,9,10,11\n"_s,
          {u"タイム回数データ.txt"_s, u"3 行目（レベル 2）"_s, u"値が 11 個"_s, u"12 個の値"_s}},
-        {"count beyond 16 bits", kHeading + u"\n1,2,3,40000,5,6,7,8,9,10,11,12\n"_s,
+        {"count beyond 16 bits",
+         kHeading + u"\n1,2,3,40000,5,6,7,8,9,10,11,12\n"_s,
          {u"レベル 1"_s, u"ｸﾘｱ回数"_s, u"40000"_s}},
-        {"time beyond 32 bits", kHeading + u"\n3000000000,2,3,4,5,6,7,8,9,10,11,12\n"_s,
+        {"time beyond 32 bits",
+         kHeading + u"\n3000000000,2,3,4,5,6,7,8,9,10,11,12\n"_s,
          {u"レベル 1"_s, u"目標Time"_s}},
-        {"rate beyond single precision", kHeading + u"\n1,2,3,4,1e39,6,7,8,9,10,11,12\n"_s,
+        {"rate beyond single precision",
+         kHeading + u"\n1,2,3,4,1e39,6,7,8,9,10,11,12\n"_s,
          {u"ﾎﾟｲﾝﾄ倍率"_s}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         QFile::remove(path());
-        if (!c.text.isEmpty())
-            write(c.text);
+        if (!c.text.isEmpty()) write(c.text);
         state.criteria = CriteriaTables();
         state.criteria.TargetTime[1] = 42;
         const QString message = loadFailure();
         for (const QString& part : c.expected)
-            EXPECT_TRUE(message.contains(part)) << message.toStdString() << " lacks " << part.toStdString();
+            EXPECT_TRUE(message.contains(part))
+                << message.toStdString() << " lacks " << part.toStdString();
         EXPECT_EQ(state.criteria.TargetTime[1], 42);
         EXPECT_EQ(state.criteria.LoadedLevels, 0);
     }
@@ -206,8 +216,9 @@ TEST_F(CriteriaFile, ARoundTripThroughSaveAndLoadChangesNothing) {
 }
 
 TEST_F(CriteriaFile, WritesCellsAsTheyStand) {
-    std::vector<QStringList> rows{CriteriaHeadings(), {u" 30"_s, u"60 "_s, u"abc"_s, u"5"_s, u"1.25"_s, QString(),
-                                                       u"150"_s, u"30"_s, u"1"_s, QString(), QString(), u"x"_s}};
+    std::vector<QStringList> rows{CriteriaHeadings(),
+                                  {u" 30"_s, u"60 "_s, u"abc"_s, u"5"_s, u"1.25"_s, QString(),
+                                   u"150"_s, u"30"_s, u"1"_s, QString(), QString(), u"x"_s}};
     SaveCriteria(state, rows);
     EXPECT_EQ(bytes(), EncodeCp932(kHeading + u"\r\n 30,60 ,abc,5,1.25,,150,30,1,,,x\r\n"_s));
 }
@@ -259,13 +270,18 @@ TEST_F(CriteriaFile, ALineOfTheWrongLengthIsRefusedAndBlankLinesAreSkipped) {
         QString refusal; // empty: loads
     };
     const Case cases[] = {
-        {"spare columns dropped", kHeading + u"\n30,60,50,5,1,15,150,30,1,,,\n35,70,50,5,1.2,15,180,30,1\n"_s,
+        {"spare columns dropped",
+         kHeading + u"\n30,60,50,5,1,15,150,30,1,,,\n35,70,50,5,1.2,15,180,30,1\n"_s,
          u"3 行目（レベル 2）: 値が 9 個あります"_s},
-        {"one value too many", kHeading + u"\n30,60,50,5,1,15,150,30,1,,,,\n"_s, u"2 行目（レベル 1）: 値が 13 個"_s},
-        {"short heading", u"目標Time,最低Time\n30,60,50,5,1,15,150,30,1,,,\n"_s, u"1 行目（見出し行）: 値が 2 個"_s},
-        {"blank lines between and after", kHeading + u"\n\n30,60,50,5,1,15,150,30,1,,,\n  \n\n35,70,50,5,1.2,15,180,30,1,,,\n\n"_s,
+        {"one value too many", kHeading + u"\n30,60,50,5,1,15,150,30,1,,,,\n"_s,
+         u"2 行目（レベル 1）: 値が 13 個"_s},
+        {"short heading", u"目標Time,最低Time\n30,60,50,5,1,15,150,30,1,,,\n"_s,
+         u"1 行目（見出し行）: 値が 2 個"_s},
+        {"blank lines between and after",
+         kHeading + u"\n\n30,60,50,5,1,15,150,30,1,,,\n  \n\n35,70,50,5,1.2,15,180,30,1,,,\n\n"_s,
          QString()},
-        {"a quoted comma is one value", kHeading + u"\n30,60,50,5,1,15,150,30,1,\"a,b\",,\n"_s, QString()},
+        {"a quoted comma is one value", kHeading + u"\n30,60,50,5,1,15,150,30,1,\"a,b\",,\n"_s,
+         QString()},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -301,7 +317,8 @@ TEST_F(CriteriaFile, AnInstallationsFileReadsAsItAlwaysDid) {
     ASSERT_TRUE(loadFailure().isEmpty());
     const CriteriaTables& c = state.criteria;
     EXPECT_EQ(c.LoadedLevels, 3);
-    EXPECT_EQ((std::array{c.TargetTime[1], c.TargetTime[2], c.TargetTime[3]}), (std::array{30, 35, 40}));
+    EXPECT_EQ((std::array{c.TargetTime[1], c.TargetTime[2], c.TargetTime[3]}),
+              (std::array{30, 35, 40}));
     EXPECT_EQ(c.LowestTime[3], 80);
     EXPECT_EQ(c.PointRate[2], 1.25f);
     EXPECT_EQ(c.OverdoCount[2], Number(15));

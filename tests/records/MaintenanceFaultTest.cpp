@@ -49,8 +49,7 @@ QByteArray Records(int first, int last) {
 
 QByteArray FileBytes(const QString& path) {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
+    if (!file.open(QIODevice::ReadOnly)) return {};
     return file.readAll();
 }
 
@@ -59,15 +58,17 @@ QByteArray FileBytes(const QString& path) {
 // write that crosses the budget puts down only its first bytes, the way a
 // power cut stops a write part-way.
 class PowerCut : public MaintenanceWrites {
-public:
+  public:
     explicit PowerCut(qint64 budget) : budget_(budget) {}
 
-    void write(const ResultsFileHandle& file, const char* buffer, qint64 length, qint64 offset) override {
+    void write(const ResultsFileHandle& file, const char* buffer, qint64 length,
+               qint64 offset) override {
         const qint64 allowed = std::min(length, budget_);
         MaintenanceWrites::write(file, buffer, allowed, offset);
         spend(allowed, length);
     }
-    void copy(const ResultsFileHandle& source, const ResultsFileHandle& target, qint64 length) override {
+    void copy(const ResultsFileHandle& source, const ResultsFileHandle& target,
+              qint64 length) override {
         // Through write(), so a copy can be cut part-way too.
         QByteArray bytes(length, Qt::Uninitialized);
         ReadExactly(source, bytes.data(), length, 0);
@@ -84,10 +85,9 @@ public:
         budget_ -= 1;
     }
 
-private:
+  private:
     void spend(qint64 done, qint64 wanted) {
-        if (done < wanted && budget_ - done <= 0)
-            ::raise(SIGKILL);
+        if (done < wanted && budget_ - done <= 0) ::raise(SIGKILL);
         budget_ -= done;
     }
     qint64 budget_;
@@ -96,18 +96,20 @@ private:
 // A slow network share: writes go down in small pieces with pauses between,
 // so that a file stays half moved for long enough to be seen or cut off.
 class SlowShare : public MaintenanceWrites {
-public:
-    void write(const ResultsFileHandle& file, const char* buffer, qint64 length, qint64 offset) override {
+  public:
+    void write(const ResultsFileHandle& file, const char* buffer, qint64 length,
+               qint64 offset) override {
         constexpr qint64 kPiece = 64 << 10;
         for (qint64 done = 0; done < length; done += kPiece) {
-            MaintenanceWrites::write(file, buffer + done, std::min(kPiece, length - done), offset + done);
+            MaintenanceWrites::write(file, buffer + done, std::min(kPiece, length - done),
+                                     offset + done);
             ::usleep(100);
         }
     }
 };
 
 class MaintenanceFaultTest : public ::testing::Test {
-protected:
+  protected:
     TempInstall install;
     QString folder = install.dataFolder();
     QString path = folder + kResultsFileName;
@@ -134,7 +136,8 @@ protected:
 
     // Another machine finishes a drill: its append takes the lock first.
     void appendFromAnotherProcess() {
-        const int status = runInChild([this] { AppendRecord(path, DecodeRecord(Record(kRecords + 1).constData())); });
+        const int status = runInChild(
+            [this] { AppendRecord(path, DecodeRecord(Record(kRecords + 1).constData())); });
         ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
     }
 
@@ -144,7 +147,8 @@ protected:
         const QByteArray bytes = FileBytes(path);
         const bool before = bytes == original + appended;
         wasAfter = bytes == after + appended;
-        EXPECT_TRUE(before || wasAfter) << "file of " << bytes.size() << " bytes is neither before nor after";
+        EXPECT_TRUE(before || wasAfter)
+            << "file of " << bytes.size() << " bytes is neither before nor after";
         // A copy may stay behind when the intent was never whole or already
         // gone: the file did not need it, and the next deletion replaces it.
         EXPECT_FALSE(QFileInfo::exists(ResultsIntentPathBeside(path)));
@@ -152,8 +156,10 @@ protected:
 };
 
 TEST(MaintenanceIntent, RoundTripsAndRefusesAnythingButAWholeIntent) {
-    const MaintenanceIntent change{MaintenanceIntent::Kind::Change, 7, 7 * kRecordSize + 3, Record(7), Record(8)};
-    const MaintenanceIntent deletion{MaintenanceIntent::Kind::Delete, 1, kRecordSize, Record(1), {}};
+    const MaintenanceIntent change{MaintenanceIntent::Kind::Change, 7, 7 * kRecordSize + 3,
+                                   Record(7), Record(8)};
+    const MaintenanceIntent deletion{
+        MaintenanceIntent::Kind::Delete, 1, kRecordSize, Record(1), {}};
     for (const MaintenanceIntent& intent : {change, deletion}) {
         const QByteArray bytes = EncodeIntent(intent);
         EXPECT_EQ(DecodeIntent(bytes), intent);
@@ -166,13 +172,16 @@ TEST(MaintenanceIntent, RoundTripsAndRefusesAnythingButAWholeIntent) {
         }
     }
     // A record number outside the file it names cannot be undone.
-    EXPECT_FALSE(DecodeIntent(EncodeIntent({MaintenanceIntent::Kind::Delete, 3, 2 * kRecordSize, Record(3), {}})));
-    EXPECT_FALSE(DecodeIntent(EncodeIntent({MaintenanceIntent::Kind::Delete, 0, kRecordSize, Record(1), {}})));
+    EXPECT_FALSE(DecodeIntent(
+        EncodeIntent({MaintenanceIntent::Kind::Delete, 3, 2 * kRecordSize, Record(3), {}})));
+    EXPECT_FALSE(DecodeIntent(
+        EncodeIntent({MaintenanceIntent::Kind::Delete, 0, kRecordSize, Record(1), {}})));
 }
 
 TEST_F(MaintenanceFaultTest, ADeletionCutOffAtAnyStepLeavesTheFileBeforeOrAfter) {
     constexpr int kDeleted = 60000;
-    const QByteArray after = original.left((kDeleted - 1) * kRecordSize) + original.mid(kDeleted * kRecordSize);
+    const QByteArray after =
+        original.left((kDeleted - 1) * kRecordSize) + original.mid(kDeleted * kRecordSize);
     // The units of a deletion, in order: the copy (emptied, then written),
     // the intent (the same), the move, then cutting, removing the intent and
     // removing the copy, one unit each.
@@ -202,7 +211,8 @@ TEST_F(MaintenanceFaultTest, ADeletionCutOffAtAnyStepLeavesTheFileBeforeOrAfter)
             PowerCut writes(cut.budget);
             DeleteRecord(folder, kDeleted, Record(kDeleted), writes);
         });
-        ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL) << "the cut was not reached";
+        ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL)
+            << "the cut was not reached";
         appendFromAnotherProcess();
         bool wasAfter = false;
         expectBeforeOrAfter(after, wasAfter);
@@ -213,9 +223,11 @@ TEST_F(MaintenanceFaultTest, ADeletionCutOffAtAnyStepLeavesTheFileBeforeOrAfter)
 TEST_F(MaintenanceFaultTest, AChangeCutOffAtAnyStepLeavesTheFileBeforeOrAfter) {
     constexpr int kChanged = 777;
     const QByteArray edited = WithStudentAndResult(Record(kChanged), 12, 34);
-    const QByteArray after = original.left((kChanged - 1) * kRecordSize) + edited + original.mid(kChanged * kRecordSize);
+    const QByteArray after =
+        original.left((kChanged - 1) * kRecordSize) + edited + original.mid(kChanged * kRecordSize);
     const qint64 intent = 1 + 116;
-    for (const qint64 budget : {qint64(1), qint64(60), intent, intent + 1, intent + 22, intent + kRecordSize}) {
+    for (const qint64 budget :
+         {qint64(1), qint64(60), intent, intent + 1, intent + 22, intent + kRecordSize}) {
         SCOPED_TRACE(budget);
         install.writeBytes(path, original);
         const int status = runInChild([&] {
@@ -232,7 +244,8 @@ TEST_F(MaintenanceFaultTest, AChangeCutOffAtAnyStepLeavesTheFileBeforeOrAfter) {
 
 TEST_F(MaintenanceFaultTest, ADeletionKilledAtRandomMomentsLeavesTheFileBeforeOrAfter) {
     constexpr int kDeleted = 5;
-    const QByteArray after = original.left((kDeleted - 1) * kRecordSize) + original.mid(kDeleted * kRecordSize);
+    const QByteArray after =
+        original.left((kDeleted - 1) * kRecordSize) + original.mid(kDeleted * kRecordSize);
     // How long a whole deletion takes here, to spread the kills over it.
     const auto start = std::chrono::steady_clock::now();
     ASSERT_EQ(runInChild([&] {
@@ -240,7 +253,8 @@ TEST_F(MaintenanceFaultTest, ADeletionKilledAtRandomMomentsLeavesTheFileBeforeOr
                   DeleteRecord(folder, kDeleted, Record(kDeleted), writes);
               }),
               0);
-    const auto took = std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - start);
+    const auto took = std::chrono::duration_cast<std::chrono::microseconds>(
+        std::chrono::steady_clock::now() - start);
     std::mt19937 random(20261209);
     int cutOff = 0;
     for (int round = 0; round < 12; ++round) {
@@ -275,7 +289,8 @@ TEST_F(MaintenanceFaultTest, AReaderNeverSeesAHalfDoneDeletion) {
         SlowShare writes;
         int status = 0;
         for (int j = 0; j < kDeletions && status == 0; ++j) {
-            if (DeleteRecord(folder, deletedId(j) - j, Record(deletedId(j)), writes) != MaintenanceOutcome::Done)
+            if (DeleteRecord(folder, deletedId(j) - j, Record(deletedId(j)), writes) !=
+                MaintenanceOutcome::Done)
                 status = 1;
             ::usleep(10000); // a teacher's next click: readers get their turn
         }
@@ -311,8 +326,9 @@ TEST_F(MaintenanceFaultTest, AReaderNeverSeesAHalfDoneDeletion) {
 
 TEST_F(MaintenanceFaultTest, ACopyThatDoesNotMatchTheIntentIsLeftForTheTeacher) {
     install.writeBytes(ResultsCopyPathBeside(path), original.left(kRecordSize * 10));
-    install.writeBytes(ResultsIntentPathBeside(path),
-                       EncodeIntent({MaintenanceIntent::Kind::Delete, 3, original.size(), Record(3), {}}));
+    install.writeBytes(
+        ResultsIntentPathBeside(path),
+        EncodeIntent({MaintenanceIntent::Kind::Delete, 3, original.size(), Record(3), {}}));
     try {
         AppendRecord(path, DecodeRecord(Record(kRecords + 1).constData()));
         FAIL() << "the append went ahead";

@@ -16,7 +16,8 @@
 
 namespace {
 
-ResultRecord MakeRecord(int student, int level, int result, const QString& code = QStringLiteral("A0001")) {
+ResultRecord MakeRecord(int student, int level, int result,
+                        const QString& code = QStringLiteral("A0001")) {
     ResultRecord r;
     r.date = 46000 + result % 30;
     r.timeOfDay = 0.25 + level / 100.0;
@@ -36,7 +37,7 @@ QByteArray FileBytes(const QString& path) {
 }
 
 class RecordMaintenanceTest : public ::testing::Test {
-protected:
+  protected:
     TempInstall install;
     QString folder = install.dataFolder();
     QString path = folder + kResultsFileName;
@@ -57,7 +58,8 @@ TEST_F(RecordMaintenanceTest, ChangingRecordFiveRewritesOnlyItsBytes) {
     const QByteArray before = FileBytes(path);
     const QByteArray old = record(5);
 
-    EXPECT_EQ(ChangeRecord(path, 5, old, WithStudentAndResult(old, 12, 15)), MaintenanceOutcome::Done);
+    EXPECT_EQ(ChangeRecord(path, 5, old, WithStudentAndResult(old, 12, 15)),
+              MaintenanceOutcome::Done);
 
     const QByteArray after = FileBytes(path);
     ASSERT_EQ(after.size(), before.size());
@@ -72,7 +74,7 @@ TEST_F(RecordMaintenanceTest, ChangingRecordFiveRewritesOnlyItsBytes) {
 
 TEST_F(RecordMaintenanceTest, AnEditKeepsEveryByteItDoesNotChange) {
     QByteArray old = EncodeRecord(MakeRecord(3, 2, 40));
-    old.replace(39, 5, "\x01\x02\x03\x04\x05");     // reserved bytes of another program
+    old.replace(39, 5, "\x01\x02\x03\x04\x05");          // reserved bytes of another program
     old.replace(24, 5, QByteArray("\x82\xa0\xff  ", 5)); // a code that does not decode cleanly
 
     const QByteArray edited = WithStudentAndResult(old, 4321, 99999);
@@ -92,9 +94,12 @@ TEST_F(RecordMaintenanceTest, NothingIsWrittenWhenTheRecordIsNotTheOneShown) {
     const QByteArray third = record(3);
 
     // Stale contents, a number past the end, a malformed expectation.
-    EXPECT_EQ(ChangeRecord(path, 3, second, WithStudentAndResult(second, 9, 9)), MaintenanceOutcome::RecordChanged);
-    EXPECT_EQ(ChangeRecord(path, 4, third, WithStudentAndResult(third, 9, 9)), MaintenanceOutcome::RecordChanged);
-    EXPECT_EQ(ChangeRecord(path, 0, third, WithStudentAndResult(third, 9, 9)), MaintenanceOutcome::RecordChanged);
+    EXPECT_EQ(ChangeRecord(path, 3, second, WithStudentAndResult(second, 9, 9)),
+              MaintenanceOutcome::RecordChanged);
+    EXPECT_EQ(ChangeRecord(path, 4, third, WithStudentAndResult(third, 9, 9)),
+              MaintenanceOutcome::RecordChanged);
+    EXPECT_EQ(ChangeRecord(path, 0, third, WithStudentAndResult(third, 9, 9)),
+              MaintenanceOutcome::RecordChanged);
     EXPECT_EQ(DeleteRecord(folder, 3, second), MaintenanceOutcome::RecordChanged);
     EXPECT_EQ(DeleteRecord(folder, 4, third), MaintenanceOutcome::RecordChanged);
     EXPECT_EQ(DeleteRecord(folder, 2, QByteArray()), MaintenanceOutcome::RecordChanged);
@@ -153,19 +158,32 @@ TEST_F(RecordMaintenanceTest, AFailedCopyLeavesTheResultsFileWholeAndSaysSo) {
 
 TEST(ResultText, NumbersAreRoundedToWholeSecondsFrom0To99999) {
     const std::vector<std::pair<QString, std::optional<int>>> cases = {
-        {QStringLiteral("0"), 0},          {QStringLiteral("57"), 57},
-        {QStringLiteral(" 120 "), 120},    {QStringLiteral("99999"), 99999},
-        {QStringLiteral("00042"), 42},     {QStringLiteral("0000099999"), 99999},
-        {QStringLiteral("0100000"), std::nullopt}, {QStringLiteral(""), std::nullopt},
-        {QStringLiteral("   "), std::nullopt}, {QStringLiteral("100000"), std::nullopt},
-        {QStringLiteral("-1"), std::nullopt},  {QStringLiteral("+5"), std::nullopt},
-        {QStringLiteral("12.5"), 12},      {QStringLiteral("1e3"), std::nullopt},
-        {QStringLiteral("45.6"), 46},      {QStringLiteral("13.5"), 14},
-        {QStringLiteral("99999.4"), 99999}, {QStringLiteral("99999.5"), std::nullopt},
-        {QStringLiteral("0.4"), 0},        {QStringLiteral("1."), std::nullopt},
-        {QStringLiteral(".5"), std::nullopt}, {QStringLiteral("1.2.3"), std::nullopt},
-        {QStringLiteral("abc"), std::nullopt},  {QStringLiteral("12秒"), std::nullopt},
-        {QStringLiteral("１２"), std::nullopt},  {QStringLiteral("1 2"), std::nullopt},
+        {QStringLiteral("0"), 0},
+        {QStringLiteral("57"), 57},
+        {QStringLiteral(" 120 "), 120},
+        {QStringLiteral("99999"), 99999},
+        {QStringLiteral("00042"), 42},
+        {QStringLiteral("0000099999"), 99999},
+        {QStringLiteral("0100000"), std::nullopt},
+        {QStringLiteral(""), std::nullopt},
+        {QStringLiteral("   "), std::nullopt},
+        {QStringLiteral("100000"), std::nullopt},
+        {QStringLiteral("-1"), std::nullopt},
+        {QStringLiteral("+5"), std::nullopt},
+        {QStringLiteral("12.5"), 12},
+        {QStringLiteral("1e3"), std::nullopt},
+        {QStringLiteral("45.6"), 46},
+        {QStringLiteral("13.5"), 14},
+        {QStringLiteral("99999.4"), 99999},
+        {QStringLiteral("99999.5"), std::nullopt},
+        {QStringLiteral("0.4"), 0},
+        {QStringLiteral("1."), std::nullopt},
+        {QStringLiteral(".5"), std::nullopt},
+        {QStringLiteral("1.2.3"), std::nullopt},
+        {QStringLiteral("abc"), std::nullopt},
+        {QStringLiteral("12秒"), std::nullopt},
+        {QStringLiteral("１２"), std::nullopt},
+        {QStringLiteral("1 2"), std::nullopt},
     };
     for (const auto& [text, expected] : cases)
         EXPECT_EQ(ParseResultText(text), expected) << text.toStdString();
@@ -208,8 +226,7 @@ TEST_F(RecordMaintenanceTest, AppendsFromOtherProcessesSurviveChangesAndDeletion
     auto findRecord = [&](const QByteArray& bytes) -> qint64 {
         const QByteArray all = FileBytes(path);
         for (qint64 n = 0; n < all.size() / kRecordSize; ++n)
-            if (all.mid(n * kRecordSize, kRecordSize) == bytes)
-                return n + 1;
+            if (all.mid(n * kRecordSize, kRecordSize) == bytes) return n + 1;
         return 0;
     };
     for (int i = 1; i <= kBase; ++i) {
@@ -219,8 +236,9 @@ TEST_F(RecordMaintenanceTest, AppendsFromOtherProcessesSurviveChangesAndDeletion
         if (i % 3 == 0) {
             ASSERT_EQ(DeleteRecord(folder, number, bytes), MaintenanceOutcome::Done) << i;
         } else if (i % 3 == 1) {
-            ASSERT_EQ(ChangeRecord(path, number, bytes, WithStudentAndResult(bytes, 2000 + i, 500 + i)),
-                      MaintenanceOutcome::Done)
+            ASSERT_EQ(
+                ChangeRecord(path, number, bytes, WithStudentAndResult(bytes, 2000 + i, 500 + i)),
+                MaintenanceOutcome::Done)
                 << i;
         }
     }
@@ -260,8 +278,7 @@ TEST_F(RecordMaintenanceTest, AppendsFromOtherProcessesSurviveChangesAndDeletion
     }
     std::vector<int> expectedBase;
     for (int i = 1; i <= kBase; ++i)
-        if (i % 3 != 0)
-            expectedBase.push_back(i);
+        if (i % 3 != 0) expectedBase.push_back(i);
     EXPECT_EQ(baseOrder, expectedBase);
     std::vector<int> everyFiller(kFiller);
     std::iota(everyFiller.begin(), everyFiller.end(), 0);

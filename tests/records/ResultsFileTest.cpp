@@ -29,8 +29,7 @@ ResultRecord SampleRecord(int16_t student = 1234, int32_t result = 99999) {
 
 QByteArray FileBytes(const QString& path) {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
+    if (!file.open(QIODevice::ReadOnly)) return {};
     return file.readAll();
 }
 
@@ -42,15 +41,15 @@ struct ResultsFileFixture : ::testing::Test {
 } // namespace
 
 TEST(ResultRecordLayout, PinsEveryOffset) {
-    const QByteArray golden = QByteArray::fromHex("00000000a0a3e640"     // 0: date 46365.0
-                                                  "000000000000e03f"     // 8: time 0.5
-                                                  "d204"                 // 16: student 1234
-                                                  "0700"                 // 18: level 7
-                                                  "9f860100"             // 20: result 99999
-                                                  "3031323334"           // 24: classroom "01234"
-                                                  "2020202020"           // 29: five blanks
-                                                  "3020202020"           // 34: "0    "
-                                                  "0000000000");         // 39: reserved
+    const QByteArray golden = QByteArray::fromHex("00000000a0a3e640" // 0: date 46365.0
+                                                  "000000000000e03f" // 8: time 0.5
+                                                  "d204"             // 16: student 1234
+                                                  "0700"             // 18: level 7
+                                                  "9f860100"         // 20: result 99999
+                                                  "3031323334"       // 24: classroom "01234"
+                                                  "2020202020"       // 29: five blanks
+                                                  "3020202020"       // 34: "0    "
+                                                  "0000000000");     // 39: reserved
     const QByteArray bytes = EncodeRecord(SampleRecord());
     EXPECT_EQ(bytes.toHex(), golden.toHex());
     EXPECT_EQ(DecodeRecord(golden.constData()), SampleRecord());
@@ -66,7 +65,8 @@ TEST(ResultRecordLayout, FitsTextsToFiveCp932BytesWithoutSplittingACharacter) {
         {QStringLiteral("12"), "12   "},
         {QStringLiteral("0123456"), "01234"},
         {QStringLiteral("教室"), QByteArray::fromHex("8bb38eba20")},
-        {QStringLiteral("教室名"), QByteArray::fromHex("8bb38eba20")}, // 6 bytes: the third character goes
+        {QStringLiteral("教室名"),
+         QByteArray::fromHex("8bb38eba20")}, // 6 bytes: the third character goes
         {QStringLiteral("ｱｲｳ"), QByteArray::fromHex("b1b2b32020")},
     };
     for (const Case& c : cases) {
@@ -93,12 +93,13 @@ TEST(ResultRecordValidity, NeedsADateAStudentAndALevelInRange) {
         int level;
         bool valid;
     } cases[] = {
-        {0, 1, 1, true},       {46365, 5000, 35, true}, {-1, 1, 1, false},   {46365, 0, 1, false},
-        {46365, 5001, 1, false}, {46365, -3, 1, false}, {46365, 1, 0, false}, {46365, 1, 36, false},
-        {std::nan(""), 1, 1, false},
+        {0, 1, 1, true},      {46365, 5000, 35, true}, {-1, 1, 1, false},
+        {46365, 0, 1, false}, {46365, 5001, 1, false}, {46365, -3, 1, false},
+        {46365, 1, 0, false}, {46365, 1, 36, false},   {std::nan(""), 1, 1, false},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(IsValidRecord(c.date, c.student, c.level), c.valid) << c.date << " " << c.student << " " << c.level;
+        EXPECT_EQ(IsValidRecord(c.date, c.student, c.level), c.valid)
+            << c.date << " " << c.student << " " << c.level;
 }
 
 TEST_F(ResultsFileFixture, AbsentFileReadsEmptyAndFirstAppendLandsAtZero) {
@@ -250,7 +251,11 @@ TEST_F(ResultsFileFixture, AFileShortenedDuringReadsGivesWholeRecordsAndNoError)
     for (int i = 1; i <= 2000; ++i)
         bytes += EncodeRecord(SampleRecord(int16_t(1 + i % 100), i));
     ASSERT_TRUE(QDir().mkpath(install.dataFolder()));
-    { QFile file(path); ASSERT_TRUE(file.open(QIODevice::WriteOnly)); file.write(bytes); }
+    {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+    }
 
     const pid_t shortener = fork();
     ASSERT_GE(shortener, 0);
@@ -261,7 +266,8 @@ TEST_F(ResultsFileFixture, AFileShortenedDuringReadsGivesWholeRecordsAndNoError)
                 _exit(1);
             if (round % 2 == 0) { // grow back: the bytes again
                 QFile file(path);
-                if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size())
+                if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
+                    file.write(bytes) != bytes.size())
                     _exit(1);
             }
         }

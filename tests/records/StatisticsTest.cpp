@@ -11,8 +11,9 @@
 
 namespace {
 
-const QByteArray kHeader = "student,name,grade,level,runs,pass_runs,overdo_runs,today_runs,total_points,pass_points,"
-                           "overdo_points,today_points,best_time,class_best,cleared,overpractised";
+const QByteArray kHeader =
+    "student,name,grade,level,runs,pass_runs,overdo_runs,today_runs,total_points,pass_points,"
+    "overdo_points,today_points,best_time,class_best,cleared,overpractised";
 
 struct StatsRun {
     int exitCode = -1;
@@ -24,12 +25,10 @@ StatsRun RunDrillStats(const QStringList& arguments) {
     QProcess process;
     process.start(QStringLiteral(DRILL_STATS_PATH), arguments);
     StatsRun run;
-    if (!process.waitForFinished(30000))
-        return run;
+    if (!process.waitForFinished(30000)) return run;
     run.exitCode = process.exitCode();
     run.lines = process.readAllStandardOutput().split('\n');
-    if (!run.lines.isEmpty() && run.lines.back().isEmpty())
-        run.lines.removeLast();
+    if (!run.lines.isEmpty() && run.lines.back().isEmpty()) run.lines.removeLast();
     run.errors = process.readAllStandardError();
     return run;
 }
@@ -81,10 +80,11 @@ TEST(Figures, OneRowPerStudentAndLevelInTheGivenOrder) {
     c.BestTime(2, 7) = 41;
     c.ClassBest[2] = 38;
 
-    const auto rows = CollectFigures(state, {{7, QStringLiteral("七海"), QStringLiteral("小5")},
-                                             {0, QStringLiteral("誰か"), QStringLiteral("小1")},
-                                             {3, QStringLiteral("佐藤, \"はな\""), QStringLiteral("中1")},
-                                             {9, QStringLiteral("=HYPERLINK(1)"), QStringLiteral("中2")}});
+    const auto rows =
+        CollectFigures(state, {{7, QStringLiteral("七海"), QStringLiteral("小5")},
+                               {0, QStringLiteral("誰か"), QStringLiteral("小1")},
+                               {3, QStringLiteral("佐藤, \"はな\""), QStringLiteral("中1")},
+                               {9, QStringLiteral("=HYPERLINK(1)"), QStringLiteral("中2")}});
     ASSERT_EQ(rows.size(), 6u); // the ID 0 is no student
     EXPECT_EQ(rows[0].student, 7);
     EXPECT_EQ(rows[0].level, 1);
@@ -92,7 +92,8 @@ TEST(Figures, OneRowPerStudentAndLevelInTheGivenOrder) {
     const QList<QByteArray> lines = FiguresCsv(rows).split('\n');
     ASSERT_EQ(lines.size(), 8); // header, six rows, the final line end
     EXPECT_EQ(lines[0].toStdString(), kHeader.toStdString());
-    EXPECT_EQ(QString::fromUtf8(lines[2]), QStringLiteral("7,七海,小5,2,3,2,0,1,0,9,0,0,41,38,1,0"));
+    EXPECT_EQ(QString::fromUtf8(lines[2]),
+              QStringLiteral("7,七海,小5,2,3,2,0,1,0,9,0,0,41,38,1,0"));
     // A name holding a comma or a double quote is enclosed, its quotes doubled.
     EXPECT_EQ(QString::fromUtf8(lines[3]),
               QStringLiteral("3,\"佐藤, \"\"はな\"\"\",中1,1,0,0,0,0,0,0,0,0,99999,99999,0,0"));
@@ -103,17 +104,21 @@ TEST(Figures, OneRowPerStudentAndLevelInTheGivenOrder) {
 
 TEST(DrillStats, PrintsTheCurrentStudentsFiguresPerLevel) {
     StatsInstall classroom;
-    const StatsRun run = RunDrillStats(
-        {QStringLiteral("--now"), QStringLiteral("2026-12-09 10:00:00"), classroom.install.programFolder()});
+    const StatsRun run =
+        RunDrillStats({QStringLiteral("--now"), QStringLiteral("2026-12-09 10:00:00"),
+                       classroom.install.programFolder()});
     ASSERT_EQ(run.exitCode, 0) << run.errors.constData();
     ASSERT_EQ(run.lines.size(), 1 + 2 * 7); // students 1 and 3, seven levels each
     EXPECT_EQ(run.lines[0].toStdString(), kHeader.toStdString());
     // 30 s against 60 s: 11 points; cleared (10 points, 1 run) and over-practised (1 run a day).
-    EXPECT_EQ(QString::fromUtf8(run.lines[1]), QStringLiteral("1,一郎,小5,1,1,1,1,1,11,11,11,11,30,20,1,1"));
-    EXPECT_EQ(QString::fromUtf8(run.lines[2]), QStringLiteral("1,一郎,小5,2,0,0,0,0,0,0,0,0,99999,45,0,0"));
+    EXPECT_EQ(QString::fromUtf8(run.lines[1]),
+              QStringLiteral("1,一郎,小5,1,1,1,1,1,11,11,11,11,30,20,1,1"));
+    EXPECT_EQ(QString::fromUtf8(run.lines[2]),
+              QStringLiteral("1,一郎,小5,2,0,0,0,0,0,0,0,0,99999,45,0,0"));
     EXPECT_TRUE(QString::fromUtf8(run.lines[8]).startsWith(QStringLiteral("3,三郎,小6,1,")));
     // Level 2: a time-out yesterday and a run three days ago, both in the 7-day window.
-    EXPECT_EQ(QString::fromUtf8(run.lines[9]), QStringLiteral("3,三郎,小6,2,1,1,0,0,5,5,0,0,45,45,0,0"));
+    EXPECT_EQ(QString::fromUtf8(run.lines[9]),
+              QStringLiteral("3,三郎,小6,2,1,1,0,0,5,5,0,0,45,45,0,0"));
 }
 
 TEST(DrillStats, WritesAFileWithAByteOrderMarkAndKeepsStandardOutputPlain) {
@@ -137,7 +142,8 @@ TEST(DrillStats, WritesAFileWithAByteOrderMarkAndKeepsStandardOutputPlain) {
 
     const StatsRun noFile = RunDrillStats({QStringLiteral("-o"), folder});
     EXPECT_EQ(noFile.exitCode, 2);
-    const StatsRun unwritable = RunDrillStats({QStringLiteral("-o"), classroom.install.root() + "none/x.csv", folder});
+    const StatsRun unwritable =
+        RunDrillStats({QStringLiteral("-o"), classroom.install.root() + "none/x.csv", folder});
     EXPECT_EQ(unwritable.exitCode, 1);
     EXPECT_TRUE(unwritable.errors.contains("cannot write")) << unwritable.errors.constData();
 }

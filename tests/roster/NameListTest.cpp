@@ -19,7 +19,8 @@ RosterRecord Student(int id, int birthYear, const QString& name) {
 
 // A keyed row with the figures of the whole tables, as the list builds it.
 QString Row(const ProgramState& state, const RosterRecord& s, int option) {
-    return KeyedNameRow(s, state.roster.SchoolYear, FiguresByStudent(state.counts)[std::size_t(s.Id)], option);
+    return KeyedNameRow(s, state.roster.SchoolYear,
+                        FiguresByStudent(state.counts)[std::size_t(s.Id)], option);
 }
 
 struct ListRig {
@@ -95,10 +96,12 @@ TEST(KeyedNameRow, KindergartenGetsTheWideColumnExceptForPoints) {
         return row.mid(4, row.indexOf(QLatin1Char(' '), 4 + 4) - 4); // label, blank, name, pad
     };
     for (int option : {0, 2, 3})
-        EXPECT_EQ(nameColumn(small, option), QStringLiteral("幼3 田中") + kPad.repeated(6)) << option;
+        EXPECT_EQ(nameColumn(small, option), QStringLiteral("幼3 田中") + kPad.repeated(6))
+            << option;
     EXPECT_EQ(nameColumn(small, 1), QStringLiteral("幼3 田中") + kPad.repeated(4));
     for (int option : {0, 1, 2, 3})
-        EXPECT_EQ(nameColumn(pupil, option), QStringLiteral("小1 鈴木") + kPad.repeated(4)) << option;
+        EXPECT_EQ(nameColumn(pupil, option), QStringLiteral("小1 鈴木") + kPad.repeated(4))
+            << option;
 }
 
 TEST(KeyedNameRow, ALongNameStaysWholeWithoutPad) {
@@ -106,7 +109,7 @@ TEST(KeyedNameRow, ALongNameStaysWholeWithoutPad) {
     rig.state.roster.SchoolYear = 2004;
     const RosterRecord s = Student(3, 1997, QStringLiteral("長谷川　麻里子さん"));
     EXPECT_EQ(Row(rig.state, s, 0), QStringLiteral("1997小1 長谷川　麻里子さん     /     ") + kPad +
-                                                 QStringLiteral("*3"));
+                                        QStringLiteral("*3"));
 }
 
 TEST(NameList, YoungestFirstAndRowZeroOnTop) {
@@ -119,8 +122,8 @@ TEST(NameList, YoungestFirstAndRowZeroOnTop) {
     for (qsizetype i = 1; i < rows.visible.size(); ++i)
         labels.append(rows.visible[i].section(QLatin1Char(' '), 0, 0) + rows.visible[i].mid(3, 2));
     // Within one birth year: descending text order of label and name (高橋 before 鈴木).
-    EXPECT_EQ(labels, (QStringList{"幼-小林", "幼3田中", "小1高橋", "小1鈴木", "小2佐藤", "小6中村", "中1伊藤",
-                                   "中3渡辺", "高1山本", "大+加藤"}));
+    EXPECT_EQ(labels, (QStringList{"幼-小林", "幼3田中", "小1高橋", "小1鈴木", "小2佐藤", "小6中村",
+                                   "中1伊藤", "中3渡辺", "高1山本", "大+加藤"}));
     // List3 entries run parallel to the rows and end with the ID.
     for (qsizetype i = 1; i < rows.visible.size(); ++i)
         EXPECT_TRUE(rows.keyed[i - 1].startsWith(rows.visible[i] + QLatin1Char('*')));
@@ -139,7 +142,8 @@ TEST(NameList, TheModelShowsTheVisibleRowsAndKeepsTheKeyedOnes) {
         model.reset(rows);
         ASSERT_EQ(model.rowCount(), rows.visible.size()) << filter.toStdString();
         for (int row = 0; row < model.rowCount(); ++row)
-            EXPECT_EQ(model.index(row).data().toString(), rows.visible[row]) << filter.toStdString();
+            EXPECT_EQ(model.index(row).data().toString(), rows.visible[row])
+                << filter.toStdString();
         EXPECT_EQ(model.rows().keyed, rows.keyed);
     }
 }

@@ -23,9 +23,10 @@ struct RosterRig {
 } // namespace
 
 TEST(ReadRosterLine, ReadsEightFieldsAndFitsTheTextsToTwenty) {
-    CsvReader reader(QStringLiteral("12, 1997, 3, 4, \"山田, 太郎\", 2, aux, 0123456789012345678901234\r\n"
-                                    "x,19x7,0,0,あいうえおかきくけこさしすせそたちつてとな,1,,\r\n"),
-                     QStringLiteral("新名簿.txt"));
+    CsvReader reader(
+        QStringLiteral("12, 1997, 3, 4, \"山田, 太郎\", 2, aux, 0123456789012345678901234\r\n"
+                       "x,19x7,0,0,あいうえおかきくけこさしすせそたちつてとな,1,,\r\n"),
+        QStringLiteral("新名簿.txt"));
     RosterRecord record;
     EXPECT_EQ(ReadRosterLine(reader, record), 2);
     EXPECT_EQ(record.Id, 12);
@@ -107,10 +108,12 @@ TEST(Grades, LabelsAndStagesAtTheirEdges) {
         int stage;
     };
     const Row rows[] = {
-        {2002, -4, nullptr, u"幼-", -10}, {2001, -3, nullptr, u"幼-", -9},  {2000, -2, nullptr, u"幼1", -8},
-        {1999, -1, nullptr, u"幼2", -7},  {1998, 0, u"幼３", u"幼3", -6},   {1997, 1, u"小１", u"小1", 1},
-        {1992, 6, u"小６", u"小6", 6},    {1991, 7, u"中１", u"中1", 1},    {1989, 9, u"中３", u"中3", 3},
-        {1988, 10, u"高１", u"高1", 1},   {1987, 11, nullptr, u"高2", 2},   {1986, 12, nullptr, u"高3", 3},
+        {2002, -4, nullptr, u"幼-", -10}, {2001, -3, nullptr, u"幼-", -9},
+        {2000, -2, nullptr, u"幼1", -8},  {1999, -1, nullptr, u"幼2", -7},
+        {1998, 0, u"幼３", u"幼3", -6},   {1997, 1, u"小１", u"小1", 1},
+        {1992, 6, u"小６", u"小6", 6},    {1991, 7, u"中１", u"中1", 1},
+        {1989, 9, u"中３", u"中3", 3},    {1988, 10, u"高１", u"高1", 1},
+        {1987, 11, nullptr, u"高2", 2},   {1986, 12, nullptr, u"高3", 3},
         {1985, 13, nullptr, u"大+", 4},
     };
     for (const Row& row : rows) {
@@ -145,7 +148,8 @@ TEST(NameScreenRoster, ShowsStatusZeroAndTwoOnlyWithTheSwitch) {
         std::vector<int> shownIds;
         for (const RosterRecord& s : shown)
             shownIds.push_back(s.Id);
-        const std::vector<int> expected = listStatus2 == 1 ? std::vector<int>{1, 3, 4} : std::vector<int>{1, 4};
+        const std::vector<int> expected =
+            listStatus2 == 1 ? std::vector<int>{1, 3, 4} : std::vector<int>{1, 4};
         EXPECT_EQ(shownIds, expected);
         EXPECT_EQ(t.RosterCount, int(expected.size()));
         for (std::size_t i = 0; i < expected.size(); ++i) {
@@ -224,7 +228,8 @@ TEST(ReadRosterFile, BlankLinesAreSkippedAndALineOfTheWrongLengthIsRefusedByItsL
         const char* expected;
     };
     const Case cases[] = {
-        {QStringLiteral("1,1997,0,0,一郎,0,,\n\n2,1996,0,0,二郎,0\n3,1995,0,0,三郎,0,,\n"), "3 行目: 値が 6 個あります"},
+        {QStringLiteral("1,1997,0,0,一郎,0,,\n\n2,1996,0,0,二郎,0\n3,1995,0,0,三郎,0,,\n"),
+         "3 行目: 値が 6 個あります"},
         {QStringLiteral("1,1997,0,0,一郎,0,,,\n"), "1 行目: 値が 9 個あります"},
     };
     for (const Case& c : cases) {
@@ -233,7 +238,8 @@ TEST(ReadRosterFile, BlankLinesAreSkippedAndALineOfTheWrongLengthIsRefusedByItsL
             ReadRosterFile(RosterFilePath(r.state));
             ADD_FAILURE() << "read without an error: " << c.expected;
         } catch (const DataFileError& error) {
-            EXPECT_TRUE(error.message().contains(QString::fromUtf8(c.expected))) << error.message().toStdString();
+            EXPECT_TRUE(error.message().contains(QString::fromUtf8(c.expected)))
+                << error.message().toStdString();
             EXPECT_TRUE(error.message().contains(kRosterFileName));
             EXPECT_TRUE(error.message().contains(QStringLiteral("8 個の値")));
         }

@@ -8,9 +8,10 @@ namespace {
 std::vector<QStringList> FileRows(int levels) {
     std::vector<QStringList> rows{QStringList{QStringLiteral("古い見出し")} + QStringList(11)};
     for (int k = 1; k <= levels; ++k)
-        rows.push_back({QString::number(50 + k), QStringLiteral("120"), QStringLiteral("100"), QStringLiteral("5"),
-                        QStringLiteral("1.5"), QStringLiteral("20"), QStringLiteral("2000"), QStringLiteral("7"),
-                        QStringLiteral("1"), QString(), QString(), QString()});
+        rows.push_back({QString::number(50 + k), QStringLiteral("120"), QStringLiteral("100"),
+                        QStringLiteral("5"), QStringLiteral("1.5"), QStringLiteral("20"),
+                        QStringLiteral("2000"), QStringLiteral("7"), QStringLiteral("1"), QString(),
+                        QString(), QString()});
     return rows;
 }
 
@@ -23,8 +24,9 @@ CriteriaGrid Loaded(int levels = 7) {
 TEST(CriteriaGrid, ShowsCaptionsAndLevelNumbersAroundTheFileValues) {
     const CriteriaGrid grid = Loaded();
     EXPECT_EQ(grid.levelRows(), 7);
-    const QStringList captions{"レベル", "目標Time", "最低Time", "ｸﾘｱﾎﾟｲﾝﾄ", "ｸﾘｱ回数", "ﾎﾟｲﾝﾄ倍率", "禁回",
-                               "禁点",   "判期間",   "禁期間",   "",         "",        ""};
+    const QStringList captions{"レベル",    "目標Time", "最低Time", "ｸﾘｱﾎﾟｲﾝﾄ", "ｸﾘｱ回数",
+                               "ﾎﾟｲﾝﾄ倍率", "禁回",     "禁点",     "判期間",   "禁期間",
+                               "",          "",         ""};
     for (int c = 0; c < CriteriaGrid::kColumns; ++c)
         EXPECT_EQ(grid.cell(0, c), captions[c]) << c;
     EXPECT_EQ(grid.cell(7, 0), QStringLiteral("7"));
@@ -101,14 +103,18 @@ TEST(CriteriaGrid, ShiftDownStretchesTheCopyOneRowAtATimeUpToTheLastLevel) {
 }
 
 TEST(CriteriaGrid, ExplainsEachColumnInLinesJoinedByCrLf) {
-    EXPECT_EQ(CriteriaGrid::Explanation(1),
-              QStringLiteral("合格基準タイム\r\n\u3000大部分の人ががんばったら出せそうなタイムにしてください"));
-    EXPECT_EQ(CriteriaGrid::Explanation(2), QStringLiteral("合格最低ラインタイム\r\n  この５倍が時間切れになります"));
+    EXPECT_EQ(
+        CriteriaGrid::Explanation(1),
+        QStringLiteral(
+            "合格基準タイム\r\n\u3000大部分の人ががんばったら出せそうなタイムにしてください"));
+    EXPECT_EQ(CriteriaGrid::Explanation(2),
+              QStringLiteral("合格最低ラインタイム\r\n  この５倍が時間切れになります"));
     EXPECT_EQ(CriteriaGrid::Explanation(4), QStringLiteral("目標回数\r\n\u3000\u3000 目標回数"));
     EXPECT_EQ(CriteriaGrid::Explanation(6),
               QStringLiteral("やりすぎ禁止回数\r\n  何回やったらやりすぎ禁止にするか\r\n  "));
-    EXPECT_EQ(CriteriaGrid::Explanation(7),
-              QStringLiteral("やりすぎ禁止ポイント\r\n  何ポイントとったらやりすぎ禁止にするか\r\n "));
+    EXPECT_EQ(
+        CriteriaGrid::Explanation(7),
+        QStringLiteral("やりすぎ禁止ポイント\r\n  何ポイントとったらやりすぎ禁止にするか\r\n "));
     EXPECT_EQ(CriteriaGrid::Explanation(9),
               QStringLiteral("やりすぎ判定をする日数\r\n\u3000何日前からのポイントを有効にするか"));
     for (int c = 10; c <= 12; ++c)
@@ -148,7 +154,8 @@ TEST(CriteriaGrid, RefusesToSaveCellsTheFileCannotCarry) {
         if (refusal) {
             EXPECT_EQ(refusal->row, 4);
             EXPECT_EQ(refusal->column, c.column);
-            EXPECT_TRUE(refusal->message.contains(QString::fromUtf8(c.named))) << refusal->message.toStdString();
+            EXPECT_TRUE(refusal->message.contains(QString::fromUtf8(c.named)))
+                << refusal->message.toStdString();
         }
     }
 }
@@ -157,8 +164,9 @@ TEST(CriteriaGrid, WritesCaptionsAndCriteriaColumnsWithoutTheLevelNumbers) {
     CriteriaGrid grid = Loaded(2);
     const std::vector<QStringList> rows = grid.fileRows();
     ASSERT_EQ(rows.size(), 3u);
-    EXPECT_EQ(rows[0].join(QLatin1Char(',')),
-              QStringLiteral("目標Time,最低Time,ｸﾘｱﾎﾟｲﾝﾄ,ｸﾘｱ回数,ﾎﾟｲﾝﾄ倍率,禁回,禁点,判期間,禁期間,,,"));
+    EXPECT_EQ(
+        rows[0].join(QLatin1Char(',')),
+        QStringLiteral("目標Time,最低Time,ｸﾘｱﾎﾟｲﾝﾄ,ｸﾘｱ回数,ﾎﾟｲﾝﾄ倍率,禁回,禁点,判期間,禁期間,,,"));
     EXPECT_EQ(rows[2].join(QLatin1Char(',')), QStringLiteral("52,120,100,5,1.5,20,2000,7,1,,,"));
 }
 

@@ -11,8 +11,9 @@ TEST(LevelBoardRules, ColumnWidthsAndScrollBar) {
         bool scrollBar;
         int maximum;
     };
-    for (const Case& c : {Case{1, 14592, false, 1}, Case{3, 4864, false, 1}, Case{4, 3648, false, 1},
-                          Case{5, 3456, true, 2}, Case{7, 3456, true, 4}, Case{13, 3456, true, 10}}) {
+    for (const Case& c :
+         {Case{1, 14592, false, 1}, Case{3, 4864, false, 1}, Case{4, 3648, false, 1},
+          Case{5, 3456, true, 2}, Case{7, 3456, true, 4}, Case{13, 3456, true, 10}}) {
         EXPECT_EQ(BoardColumnWidth(c.levels), c.width) << c.levels;
         EXPECT_EQ(BoardHasScrollBar(c.levels), c.scrollBar) << c.levels;
         EXPECT_EQ(BoardScrollMaximum(c.levels), c.maximum) << c.levels;
@@ -34,11 +35,13 @@ TEST(LevelBoardRules, KeysStartLevelsTheBoardHasOrGoBack) {
         int levels;
         BoardKey expected;
     };
-    for (const Case& c : {Case{"1", 7, {A::StartLevel, 1}}, Case{"7", 7, {A::StartLevel, 7}}, Case{"8", 7, {}},
-                          Case{"a", 10, {A::StartLevel, 10}}, Case{"b", 10, {}}, Case{"A", 10, {}},
-                          Case{"d", 13, {A::StartLevel, 13}}, Case{"e", 14, {}}, Case{"0", 7, {A::GoBack, 0}},
-                          Case{"", 7, {}}, Case{"１", 7, {}}, Case{"12", 13, {}}})
-        EXPECT_EQ(BoardKeyFor(QString::fromUtf8(c.key), c.levels), c.expected) << c.key << " " << c.levels;
+    for (const Case& c :
+         {Case{"1", 7, {A::StartLevel, 1}}, Case{"7", 7, {A::StartLevel, 7}}, Case{"8", 7, {}},
+          Case{"a", 10, {A::StartLevel, 10}}, Case{"b", 10, {}}, Case{"A", 10, {}},
+          Case{"d", 13, {A::StartLevel, 13}}, Case{"e", 14, {}}, Case{"0", 7, {A::GoBack, 0}},
+          Case{"", 7, {}}, Case{"１", 7, {}}, Case{"12", 13, {}}})
+        EXPECT_EQ(BoardKeyFor(QString::fromUtf8(c.key), c.levels), c.expected)
+            << c.key << " " << c.levels;
 }
 
 TEST(LevelBoardRules, TeacherNamesAndPassword) {
@@ -48,12 +51,16 @@ TEST(LevelBoardRules, TeacherNamesAndPassword) {
     EXPECT_FALSE(IsTeacherName(QStringLiteral("山田太郎")));
     EXPECT_FALSE(IsTeacherName(QStringLiteral("先 生")));
 
-    EXPECT_EQ(CheckDataChangePassword(QStringLiteral("abc"), QStringLiteral("abc")), PasswordCheck::Accepted);
-    EXPECT_EQ(CheckDataChangePassword(QStringLiteral("ABC"), QStringLiteral("abc")), PasswordCheck::Wrong);
-    EXPECT_EQ(CheckDataChangePassword(QStringLiteral("ａｂｃ"), QStringLiteral("abc")), PasswordCheck::Wrong);
+    EXPECT_EQ(CheckDataChangePassword(QStringLiteral("abc"), QStringLiteral("abc")),
+              PasswordCheck::Accepted);
+    EXPECT_EQ(CheckDataChangePassword(QStringLiteral("ABC"), QStringLiteral("abc")),
+              PasswordCheck::Wrong);
+    EXPECT_EQ(CheckDataChangePassword(QStringLiteral("ａｂｃ"), QStringLiteral("abc")),
+              PasswordCheck::Wrong);
     EXPECT_EQ(CheckDataChangePassword(QString(), QStringLiteral("abc")), PasswordCheck::Wrong);
     EXPECT_EQ(CheckDataChangePassword(QString(), QString()), PasswordCheck::NotConfigured);
-    EXPECT_EQ(CheckDataChangePassword(QStringLiteral("x"), QString()), PasswordCheck::NotConfigured);
+    EXPECT_EQ(CheckDataChangePassword(QStringLiteral("x"), QString()),
+              PasswordCheck::NotConfigured);
 }
 
 TEST(LevelBoardRules, TargetLineShowsDashesWithoutAPointsGoal) {

@@ -15,7 +15,7 @@ const QString kAll = QStringLiteral("全学年");
 // Four students of level 1: two primary, two lower secondary; 山田 (2) is the
 // student at the board.
 class LevelListModelTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         ProgramState& s = rig.state;
         s.levels.LevelCount = 1;
@@ -28,7 +28,8 @@ protected:
         s.session.StudentNo = 2;
     }
 
-    void addStudent(int id, const char* name, int grade, int32_t bestTime, int32_t today, int32_t total) {
+    void addStudent(int id, const char* name, int grade, int32_t bestTime, int32_t today,
+                    int32_t total) {
         ProgramState& s = rig.state;
         const int row = ++s.roster.RosterCount;
         s.roster.RosterId[row] = int16_t(id);
@@ -55,18 +56,32 @@ TEST_F(LevelListModelTest, ARankingShowsItsRowsTextsAndOwnRow) {
         std::vector<std::pair<int, const char*>> texts; // chosen rows
     };
     const Case cases[] = {
-        {RankingOrder::BestTime, "全学年", 4, 0,
-         {{0, " 1●山田　　　    30 ●"}, {1, " 2②佐藤　　　    45 　"}, {2, " 3Ⅰ鈴木　　　*失敗* 　"},
+        {RankingOrder::BestTime,
+         "全学年",
+         4,
+         0,
+         {{0, " 1●山田　　　    30 ●"},
+          {1, " 2②佐藤　　　    45 　"},
+          {2, " 3Ⅰ鈴木　　　*失敗* 　"},
           {3, "--Ⅱ田中　　　------ 　"}}},
-        {RankingOrder::TotalPoints, "全学年", 4, 0, {{0, " 1●山田　　　  0/  120"}, {1, " 2Ⅰ鈴木　　　  8/   40"}}},
-        {RankingOrder::TodayPoints, "全学年", 2, -1, {{0, " 1Ⅰ鈴木　　　  8/   40"}, {1, " 2②佐藤　　　  3/   40"}}},
+        {RankingOrder::TotalPoints,
+         "全学年",
+         4,
+         0,
+         {{0, " 1●山田　　　  0/  120"}, {1, " 2Ⅰ鈴木　　　  8/   40"}}},
+        {RankingOrder::TodayPoints,
+         "全学年",
+         2,
+         -1,
+         {{0, " 1Ⅰ鈴木　　　  8/   40"}, {1, " 2②佐藤　　　  3/   40"}}},
         // Ranks count the students the filter hides.
         {RankingOrder::BestTime, "中学生全体", 2, -1, {{0, " 3Ⅰ鈴木　　　*失敗* 　"}}},
         {RankingOrder::TotalPoints, "小５", 1, 0, {{0, " 1●山田　　　  0/  120"}}},
     };
     for (const Case& c : cases) {
         LevelListModel model;
-        QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::Fatal);
+        QAbstractItemModelTester tester(&model,
+                                        QAbstractItemModelTester::FailureReportingMode::Fatal);
         model.showRanking(RankLevelRows(rig.state, 1, c.order, QString::fromUtf8(c.filter)));
         const std::string label = std::to_string(int(c.order)) + " " + c.filter;
         ASSERT_EQ(model.rowCount(), c.rows) << label;

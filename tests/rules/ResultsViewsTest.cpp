@@ -19,7 +19,7 @@ const QDate kSunday(2026, 12, 13);
 
 // A classroom of three levels; students are added with a grade and a name.
 class ResultsViewsTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         rig = std::make_unique<TestRig>();
         ProgramState& s = state();
@@ -240,13 +240,20 @@ TEST_F(ResultsViewsTest, PeriodDaysFollowTheWeekdayMondayToSunday) {
         int days;
     };
     const Case cases[] = {
-        {1, kSunday, 7},   {2, kSunday, 14},  {1, kWednesday, 3},       {2, kWednesday, 10},
-        {1, QDate(2026, 12, 7), 1},           {2, QDate(2026, 12, 7), 8},
-        {1, QDate(2026, 12, 12), 6},          {3, kWednesday, 30},
-        {4, kSunday, 365},                    {5, kWednesday, 3650},
+        {1, kSunday, 7},
+        {2, kSunday, 14},
+        {1, kWednesday, 3},
+        {2, kWednesday, 10},
+        {1, QDate(2026, 12, 7), 1},
+        {2, QDate(2026, 12, 7), 8},
+        {1, QDate(2026, 12, 12), 6},
+        {3, kWednesday, 30},
+        {4, kSunday, 365},
+        {5, kWednesday, 3650},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(PeriodDaysFor(c.period, c.today), c.days) << c.period << " " << c.today.toString().toStdString();
+        EXPECT_EQ(PeriodDaysFor(c.period, c.today), c.days)
+            << c.period << " " << c.today.toString().toStdString();
 }
 
 TEST_F(ResultsViewsTest, ThisWeekRunsFromMonday) {
@@ -261,11 +268,10 @@ TEST_F(ResultsViewsTest, ThisWeekRunsFromMonday) {
     const auto daysOf = [&](const QDate& today, int period) {
         std::vector<ResultRecord> untilToday;
         for (const ResultRecord& record : records) {
-            if (record.date <= ToOleDay(today))
-                untilToday.push_back(record);
+            if (record.date <= ToOleDay(today)) untilToday.push_back(record);
         }
-        const LevelLines lists = PeriodLines(state(), untilToday, today,
-                                             PeriodDaysFor(period, today), PeriodOrder::TimeFirst, kAll);
+        const LevelLines lists = PeriodLines(
+            state(), untilToday, today, PeriodDaysFor(period, today), PeriodOrder::TimeFirst, kAll);
         QStringList days;
         for (const QString& line : lists[1])
             days << line.mid(6, 5);
@@ -345,8 +351,7 @@ TEST_F(ResultsViewsTest, PersonalTimesShowOnlyTheStudentsRunsAndTimeOuts) {
     state().session.StudentNo = 1;
     const std::vector<ResultRecord> records = {
         run(QDate(2026, 3, 1), QTime(9, 5, 7), 1, 1, 95),
-        run(kWednesday, QTime(16, 0, 0), 1, 1, 99999),
-        run(kWednesday, QTime(16, 0, 0), 2, 1, 50),
+        run(kWednesday, QTime(16, 0, 0), 1, 1, 99999), run(kWednesday, QTime(16, 0, 0), 2, 1, 50),
         run(kWednesday.addDays(-3650), QTime(16, 0, 0), 1, 1, 50), // too old
     };
     const LevelLines lists = PersonalTimesLines(state(), records, kWednesday, kAll);
@@ -397,7 +402,7 @@ TEST(ResultsViewsShade, TheLastCountedLineDecides) {
 // ---- Level availability ----------------------------------------------------
 
 class AvailabilityTest : public ResultsViewsTest {
-protected:
+  protected:
     void SetUp() override {
         ResultsViewsTest::SetUp();
         ProgramState& s = state();

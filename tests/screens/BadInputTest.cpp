@@ -8,18 +8,17 @@
 #include "app/Configuration.h"
 #include "audio/Sounds.h"
 #include "core/Configuration.h"
-#include "widgets/Screen.h"
-#include "widgets/StartupScreen.h"
 #include "core/Text.h"
 #include "records/Criteria.h"
 #include "records/ResultsFile.h"
 #include "roster/Roster.h"
 #include "screens/LevelBoard.h"
 #include "screens/NameSelectionScreen.h"
+#include "widgets/Screen.h"
+#include "widgets/StartupScreen.h"
 
 #include <QDir>
 #include <QFile>
-#include <QListWidget>
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -89,16 +88,16 @@ const std::vector<BadInput>& Cases() {
     static const std::vector<BadInput> cases = {
         {"MissingPathData", [](const DemoClassroom& c) { Remove(c.pathData()); }, Outcome::Stops,
          kPathDataFileName, u"10 個の値が必要"_s},
-        {"EmptyPathData", [](const DemoClassroom& c) { Overwrite(c.pathData(), {}); }, Outcome::Stops,
-         kPathDataFileName, u"10 個の値が必要"_s},
-        {"MissingCommonData", [](const DemoClassroom& c) { Remove(c.commonData()); }, Outcome::Stops,
-         kCommonDataFileName, u"10 個の値が必要"_s},
+        {"EmptyPathData", [](const DemoClassroom& c) { Overwrite(c.pathData(), {}); },
+         Outcome::Stops, kPathDataFileName, u"10 個の値が必要"_s},
+        {"MissingCommonData", [](const DemoClassroom& c) { Remove(c.commonData()); },
+         Outcome::Stops, kCommonDataFileName, u"10 個の値が必要"_s},
         {"EmptyCommonData", [](const DemoClassroom& c) { Overwrite(c.commonData(), {}); },
          Outcome::Stops, kCommonDataFileName, u"10 個の値が必要"_s},
         {"MissingCriteria", [](const DemoClassroom& c) { Remove(c.criteria()); }, Outcome::Stops,
          kCriteriaFileName, u"12 個の値"_s},
-        {"EmptyCriteria", [](const DemoClassroom& c) { Overwrite(c.criteria(), {}); }, Outcome::Stops,
-         kCriteriaFileName, u"12 個の値"_s},
+        {"EmptyCriteria", [](const DemoClassroom& c) { Overwrite(c.criteria(), {}); },
+         Outcome::Stops, kCriteriaFileName, u"12 個の値"_s},
         {"MissingRoster", [](const DemoClassroom& c) { Remove(c.roster()); }, Outcome::Stops,
          kRosterFileName, u"8 個の値"_s},
         {"EmptyRoster",
@@ -113,7 +112,11 @@ const std::vector<BadInput>& Cases() {
          Outcome::CarriesOn,
          {},
          {}},
-        {"Utf8Roster", [](const DemoClassroom& c) { ToUtf8(c.roster()); }, Outcome::CarriesOn, {}, {}},
+        {"Utf8Roster",
+         [](const DemoClassroom& c) { ToUtf8(c.roster()); },
+         Outcome::CarriesOn,
+         {},
+         {}},
         {"Utf8Criteria",
          [](const DemoClassroom& c) { ToUtf8(c.criteria()); },
          Outcome::CarriesOn,

@@ -50,8 +50,9 @@ struct ReportInstall {
                                               "2,2015,0,0,\"二葉\",0,\"\",\"\"\n"
                                               "4,2015,0,0,\"休会中\",1,\"\",\"\"\n"));
         install.writeBytes(install.dataFolder() + kResultsFileName,
-                           Record(1, 1, 30) + Record(1, 2, 50) + Record(1, 2, 55) + Record(2, 1, 99999) +
-                               Record(2, 2, 40) + Record(3, 1, 20) + Record(4, 1, 10));
+                           Record(1, 1, 30) + Record(1, 2, 50) + Record(1, 2, 55) +
+                               Record(2, 1, 99999) + Record(2, 2, 40) + Record(3, 1, 20) +
+                               Record(4, 1, 10));
     }
     QString pdf() const { return install.root() + QStringLiteral("クラス.pdf"); }
 };
@@ -65,17 +66,17 @@ CommandRun Command(const QString& program, const QStringList& arguments) {
     QProcess process;
     process.start(program, arguments);
     CommandRun run;
-    if (!process.waitForFinished(60000))
-        return run;
+    if (!process.waitForFinished(60000)) return run;
     run.exitCode = process.exitCode();
     run.errors = QString::fromUtf8(process.readAllStandardError());
     return run;
 }
 
 CommandRun DrillReport(const ReportInstall& classroom, const QStringList& options) {
-    return Command(QStringLiteral(DRILL_REPORT_PATH), QStringList{QStringLiteral("--now"), kNow, QStringLiteral("-o"),
-                                                                  classroom.pdf()} +
-                                                          options + QStringList{classroom.install.programFolder()});
+    return Command(
+        QStringLiteral(DRILL_REPORT_PATH),
+        QStringList{QStringLiteral("--now"), kNow, QStringLiteral("-o"), classroom.pdf()} +
+            options + QStringList{classroom.install.programFolder()});
 }
 
 QString Output(const QString& program, const QStringList& arguments) {
@@ -87,22 +88,25 @@ QString Output(const QString& program, const QStringList& arguments) {
 
 // One text per page, laid out as printed.
 QStringList PageTexts(const QString& pdf) {
-    QStringList pages = Output(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")})
-                            .split(QLatin1Char('\f'));
-    if (!pages.isEmpty() && pages.back().trimmed().isEmpty())
-        pages.removeLast();
+    QStringList pages =
+        Output(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")})
+            .split(QLatin1Char('\f'));
+    if (!pages.isEmpty() && pages.back().trimmed().isEmpty()) pages.removeLast();
     return pages;
 }
 
 // "L" or "P" per page, from the page sizes.
 QString Orientations(const QString& pdf) {
-    const QString info = Output(QStringLiteral("pdfinfo"), {QStringLiteral("-f"), QStringLiteral("1"),
-                                                            QStringLiteral("-l"), QStringLiteral("99"), pdf});
+    const QString info =
+        Output(QStringLiteral("pdfinfo"), {QStringLiteral("-f"), QStringLiteral("1"),
+                                           QStringLiteral("-l"), QStringLiteral("99"), pdf});
     QString orientations;
     const QRegularExpression size(QStringLiteral("Page +\\d+ size: +([\\d.]+) x ([\\d.]+)"));
     for (auto it = size.globalMatch(info); it.hasNext();) {
         const auto match = it.next();
-        orientations += match.captured(1).toDouble() > match.captured(2).toDouble() ? QLatin1Char('L') : QLatin1Char('P');
+        orientations += match.captured(1).toDouble() > match.captured(2).toDouble()
+                            ? QLatin1Char('L')
+                            : QLatin1Char('P');
     }
     return orientations;
 }
@@ -110,8 +114,7 @@ QString Orientations(const QString& pdf) {
 // The line of a page holding the text, or nothing.
 QString LineWith(const QString& page, const QString& text) {
     for (const QString& line : page.split(QLatin1Char('\n')))
-        if (line.contains(text))
-            return line;
+        if (line.contains(text)) return line;
     return QString();
 }
 
@@ -120,7 +123,8 @@ bool HasLine(const QString& page, const QStringList& texts) {
     QStringList quoted;
     for (const QString& text : texts)
         quoted << QRegularExpression::escape(text);
-    const QRegularExpression line(QStringLiteral("^[ \\x{3000}]*") + quoted.join(QStringLiteral("[ \\x{3000}]+")) +
+    const QRegularExpression line(QStringLiteral("^[ \\x{3000}]*") +
+                                      quoted.join(QStringLiteral("[ \\x{3000}]+")) +
                                       QStringLiteral("[ \\x{3000}]*$"),
                                   QRegularExpression::MultilineOption);
     return line.match(page).hasMatch();
@@ -141,14 +145,18 @@ TEST(DrillReport, SheetCellsAndTheSummaryRowFollowTheCounts) {
     ASSERT_EQ(pages.size(), 2); // 小5, then 小6
     EXPECT_EQ(Orientations(classroom.pdf()), QStringLiteral("LL"));
     const QString& fifth = pages[0];
-    EXPECT_TRUE(HasLine(fifth, {QStringLiteral("さくら教室"), QStringLiteral("小5"), QStringLiteral("令和8年 12月 09日（水）")}))
+    EXPECT_TRUE(HasLine(fifth, {QStringLiteral("さくら教室"), QStringLiteral("小5"),
+                                QStringLiteral("令和8年 12月 09日（水）")}))
         << qPrintable(fifth);
     EXPECT_EQ(Cells(LineWith(fifth, QStringLiteral("番号"))).mid(0, 4),
-              (QStringList{QStringLiteral("番号"), QStringLiteral("名前"), QStringLiteral("円周１"), QStringLiteral("円周２")}));
+              (QStringList{QStringLiteral("番号"), QStringLiteral("名前"), QStringLiteral("円周１"),
+                           QStringLiteral("円周２")}));
     // The name list's order: one birth year in descending text order; never-run cells are empty.
     EXPECT_LT(fifth.indexOf(QStringLiteral("二葉")), fifth.indexOf(QStringLiteral("一郎")));
-    EXPECT_TRUE(HasLine(fifth, {QStringLiteral("2"), QStringLiteral("二葉"), QStringLiteral("×"), QStringLiteral("40")}));
-    EXPECT_TRUE(HasLine(fifth, {QStringLiteral("1"), QStringLiteral("一郎"), QStringLiteral("○ 30"), QStringLiteral("○ 50")}));
+    EXPECT_TRUE(HasLine(fifth, {QStringLiteral("2"), QStringLiteral("二葉"), QStringLiteral("×"),
+                                QStringLiteral("40")}));
+    EXPECT_TRUE(HasLine(fifth, {QStringLiteral("1"), QStringLiteral("一郎"), QStringLiteral("○ 30"),
+                                QStringLiteral("○ 50")}));
     EXPECT_FALSE(fifth.contains(QStringLiteral("三郎")));
     EXPECT_FALSE(fifth.contains(QStringLiteral("休会中")));
     // Cleared: one each on levels 1 and 2; the time-out has no time for the median.
@@ -156,11 +164,14 @@ TEST(DrillReport, SheetCellsAndTheSummaryRowFollowTheCounts) {
     EXPECT_EQ(cleared.count(QStringLiteral("合格 1人")), 2) << qPrintable(cleared.join('|'));
     EXPECT_EQ(cleared.count(QStringLiteral("合格 0人")), 5);
     const QString medians = LineWith(fifth, QStringLiteral("中央値 30秒"));
-    EXPECT_TRUE(medians.contains(QRegularExpression(QStringLiteral("中央値 30秒 +中央値 45秒 +中央値 －"))))
+    EXPECT_TRUE(
+        medians.contains(QRegularExpression(QStringLiteral("中央値 30秒 +中央値 45秒 +中央値 －"))))
         << qPrintable(medians);
 
-    EXPECT_TRUE(HasLine(pages[1], {QStringLiteral("さくら教室"), QStringLiteral("小6"), QStringLiteral("令和8年 12月 09日（水）")}));
-    EXPECT_TRUE(HasLine(pages[1], {QStringLiteral("3"), QStringLiteral("三郎"), QStringLiteral("○ 20")}));
+    EXPECT_TRUE(HasLine(pages[1], {QStringLiteral("さくら教室"), QStringLiteral("小6"),
+                                   QStringLiteral("令和8年 12月 09日（水）")}));
+    EXPECT_TRUE(
+        HasLine(pages[1], {QStringLiteral("3"), QStringLiteral("三郎"), QStringLiteral("○ 20")}));
 }
 
 TEST(DrillReport, StudentPagesFollowTheSheetInTheNameListsOrder) {
@@ -170,7 +181,8 @@ TEST(DrillReport, StudentPagesFollowTheSheetInTheNameListsOrder) {
     const QStringList pages = PageTexts(classroom.pdf());
     ASSERT_EQ(pages.size(), 5);
     EXPECT_EQ(Orientations(classroom.pdf()), QStringLiteral("LLPPP"));
-    const QString names[] = {QStringLiteral("二葉"), QStringLiteral("一郎"), QStringLiteral("三郎")};
+    const QString names[] = {QStringLiteral("二葉"), QStringLiteral("一郎"),
+                             QStringLiteral("三郎")};
     for (int i = 0; i < 3; ++i) {
         const QString& page = pages[2 + i];
         EXPECT_TRUE(page.trimmed().startsWith(names[i])) << qPrintable(page);
@@ -191,13 +203,19 @@ TEST(DrillReport, GradeAndStudentChoicesNarrowSheetAndPages) {
         QStringList shown;
         QStringList left;
     } cases[] = {
-        {{QStringLiteral("--grade"), QStringLiteral("小６")}, QStringLiteral("LP"), {QStringLiteral("三郎")},
+        {{QStringLiteral("--grade"), QStringLiteral("小６")},
+         QStringLiteral("LP"),
+         {QStringLiteral("三郎")},
          {QStringLiteral("一郎"), QStringLiteral("二葉")}},
-        {{QStringLiteral("--grade"), QStringLiteral("小学生全体"), QStringLiteral("--sheet-only")}, QStringLiteral("LL"),
-         {QStringLiteral("三郎"), QStringLiteral("一郎")}, {}},
+        {{QStringLiteral("--grade"), QStringLiteral("小学生全体"), QStringLiteral("--sheet-only")},
+         QStringLiteral("LL"),
+         {QStringLiteral("三郎"), QStringLiteral("一郎")},
+         {}},
         {{QStringLiteral("--grade"), QStringLiteral("中学生全体")}, QString(), {}, {}},
-        {{QStringLiteral("--student"), QStringLiteral("3"), QStringLiteral("1")}, QStringLiteral("LLPP"),
-         {QStringLiteral("三郎"), QStringLiteral("一郎")}, {QStringLiteral("二葉")}},
+        {{QStringLiteral("--student"), QStringLiteral("3"), QStringLiteral("1")},
+         QStringLiteral("LLPP"),
+         {QStringLiteral("三郎"), QStringLiteral("一郎")},
+         {QStringLiteral("二葉")}},
     };
     for (const auto& c : cases) {
         QFile::remove(classroom.pdf());
@@ -206,7 +224,8 @@ TEST(DrillReport, GradeAndStudentChoicesNarrowSheetAndPages) {
         if (c.orientations.isEmpty()) {
             // Nobody under the choice: refused, no file.
             EXPECT_EQ(run.exitCode, 2) << qPrintable(c.options.join(' '));
-            EXPECT_TRUE(run.errors.contains(QStringLiteral("no student"))) << qPrintable(run.errors);
+            EXPECT_TRUE(run.errors.contains(QStringLiteral("no student")))
+                << qPrintable(run.errors);
             EXPECT_FALSE(QFile::exists(classroom.pdf()));
             continue;
         }
@@ -224,25 +243,30 @@ TEST(DrillReport, RefusesBadArguments) {
     const QString folder = classroom.install.programFolder();
     const QString out = classroom.pdf();
     const QStringList bad[] = {
-        {folder},                                                                   // no -o
+        {folder}, // no -o
         {QStringLiteral("-o"), out, QStringLiteral("--grade"), QStringLiteral("小7"), folder},
-        {QStringLiteral("-o"), out, QStringLiteral("--grade"), QStringLiteral("小５"), QStringLiteral("--student"),
-         QStringLiteral("1"), folder},
+        {QStringLiteral("-o"), out, QStringLiteral("--grade"), QStringLiteral("小５"),
+         QStringLiteral("--student"), QStringLiteral("1"), folder},
         {QStringLiteral("-o"), out, QStringLiteral("--student"), folder},
-        {QStringLiteral("-o"), out, QStringLiteral("--student"), QStringLiteral("4"), folder}, // on leave
-        {QStringLiteral("-o"), out, QStringLiteral("--now"), QStringLiteral("2026-13-01 10:00:00"), folder},
+        {QStringLiteral("-o"), out, QStringLiteral("--student"), QStringLiteral("4"),
+         folder}, // on leave
+        {QStringLiteral("-o"), out, QStringLiteral("--now"), QStringLiteral("2026-13-01 10:00:00"),
+         folder},
         {QStringLiteral("-o"), out, classroom.install.root() + QStringLiteral("nowhere")},
     };
     for (const QStringList& args : bad) {
         const CommandRun run = Command(QStringLiteral(DRILL_REPORT_PATH), args);
         EXPECT_EQ(run.exitCode, 2) << qPrintable(args.join(' '));
-        EXPECT_TRUE(run.errors.contains(QStringLiteral("drill-report: "))) << qPrintable(run.errors);
+        EXPECT_TRUE(run.errors.contains(QStringLiteral("drill-report: ")))
+            << qPrintable(run.errors);
         EXPECT_FALSE(QFile::exists(out)) << qPrintable(args.join(' '));
     }
-    const CommandRun unwritable = Command(QStringLiteral(DRILL_REPORT_PATH),
-                                   {QStringLiteral("-o"), classroom.install.root() + QStringLiteral("none/x.pdf"), folder});
+    const CommandRun unwritable = Command(
+        QStringLiteral(DRILL_REPORT_PATH),
+        {QStringLiteral("-o"), classroom.install.root() + QStringLiteral("none/x.pdf"), folder});
     EXPECT_EQ(unwritable.exitCode, 1);
-    EXPECT_TRUE(unwritable.errors.contains(QStringLiteral("cannot write"))) << qPrintable(unwritable.errors);
+    EXPECT_TRUE(unwritable.errors.contains(QStringLiteral("cannot write")))
+        << qPrintable(unwritable.errors);
 }
 
 TEST(ReportPanel, TeachersPrintTheWholeClassSheetThenEveryStudentsPage) {
@@ -260,7 +284,8 @@ TEST(ReportPanel, TeachersPrintTheWholeClassSheetThenEveryStudentsPage) {
 
     QWidget board;
     ReportSettings settings;
-    ReportPanel panel(state, [&settings] { return settings; }, &board);
+    ReportPanel panel(
+        state, [&settings] { return settings; }, &board);
     panel.showForStudent(1);
     auto* wholeClass = panel.findChild<QCheckBox*>(QStringLiteral("WholeClass"));
     ASSERT_NE(wholeClass, nullptr);

@@ -10,7 +10,9 @@
 
 namespace {
 
-CriteriaValue Number(double value) { return {CriteriaValue::Kind::Number, value, {}}; }
+CriteriaValue Number(double value) {
+    return {CriteriaValue::Kind::Number, value, {}};
+}
 
 // Three levels; a level is cleared with 10 points and one run in the pass
 // window and locked after two runs in the over-practice window.
@@ -31,7 +33,8 @@ struct SheetRig {
         }
         state.counts.BestTime.fill(99999);
         for (int student = 1; student <= 3; ++student)
-            state.roster.RosterName[student] = QStringLiteral("生徒%1").arg(student).leftJustified(20);
+            state.roster.RosterName[student] =
+                QStringLiteral("生徒%1").arg(student).leftJustified(20);
     }
     // A run on record; its time becomes the best when it is lower.
     void ran(int student, int level, int32_t result) {
@@ -46,8 +49,10 @@ struct SheetRig {
     void overPractise(int student, int level) { state.counts.OverdoRunCount(level, student) = 2; }
 
     ClassSheet sheet() const {
-        return BuildClassSheet(state, {{1, QStringLiteral("小5")}, {2, QStringLiteral("小5")}, {3, QStringLiteral("小6")}},
-                               QDateTime(QDate(2026, 12, 9), QTime(10, 0)));
+        return BuildClassSheet(
+            state,
+            {{1, QStringLiteral("小5")}, {2, QStringLiteral("小5")}, {3, QStringLiteral("小6")}},
+            QDateTime(QDate(2026, 12, 9), QTime(10, 0)));
     }
 };
 
@@ -78,18 +83,22 @@ TEST(ClassSheet, CellsShowBestTimesMarksTimeOutsAndLocksByTheBoardsRules) {
     const ClassSheet sheet = r.sheet();
     EXPECT_EQ(sheet.classroom, QStringLiteral("さくら教室"));
     EXPECT_EQ(sheet.date, QStringLiteral("令和8年 12月 09日（水）"));
-    EXPECT_EQ(sheet.levelNames, (QStringList{QStringLiteral("円周1"), QStringLiteral("円周2"), QStringLiteral("円周3")}));
+    EXPECT_EQ(sheet.levelNames, (QStringList{QStringLiteral("円周1"), QStringLiteral("円周2"),
+                                             QStringLiteral("円周3")}));
     ASSERT_EQ(sheet.grades.size(), 2u);
     const GradeSheet& fifth = sheet.grades[0];
     EXPECT_EQ(fifth.grade, QStringLiteral("小5"));
     ASSERT_EQ(fifth.rows.size(), 2u);
     EXPECT_EQ(fifth.rows[0].name, QStringLiteral("生徒1"));
-    EXPECT_EQ(CellTexts(fifth.rows[0]), (QStringList{QStringLiteral("○ 30"), QStringLiteral("50"), QString()}));
-    EXPECT_EQ(CellTexts(fifth.rows[1]), (QStringList{QStringLiteral("×"), QStringLiteral("○ 40"), QStringLiteral("45")}));
+    EXPECT_EQ(CellTexts(fifth.rows[0]),
+              (QStringList{QStringLiteral("○ 30"), QStringLiteral("50"), QString()}));
+    EXPECT_EQ(CellTexts(fifth.rows[1]),
+              (QStringList{QStringLiteral("×"), QStringLiteral("○ 40"), QStringLiteral("45")}));
     const bool locked[2][3] = {{false, true, false}, {false, false, false}};
     for (int row = 0; row < 2; ++row)
         for (int level = 0; level < 3; ++level)
-            EXPECT_EQ(fifth.rows[std::size_t(row)].cells[std::size_t(level)].locked, locked[row][level])
+            EXPECT_EQ(fifth.rows[std::size_t(row)].cells[std::size_t(level)].locked,
+                      locked[row][level])
                 << "row " << row << " level " << level + 1;
 
     // The time-out counts for no median; two times give their mean.
@@ -106,8 +115,8 @@ TEST(ClassSheet, NothingIsLockedOnceTheFinalLevelIsPassedAndATeacherNamedSoOpens
     r.state.levels.LevelBoardSwitch = 0;
     r.overPractise(1, 1);
     r.overPractise(1, 2);
-    r.clear(1, 3);                     // the final level is passed
-    r.overPractise(2, 2);              // level 1 not cleared: level 2 is not reached
+    r.clear(1, 3);        // the final level is passed
+    r.overPractise(2, 2); // level 1 not cleared: level 2 is not reached
     r.state.roster.RosterName[3] = QStringLiteral("先生");
     r.overPractise(3, 2);
     const ClassSheet sheet = r.sheet();
@@ -124,7 +133,8 @@ TEST(ClassSheet, MedianOfTheBestTimes) {
         std::vector<int32_t> times;
         std::optional<double> median;
     } cases[] = {
-        {{}, std::nullopt}, {{7}, 7}, {{9, 3}, 6}, {{4, 1, 3}, 3}, {{1, 2}, 1.5}, {{50, 10, 40, 20}, 30},
+        {{}, std::nullopt}, {{7}, 7},      {{9, 3}, 6},
+        {{4, 1, 3}, 3},     {{1, 2}, 1.5}, {{50, 10, 40, 20}, 30},
     };
     for (const auto& c : cases)
         EXPECT_EQ(MedianBestTime(c.times), c.median) << c.times.size() << " times";
@@ -151,8 +161,10 @@ TEST(ClassSheet, PagesHoldAFixedNumberOfRowsAndTheSummaryComesLast) {
     EXPECT_EQ(pages[2].grade, 1);
     EXPECT_EQ(pages[2].rowCount, 24);
     EXPECT_TRUE(pages[2].summary);
-    EXPECT_EQ(SheetPageTitle(sheet, pages[1]), QStringLiteral("さくら教室　小1　令和8年 12月 09日（水）（2/2）"));
-    EXPECT_EQ(SheetPageTitle(sheet, pages[2]), QStringLiteral("さくら教室　中3　令和8年 12月 09日（水）"));
+    EXPECT_EQ(SheetPageTitle(sheet, pages[1]),
+              QStringLiteral("さくら教室　小1　令和8年 12月 09日（水）（2/2）"));
+    EXPECT_EQ(SheetPageTitle(sheet, pages[2]),
+              QStringLiteral("さくら教室　中3　令和8年 12月 09日（水）"));
 }
 
 TEST(ClassSheetDrawing, LockedCellsAreShadedAndTheRestStayWhite) {
@@ -164,7 +176,8 @@ TEST(ClassSheetDrawing, LockedCellsAreShadedAndTheRestStayWhite) {
     image.fill(Qt::white);
     {
         QPainter painter(&image);
-        DrawSheetPage(painter, QRectF(image.rect()), sheet, PaginateSheet(sheet, kSheetRowsPerPage)[0]);
+        DrawSheetPage(painter, QRectF(image.rect()), sheet,
+                      PaginateSheet(sheet, kSheetRowsPerPage)[0]);
     }
     const SheetLayout layout = SheetLayoutFor(QRectF(image.rect()), 3);
     // Just inside the top left corner of a cell, clear of the rules and the text.

@@ -6,13 +6,13 @@
 #include "TestDoubles.h"
 
 #include <QFile>
+#include <QGuiApplication>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QGuiApplication>
-#include <QHeaderView>
 #include <QScreen>
 #include <QScrollBar>
 #include <QTableWidget>
@@ -44,7 +44,7 @@ QByteArray RunBytes(int student, int level, int result) {
 }
 
 class CriteriaEditorTest : public ::testing::Test {
-protected:
+  protected:
     TestRig rig;
     TempInstall install;
     ProgramState& state = rig.state;
@@ -56,7 +56,8 @@ protected:
         state.folders.DataFolder = install.dataFolder();
         install.writeText(criteriaPath, kCriteriaText);
         install.writeBytes(install.dataFolder() + kResultsFileName,
-                           RunBytes(1, 2, 45) + RunBytes(1, 2, 47) + RunBytes(1, 2, 130) + RunBytes(2, 2, 52) + RunBytes(3, 1, 61));
+                           RunBytes(1, 2, 45) + RunBytes(1, 2, 47) + RunBytes(1, 2, 130) +
+                               RunBytes(2, 2, 52) + RunBytes(3, 1, 61));
         host.show();
         host.activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(&host));
@@ -70,9 +71,13 @@ protected:
     }
     QLineEdit* box() const { return control<QLineEdit>("Gridinputtext"); }
     QTableWidget* table() const { return control<QTableWidget>("MSFlexGrid1"); }
-    void key(Qt::Key k, Qt::KeyboardModifiers modifiers = Qt::NoModifier) { QTest::keyClick(box(), k, modifiers); }
+    void key(Qt::Key k, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+        QTest::keyClick(box(), k, modifiers);
+    }
     void type(const QString& text) { QTest::keyClicks(box(), text); }
-    void click(const char* button) { QTest::mouseClick(control<QAbstractButton>(button), Qt::LeftButton); }
+    void click(const char* button) {
+        QTest::mouseClick(control<QAbstractButton>(button), Qt::LeftButton);
+    }
     // Grid cell (row 1..N, column 1..12); row 0 and column 0 are the headers.
     QTableWidgetItem* item(int row, int column) const { return table()->item(row - 1, column - 1); }
     void clickCell(int row, int column) {
@@ -80,13 +85,16 @@ protected:
         QHeaderView* captions = grid->horizontalHeader();
         QHeaderView* levels = grid->verticalHeader();
         if (row == 0)
-            QTest::mouseClick(captions->viewport(), Qt::LeftButton, {},
-                              QPoint(captions->sectionViewportPosition(column - 1) + 5, captions->height() / 2));
+            QTest::mouseClick(
+                captions->viewport(), Qt::LeftButton, {},
+                QPoint(captions->sectionViewportPosition(column - 1) + 5, captions->height() / 2));
         else if (column == 0)
-            QTest::mouseClick(levels->viewport(), Qt::LeftButton, {},
-                              QPoint(levels->width() / 2, levels->sectionViewportPosition(row - 1) + 5));
+            QTest::mouseClick(
+                levels->viewport(), Qt::LeftButton, {},
+                QPoint(levels->width() / 2, levels->sectionViewportPosition(row - 1) + 5));
         else
-            QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, grid->visualItemRect(item(row, column)).center());
+            QTest::mouseClick(grid->viewport(), Qt::LeftButton, {},
+                              grid->visualItemRect(item(row, column)).center());
     }
     void moveTo(int row, int column) {
         for (int r = 1; r < row; ++r)
@@ -95,12 +103,9 @@ protected:
             key(Qt::Key_Right);
     }
     QString shownCell(int row, int column) const {
-        if (row == 0 && column == 0)
-            return control<QLabel>("MSFlexGrid1Corner")->text();
-        if (row == 0)
-            return table()->horizontalHeaderItem(column - 1)->text();
-        if (column == 0)
-            return table()->verticalHeaderItem(row - 1)->text();
+        if (row == 0 && column == 0) return control<QLabel>("MSFlexGrid1Corner")->text();
+        if (row == 0) return table()->horizontalHeaderItem(column - 1)->text();
+        if (column == 0) return table()->verticalHeaderItem(row - 1)->text();
         return item(row, column)->text();
     }
     bool yellow(int row, int column) const {
@@ -119,10 +124,12 @@ TEST_F(CriteriaEditorTest, OpensOnLevelOneWithTheBoxOverTheCellAndItsDistributio
     EXPECT_EQ(box()->text(), QStringLiteral("60"));
     EXPECT_TRUE(box()->hasFocus());
     const QRect cell = table()->visualItemRect(item(1, 1));
-    EXPECT_EQ(box()->geometry(), QRect(table()->viewport()->mapTo(screen, cell.topLeft()), cell.size()));
+    EXPECT_EQ(box()->geometry(),
+              QRect(table()->viewport()->mapTo(screen, cell.topLeft()), cell.size()));
     EXPECT_EQ(control<QLabel>("Label3")->text(), CriteriaGrid::Explanation(1));
-    EXPECT_EQ(control<QLabel>("Label2")->text(),
-              QStringLiteral("成績の基準となるデータを変更できます。\nプログラムを選んでください。"));
+    EXPECT_EQ(
+        control<QLabel>("Label2")->text(),
+        QStringLiteral("成績の基準となるデータを変更できます。\nプログラムを選んでください。"));
     EXPECT_EQ(list3Row(0), QStringLiteral("レベル1 今まで1回  （★=1）"));
     EXPECT_EQ(list3Row(7), QStringLiteral("  60～★"));
 }
@@ -203,7 +210,8 @@ TEST_F(CriteriaEditorTest, ShiftDownThreeTimesCopiesIntoFourRowsAndLeavingAsks) 
     click("Command4");
     ASSERT_EQ(rig.dialogs.shown.size(), 1u);
     EXPECT_EQ(rig.dialogs.shown[0].title, QStringLiteral("注意"));
-    EXPECT_EQ(rig.dialogs.shown[0].text, QStringLiteral("データが変更されています。記録しますか？"));
+    EXPECT_EQ(rig.dialogs.shown[0].text,
+              QStringLiteral("データが変更されています。記録しますか？"));
     EXPECT_EQ(fileText(), before);
     EXPECT_EQ(rig.navigator.count(QStringLiteral("showBoard")), 1);
     EXPECT_EQ(host.find<CriteriaEditor>(), nullptr);
@@ -217,14 +225,16 @@ TEST_F(CriteriaEditorTest, SavingWritesTheCaptionsAndTheRunningProgramTakesTheVa
     type(QStringLiteral("150"));
     click("Command3");
     EXPECT_TRUE(rig.dialogs.shown.empty());
-    EXPECT_EQ(fileText(), QStringLiteral("目標Time,最低Time,ｸﾘｱﾎﾟｲﾝﾄ,ｸﾘｱ回数,ﾎﾟｲﾝﾄ倍率,禁回,禁点,判期間,禁期間,,,\r\n"
-                                         "60,120,100,5,1.5,20,2000,7,1,,,\r\n"
-                                         "70,140,100,5,1,20,2000,7,1,,,\r\n"
-                                         "75,150,100,5,1,20,2000,7,1,,,\r\n"
-                                         "80,160,120,6,1.2,25,2500,7,1,,,\r\n"
-                                         "90,180,120,6,1.2,25,2500,7,1,,,\r\n"
-                                         "100,200,150,8,2,30,3000,14,2,,,\r\n"
-                                         "110,220,150,8,2,30,3000,14,2,,,\r\n"));
+    EXPECT_EQ(
+        fileText(),
+        QStringLiteral("目標Time,最低Time,ｸﾘｱﾎﾟｲﾝﾄ,ｸﾘｱ回数,ﾎﾟｲﾝﾄ倍率,禁回,禁点,判期間,禁期間,,,\r\n"
+                       "60,120,100,5,1.5,20,2000,7,1,,,\r\n"
+                       "70,140,100,5,1,20,2000,7,1,,,\r\n"
+                       "75,150,100,5,1,20,2000,7,1,,,\r\n"
+                       "80,160,120,6,1.2,25,2500,7,1,,,\r\n"
+                       "90,180,120,6,1.2,25,2500,7,1,,,\r\n"
+                       "100,200,150,8,2,30,3000,14,2,,,\r\n"
+                       "110,220,150,8,2,30,3000,14,2,,,\r\n"));
     EXPECT_EQ(state.criteria.TargetTime[3], 75);
     EXPECT_EQ(state.criteria.LowestTime[3], 150);
     EXPECT_EQ(state.criteria.TargetTime[7], 110);
@@ -248,7 +258,8 @@ TEST_F(CriteriaEditorTest, RefusesABadCellAndPutsTheCursorOnIt) {
     const QString before = fileText();
     click("Command3");
     ASSERT_EQ(rig.dialogs.shown.size(), 1u);
-    EXPECT_TRUE(rig.dialogs.shown[0].text.contains(QStringLiteral("レベル4 の 2 列目（最低Time）")));
+    EXPECT_TRUE(
+        rig.dialogs.shown[0].text.contains(QStringLiteral("レベル4 の 2 列目（最低Time）")));
     EXPECT_EQ(fileText(), before);
     EXPECT_EQ(screen->grid().row(), 4);
     EXPECT_EQ(screen->grid().column(), 2);
@@ -356,8 +367,8 @@ TEST_F(CriteriaEditorTest, TheCaptionsStayAndTheWholeWidthShowsOnLevelThirtyFive
     EXPECT_LT(grid->geometry().right(), control<QWidget>("Picture3")->geometry().left());
     if (const QByteArray folder = qgetenv("DRILL_SCREENSHOTS"); !folder.isEmpty()) {
         QTest::qWait(200);
-        QGuiApplication::primaryScreen()->grabWindow(0).save(QString::fromLocal8Bit(folder) +
-                                                             QStringLiteral("/criteria-editor-level35.png"));
+        QGuiApplication::primaryScreen()->grabWindow(0).save(
+            QString::fromLocal8Bit(folder) + QStringLiteral("/criteria-editor-level35.png"));
     }
 }
 

@@ -8,13 +8,13 @@
 
 #include "app/Configuration.h"
 #include "audio/Sounds.h"
-#include "widgets/Screen.h"
-#include "widgets/StartupScreen.h"
-#include "screens/NameSelectionScreen.h"
 #include "core/Configuration.h"
 #include "records/Criteria.h"
 #include "records/ResultsFile.h"
 #include "roster/Roster.h"
+#include "screens/NameSelectionScreen.h"
+#include "widgets/Screen.h"
+#include "widgets/StartupScreen.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -33,16 +33,18 @@ struct DemoClassroom {
 
     DemoClassroom() {
         const QString today = FakeClock().current.date().toString(Qt::ISODate);
-        const int exitCode = QProcess::execute(QStringLiteral(MAKE_DEMO_PATH), {QStringLiteral("--today"), today, root});
-        if (exitCode != 0)
-            throw std::runtime_error("make-demo failed");
+        const int exitCode = QProcess::execute(QStringLiteral(MAKE_DEMO_PATH),
+                                               {QStringLiteral("--today"), today, root});
+        if (exitCode != 0) throw std::runtime_error("make-demo failed");
         QDir().mkpath(programFolder()); // where the programs are installed
     }
     QString programFolder() const { return root + QStringLiteral("circle"); }
     QString pathData() const { return root + kPathDataFileName; }
     QString commonData() const { return root + QStringLiteral("data/") + kCommonDataFileName; }
     QString roster() const { return root + QStringLiteral("data/") + kRosterFileName; }
-    QString soundList() const { return root + QStringLiteral("data/音フォルダ/") + kSoundListFileName; }
+    QString soundList() const {
+        return root + QStringLiteral("data/音フォルダ/") + kSoundListFileName;
+    }
     QString criteria() const { return root + QStringLiteral("data/circle/") + kCriteriaFileName; }
     QString results() const { return root + QStringLiteral("data/circle/") + kResultsFileName; }
 

@@ -2,19 +2,18 @@
 
 #include "core/Dates.h"
 #include "core/LevelCatalogue.h"
-#include "widgets/StartupScreen.h"
-#include "widgets/WaitScreen.h"
-#include "screens/DrillScreen.h"
-#include "screens/ResultsScreen.h"
 #include "records/Counts.h"
 #include "records/ResultsFile.h"
+#include "screens/DrillScreen.h"
+#include "screens/ResultsScreen.h"
+#include "widgets/StartupScreen.h"
+#include "widgets/WaitScreen.h"
 
 #include <QTest>
 
 PlayResult HookedSound::playToEnd(const QString& wavePath) {
     PlayResult result = RecordingSound::playToEnd(wavePath);
-    if (whilePlaying)
-        whilePlaying(wavePath);
+    if (whilePlaying) whilePlaying(wavePath);
     return result;
 }
 
@@ -100,8 +99,12 @@ void DrillClassroom::addRecord(int level, int32_t result, int daysAgo) {
     AppendRecord(resultsPath(), record);
 }
 
-QString DrillClassroom::resultsPath() const { return ResultsFilePath(rig.state); }
-int DrillClassroom::recordCount() const { return int(RecordCount(resultsPath())); }
+QString DrillClassroom::resultsPath() const {
+    return ResultsFilePath(rig.state);
+}
+int DrillClassroom::recordCount() const {
+    return int(RecordCount(resultsPath()));
+}
 
 DrillScreen* DrillClassroom::startDrill(int level) {
     state().LevelNo = level;
@@ -110,8 +113,12 @@ DrillScreen* DrillClassroom::startDrill(int level) {
     return drill();
 }
 
-DrillScreen* DrillClassroom::drill() const { return host.find<DrillScreen>(); }
-ResultsScreen* DrillClassroom::results() const { return host.find<ResultsScreen>(); }
+DrillScreen* DrillClassroom::drill() const {
+    return host.find<DrillScreen>();
+}
+ResultsScreen* DrillClassroom::results() const {
+    return host.find<ResultsScreen>();
+}
 
 void DrillClassroom::passSeconds(DrillScreen* frm, int seconds) {
     QPointer<DrillScreen> alive(frm);
@@ -134,11 +141,16 @@ void DrillClassroom::answerWrong(DrillScreen* frm) {
     pressOk(frm);
 }
 
-void DrillClassroom::pressOk(DrillScreen* frm) { QTest::mouseClick(Child(frm, QStringLiteral("Label6_0")), Qt::LeftButton); }
+void DrillClassroom::pressOk(DrillScreen* frm) {
+    QTest::mouseClick(Child(frm, QStringLiteral("Label6_0")), Qt::LeftButton);
+}
 
-void DrillClassroom::pressNext(DrillScreen* frm) { QTest::mouseClick(Child(frm, QStringLiteral("Label3")), Qt::LeftButton); }
+void DrillClassroom::pressNext(DrillScreen* frm) {
+    QTest::mouseClick(Child(frm, QStringLiteral("Label3")), Qt::LeftButton);
+}
 
 int DrillClassroom::played(const QString& fileName) const {
-    return int(std::count_if(sound.played.begin(), sound.played.end(),
-                             [&](const QString& path) { return path.endsWith(QLatin1Char('/') + fileName); }));
+    return int(std::count_if(sound.played.begin(), sound.played.end(), [&](const QString& path) {
+        return path.endsWith(QLatin1Char('/') + fileName);
+    }));
 }

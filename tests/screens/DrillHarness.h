@@ -18,13 +18,13 @@ class ResultsScreen;
 
 // A sound output that can run something while a sound plays.
 class HookedSound : public RecordingSound {
-public:
+  public:
     std::function<void(const QString&)> whilePlaying;
     PlayResult playToEnd(const QString& wavePath) override;
 };
 
 class HostNavigator : public RecordingNavigator {
-public:
+  public:
     HostNavigator(ScreenHost& host, ProgramState& state) : host_(host), state_(state) {}
     void showDrill() override;
     void closeDrill() override;
@@ -33,13 +33,13 @@ public:
     void showWait() override;
     void closeWait() override;
 
-private:
+  private:
     ScreenHost& host_;
     ProgramState& state_;
 };
 
 class DrillClassroom {
-public:
+  public:
     static constexpr int kStudent = 7;
 
     DrillClassroom();
@@ -75,10 +75,13 @@ public:
 
 template <typename T = QLabel> T* Child(const QWidget* screen, const QString& name) {
     T* child = screen->findChild<T*>(name);
-    if (!child)
-        throw std::runtime_error(("no control " + name).toStdString());
+    if (!child) throw std::runtime_error(("no control " + name).toStdString());
     return child;
 }
 
-inline QString Text(const QWidget* screen, const QString& name) { return Child(screen, name)->text(); }
-inline bool Shown(const QWidget* screen, const QString& name) { return !Child<QWidget>(screen, name)->isHidden(); }
+inline QString Text(const QWidget* screen, const QString& name) {
+    return Child(screen, name)->text();
+}
+inline bool Shown(const QWidget* screen, const QString& name) {
+    return !Child<QWidget>(screen, name)->isHidden();
+}

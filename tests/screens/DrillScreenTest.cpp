@@ -1,11 +1,11 @@
 #include "DrillHarness.h"
 
-#include "widgets/StartupScreen.h"
-#include "widgets/WaitScreen.h"
 #include "drill/DrillLogic.h"
+#include "records/ResultsFile.h"
 #include "screens/DrillScreen.h"
 #include "screens/ResultsScreen.h"
-#include "records/ResultsFile.h"
+#include "widgets/StartupScreen.h"
+#include "widgets/WaitScreen.h"
 
 #include <QTest>
 #include <QTimer>
@@ -15,7 +15,7 @@ namespace {
 const QString kTimes = QStringLiteral("\u00D7");
 
 class DrillScreenTest : public ::testing::Test, public DrillClassroom {
-protected:
+  protected:
     // Answers right, three seconds per problem, until the drill ends.
     void answerRightEvery3s(DrillScreen* frm, int answers) {
         for (int i = 0; i < answers; ++i) {
@@ -25,8 +25,7 @@ protected:
     }
     ResultRecord onlyRecord() {
         const auto records = ReadRecords(resultsPath(), 1, 100);
-        if (records.size() != 1)
-            throw std::runtime_error("expected exactly one record");
+        if (records.size() != 1) throw std::runtime_error("expected exactly one record");
         return records.front();
     }
 };
@@ -163,13 +162,15 @@ TEST_F(DrillScreenTest, AnOkLetThroughDuringTheAnswerSoundIsNotJudgedAgain) {
 
 namespace {
 // r that makes Int(r × 5 + 1) × 2 come out as the length v.
-double LengthDraw(int v) { return (v / 2 - 0.5) / 5; }
+double LengthDraw(int v) {
+    return (v / 2 - 0.5) / 5;
+}
 
 // What the work area shows of the current problem.
 QStringList ShownProblem(const DrillScreen* frm) {
     QStringList shown;
-    for (const char* name : {"Label1", "Label4_0", "Label4_1", "Label5_13", "Label5_1", "Label5_12", "Label2",
-                             "inputLabel"})
+    for (const char* name : {"Label1", "Label4_0", "Label4_1", "Label5_13", "Label5_1", "Label5_12",
+                             "Label2", "inputLabel"})
         shown << Text(frm, QString::fromLatin1(name));
     shown << QString::number(Shown(frm, QStringLiteral("Picture1_0"))) +
                  QString::number(Shown(frm, QStringLiteral("Picture1_1")));
@@ -186,10 +187,10 @@ TEST_F(DrillScreenTest, EachKindShowsItsFigureLabelledWithTheLength) {
         const char16_t* instruction;
     };
     const Case cases[] = {
-        {1, 10, "Picture1_0", "Picture1_1", u"円周を求める式を完成しなさい"},   // kind 1: diameter
-        {2, 2, "Picture1_1", "Picture1_0", u"円周を求める式を完成しなさい"},    // kind 2: radius
+        {1, 10, "Picture1_0", "Picture1_1", u"円周を求める式を完成しなさい"}, // kind 1: diameter
+        {2, 2, "Picture1_1", "Picture1_0", u"円周を求める式を完成しなさい"},  // kind 2: radius
         {4, 10, "Picture1_1", "Picture1_0", u"円の面積を求める式を完成しなさい"}, // kind 3: radius
-        {5, 6, "Picture1_0", "Picture1_1", u"円の面積を求める式を完成しなさい"},  // kind 4: diameter
+        {5, 6, "Picture1_0", "Picture1_1", u"円の面積を求める式を完成しなさい"}, // kind 4: diameter
     };
     for (const Case& c : cases) {
         SCOPED_TRACE("level " + std::to_string(c.level));
@@ -208,7 +209,8 @@ TEST_F(DrillScreenTest, EachKindShowsItsFigureLabelledWithTheLength) {
         for (const char* key : {"Label5_13", "Label5_1", "Label5_12"})
             keys << Text(frm, QString::fromLatin1(key));
         keys.sort();
-        QStringList candidates{QString::number(2 * c.v), QString::number(c.v), QString::number(c.v / 2)};
+        QStringList candidates{QString::number(2 * c.v), QString::number(c.v),
+                               QString::number(c.v / 2)};
         candidates.sort();
         EXPECT_EQ(keys, candidates);
         navigator.closeDrill();
@@ -220,7 +222,9 @@ TEST_F(DrillScreenTest, TheNextProblemNeverRepeatsTheLastLengthButANewDrillStart
     ScriptedRandom scripted;
     scripted.fallback = 0.5;
     state().platform.random = &scripted;
-    const auto shownLength = [&](DrillScreen* frm) { return Text(frm, QStringLiteral("Label4_0")).toInt(); };
+    const auto shownLength = [&](DrillScreen* frm) {
+        return Text(frm, QStringLiteral("Label4_0")).toInt();
+    };
 
     scripted.script = {LengthDraw(4)};
     DrillScreen* frm = startDrill(1);
@@ -260,8 +264,7 @@ TEST_F(DrillScreenTest, NoProblemIsMadeWhileAnAnswerIsJudged) {
     int drawsBefore = -1;
     int drawsAfter = -1;
     sound.whilePlaying = [&](const QString&) {
-        if (drawsBefore >= 0)
-            return;
+        if (drawsBefore >= 0) return;
         beforePress = ShownProblem(frm);
         drawsBefore = scripted.draws;
         QTest::mouseClick(Child<QLabel>(frm, QStringLiteral("Label6_0")), Qt::LeftButton);
@@ -294,12 +297,14 @@ TEST_F(DrillScreenTest, BackSpaceRemovesWholeKeysAndTheReverseOrderIsWrong) {
     scripted.fallback = 0.5;
     state().platform.random = &scripted;
     DrillScreen* frm = startDrill(1);
-    ASSERT_EQ(Text(frm, QStringLiteral("Label2")), QStringLiteral("4") + kTimes + QStringLiteral("3.14"));
+    ASSERT_EQ(Text(frm, QStringLiteral("Label2")),
+              QStringLiteral("4") + kTimes + QStringLiteral("3.14"));
 
     PressKey(frm, QStringLiteral("4"));
     PressKey(frm, kTimes);
     PressKey(frm, QStringLiteral("3.14"));
-    EXPECT_EQ(Text(frm, QStringLiteral("inputLabel")), QStringLiteral("4") + kTimes + QStringLiteral("3.14"));
+    EXPECT_EQ(Text(frm, QStringLiteral("inputLabel")),
+              QStringLiteral("4") + kTimes + QStringLiteral("3.14"));
     PressKey(frm, QStringLiteral("BS"));
     EXPECT_EQ(Text(frm, QStringLiteral("inputLabel")), QStringLiteral("4") + kTimes);
     PressKey(frm, QStringLiteral("BS"));
@@ -347,8 +352,7 @@ TEST_F(DrillScreenTest, ATimeOutDuringAnOkPressIsTakenAtTheNextTick) {
     passSeconds(frm, 295);
     int ticksDuringSound = 0;
     sound.whilePlaying = [&](const QString& path) {
-        if (!path.endsWith(QStringLiteral("machigai.wav")))
-            return;
+        if (!path.endsWith(QStringLiteral("machigai.wav"))) return;
         // The wrong-answer sound runs past the limit; a tick comes meanwhile.
         rig.clock.advance(10);
         TickTimer(frm, QStringLiteral("sTimer1"));
@@ -409,7 +413,9 @@ TEST_F(DrillScreenTest, ALevelWithoutALowestTimeIsExplainedInsteadOfDrilled) {
 
 TEST_F(DrillScreenTest, LaysOutTheStripAndTheWorkAreaInTwips) {
     DrillScreen* frm = startDrill(1);
-    const auto at = [&](const char* name) { return Child<QWidget>(frm, QString::fromLatin1(name))->geometry(); };
+    const auto at = [&](const char* name) {
+        return Child<QWidget>(frm, QString::fromLatin1(name))->geometry();
+    };
     EXPECT_EQ(at("sPicture1"), TwipRect(0, 0, 15360, 1485));
     EXPECT_EQ(at("Picture2"), TwipRect(0, 1485, 15360, 11520 - 1485));
     EXPECT_EQ(at("Label1"), TwipRect(405, 405, 8745, 690));
@@ -429,7 +435,8 @@ TEST_F(DrillScreenTest, LaysOutTheStripAndTheWorkAreaInTwips) {
     // Every lamp sits inside the strip, in one row along its bottom edge.
     const QRect strip = at("sPicture1");
     for (int lamp = 10; lamp <= 39; ++lamp) {
-        const QRect place = Child<QWidget>(frm, QStringLiteral("sPicture3_%1").arg(lamp))->geometry();
+        const QRect place =
+            Child<QWidget>(frm, QStringLiteral("sPicture3_%1").arg(lamp))->geometry();
         EXPECT_TRUE(strip.contains(place)) << lamp;
         EXPECT_EQ(place.top(), at("sPicture3_10").top());
     }

@@ -6,13 +6,13 @@
 #include "core/Dates.h"
 #include "core/LevelCatalogue.h"
 #include "core/RealPlatform.h"
-#include "widgets/MessageBoxDialogs.h"
-#include "widgets/Screen.h"
-#include "screens/DrillScreen.h"
 #include "records/Criteria.h"
 #include "records/ResultsFile.h"
-#include "screens/LevelBoard.h"
 #include "rules/LevelBoardRules.h"
+#include "screens/DrillScreen.h"
+#include "screens/LevelBoard.h"
+#include "widgets/MessageBoxDialogs.h"
+#include "widgets/Screen.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -29,7 +29,9 @@
 
 namespace {
 
-CriteriaValue Number(double value) { return {CriteriaValue::Kind::Number, value, {}}; }
+CriteriaValue Number(double value) {
+    return {CriteriaValue::Kind::Number, value, {}};
+}
 
 // A classroom with the program's levels, two students and an empty results file.
 struct BoardRig {
@@ -89,7 +91,9 @@ struct BoardRig {
         EXPECT_NE(widget, nullptr) << name.toStdString();
         return widget;
     }
-    QString text(LevelBoard* board, const QString& name) { return find<QLabel>(board, name)->text(); }
+    QString text(LevelBoard* board, const QString& name) {
+        return find<QLabel>(board, name)->text();
+    }
 };
 
 TEST(LevelBoard, FourLevelsShareTheWidthWithoutScrollBar) {
@@ -101,9 +105,11 @@ TEST(LevelBoard, FourLevelsShareTheWidthWithoutScrollBar) {
               Px(3648 + 307) - Px(307));
     EXPECT_TRUE(b.find<QScrollBar>(board, QStringLiteral("HScroll1"))->isHidden());
     EXPECT_EQ(board->findChild<QWidget*>(QStringLiteral("Command4_5")), nullptr);
-    EXPECT_EQ(b.find<QPushButton>(board, QStringLiteral("Command4_4"))->text(), QStringLiteral("ｽﾀｰﾄ(&4)"));
+    EXPECT_EQ(b.find<QPushButton>(board, QStringLiteral("Command4_4"))->text(),
+              QStringLiteral("ｽﾀｰﾄ(&4)"));
     EXPECT_EQ(b.find<QLabel>(board, QStringLiteral("Label1_1"))->width(), Px(3648 / 5));
-    EXPECT_EQ(b.find<QLabel>(board, QStringLiteral("Label3_2"))->toolTip(), QStringLiteral("円周２"));
+    EXPECT_EQ(b.find<QLabel>(board, QStringLiteral("Label3_2"))->toolTip(),
+              QStringLiteral("円周２"));
 }
 
 TEST(LevelBoard, SevenLevelsScrollAndTheScrollPositionSurvivesANewBoard) {
@@ -122,7 +128,8 @@ TEST(LevelBoard, SevenLevelsScrollAndTheScrollPositionSurvivesANewBoard) {
     EXPECT_EQ(b.state.board.BoardScrollPos, 4);
     EXPECT_EQ(list4->x(), firstLeft);
     EXPECT_GE(list1->x(), kWindowWidth); // parked out of view
-    EXPECT_EQ(b.find<QLabel>(board, QStringLiteral("Label3_4"))->x(), firstLeft + b.find<QLabel>(board, QStringLiteral("Label1_4"))->width());
+    EXPECT_EQ(b.find<QLabel>(board, QStringLiteral("Label3_4"))->x(),
+              firstLeft + b.find<QLabel>(board, QStringLiteral("Label1_4"))->width());
 
     b.host.closeScreen(board);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
@@ -147,7 +154,8 @@ TEST(LevelBoard, KeysStartLevelsOnlyWhereTheBoardHasThem) {
         if (c.call == nullptr) {
             EXPECT_TRUE(b.rig.navigator.calls.empty()) << c.key;
         } else {
-            EXPECT_EQ(b.rig.navigator.calls, std::vector<QString>{QString::fromLatin1(c.call)}) << c.key;
+            EXPECT_EQ(b.rig.navigator.calls, std::vector<QString>{QString::fromLatin1(c.call)})
+                << c.key;
             EXPECT_EQ(b.state.LevelNo, c.level) << c.key;
         }
     }
@@ -175,7 +183,8 @@ TEST(LevelBoard, ClickingALevelNameStartsItAndClosesTheBoard) {
     LevelBoard* board = b.open();
     QTest::mouseClick(b.find<QLabel>(board, QStringLiteral("Label3_5")), Qt::LeftButton);
     EXPECT_EQ(b.state.LevelNo, 5);
-    EXPECT_EQ(b.rig.navigator.calls, (std::vector<QString>{QStringLiteral("showDrill"), QStringLiteral("closeBoard")}));
+    EXPECT_EQ(b.rig.navigator.calls,
+              (std::vector<QString>{QStringLiteral("showDrill"), QStringLiteral("closeBoard")}));
 }
 
 TEST(LevelBoard, CountsShowDashesWithoutRunsAndTheRecentLineStaysAsLoaded) {
@@ -226,7 +235,8 @@ TEST(LevelBoard, AnOverPractisedLevelIsLockedButNeverTheLastOne) {
     for (int level = 1; level <= 7; ++level) {
         const bool locked = level == 2 || level == 3;
         const QString i = QString::number(level);
-        EXPECT_EQ(b.find<QPushButton>(board, QStringLiteral("Command4_") + i)->isEnabled(), !locked) << level;
+        EXPECT_EQ(b.find<QPushButton>(board, QStringLiteral("Command4_") + i)->isEnabled(), !locked)
+            << level;
         auto* notice = b.find<QLineEdit>(board, QStringLiteral("Text1_") + i);
         EXPECT_EQ(notice->isHidden(), !locked) << level;
         if (locked) {
@@ -258,10 +268,12 @@ TEST(LevelBoard, TheTeacherButtonFollowsTheName) {
         const char* name;
         bool teacher;
     };
-    for (const Case& c : {Case{"山田太郎", false}, Case{"★山田", true}, Case{"田中先生", true}, Case{"先生", true}}) {
+    for (const Case& c : {Case{"山田太郎", false}, Case{"★山田", true}, Case{"田中先生", true},
+                          Case{"先生", true}}) {
         BoardRig b(7, QString::fromUtf8(c.name));
         LevelBoard* board = b.open();
-        EXPECT_EQ(!b.find<QPushButton>(board, QStringLiteral("Command8"))->isHidden(), c.teacher) << c.name;
+        EXPECT_EQ(!b.find<QPushButton>(board, QStringLiteral("Command8"))->isHidden(), c.teacher)
+            << c.name;
     }
 }
 
@@ -289,8 +301,8 @@ TEST(LevelBoard, TheDataChangePanelNeedsTheConfiguredPassword) {
     b.find<QPushButton>(board, QStringLiteral("Command8"))->click();
     password->setText(QStringLiteral("Kyou1"));
     b.find<QPushButton>(board, QStringLiteral("Command10_1"))->click();
-    EXPECT_EQ(b.rig.navigator.calls,
-              (std::vector<QString>{QStringLiteral("showCriteriaEditor"), QStringLiteral("closeBoard")}));
+    EXPECT_EQ(b.rig.navigator.calls, (std::vector<QString>{QStringLiteral("showCriteriaEditor"),
+                                                           QStringLiteral("closeBoard")}));
     EXPECT_TRUE(password->text().isEmpty());
 
     BoardRig r(7, QStringLiteral("田中先生"));
@@ -299,8 +311,8 @@ TEST(LevelBoard, TheDataChangePanelNeedsTheConfiguredPassword) {
     r.find<QPushButton>(other, QStringLiteral("Command8"))->click();
     r.find<QLineEdit>(other, QStringLiteral("Text3"))->setText(QStringLiteral("Kyou1"));
     r.find<QPushButton>(other, QStringLiteral("Command10_0"))->click();
-    EXPECT_EQ(r.rig.navigator.calls,
-              (std::vector<QString>{QStringLiteral("showRecordsBrowser"), QStringLiteral("closeBoard")}));
+    EXPECT_EQ(r.rig.navigator.calls, (std::vector<QString>{QStringLiteral("showRecordsBrowser"),
+                                                           QStringLiteral("closeBoard")}));
 }
 
 // A message of the program (here the wrong password's) takes the activation;
@@ -327,12 +339,14 @@ TEST(LevelBoard, ComingBackFromAMessageRefreshesTheBoard) {
     });
     b.find<QPushButton>(board, QStringLiteral("Command10_0"))->click();
     ASSERT_EQ(shown, QStringLiteral("パスワードを入力して下さい"));
-    EXPECT_EQ(b.text(board, QStringLiteral("Label14_1")), QStringLiteral("-----")) << "refreshed too early";
+    EXPECT_EQ(b.text(board, QStringLiteral("Label14_1")), QStringLiteral("-----"))
+        << "refreshed too early";
     // The window manager gives the activation back to the window under the message.
     b.host.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&b.host));
-    EXPECT_TRUE(QTest::qWaitFor([&] { return b.text(board, QStringLiteral("Label14_1")) == QStringLiteral("1回/5点"); },
-                                2000));
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return b.text(board, QStringLiteral("Label14_1")) == QStringLiteral("1回/5点"); },
+        2000));
     EXPECT_EQ(b.text(board, QStringLiteral("Label18")), QStringLiteral("本日総回数＝1回"));
     EXPECT_TRUE(board->boardReady());
 }
@@ -357,9 +371,12 @@ TEST(LevelBoard, OpensOnThePointsRankingAndSwitchesViews) {
     EXPECT_EQ(board->displayMode(), 2);
     EXPECT_TRUE(b.find<QRadioButton>(board, QStringLiteral("Option2_1"))->isChecked());
     EXPECT_TRUE(b.find<QRadioButton>(board, QStringLiteral("Option1_1"))->isChecked());
-    EXPECT_EQ(b.find<QRadioButton>(board, QStringLiteral("Option1_1"))->text(), QStringLiteral("累計順"));
-    EXPECT_EQ(b.find<QRadioButton>(board, QStringLiteral("Option1_2"))->text(), QStringLiteral("本日順"));
-    EXPECT_EQ(b.text(board, QStringLiteral("Label5")), QStringLiteral("獲得ポイント（今まで順位）"));
+    EXPECT_EQ(b.find<QRadioButton>(board, QStringLiteral("Option1_1"))->text(),
+              QStringLiteral("累計順"));
+    EXPECT_EQ(b.find<QRadioButton>(board, QStringLiteral("Option1_2"))->text(),
+              QStringLiteral("本日順"));
+    EXPECT_EQ(b.text(board, QStringLiteral("Label5")),
+              QStringLiteral("獲得ポイント（今まで順位）"));
     auto* list1 = b.find<QListView>(board, QStringLiteral("List5_1"));
     ASSERT_EQ(RowCount(list1), 2);
     EXPECT_TRUE(RowText(list1, 0).contains(QStringLiteral("佐藤")));
@@ -371,18 +388,22 @@ TEST(LevelBoard, OpensOnThePointsRankingAndSwitchesViews) {
     // Time display: best times, then today's runs coloured by the student's times.
     b.find<QRadioButton>(board, QStringLiteral("Option2_0"))->click();
     EXPECT_EQ(board->displayMode(), 1);
-    EXPECT_EQ(b.find<QRadioButton>(board, QStringLiteral("Option1_1"))->text(), QStringLiteral("BEST表示"));
-    EXPECT_EQ(b.find<QRadioButton>(board, QStringLiteral("Option1_2"))->text(), QStringLiteral("本日のみ"));
+    EXPECT_EQ(b.find<QRadioButton>(board, QStringLiteral("Option1_1"))->text(),
+              QStringLiteral("BEST表示"));
+    EXPECT_EQ(b.find<QRadioButton>(board, QStringLiteral("Option1_2"))->text(),
+              QStringLiteral("本日のみ"));
     EXPECT_EQ(b.text(board, QStringLiteral("Label5")), QStringLiteral("ベスト成績"));
     ASSERT_EQ(RowCount(list1), 2);
     EXPECT_TRUE(RowText(list1, 0).contains(QStringLiteral("佐藤")));
-    EXPECT_TRUE(RowText(b.find<QListView>(board, QStringLiteral("List5_2")), 0).startsWith(QStringLiteral("--")));
+    EXPECT_TRUE(RowText(b.find<QListView>(board, QStringLiteral("List5_2")), 0)
+                    .startsWith(QStringLiteral("--")));
 
     b.find<QRadioButton>(board, QStringLiteral("Option1_2"))->click();
     EXPECT_EQ(b.text(board, QStringLiteral("Label5")), QStringLiteral("本日の成績"));
     EXPECT_EQ(RowCount(list1), 2);
     EXPECT_EQ(RowCount(b.find<QListView>(board, QStringLiteral("List5_2"))), 0);
-    EXPECT_TRUE(list1->styleSheet().contains(QColor(0, 192, 0).name())) << list1->styleSheet().toStdString();
+    EXPECT_TRUE(list1->styleSheet().contains(QColor(0, 192, 0).name()))
+        << list1->styleSheet().toStdString();
     EXPECT_TRUE(b.find<QPushButton>(board, QStringLiteral("Command1"))->isEnabled());
     EXPECT_TRUE(b.find<QPushButton>(board, QStringLiteral("Command4_1"))->isEnabled());
 
@@ -406,8 +427,10 @@ TEST(LevelBoard, OpensOnThePointsRankingAndSwitchesViews) {
 
     // Back to points: the captions of the points display and the hidden graph button.
     b.find<QRadioButton>(board, QStringLiteral("Option2_1"))->click();
-    EXPECT_EQ(b.find<QRadioButton>(board, QStringLiteral("Option1_1"))->text(), QStringLiteral("合計累計"));
-    EXPECT_EQ(b.find<QRadioButton>(board, QStringLiteral("Option1_3"))->text(), QStringLiteral("すべて"));
+    EXPECT_EQ(b.find<QRadioButton>(board, QStringLiteral("Option1_1"))->text(),
+              QStringLiteral("合計累計"));
+    EXPECT_EQ(b.find<QRadioButton>(board, QStringLiteral("Option1_3"))->text(),
+              QStringLiteral("すべて"));
     EXPECT_TRUE(b.find<QPushButton>(board, QStringLiteral("Command17"))->isHidden());
 }
 
@@ -428,10 +451,13 @@ TEST(LevelBoard, TheOwnLineOfALongRankingIsCentredInItsList) {
     for (const QString& name : {QStringLiteral("List5_1"), QStringLiteral("List5_4")}) {
         auto* list = b.find<QListView>(board, name);
         ASSERT_EQ(RowCount(list), 300) << name.toStdString();
-        ASSERT_TRUE(RowText(list, 150).startsWith(QStringLiteral(" 1●山田"))) << RowText(list, 150).toStdString();
+        ASSERT_TRUE(RowText(list, 150).startsWith(QStringLiteral(" 1●山田")))
+            << RowText(list, 150).toStdString();
         const QRect own = list->visualRect(list->model()->index(150, 0));
-        EXPECT_LE(std::abs(own.center().y() - list->viewport()->height() / 2), own.height()) << name.toStdString();
-        EXPECT_FALSE(list->visualRect(list->model()->index(0, 0)).intersects(list->viewport()->rect()));
+        EXPECT_LE(std::abs(own.center().y() - list->viewport()->height() / 2), own.height())
+            << name.toStdString();
+        EXPECT_FALSE(
+            list->visualRect(list->model()->index(0, 0)).intersects(list->viewport()->rect()));
     }
 }
 

@@ -2,12 +2,12 @@
 #include "TestDoubles.h"
 
 #include "core/LevelCatalogue.h"
-#include "widgets/Screen.h"
 #include "core/Seeding.h"
-#include "widgets/VersionDialog.h"
 #include "roster/NameList.h"
 #include "roster/Roster.h"
 #include "screens/NameSelectionScreen.h"
+#include "widgets/Screen.h"
+#include "widgets/VersionDialog.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -70,13 +70,14 @@ struct ScreenRig {
     int rowOf(const QString& name) const {
         const QStringList all = rows();
         for (int i = 0; i < all.size(); ++i)
-            if (all[i].contains(name))
-                return i;
+            if (all[i].contains(name)) return i;
         ADD_FAILURE() << "no row for " << name.toStdString();
         return 0;
     }
     QPoint centreOf(int row) const { return RowCentre(list(), row); }
-    void click(int row) const { QTest::mouseClick(list()->viewport(), Qt::LeftButton, {}, centreOf(row)); }
+    void click(int row) const {
+        QTest::mouseClick(list()->viewport(), Qt::LeftButton, {}, centreOf(row));
+    }
     // A real double-click presses first; the list only takes a double-click on the pressed row.
     void doubleClick(int row) const {
         QTest::mousePress(list()->viewport(), Qt::LeftButton, {}, centreOf(row));
@@ -138,8 +139,10 @@ TEST(NameSelection, OptionsAndGradeFilterRebuildTheList) {
     const QStringList rows = r.rows();
     ASSERT_EQ(rows.size(), 6);
     // Kindergarten gets the name column of 11 under option 0.
-    EXPECT_EQ(rows[1], QStringLiteral("幼3 田中　ゆい") + QString(3, QChar(0x3000)) + QStringLiteral("     /     　"));
-    EXPECT_EQ(rows[2], QStringLiteral("小1 鈴木　一郎") + QString(1, QChar(0x3000)) + QStringLiteral("     /     　"));
+    EXPECT_EQ(rows[1], QStringLiteral("幼3 田中　ゆい") + QString(3, QChar(0x3000)) +
+                           QStringLiteral("     /     　"));
+    EXPECT_EQ(rows[2], QStringLiteral("小1 鈴木　一郎") + QString(1, QChar(0x3000)) +
+                           QStringLiteral("     /     　"));
 
     r.host.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&r.host));
@@ -160,8 +163,10 @@ TEST(NameSelection, OptionsAndGradeFilterRebuildTheList) {
 TEST(NameSelection, SilentSpeakersEndTheProgramAtTheFourthConfirmationWithoutAName) {
     ScreenRig r{QString()};
     r.open();
-    r.rig.sound.results = {{263, QStringLiteral("no device")}, {263, QStringLiteral("no device")},
-                           {263, QStringLiteral("no device")}, {263, QStringLiteral("no device")}};
+    r.rig.sound.results = {{263, QStringLiteral("no device")},
+                           {263, QStringLiteral("no device")},
+                           {263, QStringLiteral("no device")},
+                           {263, QStringLiteral("no device")}};
     r.click(0);
     for (int press = 1; press <= 3; ++press) {
         r.clickOk();
@@ -170,7 +175,8 @@ TEST(NameSelection, SilentSpeakersEndTheProgramAtTheFourthConfirmationWithoutANa
     r.clickOk();
     ASSERT_EQ(r.rig.dialogs.shown.size(), 1u);
     EXPECT_EQ(r.rig.dialogs.shown[0].title, QStringLiteral("音声エラー"));
-    EXPECT_EQ(r.rig.dialogs.shown[0].text, QStringLiteral("音声がでません。先生を呼びなさい。\r\nno device"));
+    EXPECT_EQ(r.rig.dialogs.shown[0].text,
+              QStringLiteral("音声がでません。先生を呼びなさい。\r\nno device"));
     EXPECT_EQ(r.rig.navigator.count(QStringLiteral("endProgram")), 1);
 }
 
@@ -267,11 +273,14 @@ TEST(NameSelection, AProgramMenuThatCannotStartIsNamedBeforeTheEnd) {
 TEST(ProgramMenuPath, FallsBackToTheNameWithoutExe) {
     TempInstall install;
     const QString app = install.programFolder() + QLatin1Char('/');
-    const QString exe = install.programFolder() + QStringLiteral("/../起動/プログラムメニューc.exe");
+    const QString exe =
+        install.programFolder() + QStringLiteral("/../起動/プログラムメニューc.exe");
     EXPECT_EQ(ProgramMenuPath(app), exe);
-    install.writeText(install.root() + QStringLiteral("programs/起動/プログラムメニューc"), QStringLiteral("#!/bin/sh\n"));
+    install.writeText(install.root() + QStringLiteral("programs/起動/プログラムメニューc"),
+                      QStringLiteral("#!/bin/sh\n"));
     EXPECT_EQ(ProgramMenuPath(app), exe.chopped(4));
-    install.writeText(install.root() + QStringLiteral("programs/起動/プログラムメニューc.exe"), QString());
+    install.writeText(install.root() + QStringLiteral("programs/起動/プログラムメニューc.exe"),
+                      QString());
     EXPECT_EQ(ProgramMenuPath(app), exe);
 }
 
@@ -294,16 +303,21 @@ TEST(VersionDialog, ShowsTitleVersionAndMakerEachTime) {
     for (int showing = 0; showing < 2; ++showing) {
         dialog.show();
         EXPECT_EQ(dialog.windowTitle(), QStringLiteral("ﾊﾞｰｼﾞｮﾝ情報"));
-        EXPECT_EQ(dialog.findChild<QLabel*>(QStringLiteral("Label1"))->text(), QStringLiteral("円の公式ドリル"));
-        EXPECT_EQ(dialog.findChild<QLabel*>(QStringLiteral("Label2"))->text(), QStringLiteral("Version1.0.15"));
-        EXPECT_EQ(dialog.findChild<QLabel*>(QStringLiteral("Label4"))->text(), QStringLiteral("Sorano"));
+        EXPECT_EQ(dialog.findChild<QLabel*>(QStringLiteral("Label1"))->text(),
+                  QStringLiteral("円の公式ドリル"));
+        EXPECT_EQ(dialog.findChild<QLabel*>(QStringLiteral("Label2"))->text(),
+                  QStringLiteral("Version1.0.15"));
+        EXPECT_EQ(dialog.findChild<QLabel*>(QStringLiteral("Label4"))->text(),
+                  QStringLiteral("Sorano"));
         EXPECT_TRUE(dialog.findChild<QLabel*>(QStringLiteral("Label5"))->text().isEmpty());
         // Centred over the screen, give or take the window frame.
         EXPECT_LE((dialog.geometry().center() - over.geometry().center()).manhattanLength(), 8);
         EXPECT_GT(dialog.x(), over.x() + 200);
-        QTest::mouseClick(dialog.findChild<QPushButton*>(QStringLiteral("Command2")), Qt::LeftButton);
+        QTest::mouseClick(dialog.findChild<QPushButton*>(QStringLiteral("Command2")),
+                          Qt::LeftButton);
         EXPECT_TRUE(dialog.isVisible());
-        QTest::mouseClick(dialog.findChild<QPushButton*>(QStringLiteral("Command1")), Qt::LeftButton);
+        QTest::mouseClick(dialog.findChild<QPushButton*>(QStringLiteral("Command1")),
+                          Qt::LeftButton);
         EXPECT_FALSE(dialog.isVisible());
     }
 }
@@ -315,12 +329,12 @@ TEST(NameSelection, ClickingTheTitleOpensTheVersionDialogModal) {
     bool modal = false;
     QTimer::singleShot(0, [&] {
         QWidget* dialog = QApplication::activeModalWidget();
-        if (!dialog)
-            return;
+        if (!dialog) return;
         seen = dialog->objectName() + QLatin1Char('/') +
                dialog->findChild<QLabel*>(QStringLiteral("Label2"))->text();
         modal = dialog->isModal();
-        QTest::mouseClick(dialog->findChild<QPushButton*>(QStringLiteral("Command1")), Qt::LeftButton);
+        QTest::mouseClick(dialog->findChild<QPushButton*>(QStringLiteral("Command1")),
+                          Qt::LeftButton);
     });
     QTest::mouseClick(r.find<QLabel>("Label4"), Qt::LeftButton);
     EXPECT_EQ(seen, QStringLiteral("frmver/Version1.0.15"));
@@ -343,7 +357,8 @@ TEST(NameSelection, ComingBackFromTheVersionDialogRunsTheActivationAgain) {
 
     QTimer::singleShot(0, [&] {
         if (QWidget* dialog = QApplication::activeModalWidget())
-            QTest::mouseClick(dialog->findChild<QPushButton*>(QStringLiteral("Command1")), Qt::LeftButton);
+            QTest::mouseClick(dialog->findChild<QPushButton*>(QStringLiteral("Command1")),
+                              Qt::LeftButton);
     });
     QTest::mouseClick(r.find<QLabel>("Label4"), Qt::LeftButton);
     // The window manager gives the activation back to the window under the dialog.

@@ -17,15 +17,20 @@ TEST(ProgramFolder, TakenOutOfTheArgumentsOrTheFallback) {
     } cases[] = {
         {{"prog"}, "/opt/drill", false, {"prog"}},
         {{"prog", "--program-folder", "/srv/class/circle"}, "/srv/class/circle", true, {"prog"}},
-        {{"prog", "--fullscreen", "--program-folder=/srv/class/circle/"}, "/srv/class/circle", true,
+        {{"prog", "--fullscreen", "--program-folder=/srv/class/circle/"},
+         "/srv/class/circle",
+         true,
          {"prog", "--fullscreen"}},
-        {{"prog", "--program-folder", "class/circle", "--now", "x"}, here + "/class/circle", true,
+        {{"prog", "--program-folder", "class/circle", "--now", "x"},
+         here + "/class/circle",
+         true,
          {"prog", "--now", "x"}},
         {{"prog", "--program-folder", "/srv/a/../b/circle"}, "/srv/b/circle", true, {"prog"}},
     };
     for (const auto& c : cases) {
         QStringList arguments = c.arguments;
-        const ProgramFolderChoice choice = TakeProgramFolder(arguments, QStringLiteral("/opt/drill"));
+        const ProgramFolderChoice choice =
+            TakeProgramFolder(arguments, QStringLiteral("/opt/drill"));
         EXPECT_TRUE(choice.problem.isEmpty()) << qPrintable(c.arguments.join(' '));
         EXPECT_EQ(choice.folder, c.folder) << qPrintable(c.arguments.join(' '));
         EXPECT_EQ(choice.given, c.given) << qPrintable(c.arguments.join(' '));
@@ -43,7 +48,8 @@ TEST(ProgramFolder, AMissingOrRepeatedFolderIsAProblem) {
     for (const QStringList& arguments : bad) {
         QStringList rest = arguments;
         const ProgramFolderChoice choice = TakeProgramFolder(rest, QStringLiteral("/opt/drill"));
-        EXPECT_TRUE(choice.problem.startsWith(QStringLiteral("--program-folder"))) << qPrintable(arguments.join(' '));
+        EXPECT_TRUE(choice.problem.startsWith(QStringLiteral("--program-folder")))
+            << qPrintable(arguments.join(' '));
     }
 }
 

@@ -39,7 +39,7 @@ ResultRecord Drill(int student, int level, int result, const QString& code = kOw
 }
 
 class RecordsBrowserTest : public ::testing::Test {
-protected:
+  protected:
     TestRig rig;
     TempInstall install;
     ProgramState& state = rig.state;
@@ -103,7 +103,9 @@ protected:
         QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, at);
         QTest::mouseRelease(view->viewport(), Qt::LeftButton, {}, at);
     }
-    void click(const char* button) { QTest::mouseClick(control<QPushButton>(button), Qt::LeftButton); }
+    void click(const char* button) {
+        QTest::mouseClick(control<QPushButton>(button), Qt::LeftButton);
+    }
     void chooseStudent(int id) {
         QComboBox* combo = control<QComboBox>("Combo1");
         const int entry = combo->findData(id);
@@ -120,7 +122,9 @@ TEST_F(RecordsBrowserTest, ThreeRecordsAreListedInFileOrderWithTheirCount) {
     open();
 
     ASSERT_EQ(rows(), 3);
-    EXPECT_EQ(row(0), QStringLiteral("   1 2026/12/01　  9:05:03ﾚﾍﾞﾙ2　   57秒 　  12 山田太郎　　 小５++本町教室"));
+    EXPECT_EQ(row(0),
+              QStringLiteral(
+                  "   1 2026/12/01　  9:05:03ﾚﾍﾞﾙ2　   57秒 　  12 山田太郎　　 小５++本町教室"));
     EXPECT_TRUE(row(1).startsWith(QStringLiteral("   2 ")));
     EXPECT_TRUE(row(1).contains(QStringLiteral("99999秒 　  30 鈴木一郎　　 高１++")));
     EXPECT_TRUE(row(2).startsWith(QStringLiteral("   3 ")));
@@ -131,13 +135,16 @@ TEST_F(RecordsBrowserTest, ThreeRecordsAreListedInFileOrderWithTheirCount) {
 }
 
 TEST_F(RecordsBrowserTest, RowsShowOtherClassroomsLongNamesAndStudentsOutsideTheRoster) {
-    writeRuns({Drill(7, 1, 40, QStringLiteral("Z9999")), Drill(4999, 1, 41), Drill(12, 1, 42, QString())},
-              QByteArray("\x01\x02", 2));
+    writeRuns(
+        {Drill(7, 1, 40, QStringLiteral("Z9999")), Drill(4999, 1, 41), Drill(12, 1, 42, QString())},
+        QByteArray("\x01\x02", 2));
     open();
 
     ASSERT_EQ(rows(), 3);
-    EXPECT_TRUE(row(0).endsWith(QStringLiteral("   7 佐藤花子さん 中２++他塾"))) << row(0).toStdString();
-    EXPECT_TRUE(row(1).endsWith(QStringLiteral("4999 　　　　　 ++本町教室"))) << row(1).toStdString();
+    EXPECT_TRUE(row(0).endsWith(QStringLiteral("   7 佐藤花子さん 中２++他塾")))
+        << row(0).toStdString();
+    EXPECT_TRUE(row(1).endsWith(QStringLiteral("4999 　　　　　 ++本町教室")))
+        << row(1).toStdString();
     EXPECT_TRUE(row(2).endsWith(QStringLiteral("++他塾"))) << row(2).toStdString();
     // A torn record at the end shows in the count as a fraction.
     EXPECT_EQ(control<QLabel>("Label3")->text(), QStringLiteral("総レコード数:3.04545454545455"));
@@ -179,7 +186,8 @@ TEST_F(RecordsBrowserTest, TheComboListsEveryRosterLineAndTheGradeFollowsTheChoi
 
     click("Command6"); // no action
     EXPECT_TRUE(panelShown());
-    QTest::mouseClick(list()->viewport(), Qt::LeftButton, {}, list()->visualRect(screen->model()->index(0)).center());
+    QTest::mouseClick(list()->viewport(), Qt::LeftButton, {},
+                      list()->visualRect(screen->model()->index(0)).center());
     EXPECT_FALSE(panelShown());
 }
 
@@ -214,8 +222,8 @@ TEST_F(RecordsBrowserTest, DeletingTheLastRowSelectsTheNewLastRow) {
 }
 
 TEST_F(RecordsBrowserTest, ChangingRecordFivesStudentRewritesOnlyItsBytes) {
-    writeRuns({Drill(30, 1, 11), Drill(30, 1, 12), Drill(30, 1, 13), Drill(30, 1, 14), Drill(7, 2, 15, QStringLiteral("Z9999")),
-               Drill(30, 1, 16)});
+    writeRuns({Drill(30, 1, 11), Drill(30, 1, 12), Drill(30, 1, 13), Drill(30, 1, 14),
+               Drill(7, 2, 15, QStringLiteral("Z9999")), Drill(30, 1, 16)});
     const QByteArray before = fileBytes();
     open();
     doubleClickRow(4);
@@ -255,7 +263,8 @@ TEST_F(RecordsBrowserTest, ALevelZeroRecordIsKeptButNotListedAndRowsActOnTheirOw
 
     doubleClickRow(1);
     click("Command3");
-    EXPECT_EQ(fileRuns(), (std::vector<ResultRecord>{Drill(12, 1, 10), Drill(12, 0, 20), Drill(12, 1, 40)}));
+    EXPECT_EQ(fileRuns(),
+              (std::vector<ResultRecord>{Drill(12, 1, 10), Drill(12, 0, 20), Drill(12, 1, 40)}));
     ASSERT_EQ(rows(), 2);
     EXPECT_EQ(currentRow(), 1); // record 4, now number 3
     EXPECT_TRUE(row(1).startsWith(QStringLiteral("   3 ")));
@@ -354,8 +363,10 @@ TEST_F(RecordsBrowserTest, AMissingRosterEndsTheProgramWithAMessage) {
     QFile::remove(install.dataRoot() + QStringLiteral("新名簿.txt"));
     open();
     EXPECT_EQ(messagesShown(), 1u);
-    // A roster missing for a while (a file server restarting) ends the program like a missing results file.
-    EXPECT_TRUE(rig.dialogs.shown.front().text.startsWith(QStringLiteral("ファイルがありません 2")));
+    // A roster missing for a while (a file server restarting) ends the program like a missing
+    // results file.
+    EXPECT_TRUE(
+        rig.dialogs.shown.front().text.startsWith(QStringLiteral("ファイルがありません 2")));
     EXPECT_TRUE(rig.dialogs.shown.front().text.contains(QStringLiteral("新名簿.txt")));
     EXPECT_EQ(rig.navigator.count(QStringLiteral("endProgram")), 1);
 }

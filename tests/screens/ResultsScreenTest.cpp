@@ -11,7 +11,7 @@
 
 namespace {
 class ResultsScreenTest : public ::testing::Test, public DrillClassroom {
-protected:
+  protected:
     // As the end of a drill leaves things: the run recorded, the flags set.
     ResultsScreen* show(int level, int32_t result) {
         state().LevelNo = level;
@@ -22,13 +22,16 @@ protected:
         return results();
     }
     void settle(ResultsScreen* screen) {
-        ASSERT_TRUE(QTest::qWaitFor([&] { return Shown(screen, QStringLiteral("Command4")); }, 3000));
+        ASSERT_TRUE(
+            QTest::qWaitFor([&] { return Shown(screen, QStringLiteral("Command4")); }, 3000));
     }
     void makeClearable(int level) {
         state().criteria.ClearPoint[size_t(level)] = 5;
         state().criteria.ClearCount[size_t(level)] = 1;
     }
-    static CriteriaValue Number(double value) { return CriteriaValue{CriteriaValue::Kind::Number, value, {}}; }
+    static CriteriaValue Number(double value) {
+        return CriteriaValue{CriteriaValue::Kind::Number, value, {}};
+    }
 };
 } // namespace
 
@@ -133,7 +136,8 @@ TEST_F(ResultsScreenTest, TheFirstClearingOfTheGoalLevelIsCelebrated) {
     state().counts.AlreadyPassed = false;
     ResultsScreen* screen = show(7, 30);
     EXPECT_TRUE(Shown(screen, QStringLiteral("Picture1")));
-    EXPECT_EQ(Text(screen, QStringLiteral("Label1")), QStringLiteral("目標レベルクリア。おめでとう！"));
+    EXPECT_EQ(Text(screen, QStringLiteral("Label1")),
+              QStringLiteral("目標レベルクリア。おめでとう！"));
     EXPECT_EQ(played(QStringLiteral("合格.wav")), 1);
     if (const QByteArray folder = qgetenv("DRILL_SCREENSHOTS"); !folder.isEmpty())
         host.grab().save(QString::fromLocal8Bit(folder) + QStringLiteral("/results-goal.png"));
@@ -153,8 +157,9 @@ TEST_F(ResultsScreenTest, TheGoalPanelStaysThroughTheRecordSoundAndTheFanfare) {
         int classBest;
         const char* recordSound;
     };
-    for (const Case& c : {Case{"personal best", 1, 0, "jiko.wav"}, Case{"class best", 1, 1, "最高1.wav"},
-                          Case{"inside the lowest time", 0, 0, "fugoukaku.wav"}}) {
+    for (const Case& c :
+         {Case{"personal best", 1, 0, "jiko.wav"}, Case{"class best", 1, 1, "最高1.wav"},
+          Case{"inside the lowest time", 0, 0, "fugoukaku.wav"}}) {
         SCOPED_TRACE(c.name);
         sound.played.clear();
         makeClearable(7);
@@ -166,14 +171,15 @@ TEST_F(ResultsScreenTest, TheGoalPanelStaysThroughTheRecordSoundAndTheFanfare) {
             ResultsScreen* screen = results();
             const bool panel = screen && Shown(screen, QStringLiteral("Picture1"));
             const bool buttons = screen && Shown(screen, QStringLiteral("Command4"));
-            seen.push_back(path.section(QLatin1Char('/'), -1).toStdString() + (panel ? " panel" : " -") +
-                           (buttons ? " buttons" : ""));
+            seen.push_back(path.section(QLatin1Char('/'), -1).toStdString() +
+                           (panel ? " panel" : " -") + (buttons ? " buttons" : ""));
             // Longer than the settling time, as a real sound is.
             QThread::msleep(700);
         };
         ResultsScreen* screen = show(7, 30);
         sound.whilePlaying = nullptr;
-        EXPECT_EQ(seen, (std::vector<std::string>{std::string(c.recordSound) + " panel", "合格.wav panel"}));
+        EXPECT_EQ(seen, (std::vector<std::string>{std::string(c.recordSound) + " panel",
+                                                  "合格.wav panel"}));
         settle(screen);
         EXPECT_FALSE(Shown(screen, QStringLiteral("Picture1")));
         navigator.closeResults();
@@ -235,7 +241,9 @@ TEST_F(ResultsScreenTest, AgainStartsTheSameLevelAfresh) {
 
 TEST_F(ResultsScreenTest, LaysOutTheLinesInTwips) {
     ResultsScreen* screen = show(1, 45);
-    const auto at = [&](const char* name) { return Child<QWidget>(screen, QString::fromLatin1(name))->geometry(); };
+    const auto at = [&](const char* name) {
+        return Child<QWidget>(screen, QString::fromLatin1(name))->geometry();
+    };
     EXPECT_EQ(at("Label15"), TwipRect(1845, 405, 11490, 960));
     EXPECT_EQ(at("Label18"), TwipRect(1845, 4440, 11490, 825));
     EXPECT_EQ(at("Label20"), TwipRect(1845, 6390, 11490, 735));

@@ -10,14 +10,14 @@
 #include "app/AppNavigator.h"
 #include "app/Configuration.h"
 #include "core/Dates.h"
+#include "records/ResultsFile.h"
+#include "screens/DrillScreen.h"
+#include "screens/LevelBoard.h"
+#include "screens/NameSelectionScreen.h"
+#include "screens/ResultsScreen.h"
 #include "widgets/ScaledWindow.h"
 #include "widgets/Screen.h"
 #include "widgets/StartupScreen.h"
-#include "screens/DrillScreen.h"
-#include "screens/ResultsScreen.h"
-#include "records/ResultsFile.h"
-#include "screens/LevelBoard.h"
-#include "screens/NameSelectionScreen.h"
 
 #include <QLabel>
 #include <QListView>
@@ -32,7 +32,7 @@
 namespace {
 
 class ScaledProgram : public ::testing::Test {
-protected:
+  protected:
     DemoClassroom classroom;
     TestRig rig;
     SteppingRandom random;
@@ -54,8 +54,7 @@ protected:
 
     template <typename W = QWidget> W* child(const QWidget* screen, const QString& name) {
         W* found = screen ? screen->findChild<W*>(name) : nullptr;
-        if (!found)
-            throw std::runtime_error("no control " + name.toStdString());
+        if (!found) throw std::runtime_error("no control " + name.toStdString());
         return found;
     }
 
@@ -96,24 +95,27 @@ TEST_F(ScaledProgram, ADrillPlayedByClicksOnTheScaledWindowIsRecorded) {
     const QPoint keypad = drawnAt(child(drill, QStringLiteral("Label5_2")));
     window.move(window.screen()->geometry().center() - keypad);
     for (int problem = 0; problem < 10; ++problem) {
-        ASSERT_EQ(host.find<DrillScreen>(), drill) << "the drill ended after " << problem << " problems";
+        ASSERT_EQ(host.find<DrillScreen>(), drill)
+            << "the drill ended after " << problem << " problems";
         for (int second = 0; second < 3; ++second) {
             rig.clock.advance(1);
             TickTimer(drill, QStringLiteral("sTimer1"));
         }
         // The keys by touch on even problems, by mouse on odd ones.
-        EnterFormula(drill, child<QLabel>(drill, QStringLiteral("Label2"))->text(), [&](QWidget* key) {
-            if (problem % 2 == 0)
-                touch(key);
-            else
-                tap(key);
-        });
+        EnterFormula(drill, child<QLabel>(drill, QStringLiteral("Label2"))->text(),
+                     [&](QWidget* key) {
+                         if (problem % 2 == 0)
+                             touch(key);
+                         else
+                             tap(key);
+                     });
         tap(child(drill, QStringLiteral("Label6_0")));
     }
 
     auto* results = host.find<ResultsScreen>();
     ASSERT_NE(results, nullptr);
-    EXPECT_EQ(child<QLabel>(results, QStringLiteral("Label18"))->text(), QStringLiteral("今の成績：30秒"));
+    EXPECT_EQ(child<QLabel>(results, QStringLiteral("Label18"))->text(),
+              QStringLiteral("今の成績：30秒"));
     auto* menu = child<QPushButton>(results, QStringLiteral("Command4"));
     ASSERT_TRUE(QTest::qWaitFor([&] { return !menu->isHidden(); }, 5000));
     tap(menu);

@@ -6,11 +6,11 @@
 #include "DemoClassroom.h"
 #include "TestDoubles.h"
 
-#include "widgets/GuardedApplication.h"
 #include "core/SharedReading.h"
 #include "screens/CriteriaEditor.h"
 #include "screens/LevelBoard.h"
 #include "screens/RecordsBrowser.h"
+#include "widgets/GuardedApplication.h"
 
 #include <QAbstractButton>
 #include <QComboBox>
@@ -55,12 +55,13 @@ LevelBoard* OpenBoard(StartUp& s) {
 
 template <typename T> T* Control(StartUp& s, const QString& name) {
     T* control = s.host.findChild<T*>(name);
-    if (!control)
-        throw std::runtime_error("no control " + name.toStdString());
+    if (!control) throw std::runtime_error("no control " + name.toStdString());
     return control;
 }
 
-void Click(StartUp& s, const QString& name) { Control<QAbstractButton>(s, name)->click(); }
+void Click(StartUp& s, const QString& name) {
+    Control<QAbstractButton>(s, name)->click();
+}
 
 void Choose(StartUp& s, const QString& comboName, int index) {
     auto* combo = Control<QComboBox>(s, comboName);
@@ -72,15 +73,20 @@ const std::vector<ScreenAction>& Actions() {
     const auto nothing = [](StartUp&) {};
     const auto board = [](StartUp& s) { OpenBoard(s); };
     static const std::vector<ScreenAction> actions = {
-        {"NameListGrade", SharedFile::Results, nothing, [](StartUp& s) { Choose(s, u"Combo1"_s, 2); }},
-        {"NameListRoster", SharedFile::Roster, nothing, [](StartUp& s) { Choose(s, u"Combo1"_s, 2); }},
+        {"NameListGrade", SharedFile::Results, nothing,
+         [](StartUp& s) { Choose(s, u"Combo1"_s, 2); }},
+        {"NameListRoster", SharedFile::Roster, nothing,
+         [](StartUp& s) { Choose(s, u"Combo1"_s, 2); }},
         {"BoardOpening", SharedFile::Results, nothing, board},
         {"BoardToday", SharedFile::Results, board, [](StartUp& s) { Click(s, u"Option1_2"_s); }},
         {"BoardAll", SharedFile::Results, board, [](StartUp& s) { Click(s, u"Option1_3"_s); }},
-        {"BoardPersonalTimes", SharedFile::Results, board, [](StartUp& s) { Click(s, u"Option2_2"_s); }},
-        {"BoardGradeFilter", SharedFile::Results, board, [](StartUp& s) { Choose(s, u"Combo1"_s, 1); }},
+        {"BoardPersonalTimes", SharedFile::Results, board,
+         [](StartUp& s) { Click(s, u"Option2_2"_s); }},
+        {"BoardGradeFilter", SharedFile::Results, board,
+         [](StartUp& s) { Choose(s, u"Combo1"_s, 1); }},
         {"ReportGraph", SharedFile::Results, board, [](StartUp& s) { Click(s, u"Command17"_s); }},
-        {"ReportGraphRoster", SharedFile::Roster, board, [](StartUp& s) { Click(s, u"Command17"_s); }},
+        {"ReportGraphRoster", SharedFile::Roster, board,
+         [](StartUp& s) { Click(s, u"Command17"_s); }},
         {"ReportShow", SharedFile::Results,
          [](StartUp& s) {
              OpenBoard(s);
@@ -95,8 +101,10 @@ const std::vector<ScreenAction>& Actions() {
          [](StartUp& s) { Click(s, u"Command24_1"_s); }},
         {"CriteriaEditorDistribution", SharedFile::Results, nothing,
          [](StartUp& s) { s.host.open<CriteriaEditor>(Teacher(s)); }},
-        {"RecordsBrowserOpening", SharedFile::Results, nothing, [](StartUp& s) { s.host.open<RecordsBrowser>(Teacher(s)); }},
-        {"RecordsBrowserRoster", SharedFile::Roster, nothing, [](StartUp& s) { s.host.open<RecordsBrowser>(Teacher(s)); }},
+        {"RecordsBrowserOpening", SharedFile::Results, nothing,
+         [](StartUp& s) { s.host.open<RecordsBrowser>(Teacher(s)); }},
+        {"RecordsBrowserRoster", SharedFile::Roster, nothing,
+         [](StartUp& s) { s.host.open<RecordsBrowser>(Teacher(s)); }},
     };
     return actions;
 }
@@ -129,7 +137,8 @@ TEST_P(ScreenActionOnAFolder, ShowsOneMessageAndEndsWithoutAborting) {
         };
         StartUp start(classroom);
         static_cast<GuardedApplication*>(QCoreApplication::instance())->guard(&start.rig.state);
-        expect(start.names != nullptr && start.rig.dialogs.shown.empty(), "the program did not start");
+        expect(start.names != nullptr && start.rig.dialogs.shown.empty(),
+               "the program did not start");
         action.prepare(start);
         expect(start.rig.dialogs.shown.empty(), "a message before the file was spoilt");
         ReplaceByFolder(spoilt);
@@ -138,9 +147,10 @@ TEST_P(ScreenActionOnAFolder, ShowsOneMessageAndEndsWithoutAborting) {
         const auto& shown = start.rig.dialogs.shown;
         expect(shown.size() == 1, "messages shown: " + std::to_string(shown.size()));
         for (const auto& message : shown) {
-            expect(message.text.contains(QFileInfo(spoilt).fileName()), "the message does not name the file: " +
-                                                                              message.text.toStdString());
-            expect(message.text.contains(u"21"_s), "the message lacks the error number: " + message.text.toStdString());
+            expect(message.text.contains(QFileInfo(spoilt).fileName()),
+                   "the message does not name the file: " + message.text.toStdString());
+            expect(message.text.contains(u"21"_s),
+                   "the message lacks the error number: " + message.text.toStdString());
         }
         expect(start.rig.navigator.count(u"endProgram"_s) == 1, "the program did not end once");
         std::fflush(stderr);
@@ -162,7 +172,8 @@ TEST(SharedFileFault, DrillStatsOnAFolderSaysSoOnceAndFails) {
         ReplaceByFolder(spoilt);
         QProcess stats;
         stats.start(QStringLiteral(DRILL_STATS_PATH),
-                    {u"--now"_s, FakeClock().current.toString(u"yyyy-MM-dd HH:mm:ss"_s), classroom.programFolder()});
+                    {u"--now"_s, FakeClock().current.toString(u"yyyy-MM-dd HH:mm:ss"_s),
+                     classroom.programFolder()});
         ASSERT_TRUE(stats.waitForFinished(60000));
         EXPECT_EQ(stats.exitStatus(), QProcess::NormalExit);
         EXPECT_NE(stats.exitCode(), 0);

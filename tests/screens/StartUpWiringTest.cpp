@@ -6,12 +6,12 @@
 
 #include "app/AppNavigator.h"
 #include "app/StartUp.h"
-#include "widgets/Screen.h"
-#include "widgets/StartupScreen.h"
-#include "widgets/WaitScreen.h"
 #include "screens/CriteriaEditor.h"
 #include "screens/LevelBoard.h"
 #include "screens/NameSelectionScreen.h"
+#include "widgets/Screen.h"
+#include "widgets/StartupScreen.h"
+#include "widgets/WaitScreen.h"
 
 #include <QFile>
 #include <QProcess>
@@ -22,14 +22,13 @@ namespace {
 
 // Writes down the order in which screens go out of sight.
 class HideOrder : public QObject {
-public:
+  public:
     QStringList hidden;
     void watch(QWidget* screen) { screen->installEventFilter(this); }
 
-protected:
+  protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
-        if (event->type() == QEvent::Hide)
-            hidden << watched->objectName();
+        if (event->type() == QEvent::Hide) hidden << watched->objectName();
         return false;
     }
 };
@@ -73,9 +72,11 @@ TEST(StartUpWiring, TheStartUpScreenHandsOverToTheNameScreenOrEndsOnABadFile) {
         EXPECT_EQ(p.host.find<NameSelectionScreen>() != nullptr, c.reachesNames);
         EXPECT_EQ(p.rig.dialogs.shown.size(), c.reachesNames ? 0u : 1u);
         if (!c.reachesNames) {
-            // A missing roster is waited for like every shared file, then reported under the program's title.
+            // A missing roster is waited for like every shared file, then reported under the
+            // program's title.
             EXPECT_FALSE(p.rig.dialogs.shown[0].title.isEmpty());
-            EXPECT_TRUE(p.rig.dialogs.shown[0].text.contains(QString::fromUtf8(c.removed).section(u'/', -1)));
+            EXPECT_TRUE(p.rig.dialogs.shown[0].text.contains(
+                QString::fromUtf8(c.removed).section(u'/', -1)));
         }
     }
 }
@@ -83,7 +84,8 @@ TEST(StartUpWiring, TheStartUpScreenHandsOverToTheNameScreenOrEndsOnABadFile) {
 TEST(StartUpWiring, TheBoardClosesTheNameScreenAndTheEndClosesTheLastOpenedFirst) {
     ProgramRig p;
     StartProgram(p.rig.state, p.host, p.classroom.programFolder());
-    ASSERT_TRUE(QTest::qWaitFor([&] { return p.host.find<NameSelectionScreen>() != nullptr; }, 3000));
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return p.host.find<NameSelectionScreen>() != nullptr; }, 3000));
     HideOrder order;
     order.watch(p.host.find<NameSelectionScreen>());
 
@@ -101,8 +103,8 @@ TEST(StartUpWiring, TheBoardClosesTheNameScreenAndTheEndClosesTheLastOpenedFirst
     p.navigator.showCriteriaEditor();
     order.watch(p.host.find<CriteriaEditor>());
     p.navigator.endProgram();
-    EXPECT_EQ(order.hidden,
-              (QStringList{QStringLiteral("FrmTimeData"), QStringLiteral("BASEFRM"), QStringLiteral("seisekitime1")}));
+    EXPECT_EQ(order.hidden, (QStringList{QStringLiteral("FrmTimeData"), QStringLiteral("BASEFRM"),
+                                         QStringLiteral("seisekitime1")}));
     EXPECT_EQ(p.host.find<LevelBoard>(), nullptr);
     EXPECT_EQ(p.host.find<CriteriaEditor>(), nullptr);
 }

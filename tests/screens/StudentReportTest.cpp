@@ -3,13 +3,13 @@
 #include "core/Dates.h"
 #include "core/LevelCatalogue.h"
 #include "core/ProgramState.h"
-#include "widgets/Screen.h"
 #include "records/ResultsFile.h"
 #include "roster/Roster.h"
+#include "rules/StudentReport.h"
 #include "screens/LevelBoard.h"
 #include "screens/ReportDrawing.h"
 #include "screens/ReportPanel.h"
-#include "rules/StudentReport.h"
+#include "widgets/Screen.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -19,8 +19,8 @@
 #include <QPrinterInfo>
 #include <QProcess>
 #include <QPushButton>
-#include <QRegularExpression>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -32,7 +32,9 @@ namespace {
 const QDate kToday(2026, 12, 9);
 constexpr int kLevels = 4;
 
-CriteriaValue Number(double value) { return {CriteriaValue::Kind::Number, value, {}}; }
+CriteriaValue Number(double value) {
+    return {CriteriaValue::Kind::Number, value, {}};
+}
 
 // A classroom of four levels and three students (the third with a name longer
 // than the rankings' five-character name field), in a temporary installation.
@@ -147,11 +149,13 @@ QImage ScreenSurface() {
 QPoint PixelOf(const QImage& image, const BlockPlace& place, const GraphPoint& point) {
     const double f = image.width() / 2.0;
     const double c = image.height() / 3.0;
-    return QPoint(int(std::lround(point.x * f)), int(std::lround(place.top * image.height() + point.y * c)));
+    return QPoint(int(std::lround(point.x * f)),
+                  int(std::lround(place.top * image.height() + point.y * c)));
 }
 
 // Prints the blocks into a PDF and rasterises its pages at 50 dpi; returns the page images.
-std::vector<QImage> PrintedPages(const QTemporaryDir& dir, const std::function<void(QPrinter&)>& print) {
+std::vector<QImage> PrintedPages(const QTemporaryDir& dir,
+                                 const std::function<void(QPrinter&)>& print) {
     QPrinter printer(QPrinter::HighResolution);
     printer.setOutputFormat(QPrinter::PdfFormat);
     printer.setOutputFileName(dir.filePath(QStringLiteral("report.pdf")));
@@ -159,9 +163,10 @@ std::vector<QImage> PrintedPages(const QTemporaryDir& dir, const std::function<v
     printer.setPageOrientation(QPageLayout::Portrait);
     print(printer);
     QProcess pdftoppm;
-    pdftoppm.start(QStringLiteral("pdftoppm"), {QStringLiteral("-r"), QStringLiteral("50"), QStringLiteral("-png"),
-                                                dir.filePath(QStringLiteral("report.pdf")),
-                                                dir.filePath(QStringLiteral("page"))});
+    pdftoppm.start(QStringLiteral("pdftoppm"),
+                   {QStringLiteral("-r"), QStringLiteral("50"), QStringLiteral("-png"),
+                    dir.filePath(QStringLiteral("report.pdf")),
+                    dir.filePath(QStringLiteral("page"))});
     EXPECT_TRUE(pdftoppm.waitForFinished(30000));
     EXPECT_EQ(pdftoppm.exitCode(), 0) << pdftoppm.readAllStandardError().toStdString();
     std::vector<QImage> pages;
@@ -184,21 +189,28 @@ std::vector<QString> Texts(const std::vector<TableRow>& rows) {
 // ---- Figures ----------------------------------------------------------------
 
 TEST(StudentReport, ScaleEndsAtTheNextTenAboveTheLargestRunAndAtMost1000) {
-    for (const auto& [largest, top] : std::vector<std::pair<int, int>>{
-             {0, 10}, {9, 10}, {57, 60}, {59, 60}, {60, 70}, {989, 990}, {990, 1000}, {999, 1000},
-             {1000, 1000}, {1799, 1000}})
+    for (const auto& [largest, top] : std::vector<std::pair<int, int>>{{0, 10},
+                                                                       {9, 10},
+                                                                       {57, 60},
+                                                                       {59, 60},
+                                                                       {60, 70},
+                                                                       {989, 990},
+                                                                       {990, 1000},
+                                                                       {999, 1000},
+                                                                       {1000, 1000},
+                                                                       {1799, 1000}})
         EXPECT_EQ(ScaleTop(largest), top) << largest;
 }
 
 TEST(StudentReport, CountsOwnAndClassRunsOfTheRecordWindow) {
     ReportRig r;
     const std::vector<ResultRecord> records = {
-        r.record(1, 1, 30),        r.record(1, 1, 45),   r.record(1, 1, 1800), r.record(2, 1, 25),
-        r.record(1, 1, 99999),     r.record(1, 1, 40),   r.record(2, 1, 2000), r.record(1, 2, 10),
-        r.record(1, 1, 5, 3650),   // the day the period ends: out
+        r.record(1, 1, 30),         r.record(1, 1, 45), r.record(1, 1, 1800), r.record(2, 1, 25),
+        r.record(1, 1, 99999),      r.record(1, 1, 40), r.record(2, 1, 2000), r.record(1, 2, 10),
+        r.record(1, 1, 5, 3650),    // the day the period ends: out
         r.record(1, 1, 1799, 3649), // the first day inside
-        r.record(1, 5, 7),         // a level without a column
-        r.record(0, 1, 3),         // not a sound record
+        r.record(1, 5, 7),          // a level without a column
+        r.record(0, 1, 3),          // not a sound record
     };
     const ReportData data = r.build(1, 1, records);
     EXPECT_EQ(data.ownCount, 4);
@@ -214,7 +226,8 @@ TEST(StudentReport, CountsOwnAndClassRunsOfTheRecordWindow) {
 
     // Nobody ran level 3; a filtered-out student keeps counts but plots nothing.
     EXPECT_EQ(r.build(1, 3, records).classBest, kNoBestTime);
-    const ReportData hidden = r.build(1, 1, records, {QStringLiteral("中学生全体"), RankingOrder::TotalPoints});
+    const ReportData hidden =
+        r.build(1, 1, records, {QStringLiteral("中学生全体"), RankingOrder::TotalPoints});
     EXPECT_EQ(hidden.ownCount, 4);
     EXPECT_TRUE(hidden.runs.empty());
 }
@@ -247,7 +260,8 @@ TEST(StudentReport, RanksAndPointsComeFromTheRankingsByStudent) {
     EXPECT_EQ(r.build(1, 2, {}).timeRank, 0);
 
     // By today's points only student 1 is listed.
-    const ReportData today = r.build(3, 1, {}, {QStringLiteral("全学年"), RankingOrder::TodayPoints});
+    const ReportData today =
+        r.build(3, 1, {}, {QStringLiteral("全学年"), RankingOrder::TodayPoints});
     EXPECT_EQ(today.pointsRank, 0);
     EXPECT_EQ(today.classPointsCount, 1);
     EXPECT_EQ(today.classPointsSum, 12);
@@ -320,7 +334,8 @@ TEST(StudentReport, TableRowsWriteZeroAsNothingAndLeaveOutEmptyAverages) {
 TEST(StudentReport, LabelsNameTheScaleTheBestsAndShortenDatesOfTheSameYear) {
     EXPECT_TRUE(GraphLabels(BlockOf({}), {}).empty());
     EXPECT_EQ(ReportDateLabel(ToOleDay(QDate(2026, 3, 4))), QStringLiteral("2026/03/04"));
-    EXPECT_EQ(ReportDateLabel(ToOleDay(QDate(2026, 3, 4)), ToOleDay(QDate(2026, 1, 9))), QStringLiteral("03/04"));
+    EXPECT_EQ(ReportDateLabel(ToOleDay(QDate(2026, 3, 4)), ToOleDay(QDate(2026, 1, 9))),
+              QStringLiteral("03/04"));
     EXPECT_EQ(ReportDateLabel(ToOleDay(QDate(2026, 3, 4)), ToOleDay(QDate(2025, 12, 9))),
               QStringLiteral("2026/03/04"));
 
@@ -330,10 +345,12 @@ TEST(StudentReport, LabelsNameTheScaleTheBestsAndShortenDatesOfTheSameYear) {
     QStringList texts;
     for (const GraphLabel& label : GraphLabels(data, points))
         texts << label.text;
-    EXPECT_EQ(texts, (QStringList{QStringLiteral("2026/12/09"), QStringLiteral("0秒"), QStringLiteral("90秒"),
-                                  QStringLiteral("80秒"), QStringLiteral("2026/12/09"), QStringLiteral("60秒"),
-                                  QStringLiteral("12/09"), QStringLiteral("30秒"), QStringLiteral("12/09"),
-                                  QStringLiteral("10秒"), QStringLiteral("12/09")}));
+    EXPECT_EQ(
+        texts,
+        (QStringList{QStringLiteral("2026/12/09"), QStringLiteral("0秒"), QStringLiteral("90秒"),
+                     QStringLiteral("80秒"), QStringLiteral("2026/12/09"), QStringLiteral("60秒"),
+                     QStringLiteral("12/09"), QStringLiteral("30秒"), QStringLiteral("12/09"),
+                     QStringLiteral("10秒"), QStringLiteral("12/09")}));
 }
 
 TEST(StudentReport, BlocksGoThreeToASurfaceAndALevelWithoutAColumnEndsTheRun) {
@@ -361,7 +378,8 @@ TEST(ReportDrawing, BestLineJoinsTheRedDotsOnlyAndSlowRunsArePlotted) {
     }
     const std::vector<GraphPoint> points = GraphPoints(data);
     for (const GraphPoint& point : points)
-        EXPECT_TRUE(Near(image.pixel(PixelOf(image, place, point)), point.best ? kBestColour : kRunColour, 30))
+        EXPECT_TRUE(Near(image.pixel(PixelOf(image, place, point)),
+                         point.best ? kBestColour : kRunColour, 30))
             << point.result;
     EXPECT_NEAR(points[5].y, 0.1, 1e-9);
 
@@ -397,7 +415,8 @@ TEST(ReportDrawing, EmptyGraphHasNoDotsAndNoLine) {
 TEST(ReportDrawing, FourLevelsPrintOnTwoPages) {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
-    const std::vector<ReportData> blocks = {BlockOf({50, 40}), BlockOf({60, 30}), BlockOf({}), BlockOf({45, 35})};
+    const std::vector<ReportData> blocks = {BlockOf({50, 40}), BlockOf({60, 30}), BlockOf({}),
+                                            BlockOf({45, 35})};
     const std::vector<QImage> pages = PrintedPages(dir, [&](QPrinter& printer) {
         QPainter painter(&printer);
         const QRectF page(QPointF(0, 0), printer.pageRect(QPrinter::DevicePixel).size());
@@ -424,7 +443,8 @@ TEST(ReportPanel, GraphButtonDrawsTheFirstThreeLevelsOfTheStudent) {
     r.append({r.record(1, 1, 50), r.record(1, 1, 40), r.record(2, 1, 30), r.record(1, 3, 70)});
     QWidget board;
     board.resize(kWindowWidth, kWindowHeight);
-    ReportPanel panel(r.state, [] { return ReportSettings{}; }, &board);
+    ReportPanel panel(
+        r.state, [] { return ReportSettings{}; }, &board);
     board.show();
     panel.showForStudent(1);
 
@@ -438,7 +458,8 @@ TEST(ReportPanel, GraphButtonDrawsTheFirstThreeLevelsOfTheStudent) {
     EXPECT_EQ(levels->selectedItems().size(), 3);
     EXPECT_FALSE(levels->item(3)->isSelected());
     EXPECT_TRUE(students->isHidden());
-    EXPECT_TRUE(panel.findChild<QPushButton*>(QStringLiteral("Command24_1"))->isHidden()); // not a teacher
+    EXPECT_TRUE(
+        panel.findChild<QPushButton*>(QStringLiteral("Command24_1"))->isHidden()); // not a teacher
 
     const QImage& drawing = panel.drawing();
     const int third = drawing.height() / 3;
@@ -452,7 +473,8 @@ TEST(ReportPanel, GraphButtonDrawsTheFirstThreeLevelsOfTheStudent) {
     QStringList lines;
     for (int row = 0; row < students->count(); ++row)
         lines << students->item(row)->text();
-    EXPECT_EQ(lines, (QStringList{QStringLiteral("中１ /  長谷川ひかりさん/3"), QStringLiteral("小５ /  山田太郎/1"),
+    EXPECT_EQ(lines, (QStringList{QStringLiteral("中１ /  長谷川ひかりさん/3"),
+                                  QStringLiteral("小５ /  山田太郎/1"),
                                   QStringLiteral("小６ /  佐藤花子/2")}));
     students->item(2)->setSelected(true);
     QTest::mouseClick(panel.findChild<QPushButton*>(QStringLiteral("Command24_0")), Qt::LeftButton);
@@ -467,7 +489,8 @@ TEST(ReportPanel, TeachersPrintEveryChosenStudentFromANewPage) {
     r.state.session.StudentName = QStringLiteral("田中先生");
     r.append({r.record(1, 1, 50), r.record(2, 1, 30)});
     QWidget board;
-    ReportPanel panel(r.state, [] { return ReportSettings{}; }, &board);
+    ReportPanel panel(
+        r.state, [] { return ReportSettings{}; }, &board);
     panel.showForStudent(1);
     EXPECT_FALSE(panel.findChild<QPushButton*>(QStringLiteral("Command24_1"))->isHidden());
 
@@ -475,7 +498,8 @@ TEST(ReportPanel, TeachersPrintEveryChosenStudentFromANewPage) {
     levels->item(3)->setSelected(true);
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
-    EXPECT_EQ(PrintedPages(dir, [&](QPrinter& printer) { panel.printReports(printer); }).size(), 2u);
+    EXPECT_EQ(PrintedPages(dir, [&](QPrinter& printer) { panel.printReports(printer); }).size(),
+              2u);
 
     QTemporaryDir two;
     ASSERT_TRUE(two.isValid());
@@ -484,14 +508,14 @@ TEST(ReportPanel, TeachersPrintEveryChosenStudentFromANewPage) {
     auto* students = panel.findChild<QListWidget*>(QStringLiteral("List2"));
     students->item(0)->setSelected(true);
     students->item(1)->setSelected(true);
-    EXPECT_EQ(PrintedPages(two, [&](QPrinter& printer) { panel.printReports(printer); }).size(), 2u);
+    EXPECT_EQ(PrintedPages(two, [&](QPrinter& printer) { panel.printReports(printer); }).size(),
+              2u);
 }
 
 // A machine without a printer: the print button writes the reports into a PDF
 // file in the home folder and tells the teacher where it is.
 TEST(ReportPanel, WithoutAPrinterThePrintButtonWritesAPdfAndSaysWhere) {
-    if (!QPrinterInfo::availablePrinters().isEmpty())
-        GTEST_SKIP() << "this machine has a printer";
+    if (!QPrinterInfo::availablePrinters().isEmpty()) GTEST_SKIP() << "this machine has a printer";
     QTemporaryDir home;
     ASSERT_TRUE(home.isValid());
     const QByteArray oldHome = qgetenv("HOME");
@@ -500,31 +524,39 @@ TEST(ReportPanel, WithoutAPrinterThePrintButtonWritesAPdfAndSaysWhere) {
         QString homeFolder;
         bool written;
     };
-    for (const Case& c : {Case{"writable home", home.path(), true},
-                          Case{"home folder missing", home.filePath(QStringLiteral("gone")), false}}) {
+    for (const Case& c :
+         {Case{"writable home", home.path(), true},
+          Case{"home folder missing", home.filePath(QStringLiteral("gone")), false}}) {
         SCOPED_TRACE(c.what);
         qputenv("HOME", QFile::encodeName(c.homeFolder));
         ReportRig r;
         r.state.session.StudentName = QStringLiteral("田中先生");
         r.append({r.record(1, 1, 50), r.record(2, 1, 30)});
         QWidget board;
-        ReportPanel panel(r.state, [] { return ReportSettings{}; }, &board);
+        ReportPanel panel(
+            r.state, [] { return ReportSettings{}; }, &board);
         board.show();
         panel.showForStudent(1);
-        panel.findChild<QListWidget*>(QStringLiteral("List3"))->item(3)->setSelected(true); // four levels: two pages
-        QTest::mouseClick(panel.findChild<QPushButton*>(QStringLiteral("Command24_1")), Qt::LeftButton);
+        panel.findChild<QListWidget*>(QStringLiteral("List3"))
+            ->item(3)
+            ->setSelected(true); // four levels: two pages
+        QTest::mouseClick(panel.findChild<QPushButton*>(QStringLiteral("Command24_1")),
+                          Qt::LeftButton);
 
-        const QString file = QDir(c.homeFolder).filePath(QStringLiteral("成績グラフ_20261209_100000.pdf"));
+        const QString file =
+            QDir(c.homeFolder).filePath(QStringLiteral("成績グラフ_20261209_100000.pdf"));
         ASSERT_EQ(r.rig.dialogs.shown.size(), 1u);
         EXPECT_EQ(r.rig.dialogs.shown[0].title, QStringLiteral("印刷"));
         EXPECT_TRUE(r.rig.dialogs.shown[0].text.contains(QDir::toNativeSeparators(file)));
-        EXPECT_EQ(r.rig.dialogs.shown[0].text.contains(QStringLiteral("書き出しました")), c.written);
+        EXPECT_EQ(r.rig.dialogs.shown[0].text.contains(QStringLiteral("書き出しました")),
+                  c.written);
         EXPECT_EQ(QFileInfo::exists(file), c.written);
         if (c.written) {
             QProcess info;
             info.start(QStringLiteral("pdfinfo"), {file});
             ASSERT_TRUE(info.waitForFinished(10000));
-            EXPECT_TRUE(QString::fromUtf8(info.readAllStandardOutput()).contains(QRegularExpression("Pages:\\s+2\\b")));
+            EXPECT_TRUE(QString::fromUtf8(info.readAllStandardOutput())
+                            .contains(QRegularExpression("Pages:\\s+2\\b")));
         }
     }
     qputenv("HOME", oldHome);

@@ -12,14 +12,14 @@
 #include "app/AppNavigator.h"
 #include "app/Configuration.h"
 #include "audio/Sounds.h"
-#include "widgets/Screen.h"
-#include "widgets/StartupScreen.h"
 #include "core/Text.h"
-#include "screens/DrillScreen.h"
-#include "screens/ResultsScreen.h"
 #include "records/ResultsFile.h"
+#include "screens/DrillScreen.h"
 #include "screens/LevelBoard.h"
 #include "screens/NameSelectionScreen.h"
+#include "screens/ResultsScreen.h"
+#include "widgets/Screen.h"
+#include "widgets/StartupScreen.h"
 
 #include <QBuffer>
 #include <QDataStream>
@@ -43,7 +43,8 @@ const QDate kToday(2026, 12, 9); // the test clock's day
 // One record as the existing installation wrote it: two doubles, two 16-bit
 // and one 32-bit integer, little-endian, then the classroom code, the extra
 // points and the points text, five code page 932 bytes each, and five spare bytes.
-QByteArray WindowsRecord(const QDate& day, double timeOfDay, qint16 student, qint16 level, qint32 result) {
+QByteArray WindowsRecord(const QDate& day, double timeOfDay, qint16 student, qint16 level,
+                         qint32 result) {
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
@@ -67,7 +68,8 @@ QByteArray SilentWave() {
     out.writeRawData("RIFF", 4);
     out << quint32(36 + samples * 2);
     out.writeRawData("WAVEfmt ", 8);
-    out << quint32(16) << quint16(1) << quint16(1) << quint32(8000) << quint32(16000) << quint16(2) << quint16(16);
+    out << quint32(16) << quint16(1) << quint16(1) << quint32(8000) << quint32(16000) << quint16(2)
+        << quint16(16);
     out.writeRawData("data", 4);
     out << quint32(samples * 2);
     for (quint32 i = 0; i < samples; ++i)
@@ -90,20 +92,25 @@ struct WindowsClassroom {
 
     WindowsClassroom() {
         QDir().mkpath(programFolder());
-        text(root + QStringLiteral("パスデータ.txt"), {".\\共通\\", "0", "0", "0", "0", "0", "0", "0", "0", "0"});
+        text(root + QStringLiteral("パスデータ.txt"),
+             {".\\共通\\", "0", "0", "0", "0", "0", "0", "0", "0", "0"});
         text(common + QStringLiteral("共通データ.txt"),
              {"4", "01234ひまわり教室", "0", "0", "0", "himawari", "0", "0", "0", "0"});
         text(common + QStringLiteral("新名簿.txt"),
              {"1,2015,0,0,\"山田　花子\",0,\"\",\"\"", "2,2014,0,0,\"佐藤　一郎\",0,\"\",\"\"",
               "3,1980,0,0,\"鈴木先生\",0,\"\",\"\""});
-        QStringList criteria = {"目標Time,最低Time,ｸﾘｱﾎﾟｲﾝﾄ,ｸﾘｱ回数,ﾎﾟｲﾝﾄ倍率,禁回,禁点,判期間,禁期間,予備,予備,予備"};
+        QStringList criteria = {
+            "目標Time,最低Time,ｸﾘｱﾎﾟｲﾝﾄ,ｸﾘｱ回数,ﾎﾟｲﾝﾄ倍率,禁回,禁点,判期間,禁期間,予備,予備,予備"};
         for (int level = 1; level <= 7; ++level)
-            criteria << QStringLiteral("%1,%2,50,5,1,15,150,30,1,0,0,0").arg(25 + 5 * level).arg(50 + 10 * level);
+            criteria << QStringLiteral("%1,%2,50,5,1,15,150,30,1,0,0,0")
+                            .arg(25 + 5 * level)
+                            .arg(50 + 10 * level);
         text(data + QStringLiteral("タイム回数データ.txt"), criteria);
         bytes(data + kResultsFileName, pastRuns);
         QStringList list;
-        for (const char* kind : {"正解音1", "正解音2", "間違い音1", "間違い音2", "最高音1", "最高音2", "自己最高音1",
-                                 "自己最高音2", "自己最高音3", "不合格音1"}) {
+        for (const char* kind :
+             {"正解音1", "正解音2", "間違い音1", "間違い音2", "最高音1", "最高音2", "自己最高音1",
+              "自己最高音2", "自己最高音3", "不合格音1"}) {
             const QString name = QString::fromUtf8(kind);
             list << name + QStringLiteral(",") + name + QStringLiteral("_1,*");
             bytes(sounds + name + QStringLiteral("_1.WAV"), SilentWave());
@@ -119,9 +126,10 @@ struct WindowsClassroom {
     // Every file but the results file, with its bytes.
     std::map<QString, QByteArray> unchangingFiles() const {
         std::map<QString, QByteArray> files;
-        for (const QString& path : {root + QStringLiteral("パスデータ.txt"), common + QStringLiteral("共通データ.txt"),
-                                    common + QStringLiteral("新名簿.txt"), data + QStringLiteral("タイム回数データ.txt"),
-                                    sounds + kSoundListFileName})
+        for (const QString& path :
+             {root + QStringLiteral("パスデータ.txt"), common + QStringLiteral("共通データ.txt"),
+              common + QStringLiteral("新名簿.txt"), data + QStringLiteral("タイム回数データ.txt"),
+              sounds + kSoundListFileName})
             files[path] = read(path);
         return files;
     }
@@ -131,7 +139,7 @@ struct WindowsClassroom {
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     }
 
-private:
+  private:
     static void text(const QString& path, const QStringList& lines) {
         bytes(path, EncodeCp932(lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n")));
     }
@@ -144,7 +152,7 @@ private:
 };
 
 class Takeover : public ::testing::Test {
-protected:
+  protected:
     WindowsClassroom classroom;
     TestRig rig;
     SteppingRandom random;
@@ -162,8 +170,7 @@ protected:
 
     template <typename W = QWidget> static W* Child(const QWidget* screen, const QString& name) {
         W* found = screen ? screen->findChild<W*>(name) : nullptr;
-        if (!found)
-            throw std::runtime_error("no control " + name.toStdString());
+        if (!found) throw std::runtime_error("no control " + name.toStdString());
         return found;
     }
     static void Click(const QWidget* screen, const QString& name) {
@@ -174,11 +181,14 @@ protected:
     QStringList drillStats() {
         QProcess process;
         process.start(QStringLiteral(DRILL_STATS_PATH),
-                      {QStringLiteral("--now"), rig.clock.current.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")),
+                      {QStringLiteral("--now"),
+                       rig.clock.current.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")),
                        QStringLiteral("--program-folder"), classroom.programFolder()});
         if (!process.waitForFinished(30000) || process.exitCode() != 0)
-            throw std::runtime_error("drill-stats failed: " + process.readAllStandardError().toStdString());
-        return QString::fromUtf8(process.readAllStandardOutput()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+            throw std::runtime_error("drill-stats failed: " +
+                                     process.readAllStandardError().toStdString());
+        return QString::fromUtf8(process.readAllStandardOutput())
+            .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     }
 };
 
@@ -200,14 +210,17 @@ TEST_F(Takeover, TheProgramReadsTheCopiedTreeAndAppendsAfterItsRuns) {
     ASSERT_TRUE(board && board->boardReady());
     ASSERT_EQ(rig.state.session.StudentNo, 1);
     // Today's run on level 2 is the one the old installation recorded.
-    EXPECT_TRUE(Child<QLabel>(board, QStringLiteral("Label14_2"))->text().startsWith(QStringLiteral("1回/")));
+    EXPECT_TRUE(Child<QLabel>(board, QStringLiteral("Label14_2"))
+                    ->text()
+                    .startsWith(QStringLiteral("1回/")));
     EXPECT_EQ(Child<QLabel>(board, QStringLiteral("Label14_1"))->text(), QStringLiteral("-----"));
 
     Click(board, QStringLiteral("Command4_1"));
     DrillScreen* drill = host.find<DrillScreen>();
     ASSERT_NE(drill, nullptr);
     for (int problem = 0; problem < 10; ++problem) {
-        ASSERT_EQ(host.find<DrillScreen>(), drill) << "the drill ended after " << problem << " problems";
+        ASSERT_EQ(host.find<DrillScreen>(), drill)
+            << "the drill ended after " << problem << " problems";
         for (int second = 0; second < 3; ++second) {
             rig.clock.advance(1);
             TickTimer(drill, QStringLiteral("sTimer1"));
@@ -222,7 +235,9 @@ TEST_F(Takeover, TheProgramReadsTheCopiedTreeAndAppendsAfterItsRuns) {
     QTest::mouseClick(menu, Qt::LeftButton);
     board = host.find<LevelBoard>();
     ASSERT_TRUE(board && board->boardReady());
-    EXPECT_TRUE(Child<QLabel>(board, QStringLiteral("Label14_1"))->text().startsWith(QStringLiteral("1回/")));
+    EXPECT_TRUE(Child<QLabel>(board, QStringLiteral("Label14_1"))
+                    ->text()
+                    .startsWith(QStringLiteral("1回/")));
 
     // The old runs stay as they were; the new one follows them, with the classroom's code.
     const QByteArray after = WindowsClassroom::read(classroom.results());
@@ -240,8 +255,8 @@ TEST_F(Takeover, TheProgramReadsTheCopiedTreeAndAppendsAfterItsRuns) {
     // drill-stats counts the old runs and the new one: runs, then today's runs.
     std::map<QString, QStringList> figures;
     for (const QString& row : drillStats())
-        figures[row.section(QLatin1Char(','), 0, 0) + QLatin1Char(',') + row.section(QLatin1Char(','), 3, 3)] =
-            row.split(QLatin1Char(','));
+        figures[row.section(QLatin1Char(','), 0, 0) + QLatin1Char(',') +
+                row.section(QLatin1Char(','), 3, 3)] = row.split(QLatin1Char(','));
     ASSERT_EQ(figures.size(), 1 + 3 * 7); // the heading, three students of seven levels
     // student, name, grade, level, then the runs (4) and today's runs (7).
     EXPECT_EQ(figures[QStringLiteral("1,1")][4], QStringLiteral("2"));

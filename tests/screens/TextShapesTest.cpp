@@ -1,8 +1,8 @@
 // Texts shaped once and drawn again: the same widths and the same page as
 // QPainter::drawText, whether the shape is new or taken from the store.
 
-#include "screens/ReportDrawing.h"
 #include "screens/TextShapes.h"
+#include "screens/ReportDrawing.h"
 
 #include <QDir>
 #include <QFontMetricsF>
@@ -77,10 +77,16 @@ TEST(TextShapes, WidthIsTheAdvanceOfTheText) {
             painter.setFont(ReportFont(points));
             const QFontMetricsF metrics(painter.font(), device);
             for (const QString& text : kTexts) {
-                SCOPED_TRACE(QStringLiteral("%1 pt at %2 dpi: %3").arg(points).arg(device->logicalDpiY()).arg(text).toStdString());
-                EXPECT_DOUBLE_EQ(shapes.shape(painter, text).width, metrics.horizontalAdvance(text));
+                SCOPED_TRACE(QStringLiteral("%1 pt at %2 dpi: %3")
+                                 .arg(points)
+                                 .arg(device->logicalDpiY())
+                                 .arg(text)
+                                 .toStdString());
+                EXPECT_DOUBLE_EQ(shapes.shape(painter, text).width,
+                                 metrics.horizontalAdvance(text));
                 // Taken from the store the second time, unchanged.
-                EXPECT_DOUBLE_EQ(shapes.shape(painter, text).width, metrics.horizontalAdvance(text));
+                EXPECT_DOUBLE_EQ(shapes.shape(painter, text).width,
+                                 metrics.horizontalAdvance(text));
             }
         }
     }
@@ -96,26 +102,33 @@ TEST(TextShapes, ShapedPagesReadAndLookAsDrawnText) {
         QPrinter printer(QPrinter::HighResolution);
         SetUpPdf(printer, pdf);
         QPainter painter(&printer);
-        DrawTexts(painter, [&](const QPointF& origin, const QString& text) { painter.drawText(origin, text); });
+        DrawTexts(painter, [&](const QPointF& origin, const QString& text) {
+            painter.drawText(origin, text);
+        });
         TextShapes shapes;
         for (int pass = 0; pass < 2; ++pass) {
             printer.newPage();
-            DrawTexts(painter, [&](const QPointF& origin, const QString& text) { shapes.draw(painter, origin, text); });
+            DrawTexts(painter, [&](const QPointF& origin, const QString& text) {
+                shapes.draw(painter, origin, text);
+            });
         }
     }
 
-    QStringList pages = QString::fromUtf8(RunTool(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf,
-                                                                             QStringLiteral("-")}))
-                            .split(QLatin1Char('\f'));
+    QStringList pages =
+        QString::fromUtf8(RunTool(QStringLiteral("pdftotext"),
+                                  {QStringLiteral("-layout"), pdf, QStringLiteral("-")}))
+            .split(QLatin1Char('\f'));
     ASSERT_GE(pages.size(), 3);
     EXPECT_TRUE(pages[0].contains(QStringLiteral("本人 / 塾全体")));
     EXPECT_TRUE(pages[0].contains(QStringLiteral("1000秒")));
     EXPECT_EQ(pages[1], pages[0]);
     EXPECT_EQ(pages[2], pages[0]);
 
-    RunTool(QStringLiteral("pdftoppm"), {QStringLiteral("-r"), QStringLiteral("100"), QStringLiteral("-gray"), pdf,
-                                     dir.filePath(QStringLiteral("page"))});
-    const QStringList files = QDir(dir.path()).entryList({QStringLiteral("page*")}, QDir::Files, QDir::Name);
+    RunTool(QStringLiteral("pdftoppm"),
+            {QStringLiteral("-r"), QStringLiteral("100"), QStringLiteral("-gray"), pdf,
+             dir.filePath(QStringLiteral("page"))});
+    const QStringList files =
+        QDir(dir.path()).entryList({QStringLiteral("page*")}, QDir::Files, QDir::Name);
     ASSERT_EQ(files.size(), 3);
     const QImage drawn(dir.filePath(files[0]));
     ASSERT_FALSE(drawn.isNull());

@@ -3,8 +3,8 @@
 
 #include "DrillHarness.h"
 
-#include "screens/DrillScreen.h"
 #include "records/ResultsFile.h"
+#include "screens/DrillScreen.h"
 
 #include <QCryptographicHash>
 #include <QDir>

@@ -11,20 +11,19 @@
 
 #include "app/AppNavigator.h"
 #include "app/StartUp.h"
-#include "widgets/Screen.h"
-#include "widgets/StartupScreen.h"
 #include "core/Text.h"
-#include "screens/DrillScreen.h"
-#include "screens/ResultsScreen.h"
+#include "rules/RecordRows.h"
 #include "screens/CriteriaEditor.h"
+#include "screens/DrillScreen.h"
 #include "screens/LevelBoard.h"
 #include "screens/NameSelectionScreen.h"
-#include "rules/RecordRows.h"
 #include "screens/RecordsBrowser.h"
+#include "screens/ResultsScreen.h"
+#include "widgets/Screen.h"
+#include "widgets/StartupScreen.h"
 
 #include <QLabel>
 #include <QLineEdit>
-#include <QListView>
 #include <QListView>
 #include <QProcess>
 #include <QPushButton>
@@ -49,12 +48,10 @@ void PrintTo(const TodayCounts& counts, std::ostream* out) {
 }
 
 TodayCounts ParseTodayCounts(const QString& text) {
-    if (text == QStringLiteral("-----"))
-        return {};
+    if (text == QStringLiteral("-----")) return {};
     static const QRegularExpression pattern(QStringLiteral("^(\\d+)回/(\\d+)点$"));
     const QRegularExpressionMatch match = pattern.match(text);
-    if (!match.hasMatch())
-        throw std::runtime_error(("unexpected counts " + text).toStdString());
+    if (!match.hasMatch()) throw std::runtime_error(("unexpected counts " + text).toStdString());
     return {match.captured(1).toInt(), match.captured(2).toInt()};
 }
 
@@ -63,8 +60,7 @@ TodayCounts ParseTodayCounts(const QString& text) {
 int LastNumber(const QString& text) {
     static const QRegularExpression number(QStringLiteral("(\\d+)\\D*$"));
     const QRegularExpressionMatch match = number.match(text);
-    if (!match.hasMatch())
-        throw std::runtime_error(("no number in " + text).toStdString());
+    if (!match.hasMatch()) throw std::runtime_error(("no number in " + text).toStdString());
     return match.captured(1).toInt();
 }
 
@@ -78,7 +74,7 @@ constexpr int kStatsBestTime = 12;
 // The program as main() starts it, on a demo classroom laid out by make-demo,
 // with the real navigator and the test doubles for clock, random and sound.
 class WholeProgram : public ::testing::Test {
-protected:
+  protected:
     DemoClassroom classroom;
     TestRig rig;
     SteppingRandom random;
@@ -90,13 +86,13 @@ protected:
         rig.state.platform.navigator = &navigator;
         host.show();
         StartProgram(rig.state, host, classroom.programFolder());
-        ASSERT_TRUE(QTest::qWaitFor([&] { return host.find<NameSelectionScreen>() != nullptr; }, 5000));
+        ASSERT_TRUE(
+            QTest::qWaitFor([&] { return host.find<NameSelectionScreen>() != nullptr; }, 5000));
     }
 
     template <typename W = QLabel> static W* Child(const QWidget* screen, const QString& name) {
         W* child = screen ? screen->findChild<W*>(name) : nullptr;
-        if (!child)
-            throw std::runtime_error("no control " + name.toStdString());
+        if (!child) throw std::runtime_error("no control " + name.toStdString());
         return child;
     }
     static void Click(const QWidget* screen, const QString& button) {
@@ -120,8 +116,7 @@ protected:
     // Picks the first student on the name screen and confirms.
     LevelBoard* pickFirstStudent() {
         auto* names = host.find<NameSelectionScreen>();
-        if (!names)
-            throw std::runtime_error("no name selection screen");
+        if (!names) throw std::runtime_error("no name selection screen");
         auto* list = Child<QListView>(names, QStringLiteral("List1"));
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, RowCentre(list, 1));
         Click(names, QStringLiteral("Command14"));
@@ -132,8 +127,7 @@ protected:
     // The board on screen, once it has built its lists.
     LevelBoard* readyBoard() {
         auto* board = host.find<LevelBoard>();
-        if (!board || !board->boardReady())
-            throw std::runtime_error("no ready board");
+        if (!board || !board->boardReady()) throw std::runtime_error("no ready board");
         return board;
     }
 
@@ -145,8 +139,7 @@ protected:
     static QString OwnRankingLine(const LevelBoard* board, int level) {
         const auto* list = Child<QListView>(board, QStringLiteral("List5_%1").arg(level));
         for (const QString& line : RowTexts(list))
-            if (line.contains(QStringLiteral("●")))
-                return line;
+            if (line.contains(QStringLiteral("●"))) return line;
         return {};
     }
 
@@ -158,16 +151,17 @@ protected:
         EXPECT_EQ(host.find<LevelBoard>(), nullptr);
         for (int problem = 0; problem < 10; ++problem) {
             if (host.find<DrillScreen>() != frm)
-                throw std::runtime_error("the drill ended after " + std::to_string(problem) + " problems");
+                throw std::runtime_error("the drill ended after " + std::to_string(problem) +
+                                         " problems");
             think(frm);
             answer(frm);
         }
 
         auto* results = host.find<ResultsScreen>();
-        if (!results)
-            throw std::runtime_error("no results screen");
+        if (!results) throw std::runtime_error("no results screen");
         EXPECT_EQ(host.find<DrillScreen>(), nullptr);
-        EXPECT_EQ(Child(results, QStringLiteral("Label18"))->text(), QStringLiteral("今の成績：30秒"));
+        EXPECT_EQ(Child(results, QStringLiteral("Label18"))->text(),
+                  QStringLiteral("今の成績：30秒"));
         const int points = LastNumber(Child(results, QStringLiteral("Label19"))->text());
         auto* menu = Child<QPushButton>(results, QStringLiteral("Command4"));
         EXPECT_EQ(menu->text(), QStringLiteral("メニューへ"));
@@ -194,16 +188,21 @@ protected:
     QStringList statsRow(int student, int level) {
         QProcess process;
         process.start(QStringLiteral(DRILL_STATS_PATH),
-                      {QStringLiteral("--now"), rig.clock.current.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")),
+                      {QStringLiteral("--now"),
+                       rig.clock.current.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")),
                        classroom.programFolder()});
         if (!process.waitForFinished(30000) || process.exitCode() != 0)
-            throw std::runtime_error("drill-stats failed: " + process.readAllStandardError().toStdString());
-        for (const QString& line : QString::fromUtf8(process.readAllStandardOutput()).split(QLatin1Char('\n'))) {
+            throw std::runtime_error("drill-stats failed: " +
+                                     process.readAllStandardError().toStdString());
+        for (const QString& line :
+             QString::fromUtf8(process.readAllStandardOutput()).split(QLatin1Char('\n'))) {
             const QStringList row = line.split(QLatin1Char(','));
-            if (row.size() > kStatsLevel && row[0].toInt() == student && row[kStatsLevel].toInt() == level)
+            if (row.size() > kStatsLevel && row[0].toInt() == student &&
+                row[kStatsLevel].toInt() == level)
                 return row;
         }
-        throw std::runtime_error("drill-stats has no row " + std::to_string(student) + "," + std::to_string(level));
+        throw std::runtime_error("drill-stats has no row " + std::to_string(student) + "," +
+                                 std::to_string(level));
     }
 };
 
@@ -238,7 +237,8 @@ TEST_F(WholeProgram, TheRunIsCountedOnTheBoardInTheRankingsAndInDrillStats) {
     ASSERT_EQ(Child(after, QStringLiteral("Label5"))->text(), QStringLiteral("本日の成績"));
     const QStringList todayLines = RowTexts(Child<QListView>(after, QStringLiteral("List5_1")));
     const QString own = QStringLiteral("●");
-    EXPECT_EQ(todayLines.filter(own).size(), today.runs) << todayLines.join(QLatin1Char('|')).toStdString();
+    EXPECT_EQ(todayLines.filter(own).size(), today.runs)
+        << todayLines.join(QLatin1Char('|')).toStdString();
     EXPECT_EQ(todayLines.filter(QRegularExpression(QStringLiteral("^ *30秒 10:0\\d●"))).size(), 1)
         << todayLines.join(QLatin1Char('|')).toStdString();
 
@@ -279,7 +279,8 @@ TEST_F(WholeProgram, ATeacherChangesACriterionAndDeletesTheRunAndTheBoardAgrees)
     EXPECT_EQ(host.find<CriteriaEditor>(), nullptr);
 
     LevelBoard* changed = readyBoard();
-    EXPECT_TRUE(Child(changed, QStringLiteral("Label7_1"))->text().startsWith(QStringLiteral("目標=20秒")));
+    EXPECT_TRUE(
+        Child(changed, QStringLiteral("Label7_1"))->text().startsWith(QStringLiteral("目標=20秒")));
     const TodayCounts cheaper = TodayOnBoard(changed, 1);
     EXPECT_EQ(cheaper.runs, withRun.runs);
     EXPECT_LT(cheaper.points, withRun.points);

@@ -6,7 +6,9 @@
 #include <QPoint>
 #include <QStringList>
 
-inline int RowCount(const QAbstractItemView* view) { return view->model()->rowCount(); }
+inline int RowCount(const QAbstractItemView* view) {
+    return view->model()->rowCount();
+}
 
 inline QString RowText(const QAbstractItemView* view, int row) {
     return view->model()->index(row, 0).data().toString();
@@ -23,8 +25,7 @@ inline QStringList RowTexts(const QAbstractItemView* view) {
 inline QList<int> RowsContaining(const QAbstractItemView* view, const QString& part) {
     QList<int> rows;
     for (int row = 0; row < RowCount(view); ++row)
-        if (RowText(view, row).contains(part))
-            rows.append(row);
+        if (RowText(view, row).contains(part)) rows.append(row);
     return rows;
 }
 

@@ -24,8 +24,7 @@ void FakeClock::wait(int milliseconds) {
 
 double ScriptedRandom::next() {
     ++draws;
-    if (script.empty())
-        return fallback;
+    if (script.empty()) return fallback;
     const double r = script.front();
     script.pop_front();
     return r;
@@ -33,8 +32,7 @@ double ScriptedRandom::next() {
 
 PlayResult RecordingSound::playToEnd(const QString& wavePath) {
     played.push_back(wavePath);
-    if (results.empty())
-        return {};
+    if (results.empty()) return {};
     PlayResult r = results.front();
     results.pop_front();
     return r;
@@ -46,8 +44,7 @@ void ScriptedDialogs::inform(const QString& title, const QString& text) {
 
 bool ScriptedDialogs::askYesNo(const QString& title, const QString& text) {
     shown.push_back({title, text});
-    if (answers.empty())
-        return true;
+    if (answers.empty()) return true;
     const bool a = answers.front();
     answers.pop_front();
     return a;
@@ -73,15 +70,20 @@ TestRig::TestRig() {
 }
 
 TempInstall::TempInstall(const QString& programFolderName) : programFolderName_(programFolderName) {
-    if (!dir_.isValid())
-        throw std::runtime_error("cannot make a temporary folder");
+    if (!dir_.isValid()) throw std::runtime_error("cannot make a temporary folder");
     QDir(dir_.path()).mkpath(QStringLiteral("programs/") + programFolderName);
     QDir(dir_.path()).mkpath(QStringLiteral("data/") + programFolderName);
 }
 
-QString TempInstall::programFolder() const { return root() + QStringLiteral("programs/") + programFolderName_; }
-QString TempInstall::dataRoot() const { return root() + QStringLiteral("data/"); }
-QString TempInstall::dataFolder() const { return dataRoot() + programFolderName_ + QLatin1Char('/'); }
+QString TempInstall::programFolder() const {
+    return root() + QStringLiteral("programs/") + programFolderName_;
+}
+QString TempInstall::dataRoot() const {
+    return root() + QStringLiteral("data/");
+}
+QString TempInstall::dataFolder() const {
+    return dataRoot() + programFolderName_ + QLatin1Char('/');
+}
 
 void TempInstall::writeBytes(const QString& path, const QByteArray& bytes) const {
     QDir().mkpath(QFileInfo(path).absolutePath());
@@ -99,9 +101,12 @@ void TempInstall::writeText(const QString& path, const QString& text) const {
 }
 
 void TempInstall::writeClassroom(const QString& levelLine, const QString& roster) const {
-    writeText(root() + QStringLiteral("programs/パスデータ.txt"), dataRoot() + QStringLiteral("\n0\n0\n0\n0\n0\n0\n0\n0\n0\n"));
-    writeText(dataRoot() + QStringLiteral("共通データ.txt"), QStringLiteral("4\n01234さくら教室\n0\n0\n0\nsensei\n0\n0\n0\n0\n"));
-    QString criteria = QStringLiteral("目標Time,最低Time,ｸﾘｱﾎﾟｲﾝﾄ,ｸﾘｱ回数,ﾎﾟｲﾝﾄ倍率,禁回,禁点,判期間,禁期間,予備,予備,予備\n");
+    writeText(root() + QStringLiteral("programs/パスデータ.txt"),
+              dataRoot() + QStringLiteral("\n0\n0\n0\n0\n0\n0\n0\n0\n0\n"));
+    writeText(dataRoot() + QStringLiteral("共通データ.txt"),
+              QStringLiteral("4\n01234さくら教室\n0\n0\n0\nsensei\n0\n0\n0\n0\n"));
+    QString criteria = QStringLiteral(
+        "目標Time,最低Time,ｸﾘｱﾎﾟｲﾝﾄ,ｸﾘｱ回数,ﾎﾟｲﾝﾄ倍率,禁回,禁点,判期間,禁期間,予備,予備,予備\n");
     for (int level = 1; level <= 7; ++level)
         criteria += levelLine + QLatin1Char('\n');
     writeText(dataFolder() + QStringLiteral("タイム回数データ.txt"), criteria);
@@ -111,10 +116,8 @@ void TempInstall::writeClassroom(const QString& levelLine, const QString& roster
 
 void TickTimer(QObject* screen, const QString& timerName) {
     auto* timer = screen->findChild<QTimer*>(timerName);
-    if (!timer)
-        throw std::runtime_error("no timer " + timerName.toStdString());
-    if (!timer->isActive())
-        return;
+    if (!timer) throw std::runtime_error("no timer " + timerName.toStdString());
+    if (!timer->isActive()) return;
     QTimerEvent tick(timer->timerId());
     QCoreApplication::sendEvent(timer, &tick);
 }

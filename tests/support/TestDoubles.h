@@ -11,7 +11,7 @@
 #include <vector>
 
 class FakeClock : public Clock {
-public:
+  public:
     QDateTime current = QDateTime(QDate(2026, 12, 9), QTime(10, 0, 0));
     double monotonic = 1000.0;
 
@@ -23,7 +23,7 @@ public:
 };
 
 class ScriptedRandom : public RandomSource {
-public:
+  public:
     std::deque<double> script; // drawn first, in order
     double fallback = 0.0;     // once the script is used up
     std::vector<std::uint32_t> seeds;
@@ -36,19 +36,19 @@ public:
 // Varied draws for whole drills, so that the problems differ as they would in
 // class; the tests read each problem off the screen.
 class SteppingRandom : public RandomSource {
-public:
+  public:
     void seed(std::uint32_t) override {}
     double next() override {
         value_ = std::fmod(value_ + 0.381966, 1.0);
         return value_;
     }
 
-private:
+  private:
     double value_ = 0.1;
 };
 
 class RecordingSound : public SoundOutput {
-public:
+  public:
     std::vector<QString> played;
     std::deque<PlayResult> results; // handed out in order; success once empty
 
@@ -56,7 +56,7 @@ public:
 };
 
 class ScriptedDialogs : public Dialogs {
-public:
+  public:
     struct Shown {
         QString title;
         QString text;
@@ -70,7 +70,7 @@ public:
 };
 
 class RecordingLauncher : public Launcher {
-public:
+  public:
     QString program;
     QStringList arguments;
     int starts = 0;
@@ -80,7 +80,7 @@ public:
 };
 
 class RecordingNavigator : public Navigator {
-public:
+  public:
     std::vector<QString> calls;
 
     void showNameSelection() override { calls.push_back(QStringLiteral("showNameSelection")); }
@@ -119,7 +119,7 @@ struct TestRig {
 void TickTimer(QObject* screen, const QString& timerName);
 
 class TempInstall {
-public:
+  public:
     explicit TempInstall(const QString& programFolderName = QStringLiteral("circle"));
 
     QString root() const { return dir_.path() + QLatin1Char('/'); }
@@ -134,7 +134,7 @@ public:
     // (さくら教室, code 01234), seven levels of levelLine each, no sounds, the roster.
     void writeClassroom(const QString& levelLine, const QString& roster) const;
 
-private:
+  private:
     QTemporaryDir dir_;
     QString programFolderName_;
 };

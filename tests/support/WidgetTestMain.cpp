@@ -7,7 +7,8 @@
 #include <QFont>
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
+    qputenv("QT_QPA_PLATFORM",
+            qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
     GuardedApplication app(argc, argv);
     QApplication::setFont(QFont(QStringLiteral("IPAPGothic")));
     ::testing::InitGoogleTest(&argc, argv);

@@ -11,13 +11,13 @@
 
 #include "app/AppNavigator.h"
 #include "app/Configuration.h"
+#include "screens/CriteriaEditor.h"
+#include "screens/DrillScreen.h"
+#include "screens/LevelBoard.h"
+#include "screens/NameSelectionScreen.h"
 #include "widgets/ScaledWindow.h"
 #include "widgets/Screen.h"
 #include "widgets/StartupScreen.h"
-#include "screens/DrillScreen.h"
-#include "screens/CriteriaEditor.h"
-#include "screens/LevelBoard.h"
-#include "screens/NameSelectionScreen.h"
 
 #include <QApplication>
 #include <QFont>
@@ -33,7 +33,7 @@
 namespace {
 
 class Tour {
-public:
+  public:
     explicit Tour(const QString& outDir) : outDir_(outDir) {
         rig_.state.platform.random = &random_;
         rig_.state.platform.navigator = &navigator_;
@@ -52,39 +52,34 @@ public:
         shoot("name-selection");
         auto* list = child<QListView>(names, QStringLiteral("List1"));
         const QList<int> teachers = RowsContaining(list, QStringLiteral("先生"));
-        if (teachers.isEmpty())
-            throw std::runtime_error("the demo roster has no teacher");
+        if (teachers.isEmpty()) throw std::runtime_error("the demo roster has no teacher");
         list->scrollTo(list->model()->index(teachers.front(), 0));
         tap(list->viewport(), RowCentre(list, teachers.front()));
         tap(child(names, QStringLiteral("Command14")));
         auto* board = host_.find<LevelBoard>();
-        if (!board)
-            throw std::runtime_error("no board after the name");
+        if (!board) throw std::runtime_error("no board after the name");
         shoot("level-board");
 
         tap(child(board, QStringLiteral("Command8")));
-        QTest::keyClicks(child<QLineEdit>(board, QStringLiteral("Text3")), QStringLiteral("sensei"));
+        QTest::keyClicks(child<QLineEdit>(board, QStringLiteral("Text3")),
+                         QStringLiteral("sensei"));
         tap(child(board, QStringLiteral("Command10_1")));
         auto* editor = host_.find<CriteriaEditor>();
-        if (!editor)
-            throw std::runtime_error("no criteria editor after the password");
+        if (!editor) throw std::runtime_error("no criteria editor after the password");
         shoot("criteria-editor");
         tap(child(editor, QStringLiteral("Command4")));
 
         board = host_.find<LevelBoard>();
-        if (!board)
-            throw std::runtime_error("no board after the criteria editor");
+        if (!board) throw std::runtime_error("no board after the criteria editor");
         tap(child(board, QStringLiteral("Command4_1")));
-        if (!host_.find<DrillScreen>())
-            throw std::runtime_error("no drill after the start button");
+        if (!host_.find<DrillScreen>()) throw std::runtime_error("no drill after the start button");
         shoot("drill");
     }
 
-private:
+  private:
     template <typename W = QWidget> static W* child(const QWidget* screen, const QString& name) {
         W* found = screen ? screen->findChild<W*>(name) : nullptr;
-        if (!found)
-            throw std::runtime_error("no control " + name.toStdString());
+        if (!found) throw std::runtime_error("no control " + name.toStdString());
         return found;
     }
 
@@ -96,34 +91,38 @@ private:
     void shoot(const char* name) {
         QTest::qWait(300); // let the screen paint
         const QImage shot = window_.screen()->grabWindow(0).toImage();
-        const QString path = outDir_ + QLatin1Char('/') + QLatin1String(name) + QStringLiteral(".png");
-        if (!shot.save(path))
-            fail(name, "cannot save " + path.toStdString());
+        const QString path =
+            outDir_ + QLatin1Char('/') + QLatin1String(name) + QStringLiteral(".png");
+        if (!shot.save(path)) fail(name, "cannot save " + path.toStdString());
         check(name, shot);
     }
 
     // The design fills the display at the fitting scale; what is beside it is black.
     void check(const char* name, const QImage& shot) {
         const QSize display = window_.screen()->geometry().size();
-        if (shot.size() != display)
-            fail(name, "the picture is not the whole display");
+        if (shot.size() != display) fail(name, "the picture is not the whole display");
         const qreal scale = FitScale(display, QSizeF(kWindowWidth, kWindowHeight));
         if (!qFuzzyCompare(window_.scale(), scale))
-            fail(name, "drawn at scale " + std::to_string(window_.scale()) + ", not " + std::to_string(scale));
+            fail(name, "drawn at scale " + std::to_string(window_.scale()) + ", not " +
+                           std::to_string(scale));
         const QPoint topLeft = window_.toViewport({0, 0});
         const QPoint bottomRight = window_.toViewport({kWindowWidth, kWindowHeight});
-        const QRect design(topLeft, QSize(bottomRight.x() - topLeft.x(), bottomRight.y() - topLeft.y()));
+        const QRect design(topLeft,
+                           QSize(bottomRight.x() - topLeft.x(), bottomRight.y() - topLeft.y()));
         if (!QRect(QPoint(0, 0), display).contains(design))
             fail(name, "the design reaches past the display");
         if (design.width() < display.width() && design.height() < display.height())
             fail(name, "the design fills the display in neither direction");
-        const QPoint beside[] = {{design.left() - 2, display.height() / 2}, {design.right() + 2, display.height() / 2},
-                                 {display.width() / 2, design.top() - 2}, {display.width() / 2, design.bottom() + 2}};
+        const QPoint beside[] = {{design.left() - 2, display.height() / 2},
+                                 {design.right() + 2, display.height() / 2},
+                                 {display.width() / 2, design.top() - 2},
+                                 {display.width() / 2, design.bottom() + 2}};
         for (const QPoint& at : beside)
             if (shot.rect().contains(at) && shot.pixelColor(at) != QColor(Qt::black))
                 fail(name, "the bar beside the design is not plain black");
-        std::printf("%s: %dx%d at scale %.5f, design at %d,%d %dx%d\n", name, display.width(), display.height(),
-                    window_.scale(), design.x(), design.y(), design.width(), design.height());
+        std::printf("%s: %dx%d at scale %.5f, design at %d,%d %dx%d\n", name, display.width(),
+                    display.height(), window_.scale(), design.x(), design.y(), design.width(),
+                    design.height());
     }
 
     void fail(const char* name, const std::string& what) {

@@ -30,12 +30,12 @@ TEST(FitScale, TheLargestScaleThatKeepsTheShape) {
         QSize display;
         qreal scale;
     } cases[] = {
-        {{1024, 768}, 1.0},    {{1366, 768}, 1.0},   {{1920, 1080}, 1.40625},
-        {{2560, 1440}, 1.875}, {{800, 600}, 0.78125}, {{1024, 1280}, 1.0},
-        {{3840, 2160}, 2.8125}, {{0, 768}, 1.0},
+        {{1024, 768}, 1.0},    {{1366, 768}, 1.0},  {{1920, 1080}, 1.40625}, {{2560, 1440}, 1.875},
+        {{800, 600}, 0.78125}, {{1024, 1280}, 1.0}, {{3840, 2160}, 2.8125},  {{0, 768}, 1.0},
     };
     for (const auto& c : cases)
-        EXPECT_DOUBLE_EQ(FitScale(c.display, kDesign), c.scale) << c.display.width() << "x" << c.display.height();
+        EXPECT_DOUBLE_EQ(FitScale(c.display, kDesign), c.scale)
+            << c.display.width() << "x" << c.display.height();
 }
 
 TEST(PlanWindowedStart, MaximisedWhenTheFramedWindowDoesNotFitElseAsLargeAsFits) {
@@ -46,15 +46,14 @@ TEST(PlanWindowedStart, MaximisedWhenTheFramedWindowDoesNotFitElseAsLargeAsFits)
         QSize size;
     } cases[] = {
         // A laptop with a panel: not even 768 lines are free.
-        {{1366, 738}, true, {1350, 690}},
-        {{1024, 768}, true, {1008, 720}},
-        {{1040, 816}, false, {1024, 768}},
-        {{1920, 1050}, false, {1336, 1002}},
+        {{1366, 738}, true, {1350, 690}},    {{1024, 768}, true, {1008, 720}},
+        {{1040, 816}, false, {1024, 768}},   {{1920, 1050}, false, {1336, 1002}},
         {{2560, 1400}, false, {1803, 1352}},
     };
     for (const auto& c : cases) {
         const WindowStart start = PlanWindowedStart(c.available, frame, kDesign);
-        EXPECT_EQ(start.maximised, c.maximised) << c.available.width() << "x" << c.available.height();
+        EXPECT_EQ(start.maximised, c.maximised)
+            << c.available.width() << "x" << c.available.height();
         EXPECT_EQ(start.size, c.size) << c.available.width() << "x" << c.available.height();
     }
 }
@@ -62,14 +61,13 @@ TEST(PlanWindowedStart, MaximisedWhenTheFramedWindowDoesNotFitElseAsLargeAsFits)
 // A key that lets the press pass and counts the release over it, as the
 // drill's keys do.
 class ReleaseKey : public QWidget {
-public:
+  public:
     using QWidget::QWidget;
     int presses = 0;
 
-protected:
+  protected:
     void mouseReleaseEvent(QMouseEvent* event) override {
-        if (rect().contains(event->position().toPoint()))
-            ++presses;
+        if (rect().contains(event->position().toPoint())) ++presses;
     }
 };
 
@@ -97,10 +95,8 @@ TEST(ScaledWindow, FillsTheWindowCentredAtTheFittingScale) {
         qreal scale;
         QPoint topLeft; // where the design's corner is drawn
     } cases[] = {
-        {{1024, 768}, 1.0, {0, 0}},
-        {{1366, 768}, 1.0, {171, 0}},
-        {{1920, 1080}, 1.40625, {240, 0}},
-        {{2560, 1440}, 1.875, {320, 0}},
+        {{1024, 768}, 1.0, {0, 0}},        {{1366, 768}, 1.0, {171, 0}},
+        {{1920, 1080}, 1.40625, {240, 0}}, {{2560, 1440}, 1.875, {320, 0}},
         {{1024, 1000}, 1.0, {0, 116}},
     };
     for (const auto& c : cases) {
@@ -114,7 +110,8 @@ TEST(ScaledWindow, FillsTheWindowCentredAtTheFittingScale) {
 }
 
 TEST(ScaledWindow, AClickLandsOnTheControlDrawnUnderItAndNowhereElse) {
-    for (const QSize display : {QSize(1366, 768), QSize(1920, 1080), QSize(2560, 1440), QSize(800, 600)}) {
+    for (const QSize display :
+         {QSize(1366, 768), QSize(1920, 1080), QSize(2560, 1440), QSize(800, 600)}) {
         ScaledHost scaled(display);
         // Just outside the button's left and top edges, then just inside its corners.
         scaled.clickAt({98.5, 220});
@@ -155,9 +152,11 @@ TEST(ScaledWindow, AMessageBoxOverAScreenIsDrawnScaledInTheMiddleAndAnswersClick
         EXPECT_EQ(proxy->windowTitle(), QStringLiteral("注意"));
         QAbstractButton* no = box->button(QMessageBox::No);
         const QPointF inScene = proxy->mapToScene(QPointF(no->mapTo(box, no->rect().center())));
-        QTest::mouseClick(scaled.window.viewport(), Qt::LeftButton, {}, scaled.window.mapFromScene(inScene));
+        QTest::mouseClick(scaled.window.viewport(), Qt::LeftButton, {},
+                          scaled.window.mapFromScene(inScene));
     });
-    const auto answer = QMessageBox::question(&scaled.host, QStringLiteral("注意"), QStringLiteral("本当に消去しますか"),
+    const auto answer = QMessageBox::question(&scaled.host, QStringLiteral("注意"),
+                                              QStringLiteral("本当に消去しますか"),
                                               QMessageBox::Yes | QMessageBox::No);
     EXPECT_NE(box, nullptr);
     EXPECT_EQ(answer, QMessageBox::No);
@@ -175,7 +174,8 @@ TEST(ScaledWindow, ADialogWiderThanTheScreensOrPlacedAwayIsDrawnWholeInTheMiddle
         QGraphicsProxyWidget* proxy = dialog.graphicsProxyWidget();
         ASSERT_NE(proxy, nullptr);
         const auto drawnAt = [&] { return proxy->mapRectToScene(proxy->windowFrameRect()); };
-        ASSERT_TRUE(QTest::qWaitFor([&] { return qAbs(drawnAt().center().x() - kWindowWidth / 2.0) < 1.0; }, 2000))
+        ASSERT_TRUE(QTest::qWaitFor(
+            [&] { return qAbs(drawnAt().center().x() - kWindowWidth / 2.0) < 1.0; }, 2000))
             << size.width();
         EXPECT_NEAR(drawnAt().center().y(), kWindowHeight / 2.0, 1.0);
         EXPECT_TRUE(screens.contains(drawnAt().adjusted(1, 1, -1, -1))) << size.width();
@@ -198,7 +198,8 @@ TEST(ScaledWindow, AComboListOpensInTheSceneAndTakesAClick) {
     const QRect row = list->visualRect(list->model()->index(2, 0));
     const QPointF inScene =
         popup->mapToScene(QPointF(list->viewport()->mapTo(list->window(), row.center())));
-    QTest::mouseClick(scaled.window.viewport(), Qt::LeftButton, {}, scaled.window.mapFromScene(inScene));
+    QTest::mouseClick(scaled.window.viewport(), Qt::LeftButton, {},
+                      scaled.window.mapFromScene(inScene));
     EXPECT_EQ(combo->currentIndex(), 2);
 }
 

@@ -14,10 +14,10 @@ namespace {
 
 // Counts its paints, as the screen that shows the judged answer.
 class PaintCountingLabel : public QLabel {
-public:
+  public:
     int paints = 0;
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* event) override {
         ++paints;
         QLabel::paintEvent(event);
@@ -25,7 +25,7 @@ protected:
 };
 
 class PaintsSeenBySound : public SoundOutput {
-public:
+  public:
     const PaintCountingLabel* label = nullptr;
     const bool* timerFired = nullptr;
     int paintsAtPlay = -1;
@@ -42,7 +42,8 @@ TEST(SoundOnScreen, TheScreenPaintsBeforeTheSoundHoldsTheProgramButTimersWait) {
     TempInstall install;
     ProgramState& state = rig.state;
     state.folders.SoundFolder = install.dataRoot() + QStringLiteral("音フォルダ/");
-    install.writeText(state.folders.SoundFolder + kSoundListFileName, QStringLiteral("正解音2,a,*\n"));
+    install.writeText(state.folders.SoundFolder + kSoundListFileName,
+                      QStringLiteral("正解音2,a,*\n"));
     LoadSoundTable(state);
     PaintCountingLabel label;
     label.show();

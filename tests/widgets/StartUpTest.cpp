@@ -2,8 +2,8 @@
 
 #include "core/Dates.h"
 #include "core/LevelCatalogue.h"
-#include "widgets/Screen.h"
 #include "core/Seeding.h"
+#include "widgets/Screen.h"
 #include "widgets/StartupScreen.h"
 
 #include <QLabel>
@@ -103,12 +103,13 @@ TEST(LevelCatalogue, StartLevelClearsTheDrillFlags) {
     TestRig rig;
     DrillState& drill = rig.state.drill;
     drill.CorrectCount = 1;
-    for (bool DrillState::*flag : {&DrillState::TimedOut, &DrillState::DrillFinished, &DrillState::EndRoutineStarted,
-                                   &DrillState::JudgingNow, &DrillState::WrongAnswerShown})
+    for (bool DrillState::*flag :
+         {&DrillState::TimedOut, &DrillState::DrillFinished, &DrillState::EndRoutineStarted,
+          &DrillState::JudgingNow, &DrillState::WrongAnswerShown})
         drill.*flag = true;
     StartLevel(rig.state);
     EXPECT_EQ(drill.CorrectCount, 0);
-    EXPECT_FALSE(drill.TimedOut || drill.DrillFinished || drill.EndRoutineStarted || drill.JudgingNow ||
-                 drill.WrongAnswerShown);
+    EXPECT_FALSE(drill.TimedOut || drill.DrillFinished || drill.EndRoutineStarted ||
+                 drill.JudgingNow || drill.WrongAnswerShown);
     EXPECT_EQ(rig.navigator.calls, std::vector<QString>{QStringLiteral("showDrill")});
 }
