@@ -5,6 +5,7 @@
 
 #include "app/CommandLine.h"
 #include "core/ProgramState.h"
+#include "core/SharedReading.h"
 #include "records/Counts.h"
 #include "records/ResultsFile.h"
 #include "roster/NameList.h"
@@ -76,7 +77,8 @@ bool ReadOwnOption(ReportOptions& options, const QStringList& args, qsizetype& i
 // The name list's students, narrowed to the IDs asked for (in the list's order).
 std::vector<SheetStudent> ChosenStudents(ProgramState& state, const ReportOptions& options,
                                          QString& problem) {
-    std::vector<SheetStudent> students = NameListStudents(state, options.grade);
+    std::vector<SheetStudent> students =
+        ReadPatientlyValue(state, [&] { return NameListStudents(state, options.grade); });
     if (!options.students.empty()) {
         const std::set<int> wanted(options.students.begin(), options.students.end());
         std::set<int> listed;
@@ -96,7 +98,7 @@ std::vector<SheetStudent> ChosenStudents(ProgramState& state, const ReportOption
 
 int WriteReport(ProgramState& state, const ReportOptions& options) {
     ComputeSchoolYear(state);
-    CountResults(state);
+    ReadPatiently(state, [&] { CountResults(state); });
     QString problem;
     const std::vector<SheetStudent> students = ChosenStudents(state, options, problem);
     if (!problem.isEmpty()) {
@@ -117,8 +119,10 @@ int WriteReport(ProgramState& state, const ReportOptions& options) {
     std::vector<int> levels;
     for (int level = 1; level <= std::min(kReportPageLevels, state.levels.LevelCount); ++level)
         levels.push_back(level);
-    const ReportBlockSource blocks(state, levels, ReadRecentResults(state, kPeriodViewRecords),
-                                   now.date(), ReportSettings{});
+    const ReportBlockSource blocks(
+        state, levels,
+        ReadPatientlyValue(state, [&] { return ReadRecentResults(state, kPeriodViewRecords); }),
+        now.date(), ReportSettings{});
 
     QPrinter printer(QPrinter::HighResolution);
     printer.setOutputFormat(QPrinter::PdfFormat);

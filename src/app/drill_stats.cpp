@@ -5,6 +5,7 @@
 
 #include "app/CommandLine.h"
 #include "core/ProgramState.h"
+#include "core/SharedReading.h"
 #include "records/Counts.h"
 #include "records/Statistics.h"
 #include "roster/Roster.h"
@@ -20,7 +21,8 @@ namespace {
 // The students the level board lists as current (status 0), by ID.
 std::vector<StatsStudent> CurrentStudents(ProgramState& state) {
     std::vector<StatsStudent> students;
-    for (const ListedStudent& student : ReadBoardRoster(state))
+    for (const ListedStudent& student :
+         ReadPatientlyValue(state, [&] { return ReadBoardRoster(state); }))
         students.push_back(
             {student.Id, student.Name,
              ShortGradeLabel(GradeNumber(state.roster.SchoolYear, student.BirthYear))});
@@ -69,7 +71,7 @@ int main(int argc, char** argv) {
     }
     return RunOnClassroom("drill-stats", *args, [&output](ProgramState& state) {
         const std::vector<StatsStudent> students = CurrentStudents(state);
-        CountResults(state);
+        ReadPatiently(state, [&] { CountResults(state); });
         const QByteArray csv = FiguresCsv(CollectFigures(state, students));
         if (!output.isEmpty()) return WriteFile(output, kUtf8ByteOrderMark + csv) ? 0 : 1;
         std::fwrite(csv.constData(), 1, size_t(csv.size()), stdout);

@@ -81,6 +81,10 @@ void ReadPatiently(ProgramState& state, const std::function<void()>& read) {
     }
 }
 
+bool RunReadAction(ProgramState& state, const std::function<void()>& read) {
+    return RunFileAction(state, [&] { ReadPatiently(state, read); });
+}
+
 bool RunFileAction(ProgramState& state, const std::function<void()>& action) {
     try {
         action();

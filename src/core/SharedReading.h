@@ -4,6 +4,7 @@
 // or a file another machine holds, and ending the program with one message
 // when the file stays unusable.
 
+#include "core/SharedReading.h"
 #include "core/Text.h"
 
 #include <functional>
@@ -40,3 +41,5 @@ auto ReadPatientlyValue(ProgramState& state, Read read) -> decltype(read()) {
 // any other error) is shown once and the program ends; the caller gets false
 // and must leave the screen as it is. Nothing of the error leaves the handler.
 bool RunFileAction(ProgramState& state, const std::function<void()>& action);
+// A screen action that only reads shared files: read patiently, then as RunFileAction.
+bool RunReadAction(ProgramState& state, const std::function<void()>& read);

@@ -2,7 +2,7 @@
 
 #include "core/Dates.h"
 #include "core/ProgramState.h"
-#include "core/SharedReading.h"
+#include "core/Text.h"
 #include "records/Criteria.h"
 #include "records/ResultsFile.h"
 
@@ -113,8 +113,7 @@ void LoadResults(ProgramState& state) {
     CountTables& c = state.counts;
     c.BestTime.fill(kNoBestTime);
     const QString path = ResultsFilePath(state);
-    const QByteArray bytes =
-        ReadPatientlyValue(state, [&path] { return ReadLastRecordBytes(path, kResultsWindow); });
+    const QByteArray bytes = ReadLastRecordBytes(path, kResultsWindow);
     const qsizetype records = bytes.size() / kRecordSize;
     c.Runs.clear();
     c.Runs.reserve(size_t(records));

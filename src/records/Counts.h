@@ -30,6 +30,8 @@ double OleMoment(const QDateTime& when);
 bool IsInsideWindow(double recordDate, double now, double days);
 
 // Reads the window of the results file into state.counts.Runs, BestTime, ClassBest.
+// Throws FileAccessError, as CountResults does; screens count patiently
+// (ReadPatiently in core/SharedReading.h).
 void LoadResults(ProgramState& state);
 // Sets every count table to 0 in place (best times are LoadResults' to reset).
 void ClearCountTables(CountTables& counts);

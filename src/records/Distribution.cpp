@@ -1,7 +1,7 @@
 #include "records/Distribution.h"
 
-#include "core/SharedReading.h"
 #include "core/Tables.h"
+#include "core/Text.h"
 #include "records/ResultsFile.h"
 
 #include <algorithm>
@@ -110,9 +110,8 @@ Distribution ReadDistribution(const QString& resultsPath, int level) {
     return counter.finish();
 }
 
-Distribution ReadDistribution(ProgramState& state, int level) {
-    const QString path = ResultsFilePath(state);
-    return ReadPatientlyValue(state, [&] { return ReadDistribution(path, level); });
+Distribution ReadDistribution(const ProgramState& state, int level) {
+    return ReadDistribution(ResultsFilePath(state), level);
 }
 
 int StarScale(const std::array<int, kBuckets>& counts) {

@@ -4,8 +4,8 @@
 
 #include "core/Dates.h"
 #include "core/ProgramState.h"
-#include "core/SharedReading.h"
 #include "core/Tables.h"
+#include "core/Text.h"
 
 #include <QDir>
 #include <QFile>
@@ -238,9 +238,8 @@ std::vector<ResultRecord> ReadLastRecords(const QString& path, qint64 maxCount) 
     return DecodeRecords(ReadLastRecordBytes(path, maxCount));
 }
 
-std::vector<ResultRecord> ReadRecentResults(ProgramState& state, qint64 maxCount) {
-    const QString path = ResultsFilePath(state);
-    return ReadPatientlyValue(state, [&] { return ReadLastRecords(path, maxCount); });
+std::vector<ResultRecord> ReadRecentResults(const ProgramState& state, qint64 maxCount) {
+    return ReadLastRecords(ResultsFilePath(state), maxCount);
 }
 
 QByteArray ReadWholeResultsFile(const QString& path) {

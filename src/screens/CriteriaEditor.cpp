@@ -305,7 +305,8 @@ void CriteriaEditor::showDistribution() {
     List3->clear();
     List4->clear();
     RunFileAction(state_, [&] {
-        const Distribution distribution = ReadDistribution(state_, grid_.row());
+        const Distribution distribution =
+            ReadPatientlyValue(state_, [this] { return ReadDistribution(state_, grid_.row()); });
         List3->addItems(AllRunsRows(distribution));
         List4->addItems(BestRunsRows(distribution));
     });

@@ -373,7 +373,7 @@ void LevelBoard::activate() {
     Option1[1]->setText(QStringLiteral("累計順"));
     Option1[2]->setText(QStringLiteral("本日順"));
 
-    if (!RunFileAction(state_, [this] { CountResults(state_); })) return;
+    if (!RunReadAction(state_, [this] { CountResults(state_); })) return;
 
     state_.board.TodayRunTotal = TodayRunTotal(state_);
     Label18->setText(QStringLiteral("本日総回数＝") + QString::number(state_.board.TodayRunTotal) +

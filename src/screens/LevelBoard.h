@@ -4,6 +4,7 @@
 // target line), the view switches over the lists, and the teacher's data
 // change panel. The lists' contents come from ResultsViews.
 
+#include "records/ResultsFile.h"
 #include "widgets/Screen.h"
 
 #include <QStringList>
@@ -65,6 +66,9 @@ class LevelBoard : public Screen {
     void keyPressEvent(QKeyEvent* event) override;
 
   private:
+    // The last `count` records of the results file, read patiently.
+    std::vector<ResultRecord> recentResults(int count) const;
+
     // Building the controls.
     void createFixedControls();
     void createColumn(int level);

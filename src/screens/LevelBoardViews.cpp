@@ -3,6 +3,7 @@
 
 #include "core/Events.h"
 #include "core/ProgramState.h"
+#include "core/SharedReading.h"
 #include "records/Criteria.h"
 #include "rules/LevelListModel.h"
 #include "rules/ResultsViews.h"
@@ -236,7 +237,7 @@ void LevelBoard::todayView() {
     Label5->setText(QStringLiteral("本日の成績"));
     回数など表示();
     const QDate today = state_.platform.clock->now().date();
-    const auto records = ReadRecentResults(state_, kTodayViewRecords);
+    const auto records = recentResults(kTodayViewRecords);
     fillLists(TodayLines(state_, records, today, Combo1->currentText()));
     成績リスト色表示();
     Picture1->setEnabled(true);
@@ -247,7 +248,7 @@ void LevelBoard::periodView() {
     const QDate today = state_.platform.clock->now().date();
     state_.board.PeriodDays = PeriodDaysFor(state_.board.ResultsPeriod, today);
     Label5->clear();
-    const auto records = ReadRecentResults(state_, kPeriodViewRecords);
+    const auto records = recentResults(kPeriodViewRecords);
     const PeriodOrder order = DisplayMode == 1 ? PeriodOrder::TimeFirst : PeriodOrder::PointsFirst;
     fillLists(
         PeriodLines(state_, records, today, state_.board.PeriodDays, order, Combo1->currentText()));
@@ -262,10 +263,14 @@ void LevelBoard::personalTimesView() {
     state_.board.PeriodDays = kPersonalDays;
     Label5->setText(QStringLiteral("個人別ﾀｲﾑ"));
     const QDate today = state_.platform.clock->now().date();
-    const auto records = ReadRecentResults(state_, kPeriodViewRecords);
+    const auto records = recentResults(kPeriodViewRecords);
     fillLists(PersonalTimesLines(state_, records, today, Combo1->currentText()));
     Picture6->hide();
     applyAvailability();
     showLevelLists();
     Command1->setEnabled(true);
+}
+
+std::vector<ResultRecord> LevelBoard::recentResults(int count) const {
+    return ReadPatientlyValue(state_, [&] { return ReadRecentResults(state_, count); });
 }

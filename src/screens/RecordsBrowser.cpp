@@ -154,7 +154,7 @@ QString RecordsBrowser::resultsPath() const {
 
 void RecordsBrowser::buildList() {
     BrowserRoster roster;
-    ReadBrowserRoster(state_, roster);
+    ReadPatiently(state_, [&] { ReadBrowserRoster(state_, roster); });
     const QString path = resultsPath();
     QByteArray bytes = ReadPatientlyValue(state_, [&] { return ReadWholeResultsFile(path); });
     Label3->setText(RecordCountText(bytes.size()));

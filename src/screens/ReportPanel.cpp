@@ -112,7 +112,8 @@ void ReportPanel::refreshLists() {
         List3->addItem(QString::number(level));
 
     QStringList students;
-    for (const ListedStudent& student : ReadBoardRoster(state_))
+    for (const ListedStudent& student :
+         ReadPatientlyValue(state_, [this] { return ReadBoardRoster(state_); }))
         students << StudentLine(student);
     std::sort(students.begin(), students.end());
     List2->clear();
@@ -159,7 +160,8 @@ std::vector<int> ReportPanel::chosenLevels() const {
 }
 
 std::vector<ResultRecord> ReportPanel::recordWindow() const {
-    return ReadRecentResults(state_, kPeriodViewRecords);
+    return ReadPatientlyValue(state_,
+                              [this] { return ReadRecentResults(state_, kPeriodViewRecords); });
 }
 
 std::vector<ReportData> ReportPanel::reportBlocks(int student,
@@ -207,8 +209,9 @@ bool ReportPanel::printReports(QPrinter& printer) {
 bool ReportPanel::printClassReport(QPrinter& printer) {
     placeInFront();
     const ReportSettings settings = settings_();
-    const ClassSheet sheet = BuildClassSheet(state_, NameListStudents(state_, settings.gradeFilter),
-                                             state_.platform.clock->now());
+    const auto students =
+        ReadPatientlyValue(state_, [&] { return NameListStudents(state_, settings.gradeFilter); });
+    const ClassSheet sheet = BuildClassSheet(state_, students, state_.platform.clock->now());
     if (sheet.grades.empty()) return false;
     const ReportBlockSource blocks(state_, chosenLevels(), recordWindow(),
                                    state_.platform.clock->now().date(), settings);

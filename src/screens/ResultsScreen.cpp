@@ -131,7 +131,7 @@ void ResultsScreen::load() {
 }
 
 void ResultsScreen::activate() {
-    if (!RunFileAction(state_, [this] { CountResults(state_); })) return;
+    if (!RunReadAction(state_, [this] { CountResults(state_); })) return;
     if (IsLevelCleared(state_, state_.LevelNo, state_.session.StudentNo)) {
         Label2_->show();
         Picture1_->setVisible(ShowsGoalPanel(state_));

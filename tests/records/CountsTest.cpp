@@ -312,10 +312,27 @@ TEST_F(CountsFixture, ClearedAndOverPractisedAtTheirThresholds) {
     EXPECT_FALSE(IsOverPractised(state, 1, 1));
 }
 
+// Counting reports a file it cannot read and leaves waiting and telling to its
+// caller: no question, no message, no wait.
+TEST_F(CountsFixture, AnUnreadableFileIsThrownWithItsErrorAndNothingShown) {
+    state.folders.DataFolder = install.root() + QStringLiteral("gone/");
+    const QDateTime before = rig.clock.current;
+    try {
+        CountResults(state);
+        FAIL() << "no error";
+    } catch (const FileAccessError& error) {
+        EXPECT_EQ(error.errorNumber(), ENOENT);
+        EXPECT_EQ(error.subject(), kResultsFileSubject);
+    }
+    EXPECT_EQ(rig.clock.current, before);
+    EXPECT_TRUE(rig.dialogs.shown.empty());
+}
+
+// As the screens count: patiently.
 TEST_F(CountsFixture, MissingDataFolderIsRetriedThenReported) {
     state.folders.DataFolder = install.root() + QStringLiteral("gone/");
     const QDateTime before = rig.clock.current;
-    EXPECT_THROW(CountResults(state), DataFileError);
+    EXPECT_THROW(ReadPatiently(state, [&] { CountResults(state); }), DataFileError);
     // Three waits of five seconds, then the message on the fourth failure.
     EXPECT_EQ(before.secsTo(rig.clock.current), 15);
     ASSERT_EQ(rig.dialogs.shown.size(), 1u);
@@ -335,7 +352,7 @@ TEST_F(CountsFixture, FolderReappearingDuringTheWaitsIsRead) {
     } clock;
     clock.folder = folder;
     state.platform.clock = &clock;
-    CountResults(state);
+    ReadPatiently(state, [&] { CountResults(state); });
     EXPECT_TRUE(rig.dialogs.shown.empty());
     EXPECT_TRUE(c.Runs.empty());
 }
@@ -343,7 +360,7 @@ TEST_F(CountsFixture, FolderReappearingDuringTheWaitsIsRead) {
 TEST_F(CountsFixture, UnreadableFileIsReportedAsAnError) {
     // A folder where the file should be cannot be read as records.
     QDir().mkpath(path());
-    EXPECT_THROW(CountResults(state), DataFileError);
+    EXPECT_THROW(ReadPatiently(state, [&] { CountResults(state); }), DataFileError);
     ASSERT_EQ(rig.dialogs.shown.size(), 1u);
     EXPECT_TRUE(rig.dialogs.shown[0].text.startsWith(QStringLiteral("成績ランダムファイル表示")));
 }

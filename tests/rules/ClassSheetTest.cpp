@@ -1,69 +1,6 @@
-#include "TestDoubles.h"
+#include "ClassSheetRig.h"
 
-#include "core/ProgramState.h"
-#include "rules/ClassSheet.h"
-#include "screens/ClassSheetDrawing.h"
-
-#include <QImage>
-#include <QPainter>
 #include <gtest/gtest.h>
-
-namespace {
-
-CriteriaValue Number(double value) {
-    return {CriteriaValue::Kind::Number, value, {}};
-}
-
-// Three levels; a level is cleared with 10 points and one run in the pass
-// window and locked after two runs in the over-practice window.
-struct SheetRig {
-    TestRig rig;
-    ProgramState& state = rig.state;
-
-    SheetRig() {
-        state.common.ClassroomName = QStringLiteral("さくら教室");
-        state.levels.LevelCount = 3;
-        state.levels.LastLevel = 3;
-        state.levels.LevelBoardSwitch = 1;
-        for (int level = 1; level <= 3; ++level) {
-            state.levels.LevelNames[level] = QStringLiteral("円周%1").arg(level);
-            state.criteria.ClearPoint[level] = 10;
-            state.criteria.ClearCount[level] = 1;
-            state.criteria.OverdoCount[level] = Number(2);
-        }
-        state.counts.BestTime.fill(99999);
-        for (int student = 1; student <= 3; ++student)
-            state.roster.RosterName[student] =
-                QStringLiteral("生徒%1").arg(student).leftJustified(20);
-    }
-    // A run on record; its time becomes the best when it is lower.
-    void ran(int student, int level, int32_t result) {
-        state.counts.Runs.push_back({0, 0, int16_t(student), int16_t(level), result});
-        int32_t& best = state.counts.BestTime(level, student);
-        best = std::min(best, result);
-    }
-    void clear(int student, int level) {
-        state.counts.PassPoints(level, student) = 11;
-        state.counts.PassRunCount(level, student) = 1;
-    }
-    void overPractise(int student, int level) { state.counts.OverdoRunCount(level, student) = 2; }
-
-    ClassSheet sheet() const {
-        return BuildClassSheet(
-            state,
-            {{1, QStringLiteral("小5")}, {2, QStringLiteral("小5")}, {3, QStringLiteral("小6")}},
-            QDateTime(QDate(2026, 12, 9), QTime(10, 0)));
-    }
-};
-
-QStringList CellTexts(const SheetRow& row) {
-    QStringList texts;
-    for (const SheetCell& cell : row.cells)
-        texts << SheetCellText(cell);
-    return texts;
-}
-
-} // namespace
 
 TEST(ClassSheet, CellsShowBestTimesMarksTimeOutsAndLocksByTheBoardsRules) {
     SheetRig r;
@@ -165,27 +102,4 @@ TEST(ClassSheet, PagesHoldAFixedNumberOfRowsAndTheSummaryComesLast) {
               QStringLiteral("さくら教室　小1　令和8年 12月 09日（水）（2/2）"));
     EXPECT_EQ(SheetPageTitle(sheet, pages[2]),
               QStringLiteral("さくら教室　中3　令和8年 12月 09日（水）"));
-}
-
-TEST(ClassSheetDrawing, LockedCellsAreShadedAndTheRestStayWhite) {
-    SheetRig r;
-    r.ran(1, 2, 50);
-    r.overPractise(1, 2);
-    const ClassSheet sheet = r.sheet();
-    QImage image(1400, 990, QImage::Format_RGB32);
-    image.fill(Qt::white);
-    {
-        QPainter painter(&image);
-        DrawSheetPage(painter, QRectF(image.rect()), sheet,
-                      PaginateSheet(sheet, kSheetRowsPerPage)[0]);
-    }
-    const SheetLayout layout = SheetLayoutFor(QRectF(image.rect()), 3);
-    // Just inside the top left corner of a cell, clear of the rules and the text.
-    auto corner = [&](int row, int level) {
-        const QRectF cell = layout.cellRect(layout.rowRect(row), level);
-        return image.pixelColor((cell.topLeft() + QPointF(4, 4)).toPoint());
-    };
-    EXPECT_EQ(corner(0, 2), kLockedShade);
-    EXPECT_EQ(corner(0, 1), QColor(Qt::white));
-    EXPECT_EQ(corner(1, 2), QColor(Qt::white));
 }
