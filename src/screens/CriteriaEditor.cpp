@@ -61,60 +61,61 @@ CriteriaEditor::CriteriaEditor(ProgramState& state, QWidget* parent) : Screen(st
     setObjectName(QStringLiteral("FrmTimeData"));
     SetBackground(this, Rgb(224, 240, 224));
 
-    Label5 = MakeLabel(this, QStringLiteral("Label5"),
-                       QStringLiteral("成績の基準となるデータを変更できます"),
-                       TwipRect(150, 90, 9900, 480));
-    Label5->setStyleSheet(QStringLiteral("font-size: 16pt; font-weight: bold;"));
-    Label2 = MakeLabel(this, QStringLiteral("Label2"), QString(), TwipRect(150, 600, 6600, 660));
-    Label1 = MakeLabel(this, QStringLiteral("Label1"),
-                       QStringLiteral("スペース：セルクリア　　Shift + ↓：セルコピー"),
-                       TwipRect(4500, 900, 5700, 360));
-    Label1->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    label5_ = MakeLabel(this, QStringLiteral("Label5"),
+                        QStringLiteral("成績の基準となるデータを変更できます"),
+                        TwipRect(150, 90, 9900, 480));
+    label5_->setStyleSheet(QStringLiteral("font-size: 16pt; font-weight: bold;"));
+    label2_ = MakeLabel(this, QStringLiteral("Label2"), QString(), TwipRect(150, 600, 6600, 660));
+    label1_ = MakeLabel(this, QStringLiteral("Label1"),
+                        QStringLiteral("スペース：セルクリア　　Shift + ↓：セルコピー"),
+                        TwipRect(4500, 900, 5700, 360));
+    label1_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
 
     createGrid();
 
-    Label6 = MakeLabel(this, QStringLiteral("Label6"), QStringLiteral("列の説明"),
-                       TwipRect(150, 10665, 1200, 330));
-    Label6->setStyleSheet(QStringLiteral("font-weight: bold;"));
-    Label3 = MakeLabel(this, QStringLiteral("Label3"), QString(), TwipRect(1350, 10620, 8850, 840));
-    Label3->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    Label3->setFrameShape(QFrame::Box);
-    SetBackground(Label3, Rgb(255, 255, 255));
-    Label3->setAutoFillBackground(true);
+    label6_ = MakeLabel(this, QStringLiteral("Label6"), QStringLiteral("列の説明"),
+                        TwipRect(150, 10665, 1200, 330));
+    label6_->setStyleSheet(QStringLiteral("font-weight: bold;"));
+    label3_ =
+        MakeLabel(this, QStringLiteral("Label3"), QString(), TwipRect(1350, 10620, 8850, 840));
+    label3_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    label3_->setFrameShape(QFrame::Box);
+    SetBackground(label3_, Rgb(255, 255, 255));
+    label3_->setAutoFillBackground(true);
 
-    Option1_0 = new QRadioButton(QStringLiteral("度数非表示"), this);
-    Option1_0->setObjectName(QStringLiteral("Option1_0"));
-    Option1_0->setGeometry(TwipRect(10440, 150, 2100, 360));
-    Option1_1 = new QRadioButton(QStringLiteral("度数表示"), this);
-    Option1_1->setObjectName(QStringLiteral("Option1_1"));
-    Option1_1->setGeometry(TwipRect(12840, 150, 2100, 360));
-    Option1_1->setChecked(true);
-    for (QRadioButton* option : {Option1_0, Option1_1})
+    option1_0_ = new QRadioButton(QStringLiteral("度数非表示"), this);
+    option1_0_->setObjectName(QStringLiteral("Option1_0"));
+    option1_0_->setGeometry(TwipRect(10440, 150, 2100, 360));
+    option1_1_ = new QRadioButton(QStringLiteral("度数表示"), this);
+    option1_1_->setObjectName(QStringLiteral("Option1_1"));
+    option1_1_->setGeometry(TwipRect(12840, 150, 2100, 360));
+    option1_1_->setChecked(true);
+    for (QRadioButton* option : {option1_0_, option1_1_})
         option->setFocusPolicy(Qt::NoFocus);
     auto* options = new QButtonGroup(this);
-    options->addButton(Option1_0, 0);
-    options->addButton(Option1_1, 1);
+    options->addButton(option1_0_, 0);
+    options->addButton(option1_1_, 1);
     connect(options, &QButtonGroup::idClicked, this, &CriteriaEditor::optionChosen);
 
     createDistributionPanel();
 
-    Command2 = MakeButton(this, QStringLiteral("Command2"), QStringLiteral("元に戻す"),
-                          TwipRect(10440, 10200, 1530, 720));
-    Command3 = MakeButton(this, QStringLiteral("Command3"), QStringLiteral("更新記録"),
-                          TwipRect(12090, 10200, 1530, 720));
-    Command4 = MakeButton(this, QStringLiteral("Command4"), QStringLiteral("戻る"),
-                          TwipRect(13740, 10200, 1470, 720));
+    command2_ = MakeButton(this, QStringLiteral("Command2"), QStringLiteral("元に戻す"),
+                           TwipRect(10440, 10200, 1530, 720));
+    command3_ = MakeButton(this, QStringLiteral("Command3"), QStringLiteral("更新記録"),
+                           TwipRect(12090, 10200, 1530, 720));
+    command4_ = MakeButton(this, QStringLiteral("Command4"), QStringLiteral("戻る"),
+                           TwipRect(13740, 10200, 1470, 720));
     // Typing stays in the text box over the grid.
-    for (QPushButton* button : {Command2, Command3, Command4})
+    for (QPushButton* button : {command2_, command3_, command4_})
         button->setFocusPolicy(Qt::NoFocus);
-    connect(Command2, &QPushButton::clicked, this, [this] {
+    connect(command2_, &QPushButton::clicked, this, [this] {
         // The cursor stays where it was when that level is still there.
         if (!busy_) reloadGrid(grid_.row(), grid_.column());
     });
-    connect(Command3, &QPushButton::clicked, this, [this] {
+    connect(command3_, &QPushButton::clicked, this, [this] {
         if (!busy_) save();
     });
-    connect(Command4, &QPushButton::clicked, this, &CriteriaEditor::goBack);
+    connect(command4_, &QPushButton::clicked, this, &CriteriaEditor::goBack);
 
     createWaitPanel();
 }
@@ -122,17 +123,17 @@ CriteriaEditor::CriteriaEditor(ProgramState& state, QWidget* parent) : Screen(st
 void CriteriaEditor::createGrid() {
     // The caption row and the level column are the table's headers, so they
     // stay in place while the levels scroll under them.
-    MSFlexGrid1 = new QTableWidget(this);
-    MSFlexGrid1->setObjectName(QStringLiteral("MSFlexGrid1"));
-    MSFlexGrid1->setColumnCount(CriteriaGrid::kLastColumn);
-    MSFlexGrid1->setHorizontalHeaderLabels(CriteriaGrid::Captions().mid(1));
-    QHeaderView* captions = MSFlexGrid1->horizontalHeader();
+    msFlexGrid1_ = new QTableWidget(this);
+    msFlexGrid1_->setObjectName(QStringLiteral("MSFlexGrid1"));
+    msFlexGrid1_->setColumnCount(CriteriaGrid::kLastColumn);
+    msFlexGrid1_->setHorizontalHeaderLabels(CriteriaGrid::Captions().mid(1));
+    QHeaderView* captions = msFlexGrid1_->horizontalHeader();
     captions->setSectionResizeMode(QHeaderView::Fixed);
     captions->setMinimumSectionSize(kSpareColumnWidth);
     captions->setFixedHeight(kGridRowHeight);
     captions->setHighlightSections(false);
     captions->setSectionsClickable(false);
-    QHeaderView* levels = MSFlexGrid1->verticalHeader();
+    QHeaderView* levels = msFlexGrid1_->verticalHeader();
     levels->setSectionResizeMode(QHeaderView::Fixed);
     levels->setDefaultSectionSize(kGridRowHeight);
     levels->setMinimumSectionSize(kGridRowHeight);
@@ -141,77 +142,77 @@ void CriteriaEditor::createGrid() {
     levels->setHighlightSections(false);
     levels->setSectionsClickable(false);
     for (int c = 1; c <= CriteriaGrid::kLastColumn; ++c)
-        MSFlexGrid1->setColumnWidth(c - 1,
-                                    c < kFirstSpareColumn ? kGridColumnWidth : kSpareColumnWidth);
-    MSFlexGrid1->setWordWrap(false);
-    MSFlexGrid1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    MSFlexGrid1->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+        msFlexGrid1_->setColumnWidth(c - 1,
+                                     c < kFirstSpareColumn ? kGridColumnWidth : kSpareColumnWidth);
+    msFlexGrid1_->setWordWrap(false);
+    msFlexGrid1_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    msFlexGrid1_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     // The grid is never edited itself: typing goes to the text box over it.
-    MSFlexGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    MSFlexGrid1->setSelectionMode(QAbstractItemView::NoSelection);
-    MSFlexGrid1->setFocusPolicy(Qt::NoFocus);
-    MSFlexGrid1->setCornerButtonEnabled(false);
-    MSFlexGrid1->setStyleSheet(
+    msFlexGrid1_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    msFlexGrid1_->setSelectionMode(QAbstractItemView::NoSelection);
+    msFlexGrid1_->setFocusPolicy(Qt::NoFocus);
+    msFlexGrid1_->setCornerButtonEnabled(false);
+    msFlexGrid1_->setStyleSheet(
         QStringLiteral("QTableWidget { gridline-color: #808080; font-size: 9pt; }"
                        "QHeaderView::section { background-color: rgb(212, 208, 200);"
                        " border: 0px; border-right: 1px solid #808080;"
                        " border-bottom: 1px solid #808080; font-size: 8pt; }"));
     // The corner holds the level column's caption.
-    auto* corner = new QLabel(CriteriaGrid::Captions().first(), MSFlexGrid1);
+    auto* corner = new QLabel(CriteriaGrid::Captions().first(), msFlexGrid1_);
     corner->setObjectName(QStringLiteral("MSFlexGrid1Corner"));
     corner->setAlignment(Qt::AlignCenter);
     corner->setStyleSheet(
         QStringLiteral("background-color: rgb(212, 208, 200); font-size: 8pt;"
                        " border-right: 1px solid #808080; border-bottom: 1px solid #808080;"));
-    const int frame = MSFlexGrid1->frameWidth();
+    const int frame = msFlexGrid1_->frameWidth();
     corner->setGeometry(frame, frame, kGridColumnWidth, kGridRowHeight);
     const int height = kVisibleGridRows * kGridRowHeight + 2 * frame;
-    MSFlexGrid1->setGeometry(Px(150), Px(1320), gridWidth(false), height);
-    connect(MSFlexGrid1, &QTableWidget::cellClicked, this,
+    msFlexGrid1_->setGeometry(Px(150), Px(1320), gridWidth(false), height);
+    connect(msFlexGrid1_, &QTableWidget::cellClicked, this,
             [this](int row, int column) { cellClicked(row + 1, column + 1); });
 
-    Gridinputtext = new QLineEdit(this);
-    Gridinputtext->setObjectName(QStringLiteral("Gridinputtext"));
-    Gridinputtext->setFrame(false);
-    Gridinputtext->setStyleSheet(
+    gridinputtext_ = new QLineEdit(this);
+    gridinputtext_->setObjectName(QStringLiteral("Gridinputtext"));
+    gridinputtext_->setFrame(false);
+    gridinputtext_->setStyleSheet(
         QStringLiteral("QLineEdit { border: 2px solid #000080; font-size: 9pt; }"));
-    Gridinputtext->installEventFilter(this);
-    connect(Gridinputtext, &QLineEdit::textChanged, this, &CriteriaEditor::TextToGrid転送);
+    gridinputtext_->installEventFilter(this);
+    connect(gridinputtext_, &QLineEdit::textChanged, this, &CriteriaEditor::TextToGrid転送);
 }
 
 void CriteriaEditor::createDistributionPanel() {
-    Picture3 = new QFrame(this);
-    Picture3->setObjectName(QStringLiteral("Picture3"));
-    Picture3->setGeometry(TwipRect(10440, 600, 4770, 9420));
-    Picture3->setFrameShape(QFrame::Box);
-    SetBackground(Picture3, Rgb(255, 255, 224));
-    Label7 = MakeLabel(Picture3, QStringLiteral("Label7"), QStringLiteral("現在までの成績度数分布"),
-                       TwipRect(120, 60, 4500, 390));
-    Label7->setStyleSheet(QStringLiteral("font-weight: bold;"));
-    Label9 = MakeLabel(Picture3, QStringLiteral("Label9"), QStringLiteral("全成績"),
-                       TwipRect(120, 480, 4500, 330));
-    List3 = MakeList(Picture3, QStringLiteral("List3"), TwipRect(120, 810, 4530, 4080));
-    Label10 = MakeLabel(Picture3, QStringLiteral("Label10"), QStringLiteral("最高タイム"),
-                        TwipRect(120, 4980, 4500, 330));
-    List4 = MakeList(Picture3, QStringLiteral("List4"), TwipRect(120, 5310, 4530, 3990));
+    picture3_ = new QFrame(this);
+    picture3_->setObjectName(QStringLiteral("Picture3"));
+    picture3_->setGeometry(TwipRect(10440, 600, 4770, 9420));
+    picture3_->setFrameShape(QFrame::Box);
+    SetBackground(picture3_, Rgb(255, 255, 224));
+    label7_ = MakeLabel(picture3_, QStringLiteral("Label7"),
+                        QStringLiteral("現在までの成績度数分布"), TwipRect(120, 60, 4500, 390));
+    label7_->setStyleSheet(QStringLiteral("font-weight: bold;"));
+    label9_ = MakeLabel(picture3_, QStringLiteral("Label9"), QStringLiteral("全成績"),
+                        TwipRect(120, 480, 4500, 330));
+    list3_ = MakeList(picture3_, QStringLiteral("List3"), TwipRect(120, 810, 4530, 4080));
+    label10_ = MakeLabel(picture3_, QStringLiteral("Label10"), QStringLiteral("最高タイム"),
+                         TwipRect(120, 4980, 4500, 330));
+    list4_ = MakeList(picture3_, QStringLiteral("List4"), TwipRect(120, 5310, 4530, 3990));
 }
 
 void CriteriaEditor::createWaitPanel() {
-    Picture6 = new QFrame(this);
-    Picture6->setObjectName(QStringLiteral("Picture6"));
-    SetBackground(Picture6, Rgb(255, 255, 192));
-    auto* line = new QLabel(QStringLiteral("Just a moment,please."), Picture6);
+    picture6_ = new QFrame(this);
+    picture6_->setObjectName(QStringLiteral("Picture6"));
+    SetBackground(picture6_, Rgb(255, 255, 192));
+    auto* line = new QLabel(QStringLiteral("Just a moment,please."), picture6_);
     line->setObjectName(QStringLiteral("Label4"));
     line->setAlignment(Qt::AlignCenter);
     line->setStyleSheet(QStringLiteral("font-size: 24pt;"));
     line->setGeometry(0, 0, kWindowWidth, kWindowHeight);
-    Picture6->hide();
+    picture6_->hide();
 }
 
 void CriteriaEditor::load() {
-    Label2->setText(QStringLiteral("成績の基準となるデータを変更できます。") + QLatin1Char('\n') +
-                    QStringLiteral("プログラムを選んでください。"));
-    Picture6->setGeometry(0, 0, kWindowWidth, kWindowHeight);
+    label2_->setText(QStringLiteral("成績の基準となるデータを変更できます。") + QLatin1Char('\n') +
+                     QStringLiteral("プログラムを選んでください。"));
+    picture6_->setGeometry(0, 0, kWindowWidth, kWindowHeight);
 }
 
 void CriteriaEditor::activate() {
@@ -228,10 +229,11 @@ void CriteriaEditor::reloadGrid(int row, int column) {
     }
     // The style sheet's fonts size the header sections anew when the grid is
     // first polished: the rows keep their own height.
-    MSFlexGrid1->verticalHeader()->setMinimumSectionSize(kGridRowHeight);
-    MSFlexGrid1->verticalHeader()->setDefaultSectionSize(kGridRowHeight);
-    MSFlexGrid1->setRowCount(grid_.levelRows());
-    MSFlexGrid1->resize(gridWidth(grid_.levelRows() > kVisibleGridRows - 1), MSFlexGrid1->height());
+    msFlexGrid1_->verticalHeader()->setMinimumSectionSize(kGridRowHeight);
+    msFlexGrid1_->verticalHeader()->setDefaultSectionSize(kGridRowHeight);
+    msFlexGrid1_->setRowCount(grid_.levelRows());
+    msFlexGrid1_->resize(gridWidth(grid_.levelRows() > kVisibleGridRows - 1),
+                         msFlexGrid1_->height());
     grid_.moveTo(row, column);
     showCells();
     columnHelp();
@@ -241,17 +243,17 @@ void CriteriaEditor::reloadGrid(int row, int column) {
 
 // The whole width shows, with the scroll bar beside the last column, not over it.
 int CriteriaEditor::gridWidth(bool scrolls) const {
-    int width = 2 * MSFlexGrid1->frameWidth() + kGridColumnWidth;
-    for (int c = 0; c < MSFlexGrid1->columnCount(); ++c)
-        width += MSFlexGrid1->columnWidth(c);
+    int width = 2 * msFlexGrid1_->frameWidth() + kGridColumnWidth;
+    for (int c = 0; c < msFlexGrid1_->columnCount(); ++c)
+        width += msFlexGrid1_->columnWidth(c);
     if (scrolls)
         width +=
-            MSFlexGrid1->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, MSFlexGrid1);
+            msFlexGrid1_->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, msFlexGrid1_);
     return width;
 }
 
 QTableWidgetItem* CriteriaEditor::cellItem(int row, int column) const {
-    return MSFlexGrid1->item(row - 1, column - 1);
+    return msFlexGrid1_->item(row - 1, column - 1);
 }
 
 void CriteriaEditor::showCells() {
@@ -259,7 +261,7 @@ void CriteriaEditor::showCells() {
     QStringList levelNumbers;
     for (int r = 1; r <= levels; ++r)
         levelNumbers << grid_.cell(r, 0);
-    MSFlexGrid1->setVerticalHeaderLabels(levelNumbers);
+    msFlexGrid1_->setVerticalHeaderLabels(levelNumbers);
     for (int r = 1; r <= levels; ++r) {
         for (int c = 1; c <= CriteriaGrid::kLastColumn; ++c) {
             QTableWidgetItem* item = cellItem(r, c);
@@ -267,7 +269,7 @@ void CriteriaEditor::showCells() {
                 item = new QTableWidgetItem;
                 item->setFlags(Qt::ItemIsEnabled);
                 item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
-                MSFlexGrid1->setItem(r - 1, c - 1, item);
+                msFlexGrid1_->setItem(r - 1, c - 1, item);
             }
             item->setText(grid_.cell(r, c));
             item->setBackground(grid_.isChangeColoured(r, c) ? Rgb(255, 255, 0)
@@ -277,43 +279,43 @@ void CriteriaEditor::showCells() {
 }
 
 void CriteriaEditor::TextToGrid転送() {
-    if (Gridinputtext->text() == grid_.currentText()) return;
-    grid_.setCurrentText(Gridinputtext->text());
+    if (gridinputtext_->text() == grid_.currentText()) return;
+    grid_.setCurrentText(gridinputtext_->text());
     showCells();
 }
 
 void CriteriaEditor::GridToText転送() {
-    Gridinputtext->setText(grid_.currentText());
-    Gridinputtext->setCursorPosition(kCaretPosition);
+    gridinputtext_->setText(grid_.currentText());
+    gridinputtext_->setCursorPosition(kCaretPosition);
 }
 
 void CriteriaEditor::columnHelp() {
     QTableWidgetItem* item = cellItem(grid_.row(), grid_.column());
-    MSFlexGrid1->scrollToItem(item);
-    const QRect cell = MSFlexGrid1->visualItemRect(item);
-    const QPoint topLeft = MSFlexGrid1->viewport()->mapTo(this, cell.topLeft());
-    Gridinputtext->setGeometry(QRect(topLeft, cell.size()));
-    Gridinputtext->show();
-    Gridinputtext->raise();
-    Gridinputtext->setFocus();
-    Gridinputtext->setCursorPosition(kCaretPosition);
-    Label3->setText(CriteriaGrid::Explanation(grid_.column()));
+    msFlexGrid1_->scrollToItem(item);
+    const QRect cell = msFlexGrid1_->visualItemRect(item);
+    const QPoint topLeft = msFlexGrid1_->viewport()->mapTo(this, cell.topLeft());
+    gridinputtext_->setGeometry(QRect(topLeft, cell.size()));
+    gridinputtext_->show();
+    gridinputtext_->raise();
+    gridinputtext_->setFocus();
+    gridinputtext_->setCursorPosition(kCaretPosition);
+    label3_->setText(CriteriaGrid::Explanation(grid_.column()));
 }
 
 void CriteriaEditor::showDistribution() {
-    if (Picture3->isHidden()) return;
-    List3->clear();
-    List4->clear();
+    if (picture3_->isHidden()) return;
+    list3_->clear();
+    list4_->clear();
     RunFileAction(state_, [&] {
         const Distribution distribution =
             ReadPatientlyValue(state_, [this] { return ReadDistribution(state_, grid_.row()); });
-        List3->addItems(AllRunsRows(distribution));
-        List4->addItems(BestRunsRows(distribution));
+        list3_->addItems(AllRunsRows(distribution));
+        list4_->addItems(BestRunsRows(distribution));
     });
 }
 
 bool CriteriaEditor::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == Gridinputtext && event->type() == QEvent::KeyPress)
+    if (watched == gridinputtext_ && event->type() == QEvent::KeyPress)
         return !keyPressed(*static_cast<QKeyEvent*>(event));
     return Screen::eventFilter(watched, event);
 }
@@ -327,7 +329,7 @@ bool CriteriaEditor::keyPressed(const QKeyEvent& key) {
         break;
     case Qt::Key_Down:
         if (key.modifiers() & Qt::ShiftModifier) {
-            grid_.copyDown(Gridinputtext->text());
+            grid_.copyDown(gridinputtext_->text());
             showCells();
         } else {
             moved = grid_.moveDown();
@@ -347,7 +349,7 @@ bool CriteriaEditor::keyPressed(const QKeyEvent& key) {
     GridToText転送();
     if (key.key() == Qt::Key_Space) {
         // A space empties the cell instead of being typed.
-        Gridinputtext->clear();
+        gridinputtext_->clear();
         return false;
     }
     return TypesIntoTheBox(key);
@@ -361,8 +363,8 @@ void CriteriaEditor::cellClicked(int row, int column) {
 }
 
 void CriteriaEditor::showWaitPanel() {
-    Picture6->show();
-    Picture6->raise();
+    picture6_->show();
+    picture6_->raise();
     LetEventsRun();
 }
 
@@ -388,9 +390,9 @@ bool CriteriaEditor::save() {
         state_.platform.dialogs->inform(kFileErrorTitle, error.message());
     }
     showCells();
-    Picture6->hide();
+    picture6_->hide();
     --busy_;
-    Gridinputtext->setFocus();
+    gridinputtext_->setFocus();
     return saved;
 }
 
@@ -407,7 +409,7 @@ void CriteriaEditor::goBack() {
 }
 
 void CriteriaEditor::optionChosen(int index) {
-    Picture3->setVisible(index == 1);
+    picture3_->setVisible(index == 1);
     showDistribution();
-    Gridinputtext->setFocus();
+    gridinputtext_->setFocus();
 }

@@ -43,10 +43,10 @@ class CriteriaEditor : public Screen {
     // True when the key's character is still to be typed into the text box.
     bool keyPressed(const QKeyEvent& key);
     void cellClicked(int row, int column);
-    // Command2 and each activation; a missing file ends the program.
+    // command2_ and each activation; a missing file ends the program.
     void reloadGrid(int row, int column);
-    bool save();   // Command3
-    void goBack(); // Command4
+    bool save();   // command3_
+    void goBack(); // command4_
     void optionChosen(int index);
 
     int gridWidth(bool scrolls) const;
@@ -58,25 +58,25 @@ class CriteriaEditor : public Screen {
     void showWaitPanel();
 
     CriteriaGrid grid_;
-    QLabel* Label5;
-    QLabel* Label2;
-    QLabel* Label1;
-    QTableWidget* MSFlexGrid1;
-    QLineEdit* Gridinputtext;
-    QLabel* Label6;
-    QLabel* Label3;
-    QPushButton* Command2;
-    QPushButton* Command3;
-    QPushButton* Command4;
-    QRadioButton* Option1_0;
-    QRadioButton* Option1_1;
-    QFrame* Picture3;
-    QLabel* Label7;
-    QLabel* Label9;
-    QLabel* Label10;
-    QListWidget* List3;
-    QListWidget* List4;
-    QFrame* Picture6;
+    QLabel* label5_;
+    QLabel* label2_;
+    QLabel* label1_;
+    QTableWidget* msFlexGrid1_;
+    QLineEdit* gridinputtext_;
+    QLabel* label6_;
+    QLabel* label3_;
+    QPushButton* command2_;
+    QPushButton* command3_;
+    QPushButton* command4_;
+    QRadioButton* option1_0_;
+    QRadioButton* option1_1_;
+    QFrame* picture3_;
+    QLabel* label7_;
+    QLabel* label9_;
+    QLabel* label10_;
+    QListWidget* list3_;
+    QListWidget* list4_;
+    QFrame* picture6_;
 
     // Guards the handlers while pending events run under the wait panel.
     int busy_ = 0;

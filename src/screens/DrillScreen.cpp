@@ -154,11 +154,11 @@ void DrillScreen::buildStatusStrip() {
 }
 
 void DrillScreen::buildWorkArea() {
-    Picture2_ =
+    picture2_ =
         MakeFrame(this, QStringLiteral("Picture2"),
                   TwipRect(0, kStripHeight, 15360, 11520 - kStripHeight), Rgb(232, 232, 232));
-    QWidget* area = Picture2_;
-    Label1_ = MakeLabel(area, QStringLiteral("Label1"), QString(), TwipRect(405, 405, 8745, 690),
+    QWidget* area = picture2_;
+    label1_ = MakeLabel(area, QStringLiteral("Label1"), QString(), TwipRect(405, 405, 8745, 690),
                         24, ColourStyle(Rgb(0, 255, 0)), Qt::AlignCenter);
 
     for (const Figure figure : {Figure::Diameter, Figure::Radius}) {
@@ -171,17 +171,17 @@ void DrillScreen::buildWorkArea() {
         figures_[size_t(i)] = picture;
     }
 
-    Picture3_ = MakeFrame(area, QStringLiteral("Picture3"), TwipRect(9495, 405, 5235, 6135),
+    picture3_ = MakeFrame(area, QStringLiteral("Picture3"), TwipRect(9495, 405, 5235, 6135),
                           Rgb(64, 64, 64));
-    buildKeypad(Picture3_);
+    buildKeypad(picture3_);
 
     inputLabel_ =
         MakeLabel(area, QStringLiteral("inputLabel"), QString(), TwipRect(315, 6615, 14640, 1455),
                   72, ColourStyle(Rgb(128, 255, 128)) + QStringLiteral("padding-left: 12px;"));
-    Label2_ =
+    label2_ =
         MakeLabel(area, QStringLiteral("Label2"), QString(), TwipRect(315, 8100, 14640, 1455), 72,
                   ColourStyle(Rgb(255, 128, 128)) + QStringLiteral("padding-left: 12px;"));
-    Label2_->hide();
+    label2_->hide();
 }
 
 KeyLabel* DrillScreen::makeKey(QWidget* panel, const QString& name, const QString& caption,
@@ -202,31 +202,31 @@ void DrillScreen::buildKeypad(QWidget* panel) {
     const std::array<const char*, 3> designCaptions = {"20", "10", "5"};
     for (size_t i = 0; i < kCandidateKeys.size(); ++i) {
         const int element = kCandidateKeys[i];
-        Label5_[size_t(element)] = makeKey(panel, QStringLiteral("Label5_%1").arg(element),
+        label5_[size_t(element)] = makeKey(panel, QStringLiteral("Label5_%1").arg(element),
                                            QString::fromLatin1(designCaptions[i]),
                                            TwipRect(405, tops[i], 4425, 825), candidate, 36);
     }
-    Label5_[kTimesKey] = makeKey(panel, QStringLiteral("Label5_2"), kTimesSign,
+    label5_[kTimesKey] = makeKey(panel, QStringLiteral("Label5_2"), kTimesSign,
                                  TwipRect(405, 2688, 4425, 870), fixed, 36);
-    Label5_[kPiKey] = makeKey(panel, QStringLiteral("Label5_0"), kPiText,
+    label5_[kPiKey] = makeKey(panel, QStringLiteral("Label5_0"), kPiText,
                               TwipRect(405, 3600, 4425, 825), fixed, 36);
     for (const int element :
          {kCandidateKeys[0], kCandidateKeys[1], kCandidateKeys[2], kTimesKey, kPiKey})
-        connect(Label5_[size_t(element)], &KeyLabel::clicked, this,
+        connect(label5_[size_t(element)], &KeyLabel::clicked, this,
                 [this, element] { Label5_Click(element); });
 
-    Label6_[kBackSpaceKey] = makeKey(panel, QStringLiteral("Label6_1"), QStringLiteral("BS"),
+    label6_[kBackSpaceKey] = makeKey(panel, QStringLiteral("Label6_1"), QStringLiteral("BS"),
                                      TwipRect(405, 4590, 1815, 825), fixed, 36);
-    Label6_[kOkKey] = makeKey(panel, QStringLiteral("Label6_0"), QStringLiteral("OK"),
+    label6_[kOkKey] = makeKey(panel, QStringLiteral("Label6_0"), QStringLiteral("OK"),
                               TwipRect(2475, 4590, 2310, 825), fixed, 36);
     for (const int element : {kOkKey, kBackSpaceKey})
-        connect(Label6_[size_t(element)], &KeyLabel::clicked, this,
+        connect(label6_[size_t(element)], &KeyLabel::clicked, this,
                 [this, element] { Label6_Click(element); });
 
-    Label3_ = makeKey(panel, QStringLiteral("Label3"), QStringLiteral("次へ"),
+    label3_ = makeKey(panel, QStringLiteral("Label3"), QStringLiteral("次へ"),
                       TwipRect(405, 5490, 4380, 555), Rgb(255, 128, 128), 18);
-    Label3_->hide();
-    connect(Label3_, &KeyLabel::clicked, this, &DrillScreen::Label3_Click);
+    label3_->hide();
+    connect(label3_, &KeyLabel::clicked, this, &DrillScreen::Label3_Click);
 }
 
 void DrillScreen::buildOverlay() {
@@ -328,42 +328,42 @@ void DrillScreen::スタート() {
 
 void DrillScreen::問題作成表示() {
     if (!MayShowNewProblem(state_)) return;
-    Label1_->setText(QString());
-    Label2_->hide();
+    label1_->setText(QString());
+    label2_->hide();
     for (CircleFigure* figure : figures_)
         figure->hide();
-    InputTrail.clear();
+    inputTrail_.clear();
     inputLabel_->setText(QString());
 
     const CircleProblem problem =
-        MakeCircleProblem(state_.LevelNo, PreviousValue, *state_.platform.random);
-    Label1_->setText(problem.instruction);
+        MakeCircleProblem(state_.LevelNo, previousValue_, *state_.platform.random);
+    label1_->setText(problem.instruction);
     CircleFigure* figure = figures_[size_t(problem.figure)];
     figure->numberLabel()->setText(QString::number(problem.v));
     figure->show();
     for (size_t i = 0; i < kCandidateKeys.size(); ++i)
-        Label5_[size_t(kCandidateKeys[i])]->setText(problem.candidates[i]);
-    PreviousValue = problem.v;
-    Label2_->setText(problem.expectedAnswer);
+        label5_[size_t(kCandidateKeys[i])]->setText(problem.candidates[i]);
+    previousValue_ = problem.v;
+    label2_->setText(problem.expectedAnswer);
 }
 
 // The keypad rests while the correction is shown, and while an answer is being
 // judged: a click let through while its sound starts must not judge it twice.
 bool DrillScreen::keypadLocked() const {
-    return !Label3_->isHidden() || state_.drill.JudgingNow;
+    return !label3_->isHidden() || state_.drill.JudgingNow;
 }
 
 void DrillScreen::Label5_Click(int index) {
     if (keypadLocked()) return;
-    InputTrail = AppendKey(InputTrail, Label5_[size_t(index)]->text());
-    inputLabel_->setText(TrailDisplay(InputTrail));
+    inputTrail_ = AppendKey(inputTrail_, label5_[size_t(index)]->text());
+    inputLabel_->setText(TrailDisplay(inputTrail_));
 }
 
 void DrillScreen::Label6_Click(int index) {
     if (keypadLocked()) return;
     if (index == kBackSpaceKey) {
-        InputTrail = RemoveLastKey(InputTrail);
-        inputLabel_->setText(TrailDisplay(InputTrail));
+        inputTrail_ = RemoveLastKey(inputTrail_);
+        inputLabel_->setText(TrailDisplay(inputTrail_));
         return;
     }
     state_.drill.JudgingNow = true;
@@ -378,7 +378,7 @@ void DrillScreen::判定() {
         drill.JudgingNow = false;
         return;
     }
-    drill.JudgeResult = Judge(Label2_->text(), inputLabel_->text());
+    drill.JudgeResult = Judge(label2_->text(), inputLabel_->text());
 }
 
 void DrillScreen::判定後処理() {
@@ -401,11 +401,11 @@ void DrillScreen::判定後処理() {
         return;
     }
     drill.WrongAnswerShown = true;
-    Label2_->show();
-    Label3_->show();
+    label2_->show();
+    label3_->show();
     // The student sees the right answer while the wrong-answer sound plays.
-    Label2_->repaint();
-    Label3_->repaint();
+    label2_->repaint();
+    label3_->repaint();
     if (stoppedForSilentSpeakers(PlayWrongSound(state_))) return;
     drill.CorrectCount = CorrectCountAfterWrong(drill.CorrectCount);
     showRemaining();
@@ -426,7 +426,7 @@ void DrillScreen::Label3_Click() {
 
 void DrillScreen::Commandkakunin_Click() {
     state_.drill.WrongAnswerShown = false;
-    Label3_->hide();
+    label3_->hide();
     問題作成表示();
 }
 

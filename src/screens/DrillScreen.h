@@ -76,15 +76,15 @@ class DrillScreen : public Screen {
     QFrame* sShape5_;
     std::array<QFrame*, 30> lamps_{}; // sPicture3 elements 10..39
 
-    QFrame* Picture2_;
-    QLabel* Label1_;
+    QFrame* picture2_;
+    QLabel* label1_;
     std::array<CircleFigure*, 2> figures_{};
-    QFrame* Picture3_;
-    std::array<KeyLabel*, 14> Label5_{}; // elements 0, 1, 2, 12, 13
-    std::array<KeyLabel*, 2> Label6_{};
-    KeyLabel* Label3_;
+    QFrame* picture3_;
+    std::array<KeyLabel*, 14> label5_{}; // elements 0, 1, 2, 12, 13
+    std::array<KeyLabel*, 2> label6_{};
+    KeyLabel* label3_;
     QLabel* inputLabel_;
-    QLabel* Label2_;
+    QLabel* label2_;
 
     QFrame* sPicture2_;
     QLabel* lblsss1_;
@@ -93,8 +93,8 @@ class DrillScreen : public Screen {
     QTimer* sTimer1_;
     QTimer* sTimer2_;
 
-    QString InputTrail;
-    std::optional<int> PreviousValue;
+    QString inputTrail_;
+    std::optional<int> previousValue_;
 };
 
 // Waits on the clock, letting events run, then swaps the drill for the results.

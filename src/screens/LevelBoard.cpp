@@ -89,13 +89,15 @@ LevelBoard::LevelBoard(ProgramState& state, QWidget* parent) : Screen(state, par
 // ---- Building the controls ----------------------------------------------------
 
 void LevelBoard::createFixedControls() {
-    Label11 = MakeLabel(this, QStringLiteral("Label11"), QString(), TwipRect(300, 40, 4900, 640));
-    Label12 = MakeLabel(this, QStringLiteral("Label12"), QString(), TwipRect(300, 700, 4900, 450));
-    Label12->setStyleSheet(QStringLiteral("font-size: 16pt; font-weight: bold;"));
-    Label13 = MakeLabel(this, QStringLiteral("Label13"), QString(), TwipRect(300, 1170, 3100, 330));
-    Label17 =
+    label11_ = MakeLabel(this, QStringLiteral("Label11"), QString(), TwipRect(300, 40, 4900, 640));
+    label12_ = MakeLabel(this, QStringLiteral("Label12"), QString(), TwipRect(300, 700, 4900, 450));
+    label12_->setStyleSheet(QStringLiteral("font-size: 16pt; font-weight: bold;"));
+    label13_ =
+        MakeLabel(this, QStringLiteral("Label13"), QString(), TwipRect(300, 1170, 3100, 330));
+    label17_ =
         MakeLabel(this, QStringLiteral("Label17"), QString(), TwipRect(3500, 1170, 1700, 330));
-    Label18 = MakeLabel(this, QStringLiteral("Label18"), QString(), TwipRect(300, 1500, 4900, 330));
+    label18_ =
+        MakeLabel(this, QStringLiteral("Label18"), QString(), TwipRect(300, 1500, 4900, 330));
 
     option2Group_ = new QButtonGroup(this);
     const QString modes[3] = {QStringLiteral("ﾀｲﾑ表示"), QStringLiteral("ﾎﾟｲﾝﾄ表示"),
@@ -109,13 +111,13 @@ void LevelBoard::createFixedControls() {
                 [this, k] { RunFileAction(state_, [&] { displayModeClicked(k); }); });
     }
 
-    Picture1 = new QFrame(this);
-    Picture1->setObjectName(QStringLiteral("Picture1"));
-    Picture1->setFrameShape(QFrame::StyledPanel);
-    Picture1->setGeometry(TwipRect(7300, 40, 2300, 1300));
+    picture1_ = new QFrame(this);
+    picture1_->setObjectName(QStringLiteral("Picture1"));
+    picture1_->setFrameShape(QFrame::StyledPanel);
+    picture1_->setGeometry(TwipRect(7300, 40, 2300, 1300));
     option1Group_ = new QButtonGroup(this);
     for (int k = 1; k <= 3; ++k) {
-        Option1[k] = new QRadioButton(Picture1);
+        Option1[k] = new QRadioButton(picture1_);
         Option1[k]->setObjectName(Indexed("Option1", k));
         Option1[k]->setGeometry(TwipRect(120, 40 + (k - 1) * 400, 2100, 380));
         option1Group_->addButton(Option1[k], k);
@@ -125,115 +127,115 @@ void LevelBoard::createFixedControls() {
     // The time display's third view keeps this caption until the points display renames it.
     Option1[3]->setText(QStringLiteral("オール表示"));
 
-    Combo1 = new QComboBox(this);
-    Combo1->setObjectName(QStringLiteral("Combo1"));
-    Combo1->setGeometry(TwipRect(9800, 80, 2300, 420));
-    Combo1->addItems(kGradeFilters);
-    connect(Combo1, &QComboBox::activated, this,
+    combo1_ = new QComboBox(this);
+    combo1_->setObjectName(QStringLiteral("Combo1"));
+    combo1_->setGeometry(TwipRect(9800, 80, 2300, 420));
+    combo1_->addItems(kGradeFilters);
+    connect(combo1_, &QComboBox::activated, this,
             [this] { RunFileAction(state_, [&] { gradeFilterChosen(); }); });
 
-    Combo2 = new QComboBox(this);
-    Combo2->setObjectName(QStringLiteral("Combo2"));
-    Combo2->setGeometry(TwipRect(9800, 560, 3000, 420));
-    Combo2->addItems(kPeriods);
-    connect(Combo2, &QComboBox::activated, this,
+    combo2_ = new QComboBox(this);
+    combo2_->setObjectName(QStringLiteral("Combo2"));
+    combo2_->setGeometry(TwipRect(9800, 560, 3000, 420));
+    combo2_->addItems(kPeriods);
+    connect(combo2_, &QComboBox::activated, this,
             [this](int index) { RunFileAction(state_, [&] { periodChosen(index); }); });
 
-    Command17 = MakeButton(this, QStringLiteral("Command17"), QStringLiteral("グラフ"),
-                           TwipRect(9800, 1040, 1500, 420));
-    Command17->hide();
-    Picture11 = new ReportPanel(
+    command17_ = MakeButton(this, QStringLiteral("Command17"), QStringLiteral("グラフ"),
+                            TwipRect(9800, 1040, 1500, 420));
+    command17_->hide();
+    picture11_ = new ReportPanel(
         state_,
         [this] {
-            return ReportSettings{Combo1->currentText(), PointsOrder == 2
-                                                             ? RankingOrder::TodayPoints
-                                                             : RankingOrder::TotalPoints};
+            return ReportSettings{combo1_->currentText(), pointsOrder_ == 2
+                                                              ? RankingOrder::TodayPoints
+                                                              : RankingOrder::TotalPoints};
         },
         this);
-    connect(Command17, &QPushButton::clicked, this, [this] {
-        RunFileAction(state_, [&] { Picture11->showForStudent(state_.session.StudentNo); });
+    connect(command17_, &QPushButton::clicked, this, [this] {
+        RunFileAction(state_, [&] { picture11_->showForStudent(state_.session.StudentNo); });
     });
 
-    Command8 = MakeButton(this, QStringLiteral("Command8"), QStringLiteral("データ処理"),
-                          TwipRect(12300, 80, 1500, 450));
-    connect(Command8, &QPushButton::clicked, this, [this] { openDataChangePanel(); });
-    Command1 = MakeButton(this, QStringLiteral("Command1"), QStringLiteral("戻る(0)"),
-                          TwipRect(13900, 80, 1200, 900));
-    Command1->setStyleSheet(QStringLiteral("font-size: 14pt;"));
-    connect(Command1, &QPushButton::clicked, this, [this] { goBack(); });
+    command8_ = MakeButton(this, QStringLiteral("Command8"), QStringLiteral("データ処理"),
+                           TwipRect(12300, 80, 1500, 450));
+    connect(command8_, &QPushButton::clicked, this, [this] { openDataChangePanel(); });
+    command1_ = MakeButton(this, QStringLiteral("Command1"), QStringLiteral("戻る(0)"),
+                           TwipRect(13900, 80, 1200, 900));
+    command1_->setStyleSheet(QStringLiteral("font-size: 14pt;"));
+    connect(command1_, &QPushButton::clicked, this, [this] { goBack(); });
 
-    Text4 = MakeBox(this, QStringLiteral("Text4"), kSwatchGreen, TwipRect(12300, 1040, 300, 300));
-    Text5 =
+    text4_ = MakeBox(this, QStringLiteral("Text4"), kSwatchGreen, TwipRect(12300, 1040, 300, 300));
+    text5_ =
         MakeBox(this, QStringLiteral("Text5"), kSwatchLightGreen, TwipRect(12700, 1040, 300, 300));
 
-    Label6 = MakeLabel(this, QStringLiteral("Label6"),
-                       QStringLiteral("GRPH+A,B,C,D..でも選択できます。"),
-                       TwipRect(5400, 1420, 6500, 330));
-    Label5 = MakeLabel(this, QStringLiteral("Label5"), QString(),
-                       TwipRect(300, kHeadingTop, 9000, kHeadingHeight));
-    Label5->setStyleSheet(QStringLiteral("font-size: 14pt; font-weight: bold;"));
+    label6_ = MakeLabel(this, QStringLiteral("Label6"),
+                        QStringLiteral("GRPH+A,B,C,D..でも選択できます。"),
+                        TwipRect(5400, 1420, 6500, 330));
+    label5_ = MakeLabel(this, QStringLiteral("Label5"), QString(),
+                        TwipRect(300, kHeadingTop, 9000, kHeadingHeight));
+    label5_->setStyleSheet(QStringLiteral("font-size: 14pt; font-weight: bold;"));
 
-    HScroll1 = new QScrollBar(Qt::Horizontal, this);
-    HScroll1->setObjectName(QStringLiteral("HScroll1"));
-    HScroll1->hide();
-    connect(HScroll1, &QScrollBar::valueChanged, this, [this](int value) { scrolled(value); });
+    hScroll1_ = new QScrollBar(Qt::Horizontal, this);
+    hScroll1_->setObjectName(QStringLiteral("HScroll1"));
+    hScroll1_->hide();
+    connect(hScroll1_, &QScrollBar::valueChanged, this, [this](int value) { scrolled(value); });
 }
 
 void LevelBoard::createWaitPanels() {
-    Picture2 = new QFrame(this);
-    Picture2->setObjectName(QStringLiteral("Picture2"));
-    Picture2->setGeometry(TwipRect(0, 0, kBoardFormWidth, kFormHeight));
+    picture2_ = new QFrame(this);
+    picture2_->setObjectName(QStringLiteral("Picture2"));
+    picture2_->setGeometry(TwipRect(0, 0, kBoardFormWidth, kFormHeight));
     auto* label19 =
-        MakeLabel(Picture2, QStringLiteral("Label19"), QStringLiteral("Just a moment, please."),
+        MakeLabel(picture2_, QStringLiteral("Label19"), QStringLiteral("Just a moment, please."),
                   TwipRect(0, 4200, kBoardFormWidth, 900));
     label19->setAlignment(Qt::AlignCenter);
     label19->setStyleSheet(QStringLiteral("font-size: 28pt; font-weight: bold;"));
-    ProgressBar1 = new QProgressBar(Picture2);
-    ProgressBar1->setObjectName(QStringLiteral("ProgressBar1"));
-    ProgressBar1->setGeometry(TwipRect(3840, 5400, 7680, 400));
-    Picture2->hide();
+    progressBar1_ = new QProgressBar(picture2_);
+    progressBar1_->setObjectName(QStringLiteral("ProgressBar1"));
+    progressBar1_->setGeometry(TwipRect(3840, 5400, 7680, 400));
+    picture2_->hide();
 
-    Picture6 = new QFrame(this);
-    Picture6->setObjectName(QStringLiteral("Picture6"));
-    Picture6->setFrameShape(QFrame::Box);
-    Picture6->setGeometry(TwipRect(4200, 5200, 6960, 1500));
-    SetBackground(Picture6, kLightYellow);
+    picture6_ = new QFrame(this);
+    picture6_->setObjectName(QStringLiteral("Picture6"));
+    picture6_->setFrameShape(QFrame::Box);
+    picture6_->setGeometry(TwipRect(4200, 5200, 6960, 1500));
+    SetBackground(picture6_, kLightYellow);
     auto* label21 =
-        MakeLabel(Picture6, QStringLiteral("Label21"), QStringLiteral("Just a momento, please."),
+        MakeLabel(picture6_, QStringLiteral("Label21"), QStringLiteral("Just a momento, please."),
                   TwipRect(0, 150, 6960, 600));
     label21->setAlignment(Qt::AlignCenter);
     label21->setStyleSheet(QStringLiteral("font-size: 18pt;"));
-    ProgressBar2 = new QProgressBar(Picture6);
-    ProgressBar2->setObjectName(QStringLiteral("ProgressBar2"));
-    ProgressBar2->setGeometry(TwipRect(480, 900, 6000, 360));
-    Picture6->hide();
+    progressBar2_ = new QProgressBar(picture6_);
+    progressBar2_->setObjectName(QStringLiteral("ProgressBar2"));
+    progressBar2_->setGeometry(TwipRect(480, 900, 6000, 360));
+    picture6_->hide();
 }
 
 void LevelBoard::createDataChangePanel() {
-    Picture7 = new QFrame(this);
-    Picture7->setObjectName(QStringLiteral("Picture7"));
-    Picture7->setFrameShape(QFrame::Box);
-    Picture7->setGeometry(TwipRect(4800, 3600, 5760, 3000));
-    SetBackground(Picture7, kPanelGreen);
-    MakeLabel(Picture7, QStringLiteral("Label16"), QStringLiteral("データ変更パスワード"),
+    picture7_ = new QFrame(this);
+    picture7_->setObjectName(QStringLiteral("Picture7"));
+    picture7_->setFrameShape(QFrame::Box);
+    picture7_->setGeometry(TwipRect(4800, 3600, 5760, 3000));
+    SetBackground(picture7_, kPanelGreen);
+    MakeLabel(picture7_, QStringLiteral("Label16"), QStringLiteral("データ変更パスワード"),
               TwipRect(300, 200, 5000, 400))
         ->setStyleSheet(QStringLiteral("font-size: 14pt; color: white; font-weight: bold;"));
-    Text3 = new QLineEdit(Picture7);
-    Text3->setObjectName(QStringLiteral("Text3"));
-    Text3->setEchoMode(QLineEdit::Password);
-    Text3->setStyleSheet(QStringLiteral("lineedit-password-character: 42; font-size: 14pt;"));
-    Text3->setGeometry(TwipRect(300, 700, 5100, 480));
+    text3_ = new QLineEdit(picture7_);
+    text3_->setObjectName(QStringLiteral("Text3"));
+    text3_->setEchoMode(QLineEdit::Password);
+    text3_->setStyleSheet(QStringLiteral("lineedit-password-character: 42; font-size: 14pt;"));
+    text3_->setGeometry(TwipRect(300, 700, 5100, 480));
     const QString captions[2] = {QStringLiteral("データ変更"),
                                  QStringLiteral("合格タイムデータ変更")};
     for (int k = 0; k < 2; ++k) {
-        Command10[k] = MakeButton(Picture7, Indexed("Command10", k), captions[k],
+        Command10[k] = MakeButton(picture7_, Indexed("Command10", k), captions[k],
                                   TwipRect(300, 1400 + k * 650, 3600, 560));
         connect(Command10[k], &QPushButton::clicked, this, [this, k] { dataChangeClicked(k); });
     }
-    Command12 = MakeButton(Picture7, QStringLiteral("Command12"), QStringLiteral("戻る"),
-                           TwipRect(4100, 1400, 1300, 1210));
-    connect(Command12, &QPushButton::clicked, this, [this] { closeDataChangePanel(); });
-    Picture7->hide();
+    command12_ = MakeButton(picture7_, QStringLiteral("Command12"), QStringLiteral("戻る"),
+                            TwipRect(4100, 1400, 1300, 1210));
+    connect(command12_, &QPushButton::clicked, this, [this] { closeDataChangePanel(); });
+    picture7_->hide();
 }
 
 void LevelBoard::createColumn(int level) {
@@ -248,84 +250,84 @@ void LevelBoard::createColumn(int level) {
         return rowTop;
     };
     const int nameTop = row(kNameRowHeight);
-    c.Label1 = MakeLabel(this, Indexed("Label1", level), QString::number(level),
+    c.label1 = MakeLabel(this, Indexed("Label1", level), QString::number(level),
                          TwipRect(0, nameTop, numberWidth, kNameRowHeight));
-    c.Label1->setAlignment(Qt::AlignCenter);
-    c.Label1->setStyleSheet(QStringLiteral("font-size: 14pt; font-weight: bold;"));
-    c.Label3 = MakeLabel(this, Indexed("Label3", level), state_.levels.LevelNames[level],
+    c.label1->setAlignment(Qt::AlignCenter);
+    c.label1->setStyleSheet(QStringLiteral("font-size: 14pt; font-weight: bold;"));
+    c.label3 = MakeLabel(this, Indexed("Label3", level), state_.levels.LevelNames[level],
                          TwipRect(0, nameTop, w - numberWidth, kNameRowHeight));
-    c.Label3->setToolTip(state_.levels.LevelNames[level]);
-    c.Label3->setStyleSheet(QStringLiteral("font-size: 14pt; font-weight: bold;"));
-    c.Label3->setCursor(Qt::PointingHandCursor);
+    c.label3->setToolTip(state_.levels.LevelNames[level]);
+    c.label3->setStyleSheet(QStringLiteral("font-size: 14pt; font-weight: bold;"));
+    c.label3->setCursor(Qt::PointingHandCursor);
 
     const int buttonTop = row(kStartButtonHeight);
-    c.Command4 = MakeButton(this, Indexed("Command4", level),
+    c.command4 = MakeButton(this, Indexed("Command4", level),
                             QStringLiteral("ｽﾀｰﾄ(&") + QString::number(level) + QLatin1Char(')'),
                             TwipRect(0, buttonTop, w, kStartButtonHeight));
-    c.Command4->setStyleSheet(QStringLiteral("font-size: 14pt;"));
-    connect(c.Command4, &QPushButton::clicked, this, [this, level] { startButtonClicked(level); });
-    c.Text1 = MakeBox(this, Indexed("Text1", level), kLockGrey,
+    c.command4->setStyleSheet(QStringLiteral("font-size: 14pt;"));
+    connect(c.command4, &QPushButton::clicked, this, [this, level] { startButtonClicked(level); });
+    c.text1 = MakeBox(this, Indexed("Text1", level), kLockGrey,
                       TwipRect(0, buttonTop, w, kStartButtonHeight));
-    c.Text1->setAlignment(Qt::AlignCenter);
-    c.Text1->setStyleSheet(c.Text1->styleSheet() +
+    c.text1->setAlignment(Qt::AlignCenter);
+    c.text1->setStyleSheet(c.text1->styleSheet() +
                            QStringLiteral("color: white; font-size: 14pt;"));
-    c.Text1->hide();
+    c.text1->hide();
 
     const int captionTop = row(kCaptionRowHeight);
-    c.Label9 = MakeLabel(this, Indexed("Label9", level), QStringLiteral("今日"),
+    c.label9 = MakeLabel(this, Indexed("Label9", level), QStringLiteral("今日"),
                          TwipRect(0, captionTop, half, kCaptionRowHeight));
-    c.Label10 = MakeLabel(this, Indexed("Label10", level), QStringLiteral("今まで"),
+    c.label10 = MakeLabel(this, Indexed("Label10", level), QStringLiteral("今まで"),
                           TwipRect(0, captionTop, half, kCaptionRowHeight));
     const int countsTop = row(kCountsRowHeight);
-    c.Label14 = MakeLabel(this, Indexed("Label14", level), QString(),
+    c.label14 = MakeLabel(this, Indexed("Label14", level), QString(),
                           TwipRect(0, countsTop, half, kCountsRowHeight));
-    c.Label15 = MakeLabel(this, Indexed("Label15", level), QString(),
+    c.label15 = MakeLabel(this, Indexed("Label15", level), QString(),
                           TwipRect(0, countsTop, half, kCountsRowHeight));
     const int recentTop = row(kRecentRowHeight);
-    c.Label8 = MakeLabel(this, Indexed("Label8", level), RecentLine(state_, level),
+    c.label8 = MakeLabel(this, Indexed("Label8", level), RecentLine(state_, level),
                          TwipRect(0, recentTop, w, kRecentRowHeight));
 
     const int listTop = top;
     const int targetTop = kFormHeight - kBottomGap - kScrollBarHeight - kTargetRowHeight;
-    c.List5 = new QListView(this);
-    c.List5->setObjectName(Indexed("List5", level));
-    c.List5Rows = new LevelListModel(c.List5);
-    c.List5->setModel(c.List5Rows);
-    c.List5->setSelectionMode(QAbstractItemView::SingleSelection);
-    c.List5->setGeometry(TwipRect(0, listTop, w, targetTop - listTop));
-    c.List5->setUniformItemSizes(true);
-    c.List5->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    c.list5 = new QListView(this);
+    c.list5->setObjectName(Indexed("List5", level));
+    c.list5Rows = new LevelListModel(c.list5);
+    c.list5->setModel(c.list5Rows);
+    c.list5->setSelectionMode(QAbstractItemView::SingleSelection);
+    c.list5->setGeometry(TwipRect(0, listTop, w, targetTop - listTop));
+    c.list5->setUniformItemSizes(true);
+    c.list5->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     // A fixed-pitch face keeps the right-aligned numbers of the lines in columns.
     QFont listFont(QStringLiteral("IPAGothic"));
     listFont.setPixelSize(14);
-    c.List5->setFont(listFont);
-    SetListBackground(c.List5, kLightYellow);
-    c.Label7 = MakeLabel(this, Indexed("Label7", level), TargetLine(state_, level),
+    c.list5->setFont(listFont);
+    SetListBackground(c.list5, kLightYellow);
+    c.label7 = MakeLabel(this, Indexed("Label7", level), TargetLine(state_, level),
                          TwipRect(0, targetTop, w, kTargetRowHeight));
-    for (QLabel* label : {c.Label8, c.Label7})
+    for (QLabel* label : {c.label8, c.label7})
         SetBackground(label, kLightGrey);
 }
 
 void LevelBoard::load() {
     state_.board.ResultsPeriod = kInitialPeriod;
     SetBackground(this, state_.SeasonColor);
-    SetBackground(Picture2, state_.SeasonColor);
+    SetBackground(picture2_, state_.SeasonColor);
 
     const int levelCount = std::clamp(state_.levels.LevelCount, 0, kMaxLevel);
     columnWidth_ = BoardColumnWidth(levelCount);
     firstLeft_ = BoardLeftMargin(kBoardFormWidth);
-    HScroll1->setVisible(BoardHasScrollBar(levelCount));
+    hScroll1_->setVisible(BoardHasScrollBar(levelCount));
     {
         // Setting the range moves the value; the kept scroll position must survive it.
-        const QSignalBlocker quiet(HScroll1);
-        HScroll1->setRange(1, BoardScrollMaximum(levelCount));
+        const QSignalBlocker quiet(hScroll1_);
+        hScroll1_->setRange(1, BoardScrollMaximum(levelCount));
     }
-    HScroll1->setPageStep(1);
-    HScroll1->setGeometry(TwipRect(firstLeft_, kFormHeight - kBottomGap - kScrollBarHeight,
-                                   kBoardFormWidth - 2 * firstLeft_, kScrollBarHeight));
+    hScroll1_->setPageStep(1);
+    hScroll1_->setGeometry(TwipRect(firstLeft_, kFormHeight - kBottomGap - kScrollBarHeight,
+                                    kBoardFormWidth - 2 * firstLeft_, kScrollBarHeight));
 
-    Combo1->setCurrentText(state_.session.GradeFilter);
-    Combo2->setCurrentIndex(kInitialPeriod - 1);
+    combo1_->setCurrentText(state_.session.GradeFilter);
+    combo2_->setCurrentIndex(kInitialPeriod - 1);
 
     columns_.assign(std::size_t(levelCount) + 1, LevelColumn{});
     for (int level = 1; level <= levelCount; ++level)
@@ -335,9 +337,9 @@ void LevelBoard::load() {
     // The board sees every key before its controls do, and the level names' clicks.
     for (QWidget* child : findChildren<QWidget*>())
         child->installEventFilter(this);
-    Picture6->raise();
-    Picture7->raise();
-    Picture2->raise();
+    picture6_->raise();
+    picture7_->raise();
+    picture2_->raise();
 }
 
 void LevelBoard::placeColumns() {
@@ -346,14 +348,14 @@ void LevelBoard::placeColumns() {
         const LevelColumn& c = columns_[std::size_t(level)];
         const int x =
             Px(BoardColumnLeft(firstLeft_, level, state_.board.BoardScrollPos, w, kBoardFormWidth));
-        for (QWidget* widget : {static_cast<QWidget*>(c.List5), static_cast<QWidget*>(c.Command4),
-                                static_cast<QWidget*>(c.Text1), static_cast<QWidget*>(c.Label1),
-                                static_cast<QWidget*>(c.Label7), static_cast<QWidget*>(c.Label8),
-                                static_cast<QWidget*>(c.Label9), static_cast<QWidget*>(c.Label14)})
+        for (QWidget* widget : {static_cast<QWidget*>(c.list5), static_cast<QWidget*>(c.command4),
+                                static_cast<QWidget*>(c.text1), static_cast<QWidget*>(c.label1),
+                                static_cast<QWidget*>(c.label7), static_cast<QWidget*>(c.label8),
+                                static_cast<QWidget*>(c.label9), static_cast<QWidget*>(c.label14)})
             widget->move(x, widget->y());
-        c.Label3->move(x + c.Label1->width(), c.Label3->y());
-        c.Label10->move(x + c.Label9->width(), c.Label10->y());
-        c.Label15->move(x + c.Label14->width(), c.Label15->y());
+        c.label3->move(x + c.label1->width(), c.label3->y());
+        c.label10->move(x + c.label9->width(), c.label10->y());
+        c.label15->move(x + c.label14->width(), c.label15->y());
     }
 }
 
@@ -361,13 +363,13 @@ void LevelBoard::placeColumns() {
 
 void LevelBoard::activate() {
     const int levelCount = int(columns_.size()) - 1;
-    Command8->setVisible(IsTeacherName(state_.session.StudentName));
+    command8_->setVisible(IsTeacherName(state_.session.StudentName));
 
-    Label17->setText(MinutesSinceLoginText(state_));
-    BoardReady = false;
-    Picture2->setGeometry(rect());
-    Picture2->raise();
-    Picture2->show();
+    label17_->setText(MinutesSinceLoginText(state_));
+    boardReady_ = false;
+    picture2_->setGeometry(rect());
+    picture2_->raise();
+    picture2_->show();
     LetEventsRun();
 
     Option1[1]->setText(QStringLiteral("累計順"));
@@ -376,21 +378,21 @@ void LevelBoard::activate() {
     if (!RunReadAction(state_, [this] { CountResults(state_); })) return;
 
     state_.board.TodayRunTotal = TodayRunTotal(state_);
-    Label18->setText(QStringLiteral("本日総回数＝") + QString::number(state_.board.TodayRunTotal) +
-                     QStringLiteral("回"));
-    ProgressBar1->setRange(0, std::max(levelCount, 1));
-    ProgressBar1->setValue(0);
-    ProgressBar1->show();
+    label18_->setText(QStringLiteral("本日総回数＝") + QString::number(state_.board.TodayRunTotal) +
+                      QStringLiteral("回"));
+    progressBar1_->setRange(0, std::max(levelCount, 1));
+    progressBar1_->setValue(0);
+    progressBar1_->show();
 
     // The first view: every level's ranking by all-time points.
-    DisplayMode = 2;
-    SuppressModeSwitch = true;
+    displayMode_ = 2;
+    suppressModeSwitch_ = true;
     Option1[1]->setChecked(true);
     chooseView(1);
     switchDisplayMode(1);
     Option2[1]->setChecked(true);
-    Command1->setEnabled(true);
-    SuppressModeSwitch = false;
+    command1_->setEnabled(true);
+    suppressModeSwitch_ = false;
 
     for (int level = 1; level <= levelCount; ++level) {
         const LevelColumn& c = columns_[std::size_t(level)];
@@ -399,66 +401,66 @@ void LevelBoard::activate() {
         } else {
             showList(level);
         }
-        c.Command4->setEnabled(true);
+        c.command4->setEnabled(true);
     }
-    Picture6->hide();
+    picture6_->hide();
 
-    Label12->setText(state_.session.StudentGrade + QLatin1Char(' ') +
-                     state_.session.StudentName.trimmed());
-    Label13->setText(state_.common.ClassroomName + QLatin1Char(':') +
-                     QString::number(state_.session.StudentNo));
-    Label11->setText(state_.levels.ProgramTitle);
-    Label11->setStyleSheet(QStringLiteral("font-size: %1pt; font-weight: bold;")
-                               .arg(state_.levels.ProgramTitle.size() > 9 ? 20 : 24));
+    label12_->setText(state_.session.StudentGrade + QLatin1Char(' ') +
+                      state_.session.StudentName.trimmed());
+    label13_->setText(state_.common.ClassroomName + QLatin1Char(':') +
+                      QString::number(state_.session.StudentNo));
+    label11_->setText(state_.levels.ProgramTitle);
+    label11_->setStyleSheet(QStringLiteral("font-size: %1pt; font-weight: bold;")
+                                .arg(state_.levels.ProgramTitle.size() > 9 ? 20 : 24));
 
     state_.board.BoardScrollPos =
-        BoardScrollPosition(state_.board.BoardScrollPos, HScroll1->maximum());
+        BoardScrollPosition(state_.board.BoardScrollPos, hScroll1_->maximum());
     {
-        const QSignalBlocker quiet(HScroll1);
-        HScroll1->setValue(state_.board.BoardScrollPos);
+        const QSignalBlocker quiet(hScroll1_);
+        hScroll1_->setValue(state_.board.BoardScrollPos);
     }
     placeColumns();
 
     for (int level = 1; level <= levelCount; ++level) {
         const LevelColumn& c = columns_[std::size_t(level)];
-        c.Label15->setText(AllTimeCountsText(state_, level));
-        c.Label14->setText(TodayCountsText(state_, level));
+        c.label15->setText(AllTimeCountsText(state_, level));
+        c.label14->setText(TodayCountsText(state_, level));
     }
 
     setStartButtonsEnabled(false);
     applyAvailability();
 
-    Picture2->hide();
-    ProgressBar1->hide();
-    BoardReady = true;
+    picture2_->hide();
+    progressBar1_->hide();
+    boardReady_ = true;
 }
 
 void LevelBoard::returnedTo() {
     // Not in the middle of a refresh, a view or the start of a drill.
-    if (BoardReady && !buildingView_) activate();
+    if (boardReady_ && !buildingView_) activate();
 }
 
 bool LevelBoard::isPractice(int level) const {
-    return IsPracticeLevel(columns_[std::size_t(level)].Label3->text());
+    return IsPracticeLevel(columns_[std::size_t(level)].label3->text());
 }
 
 void LevelBoard::hideColumnDetails(int level) {
     const LevelColumn& c = columns_[std::size_t(level)];
-    for (QWidget* widget : {static_cast<QWidget*>(c.List5), static_cast<QWidget*>(c.Label7),
-                            static_cast<QWidget*>(c.Label8), static_cast<QWidget*>(c.Label9),
-                            static_cast<QWidget*>(c.Label10), static_cast<QWidget*>(c.Label14),
-                            static_cast<QWidget*>(c.Label15)})
+    for (QWidget* widget : {static_cast<QWidget*>(c.list5), static_cast<QWidget*>(c.label7),
+                            static_cast<QWidget*>(c.label8), static_cast<QWidget*>(c.label9),
+                            static_cast<QWidget*>(c.label10), static_cast<QWidget*>(c.label14),
+                            static_cast<QWidget*>(c.label15)})
         widget->hide();
 }
 
 void LevelBoard::setStartButtonsEnabled(bool enabled) {
     for (std::size_t level = 1; level < columns_.size(); ++level)
-        columns_[level].Command4->setEnabled(enabled);
+        columns_[level].command4->setEnabled(enabled);
 }
 
 void LevelBoard::hideLevelLists() {
     for (std::size_t level = 1; level < columns_.size(); ++level)
-        columns_[level].List5->hide();
+        columns_[level].list5->hide();
 }
 
 void LevelBoard::showLevelLists() {
@@ -470,10 +472,10 @@ void LevelBoard::showLevelLists() {
 // no viewport to scroll yet).
 void LevelBoard::showList(int level) {
     const LevelColumn& c = columns_[std::size_t(level)];
-    c.List5->show();
-    const int own = c.List5Rows->ownRow();
-    if (own >= 0 && own < c.List5Rows->rowCount())
-        c.List5->scrollTo(c.List5Rows->index(own), QAbstractItemView::PositionAtCenter);
+    c.list5->show();
+    const int own = c.list5Rows->ownRow();
+    if (own >= 0 && own < c.list5Rows->rowCount())
+        c.list5->scrollTo(c.list5Rows->index(own), QAbstractItemView::PositionAtCenter);
 }
 
 void LevelBoard::applyAvailability() {
@@ -481,46 +483,46 @@ void LevelBoard::applyAvailability() {
     state_.board.FinalLevelPassed = open.finalLevelPassed ? 1 : 0;
     for (std::size_t level = 1; level < columns_.size() && level < open.enabled.size(); ++level) {
         const LevelColumn& c = columns_[level];
-        c.Command4->setEnabled(open.enabled[level]);
+        c.command4->setEnabled(open.enabled[level]);
         if (open.locked[level]) {
-            c.Text1->setText(QStringLiteral("やりすぎ禁止"));
-            c.Text1->show();
-            c.Text1->raise();
+            c.text1->setText(QStringLiteral("やりすぎ禁止"));
+            c.text1->show();
+            c.text1->raise();
         } else {
-            c.Text1->hide();
+            c.text1->hide();
         }
     }
-    Picture6->raise();
+    picture6_->raise();
 }
 
 // ---- Starting, going back, scrolling -----------------------------------------
 
 bool LevelBoard::levelCanStart(int level) const {
-    return !Picture7->isVisible() && level >= 1 && level < int(columns_.size()) &&
-           columns_[std::size_t(level)].Command4->isEnabled();
+    return !picture7_->isVisible() && level >= 1 && level < int(columns_.size()) &&
+           columns_[std::size_t(level)].command4->isEnabled();
 }
 
 void LevelBoard::startButtonClicked(int level) {
     if (!levelCanStart(level)) return;
-    Picture2->raise();
-    Picture2->show();
+    picture2_->raise();
+    picture2_->show();
     state_.LevelNo = level;
     LetEventsRun();
-    BoardReady = false;
+    boardReady_ = false;
     StartLevel(state_);
 }
 
 void LevelBoard::levelNameClicked(int level) {
     if (!levelCanStart(level)) return;
     state_.LevelNo = level;
-    BoardReady = false;
+    boardReady_ = false;
     StartLevel(state_);
     state_.platform.navigator->closeBoard();
 }
 
 void LevelBoard::goBack() {
-    Picture2->raise();
-    Picture2->show();
+    picture2_->raise();
+    picture2_->show();
     LetEventsRun();
     state_.platform.navigator->showNameSelection();
 }
@@ -531,14 +533,14 @@ void LevelBoard::scrolled(int value) {
 }
 
 bool LevelBoard::handleKey(const QString& typed) {
-    if (!BoardReady || Picture7->isVisible()) return false;
+    if (!boardReady_ || picture7_->isVisible()) return false;
     const BoardKey key = BoardKeyFor(typed, int(columns_.size()) - 1);
     switch (key.action) {
     case BoardKey::Action::StartLevel:
         startButtonClicked(key.level);
         return true;
     case BoardKey::Action::GoBack:
-        if (Command1->isEnabled()) goBack();
+        if (command1_->isEnabled()) goBack();
         return true;
     case BoardKey::Action::None:
         break;
@@ -554,7 +556,7 @@ bool LevelBoard::eventFilter(QObject* watched, QEvent* event) {
     } else if (event->type() == QEvent::MouseButtonRelease &&
                static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
         for (int level = 1; level < int(columns_.size()); ++level)
-            if (watched == columns_[std::size_t(level)].Label3) {
+            if (watched == columns_[std::size_t(level)].label3) {
                 levelNameClicked(level);
                 return true;
             }
@@ -579,7 +581,7 @@ void LevelBoard::gradeFilterChosen() {
         Option2[1]->setChecked(true);
         displayModeClicked(1);
     }
-    if (columns_.size() > 1) columns_[1].Command4->setFocus();
+    if (columns_.size() > 1) columns_[1].command4->setFocus();
 }
 
 void LevelBoard::periodChosen(int index) {
@@ -591,19 +593,19 @@ void LevelBoard::periodChosen(int index) {
 // ---- Data change panel --------------------------------------------------------
 
 void LevelBoard::openDataChangePanel() {
-    Picture7->raise();
-    Picture7->show();
-    Text3->setFocus();
+    picture7_->raise();
+    picture7_->show();
+    text3_->setFocus();
 }
 
 void LevelBoard::closeDataChangePanel() {
-    Text3->clear();
-    Picture7->hide();
+    text3_->clear();
+    picture7_->hide();
 }
 
 void LevelBoard::dataChangeClicked(int which) {
     Dialogs& dialogs = *state_.platform.dialogs;
-    switch (CheckDataChangePassword(Text3->text(), state_.common.DataChangePassword)) {
+    switch (CheckDataChangePassword(text3_->text(), state_.common.DataChangePassword)) {
     case PasswordCheck::NotConfigured:
         dialogs.inform(state_.levels.ProgramTitle,
                        QStringLiteral("データ変更パスワードが設定されていません。共通データ.txt "

@@ -26,18 +26,18 @@ class ReportPanel;
 struct RankingRows;
 
 struct LevelColumn {
-    QLabel* Label1 = nullptr; // level number
-    QLabel* Label3 = nullptr; // level name, clickable
-    QPushButton* Command4 = nullptr;
-    QLineEdit* Text1 = nullptr;          // "やりすぎ禁止" over a locked start button
-    QLabel* Label9 = nullptr;            // "今日"
-    QLabel* Label10 = nullptr;           // "今まで"
-    QLabel* Label14 = nullptr;           // today's counts
-    QLabel* Label15 = nullptr;           // all-time counts
-    QLabel* Label8 = nullptr;            // recent window
-    QListView* List5 = nullptr;          // results list
-    LevelListModel* List5Rows = nullptr; // what List5 shows
-    QLabel* Label7 = nullptr;            // target line
+    QLabel* label1 = nullptr; // level number
+    QLabel* label3 = nullptr; // level name, clickable
+    QPushButton* command4 = nullptr;
+    QLineEdit* text1 = nullptr;          // "やりすぎ禁止" over a locked start button
+    QLabel* label9 = nullptr;            // "今日"
+    QLabel* label10 = nullptr;           // "今まで"
+    QLabel* label14 = nullptr;           // today's counts
+    QLabel* label15 = nullptr;           // all-time counts
+    QLabel* label8 = nullptr;            // recent window
+    QListView* list5 = nullptr;          // results list
+    LevelListModel* list5Rows = nullptr; // what List5 shows
+    QLabel* label7 = nullptr;            // target line
 };
 
 // The board of levels with the student's counts and the class lists; design
@@ -58,8 +58,8 @@ class LevelBoard : public Screen {
     void 成績リスト色表示();
     void 成績リスト色表示単独(int level);
 
-    bool boardReady() const { return BoardReady; }
-    int displayMode() const { return DisplayMode; }
+    bool boardReady() const { return boardReady_; }
+    int displayMode() const { return displayMode_; }
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -115,39 +115,39 @@ class LevelBoard : public Screen {
     int columnWidth_ = 0;
     int firstLeft_ = 0;
 
-    QLabel* Label5 = nullptr;
-    QLabel* Label6 = nullptr;
-    QLabel* Label11 = nullptr;
-    QLabel* Label12 = nullptr;
-    QLabel* Label13 = nullptr;
-    QLabel* Label17 = nullptr;
-    QLabel* Label18 = nullptr;
+    QLabel* label5_ = nullptr;
+    QLabel* label6_ = nullptr;
+    QLabel* label11_ = nullptr;
+    QLabel* label12_ = nullptr;
+    QLabel* label13_ = nullptr;
+    QLabel* label17_ = nullptr;
+    QLabel* label18_ = nullptr;
     QRadioButton* Option2[3] = {};
     QButtonGroup* option2Group_ = nullptr;
-    QFrame* Picture1 = nullptr;    // the option panel of Option1
+    QFrame* picture1_ = nullptr;   // the option panel of Option1
     QRadioButton* Option1[4] = {}; // 1..3
     QButtonGroup* option1Group_ = nullptr;
-    QComboBox* Combo1 = nullptr;
-    QComboBox* Combo2 = nullptr;
-    QPushButton* Command1 = nullptr;
-    QPushButton* Command8 = nullptr;
-    QPushButton* Command17 = nullptr;
-    ReportPanel* Picture11 = nullptr; // the student report
-    QLineEdit* Text4 = nullptr;
-    QLineEdit* Text5 = nullptr;
-    QScrollBar* HScroll1 = nullptr;
-    QFrame* Picture2 = nullptr;
-    QProgressBar* ProgressBar1 = nullptr;
-    QFrame* Picture6 = nullptr;
-    QProgressBar* ProgressBar2 = nullptr;
-    QFrame* Picture7 = nullptr;
-    QLineEdit* Text3 = nullptr;
+    QComboBox* combo1_ = nullptr;
+    QComboBox* combo2_ = nullptr;
+    QPushButton* command1_ = nullptr;
+    QPushButton* command8_ = nullptr;
+    QPushButton* command17_ = nullptr;
+    ReportPanel* picture11_ = nullptr; // the student report
+    QLineEdit* text4_ = nullptr;
+    QLineEdit* text5_ = nullptr;
+    QScrollBar* hScroll1_ = nullptr;
+    QFrame* picture2_ = nullptr;
+    QProgressBar* progressBar1_ = nullptr;
+    QFrame* picture6_ = nullptr;
+    QProgressBar* progressBar2_ = nullptr;
+    QFrame* picture7_ = nullptr;
+    QLineEdit* text3_ = nullptr;
     QPushButton* Command10[2] = {};
-    QPushButton* Command12 = nullptr;
+    QPushButton* command12_ = nullptr;
 
-    bool BoardReady = false;
-    int DisplayMode = 2;
-    int PointsOrder = 1;
-    bool SuppressModeSwitch = false;
+    bool boardReady_ = false;
+    int displayMode_ = 2;
+    int pointsOrder_ = 1;
+    bool suppressModeSwitch_ = false;
     bool buildingView_ = false; // a view is being built: option and combo clicks wait
 };

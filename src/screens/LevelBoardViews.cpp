@@ -57,32 +57,32 @@ class BuildingView {
 void LevelBoard::回数など表示() {
     for (std::size_t level = 1; level < columns_.size(); ++level) {
         const LevelColumn& c = columns_[level];
-        c.Label9->setText(QStringLiteral("今日"));
-        c.Label10->setText(QStringLiteral("今まで"));
-        c.List5Rows->clear();
+        c.label9->setText(QStringLiteral("今日"));
+        c.label10->setText(QStringLiteral("今まで"));
+        c.list5Rows->clear();
         // A list shows its time colours only for the view that coloured it.
-        SetListColour(c.List5, ListShade::None);
+        SetListColour(c.list5, ListShade::None);
     }
 }
 
 void LevelBoard::成績リスト色表示() {
     for (int level = 1; level < int(columns_.size()); ++level) {
         const LevelColumn& c = columns_[std::size_t(level)];
-        QListView* list = c.List5;
-        if (DisplayMode == 1 && state_.levels.LevelEnabled[level] == 1)
-            SetListColour(list, ListShadeFor(c.List5Rows->texts(), TargetTimeOf(state_, level),
+        QListView* list = c.list5;
+        if (displayMode_ == 1 && state_.levels.LevelEnabled[level] == 1)
+            SetListColour(list, ListShadeFor(c.list5Rows->texts(), TargetTimeOf(state_, level),
                                              LowestTimeOf(state_, level)));
         DropSelection(list);
     }
 }
 
 void LevelBoard::成績リスト色表示単独(int level) {
-    DropSelection(columns_[std::size_t(level)].List5);
+    DropSelection(columns_[std::size_t(level)].list5);
 }
 
 void LevelBoard::showWaitPanel6() {
-    Picture6->raise();
-    Picture6->show();
+    picture6_->raise();
+    picture6_->show();
 }
 
 // ---- Display mode (Option2) ---------------------------------------------------
@@ -100,45 +100,45 @@ void LevelBoard::viewChoiceClicked(int k) {
 }
 
 void LevelBoard::switchDisplayMode(int k) {
-    Command17->hide();
-    Picture11->hide();
-    Command1->setEnabled(false);
+    command17_->hide();
+    picture11_->hide();
+    command1_->setEnabled(false);
     setStartButtonsEnabled(false);
     hideLevelLists();
     showWaitPanel6();
     LetEventsRun();
-    if (SuppressModeSwitch) return;
+    if (suppressModeSwitch_) return;
 
     if (k == 0) {
         Option1[1]->setText(QStringLiteral("BEST表示"));
         Option1[2]->setText(QStringLiteral("本日のみ"));
         Option1[3]->setEnabled(true);
-        DisplayMode = 1;
+        displayMode_ = 1;
         for (int choice = 1; choice <= 3; ++choice)
             if (Option1[choice]->isChecked()) {
                 chooseView(choice);
                 break;
             }
     } else if (k == 1) {
-        Combo2->hide();
+        combo2_->hide();
         Option1[1]->setText(QStringLiteral("合計累計"));
         Option1[2]->setText(QStringLiteral("合計本日"));
         Option1[3]->setText(QStringLiteral("すべて"));
         Option1[3]->setEnabled(true);
-        DisplayMode = 2;
+        displayMode_ = 2;
         LetEventsRun();
         if (Option1[1]->isChecked()) {
-            PointsOrder = 1;
+            pointsOrder_ = 1;
             chooseView(1);
         } else if (Option1[3]->isChecked()) {
             chooseView(3);
         } else if (Option1[2]->isChecked()) {
-            PointsOrder = 2;
+            pointsOrder_ = 2;
             chooseView(2);
         }
     } else {
-        Command17->show();
-        Combo2->hide();
+        command17_->show();
+        combo2_->hide();
         personalTimesView();
     }
 }
@@ -146,16 +146,16 @@ void LevelBoard::switchDisplayMode(int k) {
 // ---- View choice (Option1) ----------------------------------------------------
 
 void LevelBoard::chooseView(int k) {
-    Command1->setEnabled(false);
+    command1_->setEnabled(false);
     setStartButtonsEnabled(false);
     hideLevelLists();
     showWaitPanel6();
-    Combo2->hide();
-    Picture1->setEnabled(false);
+    combo2_->hide();
+    picture1_->setEnabled(false);
     LetEventsRun();
-    if (DisplayMode == 0) DisplayMode = 1;
+    if (displayMode_ == 0) displayMode_ = 1;
 
-    if (DisplayMode == 1) {
+    if (displayMode_ == 1) {
         if (k == 1)
             bestView();
         else if (k == 2)
@@ -163,112 +163,112 @@ void LevelBoard::chooseView(int k) {
         else
             periodView();
     } else {
-        if (PointsOrder == 0) PointsOrder = 1;
+        if (pointsOrder_ == 0) pointsOrder_ = 1;
         if (k == 1) {
-            PointsOrder = 1;
-            Label5->setText(QStringLiteral("獲得ポイント（今まで順位）"));
+            pointsOrder_ = 1;
+            label5_->setText(QStringLiteral("獲得ポイント（今まで順位）"));
             rankingOfEveryLevel(1, true);
         } else if (k == 2) {
-            Label5->setText(QStringLiteral("獲得ポイント（今日の順位）"));
-            PointsOrder = 2;
+            label5_->setText(QStringLiteral("獲得ポイント（今日の順位）"));
+            pointsOrder_ = 2;
             rankingOfEveryLevel(2, false);
         } else {
             periodView();
         }
-        Picture1->setEnabled(true);
+        picture1_->setEnabled(true);
     }
 
-    Command1->setEnabled(true);
+    command1_->setEnabled(true);
     applyAvailability();
     showLevelLists();
-    Picture6->hide();
+    picture6_->hide();
 }
 
 void LevelBoard::putRanking(int level, RankingRows ranked) {
     const LevelColumn& c = columns_[std::size_t(level)];
-    c.Label9->setText(QStringLiteral("今日"));
-    c.Label10->setText(QStringLiteral("今まで"));
-    c.List5Rows->showRanking(std::move(ranked));
+    c.label9->setText(QStringLiteral("今日"));
+    c.label10->setText(QStringLiteral("今まで"));
+    c.list5Rows->showRanking(std::move(ranked));
     成績リスト色表示単独(level);
 }
 
 void LevelBoard::rankingOfEveryLevel(int pointsOrder, bool advanceBoardBar) {
     const int levelCount = int(columns_.size()) - 1;
-    const RankingOrder ranking = OrderFor(DisplayMode, pointsOrder);
-    ProgressBar2->setRange(0, std::max(levelCount, 1));
+    const RankingOrder ranking = OrderFor(displayMode_, pointsOrder);
+    progressBar2_->setRange(0, std::max(levelCount, 1));
     for (int level = 1; level <= levelCount; ++level) {
-        putRanking(level, RankLevelRows(state_, level, ranking, Combo1->currentText()));
-        ProgressBar2->setValue(level);
-        if (advanceBoardBar) ProgressBar1->setValue(std::min(level, ProgressBar1->maximum()));
+        putRanking(level, RankLevelRows(state_, level, ranking, combo1_->currentText()));
+        progressBar2_->setValue(level);
+        if (advanceBoardBar) progressBar1_->setValue(std::min(level, progressBar1_->maximum()));
         LetEventsRun();
     }
 }
 
 void LevelBoard::bestView() {
-    Label5->setText(QStringLiteral("ベスト成績"));
+    label5_->setText(QStringLiteral("ベスト成績"));
     回数など表示();
     const int levelCount = int(columns_.size()) - 1;
-    ProgressBar2->setRange(0, std::max(levelCount, 1));
+    progressBar2_->setRange(0, std::max(levelCount, 1));
     for (int level = 1; level <= levelCount; ++level) {
         if (isPractice(level)) {
             hideColumnDetails(level);
             continue;
         }
         putRanking(level,
-                   RankLevelRows(state_, level, RankingOrder::BestTime, Combo1->currentText()));
-        ProgressBar2->setValue(level);
+                   RankLevelRows(state_, level, RankingOrder::BestTime, combo1_->currentText()));
+        progressBar2_->setValue(level);
         LetEventsRun();
     }
-    Picture1->setEnabled(true);
+    picture1_->setEnabled(true);
 }
 
 void LevelBoard::fillLists(const std::vector<QStringList>& lines) {
     const int levelCount = int(columns_.size()) - 1;
-    ProgressBar2->setRange(0, std::max(levelCount, 1));
+    progressBar2_->setRange(0, std::max(levelCount, 1));
     for (int level = 1; level <= levelCount; ++level) {
         if (std::size_t(level) < lines.size())
-            columns_[std::size_t(level)].List5Rows->showLines(lines[std::size_t(level)]);
-        ProgressBar2->setValue(level);
+            columns_[std::size_t(level)].list5Rows->showLines(lines[std::size_t(level)]);
+        progressBar2_->setValue(level);
         LetEventsRun();
     }
 }
 
 void LevelBoard::todayView() {
-    Label5->setText(QStringLiteral("本日の成績"));
+    label5_->setText(QStringLiteral("本日の成績"));
     回数など表示();
     const QDate today = state_.platform.clock->now().date();
     const auto records = recentResults(kTodayViewRecords);
-    fillLists(TodayLines(state_, records, today, Combo1->currentText()));
+    fillLists(TodayLines(state_, records, today, combo1_->currentText()));
     成績リスト色表示();
-    Picture1->setEnabled(true);
+    picture1_->setEnabled(true);
 }
 
 void LevelBoard::periodView() {
     回数など表示();
     const QDate today = state_.platform.clock->now().date();
     state_.board.PeriodDays = PeriodDaysFor(state_.board.ResultsPeriod, today);
-    Label5->clear();
+    label5_->clear();
     const auto records = recentResults(kPeriodViewRecords);
-    const PeriodOrder order = DisplayMode == 1 ? PeriodOrder::TimeFirst : PeriodOrder::PointsFirst;
-    fillLists(
-        PeriodLines(state_, records, today, state_.board.PeriodDays, order, Combo1->currentText()));
+    const PeriodOrder order = displayMode_ == 1 ? PeriodOrder::TimeFirst : PeriodOrder::PointsFirst;
+    fillLists(PeriodLines(state_, records, today, state_.board.PeriodDays, order,
+                          combo1_->currentText()));
     成績リスト色表示();
-    Picture1->setEnabled(true);
-    Combo2->show();
+    picture1_->setEnabled(true);
+    combo2_->show();
 }
 
 void LevelBoard::personalTimesView() {
     // The student report's selection lists are filled by the report panel itself.
     回数など表示();
     state_.board.PeriodDays = kPersonalDays;
-    Label5->setText(QStringLiteral("個人別ﾀｲﾑ"));
+    label5_->setText(QStringLiteral("個人別ﾀｲﾑ"));
     const QDate today = state_.platform.clock->now().date();
     const auto records = recentResults(kPeriodViewRecords);
-    fillLists(PersonalTimesLines(state_, records, today, Combo1->currentText()));
-    Picture6->hide();
+    fillLists(PersonalTimesLines(state_, records, today, combo1_->currentText()));
+    picture6_->hide();
     applyAvailability();
     showLevelLists();
-    Command1->setEnabled(true);
+    command1_->setEnabled(true);
 }
 
 std::vector<ResultRecord> LevelBoard::recentResults(int count) const {

@@ -25,7 +25,7 @@ const QString kEntrySeparator = QStringLiteral(" /  ");
 // The scroll bar beside the result box covers ordinary drill times; a result
 // beyond it (a time-out's 99999) stays as it is until the bar is moved.
 constexpr int kScrollBarMaximum = 9999;
-// Marks a Combo1 entry for a student who is not in the roster.
+// Marks a combo1_ entry for a student who is not in the roster.
 constexpr int kNotInRosterRole = Qt::UserRole + 1;
 
 QFont ListFont() {
@@ -38,109 +38,109 @@ QFont ListFont() {
 } // namespace
 
 RecordsBrowser::RecordsBrowser(ProgramState& state, QWidget* parent)
-    : Screen(state, parent), model_(new RecordListModel(this)), List1(new QListView(this)) {
+    : Screen(state, parent), model_(new RecordListModel(this)), list1_(new QListView(this)) {
     setObjectName(QStringLiteral("FrmData"));
     SetBackground(this, Rgb(224, 232, 240));
 
-    Label5 = MakeLabel(this, QStringLiteral("Label5"),
-                       QStringLiteral("ダブルクリックすると変更、消去できます"),
-                       TwipRect(180, 120, 7200, 390));
-    Label3 = MakeLabel(this, QStringLiteral("Label3"), QString(), TwipRect(7500, 120, 3000, 390));
-    Label3->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    label5_ = MakeLabel(this, QStringLiteral("Label5"),
+                        QStringLiteral("ダブルクリックすると変更、消去できます"),
+                        TwipRect(180, 120, 7200, 390));
+    label3_ = MakeLabel(this, QStringLiteral("Label3"), QString(), TwipRect(7500, 120, 3000, 390));
+    label3_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
 
-    List1->setObjectName(QStringLiteral("List1"));
-    List1->setGeometry(TwipRect(180, 540, 10320, 10800));
-    List1->setFont(ListFont());
+    list1_->setObjectName(QStringLiteral("List1"));
+    list1_->setGeometry(TwipRect(180, 540, 10320, 10800));
+    list1_->setFont(ListFont());
     // Every row has the same height: the view then lays out a million rows at once.
-    List1->setUniformItemSizes(true);
-    List1->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    List1->setSelectionMode(QAbstractItemView::SingleSelection);
-    List1->setModel(model_);
+    list1_->setUniformItemSizes(true);
+    list1_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    list1_->setSelectionMode(QAbstractItemView::SingleSelection);
+    list1_->setModel(model_);
     // On the press: a double-click releases the button once more, and that
     // release must not close the panel the double-click has just opened.
-    connect(List1, &QListView::pressed, this, &RecordsBrowser::rowClicked);
-    connect(List1, &QListView::doubleClicked, this,
+    connect(list1_, &QListView::pressed, this, &RecordsBrowser::rowClicked);
+    connect(list1_, &QListView::doubleClicked, this,
             [this](const QModelIndex& index) { rowDoubleClicked(index.row()); });
 
     createEditPanel();
 
-    Command4 = MakeButton(this, QStringLiteral("Command4"), QStringLiteral("戻る"),
-                          TwipRect(12480, 10260, 2520, 780));
-    connect(Command4, &QPushButton::clicked, this, &RecordsBrowser::goBack);
+    command4_ = MakeButton(this, QStringLiteral("Command4"), QStringLiteral("戻る"),
+                           TwipRect(12480, 10260, 2520, 780));
+    connect(command4_, &QPushButton::clicked, this, &RecordsBrowser::goBack);
 
     createWaitPanelAndCover();
 }
 
 void RecordsBrowser::createEditPanel() {
-    Picture3 = new QFrame(this);
-    Picture3->setObjectName(QStringLiteral("Picture3"));
-    Picture3->setGeometry(TwipRect(10680, 540, 4500, 7560));
-    Picture3->setFrameShape(QFrame::Box);
-    SetBackground(Picture3, Rgb(255, 255, 224));
+    picture3_ = new QFrame(this);
+    picture3_->setObjectName(QStringLiteral("Picture3"));
+    picture3_->setGeometry(TwipRect(10680, 540, 4500, 7560));
+    picture3_->setFrameShape(QFrame::Box);
+    SetBackground(picture3_, Rgb(255, 255, 224));
 
-    Label1 =
-        MakeLabel(Picture3, QStringLiteral("Label1"), QString(), TwipRect(240, 180, 4020, 450));
-    Label1->setStyleSheet(QStringLiteral("font-size: 16pt; font-weight: bold;"));
-    Label2_1 =
-        MakeLabel(Picture3, QStringLiteral("Label2_1"), QString(), TwipRect(240, 720, 4020, 390));
-    Label2_2 =
-        MakeLabel(Picture3, QStringLiteral("Label2_2"), QString(), TwipRect(240, 1140, 4020, 390));
+    label1_ =
+        MakeLabel(picture3_, QStringLiteral("Label1"), QString(), TwipRect(240, 180, 4020, 450));
+    label1_->setStyleSheet(QStringLiteral("font-size: 16pt; font-weight: bold;"));
+    label2_1_ =
+        MakeLabel(picture3_, QStringLiteral("Label2_1"), QString(), TwipRect(240, 720, 4020, 390));
+    label2_2_ =
+        MakeLabel(picture3_, QStringLiteral("Label2_2"), QString(), TwipRect(240, 1140, 4020, 390));
 
-    Combo1 = new QComboBox(Picture3);
-    Combo1->setObjectName(QStringLiteral("Combo1"));
-    Combo1->setGeometry(TwipRect(240, 1680, 4020, 450));
-    Combo1->setMaxVisibleItems(20);
-    connect(Combo1, &QComboBox::activated, this, &RecordsBrowser::studentChosen);
+    combo1_ = new QComboBox(picture3_);
+    combo1_->setObjectName(QStringLiteral("Combo1"));
+    combo1_->setGeometry(TwipRect(240, 1680, 4020, 450));
+    combo1_->setMaxVisibleItems(20);
+    connect(combo1_, &QComboBox::activated, this, &RecordsBrowser::studentChosen);
 
-    Label2_4 =
-        MakeLabel(Picture3, QStringLiteral("Label2_4"), QString(), TwipRect(240, 2220, 4020, 390));
+    label2_4_ =
+        MakeLabel(picture3_, QStringLiteral("Label2_4"), QString(), TwipRect(240, 2220, 4020, 390));
 
-    Text1_1 = new QLineEdit(Picture3);
-    Text1_1->setObjectName(QStringLiteral("Text1_1"));
-    Text1_1->setGeometry(TwipRect(240, 2880, 1800, 480));
-    Text1_1->setAlignment(Qt::AlignRight);
-    VScroll1 = new QScrollBar(Qt::Vertical, Picture3);
-    VScroll1->setObjectName(QStringLiteral("VScroll1"));
-    VScroll1->setGeometry(TwipRect(2100, 2760, 300, 720));
-    VScroll1->setRange(0, kScrollBarMaximum);
+    text1_1_ = new QLineEdit(picture3_);
+    text1_1_->setObjectName(QStringLiteral("Text1_1"));
+    text1_1_->setGeometry(TwipRect(240, 2880, 1800, 480));
+    text1_1_->setAlignment(Qt::AlignRight);
+    vScroll1_ = new QScrollBar(Qt::Vertical, picture3_);
+    vScroll1_->setObjectName(QStringLiteral("VScroll1"));
+    vScroll1_->setGeometry(TwipRect(2100, 2760, 300, 720));
+    vScroll1_->setRange(0, kScrollBarMaximum);
     // The upper arrow adds a second, as a time goes up.
-    VScroll1->setInvertedAppearance(true);
-    VScroll1->setInvertedControls(true);
-    connect(VScroll1, &QScrollBar::valueChanged, this, &RecordsBrowser::scrollBarMoved);
-    Label2_3 = MakeLabel(Picture3, QStringLiteral("Label2_3"), QStringLiteral("秒"),
-                         TwipRect(2520, 2925, 600, 390));
+    vScroll1_->setInvertedAppearance(true);
+    vScroll1_->setInvertedControls(true);
+    connect(vScroll1_, &QScrollBar::valueChanged, this, &RecordsBrowser::scrollBarMoved);
+    label2_3_ = MakeLabel(picture3_, QStringLiteral("Label2_3"), QStringLiteral("秒"),
+                          TwipRect(2520, 2925, 600, 390));
 
-    Command2 = MakeButton(Picture3, QStringLiteral("Command2"), QStringLiteral("変更して記録"),
-                          TwipRect(240, 3960, 4020, 660));
-    Command3 = MakeButton(Picture3, QStringLiteral("Command3"), QStringLiteral("消去"),
-                          TwipRect(240, 4860, 4020, 660));
-    Command6 = MakeButton(Picture3, QStringLiteral("Command6"), QStringLiteral("キャンセル"),
-                          TwipRect(240, 5760, 4020, 660));
-    Command2->setEnabled(false);
-    Command3->setEnabled(false);
-    connect(Command2, &QPushButton::clicked, this, &RecordsBrowser::saveChange);
-    connect(Command3, &QPushButton::clicked, this, &RecordsBrowser::deleteRecord);
+    command2_ = MakeButton(picture3_, QStringLiteral("Command2"), QStringLiteral("変更して記録"),
+                           TwipRect(240, 3960, 4020, 660));
+    command3_ = MakeButton(picture3_, QStringLiteral("Command3"), QStringLiteral("消去"),
+                           TwipRect(240, 4860, 4020, 660));
+    command6_ = MakeButton(picture3_, QStringLiteral("Command6"), QStringLiteral("キャンセル"),
+                           TwipRect(240, 5760, 4020, 660));
+    command2_->setEnabled(false);
+    command3_->setEnabled(false);
+    connect(command2_, &QPushButton::clicked, this, &RecordsBrowser::saveChange);
+    connect(command3_, &QPushButton::clicked, this, &RecordsBrowser::deleteRecord);
     // キャンセル does nothing: clicking a row of the list closes the panel.
-    Picture3->hide();
+    picture3_->hide();
 }
 
 void RecordsBrowser::createWaitPanelAndCover() {
-    Picture1 = new QFrame(this);
-    Picture1->setObjectName(QStringLiteral("Picture1"));
-    Picture1->setGeometry(0, 0, kWindowWidth, kWindowHeight);
-    SetBackground(Picture1, Rgb(224, 232, 240));
-    Picture1->hide();
+    picture1_ = new QFrame(this);
+    picture1_->setObjectName(QStringLiteral("Picture1"));
+    picture1_->setGeometry(0, 0, kWindowWidth, kWindowHeight);
+    SetBackground(picture1_, Rgb(224, 232, 240));
+    picture1_->hide();
 
-    Picture6 = new QFrame(this);
-    Picture6->setObjectName(QStringLiteral("Picture6"));
-    Picture6->setFrameShape(QFrame::Box);
-    Picture6->setGeometry((kWindowWidth - 400) / 2, (kWindowHeight - 120) / 2, 400, 120);
-    SetBackground(Picture6, Rgb(255, 255, 192));
-    auto* line = MakeLabel(Picture6, QStringLiteral("Label6"),
+    picture6_ = new QFrame(this);
+    picture6_->setObjectName(QStringLiteral("Picture6"));
+    picture6_->setFrameShape(QFrame::Box);
+    picture6_->setGeometry((kWindowWidth - 400) / 2, (kWindowHeight - 120) / 2, 400, 120);
+    SetBackground(picture6_, Rgb(255, 255, 192));
+    auto* line = MakeLabel(picture6_, QStringLiteral("Label6"),
                            QStringLiteral("Just a moment,please."), QRect(0, 0, 400, 120));
     line->setAlignment(Qt::AlignCenter);
     line->setStyleSheet(QStringLiteral("font-size: 20pt;"));
-    Picture6->hide();
+    picture6_->hide();
 }
 
 void RecordsBrowser::load() {
@@ -157,13 +157,13 @@ void RecordsBrowser::buildList() {
     ReadPatiently(state_, [&] { ReadBrowserRoster(state_, roster); });
     const QString path = resultsPath();
     QByteArray bytes = ReadPatientlyValue(state_, [&] { return ReadWholeResultsFile(path); });
-    Label3->setText(RecordCountText(bytes.size()));
+    label3_->setText(RecordCountText(bytes.size()));
     {
-        const QSignalBlocker quiet(Combo1);
-        Combo1->clear();
+        const QSignalBlocker quiet(combo1_);
+        combo1_->clear();
         for (const int16_t id : roster.Ids)
-            Combo1->addItem(QString::number(id) + kEntrySeparator + roster.Name[size_t(id)],
-                            int(id));
+            combo1_->addItem(QString::number(id) + kEntrySeparator + roster.Name[size_t(id)],
+                             int(id));
     }
     model_->reset(std::move(bytes), std::move(roster), state_.common.ClassroomCode,
                   state_.common.ClassroomName);
@@ -171,11 +171,11 @@ void RecordsBrowser::buildList() {
 
 bool RecordsBrowser::rebuildWithWaitPanel() {
     ++busy_;
-    Picture6->show();
-    Picture6->raise();
+    picture6_->show();
+    picture6_->raise();
     LetEventsRun();
     const bool built = RunFileAction(state_, [this] { buildList(); });
-    Picture6->hide();
+    picture6_->hide();
     --busy_;
     return built;
 }
@@ -185,11 +185,11 @@ void RecordsBrowser::rowClicked() {
 }
 
 void RecordsBrowser::closePanel() {
-    Picture3->hide();
+    picture3_->hide();
     panelRecord_ = 0;
     panelBytes_.clear();
-    Command2->setEnabled(false);
-    Command3->setEnabled(false);
+    command2_->setEnabled(false);
+    command3_->setEnabled(false);
 }
 
 void RecordsBrowser::rowDoubleClicked(int row) {
@@ -218,59 +218,59 @@ void RecordsBrowser::fillPanel(qint64 number, const QByteArray& bytes) {
     const bool inRoster = record.student >= 0 && record.student <= kMaxStudent;
     const QString name = inRoster ? roster.Name[size_t(record.student)] : QString();
 
-    Label1->setText(QString::number(number));
-    Command2->setEnabled(true);
-    Command3->setEnabled(true);
-    Label2_1->setText(QStringLiteral("ﾚﾍﾞﾙ") + QString::number(record.level));
-    Label2_2->setText(RecordDateText(record.date));
-    Label2_4->setText(inRoster ? roster.Grade[size_t(record.student)].trimmed() : QString());
-    Text1_1->setText(QString::number(record.result));
+    label1_->setText(QString::number(number));
+    command2_->setEnabled(true);
+    command3_->setEnabled(true);
+    label2_1_->setText(QStringLiteral("ﾚﾍﾞﾙ") + QString::number(record.level));
+    label2_2_->setText(RecordDateText(record.date));
+    label2_4_->setText(inRoster ? roster.Grade[size_t(record.student)].trimmed() : QString());
+    text1_1_->setText(QString::number(record.result));
     {
-        const QSignalBlocker quiet(VScroll1);
-        VScroll1->setValue(std::clamp<int>(record.result, 0, kScrollBarMaximum));
+        const QSignalBlocker quiet(vScroll1_);
+        vScroll1_->setValue(std::clamp<int>(record.result, 0, kScrollBarMaximum));
     }
 
-    const QSignalBlocker quiet(Combo1);
-    for (int i = Combo1->count() - 1; i >= 0; --i)
-        if (Combo1->itemData(i, kNotInRosterRole).toBool()) Combo1->removeItem(i);
-    int entry = Combo1->findData(int(record.student));
+    const QSignalBlocker quiet(combo1_);
+    for (int i = combo1_->count() - 1; i >= 0; --i)
+        if (combo1_->itemData(i, kNotInRosterRole).toBool()) combo1_->removeItem(i);
+    int entry = combo1_->findData(int(record.student));
     if (entry < 0) {
-        Combo1->insertItem(0, QString::number(record.student) + kEntrySeparator + name,
-                           int(record.student));
-        Combo1->setItemData(0, true, kNotInRosterRole);
+        combo1_->insertItem(0, QString::number(record.student) + kEntrySeparator + name,
+                            int(record.student));
+        combo1_->setItemData(0, true, kNotInRosterRole);
         entry = 0;
     }
-    Combo1->setCurrentIndex(entry);
-    Picture3->show();
-    Picture3->raise();
+    combo1_->setCurrentIndex(entry);
+    picture3_->show();
+    picture3_->raise();
 }
 
 void RecordsBrowser::studentChosen() {
-    const int student = Combo1->currentData().toInt();
+    const int student = combo1_->currentData().toInt();
     const bool inRoster = student >= 0 && student <= kMaxStudent;
-    Label2_4->setText(inRoster ? model_->roster().Grade[size_t(student)].trimmed() : QString());
+    label2_4_->setText(inRoster ? model_->roster().Grade[size_t(student)].trimmed() : QString());
 }
 
 void RecordsBrowser::scrollBarMoved(int value) {
-    Text1_1->setText(QString::number(value));
+    text1_1_->setText(QString::number(value));
 }
 
 void RecordsBrowser::saveChange() {
     if (busy_ || panelRecord_ == 0) return;
     Dialogs& dialogs = *state_.platform.dialogs;
-    const std::optional<int> result = ParseResultText(Text1_1->text());
+    const std::optional<int> result = ParseResultText(text1_1_->text());
     if (!result) {
         dialogs.inform(kCaution,
                        QStringLiteral("秒数は 0 から 99999 までの数で入力してください。"));
-        Text1_1->setFocus();
+        text1_1_->setFocus();
         return;
     }
-    if (Combo1->currentIndex() < 0) {
+    if (combo1_->currentIndex() < 0) {
         dialogs.inform(kCaution, QStringLiteral("生徒を選んでください。"));
         return;
     }
     const QByteArray edited =
-        WithStudentAndResult(panelBytes_, Combo1->currentData().toInt(), *result);
+        WithStudentAndResult(panelBytes_, combo1_->currentData().toInt(), *result);
     const qint64 number = panelRecord_;
     MaintenanceOutcome outcome;
     try {
@@ -296,8 +296,8 @@ void RecordsBrowser::deleteRecord() {
     const QByteArray expected = panelBytes_;
     closePanel();
     ++busy_;
-    Picture6->show();
-    Picture6->raise();
+    picture6_->show();
+    picture6_->raise();
     LetEventsRun();
     MaintenanceOutcome outcome = MaintenanceOutcome::Done;
     QString failure;
@@ -306,7 +306,7 @@ void RecordsBrowser::deleteRecord() {
     } catch (const DataFileError& error) {
         failure = error.message();
     }
-    Picture6->hide();
+    picture6_->hide();
     --busy_;
     if (!failure.isEmpty()) {
         tellFileError(failure);
@@ -325,8 +325,8 @@ void RecordsBrowser::deleteRecord() {
 void RecordsBrowser::selectRow(int row) {
     if (row < 0 || row >= model_->rowCount()) return;
     const QModelIndex index = model_->index(row);
-    List1->setCurrentIndex(index);
-    List1->scrollTo(index);
+    list1_->setCurrentIndex(index);
+    list1_->scrollTo(index);
 }
 
 void RecordsBrowser::tellRecordChanged() {
@@ -345,8 +345,8 @@ void RecordsBrowser::tellFileError(const QString& message) {
 
 void RecordsBrowser::goBack() {
     if (busy_) return;
-    Picture1->show();
-    Picture1->raise();
+    picture1_->show();
+    picture1_->raise();
     state_.platform.navigator->showBoard();
     if (auto* host = qobject_cast<ScreenHost*>(parentWidget())) host->closeScreen(this);
 }

@@ -51,24 +51,24 @@ class RecordsBrowser : public Screen {
     QString resultsPath() const;
 
     RecordListModel* model_;
-    QListView* List1;
-    QLabel* Label5;
-    QLabel* Label3;
-    QFrame* Picture3;
-    QLabel* Label1;
-    QLabel* Label2_1; // level
-    QLabel* Label2_2; // date
-    QLabel* Label2_3; // "秒"
-    QLabel* Label2_4; // grade label
-    QComboBox* Combo1;
-    QLineEdit* Text1_1;
-    QScrollBar* VScroll1;
-    QPushButton* Command2;
-    QPushButton* Command3;
-    QPushButton* Command6;
-    QPushButton* Command4;
-    QFrame* Picture6;
-    QFrame* Picture1;
+    QListView* list1_;
+    QLabel* label5_;
+    QLabel* label3_;
+    QFrame* picture3_;
+    QLabel* label1_;
+    QLabel* label2_1_; // level
+    QLabel* label2_2_; // date
+    QLabel* label2_3_; // "秒"
+    QLabel* label2_4_; // grade label
+    QComboBox* combo1_;
+    QLineEdit* text1_1_;
+    QScrollBar* vScroll1_;
+    QPushButton* command2_;
+    QPushButton* command3_;
+    QPushButton* command6_;
+    QPushButton* command4_;
+    QFrame* picture6_;
+    QFrame* picture1_;
 
     // The record in the edit panel, as read when it was opened.
     qint64 panelRecord_ = 0;

@@ -67,18 +67,18 @@ ReportPanel::ReportPanel(ProgramState& state, SettingsSource settings, QWidget* 
 }
 
 void ReportPanel::createControls() {
-    Picture12 = new QLabel(this);
-    Picture12->setObjectName(QStringLiteral("Picture12"));
-    Picture12->setGeometry(TwipRect(60, 60, 12300, 9540));
-    Picture12->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    SetBackground(Picture12, kReportBackground);
-    image_ = QImage(Picture12->size(), QImage::Format_RGB32);
+    picture12_ = new QLabel(this);
+    picture12_->setObjectName(QStringLiteral("Picture12"));
+    picture12_->setGeometry(TwipRect(60, 60, 12300, 9540));
+    picture12_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    SetBackground(picture12_, kReportBackground);
+    image_ = QImage(picture12_->size(), QImage::Format_RGB32);
     image_.setDotsPerMeterX(kDotsPerMeterAt96Dpi);
     image_.setDotsPerMeterY(kDotsPerMeterAt96Dpi);
     image_.fill(kReportBackground);
 
-    List3 = PanelList(this, QStringLiteral("List3"), TwipRect(12480, 60, 2520, 3150));
-    connect(List3, &QListWidget::itemClicked, this, [this] {
+    list3_ = PanelList(this, QStringLiteral("List3"), TwipRect(12480, 60, 2520, 3150));
+    connect(list3_, &QListWidget::itemClicked, this, [this] {
         if (isVisible()) RunFileAction(state_, [this] { showReports(); });
     });
     Command24[0] = MakeButton(this, QStringLiteral("Command24_0"), QStringLiteral("表示"),
@@ -90,72 +90,72 @@ void ReportPanel::createControls() {
     connect(Command24[1], &QPushButton::clicked, this,
             [this] { RunFileAction(state_, [this] { printClicked(); }); });
     // Printing the whole class: the progress sheet, then every student's report.
-    WholeClass = new QCheckBox(QStringLiteral("このクラス全員"), this);
-    WholeClass->setObjectName(QStringLiteral("WholeClass"));
-    WholeClass->setGeometry(TwipRect(12480, 3270, 2520, 390));
-    Command25 =
+    wholeClass_ = new QCheckBox(QStringLiteral("このクラス全員"), this);
+    wholeClass_->setObjectName(QStringLiteral("WholeClass"));
+    wholeClass_->setGeometry(TwipRect(12480, 3270, 2520, 390));
+    command25_ =
         MakeButton(this, QStringLiteral("Command25"), QStringLiteral("他の人のデータを見る"),
                    TwipRect(12480, 4290, 2520, 450));
-    connect(Command25, &QPushButton::clicked, this, [this] { otherStudentsClicked(); });
-    List2 = PanelList(this, QStringLiteral("List2"), TwipRect(12480, 4290, 2520, 4500));
-    List2->hide();
-    connect(List2, &QListWidget::itemClicked, this,
+    connect(command25_, &QPushButton::clicked, this, [this] { otherStudentsClicked(); });
+    list2_ = PanelList(this, QStringLiteral("List2"), TwipRect(12480, 4290, 2520, 4500));
+    list2_->hide();
+    connect(list2_, &QListWidget::itemClicked, this,
             [this] { RunFileAction(state_, [this] { showReports(); }); });
-    Command18 = MakeButton(this, QStringLiteral("Command18"), QStringLiteral("戻る"),
-                           TwipRect(12480, 8940, 2520, 600));
-    connect(Command18, &QPushButton::clicked, this, [this] { hide(); });
+    command18_ = MakeButton(this, QStringLiteral("Command18"), QStringLiteral("戻る"),
+                            TwipRect(12480, 8940, 2520, 600));
+    connect(command18_, &QPushButton::clicked, this, [this] { hide(); });
 }
 
 void ReportPanel::refreshLists() {
-    List3->clear();
+    list3_->clear();
     for (int level = 1; level <= state_.levels.LevelCount; ++level)
-        List3->addItem(QString::number(level));
+        list3_->addItem(QString::number(level));
 
     QStringList students;
     for (const ListedStudent& student :
          ReadPatientlyValue(state_, [this] { return ReadBoardRoster(state_); }))
         students << StudentLine(student);
     std::sort(students.begin(), students.end());
-    List2->clear();
-    List2->addItems(students);
+    list2_->clear();
+    list2_->addItems(students);
 
-    ReportStudent = state_.session.StudentNo;
+    reportStudent_ = state_.session.StudentNo;
     const bool teacher = IsTeacherName(state_.session.StudentName);
     Command24[1]->setVisible(teacher);
-    WholeClass->setVisible(teacher);
+    wholeClass_->setVisible(teacher);
 }
 
 void ReportPanel::showForStudent(int student) {
     refreshLists();
-    ReportStudent = student;
-    List2->hide();
-    Command25->show();
-    List2->clearSelection();
-    List3->clearSelection();
-    for (int row = 0; row < std::min(kReportLevelsShown, List3->count()); ++row)
-        List3->item(row)->setSelected(true);
-    ReportFontSize = 6;
+    reportStudent_ = student;
+    list2_->hide();
+    command25_->show();
+    list2_->clearSelection();
+    list3_->clearSelection();
+    for (int row = 0; row < std::min(kReportLevelsShown, list3_->count()); ++row)
+        list3_->item(row)->setSelected(true);
+    reportFontSize_ = 6;
     showReports();
 }
 
 void ReportPanel::otherStudentsClicked() {
-    Command25->hide();
-    List2->show();
+    command25_->hide();
+    list2_->show();
 }
 
 std::vector<int> ReportPanel::chosenStudents() const {
     std::vector<int> students;
-    for (int row = 0; row < List2->count(); ++row)
-        if (List2->item(row)->isSelected())
-            students.push_back(StudentOfLine(List2->item(row)->text()));
-    if (students.empty()) students.push_back(ReportStudent);
+    for (int row = 0; row < list2_->count(); ++row)
+        if (list2_->item(row)->isSelected())
+            students.push_back(StudentOfLine(list2_->item(row)->text()));
+    if (students.empty()) students.push_back(reportStudent_);
     return students;
 }
 
 std::vector<int> ReportPanel::chosenLevels() const {
     std::vector<int> levels;
-    for (int row = 0; row < List3->count(); ++row)
-        if (List3->item(row)->isSelected()) levels.push_back(List3->item(row)->text().toInt());
+    for (int row = 0; row < list3_->count(); ++row)
+        if (list3_->item(row)->isSelected()) levels.push_back(list3_->item(row)->text().toInt());
     return ReportLevels(levels, state_.levels.LevelCount);
 }
 
@@ -184,13 +184,13 @@ void ReportPanel::showReports() {
     placeInFront();
     const std::vector<ResultRecord> records = recordWindow();
     for (const int student : chosenStudents()) {
-        ReportStudent = student;
+        reportStudent_ = student;
         image_.fill(kReportBackground);
         QPainter painter(&image_);
         DrawReportRun(painter, QRectF(image_.rect()), reportBlocks(student, records),
-                      {ReportFontSize, false}, [this] { image_.fill(kReportBackground); });
+                      {reportFontSize_, false}, [this] { image_.fill(kReportBackground); });
     }
-    Picture12->setPixmap(QPixmap::fromImage(image_));
+    picture12_->setPixmap(QPixmap::fromImage(image_));
 }
 
 bool ReportPanel::printReports(QPrinter& printer) {
@@ -200,7 +200,7 @@ bool ReportPanel::printReports(QPrinter& printer) {
     if (!painter.begin(&printer)) return false;
     // One print job for every chosen student, each starting a page of their own.
     PrintStudentPages(painter, printer, chosenStudents(), [&](int student) {
-        ReportStudent = student;
+        reportStudent_ = student;
         return reportBlocks(student, records);
     });
     return painter.end();
@@ -220,7 +220,7 @@ bool ReportPanel::printClassReport(QPrinter& printer) {
 }
 
 bool ReportPanel::printChosen(QPrinter& printer) {
-    return WholeClass->isChecked() ? printClassReport(printer) : printReports(printer);
+    return wholeClass_->isChecked() ? printClassReport(printer) : printReports(printer);
 }
 
 void ReportPanel::printClicked() {

@@ -1,7 +1,7 @@
 #pragma once
 // Picture11: the student report panel of the level board. Its drawing area
-// Picture12 shows up to three report blocks; the level list List3 and the
-// student list List2 choose what is drawn; teachers can print.
+// picture12_ shows up to three report blocks; the level list list3_ and the
+// student list list2_ choose what is drawn; teachers can print.
 
 #include "rules/StudentReport.h"
 
@@ -47,7 +47,7 @@ class ReportPanel : public QFrame {
     bool printChosen(QPrinter& printer);
 
     const QImage& drawing() const { return image_; }
-    int reportStudent() const { return ReportStudent; }
+    int reportStudent() const { return reportStudent_; }
 
   private:
     void createControls();
@@ -65,14 +65,14 @@ class ReportPanel : public QFrame {
     SettingsSource settings_;
     QImage image_;
 
-    QLabel* Picture12 = nullptr;
-    QListWidget* List3 = nullptr;
-    QListWidget* List2 = nullptr;
+    QLabel* picture12_ = nullptr;
+    QListWidget* list3_ = nullptr;
+    QListWidget* list2_ = nullptr;
     QPushButton* Command24[2] = {};
-    QPushButton* Command25 = nullptr;
-    QPushButton* Command18 = nullptr;
-    QCheckBox* WholeClass = nullptr;
+    QPushButton* command25_ = nullptr;
+    QPushButton* command18_ = nullptr;
+    QCheckBox* wholeClass_ = nullptr;
 
-    int ReportStudent = 0;
-    double ReportFontSize = 6;
+    int reportStudent_ = 0;
+    double reportFontSize_ = 6;
 };

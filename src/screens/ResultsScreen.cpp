@@ -67,77 +67,77 @@ QPixmap MakeResultsBackground(const QSize& size) {
 }
 
 ResultsScreen::ResultsScreen(ProgramState& state, QWidget* parent)
-    : Screen(state, parent), Image1_(new QLabel(this)), Timer1_(new QTimer(this)) {
+    : Screen(state, parent), image1_(new QLabel(this)), timer1_(new QTimer(this)) {
     setObjectName(QStringLiteral("FrmSyuuryou"));
     setWindowTitle(QStringLiteral("終了"));
     setFont(ScreenFont(12));
-    Image1_->setObjectName(QStringLiteral("Image1"));
+    image1_->setObjectName(QStringLiteral("Image1"));
 
-    Label15_ = MakeLine(this, QStringLiteral("Label15"), TwipRect(1845, 405, 11490, 960), 48,
+    label15_ = MakeLine(this, QStringLiteral("Label15"), TwipRect(1845, 405, 11490, 960), 48,
                         Rgb(255, 224, 192));
-    Label16_ = MakeLine(this, QStringLiteral("Label16"), TwipRect(1845, 1755, 11490, 960), 36,
+    label16_ = MakeLine(this, QStringLiteral("Label16"), TwipRect(1845, 1755, 11490, 960), 36,
                         Rgb(255, 255, 192));
-    Label17_ = MakeLine(this, QStringLiteral("Label17"), TwipRect(1845, 3255, 11490, 960), 48,
+    label17_ = MakeLine(this, QStringLiteral("Label17"), TwipRect(1845, 3255, 11490, 960), 48,
                         Rgb(192, 255, 192));
-    Label18_ = MakeLine(this, QStringLiteral("Label18"), TwipRect(1845, 4440, 11490, 825), 36,
+    label18_ = MakeLine(this, QStringLiteral("Label18"), TwipRect(1845, 4440, 11490, 825), 36,
                         Rgb(192, 255, 192));
-    Label19_ = MakeLine(this, QStringLiteral("Label19"), TwipRect(1845, 5280, 11490, 825), 36,
+    label19_ = MakeLine(this, QStringLiteral("Label19"), TwipRect(1845, 5280, 11490, 825), 36,
                         Rgb(192, 255, 192));
-    Label20_ = MakeLine(this, QStringLiteral("Label20"), TwipRect(1845, 6390, 11490, 735), 27.75,
+    label20_ = MakeLine(this, QStringLiteral("Label20"), TwipRect(1845, 6390, 11490, 735), 27.75,
                         Rgb(192, 255, 192));
-    Label20_->hide();
-    Label14_ = MakeLine(this, QStringLiteral("Label14"), TwipRect(10215, 1395, 3135, 375), 14.25,
+    label20_->hide();
+    label14_ = MakeLine(this, QStringLiteral("Label14"), TwipRect(10215, 1395, 3135, 375), 14.25,
                         Rgb(255, 255, 255));
-    Label13_ = MakeLine(this, QStringLiteral("Label13"), TwipRect(10260, 2745, 3105, 405), 14.25,
+    label13_ = MakeLine(this, QStringLiteral("Label13"), TwipRect(10260, 2745, 3105, 405), 14.25,
                         Rgb(255, 255, 255));
-    Label2_ = MakeLine(this, QStringLiteral("Label2"), TwipRect(180, 7710, 15075, 555), 18,
+    label2_ = MakeLine(this, QStringLiteral("Label2"), TwipRect(180, 7710, 15075, 555), 18,
                        Rgb(0, 192, 0));
     // The goal panel covers the lower part of this line: the words sit on top.
-    Label2_->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
-    Label2_->setStyleSheet(Label2_->styleSheet() +
+    label2_->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    label2_->setStyleSheet(label2_->styleSheet() +
                            QStringLiteral("color: white; font-weight: bold;"));
-    Label2_->setText(QStringLiteral("このレベルクリア"));
-    Label2_->hide();
+    label2_->setText(QStringLiteral("このレベルクリア"));
+    label2_->hide();
 
-    Picture1_ = new QWidget(this);
-    Picture1_->setObjectName(QStringLiteral("Picture1"));
-    Picture1_->setGeometry(TwipRect(180, 8145, 15105, 1785));
-    SetBackground(Picture1_, Rgb(0, 128, 0));
-    auto* goal = new QLabel(QStringLiteral("目標レベルクリア。おめでとう！"), Picture1_);
+    picture1_ = new QWidget(this);
+    picture1_->setObjectName(QStringLiteral("Picture1"));
+    picture1_->setGeometry(TwipRect(180, 8145, 15105, 1785));
+    SetBackground(picture1_, Rgb(0, 128, 0));
+    auto* goal = new QLabel(QStringLiteral("目標レベルクリア。おめでとう！"), picture1_);
     goal->setObjectName(QStringLiteral("Label1"));
-    goal->setGeometry(Picture1_->rect());
+    goal->setGeometry(picture1_->rect());
     goal->setAlignment(Qt::AlignCenter);
     goal->setFont(ScreenFont(36, true));
     goal->setStyleSheet(QStringLiteral("color: rgb(255, 255, 0);"));
-    Picture1_->hide();
+    picture1_->hide();
 
-    Command4_ = MakeLateButton(this, QStringLiteral("Command4"), QStringLiteral("メニューへ"),
+    command4_ = MakeLateButton(this, QStringLiteral("Command4"), QStringLiteral("メニューへ"),
                                TwipRect(1890, 8325, 5235, 1005));
-    Command5_ = MakeLateButton(this, QStringLiteral("Command5"), QStringLiteral("もう一度"),
+    command5_ = MakeLateButton(this, QStringLiteral("Command5"), QStringLiteral("もう一度"),
                                TwipRect(8055, 8325, 5235, 1005));
-    connect(Command4_, &QPushButton::clicked, this, &ResultsScreen::Command4_Click);
-    connect(Command5_, &QPushButton::clicked, this, &ResultsScreen::Command5_Click);
+    connect(command4_, &QPushButton::clicked, this, &ResultsScreen::Command4_Click);
+    connect(command5_, &QPushButton::clicked, this, &ResultsScreen::Command5_Click);
 
-    Timer1_->setObjectName(QStringLiteral("Timer1"));
-    Timer1_->setSingleShot(true);
-    Timer1_->setInterval(kSettlingMs);
-    connect(Timer1_, &QTimer::timeout, this, &ResultsScreen::Timer1_Timer);
+    timer1_->setObjectName(QStringLiteral("Timer1"));
+    timer1_->setSingleShot(true);
+    timer1_->setInterval(kSettlingMs);
+    connect(timer1_, &QTimer::timeout, this, &ResultsScreen::Timer1_Timer);
 }
 
 void ResultsScreen::load() {
-    Image1_->setGeometry(rect());
-    Image1_->setPixmap(MakeResultsBackground(size()));
-    Image1_->lower();
+    image1_->setGeometry(rect());
+    image1_->setPixmap(MakeResultsBackground(size()));
+    image1_->lower();
 }
 
 void ResultsScreen::activate() {
     if (!RunReadAction(state_, [this] { CountResults(state_); })) return;
     if (IsLevelCleared(state_, state_.LevelNo, state_.session.StudentNo)) {
-        Label2_->show();
-        Picture1_->setVisible(ShowsGoalPanel(state_));
+        label2_->show();
+        picture1_->setVisible(ShowsGoalPanel(state_));
     }
     LetEventsRun();
-    Timer1_->start();
+    timer1_->start();
     fillLines();
     LetEventsRun();
     playMessageAndSound();
@@ -151,22 +151,22 @@ void ResultsScreen::fillLines() {
     const int level = state_.LevelNo;
     const int student = state_.session.StudentNo;
     const int32_t result = state_.ResultValue;
-    Label19_->setText(
+    label19_->setText(
         PointsLine(result, TargetTimeOf(state_, level), state_.criteria.PointRate[level]));
-    Label18_->setText(ResultLine(result));
-    Label17_->setText(state_.session.StudentName.trimmed());
-    Label15_->setText(state_.levels.ProgramTitle);
-    Label16_->setText(state_.levels.LevelNames[level]);
-    Label13_->setText(LevelRunsLine(state_.counts.TodayCount(level, student)));
+    label18_->setText(ResultLine(result));
+    label17_->setText(state_.session.StudentName.trimmed());
+    label15_->setText(state_.levels.ProgramTitle);
+    label16_->setText(state_.levels.LevelNames[level]);
+    label13_->setText(LevelRunsLine(state_.counts.TodayCount(level, student)));
     state_.board.TodayRunTotal = TodayRunTotal(state_, student, 1, kMaxLevel);
-    Label14_->setText(AllLevelsRunsLine(state_.board.TodayRunTotal));
+    label14_->setText(AllLevelsRunsLine(state_.board.TodayRunTotal));
 }
 
 void ResultsScreen::playMessageAndSound() {
     const ResultMessage message = ChooseMessage(state_);
     if (message != ResultMessage::None) {
-        Label20_->setText(MessageText(message));
-        Label20_->show();
+        label20_->setText(MessageText(message));
+        label20_->show();
     }
     // The student reads the message while its sound plays.
     repaint();
@@ -186,32 +186,32 @@ void ResultsScreen::playMessageAndSound() {
     if (IsGoalLevelCleared(state_)) {
         if (!state_.counts.AlreadyPassed) PlayPassSound(state_);
     } else {
-        Picture1_->hide();
+        picture1_->hide();
     }
 }
 
 void ResultsScreen::Timer1_Timer() {
-    Picture1_->hide();
-    Command4_->show();
-    Command4_->setFocus();
-    Timer1_->stop();
+    picture1_->hide();
+    command4_->show();
+    command4_->setFocus();
+    timer1_->stop();
     const Settling settling = SettleFor(state_);
     if (settling.hideClearLabel) {
-        Label2_->setText(QString());
-        Label2_->hide();
+        label2_->setText(QString());
+        label2_->hide();
     }
-    if (settling.moveOnMessage) Label2_->setText(QStringLiteral("次のレベルへ進みましょう"));
-    Command5_->setVisible(settling.showRetry);
+    if (settling.moveOnMessage) label2_->setText(QStringLiteral("次のレベルへ進みましょう"));
+    command5_->setVisible(settling.showRetry);
 }
 
 void ResultsScreen::Command4_Click() {
-    Command4_->setEnabled(false);
+    command4_->setEnabled(false);
     state_.platform.navigator->showBoard();
     state_.platform.navigator->closeResults();
 }
 
 void ResultsScreen::Command5_Click() {
-    Command4_->setEnabled(false);
+    command4_->setEnabled(false);
     state_.platform.navigator->showWait();
     state_.platform.navigator->closeResults();
     StartLevel(state_);

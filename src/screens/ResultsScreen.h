@@ -25,20 +25,20 @@ class ResultsScreen : public Screen {
     void fillLines();
     void playMessageAndSound();
 
-    QLabel* Image1_;
-    QLabel* Label15_;
-    QLabel* Label16_;
-    QLabel* Label17_;
-    QLabel* Label18_;
-    QLabel* Label19_;
-    QLabel* Label20_;
-    QLabel* Label14_;
-    QLabel* Label13_;
-    QLabel* Label2_;
-    QWidget* Picture1_;
-    QPushButton* Command4_;
-    QPushButton* Command5_;
-    QTimer* Timer1_;
+    QLabel* image1_;
+    QLabel* label15_;
+    QLabel* label16_;
+    QLabel* label17_;
+    QLabel* label18_;
+    QLabel* label19_;
+    QLabel* label20_;
+    QLabel* label14_;
+    QLabel* label13_;
+    QLabel* label2_;
+    QWidget* picture1_;
+    QPushButton* command4_;
+    QPushButton* command5_;
+    QTimer* timer1_;
 };
 
 // The screen's background: circles with their diameters and radii.
