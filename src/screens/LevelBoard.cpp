@@ -103,11 +103,11 @@ void LevelBoard::createFixedControls() {
     const QString modes[3] = {QStringLiteral("ﾀｲﾑ表示"), QStringLiteral("ﾎﾟｲﾝﾄ表示"),
                               QStringLiteral("個人ﾀｲﾑ")};
     for (int k = 0; k < 3; ++k) {
-        Option2[k] = new QRadioButton(modes[k], this);
-        Option2[k]->setObjectName(Indexed("Option2", k));
-        Option2[k]->setGeometry(TwipRect(5400, 80 + k * 400, 1800, 380));
-        option2Group_->addButton(Option2[k], k);
-        connect(Option2[k], &QRadioButton::clicked, this,
+        option2_[k] = new QRadioButton(modes[k], this);
+        option2_[k]->setObjectName(Indexed("Option2", k));
+        option2_[k]->setGeometry(TwipRect(5400, 80 + k * 400, 1800, 380));
+        option2Group_->addButton(option2_[k], k);
+        connect(option2_[k], &QRadioButton::clicked, this,
                 [this, k] { RunFileAction(state_, [&] { displayModeClicked(k); }); });
     }
 
@@ -117,15 +117,15 @@ void LevelBoard::createFixedControls() {
     picture1_->setGeometry(TwipRect(7300, 40, 2300, 1300));
     option1Group_ = new QButtonGroup(this);
     for (int k = 1; k <= 3; ++k) {
-        Option1[k] = new QRadioButton(picture1_);
-        Option1[k]->setObjectName(Indexed("Option1", k));
-        Option1[k]->setGeometry(TwipRect(120, 40 + (k - 1) * 400, 2100, 380));
-        option1Group_->addButton(Option1[k], k);
-        connect(Option1[k], &QRadioButton::clicked, this,
+        option1_[k] = new QRadioButton(picture1_);
+        option1_[k]->setObjectName(Indexed("Option1", k));
+        option1_[k]->setGeometry(TwipRect(120, 40 + (k - 1) * 400, 2100, 380));
+        option1Group_->addButton(option1_[k], k);
+        connect(option1_[k], &QRadioButton::clicked, this,
                 [this, k] { RunFileAction(state_, [&] { viewChoiceClicked(k); }); });
     }
     // The time display's third view keeps this caption until the points display renames it.
-    Option1[3]->setText(QStringLiteral("オール表示"));
+    option1_[3]->setText(QStringLiteral("オール表示"));
 
     combo1_ = new QComboBox(this);
     combo1_->setObjectName(QStringLiteral("Combo1"));
@@ -228,9 +228,9 @@ void LevelBoard::createDataChangePanel() {
     const QString captions[2] = {QStringLiteral("データ変更"),
                                  QStringLiteral("合格タイムデータ変更")};
     for (int k = 0; k < 2; ++k) {
-        Command10[k] = MakeButton(picture7_, Indexed("Command10", k), captions[k],
-                                  TwipRect(300, 1400 + k * 650, 3600, 560));
-        connect(Command10[k], &QPushButton::clicked, this, [this, k] { dataChangeClicked(k); });
+        command10_[k] = MakeButton(picture7_, Indexed("Command10", k), captions[k],
+                                   TwipRect(300, 1400 + k * 650, 3600, 560));
+        connect(command10_[k], &QPushButton::clicked, this, [this, k] { dataChangeClicked(k); });
     }
     command12_ = MakeButton(picture7_, QStringLiteral("Command12"), QStringLiteral("戻る"),
                             TwipRect(4100, 1400, 1300, 1210));
@@ -372,8 +372,8 @@ void LevelBoard::activate() {
     picture2_->show();
     LetEventsRun();
 
-    Option1[1]->setText(QStringLiteral("累計順"));
-    Option1[2]->setText(QStringLiteral("本日順"));
+    option1_[1]->setText(QStringLiteral("累計順"));
+    option1_[2]->setText(QStringLiteral("本日順"));
 
     if (!RunReadAction(state_, [this] { CountResults(state_); })) return;
 
@@ -387,10 +387,10 @@ void LevelBoard::activate() {
     // The first view: every level's ranking by all-time points.
     displayMode_ = 2;
     suppressModeSwitch_ = true;
-    Option1[1]->setChecked(true);
+    option1_[1]->setChecked(true);
     chooseView(1);
     switchDisplayMode(1);
-    Option2[1]->setChecked(true);
+    option2_[1]->setChecked(true);
     command1_->setEnabled(true);
     suppressModeSwitch_ = false;
 
@@ -574,18 +574,18 @@ void LevelBoard::keyPressEvent(QKeyEvent* event) {
 
 void LevelBoard::gradeFilterChosen() {
     if (buildingView_) return;
-    if (Option2[0]->isChecked()) {
+    if (option2_[0]->isChecked()) {
         displayModeClicked(0);
     } else {
         // The points display is what the other modes come back to.
-        Option2[1]->setChecked(true);
+        option2_[1]->setChecked(true);
         displayModeClicked(1);
     }
     if (columns_.size() > 1) columns_[1].command4->setFocus();
 }
 
 void LevelBoard::periodChosen(int index) {
-    if (!Option1[3]->isChecked()) return;
+    if (!option1_[3]->isChecked()) return;
     state_.board.ResultsPeriod = index + 1;
     viewChoiceClicked(3);
 }

@@ -122,10 +122,10 @@ class LevelBoard : public Screen {
     QLabel* label13_ = nullptr;
     QLabel* label17_ = nullptr;
     QLabel* label18_ = nullptr;
-    QRadioButton* Option2[3] = {};
+    QRadioButton* option2_[3] = {};
     QButtonGroup* option2Group_ = nullptr;
-    QFrame* picture1_ = nullptr;   // the option panel of Option1
-    QRadioButton* Option1[4] = {}; // 1..3
+    QFrame* picture1_ = nullptr;    // the option panel of option1_
+    QRadioButton* option1_[4] = {}; // 1..3
     QButtonGroup* option1Group_ = nullptr;
     QComboBox* combo1_ = nullptr;
     QComboBox* combo2_ = nullptr;
@@ -142,7 +142,7 @@ class LevelBoard : public Screen {
     QProgressBar* progressBar2_ = nullptr;
     QFrame* picture7_ = nullptr;
     QLineEdit* text3_ = nullptr;
-    QPushButton* Command10[2] = {};
+    QPushButton* command10_[2] = {};
     QPushButton* command12_ = nullptr;
 
     bool boardReady_ = false;

@@ -85,7 +85,7 @@ void LevelBoard::showWaitPanel6() {
     picture6_->show();
 }
 
-// ---- Display mode (Option2) ---------------------------------------------------
+// ---- Display mode (option2_) ---------------------------------------------------
 
 void LevelBoard::displayModeClicked(int k) {
     if (buildingView_) return;
@@ -110,29 +110,29 @@ void LevelBoard::switchDisplayMode(int k) {
     if (suppressModeSwitch_) return;
 
     if (k == 0) {
-        Option1[1]->setText(QStringLiteral("BEST表示"));
-        Option1[2]->setText(QStringLiteral("本日のみ"));
-        Option1[3]->setEnabled(true);
+        option1_[1]->setText(QStringLiteral("BEST表示"));
+        option1_[2]->setText(QStringLiteral("本日のみ"));
+        option1_[3]->setEnabled(true);
         displayMode_ = 1;
         for (int choice = 1; choice <= 3; ++choice)
-            if (Option1[choice]->isChecked()) {
+            if (option1_[choice]->isChecked()) {
                 chooseView(choice);
                 break;
             }
     } else if (k == 1) {
         combo2_->hide();
-        Option1[1]->setText(QStringLiteral("合計累計"));
-        Option1[2]->setText(QStringLiteral("合計本日"));
-        Option1[3]->setText(QStringLiteral("すべて"));
-        Option1[3]->setEnabled(true);
+        option1_[1]->setText(QStringLiteral("合計累計"));
+        option1_[2]->setText(QStringLiteral("合計本日"));
+        option1_[3]->setText(QStringLiteral("すべて"));
+        option1_[3]->setEnabled(true);
         displayMode_ = 2;
         LetEventsRun();
-        if (Option1[1]->isChecked()) {
+        if (option1_[1]->isChecked()) {
             pointsOrder_ = 1;
             chooseView(1);
-        } else if (Option1[3]->isChecked()) {
+        } else if (option1_[3]->isChecked()) {
             chooseView(3);
-        } else if (Option1[2]->isChecked()) {
+        } else if (option1_[2]->isChecked()) {
             pointsOrder_ = 2;
             chooseView(2);
         }
@@ -143,7 +143,7 @@ void LevelBoard::switchDisplayMode(int k) {
     }
 }
 
-// ---- View choice (Option1) ----------------------------------------------------
+// ---- View choice (option1_) ----------------------------------------------------
 
 void LevelBoard::chooseView(int k) {
     command1_->setEnabled(false);

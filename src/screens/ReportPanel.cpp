@@ -81,13 +81,13 @@ void ReportPanel::createControls() {
     connect(list3_, &QListWidget::itemClicked, this, [this] {
         if (isVisible()) RunFileAction(state_, [this] { showReports(); });
     });
-    Command24[0] = MakeButton(this, QStringLiteral("Command24_0"), QStringLiteral("表示"),
-                              TwipRect(12480, 3720, 1230, 450));
-    connect(Command24[0], &QPushButton::clicked, this,
+    command24_[0] = MakeButton(this, QStringLiteral("Command24_0"), QStringLiteral("表示"),
+                               TwipRect(12480, 3720, 1230, 450));
+    connect(command24_[0], &QPushButton::clicked, this,
             [this] { RunFileAction(state_, [this] { showReports(); }); });
-    Command24[1] = MakeButton(this, QStringLiteral("Command24_1"), QStringLiteral("印刷"),
-                              TwipRect(13770, 3720, 1230, 450));
-    connect(Command24[1], &QPushButton::clicked, this,
+    command24_[1] = MakeButton(this, QStringLiteral("Command24_1"), QStringLiteral("印刷"),
+                               TwipRect(13770, 3720, 1230, 450));
+    connect(command24_[1], &QPushButton::clicked, this,
             [this] { RunFileAction(state_, [this] { printClicked(); }); });
     // Printing the whole class: the progress sheet, then every student's report.
     wholeClass_ = new QCheckBox(QStringLiteral("このクラス全員"), this);
@@ -121,7 +121,7 @@ void ReportPanel::refreshLists() {
 
     reportStudent_ = state_.session.StudentNo;
     const bool teacher = IsTeacherName(state_.session.StudentName);
-    Command24[1]->setVisible(teacher);
+    command24_[1]->setVisible(teacher);
     wholeClass_->setVisible(teacher);
 }
 

@@ -68,7 +68,7 @@ class ReportPanel : public QFrame {
     QLabel* picture12_ = nullptr;
     QListWidget* list3_ = nullptr;
     QListWidget* list2_ = nullptr;
-    QPushButton* Command24[2] = {};
+    QPushButton* command24_[2] = {};
     QPushButton* command25_ = nullptr;
     QPushButton* command18_ = nullptr;
     QCheckBox* wholeClass_ = nullptr;
