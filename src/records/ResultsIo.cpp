@@ -170,3 +170,13 @@ void MaintenanceWrites::remove(const QString& path) {
         ThrowFileError(QStringLiteral("消すことが"), path, errno);
     SyncFolderOf(path);
 }
+
+void MaintenanceWrites::rename(const QString& from, const QString& to) {
+    // The caller picks a free name; checking again here keeps a file that
+    // appeared meanwhile from being replaced (network shares offer no
+    // rename that refuses to replace).
+    if (QFileInfo::exists(to)) ThrowFileError(QStringLiteral("名前を変えることが"), to, EEXIST);
+    if (::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) != 0)
+        ThrowFileError(QStringLiteral("名前を変えることが"), from, errno);
+    SyncFolderOf(to);
+}
