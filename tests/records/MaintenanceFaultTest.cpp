@@ -445,11 +445,25 @@ bool KilledInChild(const QString& spec) {
     return child.exitStatus() == QProcess::CrashExit;
 }
 
-// What the child does, from "delete|change|append folder budget".
+// A machine that does not see the intent (an older release, or a network
+// client whose folder listing lags) appends without recovering; under the
+// lock, or without it when its lock on a network share was lost.
+void AppendUnaware(const QString& path, const QByteArray& records, bool underLock = true) {
+    const ResultsFileHandle file(path, true);
+    if (underLock) LockWholeFile(file, LockKind::Exclusive, true);
+    WriteExactly(file, records.constData(), records.size(),
+                 file.size() / kRecordSize * kRecordSize);
+}
+
+// What the child does, from "delete|change|append-without-lock folder budget".
 TEST(ChildProcess, RunsOneOperation) {
     const QStringList spec = QString::fromLocal8Bit(qgetenv(kChildVariable)).split(u'|');
     if (spec.size() != 3) GTEST_SKIP() << "the tests below run this in a child process";
     const QString folder = spec[1];
+    if (spec[0] == QStringLiteral("append-without-lock")) {
+        AppendUnaware(folder + kResultsFileName, ClassRecord(spec[2].toInt()), false);
+        ::raise(SIGKILL); // the parent tells this end from a failure
+    }
     PowerCut writes(spec[2].toLongLong());
     if (spec[0] == QStringLiteral("delete"))
         DeleteRecord(folder, kTarget, ClassRecord(kTarget), writes);
@@ -459,15 +473,36 @@ TEST(ChildProcess, RunsOneOperation) {
     FAIL() << "the operation ran to its end";
 }
 
-// A machine that does not see the intent (an older release, or a network
-// client whose folder listing lags) appends under the lock without recovering.
-void AppendUnaware(const QString& path, const QByteArray& records) {
-    const ResultsFileHandle file(path, true);
-    LockWholeFile(file, LockKind::Exclusive, true);
-    WriteExactly(file, records.constData(), records.size(),
-                 file.size() / kRecordSize * kRecordSize);
-    UnlockWholeFile(file);
-}
+// The deletion's writes, with another machine appending right after one of
+// them: its lock lost on a network share, or a machine that takes none.
+class IntrudedWrites : public MaintenanceWrites {
+  public:
+    enum class After { Copy, Intent, Move };
+    IntrudedWrites(After after, QString folder) : after_(after), folder_(std::move(folder)) {}
+
+    void copy(const ResultsFileHandle& source, const ResultsFileHandle& target,
+              qint64 length) override {
+        MaintenanceWrites::copy(source, target, length);
+        if (after_ == After::Copy) intrude();
+    }
+    void write(const ResultsFileHandle& file, const char* buffer, qint64 length,
+               qint64 offset) override {
+        MaintenanceWrites::write(file, buffer, length, offset);
+        const bool isIntent = file.path() == ResultsIntentPathBeside(folder_ + kResultsFileName);
+        if (after_ == (isIntent ? After::Intent : After::Move)) intrude();
+    }
+
+  private:
+    void intrude() const {
+        ASSERT_TRUE(
+            KilledInChild(QStringLiteral("append-without-lock|%1|%2").arg(folder_).arg(kIntruder)));
+    }
+    After after_;
+    QString folder_;
+
+  public:
+    static constexpr int kIntruder = 7777;
+};
 
 enum class Crash {
     CopyHalfWritten,   // no intent yet
@@ -710,6 +745,34 @@ TEST_F(RecoveryTable, RecoveryLeavesTheFileTheStateItFindsAndSetsAsideWhatFitsNo
                   qsizetype(row.aside == Aside::IntentAndCopy));
         EXPECT_EQ(told.isEmpty(), row.aside == Aside::None) << told.toStdString();
         EXPECT_TRUE(told.isEmpty() || told.contains(QStringLiteral("控えを移しました")));
+    }
+}
+
+TEST(DeletionCheck, ADeletionStopsWhenAnotherMachineWroteTheFileAndRecoveryKeepsItsRecord) {
+    using After = IntrudedWrites::After;
+    const QByteArray original = ClassRecords(1, kTableRecords);
+    const QByteArray intruder = ClassRecord(IntrudedWrites::kIntruder);
+    const QByteArray run = ClassRecord(9999);
+    struct Row {
+        After after;
+        bool intentStays; // the deletion had begun to change the file
+    };
+    for (const Row row :
+         {Row{After::Copy, false}, Row{After::Intent, true}, Row{After::Move, true}}) {
+        SCOPED_TRACE(int(row.after));
+        TempInstall install;
+        const QString folder = install.dataFolder();
+        const QString path = folder + kResultsFileName;
+        install.writeBytes(path, original);
+        IntrudedWrites writes(row.after, folder);
+        EXPECT_THROW(DeleteRecord(folder, kTarget, ClassRecord(kTarget), writes), DataFileError);
+        EXPECT_EQ(QFileInfo::exists(ResultsIntentPathBeside(path)), row.intentStays);
+        // Every record is read whole, the intruder's after them.
+        EXPECT_TRUE(ReadWholeResultsFile(path) == original + intruder);
+        AppendRecord(path, DecodeRecord(run.constData()));
+        EXPECT_TRUE(FileBytes(path) == original + intruder + run);
+        EXPECT_FALSE(QFileInfo::exists(ResultsIntentPathBeside(path)));
+        EXPECT_TRUE(QDir(folder).entryList({QStringLiteral("*-*.dat")}, QDir::Files).isEmpty());
     }
 }
 
