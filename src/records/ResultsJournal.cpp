@@ -299,7 +299,7 @@ const char* Described(InterruptedState state) {
     case InterruptedState::Untouched:
         return "had not changed the file; nothing to put back";
     case InterruptedState::PartlyDone:
-        return "was cut off part-way; the file is back as it was";
+        return "had got part-way; the file is back as it was";
     case InterruptedState::Finished:
         return "had finished; the file is kept as it is";
     default:
