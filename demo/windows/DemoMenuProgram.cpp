@@ -4,8 +4,8 @@
 #include <windows.h>
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR arguments, int) {
-    const std::wstring text = std::wstring(L"Program menu of the demo classroom (argument: ") +
-                              arguments + L")";
+    const std::wstring text =
+        std::wstring(L"Program menu of the demo classroom (argument: ") + arguments + L")";
     MessageBoxW(nullptr, text.c_str(), L"プログラムメニュー", MB_OK | MB_ICONINFORMATION);
     return 0;
 }

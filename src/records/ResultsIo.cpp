@@ -122,7 +122,6 @@ void MaintenanceWrites::rename(const QString& from, const QString& to) {
     // appeared meanwhile from being replaced (network shares offer no
     // rename that refuses to replace).
     if (QFileInfo::exists(to)) ThrowFileError(QStringLiteral("名前を変えることが"), to, EEXIST);
-    if (::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) != 0)
-        ThrowFileError(QStringLiteral("名前を変えることが"), from, errno);
-    SyncFolderOf(to);
+    if (const int error = platform::ReplaceFile(from, to))
+        ThrowFileError(QStringLiteral("名前を変えることが"), from, error);
 }

@@ -110,8 +110,8 @@ int File::copyInSystem(const File& target, qint64 length) const {
     loff_t in = 0;
     loff_t out = 0;
     while (in < length) {
-        const ssize_t n = ::copy_file_range(int(handle_), &in, int(target.handle_), &out,
-                                            size_t(length - in), 0);
+        const ssize_t n =
+            ::copy_file_range(int(handle_), &in, int(target.handle_), &out, size_t(length - in), 0);
         if (n < 0 && errno == EINTR) continue;
         if (n > 0) continue;
         if (n == 0) return EIO; // the source is shorter than length

@@ -24,19 +24,19 @@ struct CodeNumber {
     int number;
 };
 constexpr CodeNumber kCodeNumbers[] = {
-    {ERROR_FILE_NOT_FOUND, ENOENT},     {ERROR_PATH_NOT_FOUND, ENOENT},
-    {ERROR_BAD_NETPATH, ENOENT},        {ERROR_BAD_NET_NAME, ENOENT},
-    {ERROR_INVALID_DRIVE, ENOENT},      {ERROR_ACCESS_DENIED, EACCES},
-    {ERROR_WRITE_PROTECT, EACCES},      {ERROR_NETWORK_ACCESS_DENIED, EACCES},
-    {ERROR_LOCK_VIOLATION, EAGAIN},     {ERROR_SHARING_VIOLATION, EAGAIN},
-    {ERROR_DISK_FULL, ENOSPC},          {ERROR_HANDLE_DISK_FULL, ENOSPC},
-    {ERROR_NOT_SUPPORTED, ENOLCK},      {ERROR_INVALID_FUNCTION, ENOSYS},
-    {ERROR_DIRECTORY, ENOTDIR},         {ERROR_ALREADY_EXISTS, EEXIST},
-    {ERROR_FILE_EXISTS, EEXIST},        {ERROR_NOT_SAME_DEVICE, EXDEV},
-    {ERROR_GEN_FAILURE, EIO},           {ERROR_NETNAME_DELETED, EIO},
-    {ERROR_UNEXP_NET_ERR, EIO},         {ERROR_SEM_TIMEOUT, EIO},
-    {ERROR_INVALID_PARAMETER, EINVAL},  {ERROR_FILENAME_EXCED_RANGE, ENAMETOOLONG},
-    {ERROR_NOT_ENOUGH_MEMORY, ENOMEM},  {ERROR_OPERATION_ABORTED, EINTR},
+    {ERROR_FILE_NOT_FOUND, ENOENT},    {ERROR_PATH_NOT_FOUND, ENOENT},
+    {ERROR_BAD_NETPATH, ENOENT},       {ERROR_BAD_NET_NAME, ENOENT},
+    {ERROR_INVALID_DRIVE, ENOENT},     {ERROR_ACCESS_DENIED, EACCES},
+    {ERROR_WRITE_PROTECT, EACCES},     {ERROR_NETWORK_ACCESS_DENIED, EACCES},
+    {ERROR_LOCK_VIOLATION, EAGAIN},    {ERROR_SHARING_VIOLATION, EAGAIN},
+    {ERROR_DISK_FULL, ENOSPC},         {ERROR_HANDLE_DISK_FULL, ENOSPC},
+    {ERROR_NOT_SUPPORTED, ENOLCK},     {ERROR_INVALID_FUNCTION, ENOSYS},
+    {ERROR_DIRECTORY, ENOTDIR},        {ERROR_ALREADY_EXISTS, EEXIST},
+    {ERROR_FILE_EXISTS, EEXIST},       {ERROR_NOT_SAME_DEVICE, EXDEV},
+    {ERROR_GEN_FAILURE, EIO},          {ERROR_NETNAME_DELETED, EIO},
+    {ERROR_UNEXP_NET_ERR, EIO},        {ERROR_SEM_TIMEOUT, EIO},
+    {ERROR_INVALID_PARAMETER, EINVAL}, {ERROR_FILENAME_EXCED_RANGE, ENAMETOOLONG},
+    {ERROR_NOT_ENOUGH_MEMORY, ENOMEM}, {ERROR_OPERATION_ABORTED, EINTR},
 };
 
 int NumberOf(DWORD code) {
@@ -72,11 +72,10 @@ int File::open(const QString& path, Access access) {
     const bool write = access == Access::ReadWrite;
     // Other processes may read, write and delete or rename the file meanwhile,
     // as on POSIX; the locks, not the sharing mode, keep them apart.
-    const HANDLE handle = CreateFileW(WidePath(path).c_str(),
-                                      GENERIC_READ | (write ? GENERIC_WRITE : 0),
-                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                      nullptr, write ? OPEN_ALWAYS : OPEN_EXISTING,
-                                      FILE_ATTRIBUTE_NORMAL, nullptr);
+    const HANDLE handle =
+        CreateFileW(WidePath(path).c_str(), GENERIC_READ | (write ? GENERIC_WRITE : 0),
+                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                    write ? OPEN_ALWAYS : OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
         const int error = LastError();
         // A folder in the file's place refuses to open as a file.
@@ -182,10 +181,10 @@ QString ErrorText(int errorNumber) {
     for (const CodeNumber& entry : kCodeNumbers) {
         if (entry.number != errorNumber) continue;
         wchar_t* text = nullptr;
-        const DWORD length = FormatMessageW(
-            FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
-                FORMAT_MESSAGE_IGNORE_INSERTS,
-            nullptr, entry.code, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+        const DWORD length =
+            FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                               FORMAT_MESSAGE_IGNORE_INSERTS,
+                           nullptr, entry.code, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
         if (length == 0) break;
         const QString message = QString::fromWCharArray(text, int(length)).trimmed();
         LocalFree(text);
