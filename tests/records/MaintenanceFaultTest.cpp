@@ -432,12 +432,12 @@ std::map<QString, QByteArray> FolderContents(const QString& folder) {
 
 const char* const kChildVariable = "DRILL_MAINTENANCE_CHILD";
 
-// Runs this test binary again as ChildProcess.RunsOneOperation with `spec`;
+// Runs this test binary again as ChildProcess.RunsOneOperation with `order`;
 // true when it was killed, as the operations of the table are.
-bool KilledInChild(const QString& spec) {
+bool KilledInChild(const QString& order) {
     QProcess child;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QString::fromLatin1(kChildVariable), spec);
+    environment.insert(QString::fromLatin1(kChildVariable), order);
     child.setProcessEnvironment(environment);
     child.start(QCoreApplication::applicationFilePath(),
                 {QStringLiteral("--gtest_filter=ChildProcess.RunsOneOperation")});
@@ -457,15 +457,15 @@ void AppendUnaware(const QString& path, const QByteArray& records, bool underLoc
 
 // What the child does, from "delete|change|append-without-lock folder budget".
 TEST(ChildProcess, RunsOneOperation) {
-    const QStringList spec = QString::fromLocal8Bit(qgetenv(kChildVariable)).split(u'|');
-    if (spec.size() != 3) GTEST_SKIP() << "the tests below run this in a child process";
-    const QString folder = spec[1];
-    if (spec[0] == QStringLiteral("append-without-lock")) {
-        AppendUnaware(folder + kResultsFileName, ClassRecord(spec[2].toInt()), false);
+    const QStringList order = QString::fromLocal8Bit(qgetenv(kChildVariable)).split(u'|');
+    if (order.size() != 3) GTEST_SKIP() << "the tests below run this in a child process";
+    const QString folder = order[1];
+    if (order[0] == QStringLiteral("append-without-lock")) {
+        AppendUnaware(folder + kResultsFileName, ClassRecord(order[2].toInt()), false);
         ::raise(SIGKILL); // the parent tells this end from a failure
     }
-    PowerCut writes(spec[2].toLongLong());
-    if (spec[0] == QStringLiteral("delete"))
+    PowerCut writes(order[2].toLongLong());
+    if (order[0] == QStringLiteral("delete"))
         DeleteRecord(folder, kTarget, ClassRecord(kTarget), writes);
     else
         ChangeRecord(folder + kResultsFileName, kTarget, ClassRecord(kTarget),
@@ -551,7 +551,7 @@ class RecoveryTable : public ::testing::Test {
                crash == Crash::ChangeWritten;
     }
 
-    static QString Spec(Crash crash, const QString& folder) {
+    static QString OrderFor(Crash crash, const QString& folder) {
         const qint64 copy = 1 + qint64(kTableRecords) * kRecordSize;
         const qint64 intent = 1 + EncodeIntent({}).size();
         const qint64 move = qint64(kTableRecords - kTarget) * kRecordSize;
@@ -708,7 +708,7 @@ TEST_F(RecoveryTable, RecoveryLeavesTheFileTheStateItFindsAndSetsAsideWhatFitsNo
         LayOutClassroom(install);
         LayOutClassroom(elsewhere);
         install.writeBytes(install.dataFolder() + kResultsFileName, original);
-        ASSERT_TRUE(KilledInChild(Spec(row.crash, install.dataFolder())));
+        ASSERT_TRUE(KilledInChild(OrderFor(row.crash, install.dataFolder())));
         const QString folder = happen(row.meanwhile, install, elsewhere);
         const QString path = folder + kResultsFileName;
         const QByteArray want = expected(row, FileBytes(path));
