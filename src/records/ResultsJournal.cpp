@@ -14,10 +14,10 @@
 namespace {
 Q_LOGGING_CATEGORY(lcJournal, "drill.records.journal")
 
-// An intent of this release carries the fingerprint; one of the release
-// before ("CDJ1") does not and is still read.
-constexpr char kMagic[4] = {'C', 'D', 'J', '2'};
-constexpr char kMagicBefore[4] = {'C', 'D', 'J', '1'};
+// An intent is the release before's ("CDJ1", its own checksum) followed by
+// the fingerprint and a checksum over everything: that release, during a
+// change-over, still reads it as its own and puts the file back as it did.
+constexpr char kMagic[4] = {'C', 'D', 'J', '1'};
 constexpr int kKindAt = 4;
 constexpr int kNumberAt = 8;
 constexpr int kLengthAt = 16;
@@ -25,7 +25,7 @@ constexpr int kOldAt = 24;
 constexpr int kNewAt = kOldAt + kRecordSize;
 constexpr int kChecksumBeforeAt = kNewAt + kRecordSize;
 constexpr int kIntentSizeBefore = kChecksumBeforeAt + 4;
-constexpr int kWholeHashAt = kNewAt + kRecordSize;
+constexpr int kWholeHashAt = kIntentSizeBefore;
 constexpr int kWithoutHashAt = kWholeHashAt + 8;
 constexpr int kChecksumAt = kWithoutHashAt + 8;
 constexpr int kIntentSize = kChecksumAt + 4;
@@ -351,6 +351,8 @@ QByteArray EncodeIntent(const MaintenanceIntent& intent) {
                 size_t(std::min<qsizetype>(intent.oldRecord.size(), kRecordSize)));
     std::memcpy(b + kNewAt, intent.newRecord.constData(),
                 size_t(std::min<qsizetype>(intent.newRecord.size(), kRecordSize)));
+    const quint32 checksumBefore = Checksum(b, kChecksumBeforeAt);
+    std::memcpy(b + kChecksumBeforeAt, &checksumBefore, sizeof checksumBefore);
     const FileFingerprint fingerprint = intent.fingerprint.value_or(FileFingerprint{});
     std::memcpy(b + kWholeHashAt, &fingerprint.whole, sizeof fingerprint.whole);
     std::memcpy(b + kWithoutHashAt, &fingerprint.withoutRecord, sizeof fingerprint.withoutRecord);
@@ -361,10 +363,10 @@ QByteArray EncodeIntent(const MaintenanceIntent& intent) {
 
 std::optional<MaintenanceIntent> DecodeIntent(const QByteArray& bytes) {
     const char* b = bytes.constData();
-    const bool current = bytes.size() == kIntentSize && std::memcmp(b, kMagic, 4) == 0;
-    const bool before = bytes.size() == kIntentSizeBefore && std::memcmp(b, kMagicBefore, 4) == 0;
-    const int checksumAt = current ? kChecksumAt : kChecksumBeforeAt;
-    if ((!current && !before) || Checksum(b, checksumAt) != LoadRecordField<quint32>(b, checksumAt))
+    const bool current = bytes.size() == kIntentSize;
+    if ((!current && bytes.size() != kIntentSizeBefore) || std::memcmp(b, kMagic, 4) != 0 ||
+        Checksum(b, kChecksumBeforeAt) != LoadRecordField<quint32>(b, kChecksumBeforeAt) ||
+        (current && Checksum(b, kChecksumAt) != LoadRecordField<quint32>(b, kChecksumAt)))
         return std::nullopt;
     MaintenanceIntent intent;
     const qint32 kind = LoadRecordField<qint32>(b, kKindAt);

@@ -160,11 +160,10 @@ class MaintenanceFaultTest : public ::testing::Test {
     }
 };
 
-// An intent as the release before wrote it: no fingerprint, the checksum
+// An intent as the release before wrote it: no fingerprint, its checksum
 // (FNV-1a, 32 bits) right after the two records.
 QByteArray IntentOfTheReleaseBefore(const MaintenanceIntent& intent) {
     QByteArray bytes = EncodeIntent(intent).left(24 + 2 * kRecordSize);
-    bytes[3] = '1';
     quint32 hash = 2166136261u;
     for (const char c : bytes) {
         hash ^= quint8(c);
@@ -182,11 +181,17 @@ TEST(MaintenanceIntent, RoundTripsAndRefusesAnythingButAWholeIntent) {
     for (const MaintenanceIntent& intent : {change, deletion}) {
         MaintenanceIntent before = intent;
         before.fingerprint.reset();
+        // The release before's intent is the first part of this release's.
+        EXPECT_TRUE(EncodeIntent(intent).startsWith(IntentOfTheReleaseBefore(intent)));
         for (const auto& [bytes, decoded] : {std::pair(EncodeIntent(intent), intent),
                                              std::pair(IntentOfTheReleaseBefore(intent), before)}) {
             EXPECT_EQ(DecodeIntent(bytes), decoded);
+            // Cut where the release before's part ends, it is that release's intent.
+            const qsizetype part = IntentOfTheReleaseBefore(intent).size();
             for (qsizetype cut = 0; cut < bytes.size(); ++cut)
-                EXPECT_FALSE(DecodeIntent(bytes.left(cut))) << "cut at " << cut;
+                EXPECT_EQ(DecodeIntent(bytes.left(cut)).has_value(), cut == part)
+                    << "cut at " << cut;
+            EXPECT_EQ(DecodeIntent(bytes.left(part)), bytes.size() > part ? before : decoded);
             EXPECT_FALSE(DecodeIntent(bytes + '\0'));
             for (qsizetype i = 0; i < bytes.size(); ++i) {
                 QByteArray spoilt = bytes;
