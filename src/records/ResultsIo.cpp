@@ -116,3 +116,12 @@ void MaintenanceWrites::remove(const QString& path) {
         ThrowFileError(QStringLiteral("消すことが"), path, error);
     SyncFolderOf(path);
 }
+
+void MaintenanceWrites::rename(const QString& from, const QString& to) {
+    // The caller picks a free name; checking again here keeps a file that
+    // appeared meanwhile from being replaced (network shares offer no
+    // rename that refuses to replace).
+    if (QFileInfo::exists(to)) ThrowFileError(QStringLiteral("名前を変えることが"), to, EEXIST);
+    if (const int error = platform::ReplaceFile(from, to))
+        ThrowFileError(QStringLiteral("名前を変えることが"), from, error);
+}

@@ -59,4 +59,7 @@ class MaintenanceWrites {
     virtual void truncate(const ResultsFileHandle& file, qint64 length);
     // Removes the file (absent is fine) and makes that durable.
     virtual void remove(const QString& path);
+    // Gives the file another name in the same folder (replacing nothing: a
+    // file already there under that name is an error) and makes that durable.
+    virtual void rename(const QString& from, const QString& to);
 };
