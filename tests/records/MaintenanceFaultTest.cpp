@@ -1,5 +1,5 @@
 // A teacher's change or deletion cut off at any moment: the process is killed
-// (for real, by SIGKILL) at chosen bytes of its writes or at a random time,
+// (for real, as a power cut ends it) at chosen bytes of its writes or at a random time,
 // then another process appends. The file must hold every original record once
 // (without the deleted one only when the deletion was complete), then the
 // appended one, and no intent may be left beside it.
@@ -8,6 +8,7 @@
 #include "records/ResultsFile.h"
 #include "records/ResultsJournal.h"
 
+#include "ChildProcess.h"
 #include "TestDoubles.h"
 
 #include <QCoreApplication>
@@ -20,11 +21,9 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <csignal>
 #include <map>
 #include <random>
-#include <sys/wait.h>
-#include <unistd.h>
+#include <thread>
 
 namespace {
 
@@ -92,7 +91,7 @@ class PowerCut : public MaintenanceWrites {
 
   private:
     void spend(qint64 done, qint64 wanted) {
-        if (done < wanted && budget_ - done <= 0) ::raise(SIGKILL);
+        if (done < wanted && budget_ - done <= 0) CutPower();
         budget_ -= done;
     }
     qint64 budget_;
@@ -108,10 +107,57 @@ class SlowShare : public MaintenanceWrites {
         for (qint64 done = 0; done < length; done += kPiece) {
             MaintenanceWrites::write(file, buffer + done, std::min(kPiece, length - done),
                                      offset + done);
-            ::usleep(100);
+            std::this_thread::sleep_for(std::chrono::microseconds(100));
         }
     }
 };
+
+constexpr int kChanged = 777;
+QByteArray Edited() {
+    return WithStudentAndResult(Record(kChanged), 12, 34);
+}
+
+// Deletion j of a long series removes the record that was 1000 + 2000 j in
+// the original file.
+int DeletedId(int j) {
+    return 1000 + 2000 * j;
+}
+constexpr int kDeletions = 40;
+
+// What a child process of the tests below does, by its role; returns only
+// in the test runner itself.
+void PlayChildPart() {
+    const QString role = ChildRole();
+    if (role.isEmpty()) return;
+    const QStringList a = ChildArguments();
+    int status = 0;
+    try {
+        if (role == QStringLiteral("append")) {
+            AppendRecord(a[0], DecodeRecord(Record(a[1].toInt()).constData()));
+        } else if (role == QStringLiteral("delete-cut")) {
+            PowerCut writes(a[1].toLongLong());
+            DeleteRecord(a[0], a[2].toInt(), Record(a[2].toInt()), writes);
+        } else if (role == QStringLiteral("change-cut")) {
+            PowerCut writes(a[1].toLongLong());
+            ChangeRecord(a[0], kChanged, Record(kChanged), Edited(), writes);
+        } else if (role == QStringLiteral("delete-slow")) {
+            SlowShare writes;
+            DeleteRecord(a[0], a[1].toInt(), Record(a[1].toInt()), writes);
+        } else if (role == QStringLiteral("deleter")) {
+            SlowShare writes;
+            for (int j = 0; j < kDeletions && status == 0; ++j) {
+                if (DeleteRecord(a[0], DeletedId(j) - j, Record(DeletedId(j)), writes) !=
+                    MaintenanceOutcome::Done)
+                    status = 1;
+                // a teacher's next click: readers get their turn
+                std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            }
+        }
+    } catch (...) {
+        status = 3;
+    }
+    ExitChild(status);
+}
 
 class MaintenanceFaultTest : public ::testing::Test {
   protected:
@@ -120,30 +166,15 @@ class MaintenanceFaultTest : public ::testing::Test {
     QString path = folder + kResultsFileName;
     QByteArray original = Records(1, kRecords);
 
-    void SetUp() override { install.writeBytes(path, original); }
-
-    // Runs the operation in a child process and returns how that ended.
-    template <typename Operation> int runInChild(Operation operation) {
-        const pid_t pid = ::fork();
-        if (pid == 0) {
-            int status = 0;
-            try {
-                operation();
-            } catch (...) {
-                status = 3;
-            }
-            ::_exit(status);
-        }
-        int status = 0;
-        ::waitpid(pid, &status, 0);
-        return status;
+    void SetUp() override {
+        PlayChildPart();
+        install.writeBytes(path, original);
     }
 
     // Another machine finishes a drill: its append takes the lock first.
     void appendFromAnotherProcess() {
-        const int status = runInChild(
-            [this] { AppendRecord(path, DecodeRecord(Record(kRecords + 1).constData())); });
-        ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+        ChildProcess machine(QStringLiteral("append"), {path, QString::number(kRecords + 1)});
+        ASSERT_EQ(machine.finish(), 0);
     }
 
     // Either before (nothing happened) or after (done): never in between.
@@ -237,12 +268,9 @@ TEST_F(MaintenanceFaultTest, ADeletionCutOffAtAnyStepLeavesTheFileBeforeOrAfter)
     for (const Cut& cut : cuts) {
         SCOPED_TRACE(cut.step);
         install.writeBytes(path, original);
-        const int status = runInChild([&] {
-            PowerCut writes(cut.budget);
-            DeleteRecord(folder, kDeleted, Record(kDeleted), writes);
-        });
-        ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL)
-            << "the cut was not reached";
+        ChildProcess teacher(QStringLiteral("delete-cut"),
+                             {folder, QString::number(cut.budget), QString::number(kDeleted)});
+        ASSERT_EQ(teacher.finish(), -1) << "the cut was not reached";
         appendFromAnotherProcess();
         bool wasAfter = false;
         expectBeforeOrAfter(after, wasAfter);
@@ -251,10 +279,8 @@ TEST_F(MaintenanceFaultTest, ADeletionCutOffAtAnyStepLeavesTheFileBeforeOrAfter)
 }
 
 TEST_F(MaintenanceFaultTest, AChangeCutOffAtAnyStepLeavesTheFileBeforeOrAfter) {
-    constexpr int kChanged = 777;
-    const QByteArray edited = WithStudentAndResult(Record(kChanged), 12, 34);
-    const QByteArray after =
-        original.left((kChanged - 1) * kRecordSize) + edited + original.mid(kChanged * kRecordSize);
+    const QByteArray after = original.left((kChanged - 1) * kRecordSize) + Edited() +
+                             original.mid(kChanged * kRecordSize);
     const qint64 intent = 1 + EncodeIntent({}).size();
     struct Cut {
         qint64 budget;
@@ -267,11 +293,8 @@ TEST_F(MaintenanceFaultTest, AChangeCutOffAtAnyStepLeavesTheFileBeforeOrAfter) {
           Cut{intent + 17, false}, Cut{intent + 22, true}, Cut{intent + kRecordSize, true}}) {
         SCOPED_TRACE(cut.budget);
         install.writeBytes(path, original);
-        const int status = runInChild([&] {
-            PowerCut writes(cut.budget);
-            ChangeRecord(path, kChanged, Record(kChanged), edited, writes);
-        });
-        ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL);
+        ChildProcess teacher(QStringLiteral("change-cut"), {path, QString::number(cut.budget)});
+        ASSERT_EQ(teacher.finish(), -1) << "the cut was not reached";
         appendFromAnotherProcess();
         bool wasAfter = false;
         expectBeforeOrAfter(after, wasAfter);
@@ -283,34 +306,26 @@ TEST_F(MaintenanceFaultTest, ADeletionKilledAtRandomMomentsLeavesTheFileBeforeOr
     constexpr int kDeleted = 5;
     const QByteArray after =
         original.left((kDeleted - 1) * kRecordSize) + original.mid(kDeleted * kRecordSize);
+    const QStringList order{folder, QString::number(kDeleted)};
     // How long a whole deletion takes here, to spread the kills over it.
     const auto start = std::chrono::steady_clock::now();
-    ASSERT_EQ(runInChild([&] {
-                  SlowShare writes;
-                  DeleteRecord(folder, kDeleted, Record(kDeleted), writes);
-              }),
-              0);
+    ASSERT_EQ(ChildProcess(QStringLiteral("delete-slow"), order).finish(), 0);
     const auto took = std::chrono::duration_cast<std::chrono::microseconds>(
         std::chrono::steady_clock::now() - start);
     std::mt19937 random(20261209);
     int cutOff = 0;
     for (int round = 0; round < 12; ++round) {
         install.writeBytes(path, original);
-        const pid_t pid = ::fork();
-        if (pid == 0) {
-            SlowShare writes;
-            DeleteRecord(folder, kDeleted, Record(kDeleted), writes);
-            ::_exit(0);
-        }
-        ::usleep(useconds_t(std::uniform_int_distribution<long>(0, took.count())(random)));
-        ::kill(pid, SIGKILL);
-        int status = 0;
-        ::waitpid(pid, &status, 0);
-        cutOff += WIFSIGNALED(status);
+        ChildProcess teacher(QStringLiteral("delete-slow"), order);
+        std::this_thread::sleep_for(std::chrono::microseconds(
+            std::uniform_int_distribution<long>(0, took.count())(random)));
+        const bool ended = !teacher.isRunning();
+        teacher.kill();
+        cutOff += !ended;
         appendFromAnotherProcess();
         bool wasAfter = false;
         expectBeforeOrAfter(after, wasAfter);
-        if (WIFEXITED(status)) {
+        if (ended) {
             EXPECT_TRUE(wasAfter);
         }
     }
@@ -318,25 +333,10 @@ TEST_F(MaintenanceFaultTest, ADeletionKilledAtRandomMomentsLeavesTheFileBeforeOr
 }
 
 TEST_F(MaintenanceFaultTest, AReaderNeverSeesAHalfDoneDeletion) {
-    constexpr int kDeletions = 40;
-    // Deletion j removes the record that was 1000 + 2000 j in the original file.
-    auto deletedId = [](int j) { return 1000 + 2000 * j; };
-    const pid_t deleter = ::fork();
-    if (deleter == 0) {
-        SlowShare writes;
-        int status = 0;
-        for (int j = 0; j < kDeletions && status == 0; ++j) {
-            if (DeleteRecord(folder, deletedId(j) - j, Record(deletedId(j)), writes) !=
-                MaintenanceOutcome::Done)
-                status = 1;
-            ::usleep(10000); // a teacher's next click: readers get their turn
-        }
-        ::_exit(status);
-    }
+    ChildProcess teacher(QStringLiteral("deleter"), {folder});
     int reads = 0;
     int busy = 0;
-    int deleterStatus = -1;
-    while (::waitpid(deleter, &deleterStatus, WNOHANG) == 0 || reads == 0) {
+    while (teacher.isRunning() || reads == 0) {
         QByteArray bytes;
         try {
             bytes = ReadWholeResultsFile(path);
@@ -353,10 +353,10 @@ TEST_F(MaintenanceFaultTest, AReaderNeverSeesAHalfDoneDeletion) {
         // Exactly the first `done` deletions are missing, nothing moved twice.
         QByteArray expected = original;
         for (int j = done - 1; j >= 0; --j)
-            expected.remove(qsizetype(deletedId(j) - 1) * kRecordSize, kRecordSize);
+            expected.remove(qsizetype(DeletedId(j) - 1) * kRecordSize, kRecordSize);
         ASSERT_TRUE(bytes == expected) << "read " << reads << " after " << done << " deletions";
     }
-    EXPECT_TRUE(WIFEXITED(deleterStatus) && WEXITSTATUS(deleterStatus) == 0);
+    EXPECT_EQ(teacher.finish(), 0);
     EXPECT_GT(reads, 1);
     RecordProperty("busy_reads", busy);
 }
@@ -435,19 +435,10 @@ std::map<QString, QByteArray> FolderContents(const QString& folder) {
     return contents;
 }
 
-const char* const kChildVariable = "DRILL_MAINTENANCE_CHILD";
-
-// Runs this test binary again as ChildProcess.RunsOneOperation with `order`;
-// true when it was killed, as the operations of the table are.
+// Runs `order` in a child process of this test; true when it was killed, as
+// the operations of the table are.
 bool KilledInChild(const QString& order) {
-    QProcess child;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QString::fromLatin1(kChildVariable), order);
-    child.setProcessEnvironment(environment);
-    child.start(QCoreApplication::applicationFilePath(),
-                {QStringLiteral("--gtest_filter=ChildProcess.RunsOneOperation")});
-    child.waitForFinished(60000);
-    return child.exitStatus() == QProcess::CrashExit;
+    return ChildProcess(QStringLiteral("order"), {order}).finish() == -1;
 }
 
 // A machine that does not see the intent (an older release, or a network
@@ -460,14 +451,15 @@ void AppendUnaware(const QString& path, const QByteArray& records, bool underLoc
                  file.size() / kRecordSize * kRecordSize);
 }
 
-// What the child does, from "delete|change|append-without-lock folder budget".
-TEST(ChildProcess, RunsOneOperation) {
-    const QStringList order = QString::fromLocal8Bit(qgetenv(kChildVariable)).split(u'|');
-    if (order.size() != 3) GTEST_SKIP() << "the tests below run this in a child process";
+// What a child of the tests below does, from "delete|change|append-without-lock
+// folder budget"; returns only in the test runner itself.
+void ObeyOrder() {
+    if (ChildRole() != QStringLiteral("order")) return;
+    const QStringList order = ChildArguments().value(0).split(u'|');
     const QString folder = order[1];
     if (order[0] == QStringLiteral("append-without-lock")) {
         AppendUnaware(folder + kResultsFileName, ClassRecord(order[2].toInt()), false);
-        ::raise(SIGKILL); // the parent tells this end from a failure
+        CutPower(); // the parent tells this end from a failure
     }
     PowerCut writes(order[2].toLongLong());
     if (order[0] == QStringLiteral("delete"))
@@ -475,7 +467,7 @@ TEST(ChildProcess, RunsOneOperation) {
     else
         ChangeRecord(folder + kResultsFileName, kTarget, ClassRecord(kTarget),
                      WithStudentAndResult(ClassRecord(kTarget), 2, 77), writes);
-    FAIL() << "the operation ran to its end";
+    ExitChild(1); // the operation ran to its end
 }
 
 // The deletion's writes, with another machine appending right after one of
@@ -542,6 +534,8 @@ struct RecoveryRow {
 
 class RecoveryTable : public ::testing::Test {
   protected:
+    void SetUp() override { ObeyOrder(); }
+
     const QByteArray original = ClassRecords(1, kTableRecords);
     const QByteArray deleted =
         original.left((kTarget - 1) * kRecordSize) + original.mid(kTarget * kRecordSize);
@@ -754,6 +748,7 @@ TEST_F(RecoveryTable, RecoveryLeavesTheFileTheStateItFindsAndSetsAsideWhatFitsNo
 }
 
 TEST(DeletionCheck, ADeletionStopsWhenAnotherMachineWroteTheFileAndRecoveryKeepsItsRecord) {
+    ObeyOrder();
     using After = IntrudedWrites::After;
     const QByteArray original = ClassRecords(1, kTableRecords);
     const QByteArray intruder = ClassRecord(IntrudedWrites::kIntruder);

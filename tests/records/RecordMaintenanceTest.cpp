@@ -1,6 +1,7 @@
 #include "records/RecordMaintenance.h"
 #include "records/ResultsFile.h"
 
+#include "ChildProcess.h"
 #include "TestDoubles.h"
 
 #include <QDir>
@@ -8,11 +9,11 @@
 
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-#include <unistd.h>
-
+#include <chrono>
 #include <map>
+#include <memory>
 #include <numeric>
+#include <thread>
 
 namespace {
 
@@ -203,24 +204,22 @@ TEST_F(RecordMaintenanceTest, AppendsFromOtherProcessesSurviveChangesAndDeletion
         initial += EncodeRecord(MakeRecord(3000, 3, k));
     install.writeBytes(path, initial);
 
-    std::vector<pid_t> writers;
-    for (int w = 0; w < kWriters; ++w) {
-        const pid_t pid = ::fork();
-        ASSERT_GE(pid, 0);
-        if (pid == 0) {
-            int status = 0;
-            try {
-                for (int k = 0; k < kAppendsEach; ++k) {
-                    AppendRecord(path, MakeRecord(1000 + w, 2, k));
-                    ::usleep(300);
-                }
-            } catch (...) {
-                status = 1;
+    if (ChildRole() == QStringLiteral("writer")) {
+        const QStringList a = ChildArguments();
+        try {
+            for (int k = 0; k < kAppendsEach; ++k) {
+                AppendRecord(a[0], MakeRecord(1000 + a[1].toInt(), 2, k));
+                std::this_thread::sleep_for(std::chrono::microseconds(300));
             }
-            ::_exit(status);
+        } catch (...) {
+            ExitChild(1);
         }
-        writers.push_back(pid);
+        ExitChild(0);
     }
+    std::vector<std::unique_ptr<ChildProcess>> writers;
+    for (int w = 0; w < kWriters; ++w)
+        writers.push_back(std::make_unique<ChildProcess>(QStringLiteral("writer"),
+                                                         QStringList{path, QString::number(w)}));
 
     // Base record i is deleted when i % 3 == 0, changed when i % 3 == 1.
     auto findRecord = [&](const QByteArray& bytes) -> qint64 {
@@ -243,11 +242,8 @@ TEST_F(RecordMaintenanceTest, AppendsFromOtherProcessesSurviveChangesAndDeletion
         }
     }
 
-    for (const pid_t pid : writers) {
-        int status = -1;
-        ASSERT_EQ(::waitpid(pid, &status, 0), pid);
-        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-    }
+    for (const auto& writer : writers)
+        EXPECT_EQ(writer->finish(), 0);
 
     const QByteArray all = FileBytes(path);
     ASSERT_EQ(all.size() % kRecordSize, 0);

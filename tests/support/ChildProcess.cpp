@@ -1,5 +1,7 @@
 #include "ChildProcess.h"
 
+#include "platform/Process.h"
+
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
@@ -83,4 +85,8 @@ void TellParent(const char* text) {
 void ExitChild(int code) {
     std::fflush(stdout);
     std::_Exit(code);
+}
+
+void CutPower() {
+    platform::EndThisProcessAtOnce();
 }

@@ -21,7 +21,8 @@ class ChildProcess {
     // Waits until the child has printed text on its standard output.
     bool waitForOutput(const QByteArray& text, int milliseconds = 30000);
     bool isRunning();
-    // Waits for the end: the exit code, or -1 when it crashed or did not end in time.
+    // Waits for the end: the exit code, or -1 when it crashed, was killed or
+    // did not end in time.
     int finish(int milliseconds = 120000);
     // Ends it the way a power cut does: nothing of its own runs after.
     void kill();
@@ -40,3 +41,5 @@ void TellParent(const char* text);
 // Ends the child at once with code, as _exit does: no destructor or fixture
 // tear-down runs.
 [[noreturn]] void ExitChild(int code);
+// Ends the child the way a power cut does; its parent's finish() gives -1.
+[[noreturn]] void CutPower();
