@@ -24,14 +24,18 @@ QString CurrentTestName() {
 }
 } // namespace
 
-ChildProcess::ChildProcess(const QString& role, const QStringList& arguments) {
+ChildProcess::ChildProcess(const QString& role, const QStringList& arguments,
+                           const QStringList& command) {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(kRoleVariable, role);
     environment.insert(kArgumentsVariable, arguments.join(kSeparator));
     process_.setProcessEnvironment(environment);
     process_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    process_.start(QCoreApplication::applicationFilePath(),
-                   {QStringLiteral("--gtest_filter=") + CurrentTestName()});
+    const QString filter = QStringLiteral("--gtest_filter=") + CurrentTestName();
+    if (command.isEmpty())
+        process_.start(QCoreApplication::applicationFilePath(), {filter});
+    else
+        process_.start(command.first(), command.mid(1) << filter);
     process_.waitForStarted();
 }
 

@@ -13,7 +13,11 @@
 
 class ChildProcess {
   public:
-    explicit ChildProcess(const QString& role, const QStringList& arguments = {});
+    // command, when given, is another build of this test binary (with the
+    // program that runs it first: a Windows build under Wine); it runs the
+    // same test.
+    explicit ChildProcess(const QString& role, const QStringList& arguments = {},
+                          const QStringList& command = {});
     ~ChildProcess(); // kills a child still running
     ChildProcess(const ChildProcess&) = delete;
     ChildProcess& operator=(const ChildProcess&) = delete;
