@@ -10,6 +10,8 @@
 #include <cerrno>
 #include <cstring>
 #include <windows.h>
+// The system's own ReplaceFile is a macro that would rename ours.
+#undef ReplaceFile
 
 namespace platform {
 namespace {
