@@ -9,6 +9,9 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
+#include <csignal>
+#include <ctime>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -124,6 +127,73 @@ bool LockWholeFile(const ResultsFileHandle& file, LockKind kind, bool wait) {
     if (SetWholeFileLock(file.fd(), type, wait ? F_SETLKW : F_SETLK) == 0) return true;
     if (!wait && (errno == EAGAIN || errno == EACCES)) return false;
     ThrowFileError(QStringLiteral("ロックすることが"), file.path(), errno);
+}
+
+namespace {
+// A timer signal to this thread only breaks a waiting lock call; its handler
+// does nothing, and nothing else of the program is interrupted by it.
+constexpr int kLockTickMs = 20;
+
+int LockTickSignal() {
+    return SIGRTMIN + 1;
+}
+
+void IgnoreTick(int) {}
+
+// Ticks every kLockTickMs while it lives; a tick still pending at the end is taken back.
+class LockTicker {
+  public:
+    LockTicker() {
+        struct sigaction action {};
+        action.sa_handler = IgnoreTick; // without SA_RESTART: the wait returns EINTR
+        sigemptyset(&action.sa_mask);
+        ::sigaction(LockTickSignal(), &action, nullptr);
+        struct sigevent event {};
+        event.sigev_notify = SIGEV_THREAD_ID;
+        event.sigev_signo = LockTickSignal();
+        event._sigev_un._tid = ::gettid();
+        armed_ = ::timer_create(CLOCK_MONOTONIC, &event, &timer_) == 0;
+        const timespec tick{0, kLockTickMs * 1000000L};
+        const itimerspec every{tick, tick};
+        if (armed_) ::timer_settime(timer_, 0, &every, nullptr);
+    }
+    ~LockTicker() {
+        if (!armed_) return;
+        sigset_t tick;
+        sigemptyset(&tick);
+        sigaddset(&tick, LockTickSignal());
+        sigset_t before;
+        ::pthread_sigmask(SIG_BLOCK, &tick, &before);
+        ::timer_delete(timer_);
+        const timespec now{0, 0};
+        while (::sigtimedwait(&tick, nullptr, &now) > 0) {
+        }
+        ::pthread_sigmask(SIG_SETMASK, &before, nullptr);
+    }
+    LockTicker(const LockTicker&) = delete;
+    LockTicker& operator=(const LockTicker&) = delete;
+    bool armed() const { return armed_; }
+
+  private:
+    timer_t timer_{};
+    bool armed_ = false;
+};
+} // namespace
+
+bool LockWholeFileWithin(const ResultsFileHandle& file, LockKind kind, int milliseconds) {
+    if (LockWholeFile(file, kind, false)) return true;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
+    const short type = kind == LockKind::Shared ? F_RDLCK : F_WRLCK;
+    const LockTicker ticker;
+    if (!ticker.armed()) ThrowFileError(QStringLiteral("ロックすることが"), file.path(), errno);
+    for (;;) {
+        struct flock lock {};
+        lock.l_type = type;
+        lock.l_whence = SEEK_SET;
+        if (::fcntl(file.fd(), F_SETLKW, &lock) == 0) return true;
+        if (errno != EINTR) ThrowFileError(QStringLiteral("ロックすることが"), file.path(), errno);
+        if (std::chrono::steady_clock::now() >= deadline) return false;
+    }
 }
 
 void UnlockWholeFile(const ResultsFileHandle& file) {

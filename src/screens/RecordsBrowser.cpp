@@ -272,13 +272,11 @@ void RecordsBrowser::saveChange() {
     const QByteArray edited =
         WithStudentAndResult(panelBytes_, combo1_->currentData().toInt(), *result);
     const qint64 number = panelRecord_;
-    MaintenanceOutcome outcome;
-    try {
-        outcome = ChangeRecord(resultsPath(), number, panelBytes_, edited);
-    } catch (const DataFileError& error) {
-        tellFileError(error.message());
+    const QByteArray expected = panelBytes_;
+    MaintenanceOutcome outcome = MaintenanceOutcome::Done;
+    if (!writeUnderWaitPanel(
+            [&] { outcome = ChangeRecord(resultsPath(), number, expected, edited); }))
         return;
-    }
     if (outcome == MaintenanceOutcome::RecordChanged) {
         tellRecordChanged();
         return;
@@ -295,23 +293,10 @@ void RecordsBrowser::deleteRecord() {
     const qint64 number = panelRecord_;
     const QByteArray expected = panelBytes_;
     closePanel();
-    ++busy_;
-    picture6_->show();
-    picture6_->raise();
-    LetEventsRun();
     MaintenanceOutcome outcome = MaintenanceOutcome::Done;
-    QString failure;
-    try {
-        outcome = DeleteRecord(state_.folders.DataFolder, number, expected);
-    } catch (const DataFileError& error) {
-        failure = error.message();
-    }
-    picture6_->hide();
-    --busy_;
-    if (!failure.isEmpty()) {
-        tellFileError(failure);
+    if (!writeUnderWaitPanel(
+            [&] { outcome = DeleteRecord(state_.folders.DataFolder, number, expected); }))
         return;
-    }
     if (outcome == MaintenanceOutcome::RecordChanged) {
         tellRecordChanged();
         return;
@@ -320,6 +305,24 @@ void RecordsBrowser::deleteRecord() {
     // The record that followed now has the deleted one's number.
     const int row = model_->rowAtOrAfter(number);
     selectRow(row >= 0 ? row : model_->rowCount() - 1);
+}
+
+bool RecordsBrowser::writeUnderWaitPanel(const std::function<void()>& write) {
+    ++busy_;
+    picture6_->show();
+    picture6_->raise();
+    LetEventsRun();
+    bool written = false;
+    QString failure;
+    try {
+        written = WritePatiently(state_, QStringLiteral("変更をやめます"), write);
+    } catch (const DataFileError& error) {
+        failure = error.message();
+    }
+    picture6_->hide();
+    --busy_;
+    if (!failure.isEmpty()) tellFileError(failure);
+    return written && failure.isEmpty();
 }
 
 void RecordsBrowser::selectRow(int row) {
