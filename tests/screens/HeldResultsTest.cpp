@@ -1,0 +1,134 @@
+// Another process holds the results file (a reader stalled on a dead network
+// link) when a drill ends: the wait screen shows at once, the question comes
+// after about thirty seconds, and Cancel keeps the run on this machine until
+// the next append records it.
+
+#include "DrillHarness.h"
+
+#include "core/ProgramState.h"
+#include "records/Outbox.h"
+#include "records/ResultsFile.h"
+#include "screens/DrillScreen.h"
+#include "screens/ResultsScreen.h"
+#include "widgets/WaitScreen.h"
+
+#include <QElapsedTimer>
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+// The drill's clock, watched at every wait.
+class WatchedClock : public FakeClock {
+  public:
+    std::function<void()> onWait;
+    void wait(int milliseconds) override {
+        onWait();
+        FakeClock::wait(milliseconds);
+    }
+};
+
+// A process of its own that takes the shared lock and keeps it for 60 s.
+class LockHolder {
+  public:
+    explicit LockHolder(const QString& path) {
+        int ready[2];
+        if (::pipe(ready) != 0) throw std::runtime_error("no pipe");
+        pid_ = ::fork();
+        if (pid_ == 0) {
+            const ResultsFileHandle file(path, false);
+            LockWholeFile(file, LockKind::Shared, true);
+            (void)!::write(ready[1], "x", 1);
+            ::sleep(60);
+            ::_exit(0);
+        }
+        char held = 0;
+        (void)!::read(ready[0], &held, 1);
+        ::close(ready[0]);
+        ::close(ready[1]);
+    }
+    ~LockHolder() {
+        ::kill(pid_, SIGKILL);
+        ::waitpid(pid_, nullptr, 0);
+    }
+
+  private:
+    pid_t pid_ = -1;
+};
+
+class HeldResults : public ::testing::Test, public DrillClassroom {};
+
+TEST_F(HeldResults, TheDrillsEndWaitsAsksAndKeepsTheRunWhenCancelled) {
+    addRecord(1, 40, 1);
+    const QByteArray before = ReadWholeResultsFile(resultsPath());
+    std::optional<LockHolder> holder(std::in_place, resultsPath());
+    rig.dialogs.answers = {false}; // Cancel at the first question
+
+    DrillScreen* frm = startDrill(1);
+    ASSERT_NE(frm, nullptr);
+    for (int i = 0; i < 9; ++i) {
+        passSeconds(frm, 3);
+        answerRight(frm);
+    }
+    passSeconds(frm, 3);
+
+    struct Seen {
+        qint64 realMs;
+        double fakeSeconds;
+        bool waitShown;
+        size_t shown;
+    };
+    std::vector<Seen> seen;
+    WatchedClock clock;
+    clock.current = rig.clock.current;
+    clock.monotonic = rig.clock.monotonic;
+    const double start = clock.monotonic;
+    QElapsedTimer real;
+    clock.onWait = [&] {
+        const WaitScreen* wait = host.find<WaitScreen>();
+        seen.push_back({real.elapsed(), clock.monotonic - start, wait && wait->isVisible(),
+                        rig.dialogs.shown.size()});
+    };
+    state().platform.clock = &clock;
+    real.start();
+    answerRight(frm); // the tenth: the drill ends
+
+    ASSERT_FALSE(seen.empty());
+    EXPECT_TRUE(seen.front().waitShown);
+    EXPECT_LT(seen.front().realMs, 1000);
+    const auto asked = std::find_if(seen.begin(), seen.end(), [](const Seen& s) { return s.shown; });
+    ASSERT_NE(asked, seen.end());
+    EXPECT_GE(asked->fakeSeconds, 25);
+    EXPECT_LE(asked->fakeSeconds, 35);
+    ASSERT_EQ(rig.dialogs.shown.size(), 1u);
+    EXPECT_TRUE(rig.dialogs.shown[0].text.contains(kResultsFileName));
+    EXPECT_TRUE(rig.dialogs.shown[0].text.contains(QStringLiteral("あとで記録します")));
+
+    // The results screen says the run is not recorded yet; the file is as it was.
+    ResultsScreen* screen = results();
+    ASSERT_NE(screen, nullptr);
+    EXPECT_TRUE(Child(screen, QStringLiteral("KeptForLater"))->isVisible());
+    EXPECT_EQ(navigator.count(QStringLiteral("endProgram")), 0);
+    EXPECT_EQ(ReadWholeResultsFile(resultsPath()), before);
+    const Outbox outbox(OutboxFolderOf(state().folders), resultsPath());
+    const QByteArray kept = outbox.runs();
+    ASSERT_EQ(kept.size(), kRecordSize);
+    EXPECT_EQ(DecodeRecord(kept.constData()).result, 30);
+
+    // The reader lets go; the next run goes in after the kept one.
+    holder.reset();
+    state().ResultValue = 25;
+    EXPECT_EQ(AppendResult(state()), RunRecording::Recorded);
+    const QByteArray after = ReadWholeResultsFile(resultsPath());
+    EXPECT_EQ(after.left(before.size()), before);
+    EXPECT_EQ(after.mid(before.size(), kRecordSize), kept);
+    ASSERT_EQ(after.size(), before.size() + 2 * kRecordSize);
+    EXPECT_EQ(DecodeRecord(after.constData() + before.size() + kRecordSize).result, 25);
+    EXPECT_FALSE(outbox.holdsRuns());
+    state().platform.clock = &rig.clock;
+}
+
+} // namespace
