@@ -49,8 +49,7 @@ bool AskToGoOnReading(ProgramState& state, const FileAccessError& error) {
     return state.platform.dialogs->askOkCancel(state.levels.ProgramTitle, text);
 }
 
-bool AskToGoOnWriting(ProgramState& state, const FileAccessError& error,
-                      const QString& onCancel) {
+bool AskToGoOnWriting(ProgramState& state, const FileAccessError& error, const QString& onCancel) {
     const QString text = QStringLiteral("%1に書き込めません。ほかのパソコンが使っているか、"
                                         "書き込みが許可されていません。\n%2 %3\n\n"
                                         "OK で待ち続け、キャンセルで%4。")

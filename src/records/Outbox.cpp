@@ -72,9 +72,9 @@ Outbox::Outbox(const QString& folder, const QString& resultsPath) {
     // One outbox per results file, so a run never reaches another classroom's file.
     const QByteArray key = QCryptographicHash::hash(
         QFileInfo(resultsPath).absoluteFilePath().toUtf8(), QCryptographicHash::Sha1);
-    path_ = QDir(folder).filePath(QStringLiteral("runs-") +
-                                  QString::fromLatin1(key.toHex().left(16)) +
-                                  QStringLiteral(".dat"));
+    path_ =
+        QDir(folder).filePath(QStringLiteral("runs-") + QString::fromLatin1(key.toHex().left(16)) +
+                              QStringLiteral(".dat"));
 }
 
 bool Outbox::holdsRuns() const {
@@ -130,8 +130,8 @@ void Outbox::moveInto(const ResultsFileHandle& results, const QByteArray& record
     const LocalLock lock(path_);
     Contents contents = read();
     if (contents.movingTo >= 0)
-        contents.runs.remove(
-            0, RunsWrittenAt(results, contents.movingTo, contents.runs) * kRecordSize);
+        contents.runs.remove(0, RunsWrittenAt(results, contents.movingTo, contents.runs) *
+                                    kRecordSize);
     if (!record.isEmpty() && !Holds(contents.runs, record)) contents.runs += record;
     if (contents.runs.isEmpty()) {
         clear();

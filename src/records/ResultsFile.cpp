@@ -239,6 +239,11 @@ RunRecording AppendResult(ProgramState& state) {
     return RunRecording::KeptForLater;
 }
 
+qint64 KeptRunCount(const ProgramState& state) {
+    const Outbox outbox(OutboxFolderOf(state.folders), ResultsFilePath(state));
+    return outbox.holdsRuns() ? outbox.runs().size() / kRecordSize : 0;
+}
+
 bool MoveOutboxIntoResults(const ProgramState& state) {
     const QString path = ResultsFilePath(state);
     const Outbox outbox(OutboxFolderOf(state.folders), path);

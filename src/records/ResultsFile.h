@@ -143,6 +143,8 @@ QString ResultsFilePath(const ProgramState& state);
 // Throws DataFileError only when it can be neither written nor kept.
 enum class RunRecording { Recorded, KeptForLater };
 RunRecording AppendResult(ProgramState& state);
+// How many runs wait on this machine: counts leave them out until they are moved.
+qint64 KeptRunCount(const ProgramState& state);
 // At start: moves the runs kept on this machine into the results file if it
 // can now, without waiting. Whether none wait any more.
 bool MoveOutboxIntoResults(const ProgramState& state);

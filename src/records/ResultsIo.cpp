@@ -182,7 +182,8 @@ class LockTicker {
 
 bool LockWholeFileWithin(const ResultsFileHandle& file, LockKind kind, int milliseconds) {
     if (LockWholeFile(file, kind, false)) return true;
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
+    const auto deadline =
+        std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
     const short type = kind == LockKind::Shared ? F_RDLCK : F_WRLCK;
     const LockTicker ticker;
     if (!ticker.armed()) ThrowFileError(QStringLiteral("ロックすることが"), file.path(), errno);

@@ -88,8 +88,8 @@ ResultsScreen::ResultsScreen(ProgramState& state, QWidget* parent)
     label20_->hide();
     keptLine_ = MakeLine(this, QStringLiteral("KeptForLater"), TwipRect(1845, 7155, 11490, 525),
                          14.25, Rgb(255, 255, 192));
-    keptLine_->setText(QStringLiteral(
-        "この成績はあとで成績ファイルに記録します（回数にはまだ入っていません）"));
+    keptLine_->setText(
+        QStringLiteral("この成績はあとで成績ファイルに記録します（回数にはまだ入っていません）"));
     keptLine_->hide();
     label14_ = MakeLine(this, QStringLiteral("Label14"), TwipRect(10215, 1395, 3135, 375), 14.25,
                         Rgb(255, 255, 255));

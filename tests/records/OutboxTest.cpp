@@ -75,9 +75,9 @@ TEST_F(OutboxFixture, AMoveKilledAtAnyStepLeavesEachRunInTheFileOnce) {
         int bytesLost;        // of the unsynced end, as a power cut loses them
     };
     const Case cases[] = {
-        {Step::Noted, 0, 0},   {Step::Noted, 2, 0},   {Step::Written, 0, 0},
+        {Step::Noted, 0, 0},   {Step::Noted, 2, 0},    {Step::Written, 0, 0},
         {Step::Written, 1, 0}, {Step::Written, 0, 78}, {Step::Synced, 0, 0},
-        {Step::Synced, 2, 0},  {Step::Cleared, 0, 0}, {Step::Cleared, 1, 0},
+        {Step::Synced, 2, 0},  {Step::Cleared, 0, 0},  {Step::Cleared, 1, 0},
     };
     const QByteArray kept1 = RunBytes(11, 31);
     const QByteArray kept2 = RunBytes(12, 32);
@@ -143,8 +143,7 @@ TEST_F(OutboxFixture, ARunTheFileCannotTakeWaitsForTheNextAppend) {
     const QString folder = install.dataFolder();
     const QString aside = install.root() + QStringLiteral("aside");
     const Case cases[] = {
-        {"a folder in place of the file",
-         [&] { QFile::remove(path), QDir().mkdir(path); },
+        {"a folder in place of the file", [&] { QFile::remove(path), QDir().mkdir(path); },
          [&] { QDir().rmdir(path), install.writeBytes(path, before); }},
         {"the data folder gone", [&] { QDir().rename(folder, aside); },
          [&] { QDir().rename(aside, folder); }},

@@ -99,7 +99,8 @@ TEST_F(HeldResults, TheDrillsEndWaitsAsksAndKeepsTheRunWhenCancelled) {
     ASSERT_FALSE(seen.empty());
     EXPECT_TRUE(seen.front().waitShown);
     EXPECT_LT(seen.front().realMs, 1000);
-    const auto asked = std::find_if(seen.begin(), seen.end(), [](const Seen& s) { return s.shown; });
+    const auto asked =
+        std::find_if(seen.begin(), seen.end(), [](const Seen& s) { return s.shown; });
     ASSERT_NE(asked, seen.end());
     EXPECT_GE(asked->fakeSeconds, 25);
     EXPECT_LE(asked->fakeSeconds, 35);
