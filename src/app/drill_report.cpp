@@ -12,6 +12,7 @@
 #include "roster/Roster.h"
 #include "rules/ResultsViews.h"
 #include "screens/ClassReport.h"
+#include "widgets/BundledFonts.h"
 
 #include <QApplication>
 #include <QFile>
@@ -149,6 +150,7 @@ int main(int argc, char** argv) {
                     "into one PDF.\n"))
         return 0;
     QApplication app(argc, argv);
+    LoadFontsBesideProgram();
     QString problem;
     ReportOptions options;
     auto args =

@@ -274,8 +274,9 @@ void RecordsBrowser::saveChange() {
     const qint64 number = panelRecord_;
     const QByteArray expected = panelBytes_;
     MaintenanceOutcome outcome = MaintenanceOutcome::Done;
-    if (!writeUnderWaitPanel(
-            [&] { outcome = ChangeRecord(resultsPath(), number, expected, edited); }))
+    if (!writeUnderWaitPanel([&](QString& setAside) {
+            outcome = ChangeRecord(resultsPath(), number, expected, edited, &setAside);
+        }))
         return;
     if (outcome == MaintenanceOutcome::RecordChanged) {
         tellRecordChanged();
@@ -294,8 +295,9 @@ void RecordsBrowser::deleteRecord() {
     const QByteArray expected = panelBytes_;
     closePanel();
     MaintenanceOutcome outcome = MaintenanceOutcome::Done;
-    if (!writeUnderWaitPanel(
-            [&] { outcome = DeleteRecord(state_.folders.DataFolder, number, expected); }))
+    if (!writeUnderWaitPanel([&](QString& setAside) {
+            outcome = DeleteRecord(state_.folders.DataFolder, number, expected, &setAside);
+        }))
         return;
     if (outcome == MaintenanceOutcome::RecordChanged) {
         tellRecordChanged();
@@ -307,20 +309,23 @@ void RecordsBrowser::deleteRecord() {
     selectRow(row >= 0 ? row : model_->rowCount() - 1);
 }
 
-bool RecordsBrowser::writeUnderWaitPanel(const std::function<void()>& write) {
+bool RecordsBrowser::writeUnderWaitPanel(const std::function<void(QString&)>& write) {
     ++busy_;
     picture6_->show();
     picture6_->raise();
     LetEventsRun();
     bool written = false;
     QString failure;
+    QString setAside;
     try {
-        written = WritePatiently(state_, QStringLiteral("変更をやめます"), write);
+        written =
+            WritePatiently(state_, QStringLiteral("変更をやめます"), [&] { write(setAside); });
     } catch (const DataFileError& error) {
         failure = error.message();
     }
     picture6_->hide();
     --busy_;
+    if (!setAside.isEmpty()) state_.platform.dialogs->inform(kCaution, setAside);
     if (!failure.isEmpty()) tellFileError(failure);
     return written && failure.isEmpty();
 }

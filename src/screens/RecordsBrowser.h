@@ -51,9 +51,10 @@ class RecordsBrowser : public Screen {
     void tellRecordChanged();
     void tellFileError(const QString& message);
     // A change or deletion under the wait panel, patient with a file another
-    // machine holds. False when it did not run: the teacher stopped waiting
-    // (nothing changed) or it failed (told, the list rebuilt).
-    bool writeUnderWaitPanel(const std::function<void()>& write);
+    // machine holds; a notice of files set aside by recovery is told after it.
+    // False when it did not run: the teacher stopped waiting (nothing
+    // changed) or it failed (told, the list rebuilt).
+    bool writeUnderWaitPanel(const std::function<void(QString& setAside)>& write);
     QString resultsPath() const;
 
     RecordListModel* model_;

@@ -2,6 +2,7 @@
 // order, whatever step the process moving them is killed at, and a run that
 // cannot be written now waits instead of being lost.
 
+#include "ChildProcess.h"
 #include "TestDoubles.h"
 
 #include "core/ProgramState.h"
@@ -12,10 +13,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <gtest/gtest.h>
-
-#include <csignal>
-#include <sys/wait.h>
-#include <unistd.h>
 
 namespace {
 
@@ -49,7 +46,7 @@ class KillAt : public OutboxSteps {
   public:
     explicit KillAt(Step step) : step_(step) {}
     void reached(Step step) override {
-        if (step == step_) ::raise(SIGKILL);
+        if (step == step_) CutPower();
     }
 
   private:
@@ -83,6 +80,17 @@ TEST_F(OutboxFixture, AMoveKilledAtAnyStepLeavesEachRunInTheFileOnce) {
     const QByteArray kept2 = RunBytes(12, 32);
     const QByteArray ended = RunBytes(13, 33);
     const QByteArray next = RunBytes(14, 34);
+    if (ChildRole() == QStringLiteral("mover")) {
+        // The results file, the outbox folder, the step to die at.
+        const QStringList arguments = ChildArguments();
+        KillAt killer(Step(arguments[2].toInt()));
+        const Outbox theirs(arguments[1], arguments[0]);
+        try {
+            AppendRecordAfterOutbox(arguments[0], ended, &theirs, killer);
+        } catch (...) {
+        }
+        ExitChild(0);
+    }
     for (const Case& c : cases) {
         const auto row = ::testing::Message()
                          << "step " << int(c.killedAt) << ", " << c.appendsMeanwhile
@@ -93,19 +101,9 @@ TEST_F(OutboxFixture, AMoveKilledAtAnyStepLeavesEachRunInTheFileOnce) {
         outbox.keep(kept2);
         outbox.keep(kept1); // a run is kept once
 
-        const pid_t pid = ::fork();
-        ASSERT_GE(pid, 0);
-        if (pid == 0) {
-            KillAt killer(c.killedAt);
-            try {
-                AppendRecordAfterOutbox(path, ended, &outbox, killer);
-            } catch (...) {
-            }
-            ::_exit(0);
-        }
-        int status = 0;
-        ASSERT_EQ(::waitpid(pid, &status, 0), pid);
-        ASSERT_TRUE(WIFSIGNALED(status)) << row;
+        ChildProcess mover(QStringLiteral("mover"),
+                           {path, outboxFolder, QString::number(int(c.killedAt))});
+        ASSERT_EQ(mover.finish(), -1) << row;
 
         if (c.bytesLost > 0) {
             ASSERT_TRUE(QFile::resize(path, QFileInfo(path).size() - c.bytesLost));

@@ -3,6 +3,7 @@
 // after about thirty seconds, and Cancel keeps the run on this machine until
 // the next append records it.
 
+#include "ChildProcess.h"
 #include "DrillHarness.h"
 
 #include "core/ProgramState.h"
@@ -15,9 +16,8 @@
 #include <QElapsedTimer>
 #include <gtest/gtest.h>
 
-#include <csignal>
-#include <sys/wait.h>
-#include <unistd.h>
+#include <chrono>
+#include <thread>
 
 namespace {
 
@@ -31,40 +31,25 @@ class WatchedClock : public FakeClock {
     }
 };
 
-// A process of its own that takes the shared lock and keeps it for 60 s.
-class LockHolder {
-  public:
-    explicit LockHolder(const QString& path) {
-        int ready[2];
-        if (::pipe(ready) != 0) throw std::runtime_error("no pipe");
-        pid_ = ::fork();
-        if (pid_ == 0) {
-            const ResultsFileHandle file(path, false);
-            LockWholeFile(file, LockKind::Shared, true);
-            (void)!::write(ready[1], "x", 1);
-            ::sleep(60);
-            ::_exit(0);
-        }
-        char held = 0;
-        (void)!::read(ready[0], &held, 1);
-        ::close(ready[0]);
-        ::close(ready[1]);
-    }
-    ~LockHolder() {
-        ::kill(pid_, SIGKILL);
-        ::waitpid(pid_, nullptr, 0);
-    }
-
-  private:
-    pid_t pid_ = -1;
-};
+// A process of its own (a reader on another machine) that takes the shared
+// lock and keeps it for 60 s.
+void HoldTheLockAsAReader(const QString& path) {
+    const ResultsFileHandle file(path, false);
+    LockWholeFile(file, LockKind::Shared, true);
+    TellParent("held\n");
+    std::this_thread::sleep_for(std::chrono::seconds(60));
+    ExitChild(0);
+}
 
 class HeldResults : public ::testing::Test, public DrillClassroom {};
 
 TEST_F(HeldResults, TheDrillsEndWaitsAsksAndKeepsTheRunWhenCancelled) {
+    if (ChildRole() == QStringLiteral("reader")) HoldTheLockAsAReader(ChildArguments()[0]);
     addRecord(1, 40, 1);
     const QByteArray before = ReadWholeResultsFile(resultsPath());
-    std::optional<LockHolder> holder(std::in_place, resultsPath());
+    auto reader =
+        std::make_unique<ChildProcess>(QStringLiteral("reader"), QStringList{resultsPath()});
+    ASSERT_TRUE(reader->waitForOutput("held"));
     rig.dialogs.answers = {false}; // Cancel at the first question
 
     DrillScreen* frm = startDrill(1);
@@ -120,7 +105,7 @@ TEST_F(HeldResults, TheDrillsEndWaitsAsksAndKeepsTheRunWhenCancelled) {
     EXPECT_EQ(DecodeRecord(kept.constData()).result, 30);
 
     // The reader lets go; the next run goes in after the kept one.
-    holder.reset();
+    reader.reset();
     state().ResultValue = 25;
     EXPECT_EQ(AppendResult(state()), RunRecording::Recorded);
     const QByteArray after = ReadWholeResultsFile(resultsPath());
