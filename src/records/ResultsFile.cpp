@@ -178,8 +178,16 @@ QByteArray ResultsReader::recordBytes(qint64 first, qint64 count) const {
 }
 
 void AppendRecord(const QString& path, const ResultRecord& record) {
+    const QByteArray bytes = EncodeRecord(record);
     OutboxSteps steps;
-    AppendRecordAfterOutbox(path, EncodeRecord(record), nullptr, steps);
+    for (;;) {
+        try {
+            AppendRecordAfterOutbox(path, bytes, nullptr, steps);
+            return;
+        } catch (const FileAccessError& error) {
+            if (error.errorNumber() != EAGAIN) throw;
+        }
+    }
 }
 
 void AppendRecordAfterOutbox(const QString& path, const QByteArray& record, const Outbox* outbox,

@@ -164,6 +164,8 @@ bool MoveOutboxIntoResults(const ProgramState& state);
 // FileAccessError, with EAGAIN when another process holds the lock.
 void AppendRecordAfterOutbox(const QString& path, const QByteArray& record, const Outbox* outbox,
                              OutboxSteps& steps);
+// Appends record for a tool or a test, however long other processes hold the
+// file; the program's runs go through AppendResult.
 void AppendRecord(const QString& path, const ResultRecord& record);
 
 // Each read below is one ResultsReader's: it sees one whole state of the file.

@@ -150,14 +150,14 @@ int File::lock(LockKind kind, bool wait, bool& granted) const {
     return NumberOf(code);
 }
 
-// Tried every 10 ms: a handle opened for plain reads and writes cannot wait
-// for a lock with a time limit.
+// Tried every millisecond or so: a handle opened for plain reads and writes
+// cannot wait for a lock with a time limit.
 int File::lockWithin(LockKind kind, int milliseconds, bool& granted) const {
     const ULONGLONG deadline = GetTickCount64() + ULONGLONG(milliseconds);
     for (;;) {
         if (const int error = lock(kind, false, granted); error != 0 || granted) return error;
         if (GetTickCount64() >= deadline) return 0;
-        Sleep(10);
+        Sleep(1);
     }
 }
 
