@@ -1,8 +1,8 @@
 #pragma once
 // The one way every screen and command reads a file the classroom shares (the
-// results file, the roster), and writes the results file: patient with a file server that is
-// briefly away or a file another machine holds, and ending the program with one message when the
-// file stays unusable.
+// results file, the roster) and writes the results file: patient with a file
+// server that is briefly away or a file another machine holds, and ending the
+// program with one message when a file stays unreadable.
 
 #include "core/SharedReading.h"
 #include "core/Text.h"

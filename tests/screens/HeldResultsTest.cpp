@@ -51,7 +51,6 @@ TEST_F(HeldResults, TheDrillsEndWaitsAsksAndKeepsTheRunWhenCancelled) {
         std::make_unique<ChildProcess>(QStringLiteral("reader"), QStringList{resultsPath()});
     ASSERT_TRUE(reader->waitForOutput("held"));
     rig.dialogs.answers = {false}; // Cancel at the first question
-
     DrillScreen* frm = startDrill(1);
     ASSERT_NE(frm, nullptr);
     for (int i = 0; i < 9; ++i) {
@@ -60,44 +59,42 @@ TEST_F(HeldResults, TheDrillsEndWaitsAsksAndKeepsTheRunWhenCancelled) {
     }
     passSeconds(frm, 3);
 
+    // At each wait of the drill's end: real milliseconds, the clock's seconds,
+    // whether the wait screen shows, whether the question has come.
     struct Seen {
         qint64 realMs;
-        double fakeSeconds;
+        double seconds;
         bool waitShown;
-        size_t shown;
+        bool asked;
     };
     std::vector<Seen> seen;
     WatchedClock clock;
     clock.current = rig.clock.current;
     clock.monotonic = rig.clock.monotonic;
-    const double start = clock.monotonic;
     QElapsedTimer real;
     clock.onWait = [&] {
         const WaitScreen* wait = host.find<WaitScreen>();
-        seen.push_back({real.elapsed(), clock.monotonic - start, wait && wait->isVisible(),
-                        rig.dialogs.shown.size()});
+        seen.push_back({real.elapsed(), clock.monotonic - rig.clock.monotonic,
+                        wait && wait->isVisible(), !rig.dialogs.shown.empty()});
     };
     state().platform.clock = &clock;
     real.start();
     answerRight(frm); // the tenth: the drill ends
+    state().platform.clock = &rig.clock;
 
     ASSERT_FALSE(seen.empty());
     EXPECT_TRUE(seen.front().waitShown);
     EXPECT_LT(seen.front().realMs, 1000);
     const auto asked =
-        std::find_if(seen.begin(), seen.end(), [](const Seen& s) { return s.shown; });
+        std::find_if(seen.begin(), seen.end(), [](const Seen& s) { return s.asked; });
     ASSERT_NE(asked, seen.end());
-    EXPECT_GE(asked->fakeSeconds, 25);
-    EXPECT_LE(asked->fakeSeconds, 35);
+    EXPECT_NEAR(asked->seconds, 30, 3);
     ASSERT_EQ(rig.dialogs.shown.size(), 1u);
-    EXPECT_TRUE(rig.dialogs.shown[0].text.contains(kResultsFileName));
     EXPECT_TRUE(rig.dialogs.shown[0].text.contains(QStringLiteral("あとで記録します")));
 
     // The results screen says the run is not recorded yet; the file is as it was.
-    ResultsScreen* screen = results();
-    ASSERT_NE(screen, nullptr);
-    EXPECT_TRUE(Child(screen, QStringLiteral("KeptForLater"))->isVisible());
-    EXPECT_EQ(navigator.count(QStringLiteral("endProgram")), 0);
+    ASSERT_NE(results(), nullptr);
+    EXPECT_TRUE(Child(results(), QStringLiteral("KeptForLater"))->isVisible());
     EXPECT_EQ(ReadWholeResultsFile(resultsPath()), before);
     const Outbox outbox(OutboxFolderOf(state().folders), resultsPath());
     const QByteArray kept = outbox.runs();
@@ -109,12 +106,10 @@ TEST_F(HeldResults, TheDrillsEndWaitsAsksAndKeepsTheRunWhenCancelled) {
     state().ResultValue = 25;
     EXPECT_EQ(AppendResult(state()), RunRecording::Recorded);
     const QByteArray after = ReadWholeResultsFile(resultsPath());
-    EXPECT_EQ(after.left(before.size()), before);
-    EXPECT_EQ(after.mid(before.size(), kRecordSize), kept);
     ASSERT_EQ(after.size(), before.size() + 2 * kRecordSize);
+    EXPECT_TRUE(after.startsWith(before + kept));
     EXPECT_EQ(DecodeRecord(after.constData() + before.size() + kRecordSize).result, 25);
     EXPECT_FALSE(outbox.holdsRuns());
-    state().platform.clock = &rig.clock;
 }
 
 } // namespace
