@@ -5,6 +5,8 @@
 
 namespace platform {
 
+void SetStandardOutputBinary() {}
+
 void EndThisProcessAtOnce() {
     std::raise(SIGKILL);
     std::_Exit(137); // not reached: SIGKILL cannot be caught
