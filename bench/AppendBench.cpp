@@ -37,7 +37,8 @@ void AppendResultBench(benchmark::State& bench) {
 
 void AppendResultFloor(benchmark::State& bench) {
     AppendClassroom classroom;
-    const QByteArray path = QFile::encodeName(classroom.folder.path() + QStringLiteral("/floor.dat"));
+    const QByteArray path =
+        QFile::encodeName(classroom.folder.path() + QStringLiteral("/floor.dat"));
     const char record[kRecordSize] = {};
     for (auto _ : bench) {
         const int fd = ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
