@@ -152,6 +152,17 @@ int File::lock(LockKind kind, bool wait, bool& granted) const {
     return NumberOf(code);
 }
 
+// Tried every millisecond or so: a handle opened for plain reads and writes
+// cannot wait for a lock with a time limit.
+int File::lockWithin(LockKind kind, int milliseconds, bool& granted) const {
+    const ULONGLONG deadline = GetTickCount64() + ULONGLONG(milliseconds);
+    for (;;) {
+        if (const int error = lock(kind, false, granted); error != 0 || granted) return error;
+        if (GetTickCount64() >= deadline) return 0;
+        Sleep(1);
+    }
+}
+
 void File::unlock() const {
     OVERLAPPED whole = At(0);
     UnlockFileEx(Native(handle_), 0, MAXDWORD, MAXDWORD, &whole);
