@@ -14,9 +14,6 @@
 #include <QFile>
 #include <gtest/gtest.h>
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <map>
 
 namespace {
@@ -79,14 +76,19 @@ TEST_F(UnwritableResults, AFolderInPlaceOfTheFileKeepsTheRunAndTheCountSaysWhy) 
 // The read-only data folder of a classroom: only meaningful for a user whom
 // permissions bind (run this test as nobody to see it pass).
 TEST_F(UnwritableResults, AReadOnlyDataFolderKeepsTheRunWhenTheStudentStopsWaiting) {
-    if (::geteuid() == 0) GTEST_SKIP() << "permissions do not bind root";
     addRecord(1, 40, 1);
-    ASSERT_EQ(::chmod(QFile::encodeName(resultsPath()).constData(), 0444), 0);
-    ASSERT_EQ(::chmod(QFile::encodeName(install.dataFolder()).constData(), 0555), 0);
+    const auto readOnly = QFileDevice::ReadOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther;
+    const auto exec = QFileDevice::ExeOwner | QFileDevice::ExeGroup | QFileDevice::ExeOther;
+    ASSERT_TRUE(QFile::setPermissions(resultsPath(), readOnly));
+    ASSERT_TRUE(QFile::setPermissions(install.dataFolder(), readOnly | exec));
+    if (QFile probe(resultsPath()); probe.open(QIODevice::ReadWrite)) {
+        QFile::setPermissions(install.dataFolder(), readOnly | exec | QFileDevice::WriteOwner);
+        GTEST_SKIP() << "permissions do not bind this user";
+    }
     rig.dialogs.answers = {false};
     const auto before = digests();
     finishDrill();
-    ::chmod(QFile::encodeName(install.dataFolder()).constData(), 0755);
+    QFile::setPermissions(install.dataFolder(), readOnly | exec | QFileDevice::WriteOwner);
     expectTheRunKept();
     ASSERT_NE(results(), nullptr);
     EXPECT_TRUE(Child(results(), QStringLiteral("KeptForLater"))->isVisible());
