@@ -98,8 +98,9 @@ TEST(ClassSheet, PagesHoldAFixedNumberOfRowsAndTheSummaryComesLast) {
     EXPECT_EQ(pages[2].grade, 1);
     EXPECT_EQ(pages[2].rowCount, 24);
     EXPECT_TRUE(pages[2].summary);
-    EXPECT_EQ(SheetPageTitle(sheet, pages[1]),
-              QStringLiteral("さくら教室　小1　令和8年 12月 09日（水）（2/2）"));
-    EXPECT_EQ(SheetPageTitle(sheet, pages[2]),
+    const auto unlimited = [](const QString&) { return 0.0; };
+    EXPECT_EQ(HeadingLine(SheetPageHeading(sheet, pages[1]), 1, unlimited),
+              QStringLiteral("さくら教室　小1　（2/2）　令和8年 12月 09日（水）"));
+    EXPECT_EQ(HeadingLine(SheetPageHeading(sheet, pages[2]), 1, unlimited),
               QStringLiteral("さくら教室　中3　令和8年 12月 09日（水）"));
 }

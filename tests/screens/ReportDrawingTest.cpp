@@ -4,11 +4,11 @@
 #include "core/Dates.h"
 #include "core/LevelCatalogue.h"
 #include "core/ProgramState.h"
+#include "paper/ReportDrawing.h"
 #include "records/ResultsFile.h"
 #include "roster/Roster.h"
 #include "rules/StudentReport.h"
 #include "screens/LevelBoard.h"
-#include "screens/ReportDrawing.h"
 #include "screens/ReportPanel.h"
 #include "widgets/Screen.h"
 

@@ -1,6 +1,6 @@
 #include "ClassSheetRig.h"
 
-#include "screens/ClassSheetDrawing.h"
+#include "paper/ClassSheetDrawing.h"
 
 #include <QImage>
 #include <QPainter>
