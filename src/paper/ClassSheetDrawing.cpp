@@ -38,10 +38,10 @@ std::vector<LegendEntry> LegendEntries() {
     SheetCell locked{SheetCell::Kind::Timed, 45, true, true};
     return {
         {cleared, QStringLiteral("○ 合格：合格の期間のうちに、決められたポイントと回数に達した")},
-        {timed, QStringLiteral("数字 最高タイム（秒）")},
-        {timedOut, QStringLiteral("× 時間切れだけ")},
-        {never, QStringLiteral("空欄 まだやっていない")},
-        {locked, QStringLiteral("しま模様 やりすぎ禁止")},
+        {timed, QStringLiteral("最高タイム（秒）")},
+        {timedOut, QStringLiteral("時間切れだけ")},
+        {never, QStringLiteral("まだやっていない")},
+        {locked, QStringLiteral("しま模様：やりすぎ禁止")},
     };
 }
 
@@ -127,7 +127,7 @@ void DrawLegend(QPainter& painter, const SheetLayout& layout, const QPen& rule) 
     const QRectF& band = layout.legend;
     const double lineHeight = band.height() / 2;
     const double textHeight = Pixels(painter, kSheetNamePoints);
-    const QSizeF sampleSize(std::min(layout.levelWidth, 4 * lineHeight), lineHeight * 0.8);
+    const QSizeF sampleSize(std::min(layout.levelWidth, 2.5 * lineHeight), lineHeight * 0.8);
     const double gap = lineHeight * 0.4;
     QPointF at(band.left(), band.top());
     for (const LegendEntry& entry : LegendEntries()) {

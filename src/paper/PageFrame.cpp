@@ -26,8 +26,7 @@ PageBands SplitPage(const QRectF& printable, double dpi) {
     const double footer = kBandLines * kFooterPoints * dpi / kPointsPerInch;
     PageBands bands;
     bands.header = QRectF(printable.left(), printable.top(), printable.width(), header);
-    bands.footer =
-        QRectF(printable.left(), printable.bottom() - footer, printable.width(), footer);
+    bands.footer = QRectF(printable.left(), printable.bottom() - footer, printable.width(), footer);
     bands.body = QRectF(printable.left(), bands.header.bottom(), printable.width(),
                         bands.footer.top() - bands.header.bottom());
     return bands;

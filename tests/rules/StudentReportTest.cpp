@@ -235,7 +235,9 @@ TEST(StudentReport, OnlyCompletedRunsAreBestsAndRunsOverTheAxisAreMarked) {
     for (std::size_t i = 0; i < points.size(); ++i) {
         EXPECT_EQ(points[i].best, bests[i]) << i;
         EXPECT_EQ(points[i].offScale, offScale[i]) << i;
-        if (offScale[i]) EXPECT_EQ(points[i].y, kGraphLabelTop) << i;
+        if (offScale[i]) {
+            EXPECT_EQ(points[i].y, kGraphLabelTop) << i;
+        }
     }
     EXPECT_EQ(OffScaleLabel(kTimedOutResult), QStringLiteral("時間切れ"));
     EXPECT_EQ(OffScaleLabel(1500), QStringLiteral("1500秒"));

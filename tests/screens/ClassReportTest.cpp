@@ -135,7 +135,120 @@ QStringList Cells(const QString& line) {
     return line.trimmed().split(QRegularExpression(QStringLiteral(" {2,}")), Qt::SkipEmptyParts);
 }
 
+// A word of a PDF page and its box, as pdftotext -bbox reads them.
+struct PageWord {
+    QString text;
+    QRectF box;
+};
+std::vector<std::vector<PageWord>> PageWords(const QString& pdf) {
+    const QString xhtml =
+        Output(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), pdf, QStringLiteral("-")});
+    std::vector<std::vector<PageWord>> pages;
+    const QRegularExpression word(
+        QStringLiteral("<page |<word xMin=\"([\\d.]+)\" yMin=\"([\\d.]+)\" "
+                       "xMax=\"([\\d.]+)\" yMax=\"([\\d.]+)\">([^<]*)</word>"));
+    for (auto it = word.globalMatch(xhtml); it.hasNext();) {
+        const auto match = it.next();
+        if (match.captured(0) == QStringLiteral("<page ")) {
+            pages.emplace_back();
+            continue;
+        }
+        const QPointF topLeft(match.captured(1).toDouble(), match.captured(2).toDouble());
+        const QPointF bottomRight(match.captured(3).toDouble(), match.captured(4).toDouble());
+        if (!pages.empty())
+            pages.back().push_back({match.captured(5), QRectF(topLeft, bottomRight)});
+    }
+    return pages;
+}
+
+// Two boxes that share more than a hair (half a point) both ways.
+bool Overlap(const QRectF& a, const QRectF& b) {
+    const double across = std::min(a.right(), b.right()) - std::max(a.left(), b.left());
+    const double down = std::min(a.bottom(), b.bottom()) - std::max(a.top(), b.top());
+    return across > 0.5 && down > 0.5;
+}
+
+const QString kEraDate = QStringLiteral("令和8年 12月 09日（水）");
+
 } // namespace
+
+TEST(DrillReport, EveryPageHasAHeaderLineAndItsPlaceAmongAllPages) {
+    ReportInstall classroom;
+    const CommandRun run = DrillReport(classroom, {});
+    ASSERT_EQ(run.exitCode, 0) << qPrintable(run.errors);
+    // Nothing but the report's own business on standard error: no sound list, no toolkit.
+    EXPECT_TRUE(run.errors.isEmpty()) << qPrintable(run.errors);
+    const QStringList pages = PageTexts(classroom.pdf());
+    const QStringList headers[] = {
+        {QStringLiteral("さくら教室"), QStringLiteral("小5"), kEraDate},
+        {QStringLiteral("さくら教室"), QStringLiteral("小6"), kEraDate},
+        {QStringLiteral("さくら教室"), QStringLiteral("小5"), QStringLiteral("番号 2"),
+         QStringLiteral("二葉"), kEraDate},
+        {QStringLiteral("さくら教室"), QStringLiteral("小5"), QStringLiteral("番号 1"),
+         QStringLiteral("一郎"), kEraDate},
+        {QStringLiteral("さくら教室"), QStringLiteral("小6"), QStringLiteral("番号 3"),
+         QStringLiteral("三郎"), kEraDate},
+    };
+    ASSERT_EQ(pages.size(), int(std::size(headers)));
+    for (int i = 0; i < pages.size(); ++i) {
+        QStringList lines = pages[i].split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        lines.removeIf([](const QString& line) { return line.trimmed().isEmpty(); });
+        ASSERT_FALSE(lines.isEmpty());
+        EXPECT_TRUE(HasLine(lines.front(), headers[i])) << i << qPrintable(lines.front());
+        EXPECT_EQ(lines.back().trimmed(), QStringLiteral("%1 / %2").arg(i + 1).arg(pages.size()));
+    }
+}
+
+// The longest classroom and roster names, one run, time-outs only and a run
+// of 1000 s on one student's levels: on every page no text lies on another.
+TEST(DrillReport, AwkwardNamesAndRunsLeaveNoTextOnAnother) {
+    ReportInstall classroom;
+    const QString longClassroom =
+        QStringLiteral("東京都世田谷区三軒茶屋駅前第二進学教室中学受験特別選抜コース土曜");
+    const QString longName = QStringLiteral("寿限無寿限無五劫の擦り切れ海砂利水魚の水");
+    classroom.install.writeText(
+        classroom.install.dataRoot() + QStringLiteral("共通データ.txt"),
+        QStringLiteral("4\n01234%1\n0\n0\n0\nsensei\n0\n0\n0\n0\n").arg(longClassroom));
+    classroom.install.writeText(classroom.install.dataRoot() + kRosterFileName,
+                                QStringLiteral("1,2015,0,0,\"%1\",0,\"\",\"\"\n"
+                                               "2,2015,0,0,\"二葉\",0,\"\",\"\"\n")
+                                    .arg(longName));
+    classroom.install.writeBytes(classroom.install.dataFolder() + kResultsFileName,
+                                 Record(1, 1, 45) + Record(1, 2, 99999) + Record(1, 2, 99999) +
+                                     Record(1, 3, 1000) + Record(1, 3, 610) + Record(1, 3, 600) +
+                                     Record(1, 3, 10) + Record(2, 1, 30) + Record(2, 3, 99999) +
+                                     Record(2, 3, 40));
+    const CommandRun run = DrillReport(classroom, {});
+    ASSERT_EQ(run.exitCode, 0) << qPrintable(run.errors);
+
+    const std::vector<std::vector<PageWord>> pages = PageWords(classroom.pdf());
+    ASSERT_EQ(pages.size(), 3u); // the sheet, then the two students
+    for (std::size_t p = 0; p < pages.size(); ++p)
+        for (std::size_t i = 0; i < pages[p].size(); ++i)
+            for (std::size_t j = i + 1; j < pages[p].size(); ++j)
+                EXPECT_FALSE(Overlap(pages[p][i].box, pages[p][j].box))
+                    << "page " << p + 1 << ": \"" << qPrintable(pages[p][i].text) << "\" on \""
+                    << qPrintable(pages[p][j].text) << "\"";
+
+    const QStringList texts = PageTexts(classroom.pdf());
+    // The wide sheet has room for the whole classroom; the student's page shortens
+    // it before the name and the date. The sheet shortens the name, its page shows it whole.
+    EXPECT_TRUE(LineWith(texts[0], kEraDate).contains(longClassroom));
+    const QString studentHeader = LineWith(texts[1], kEraDate);
+    EXPECT_TRUE(studentHeader.contains(longClassroom.left(10))) << qPrintable(studentHeader);
+    EXPECT_TRUE(studentHeader.contains(QStringLiteral("…") + QStringLiteral("　小5")) ||
+                studentHeader.contains(QRegularExpression(QStringLiteral("… +小5"))))
+        << qPrintable(studentHeader);
+    EXPECT_TRUE(studentHeader.contains(longName)) << qPrintable(studentHeader);
+    EXPECT_TRUE(texts[0].contains(longName.left(8)));
+    EXPECT_FALSE(texts[0].contains(longName));
+    // The time-outs are named, the 1000 s run is on the scale, and time-outs only give no best.
+    EXPECT_TRUE(texts[1].contains(QStringLiteral("時間切れ")));
+    EXPECT_TRUE(texts[1].contains(QStringLiteral("1000秒")));
+    EXPECT_TRUE(texts[1].contains(QRegularExpression(QStringLiteral("最高 +× /"))))
+        << qPrintable(texts[1]);
+    EXPECT_FALSE(texts[1].contains(QStringLiteral("99999")));
+}
 
 TEST(DrillReport, SheetCellsAndTheSummaryRowFollowTheCounts) {
     ReportInstall classroom;
@@ -185,7 +298,8 @@ TEST(DrillReport, StudentPagesFollowTheSheetInTheNameListsOrder) {
                              QStringLiteral("三郎")};
     for (int i = 0; i < 3; ++i) {
         const QString& page = pages[2 + i];
-        EXPECT_TRUE(page.trimmed().startsWith(names[i])) << qPrintable(page);
+        // The header line names the student, the big name comes under it.
+        EXPECT_TRUE(LineWith(page, QStringLiteral("番号")).contains(names[i])) << qPrintable(page);
         // The first three levels, as the board's graph button shows them.
         EXPECT_EQ(page.count(QStringLiteral("回数")), 3);
         EXPECT_TRUE(page.contains(QStringLiteral("円の公式ドリル 円周３")));
@@ -311,7 +425,7 @@ TEST(ReportPanel, TeachersPrintTheWholeClassSheetThenEveryStudentsPage) {
     EXPECT_EQ(Orientations(classroom.pdf()), QStringLiteral("LLPPPPPP"));
     const QStringList pages = PageTexts(classroom.pdf());
     ASSERT_EQ(pages.size(), 8);
-    EXPECT_TRUE(pages[2].trimmed().startsWith(QStringLiteral("二葉")));
+    EXPECT_TRUE(LineWith(pages[2], QStringLiteral("番号")).contains(QStringLiteral("二葉")));
     EXPECT_TRUE(pages[3].contains(QStringLiteral("面積１")));
 
     // The board's grade filter is the class.
