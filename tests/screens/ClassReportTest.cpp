@@ -10,15 +10,21 @@
 #include "records/ResultsFile.h"
 #include "roster/NameList.h"
 #include "roster/Roster.h"
+#include "rules/ClassSheet.h"
+#include "screens/NameSelectionScreen.h"
 #include "screens/ReportPanel.h"
+#include "widgets/Screen.h"
 
 #include <QCheckBox>
+#include <QListView>
 #include <QListWidget>
 #include <QPrinter>
 #include <QProcess>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <gtest/gtest.h>
+
+#include <map>
 
 namespace {
 
@@ -250,6 +256,119 @@ TEST(DrillReport, AwkwardNamesAndRunsLeaveNoTextOnAnother) {
     EXPECT_FALSE(texts[1].contains(QStringLiteral("99999")));
 }
 
+// Three students of one name and birth year: the name screen tells them apart
+// only by the figures it shows when it comes up (today's and all-time points),
+// and the sheet and the student pages list them in that order, not in the
+// order of their runs.
+TEST(DrillReport, SameNamesFollowTheNameScreensOrder) {
+    const struct {
+        const char* name;
+        QByteArray results;  // today's runs of students 1, 2 and 3
+        bool runsOrderOther; // listed by runs, the order differs
+    } cases[] = {
+        // 1: three slow runs, few points; 2: one fast run, many; 3: two middling.
+        {"runs against points",
+         Record(1, 1, 110) + Record(1, 1, 110) + Record(1, 1, 110) + Record(2, 1, 20) +
+             Record(3, 1, 50) + Record(3, 1, 50),
+         true},
+        // 2 ran nothing today: the full-width blank of its empty points sorts
+        // above every figure, so the name screen lists it first, and last by runs.
+        {"one without a run today", Record(3, 1, 20) + Record(3, 1, 20) + Record(1, 1, 40), true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ReportInstall classroom;
+        classroom.install.writeText(classroom.install.dataRoot() + kRosterFileName,
+                                    QStringLiteral("1,2015,0,0,\"山田　花子\",0,\"\",\"\"\n"
+                                                   "2,2015,0,0,\"山田　花子\",0,\"\",\"\"\n"
+                                                   "3,2015,0,0,\"山田　花子\",0,\"\",\"\"\n"));
+        classroom.install.writeBytes(classroom.install.dataFolder() + kResultsFileName, c.results);
+
+        // The name screen as a student sees it.
+        TestRig rig;
+        rig.clock.current = QDateTime(kToday, QTime(10, 0));
+        ProgramState& state = rig.state;
+        LoadConfiguration(state, classroom.install.programFolder());
+        BuildLevelTable(state);
+        ScreenHost host;
+        host.open<NameSelectionScreen>(state);
+        const auto* list = host.findChild<QListView*>(QStringLiteral("List1"));
+        ASSERT_NE(list, nullptr);
+        const auto* model = qobject_cast<const NameListModel*>(list->model());
+        ASSERT_NE(model, nullptr);
+        std::vector<int> shown;
+        for (const QString& entry : model->rows().keyed)
+            shown.push_back(IdOfKeyedEntry(entry));
+        ASSERT_EQ(shown.size(), 3u);
+
+        std::vector<int> sheetOrder;
+        for (const SheetStudent& student : NameListStudents(state, kAllGrades))
+            sheetOrder.push_back(student.id);
+        EXPECT_EQ(sheetOrder, shown);
+        std::vector<int> byRuns;
+        for (const QString& entry :
+             BuildNameList(state, int(DisplayOption::TodayAndTotalRuns), kAllGrades).keyed)
+            byRuns.push_back(IdOfKeyedEntry(entry));
+        EXPECT_EQ(byRuns != shown, c.runsOrderOther);
+
+        // The printed sheet's rows and the student pages, read back by number.
+        ASSERT_EQ(DrillReport(classroom, {}).exitCode, 0);
+        const QStringList pages = PageTexts(classroom.pdf());
+        ASSERT_EQ(pages.size(), 4);
+        std::vector<int> rows;
+        for (const QString& line : pages[0].split(QLatin1Char('\n')))
+            if (line.contains(QStringLiteral("山田")))
+                rows.push_back(
+                    line.section(QLatin1Char(' '), 0, 0, QString::SectionSkipEmpty).toInt());
+        EXPECT_EQ(rows, shown);
+        for (std::size_t i = 0; i < shown.size(); ++i)
+            EXPECT_TRUE(LineWith(pages[int(i) + 1], QStringLiteral("番号"))
+                            .contains(QStringLiteral("番号 %1").arg(shown[i])))
+                << i;
+    }
+}
+
+// drill-stats marks a level over-practised where the board locks it, and only there.
+TEST(DrillStats, TheOverPractiseFlagIsTheBoardsLock) {
+    ReportInstall classroom;
+    QByteArray results;
+    // The program opens every level, so a level run too often is locked whether
+    // passed or not, except the last one, and nothing once the final level is
+    // passed. 一郎: level 1 twice; 二葉: level 1 twice and every level passed;
+    // 三郎: levels 1, 2 and the last twice, only level 1 passed.
+    for (int i = 0; i < 2; ++i)
+        results += Record(1, 1, 30) + Record(2, 1, 30) + Record(3, 1, 30) + Record(3, 2, 115) +
+                   Record(3, 7, 115);
+    for (int level = 2; level <= 7; ++level)
+        results += Record(2, level, 30);
+    classroom.install.writeBytes(classroom.install.dataFolder() + kResultsFileName, results);
+
+    QProcess process;
+    process.start(QStringLiteral(DRILL_STATS_PATH),
+                  {QStringLiteral("--now"), kNow, classroom.install.programFolder()});
+    ASSERT_TRUE(process.waitForFinished(30000));
+    ASSERT_EQ(process.exitCode(), 0);
+    EXPECT_TRUE(process.readAllStandardError().isEmpty());
+    std::map<std::pair<int, int>, QString> flags; // (student, level): cleared and overpractised
+    for (const QByteArray& line : process.readAllStandardOutput().split('\n').mid(1)) {
+        const QList<QByteArray> f = line.split(',');
+        if (f.size() < 16) continue;
+        flags[{f[0].toInt(), f[3].toInt()}] = QString::fromLatin1(f[14] + f[15]);
+    }
+    const struct {
+        int student;
+        int level;
+        const char* clearedAndLocked;
+    } cases[] = {
+        {1, 1, "11"}, {1, 2, "00"}, {2, 1, "10"}, {2, 7, "10"},
+        {3, 1, "11"}, {3, 2, "01"}, {3, 7, "00"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(flags[std::make_pair(c.student, c.level)],
+                  QString::fromLatin1(c.clearedAndLocked))
+            << c.student << " level " << c.level;
+}
+
 TEST(DrillReport, SheetCellsAndTheSummaryRowFollowTheCounts) {
     ReportInstall classroom;
     const CommandRun run = DrillReport(classroom, {QStringLiteral("--sheet-only")});
@@ -326,6 +445,11 @@ TEST(DrillReport, GradeAndStudentChoicesNarrowSheetAndPages) {
          {QStringLiteral("三郎"), QStringLiteral("一郎")},
          {}},
         {{QStringLiteral("--grade"), QStringLiteral("中学生全体")}, QString(), {}, {}},
+        // The sheet's own label, half-width digit and all.
+        {{QStringLiteral("--grade"), QStringLiteral("小5"), QStringLiteral("--sheet-only")},
+         QStringLiteral("L"),
+         {QStringLiteral("一郎"), QStringLiteral("二葉")},
+         {QStringLiteral("三郎")}},
         {{QStringLiteral("--student"), QStringLiteral("3"), QStringLiteral("1")},
          QStringLiteral("LLPP"),
          {QStringLiteral("三郎"), QStringLiteral("一郎")},
