@@ -200,6 +200,7 @@ QString ReportDateLabel(double date, double previous) {
 namespace {
 
 constexpr double kLabelGap = 0.01;     // between a label and its point, in f and C
+constexpr double kMarkLabelGap = 0.03; // clear of a mark over the scale, which is larger
 constexpr double kAxisLabelEnd = 0.19; // the scale's texts end left of the y axis
 constexpr double kUnderAxis = 0.815;
 
@@ -233,16 +234,16 @@ class LabelPlacer {
         return false;
     }
     // Four places around a point, the first beside it on the right below.
-    bool placeBeside(const QStringList& lines, double x, double y) {
+    bool placeBeside(const QStringList& lines, double x, double y, double gap = kLabelGap) {
         const QSizeF size = measure_(lines.front());
         const double height = size.height() * lines.size();
         double width = 0;
         for (const QString& line : lines)
             width = std::max(width, measure_(line).width());
-        return place(lines, {{x + kLabelGap, y + kLabelGap},
-                             {x - width - kLabelGap, y + kLabelGap},
-                             {x + kLabelGap, y - height - kLabelGap},
-                             {x - width - kLabelGap, y - height - kLabelGap}});
+        return place(lines, {{x + gap, y + gap},
+                             {x - width - gap, y + gap},
+                             {x + gap, y - height - gap},
+                             {x - width - gap, y - height - gap}});
     }
     // Under the x axis, centred on x.
     bool placeUnderAxis(const QString& text, double x) {
@@ -296,7 +297,8 @@ std::vector<GraphLabel> GraphLabels(const ReportData& data, const std::vector<Gr
             last.x, last.y);
     }
     for (const GraphPoint& point : points)
-        if (point.offScale) placer.placeBeside({OffScaleLabel(point.result)}, point.x, point.y);
+        if (point.offScale)
+            placer.placeBeside({OffScaleLabel(point.result)}, point.x, point.y, kMarkLabelGap);
     if (n > 0) {
         const GraphPoint& first = *bests.front();
         if (onScale(&first)) placer.placeOnScale(Seconds(first.result), first.y);
