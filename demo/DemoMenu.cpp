@@ -19,8 +19,17 @@ echo "$text"
 )sh";
 } // namespace
 
-void LayOutDemoMenu(const QString& root) {
+void LayOutDemoMenu(const QString& root, const QString& builtMenu) {
     const QString path = root + QStringLiteral("起動/プログラムメニューc");
+    // Where a built menu program lies beside make-demo (on Windows, where the
+    // program starts プログラムメニューc.exe), it is the menu.
+    if (QFileInfo(builtMenu).isFile()) {
+        const QString exe = path + QLatin1Char('.') + QFileInfo(builtMenu).suffix();
+        QDir().mkpath(QFileInfo(exe).absolutePath());
+        if (!QFileInfo::exists(exe) && !QFile::copy(builtMenu, exe))
+            throw DataFileError(QStringLiteral("cannot write ") + exe);
+        return;
+    }
     if (QFileInfo::exists(path)) return;
     QDir().mkpath(QFileInfo(path).absolutePath());
     QFile file(path);

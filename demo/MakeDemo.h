@@ -15,8 +15,9 @@ void LayOutDemoRoster(const QString& root);
 void LayOutDemoSounds(const QString& root);
 // root/data/circle/成績累積データ.dat: past results over the months up to today
 void LayOutDemoResults(const QString& root, const QDate& today);
-// root/起動/: the small program menu
-void LayOutDemoMenu(const QString& root);
+// root/起動/: the small program menu; builtMenu is the menu program built
+// for this system (demo-menu.exe beside make-demo on Windows), if any.
+void LayOutDemoMenu(const QString& root, const QString& builtMenu);
 
 // Writes text as code page 932 with CR LF line ends, unless the file exists.
 bool WriteDemoTextOnce(const QString& path, const QString& text);

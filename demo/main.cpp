@@ -90,7 +90,8 @@ int main(int argc, char** argv) {
         LayOutDemoRoster(root);
         LayOutDemoSounds(root);
         LayOutDemoResults(root, today);
-        LayOutDemoMenu(root);
+        LayOutDemoMenu(root,
+                       QCoreApplication::applicationDirPath() + QStringLiteral("/demo-menu.exe"));
         // The program folder: a copied program goes here, an installed one is
         // pointed at it with --program-folder.
         QDir().mkpath(root + QStringLiteral("circle"));

@@ -64,7 +64,7 @@ bool PrintedHelp(const QStringList& args, const char* usage, const char* descrip
         return true;
     }
     if (options.contains(QStringLiteral("--version"))) {
-        const QString command = args.isEmpty() ? QString() : QFileInfo(args[0]).fileName();
+        const QString command = args.isEmpty() ? QString() : QFileInfo(args[0]).completeBaseName();
         std::printf("%s %s\n", qPrintable(command), qPrintable(VersionText()));
         return true;
     }

@@ -12,6 +12,7 @@
 #include "roster/NameList.h"
 #include "roster/Roster.h"
 #include "rules/ResultsViews.h"
+#include "widgets/BundledFonts.h"
 
 #include <QApplication>
 #include <QFile>
@@ -152,6 +153,7 @@ int main(int argc, char** argv) {
         return 0;
     KeepToolkitMessagesQuiet();
     QApplication app(argc, argv);
+    LoadFontsBesideProgram();
     QString problem;
     ReportOptions options;
     auto args =

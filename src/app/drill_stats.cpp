@@ -6,6 +6,7 @@
 #include "app/CommandLine.h"
 #include "core/ProgramState.h"
 #include "core/SharedReading.h"
+#include "platform/Process.h"
 #include "records/Counts.h"
 #include "records/Statistics.h"
 #include "roster/Roster.h"
@@ -93,6 +94,7 @@ int main(int argc, char** argv) {
         MarkBoardLocks(state, rows);
         const QByteArray csv = FiguresCsv(rows);
         if (!output.isEmpty()) return WriteFile(output, kUtf8ByteOrderMark + csv) ? 0 : 1;
+        platform::SetStandardOutputBinary();
         std::fwrite(csv.constData(), 1, size_t(csv.size()), stdout);
         return std::fflush(stdout) == 0 ? 0 : 1;
     });

@@ -7,6 +7,7 @@
 #include "audio/SdlSoundOutput.h"
 #include "core/ProgramState.h"
 #include "core/RealPlatform.h"
+#include "widgets/BundledFonts.h"
 #include "widgets/GuardedApplication.h"
 #include "widgets/MessageBoxDialogs.h"
 #include "widgets/ScaledWindow.h"
@@ -51,6 +52,7 @@ std::optional<int> AnswerInformationOption(int argc, char** argv) {
 int main(int argc, char** argv) {
     if (const std::optional<int> answered = AnswerInformationOption(argc, argv)) return *answered;
     GuardedApplication app(argc, argv);
+    LoadFontsBesideProgram();
     QApplication::setFont(QFont(QStringLiteral("IPAPGothic"), 12));
     QStringList arguments = QCoreApplication::arguments();
     const ProgramFolderChoice programFolder =

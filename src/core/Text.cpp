@@ -1,5 +1,7 @@
 #include "core/Text.h"
 
+#include "platform/File.h"
+
 #include <QDir>
 #include <QFile>
 #include <QStringDecoder>
@@ -7,9 +9,6 @@
 
 #include <cerrno>
 #include <cmath>
-#include <cstring>
-#include <fcntl.h>
-#include <unistd.h>
 
 namespace {
 constexpr const char* kCp932 = "windows-31j";
@@ -26,7 +25,7 @@ QByteArray EncodeCp932(const QString& text) {
 }
 
 QString SystemErrorText(int errorNumber) {
-    return QString::fromLocal8Bit(std::strerror(errorNumber));
+    return platform::ErrorText(errorNumber);
 }
 
 namespace {
@@ -42,25 +41,22 @@ QByteArray ReadWholeFile(const QString& path) {
                                         .arg(errorNumber),
                               errorNumber);
     };
-    int fd;
-    do {
-        fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
-    } while (fd < 0 && errno == EINTR);
-    if (fd < 0) refuse(errno);
-    QByteArray bytes;
-    char buffer[1 << 16];
+    platform::File file;
+    qint64 size = 0;
+    if (const int error = file.open(path, platform::File::Access::Read)) refuse(error);
+    if (const int error = file.size(size)) refuse(error);
+    // Read past the length seen, in case the file grows meanwhile.
+    QByteArray bytes(size + 1, Qt::Uninitialized);
+    qint64 done = 0;
     for (;;) {
-        const ssize_t n = ::read(fd, buffer, sizeof buffer);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) {
-            const int errorNumber = errno;
-            ::close(fd);
-            refuse(errorNumber);
-        }
-        if (n == 0) break;
-        bytes.append(buffer, n);
+        qint64 n = 0;
+        if (const int error = file.readAt(bytes.data() + done, bytes.size() - done, done, n))
+            refuse(error);
+        done += n;
+        if (done < bytes.size()) break;
+        bytes.resize(bytes.size() * 2);
     }
-    ::close(fd);
+    bytes.resize(done);
     return bytes;
 }
 } // namespace

@@ -19,12 +19,46 @@ QString Native(const QString& path) {
     return QDir::toNativeSeparators(path);
 }
 
+// Thrown when the results file is no longer as the deletion left it.
+class AnotherWriterGotIn : public DataFileError {
+  public:
+    using DataFileError::DataFileError;
+};
+
+// Before each step of a deletion: the file has the length the deletion left
+// it with, and its intent (once written) is still there, unchanged. Another
+// machine's append changes the first, another machine's recovery the second.
+class DeletionCheck {
+  public:
+    DeletionCheck(const ResultsFileHandle& results, qint64 length)
+        : results_(results), length_(length) {}
+    void intentWritten(const QByteArray& intent) { intent_ = intent; }
+    void lengthBecomes(qint64 length) { length_ = length; }
+
+    void expectAsLeft() const {
+        if (results_.size() == length_ &&
+            (intent_.isEmpty() || ReadIntentBytes(results_.path()) == intent_))
+            return;
+        throw AnotherWriterGotIn(
+            QStringLiteral("記録の消去の途中で、ほかのパソコンが成績ファイル %1 を書き換えました。"
+                           "消去はそこで止めました。成績ファイルは、次にどのパソコンかが成績を"
+                           "記録するときに直ります。もう一度、記録を確かめてから消去してください。")
+                .arg(Native(results_.path())));
+    }
+
+  private:
+    const ResultsFileHandle& results_;
+    qint64 length_;
+    QByteArray intent_;
+};
+
 // Moves bytes [from, end) to start at `to` (to < from), front first, so every
 // chunk is read before anything is written over it.
 void MoveBytesDown(const ResultsFileHandle& file, qint64 from, qint64 end, qint64 to,
-                   MaintenanceWrites& writes) {
+                   const DeletionCheck& check, MaintenanceWrites& writes) {
     QByteArray chunk(std::min(kChunkBytes, std::max<qint64>(end - from, 0)), Qt::Uninitialized);
     while (from < end) {
+        check.expectAsLeft();
         const qint64 n = std::min<qint64>(chunk.size(), end - from);
         ReadExactly(file, chunk.data(), n, from);
         writes.write(file, chunk.constData(), n, to);
@@ -52,13 +86,20 @@ void MakeSafetyCopy(const ResultsFileHandle& results, qint64 length, Maintenance
 }
 
 // Moves the records after `number` up by one, drops a torn tail and syncs.
-void RemoveRecordInPlace(const ResultsFileHandle& results, qint64 number,
+void RemoveRecordInPlace(const ResultsFileHandle& results, qint64 number, DeletionCheck& check,
                          MaintenanceWrites& writes) {
     const qint64 count = results.size() / kRecordSize;
     MoveBytesDown(results, number * kRecordSize, count * kRecordSize, (number - 1) * kRecordSize,
-                  writes);
+                  check, writes);
+    check.expectAsLeft();
     writes.truncate(results, (count - 1) * kRecordSize);
     SyncFile(results);
+    check.lengthBecomes((count - 1) * kRecordSize);
+    check.expectAsLeft();
+}
+
+void PassOn(const ResultsFileLock& lock, QString* setAsideNotice) {
+    if (setAsideNotice) *setAsideNotice = lock.setAsideNotice();
 }
 
 QString ResultsPathIn(const QString& dataFolder) {
@@ -111,21 +152,25 @@ QByteArray WithStudentAndResult(const QByteArray& recordBytes, int student, int 
 }
 
 MaintenanceOutcome ChangeRecord(const QString& path, qint64 number, const QByteArray& expectedOld,
-                                const QByteArray& newRecord) {
+                                const QByteArray& newRecord, QString* setAsideNotice) {
     MaintenanceWrites writes;
-    return ChangeRecord(path, number, expectedOld, newRecord, writes);
+    return ChangeRecord(path, number, expectedOld, newRecord, writes, setAsideNotice);
 }
 
 MaintenanceOutcome ChangeRecord(const QString& path, qint64 number, const QByteArray& expectedOld,
-                                const QByteArray& newRecord, MaintenanceWrites& writes) {
+                                const QByteArray& newRecord, MaintenanceWrites& writes,
+                                QString* setAsideNotice) {
     Q_ASSERT(newRecord.size() == kRecordSize);
     // The lock lives on this descriptor: the file must not be opened again
     // while it is held, or closing that second descriptor would drop it.
     ResultsFileHandle file(path, true);
     ResultsFileLock lock(file, writes);
+    PassOn(lock, setAsideNotice);
     if (!HoldsRecord(file, number, expectedOld)) return MaintenanceOutcome::RecordChanged;
+    const qint64 length = file.size();
     WriteIntent(path,
-                {MaintenanceIntent::Kind::Change, number, file.size(), expectedOld, newRecord},
+                {MaintenanceIntent::Kind::Change, number, length, expectedOld, newRecord,
+                 FingerprintOf(file, length, number)},
                 writes);
     writes.write(file, newRecord.constData(), kRecordSize, (number - 1) * kRecordSize);
     SyncFile(file);
@@ -134,23 +179,30 @@ MaintenanceOutcome ChangeRecord(const QString& path, qint64 number, const QByteA
 }
 
 MaintenanceOutcome DeleteRecord(const QString& dataFolder, qint64 number,
-                                const QByteArray& expectedOld) {
+                                const QByteArray& expectedOld, QString* setAsideNotice) {
     MaintenanceWrites writes;
-    return DeleteRecord(dataFolder, number, expectedOld, writes);
+    return DeleteRecord(dataFolder, number, expectedOld, writes, setAsideNotice);
 }
 
 MaintenanceOutcome DeleteRecord(const QString& dataFolder, qint64 number,
-                                const QByteArray& expectedOld, MaintenanceWrites& writes) {
+                                const QByteArray& expectedOld, MaintenanceWrites& writes,
+                                QString* setAsideNotice) {
     const QString path = ResultsPathIn(dataFolder);
     ResultsFileHandle results(path, true);
     ResultsFileLock lock(results, writes);
+    PassOn(lock, setAsideNotice);
     if (!HoldsRecord(results, number, expectedOld)) return MaintenanceOutcome::RecordChanged;
 
     const qint64 length = results.size();
+    DeletionCheck check(results, length);
     try {
         MakeSafetyCopy(results, length, writes);
-        WriteIntent(path, {MaintenanceIntent::Kind::Delete, number, length, expectedOld, {}},
-                    writes);
+        const MaintenanceIntent intent{
+            MaintenanceIntent::Kind::Delete,       number, length, expectedOld, {},
+            FingerprintOf(results, length, number)};
+        check.expectAsLeft();
+        WriteIntent(path, intent, writes);
+        check.intentWritten(EncodeIntent(intent));
     } catch (const DataFileError& error) {
         // Nothing of the results file has changed yet.
         FinishMaintenance(path, writes);
@@ -161,11 +213,14 @@ MaintenanceOutcome DeleteRecord(const QString& dataFolder, qint64 number,
     }
 
     try {
-        RemoveRecordInPlace(results, number, writes);
+        RemoveRecordInPlace(results, number, check, writes);
         FinishMaintenance(path, writes);
+    } catch (const AnotherWriterGotIn&) {
+        throw; // the intent stays: the file is another machine's now
     } catch (const DataFileError& error) {
+        InterruptedState state = InterruptedState::None;
         try {
-            UndoInterruptedMaintenance(results, writes);
+            state = RecoverInterruptedMaintenance(results, writes).state;
         } catch (const DataFileError&) {
             throw DataFileError(
                 QStringLiteral(
@@ -173,6 +228,8 @@ MaintenanceOutcome DeleteRecord(const QString& dataFolder, qint64 number,
                     "成績ファイル %2 は、次にどのパソコンかが使うときに元に戻ります。\n%3")
                     .arg(Native(ResultsCopyPathBeside(path)), Native(path), error.message()));
         }
+        // Only the last steps (removing the intent) were left: the record is gone.
+        if (state == InterruptedState::Finished) return MaintenanceOutcome::Done;
         throw DataFileError(
             QStringLiteral("記録を消去できませんでした。成績ファイル %1 は元に戻してあり、"
                            "全部の記録があります。\n%2")

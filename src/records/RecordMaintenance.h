@@ -3,8 +3,8 @@
 // result of one record, delete one record. Both hold the whole-file lock that
 // appends take, so a run finished on another machine meanwhile is never lost,
 // and both refuse to write when the record is no longer the one the teacher saw.
-// Both are all-or-nothing: a process that dies part-way leaves an intent that
-// the next holder of the lock undoes (ResultsJournal.h).
+// Both are all-or-nothing: a process that dies part-way leaves an intent from
+// which the next holder of the lock recovers the file (ResultsJournal.h).
 
 #include "records/RecordValues.h"
 #include "records/ResultsIo.h"
@@ -38,18 +38,24 @@ QByteArray WithStudentAndResult(const QByteArray& recordBytes, int student, int 
 
 // Rewrites record `number` (only its 44 bytes) with newRecord, provided it
 // still holds expectedOld. Throws DataFileError when the file cannot be
-// opened, locked or written.
+// opened, locked or written. When taking the lock set aside an intent that did
+// not fit the file, setAsideNotice gets what the teacher is to be told.
 MaintenanceOutcome ChangeRecord(const QString& path, qint64 number, const QByteArray& expectedOld,
-                                const QByteArray& newRecord);
+                                const QByteArray& newRecord, QString* setAsideNotice = nullptr);
 MaintenanceOutcome ChangeRecord(const QString& path, qint64 number, const QByteArray& expectedOld,
-                                const QByteArray& newRecord, MaintenanceWrites& writes);
+                                const QByteArray& newRecord, MaintenanceWrites& writes,
+                                QString* setAsideNotice = nullptr);
 
 // Removes record `number` from the results file in dataFolder, provided it
 // still holds expectedOld; later records move up by one. The file is rewritten
 // in place (it never disappears) after a synced copy of it and the intent
-// have been made; both are deleted once the file is synced. On failure the
-// message says what the results file holds.
+// have been made; both are deleted once the file is synced. Before each step
+// the file must be as the deletion left it: when another machine has written
+// it meanwhile (its lock lost on a network share, or a machine that takes
+// none), the deletion stops and leaves its intent for recovery. On failure
+// the message says what the results file holds.
 MaintenanceOutcome DeleteRecord(const QString& dataFolder, qint64 number,
-                                const QByteArray& expectedOld);
+                                const QByteArray& expectedOld, QString* setAsideNotice = nullptr);
 MaintenanceOutcome DeleteRecord(const QString& dataFolder, qint64 number,
-                                const QByteArray& expectedOld, MaintenanceWrites& writes);
+                                const QByteArray& expectedOld, MaintenanceWrites& writes,
+                                QString* setAsideNotice = nullptr);

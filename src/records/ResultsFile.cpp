@@ -104,13 +104,13 @@ QString ResultsFilePath(const ProgramState& state) {
 ResultsFileLock::ResultsFileLock(const ResultsFileHandle& file) : file_(file) {
     MaintenanceWrites writes;
     LockWholeFile(file, LockKind::Exclusive, true);
-    UndoInterruptedMaintenance(file, writes);
+    setAsideNotice_ = RecoverInterruptedMaintenance(file, writes).setAsideNotice;
 }
 
 ResultsFileLock::ResultsFileLock(const ResultsFileHandle& file, MaintenanceWrites& writes)
     : file_(file) {
     LockWholeFile(file, LockKind::Exclusive, true);
-    UndoInterruptedMaintenance(file, writes);
+    setAsideNotice_ = RecoverInterruptedMaintenance(file, writes).setAsideNotice;
 }
 
 ResultsFileLock::~ResultsFileLock() {
@@ -118,16 +118,6 @@ ResultsFileLock::~ResultsFileLock() {
 }
 
 namespace {
-// Puts right a change or deletion that a process left unfinished, unless
-// another process holds the file (it does the same).
-void RepairForReaders(const QString& path) {
-    const ResultsFileHandle file(path, true);
-    if (!LockWholeFile(file, LockKind::Exclusive, false)) return;
-    MaintenanceWrites writes;
-    UndoInterruptedMaintenance(file, writes);
-    UnlockWholeFile(file);
-}
-
 bool TakeReaderLock(const ResultsFileHandle& file) {
     for (int i = 0; i < kReaderLockTries; ++i) {
         if (LockWholeFile(file, LockKind::Shared, false)) return true;
@@ -140,15 +130,12 @@ bool TakeReaderLock(const ResultsFileHandle& file) {
 ResultsReader::ResultsReader(const QString& path) {
     if (!QFileInfo::exists(path) && FolderExists(path)) return;
     file_ = std::make_unique<ResultsFileHandle>(path, false);
-    for (int repairs = 0;; ++repairs) {
-        if (!TakeReaderLock(*file_)) ThrowFileError(QStringLiteral("読み込み"), path, EAGAIN);
-        if (!MaintenancePending(path)) return;
-        // Only a process that died mid-operation leaves an intent while no
-        // writer holds the lock.
-        UnlockWholeFile(*file_);
-        if (repairs == kReaderLockTries) ThrowFileError(QStringLiteral("読み込み"), path, EAGAIN);
-        RepairForReaders(path);
-    }
+    if (!TakeReaderLock(*file_)) ThrowFileError(QStringLiteral("読み込み"), path, EAGAIN);
+    // Only a process that died mid-operation leaves an intent while no
+    // writer holds the lock.
+    if (!MaintenancePending(path)) return;
+    if (auto patch = PendingRecoveryPatch(*file_))
+        pending_ = std::make_unique<RecoveryPatch>(std::move(*patch));
 }
 
 ResultsReader::~ResultsReader() {
@@ -160,7 +147,14 @@ qint64 ResultsReader::size() const {
 }
 
 qint64 ResultsReader::read(char* buffer, qint64 length, qint64 offset) const {
-    return file_ && length > 0 ? ReadUpTo(*file_, buffer, length, offset) : 0;
+    if (!file_ || length <= 0) return 0;
+    const qint64 n = ReadUpTo(*file_, buffer, length, offset);
+    if (pending_) {
+        const qint64 from = std::max(offset, pending_->at);
+        const qint64 to = std::min(offset + n, pending_->at + pending_->length);
+        if (from < to) ReadPatch(*pending_, buffer + (from - offset), to - from, from);
+    }
+    return n;
 }
 
 QByteArray ResultsReader::bytes(qint64 offset, qint64 length) const {

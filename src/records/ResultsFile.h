@@ -19,6 +19,7 @@
 #include <vector>
 
 struct ProgramState;
+struct RecoveryPatch;
 
 inline constexpr int kRecordSize = 44;
 
@@ -89,8 +90,9 @@ inline RecordNumbers DecodeRecordNumbers(const char* bytes) { // exactly kRecord
 
 // The whole-file write lock that serializes appends, changes and deletions
 // from every machine sharing the data folder; waits until it is granted. A
-// change or deletion that a process left unfinished is undone before the
-// lock is handed on, so its holder always finds a whole file.
+// change or deletion that a process left unfinished is recovered before the
+// lock is handed on (ResultsJournal.h), so its holder always finds a whole
+// file.
 class ResultsFileLock {
   public:
     explicit ResultsFileLock(const ResultsFileHandle& file);
@@ -99,12 +101,19 @@ class ResultsFileLock {
     ResultsFileLock(const ResultsFileLock&) = delete;
     ResultsFileLock& operator=(const ResultsFileLock&) = delete;
 
+    // What the teacher is to be told when this lock set aside an intent that
+    // did not fit the file; empty otherwise.
+    const QString& setAsideNotice() const { return setAsideNotice_; }
+
   private:
     const ResultsFileHandle& file_;
+    QString setAsideNotice_;
 };
 
 // The results file opened for reading under a shared lock, so that a change
 // or deletion on another machine is seen before or after, never half done.
+// A change or deletion cut off on some machine is read as recovery will leave
+// it, without writing a byte: only a writer repairs the file.
 // An absent file in an existing folder reads as empty; a missing folder
 // throws FileAccessError (ENOENT); a writer that holds the file for more than
 // a moment throws it with EAGAIN, for the reader to try again later.
@@ -126,6 +135,8 @@ class ResultsReader {
 
   private:
     std::unique_ptr<ResultsFileHandle> file_;
+    // The bytes recovery will put back over the file, while an intent waits.
+    std::unique_ptr<RecoveryPatch> pending_;
 };
 
 QString ResultsFilePath(const ProgramState& state);

@@ -9,38 +9,26 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 // Big enough to move a million records in a few dozen calls, small enough
 // not to double the memory a deletion needs.
 constexpr qint64 kChunkBytes = 4 << 20;
-
-int OpenRetrying(const QByteArray& native, int flags) {
-    int fd;
-    do {
-        fd = ::open(native.constData(), flags, 0666);
-    } while (fd < 0 && errno == EINTR);
-    return fd;
-}
 } // namespace
 
 ResultsFileHandle::ResultsFileHandle(const QString& path, bool forWriting) : path_(path) {
-    const int flags = forWriting ? (O_RDWR | O_CREAT | O_CLOEXEC) : (O_RDONLY | O_CLOEXEC);
-    fd_ = OpenRetrying(QFile::encodeName(path), flags);
-    if (fd_ < 0) ThrowFileError(QStringLiteral("開くことが"), path, errno);
+    using Access = platform::File::Access;
+    if (const int error = file_.open(path, forWriting ? Access::ReadWrite : Access::Read))
+        ThrowFileError(QStringLiteral("開くことが"), path, error);
 }
 
-ResultsFileHandle::~ResultsFileHandle() {
-    if (fd_ >= 0) ::close(fd_);
-}
+ResultsFileHandle::~ResultsFileHandle() = default;
 
 qint64 ResultsFileHandle::size() const {
-    struct stat info {};
-    if (::fstat(fd_, &info) != 0) ThrowFileError(QStringLiteral("調べることが"), path_, errno);
-    return qint64(info.st_size);
+    qint64 bytes = 0;
+    if (const int error = file_.size(bytes))
+        ThrowFileError(QStringLiteral("調べることが"), path_, error);
+    return bytes;
 }
 
 void ThrowFileError(const QString& what, const QString& path, int errorNumber) {
@@ -59,14 +47,8 @@ void ThrowFileError(const QString& what, const QString& path, int errorNumber) {
 
 qint64 ReadUpTo(const ResultsFileHandle& file, char* buffer, qint64 length, qint64 offset) {
     qint64 done = 0;
-    while (done < length) {
-        const ssize_t n =
-            ::pread(file.fd(), buffer + done, size_t(length - done), off_t(offset + done));
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) ThrowFileError(QStringLiteral("読み込み"), file.path(), errno);
-        if (n == 0) break;
-        done += n;
-    }
+    if (const int error = file.file().readAt(buffer, length, offset, done))
+        ThrowFileError(QStringLiteral("読み込み"), file.path(), error);
     return done;
 }
 
@@ -76,58 +58,30 @@ void ReadExactly(const ResultsFileHandle& file, char* buffer, qint64 length, qin
 }
 
 void WriteExactly(const ResultsFileHandle& file, const char* buffer, qint64 length, qint64 offset) {
-    while (length > 0) {
-        const ssize_t n = ::pwrite(file.fd(), buffer, size_t(length), off_t(offset));
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) ThrowFileError(QStringLiteral("書き込み"), file.path(), errno);
-        buffer += n;
-        length -= n;
-        offset += n;
-    }
+    if (const int error = file.file().writeAt(buffer, length, offset))
+        ThrowFileError(QStringLiteral("書き込み"), file.path(), error);
 }
 
 void SyncFile(const ResultsFileHandle& file) {
-    if (::fsync(file.fd()) != 0)
-        ThrowFileError(QStringLiteral("ディスクに書き切ることが"), file.path(), errno);
+    if (const int error = file.file().sync())
+        ThrowFileError(QStringLiteral("ディスクに書き切ることが"), file.path(), error);
 }
 
 void SyncFolderOf(const QString& path) {
     const QString folder = QFileInfo(path).absolutePath();
-    const int fd = OpenRetrying(QFile::encodeName(folder), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) ThrowFileError(QStringLiteral("開くことが"), folder, errno);
-    // Some network file systems refuse to sync a folder; their server
-    // writes the folder through anyway.
-    const int rc = ::fsync(fd);
-    const int error = errno;
-    ::close(fd);
-    if (rc != 0 && error != EINVAL && error != EROFS && error != ENOTSUP)
+    if (const int error = platform::SyncFolder(folder))
         ThrowFileError(QStringLiteral("ディスクに書き切ることが"), folder, error);
 }
 
-namespace {
-int SetWholeFileLock(int fd, short type, int command) {
-    struct flock lock {};
-    lock.l_type = type;
-    lock.l_whence = SEEK_SET;
-    lock.l_start = 0;
-    lock.l_len = 0; // to the end, however far the file grows
-    int rc;
-    do {
-        rc = ::fcntl(fd, command, &lock);
-    } while (rc != 0 && errno == EINTR);
-    return rc;
-}
-} // namespace
-
 bool LockWholeFile(const ResultsFileHandle& file, LockKind kind, bool wait) {
-    const short type = kind == LockKind::Shared ? F_RDLCK : F_WRLCK;
-    if (SetWholeFileLock(file.fd(), type, wait ? F_SETLKW : F_SETLK) == 0) return true;
-    if (!wait && (errno == EAGAIN || errno == EACCES)) return false;
-    ThrowFileError(QStringLiteral("ロックすることが"), file.path(), errno);
+    bool granted = false;
+    if (const int error = file.file().lock(kind, wait, granted))
+        ThrowFileError(QStringLiteral("ロックすることが"), file.path(), error);
+    return granted;
 }
 
 void UnlockWholeFile(const ResultsFileHandle& file) {
-    SetWholeFileLock(file.fd(), F_UNLCK, F_SETLK);
+    file.file().unlock();
 }
 
 void MaintenanceWrites::write(const ResultsFileHandle& file, const char* buffer, qint64 length,
@@ -135,38 +89,39 @@ void MaintenanceWrites::write(const ResultsFileHandle& file, const char* buffer,
     WriteExactly(file, buffer, length, offset);
 }
 
-// The kernel copies without the bytes passing through here where it can;
-// elsewhere (another file system, an old kernel) they are read and written.
+// The system copies without the bytes passing through here where it can;
+// elsewhere (another file system, an old kernel, Windows) they are read and
+// written.
 void MaintenanceWrites::copy(const ResultsFileHandle& source, const ResultsFileHandle& target,
                              qint64 length) {
-    loff_t in = 0;
-    loff_t out = 0;
-    while (in < length) {
-        const ssize_t n =
-            ::copy_file_range(source.fd(), &in, target.fd(), &out, size_t(length - in), 0);
-        if (n < 0 && errno == EINTR) continue;
-        if (n > 0) continue;
-        if (n == 0) ThrowFileError(QStringLiteral("読み込み"), source.path(), EIO);
-        if (errno != EXDEV && errno != ENOSYS && errno != EINVAL && errno != EOPNOTSUPP)
-            ThrowFileError(QStringLiteral("コピーすることが"), target.path(), errno);
-        QByteArray chunk(std::min(kChunkBytes, length - in), Qt::Uninitialized);
-        while (in < length) {
-            const qint64 k = std::min<qint64>(chunk.size(), length - in);
-            ReadExactly(source, chunk.data(), k, in);
-            WriteExactly(target, chunk.constData(), k, out);
-            in += k;
-            out += k;
-        }
+    const int error = source.file().copyInSystem(target.file(), length);
+    if (error == 0) return;
+    if (error != ENOSYS) ThrowFileError(QStringLiteral("コピーすることが"), target.path(), error);
+    QByteArray chunk(std::min(kChunkBytes, length), Qt::Uninitialized);
+    for (qint64 done = 0; done < length;) {
+        const qint64 k = std::min<qint64>(chunk.size(), length - done);
+        ReadExactly(source, chunk.data(), k, done);
+        WriteExactly(target, chunk.constData(), k, done);
+        done += k;
     }
 }
 
 void MaintenanceWrites::truncate(const ResultsFileHandle& file, qint64 length) {
-    if (::ftruncate(file.fd(), off_t(length)) != 0)
-        ThrowFileError(QStringLiteral("切り詰めることが"), file.path(), errno);
+    if (const int error = file.file().truncate(length))
+        ThrowFileError(QStringLiteral("切り詰めることが"), file.path(), error);
 }
 
 void MaintenanceWrites::remove(const QString& path) {
-    if (::unlink(QFile::encodeName(path).constData()) != 0 && errno != ENOENT)
-        ThrowFileError(QStringLiteral("消すことが"), path, errno);
+    if (const int error = platform::RemoveFile(path); error != 0 && error != ENOENT)
+        ThrowFileError(QStringLiteral("消すことが"), path, error);
     SyncFolderOf(path);
+}
+
+void MaintenanceWrites::rename(const QString& from, const QString& to) {
+    // The caller picks a free name; checking again here keeps a file that
+    // appeared meanwhile from being replaced (network shares offer no
+    // rename that refuses to replace).
+    if (QFileInfo::exists(to)) ThrowFileError(QStringLiteral("名前を変えることが"), to, EEXIST);
+    if (const int error = platform::ReplaceFile(from, to))
+        ThrowFileError(QStringLiteral("名前を変えることが"), from, error);
 }

@@ -4,10 +4,11 @@
 // interrupts it; every failure throws FileAccessError naming the file.
 
 #include "core/Text.h"
+#include "platform/File.h"
 
 #include <QString>
 
-// An open file descriptor, closed when it goes out of scope.
+// An open results file (or a file beside it), closed when it goes out of scope.
 class ResultsFileHandle {
   public:
     // forWriting: read and write, created when absent; else read only.
@@ -16,13 +17,13 @@ class ResultsFileHandle {
     ResultsFileHandle(const ResultsFileHandle&) = delete;
     ResultsFileHandle& operator=(const ResultsFileHandle&) = delete;
 
-    int fd() const { return fd_; }
+    const platform::File& file() const { return file_; }
     const QString& path() const { return path_; }
     qint64 size() const;
 
   private:
     QString path_;
-    int fd_ = -1;
+    platform::File file_;
 };
 
 // "成績ファイル … を読み込みできません（…、エラー番号 n）。…" for the results
@@ -38,7 +39,7 @@ void SyncFile(const ResultsFileHandle& file);
 // Makes the creation or removal of a file in the folder of path durable.
 void SyncFolderOf(const QString& path);
 
-enum class LockKind { Shared, Exclusive };
+using platform::LockKind;
 // Locks the whole file, however far it grows: waits until granted, or with
 // wait false returns false at once when another process holds it.
 bool LockWholeFile(const ResultsFileHandle& file, LockKind kind, bool wait);
@@ -58,4 +59,7 @@ class MaintenanceWrites {
     virtual void truncate(const ResultsFileHandle& file, qint64 length);
     // Removes the file (absent is fine) and makes that durable.
     virtual void remove(const QString& path);
+    // Gives the file another name in the same folder (replacing nothing: a
+    // file already there under that name is an error) and makes that durable.
+    virtual void rename(const QString& from, const QString& to);
 };

@@ -273,12 +273,14 @@ void RecordsBrowser::saveChange() {
         WithStudentAndResult(panelBytes_, combo1_->currentData().toInt(), *result);
     const qint64 number = panelRecord_;
     MaintenanceOutcome outcome;
+    QString setAside;
     try {
-        outcome = ChangeRecord(resultsPath(), number, panelBytes_, edited);
+        outcome = ChangeRecord(resultsPath(), number, panelBytes_, edited, &setAside);
     } catch (const DataFileError& error) {
         tellFileError(error.message());
         return;
     }
+    if (!setAside.isEmpty()) dialogs.inform(kCaution, setAside);
     if (outcome == MaintenanceOutcome::RecordChanged) {
         tellRecordChanged();
         return;
@@ -301,13 +303,15 @@ void RecordsBrowser::deleteRecord() {
     LetEventsRun();
     MaintenanceOutcome outcome = MaintenanceOutcome::Done;
     QString failure;
+    QString setAside;
     try {
-        outcome = DeleteRecord(state_.folders.DataFolder, number, expected);
+        outcome = DeleteRecord(state_.folders.DataFolder, number, expected, &setAside);
     } catch (const DataFileError& error) {
         failure = error.message();
     }
     picture6_->hide();
     --busy_;
+    if (!setAside.isEmpty()) state_.platform.dialogs->inform(kCaution, setAside);
     if (!failure.isEmpty()) {
         tellFileError(failure);
         return;

@@ -1,6 +1,7 @@
 #include "records/RecordMaintenance.h"
 #include "records/ResultsFile.h"
 
+#include "ChildProcess.h"
 #include "TestDoubles.h"
 
 #include <QDir>
@@ -8,11 +9,11 @@
 
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-#include <unistd.h>
-
+#include <chrono>
 #include <map>
+#include <memory>
 #include <numeric>
+#include <thread>
 
 namespace {
 
@@ -189,41 +190,36 @@ TEST(ResultText, NumbersAreRoundedToWholeSecondsFrom0To99999) {
         EXPECT_EQ(ParseResultText(text), expected) << text.toStdString();
 }
 
-// Other processes keep appending (as drills on other machines do) while
-// records are changed and deleted here.
-TEST_F(RecordMaintenanceTest, AppendsFromOtherProcessesSurviveChangesAndDeletions) {
-    constexpr int kBase = 60;
-    constexpr int kWriters = 3;
-    constexpr int kAppendsEach = 150;
-    constexpr int kFiller = 5000; // so each deletion moves enough bytes to meet appends
-    QByteArray initial;
-    for (int i = 1; i <= kBase; ++i)
-        initial += EncodeRecord(MakeRecord(i, 1, i));
-    for (int k = 0; k < kFiller; ++k)
-        initial += EncodeRecord(MakeRecord(3000, 3, k));
-    install.writeBytes(path, initial);
+// Where the machines of a classroom run: writers appending drills, and the
+// teacher changing and deleting records meanwhile.
+struct Classroom {
+    const char* name;
+    int writersHere;
+    int writersOnWindows;
+    bool teacherOnWindows;
+};
 
-    std::vector<pid_t> writers;
-    for (int w = 0; w < kWriters; ++w) {
-        const pid_t pid = ::fork();
-        ASSERT_GE(pid, 0);
-        if (pid == 0) {
-            int status = 0;
-            try {
-                for (int k = 0; k < kAppendsEach; ++k) {
-                    AppendRecord(path, MakeRecord(1000 + w, 2, k));
-                    ::usleep(300);
-                }
-            } catch (...) {
-                status = 1;
-            }
-            ::_exit(status);
-        }
-        writers.push_back(pid);
-    }
+// The test binary of the Windows build, run under Wine, when ./test names
+// it; empty elsewhere.
+QStringList WindowsTestCommand() {
+    const QString wine = qEnvironmentVariable("DRILL_WINE_EXEC");
+    const QString tests = qEnvironmentVariable("DRILL_WINDOWS_TESTS_RECORDS");
+    if (wine.isEmpty() || tests.isEmpty()) return {};
+    return {wine, tests};
+}
 
-    // Base record i is deleted when i % 3 == 0, changed when i % 3 == 1.
-    auto findRecord = [&](const QByteArray& bytes) -> qint64 {
+// A path of this machine as a Windows program under Wine names it.
+QString WindowsPath(const QString& path) {
+    return QStringLiteral("Z:") + path;
+}
+
+constexpr int kBase = 60;
+constexpr int kAppendsEach = 150;
+
+// The teacher: base record i is deleted when i % 3 == 0, changed when i % 3 == 1.
+void ChangeAndDeleteBaseRecords(const QString& folder) {
+    const QString path = folder + kResultsFileName;
+    const auto findRecord = [&](const QByteArray& bytes) -> qint64 {
         const QByteArray all = FileBytes(path);
         for (qint64 n = 0; n < all.size() / kRecordSize; ++n)
             if (all.mid(n * kRecordSize, kRecordSize) == bytes) return n + 1;
@@ -242,12 +238,59 @@ TEST_F(RecordMaintenanceTest, AppendsFromOtherProcessesSurviveChangesAndDeletion
                 << i;
         }
     }
+}
 
-    for (const pid_t pid : writers) {
-        int status = -1;
-        ASSERT_EQ(::waitpid(pid, &status, 0), pid);
-        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+class AppendsBesideMaintenance : public RecordMaintenanceTest,
+                                 public ::testing::WithParamInterface<Classroom> {};
+
+// Other processes keep appending (as drills on other machines do) while
+// records are changed and deleted; with a Windows build, machines of both
+// systems share the file, as in a classroom in the middle of a change-over.
+TEST_P(AppendsBesideMaintenance, AppendsFromOtherProcessesSurviveChangesAndDeletions) {
+    if (ChildRole() == QStringLiteral("writer")) {
+        const QStringList a = ChildArguments();
+        try {
+            for (int k = 0; k < kAppendsEach; ++k) {
+                AppendRecord(a[0], MakeRecord(1000 + a[1].toInt(), 2, k));
+                std::this_thread::sleep_for(std::chrono::microseconds(300));
+            }
+        } catch (...) {
+            ExitChild(1);
+        }
+        ExitChild(0);
     }
+    if (ChildRole() == QStringLiteral("teacher")) {
+        ChangeAndDeleteBaseRecords(ChildArguments().value(0));
+        ExitChild(HasFailure() ? 1 : 0);
+    }
+    const Classroom& classroom = GetParam();
+    const QStringList windows = WindowsTestCommand();
+    if ((classroom.writersOnWindows > 0 || classroom.teacherOnWindows) && windows.isEmpty())
+        GTEST_SKIP() << "no Windows build named (./test names it in DRILL_WINDOWS_TESTS_RECORDS)";
+    const int writers = classroom.writersHere + classroom.writersOnWindows;
+    constexpr int kFiller = 5000; // so each deletion moves enough bytes to meet appends
+    QByteArray initial;
+    for (int i = 1; i <= kBase; ++i)
+        initial += EncodeRecord(MakeRecord(i, 1, i));
+    for (int k = 0; k < kFiller; ++k)
+        initial += EncodeRecord(MakeRecord(3000, 3, k));
+    install.writeBytes(path, initial);
+
+    std::vector<std::unique_ptr<ChildProcess>> machines;
+    for (int w = 0; w < writers; ++w) {
+        const bool onWindows = w >= classroom.writersHere;
+        machines.push_back(std::make_unique<ChildProcess>(
+            QStringLiteral("writer"),
+            QStringList{onWindows ? WindowsPath(path) : path, QString::number(w)},
+            onWindows ? windows : QStringList{}));
+    }
+    if (classroom.teacherOnWindows)
+        machines.push_back(std::make_unique<ChildProcess>(
+            QStringLiteral("teacher"), QStringList{WindowsPath(folder)}, windows));
+    else
+        ChangeAndDeleteBaseRecords(folder);
+    for (const auto& machine : machines)
+        EXPECT_EQ(machine->finish(), 0);
 
     const QByteArray all = FileBytes(path);
     ASSERT_EQ(all.size() % kRecordSize, 0);
@@ -285,9 +328,14 @@ TEST_F(RecordMaintenanceTest, AppendsFromOtherProcessesSurviveChangesAndDeletion
     EXPECT_EQ(filler, everyFiller);
     std::vector<int> everyAppend(kAppendsEach);
     std::iota(everyAppend.begin(), everyAppend.end(), 0);
-    for (int w = 0; w < kWriters; ++w)
+    for (int w = 0; w < writers; ++w)
         EXPECT_EQ(appended[w], everyAppend) << "writer " << w;
     EXPECT_FALSE(copyExists());
 }
+
+INSTANTIATE_TEST_SUITE_P(Machines, AppendsBesideMaintenance,
+                         ::testing::Values(Classroom{"OneSystem", 3, 0, false},
+                                           Classroom{"LinuxAndWindows", 2, 2, true}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace

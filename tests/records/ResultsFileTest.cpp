@@ -1,3 +1,4 @@
+#include "ChildProcess.h"
 #include "TestDoubles.h"
 
 #include "core/Dates.h"
@@ -9,8 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
-#include <sys/wait.h>
-#include <unistd.h>
+#include <memory>
 
 namespace {
 
@@ -203,29 +203,22 @@ TEST_F(ResultsFileFixture, AppendResultWritesTheRunFromTheProgramState) {
 TEST_F(ResultsFileFixture, ConcurrentAppendsFromManyProcessesLoseNothing) {
     constexpr int kProcesses = 6;
     constexpr int kRecordsEach = 500;
-    std::vector<pid_t> children;
-    for (int p = 1; p <= kProcesses; ++p) {
-        const pid_t pid = fork();
-        ASSERT_GE(pid, 0);
-        if (pid == 0) {
-            int status = 0;
-            try {
-                for (int i = 1; i <= kRecordsEach; ++i) {
-                    ResultRecord r = SampleRecord(int16_t(p), i); // the result numbers the sequence
-                    AppendRecord(path, r);
-                }
-            } catch (...) {
-                status = 1;
-            }
-            _exit(status);
+    if (ChildRole() == QStringLiteral("appender")) {
+        const QStringList arguments = ChildArguments();
+        try {
+            for (int i = 1; i <= kRecordsEach; ++i) // the result numbers the sequence
+                AppendRecord(arguments[0], SampleRecord(int16_t(arguments[1].toInt()), i));
+        } catch (...) {
+            ExitChild(1);
         }
-        children.push_back(pid);
+        ExitChild(0);
     }
-    for (const pid_t pid : children) {
-        int status = 0;
-        ASSERT_EQ(waitpid(pid, &status, 0), pid);
-        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-    }
+    std::vector<std::unique_ptr<ChildProcess>> appenders;
+    for (int p = 1; p <= kProcesses; ++p)
+        appenders.push_back(std::make_unique<ChildProcess>(QStringLiteral("appender"),
+                                                           QStringList{path, QString::number(p)}));
+    for (const auto& appender : appenders)
+        EXPECT_EQ(appender->finish(), 0);
 
     EXPECT_EQ(QFileInfo(path).size(), qint64(kProcesses) * kRecordsEach * kRecordSize);
     const auto records = ReadRecords(path, 1, RecordCount(path));
@@ -257,25 +250,23 @@ TEST_F(ResultsFileFixture, AFileShortenedDuringReadsGivesWholeRecordsAndNoError)
         file.write(bytes);
     }
 
-    const pid_t shortener = fork();
-    ASSERT_GE(shortener, 0);
-    if (shortener == 0) {
-        const QByteArray name = QFile::encodeName(path);
+    if (ChildRole() == QStringLiteral("shortener")) {
+        // Without the lock, as a machine whose lock was lost. On Windows a
+        // write inside a range a reader holds is refused: that round passes.
+        const QString shared = ChildArguments().value(0);
         for (int round = 0; round < 4000; ++round) {
-            if (::truncate(name.constData(), round % 2 ? 44 * 10 : off_t(bytes.size())) != 0)
-                _exit(1);
-            if (round % 2 == 0) { // grow back: the bytes again
-                QFile file(path);
-                if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
-                    file.write(bytes) != bytes.size())
-                    _exit(1);
+            if (round % 2) {
+                QFile::resize(shared, 44 * 10);
+                continue;
             }
+            QFile file(shared); // grow back: the bytes again
+            if (file.open(QIODevice::WriteOnly | QIODevice::Truncate)) file.write(bytes);
         }
-        _exit(0);
+        ExitChild(0);
     }
+    ChildProcess shortener(QStringLiteral("shortener"), {path});
     int failures = 0;
-    int status = 0;
-    while (waitpid(shortener, &status, WNOHANG) == 0) {
+    while (shortener.isRunning()) {
         try {
             EXPECT_EQ(ReadLastRecordBytes(path, 20000).size() % kRecordSize, 0);
             EXPECT_LE(ReadRecords(path, 1, 2000).size(), 2000u);
@@ -283,6 +274,6 @@ TEST_F(ResultsFileFixture, AFileShortenedDuringReadsGivesWholeRecordsAndNoError)
             ++failures;
         }
     }
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    EXPECT_EQ(shortener.finish(), 0);
     EXPECT_EQ(failures, 0);
 }

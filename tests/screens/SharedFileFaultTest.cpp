@@ -3,6 +3,7 @@
 // wrong): the program shows one message naming the file and ends, in a
 // process of its own that must not abort.
 
+#include "ChildProcess.h"
 #include "DemoClassroom.h"
 #include "TestDoubles.h"
 
@@ -22,8 +23,6 @@
 
 #include <functional>
 #include <stdexcept>
-#include <sys/wait.h>
-#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 
@@ -120,46 +119,42 @@ void ReplaceByFolder(const QString& path) {
 
 class ScreenActionOnAFolder : public ::testing::TestWithParam<ScreenAction> {};
 
+// The program ends in a process of its own, which leaves without cleaning up.
 TEST_P(ScreenActionOnAFolder, ShowsOneMessageAndEndsWithoutAborting) {
+    if (ChildRole().isEmpty()) {
+        ChildProcess program(QStringLiteral("program"));
+        EXPECT_EQ(program.finish(), 0);
+        return;
+    }
     const ScreenAction& action = GetParam();
     DemoClassroom classroom;
     const QString spoilt = PathOf(classroom, action.spoilt);
-    const pid_t pid = ::fork();
-    ASSERT_GE(pid, 0);
-    if (pid == 0) {
-        // Only this process's result counts; it leaves without cleaning up.
-        int failures = 0;
-        const auto expect = [&failures](bool ok, const std::string& what) {
-            if (!ok) {
-                std::fprintf(stderr, "%s\n", what.c_str());
-                ++failures;
-            }
-        };
-        StartUp start(classroom);
-        static_cast<GuardedApplication*>(QCoreApplication::instance())->guard(&start.rig.state);
-        expect(start.names != nullptr && start.rig.dialogs.shown.empty(),
-               "the program did not start");
-        action.prepare(start);
-        expect(start.rig.dialogs.shown.empty(), "a message before the file was spoilt");
-        ReplaceByFolder(spoilt);
-        action.act(start);
-        QCoreApplication::processEvents();
-        const auto& shown = start.rig.dialogs.shown;
-        expect(shown.size() == 1, "messages shown: " + std::to_string(shown.size()));
-        for (const auto& message : shown) {
-            expect(message.text.contains(QFileInfo(spoilt).fileName()),
-                   "the message does not name the file: " + message.text.toStdString());
-            expect(message.text.contains(u"21"_s),
-                   "the message lacks the error number: " + message.text.toStdString());
+    int failures = 0;
+    const auto expect = [&failures](bool ok, const std::string& what) {
+        if (!ok) {
+            std::fprintf(stderr, "%s\n", what.c_str());
+            ++failures;
         }
-        expect(start.rig.navigator.count(u"endProgram"_s) == 1, "the program did not end once");
-        std::fflush(stderr);
-        ::_exit(failures == 0 ? 0 : 1);
+    };
+    StartUp start(classroom);
+    static_cast<GuardedApplication*>(QCoreApplication::instance())->guard(&start.rig.state);
+    expect(start.names != nullptr && start.rig.dialogs.shown.empty(), "the program did not start");
+    action.prepare(start);
+    expect(start.rig.dialogs.shown.empty(), "a message before the file was spoilt");
+    ReplaceByFolder(spoilt);
+    action.act(start);
+    QCoreApplication::processEvents();
+    const auto& shown = start.rig.dialogs.shown;
+    expect(shown.size() == 1, "messages shown: " + std::to_string(shown.size()));
+    for (const auto& message : shown) {
+        expect(message.text.contains(QFileInfo(spoilt).fileName()),
+               "the message does not name the file: " + message.text.toStdString());
+        expect(message.text.contains(u"21"_s),
+               "the message lacks the error number: " + message.text.toStdString());
     }
-    int status = 0;
-    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
-    ASSERT_TRUE(WIFEXITED(status)) << "the process was ended by signal " << WTERMSIG(status);
-    EXPECT_EQ(WEXITSTATUS(status), 0);
+    expect(start.rig.navigator.count(u"endProgram"_s) == 1, "the program did not end once");
+    std::fflush(stderr);
+    ExitChild(failures == 0 ? 0 : 1);
 }
 
 INSTANTIATE_TEST_SUITE_P(SharedFileFault, ScreenActionOnAFolder, ::testing::ValuesIn(Actions()),

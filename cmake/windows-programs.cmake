@@ -1,0 +1,51 @@
+# The Windows programs are static: each carries the Qt platform plugins it
+# may start with, the windows one for a desktop and the offscreen one for
+# tests (a static Qt links only its default plugin by itself).
+function(drill_executables_below dir out)
+  get_property(targets DIRECTORY ${dir} PROPERTY BUILDSYSTEM_TARGETS)
+  set(found)
+  foreach(target ${targets})
+    get_target_property(type ${target} TYPE)
+    if(type STREQUAL "EXECUTABLE")
+      list(APPEND found ${target})
+    endif()
+  endforeach()
+  get_property(subdirs DIRECTORY ${dir} PROPERTY SUBDIRECTORIES)
+  foreach(subdir ${subdirs})
+    drill_executables_below(${subdir} more)
+    list(APPEND found ${more})
+  endforeach()
+  set(${out} ${found} PARENT_SCOPE)
+endfunction()
+
+# Whether target links Qt Gui, itself or through the project's libraries.
+function(drill_links_gui target out)
+  set(result FALSE)
+  get_target_property(libraries ${target} LINK_LIBRARIES)
+  if(NOT libraries)
+    get_target_property(libraries ${target} INTERFACE_LINK_LIBRARIES)
+  endif()
+  foreach(library ${libraries})
+    if(library MATCHES "^Qt6::(Gui|Widgets|PrintSupport)$")
+      set(result TRUE)
+    elseif(TARGET ${library} AND NOT library MATCHES "::")
+      drill_links_gui(${library} below)
+      if(below)
+        set(result TRUE)
+      endif()
+    endif()
+  endforeach()
+  set(${out} ${result} PARENT_SCOPE)
+endfunction()
+
+drill_executables_below(${PROJECT_SOURCE_DIR} drill_executables)
+foreach(target ${drill_executables})
+  drill_links_gui(${target} gui)
+  if(gui)
+    qt_import_plugins(${target} INCLUDE Qt6::QWindowsIntegrationPlugin
+                      Qt6::QOffscreenIntegrationPlugin)
+  endif()
+endforeach()
+# The program itself opens no console window; the teachers' commands are
+# console programs.
+set_target_properties(circle-drill PROPERTIES WIN32_EXECUTABLE ON)

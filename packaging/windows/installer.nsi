@@ -1,0 +1,196 @@
+; The Windows installer of 円の公式ドリル (64-bit, per machine).
+;   makensis -DVERSION=1.0.15 -DSTAGE=<folder with the programs> -DICON=<.ico>
+;            -DOUTFILE=<setup.exe> installer.nsi
+; Silent installation on every machine of a school:
+;   circle-drill-<version>-setup.exe /S [/CLASSROOM=\\server\share\教室\circle] [/DESKTOP] [/D=C:\...]
+; /CLASSROOM names the classroom's program folder (the folder whose parent
+; holds パスデータ.txt); without it the demo classroom is laid out.
+Unicode true
+Target amd64-unicode
+SetCompressor /SOLID lzma
+RequestExecutionLevel admin
+ManifestDPIAware true
+
+!include MUI2.nsh
+!include nsDialogs.nsh
+!include LogicLib.nsh
+!include FileFunc.nsh
+!include x64.nsh
+
+!define PRODUCT "円の公式ドリル"
+!define KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\CircleDrill"
+!define SETTINGS "Software\CircleDrill"
+
+Name "${PRODUCT} ${VERSION}"
+OutFile "${OUTFILE}"
+InstallDir "$PROGRAMFILES64\CircleDrill"
+InstallDirRegKey HKLM "${SETTINGS}" "InstallFolder"
+BrandingText "${PRODUCT} ${VERSION}"
+
+VIProductVersion "${VERSION}.0"
+VIAddVersionKey /LANG=0 "ProductName" "${PRODUCT}"
+VIAddVersionKey /LANG=0 "FileDescription" "${PRODUCT} セットアップ"
+VIAddVersionKey /LANG=0 "FileVersion" "${VERSION}"
+VIAddVersionKey /LANG=0 "ProductVersion" "${VERSION}"
+VIAddVersionKey /LANG=0 "LegalCopyright" "円の公式ドリルの作者"
+
+!define MUI_ICON "${ICON}"
+!define MUI_UNICON "${ICON}"
+!define MUI_ABORTWARNING
+
+Var Classroom        ; the classroom's program folder, or empty for the demo
+Var ClassroomField
+Var DemoChoice
+Var ExistingChoice
+
+!insertmacro MUI_PAGE_WELCOME
+!insertmacro MUI_PAGE_DIRECTORY
+Page custom ClassroomPage ClassroomPageLeave
+!insertmacro MUI_PAGE_COMPONENTS
+!insertmacro MUI_PAGE_INSTFILES
+!insertmacro MUI_PAGE_FINISH
+!insertmacro MUI_UNPAGE_CONFIRM
+!insertmacro MUI_UNPAGE_INSTFILES
+!insertmacro MUI_LANGUAGE "Japanese"
+
+Function .onInit
+  ${IfNot} ${RunningX64}
+    MessageBox MB_ICONSTOP "${PRODUCT} は 64 ビット版の Windows で動きます。" /SD IDOK
+    Abort
+  ${EndIf}
+  SetRegView 64
+  ReadRegStr $Classroom HKLM "${SETTINGS}" "ClassroomFolder"
+  ${GetParameters} $R0
+  ClearErrors
+  ${GetOptions} $R0 "/CLASSROOM=" $R1
+  ${IfNot} ${Errors}
+    StrCpy $Classroom $R1
+  ${EndIf}
+  ClearErrors
+  ${GetOptions} $R0 "/DESKTOP" $R1
+  ${IfNot} ${Errors}
+    SectionSetFlags 1 ${SF_SELECTED}
+  ${EndIf}
+FunctionEnd
+
+; Which classroom the program starts on: a demo classroom laid out on this
+; machine, or the classroom's existing installation on the file server.
+Function ClassroomPage
+  !insertmacro MUI_HEADER_TEXT "教室のフォルダ" "プログラムが使う教室を選んでください。"
+  nsDialogs::Create 1018
+  Pop $0
+  ${NSD_CreateRadioButton} 0 0 100% 12u "デモ教室を作って試す（このコンピュータの公開ドキュメントに作ります）"
+  Pop $DemoChoice
+  ${NSD_CreateRadioButton} 0 18u 100% 12u "教室の今のフォルダを使う（プログラムフォルダを選んでください）"
+  Pop $ExistingChoice
+  ${NSD_CreateText} 12u 34u 220u 13u "$Classroom"
+  Pop $ClassroomField
+  ${NSD_CreateBrowseButton} 236u 33u 50u 15u "参照..."
+  Pop $0
+  ${NSD_OnClick} $0 BrowseClassroom
+  ${NSD_CreateLabel} 12u 54u 100% 36u "プログラムフォルダは、上のフォルダにパスデータ.txt がある教室のフォルダです（例: \\server\share\教室\circle）。"
+  Pop $0
+  ${If} $Classroom == ""
+    ${NSD_Check} $DemoChoice
+  ${Else}
+    ${NSD_Check} $ExistingChoice
+  ${EndIf}
+  nsDialogs::Show
+FunctionEnd
+
+Function BrowseClassroom
+  ${NSD_GetText} $ClassroomField $0
+  nsDialogs::SelectFolderDialog "教室のプログラムフォルダ" "$0"
+  Pop $0
+  ${If} $0 != error
+    ${NSD_SetText} $ClassroomField "$0"
+    ${NSD_Check} $ExistingChoice
+    ${NSD_Uncheck} $DemoChoice
+  ${EndIf}
+FunctionEnd
+
+Function ClassroomPageLeave
+  ${NSD_GetState} $DemoChoice $0
+  ${If} $0 == ${BST_CHECKED}
+    StrCpy $Classroom ""
+    Return
+  ${EndIf}
+  ${NSD_GetText} $ClassroomField $Classroom
+  ${IfNot} ${FileExists} "$Classroom\..\パスデータ.txt"
+    MessageBox MB_YESNO|MB_ICONEXCLAMATION "$Classroom の上のフォルダにパスデータ.txt がありません。このフォルダを使いますか？" IDYES +2
+    Abort
+  ${EndIf}
+FunctionEnd
+
+Section "${PRODUCT}（必須）" SecProgram
+  SectionIn RO
+  SetRegView 64
+  SetShellVarContext all
+  SetOutPath "$INSTDIR"
+  File "${STAGE}\circle-drill.exe"
+  File "${STAGE}\drill-stats.exe"
+  File "${STAGE}\drill-report.exe"
+  File "${STAGE}\make-demo.exe"
+  File "${STAGE}\demo-menu.exe"
+  File "${STAGE}\README.txt"
+  SetOutPath "$INSTDIR\fonts"
+  File "${STAGE}\fonts\*.*"
+
+  ${If} $Classroom == ""
+    StrCpy $R9 "$DOCUMENTS\${PRODUCT}"
+    nsExec::ExecToLog '"$INSTDIR\make-demo.exe" "$R9"'
+    Pop $0
+    ${If} $0 != 0
+      MessageBox MB_ICONEXCLAMATION "デモ教室を作れませんでした（$R9、終了コード $0）。" /SD IDOK
+    ${EndIf}
+    StrCpy $Classroom "$R9\circle"
+    WriteRegStr HKLM "${SETTINGS}" "DemoFolder" "$R9"
+  ${EndIf}
+  WriteRegStr HKLM "${SETTINGS}" "InstallFolder" "$INSTDIR"
+  WriteRegStr HKLM "${SETTINGS}" "ClassroomFolder" "$Classroom"
+
+  CreateDirectory "$SMPROGRAMS\${PRODUCT}"
+  CreateShortcut "$SMPROGRAMS\${PRODUCT}\${PRODUCT}.lnk" "$INSTDIR\circle-drill.exe" \
+    '--program-folder "$Classroom"' "$INSTDIR\circle-drill.exe" 0
+  CreateShortcut "$SMPROGRAMS\${PRODUCT}\${PRODUCT}（全画面）.lnk" "$INSTDIR\circle-drill.exe" \
+    '--program-folder "$Classroom" --fullscreen' "$INSTDIR\circle-drill.exe" 0
+  CreateShortcut "$SMPROGRAMS\${PRODUCT}\アンインストール.lnk" "$INSTDIR\uninstall.exe"
+
+  WriteUninstaller "$INSTDIR\uninstall.exe"
+  WriteRegStr HKLM "${KEY}" "DisplayName" "${PRODUCT}"
+  WriteRegStr HKLM "${KEY}" "DisplayVersion" "${VERSION}"
+  WriteRegStr HKLM "${KEY}" "DisplayIcon" "$INSTDIR\circle-drill.exe"
+  WriteRegStr HKLM "${KEY}" "InstallLocation" "$INSTDIR"
+  WriteRegStr HKLM "${KEY}" "UninstallString" '"$INSTDIR\uninstall.exe"'
+  WriteRegStr HKLM "${KEY}" "QuietUninstallString" '"$INSTDIR\uninstall.exe" /S'
+  WriteRegDWORD HKLM "${KEY}" "NoModify" 1
+  WriteRegDWORD HKLM "${KEY}" "NoRepair" 1
+  ${GetSize} "$INSTDIR" "/S=0K" $0 $1 $2
+  WriteRegDWORD HKLM "${KEY}" "EstimatedSize" $0
+SectionEnd
+
+Section /o "デスクトップにショートカット" SecDesktop
+  SetShellVarContext all
+  CreateShortcut "$DESKTOP\${PRODUCT}.lnk" "$INSTDIR\circle-drill.exe" \
+    '--program-folder "$Classroom"' "$INSTDIR\circle-drill.exe" 0
+SectionEnd
+
+; Removes the program and its shortcuts; a classroom's folders (the demo
+; classroom's included) and their results stay as they are.
+Section "Uninstall"
+  SetRegView 64
+  SetShellVarContext all
+  Delete "$DESKTOP\${PRODUCT}.lnk"
+  RMDir /r "$SMPROGRAMS\${PRODUCT}"
+  Delete "$INSTDIR\circle-drill.exe"
+  Delete "$INSTDIR\drill-stats.exe"
+  Delete "$INSTDIR\drill-report.exe"
+  Delete "$INSTDIR\make-demo.exe"
+  Delete "$INSTDIR\demo-menu.exe"
+  Delete "$INSTDIR\README.txt"
+  RMDir /r "$INSTDIR\fonts"
+  Delete "$INSTDIR\uninstall.exe"
+  RMDir "$INSTDIR"
+  DeleteRegKey HKLM "${KEY}"
+  DeleteRegKey HKLM "${SETTINGS}"
+SectionEnd

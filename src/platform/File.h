@@ -1,0 +1,72 @@
+#pragma once
+// What differs between Linux and Windows, behind one interface: the files the
+// classroom shares (opening, whole-file locks, positioned reads and writes,
+// syncing, truncating, renaming and removing them, syncing their folder) and
+// the system's words for an error. platform/posix and platform/windows each
+// implement all of it; nothing above this folder knows which one it runs on.
+//
+// Failures are the C library's error numbers (ENOENT, EACCES, EAGAIN, ENOSPC,
+// ENOLCK, ...) on every system: the Windows layer translates its own codes,
+// so the program decides the same way everywhere. 0 is success.
+
+#include <QString>
+
+#include <cstdint>
+
+namespace platform {
+
+enum class LockKind { Shared, Exclusive };
+
+// An open file, closed when it goes out of scope. Every call retries where
+// the system interrupts it.
+class File {
+  public:
+    enum class Access {
+        Read,
+        ReadWrite, // creates an absent file
+    };
+
+    File() = default;
+    ~File();
+    File(const File&) = delete;
+    File& operator=(const File&) = delete;
+
+    [[nodiscard]] int open(const QString& path, Access access);
+    bool isOpen() const;
+
+    [[nodiscard]] int size(qint64& bytes) const;
+    // Up to length bytes at offset; done is how many, fewer only at the end.
+    [[nodiscard]] int readAt(char* buffer, qint64 length, qint64 offset, qint64& done) const;
+    // All length bytes at offset.
+    [[nodiscard]] int writeAt(const char* buffer, qint64 length, qint64 offset) const;
+    // Returns once the file's bytes and length are on the disk (or the server's).
+    [[nodiscard]] int sync() const;
+    [[nodiscard]] int truncate(qint64 length) const;
+
+    // Locks the whole file, however far it grows, against other processes
+    // and machines. Without wait, granted is false (and the result 0) when
+    // another holds it. Whole-file locks of the two systems see each other
+    // on a shared folder.
+    [[nodiscard]] int lock(LockKind kind, bool wait, bool& granted) const;
+    void unlock() const;
+
+    // The first length bytes of this file to the start of target, inside the
+    // system where it can (ENOSYS where it cannot: the caller copies).
+    [[nodiscard]] int copyInSystem(const File& target, qint64 length) const;
+
+  private:
+    std::intptr_t handle_ = -1;
+};
+
+// Removes the file; ENOENT when it was not there.
+[[nodiscard]] int RemoveFile(const QString& path);
+// Renames from to to, replacing to; durable once it returns.
+[[nodiscard]] int ReplaceFile(const QString& from, const QString& to);
+// Makes the creation, removal or renaming of a file in folder durable.
+[[nodiscard]] int SyncFolder(const QString& folder);
+
+// The system's text for an error number, in the user's language where the
+// system has it.
+QString ErrorText(int errorNumber);
+
+} // namespace platform

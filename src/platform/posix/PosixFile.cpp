@@ -1,0 +1,152 @@
+// Linux and other POSIX systems: file descriptors and fcntl locks, which NFS
+// and SMB mounts pass on to the file server.
+#include "platform/File.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace platform {
+namespace {
+int OpenRetrying(const QString& path, int flags) {
+    const QByteArray native = QFile::encodeName(path);
+    int fd;
+    do {
+        fd = ::open(native.constData(), flags | O_CLOEXEC, 0666);
+    } while (fd < 0 && errno == EINTR);
+    return fd;
+}
+
+int SetWholeFileLock(int fd, short type, int command) {
+    struct flock lock {};
+    lock.l_type = type;
+    lock.l_whence = SEEK_SET;
+    lock.l_start = 0;
+    lock.l_len = 0; // to the end, however far the file grows
+    int rc;
+    do {
+        rc = ::fcntl(fd, command, &lock);
+    } while (rc != 0 && errno == EINTR);
+    return rc == 0 ? 0 : errno;
+}
+} // namespace
+
+File::~File() {
+    if (handle_ >= 0) ::close(int(handle_));
+}
+
+int File::open(const QString& path, Access access) {
+    const int fd = OpenRetrying(path, access == Access::ReadWrite ? O_RDWR | O_CREAT : O_RDONLY);
+    if (fd < 0) return errno;
+    if (handle_ >= 0) ::close(int(handle_));
+    handle_ = fd;
+    return 0;
+}
+
+bool File::isOpen() const {
+    return handle_ >= 0;
+}
+
+int File::size(qint64& bytes) const {
+    struct stat info {};
+    if (::fstat(int(handle_), &info) != 0) return errno;
+    // A folder in the file's place opens for reading but is not a file.
+    if (S_ISDIR(info.st_mode)) return EISDIR;
+    bytes = qint64(info.st_size);
+    return 0;
+}
+
+int File::readAt(char* buffer, qint64 length, qint64 offset, qint64& done) const {
+    done = 0;
+    while (done < length) {
+        const ssize_t n =
+            ::pread(int(handle_), buffer + done, size_t(length - done), off_t(offset + done));
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) return errno;
+        if (n == 0) break;
+        done += n;
+    }
+    return 0;
+}
+
+int File::writeAt(const char* buffer, qint64 length, qint64 offset) const {
+    while (length > 0) {
+        const ssize_t n = ::pwrite(int(handle_), buffer, size_t(length), off_t(offset));
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) return errno;
+        buffer += n;
+        length -= n;
+        offset += n;
+    }
+    return 0;
+}
+
+int File::sync() const {
+    return ::fsync(int(handle_)) == 0 ? 0 : errno;
+}
+
+int File::truncate(qint64 length) const {
+    return ::ftruncate(int(handle_), off_t(length)) == 0 ? 0 : errno;
+}
+
+int File::lock(LockKind kind, bool wait, bool& granted) const {
+    const int error = SetWholeFileLock(int(handle_), kind == LockKind::Shared ? F_RDLCK : F_WRLCK,
+                                       wait ? F_SETLKW : F_SETLK);
+    granted = error == 0;
+    if (!wait && (error == EAGAIN || error == EACCES)) return 0;
+    return error;
+}
+
+void File::unlock() const {
+    SetWholeFileLock(int(handle_), F_UNLCK, F_SETLK);
+}
+
+int File::copyInSystem(const File& target, qint64 length) const {
+    loff_t in = 0;
+    loff_t out = 0;
+    while (in < length) {
+        const ssize_t n =
+            ::copy_file_range(int(handle_), &in, int(target.handle_), &out, size_t(length - in), 0);
+        if (n < 0 && errno == EINTR) continue;
+        if (n > 0) continue;
+        if (n == 0) return EIO; // the source is shorter than length
+        // Another file system or an old kernel: the caller copies, from the start.
+        if (errno == EXDEV || errno == ENOSYS || errno == EINVAL || errno == EOPNOTSUPP)
+            return ENOSYS;
+        return errno;
+    }
+    return 0;
+}
+
+int RemoveFile(const QString& path) {
+    return ::unlink(QFile::encodeName(path).constData()) == 0 ? 0 : errno;
+}
+
+int ReplaceFile(const QString& from, const QString& to) {
+    if (::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) != 0)
+        return errno;
+    return SyncFolder(QFileInfo(to).absolutePath());
+}
+
+int SyncFolder(const QString& folder) {
+    const int fd = OpenRetrying(folder, O_RDONLY | O_DIRECTORY);
+    if (fd < 0) return errno;
+    // Some network file systems refuse to sync a folder; their server
+    // writes the folder through anyway.
+    const int rc = ::fsync(fd);
+    const int error = errno;
+    ::close(fd);
+    if (rc != 0 && error != EINVAL && error != EROFS && error != ENOTSUP) return error;
+    return 0;
+}
+
+QString ErrorText(int errorNumber) {
+    return QString::fromLocal8Bit(std::strerror(errorNumber));
+}
+
+} // namespace platform
