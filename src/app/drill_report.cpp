@@ -66,9 +66,11 @@ bool ReadOwnOption(ReportOptions& options, const QStringList& args, qsizetype& i
     options.grade = ReadGradeChoice(args[i]);
     options.gradeText = args[i];
     if (!options.grade)
-        problem = QStringLiteral("--grade \"%1\" is not a grade: one of %2, or a grade as the "
-                                 "sheet prints it (小5, 中２, 高1, ...)")
-                      .arg(args[i], GradeChoiceExamples().mid(0, 12).join(QLatin1Char(' ')));
+        problem =
+            QStringLiteral("--grade \"%1\" is not a grade: one of %2, or a grade as the "
+                           "sheet prints it (小5, 中２, 高1, ...)")
+                .arg(args[i], QStringList(GradeFilterEntries().begin(), GradeFilterEntries().end())
+                                  .join(QLatin1Char(' ')));
     return true;
 }
 

@@ -171,12 +171,6 @@ std::optional<GradeChoice> ReadGradeChoice(const QString& text) {
     return std::nullopt;
 }
 
-QStringList GradeChoiceExamples() {
-    QStringList examples(GradeFilterEntries().begin(), GradeFilterEntries().end());
-    examples << QStringLiteral("小5") << QStringLiteral("高1") << QStringLiteral("幼3");
-    return examples;
-}
-
 std::vector<SheetStudent> NameListStudents(ProgramState& state, const GradeChoice& choice) {
     std::vector<SheetStudent> students = NameListStudents(state, choice.filter);
     if (!choice.label.isEmpty())

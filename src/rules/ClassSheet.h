@@ -75,8 +75,6 @@ struct GradeChoice {
     QString label; // when not empty, only the students of this short grade label
 };
 std::optional<GradeChoice> ReadGradeChoice(const QString& text);
-// What ReadGradeChoice takes, for a usage message.
-QStringList GradeChoiceExamples();
 std::vector<SheetStudent> NameListStudents(ProgramState& state, const GradeChoice& choice);
 
 // The sheet of these students from the tables of the last count; a grade
