@@ -3,6 +3,7 @@
 #include "app/Configuration.h"
 #include "core/ProgramState.h"
 #include "core/Text.h"
+#include "records/ResultsFile.h"
 #include "widgets/Screen.h"
 #include "widgets/StartupScreen.h"
 
@@ -12,6 +13,8 @@ StartupScreen* StartProgram(ProgramState& state, ScreenHost& host, const QString
         Navigator& navigator = *state.platform.navigator;
         try {
             LoadConfiguration(state, programFolder);
+            // Runs an earlier start could not record go in before anything is counted.
+            MoveOutboxIntoResults(state);
             navigator.showNameSelection();
             host.closeScreen(first);
         } catch (const DataFileError& error) {

@@ -20,6 +20,9 @@ struct Folders {
     QString DataFolder;
     QString SoundFolder;
     QString ProgramFolderName;
+    // This machine's own folder for runs the results file could not take yet;
+    // empty: the program's local data folder.
+    QString OutboxFolder;
 };
 
 // Settings shared by every program of the installation (共通データ.txt).
@@ -109,6 +112,8 @@ struct DrillState {
     bool DrillFinished = false;
     bool EndRoutineStarted = false;
     bool TimedOut = false;
+    // The run just ended waits on this machine to be recorded (records/Outbox.h).
+    bool RunKeptForLater = false;
     double DrillStartTime = 0; // monotonic seconds
     int32_t ElapsedSeconds = 0;
     int32_t TimeLimit = 0;

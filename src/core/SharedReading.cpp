@@ -39,7 +39,7 @@ ReadFailure ClassifyReadFailure(int errorNumber) {
 }
 
 // After a run of busy tries: true to go on waiting.
-bool AskToGoOnWaiting(ProgramState& state, const FileAccessError& error) {
+bool AskToGoOnReading(ProgramState& state, const FileAccessError& error) {
     const QString text = QStringLiteral("%1を読み出せません。ほかのパソコンが使っているか、"
                                         "読み出しが許可されていません。\n%2 %3\n\n"
                                         "OK で待ち続け、キャンセルでプログラムを終了します。")
@@ -47,6 +47,24 @@ bool AskToGoOnWaiting(ProgramState& state, const FileAccessError& error) {
                              .arg(error.errorNumber())
                              .arg(error.message());
     return state.platform.dialogs->askOkCancel(state.levels.ProgramTitle, text);
+}
+
+bool AskToGoOnWriting(ProgramState& state, const FileAccessError& error, const QString& onCancel) {
+    const QString text = QStringLiteral("%1に書き込めません。ほかのパソコンが使っているか、"
+                                        "書き込みが許可されていません。\n%2 %3\n\n"
+                                        "OK で待ち続け、キャンセルで%4。")
+                             .arg(error.subject())
+                             .arg(error.errorNumber())
+                             .arg(error.message(), onCancel);
+    return state.platform.dialogs->askOkCancel(state.levels.ProgramTitle, text);
+}
+
+// One more try at a held or refused file: a second's wait, with the question
+// every so many tries. False when the user stops waiting.
+bool WaitForBusyFile(ProgramState& state, int& busyTries, const std::function<bool()>& ask) {
+    if (++busyTries % kBusyAttemptsPerQuestion == 0 && !ask()) return false;
+    state.platform.clock->wait(kBusyFileWaitMs);
+    return true;
 }
 
 } // namespace
@@ -66,9 +84,8 @@ void ReadPatiently(ProgramState& state, const std::function<void()>& read) {
                 state.platform.clock->wait(kMissingFileWaitMs);
                 break;
             case ReadFailure::Busy:
-                if (++busy % kBusyAttemptsPerQuestion == 0 && !AskToGoOnWaiting(state, error))
+                if (!WaitForBusyFile(state, busy, [&] { return AskToGoOnReading(state, error); }))
                     throw ShownFileError(error.message());
-                state.platform.clock->wait(kBusyFileWaitMs);
                 break;
             case ReadFailure::Other:
                 ReportAndEnd(state,
@@ -77,6 +94,22 @@ void ReadPatiently(ProgramState& state, const std::function<void()>& read) {
                                  : QStringLiteral("ファイルエラー"),
                              error);
             }
+        }
+    }
+}
+
+bool WritePatiently(ProgramState& state, const QString& onCancel,
+                    const std::function<void()>& write) {
+    int busy = 0;
+    for (;;) {
+        try {
+            write();
+            return true;
+        } catch (const FileAccessError& error) {
+            if (ClassifyReadFailure(error.errorNumber()) != ReadFailure::Busy) throw;
+            if (!WaitForBusyFile(state, busy,
+                                 [&] { return AskToGoOnWriting(state, error, onCancel); }))
+                return false;
         }
     }
 }

@@ -1,8 +1,8 @@
 #pragma once
 // The one way every screen and command reads a file the classroom shares (the
-// results file, the roster): patient with a file server that is briefly away
-// or a file another machine holds, and ending the program with one message
-// when the file stays unusable.
+// results file, the roster) and writes the results file: patient with a file
+// server that is briefly away or a file another machine holds, and ending the
+// program with one message when a file stays unreadable.
 
 #include "core/SharedReading.h"
 #include "core/Text.h"
@@ -29,6 +29,12 @@ class ShownFileError : public DataFileError {
 // second with a question to the user every 30 tries; any other failure, or the
 // user giving up, is shown once and throws ShownFileError.
 void ReadPatiently(ProgramState& state, const std::function<void()>& read);
+
+// Runs write, which throws FileAccessError, with the same patience for a held
+// or refused file; the question says what Cancel does (onCancel: "変更をやめます").
+// False when the user cancels; any other failure is thrown on to the caller.
+bool WritePatiently(ProgramState& state, const QString& onCancel,
+                    const std::function<void()>& write);
 
 template <typename Read>
 auto ReadPatientlyValue(ProgramState& state, Read read) -> decltype(read()) {

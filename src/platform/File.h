@@ -48,6 +48,9 @@ class File {
     // another holds it. Whole-file locks of the two systems see each other
     // on a shared folder.
     [[nodiscard]] int lock(LockKind kind, bool wait, bool& granted) const;
+    // The same, waiting for at most milliseconds (in the system's queue of
+    // lockers where it has one); granted false when another still holds it.
+    [[nodiscard]] int lockWithin(LockKind kind, int milliseconds, bool& granted) const;
     void unlock() const;
 
     // The first length bytes of this file to the start of target, inside the

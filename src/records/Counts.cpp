@@ -188,7 +188,7 @@ void RecordRunEnd(ProgramState& state) {
             c.BestTime(lv, st) = r;
         }
     }
-    AppendResult(state);
+    state.drill.RunKeptForLater = AppendResult(state) == RunRecording::KeptForLater;
     if (known && TakesPartInClassBest(st) && c.ClassBest[lv] > r) {
         c.ClassBest[lv] = r;
         c.NewClassBest = true;

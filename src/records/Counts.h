@@ -37,7 +37,8 @@ void LoadResults(ProgramState& state);
 void ClearCountTables(CountTables& counts);
 // Clears the tables, loads the results and fills every count table.
 void CountResults(ProgramState& state);
-// At the end of a recorded run: the pass and new-best flags, then the append.
+// At the end of a recorded run: the pass and new-best flags, then the append
+// (or the run kept on this machine for later: DrillState::RunKeptForLater).
 void RecordRunEnd(ProgramState& state);
 
 // The conditions of the end-of-drill screen, on the tables of the last count.

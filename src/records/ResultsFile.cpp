@@ -1,9 +1,11 @@
 #include "records/ResultsFile.h"
 
+#include "records/Outbox.h"
 #include "records/ResultsJournal.h"
 
 #include "core/Dates.h"
 #include "core/ProgramState.h"
+#include "core/SharedReading.h"
 #include "core/Tables.h"
 #include "core/Text.h"
 
@@ -14,19 +16,20 @@
 #include <algorithm>
 #include <bit>
 #include <cerrno>
-#include <chrono>
 #include <cstring>
 #include <memory>
-#include <thread>
 
 namespace {
 
 constexpr int kTextWidth = kRecordTextWidth;
 static_assert(RecordOffset::Reserved + kTextWidth == kRecordSize);
-// A reader waits this long, in short steps, for a writer to let go before it
-// reports the file busy and is tried again later.
-constexpr int kReaderLockTries = 20;
-constexpr auto kReaderLockStep = std::chrono::milliseconds(10);
+// A reader waits this long for a writer to let go before it reports the file
+// busy and is tried again later.
+constexpr int kReaderLockWaitMs = 200;
+// A writer waits as long for the lock before it reports the file busy: its
+// caller waits between tries and asks the user (WritePatiently), so the
+// window paints and nobody waits without a word.
+constexpr int kWriterLockWaitMs = 200;
 
 template <typename T> void Store(char* bytes, int offset, T value) {
     std::memcpy(bytes + offset, &value, sizeof value);
@@ -101,15 +104,22 @@ QString ResultsFilePath(const ProgramState& state) {
     return NormalisePath(state.folders.DataFolder + kResultsFileName);
 }
 
+namespace {
+void TakeWriterLock(const ResultsFileHandle& file) {
+    if (!LockWholeFileWithin(file, LockKind::Exclusive, kWriterLockWaitMs))
+        ThrowFileError(QStringLiteral("ロックすることが"), file.path(), EAGAIN);
+}
+} // namespace
+
 ResultsFileLock::ResultsFileLock(const ResultsFileHandle& file) : file_(file) {
     MaintenanceWrites writes;
-    LockWholeFile(file, LockKind::Exclusive, true);
+    TakeWriterLock(file);
     setAsideNotice_ = RecoverInterruptedMaintenance(file, writes).setAsideNotice;
 }
 
 ResultsFileLock::ResultsFileLock(const ResultsFileHandle& file, MaintenanceWrites& writes)
     : file_(file) {
-    LockWholeFile(file, LockKind::Exclusive, true);
+    TakeWriterLock(file);
     setAsideNotice_ = RecoverInterruptedMaintenance(file, writes).setAsideNotice;
 }
 
@@ -119,11 +129,7 @@ ResultsFileLock::~ResultsFileLock() {
 
 namespace {
 bool TakeReaderLock(const ResultsFileHandle& file) {
-    for (int i = 0; i < kReaderLockTries; ++i) {
-        if (LockWholeFile(file, LockKind::Shared, false)) return true;
-        std::this_thread::sleep_for(kReaderLockStep);
-    }
-    return false;
+    return LockWholeFileWithin(file, LockKind::Shared, kReaderLockWaitMs);
 }
 } // namespace
 
@@ -173,15 +179,36 @@ QByteArray ResultsReader::recordBytes(qint64 first, qint64 count) const {
 
 void AppendRecord(const QString& path, const ResultRecord& record) {
     const QByteArray bytes = EncodeRecord(record);
+    OutboxSteps steps;
+    for (;;) {
+        try {
+            AppendRecordAfterOutbox(path, bytes, nullptr, steps);
+            return;
+        } catch (const FileAccessError& error) {
+            if (error.errorNumber() != EAGAIN) throw;
+        }
+    }
+}
+
+void AppendRecordAfterOutbox(const QString& path, const QByteArray& record, const Outbox* outbox,
+                             OutboxSteps& steps) {
+    // The lock lives on this descriptor, which stays the only one open here.
     ResultsFileHandle file(path, true);
     ResultsFileLock lock(file);
+    if (outbox && outbox->holdsRuns()) {
+        outbox->moveInto(file, record, steps);
+        return;
+    }
+    if (record.isEmpty()) return;
     // Under the lock, so no two writers pick the same record; a torn tail
     // (length not a multiple of 44) is overwritten.
     const qint64 end = file.size() / kRecordSize * kRecordSize;
-    WriteExactly(file, bytes.constData(), kRecordSize, end);
+    WriteExactly(file, record.constData(), kRecordSize, end);
+    SyncFile(file);
 }
 
-void AppendResult(ProgramState& state) {
+namespace {
+ResultRecord RunRecordOf(const ProgramState& state) {
     const QDateTime now = state.platform.clock->now();
     const QTime time = now.time();
     ResultRecord record;
@@ -193,7 +220,42 @@ void AppendResult(ProgramState& state) {
     record.classroomCode = state.common.ClassroomCode;
     record.extraPoints = QString(kTextWidth, QLatin1Char(' '));
     record.pointsText = PaddedNumber(state.EarnedPoints);
-    AppendRecord(ResultsFilePath(state), record);
+    return record;
+}
+} // namespace
+
+RunRecording AppendResult(ProgramState& state) {
+    const QByteArray record = EncodeRecord(RunRecordOf(state));
+    const QString path = ResultsFilePath(state);
+    const Outbox outbox(OutboxFolderOf(state.folders), path);
+    OutboxSteps steps;
+    try {
+        if (WritePatiently(state, QStringLiteral("この成績をこのパソコンに預け、あとで記録します"),
+                           [&] { AppendRecordAfterOutbox(path, record, &outbox, steps); }))
+            return RunRecording::Recorded;
+    } catch (const DataFileError&) {
+        // The folder is away, the disk full, the file unwritable: the run waits here.
+    }
+    outbox.keep(record);
+    return RunRecording::KeptForLater;
+}
+
+qint64 KeptRunCount(const ProgramState& state) {
+    const Outbox outbox(OutboxFolderOf(state.folders), ResultsFilePath(state));
+    return outbox.holdsRuns() ? outbox.runs().size() / kRecordSize : 0;
+}
+
+bool MoveOutboxIntoResults(const ProgramState& state) {
+    const QString path = ResultsFilePath(state);
+    const Outbox outbox(OutboxFolderOf(state.folders), path);
+    if (!outbox.holdsRuns()) return true;
+    OutboxSteps steps;
+    try {
+        AppendRecordAfterOutbox(path, {}, &outbox, steps);
+    } catch (const DataFileError&) {
+        // The runs wait for the next append or start.
+    }
+    return !outbox.holdsRuns();
 }
 
 qint64 RecordCount(const QString& path) {

@@ -2,7 +2,8 @@
 // The shared results file 成績累積データ.dat: a headerless sequence of 44-byte
 // little-endian records, numbered from 1. The record count is the file length
 // divided by 44; a torn trailing record is ignored and overwritten by the next
-// append. Appends, changes and deletions hold a whole-file fcntl lock.
+// append. Appends, changes and deletions hold a whole-file fcntl lock, and an
+// append is synced before the run counts as recorded.
 
 #include "core/Tables.h"
 #include "core/Text.h"
@@ -19,6 +20,8 @@
 #include <vector>
 
 struct ProgramState;
+class Outbox;
+class OutboxSteps;
 struct RecoveryPatch;
 
 inline constexpr int kRecordSize = 44;
@@ -89,7 +92,9 @@ inline RecordNumbers DecodeRecordNumbers(const char* bytes) { // exactly kRecord
 }
 
 // The whole-file write lock that serializes appends, changes and deletions
-// from every machine sharing the data folder; waits until it is granted. A
+// from every machine sharing the data folder. It waits a moment for another
+// holder to let go, then throws FileAccessError (EAGAIN) for its caller to
+// wait patiently and try again (WritePatiently in core/SharedReading.h). A
 // change or deletion that a process left unfinished is recovered before the
 // lock is handed on (ResultsJournal.h), so its holder always finds a whole
 // file.
@@ -142,9 +147,25 @@ class ResultsReader {
 QString ResultsFilePath(const ProgramState& state);
 
 // Appends the record of the run that just ended (StudentNo, LevelNo,
-// ResultValue, ClassroomCode, EarnedPoints, the clock's date and time).
-// Throws DataFileError when the file cannot be created, locked or written.
-void AppendResult(ProgramState& state);
+// ResultValue, ClassroomCode, EarnedPoints, the clock's date and time), after
+// the runs this machine keeps for later, and syncs it. A file held by another
+// machine is waited for patiently; when the user stops waiting or the file
+// cannot be written, the run is kept on this machine (records/Outbox.h).
+// Throws DataFileError only when it can be neither written nor kept.
+enum class RunRecording { Recorded, KeptForLater };
+RunRecording AppendResult(ProgramState& state);
+// How many runs wait on this machine: counts leave them out until they are moved.
+qint64 KeptRunCount(const ProgramState& state);
+// At start: moves the runs kept on this machine into the results file if it
+// can now, without waiting. Whether none wait any more.
+bool MoveOutboxIntoResults(const ProgramState& state);
+// One try: the runs waiting in outbox (may be null) and then record (44
+// bytes, or none when empty) to the end of the file, synced. Throws
+// FileAccessError, with EAGAIN when another process holds the lock.
+void AppendRecordAfterOutbox(const QString& path, const QByteArray& record, const Outbox* outbox,
+                             OutboxSteps& steps);
+// Appends record for a tool or a test, however long other processes hold the
+// file; the program's runs go through AppendResult.
 void AppendRecord(const QString& path, const ResultRecord& record);
 
 // Each read below is one ResultsReader's: it sees one whole state of the file.

@@ -80,6 +80,13 @@ bool LockWholeFile(const ResultsFileHandle& file, LockKind kind, bool wait) {
     return granted;
 }
 
+bool LockWholeFileWithin(const ResultsFileHandle& file, LockKind kind, int milliseconds) {
+    bool granted = false;
+    if (const int error = file.file().lockWithin(kind, milliseconds, granted))
+        ThrowFileError(QStringLiteral("ロックすることが"), file.path(), error);
+    return granted;
+}
+
 void UnlockWholeFile(const ResultsFileHandle& file) {
     file.file().unlock();
 }

@@ -43,6 +43,9 @@ using platform::LockKind;
 // Locks the whole file, however far it grows: waits until granted, or with
 // wait false returns false at once when another process holds it.
 bool LockWholeFile(const ResultsFileHandle& file, LockKind kind, bool wait);
+// The same, waiting in the system's queue of lockers (which hands the lock on
+// as it is let go) for at most milliseconds; false when it is still held.
+bool LockWholeFileWithin(const ResultsFileHandle& file, LockKind kind, int milliseconds);
 void UnlockWholeFile(const ResultsFileHandle& file);
 
 // The writes of a change or a deletion and of their repair, in order. Tests

@@ -497,6 +497,9 @@ void DrillScreen::EndOfDrill() {
     if (state_.levels.LevelEnabled[level] != 1) return;
     sTimer1_->stop();
     state_.ResultValue = timedOut ? kTimedOutResult : drill.ElapsedSeconds;
+    // The wait screen first: the append may wait for another machine.
+    navigator.showWait();
+    LetEventsRun();
     try {
         RecordRunEnd(state_);
     } catch (const DataFileError& error) {
@@ -504,8 +507,6 @@ void DrillScreen::EndOfDrill() {
         navigator.endProgram();
         return;
     }
-    navigator.showWait();
-    LetEventsRun();
     ShowResultsAfterDelay(state_, 1);
 }
 

@@ -5,6 +5,7 @@
 #include "core/ProgramState.h"
 #include "core/SharedReading.h"
 #include "records/Counts.h"
+#include "records/ResultsFile.h"
 #include "rules/LevelBoardRules.h"
 #include "rules/LevelListModel.h"
 #include "rules/ResultsViews.h"
@@ -375,11 +376,19 @@ void LevelBoard::activate() {
     option1_[1]->setText(QStringLiteral("累計順"));
     option1_[2]->setText(QStringLiteral("本日順"));
 
-    if (!RunReadAction(state_, [this] { CountResults(state_); })) return;
+    qint64 keptRuns = 0;
+    if (!RunReadAction(state_, [&] {
+            CountResults(state_);
+            keptRuns = KeptRunCount(state_);
+        }))
+        return;
 
     state_.board.TodayRunTotal = TodayRunTotal(state_);
-    label18_->setText(QStringLiteral("本日総回数＝") + QString::number(state_.board.TodayRunTotal) +
-                      QStringLiteral("回"));
+    // Runs that wait on this machine are not in the counts yet: the board says so.
+    label18_->setText(
+        QStringLiteral("本日総回数＝") + QString::number(state_.board.TodayRunTotal) +
+        QStringLiteral("回") +
+        (keptRuns > 0 ? QStringLiteral("（未記録%1回を除く）").arg(keptRuns) : QString()));
     progressBar1_->setRange(0, std::max(levelCount, 1));
     progressBar1_->setValue(0);
     progressBar1_->show();

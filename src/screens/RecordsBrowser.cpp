@@ -272,15 +272,12 @@ void RecordsBrowser::saveChange() {
     const QByteArray edited =
         WithStudentAndResult(panelBytes_, combo1_->currentData().toInt(), *result);
     const qint64 number = panelRecord_;
-    MaintenanceOutcome outcome;
-    QString setAside;
-    try {
-        outcome = ChangeRecord(resultsPath(), number, panelBytes_, edited, &setAside);
-    } catch (const DataFileError& error) {
-        tellFileError(error.message());
+    const QByteArray expected = panelBytes_;
+    MaintenanceOutcome outcome = MaintenanceOutcome::Done;
+    if (!writeUnderWaitPanel([&](QString& setAside) {
+            outcome = ChangeRecord(resultsPath(), number, expected, edited, &setAside);
+        }))
         return;
-    }
-    if (!setAside.isEmpty()) dialogs.inform(kCaution, setAside);
     if (outcome == MaintenanceOutcome::RecordChanged) {
         tellRecordChanged();
         return;
@@ -297,25 +294,11 @@ void RecordsBrowser::deleteRecord() {
     const qint64 number = panelRecord_;
     const QByteArray expected = panelBytes_;
     closePanel();
-    ++busy_;
-    picture6_->show();
-    picture6_->raise();
-    LetEventsRun();
     MaintenanceOutcome outcome = MaintenanceOutcome::Done;
-    QString failure;
-    QString setAside;
-    try {
-        outcome = DeleteRecord(state_.folders.DataFolder, number, expected, &setAside);
-    } catch (const DataFileError& error) {
-        failure = error.message();
-    }
-    picture6_->hide();
-    --busy_;
-    if (!setAside.isEmpty()) state_.platform.dialogs->inform(kCaution, setAside);
-    if (!failure.isEmpty()) {
-        tellFileError(failure);
+    if (!writeUnderWaitPanel([&](QString& setAside) {
+            outcome = DeleteRecord(state_.folders.DataFolder, number, expected, &setAside);
+        }))
         return;
-    }
     if (outcome == MaintenanceOutcome::RecordChanged) {
         tellRecordChanged();
         return;
@@ -324,6 +307,27 @@ void RecordsBrowser::deleteRecord() {
     // The record that followed now has the deleted one's number.
     const int row = model_->rowAtOrAfter(number);
     selectRow(row >= 0 ? row : model_->rowCount() - 1);
+}
+
+bool RecordsBrowser::writeUnderWaitPanel(const std::function<void(QString&)>& write) {
+    ++busy_;
+    picture6_->show();
+    picture6_->raise();
+    LetEventsRun();
+    bool written = false;
+    QString failure;
+    QString setAside;
+    try {
+        written =
+            WritePatiently(state_, QStringLiteral("変更をやめます"), [&] { write(setAside); });
+    } catch (const DataFileError& error) {
+        failure = error.message();
+    }
+    picture6_->hide();
+    --busy_;
+    if (!setAside.isEmpty()) state_.platform.dialogs->inform(kCaution, setAside);
+    if (!failure.isEmpty()) tellFileError(failure);
+    return written && failure.isEmpty();
 }
 
 void RecordsBrowser::selectRow(int row) {

@@ -7,6 +7,8 @@
 
 #include <QByteArray>
 
+#include <functional>
+
 class QComboBox;
 class QFrame;
 class QLabel;
@@ -48,6 +50,11 @@ class RecordsBrowser : public Screen {
     bool rebuildWithWaitPanel();
     void tellRecordChanged();
     void tellFileError(const QString& message);
+    // A change or deletion under the wait panel, patient with a file another
+    // machine holds; a notice of files set aside by recovery is told after it.
+    // False when it did not run: the teacher stopped waiting (nothing
+    // changed) or it failed (told, the list rebuilt).
+    bool writeUnderWaitPanel(const std::function<void(QString& setAside)>& write);
     QString resultsPath() const;
 
     RecordListModel* model_;

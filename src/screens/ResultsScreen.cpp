@@ -86,6 +86,11 @@ ResultsScreen::ResultsScreen(ProgramState& state, QWidget* parent)
     label20_ = MakeLine(this, QStringLiteral("Label20"), TwipRect(1845, 6390, 11490, 735), 27.75,
                         Rgb(192, 255, 192));
     label20_->hide();
+    keptLine_ = MakeLine(this, QStringLiteral("KeptForLater"), TwipRect(1845, 7155, 11490, 525),
+                         14.25, Rgb(255, 255, 192));
+    keptLine_->setText(
+        QStringLiteral("この成績はあとで成績ファイルに記録します（回数にはまだ入っていません）"));
+    keptLine_->hide();
     label14_ = MakeLine(this, QStringLiteral("Label14"), TwipRect(10215, 1395, 3135, 375), 14.25,
                         Rgb(255, 255, 255));
     label13_ = MakeLine(this, QStringLiteral("Label13"), TwipRect(10260, 2745, 3105, 405), 14.25,
@@ -160,6 +165,7 @@ void ResultsScreen::fillLines() {
     label13_->setText(LevelRunsLine(state_.counts.TodayCount(level, student)));
     state_.board.TodayRunTotal = TodayRunTotal(state_, student, 1, kMaxLevel);
     label14_->setText(AllLevelsRunsLine(state_.board.TodayRunTotal));
+    keptLine_->setVisible(state_.drill.RunKeptForLater);
 }
 
 void ResultsScreen::playMessageAndSound() {

@@ -32,6 +32,7 @@ class ResultsScreen : public Screen {
     QLabel* label18_;
     QLabel* label19_;
     QLabel* label20_;
+    QLabel* keptLine_; // the run waits on this machine and is not counted yet
     QLabel* label14_;
     QLabel* label13_;
     QLabel* label2_;

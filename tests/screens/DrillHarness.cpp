@@ -57,6 +57,7 @@ DrillClassroom::DrillClassroom() {
     s.platform.sound = &sound;
     s.platform.navigator = &navigator;
     s.folders.DataFolder = install.dataFolder();
+    s.folders.OutboxFolder = install.root() + QStringLiteral("outbox/");
     s.folders.SoundFolder = install.dataRoot() + QStringLiteral("音フォルダ/");
     s.common.ClassroomCode = QStringLiteral("A1234");
     s.common.ClassroomName = QStringLiteral("本町教室");

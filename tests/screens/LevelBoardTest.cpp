@@ -7,6 +7,7 @@
 #include "core/LevelCatalogue.h"
 #include "core/RealPlatform.h"
 #include "records/Criteria.h"
+#include "records/Outbox.h"
 #include "records/ResultsFile.h"
 #include "rules/LevelBoardRules.h"
 #include "screens/DrillScreen.h"
@@ -185,6 +186,25 @@ TEST(LevelBoard, ClickingALevelNameStartsItAndClosesTheBoard) {
     EXPECT_EQ(b.state.LevelNo, 5);
     EXPECT_EQ(b.rig.navigator.calls,
               (std::vector<QString>{QStringLiteral("showDrill"), QStringLiteral("closeBoard")}));
+}
+
+// A run kept on this machine is not counted until it is moved: the board says so.
+TEST(LevelBoard, RunsKeptOnThisMachineAreLeftOutOfTheCountAndSaidSo) {
+    BoardRig b(7);
+    b.state.folders.OutboxFolder = b.install.root() + QStringLiteral("outbox");
+    b.addRun(1, 1, 30);
+    ResultRecord kept;
+    kept.date = ToOleDay(b.rig.clock.current.date());
+    kept.student = 1;
+    kept.level = 1;
+    kept.result = 40;
+    Outbox(b.state.folders.OutboxFolder, ResultsFilePath(b.state)).keep(EncodeRecord(kept));
+    LevelBoard* board = b.open();
+    EXPECT_EQ(b.text(board, QStringLiteral("Label18")),
+              QStringLiteral("本日総回数＝1回（未記録1回を除く）"));
+    EXPECT_TRUE(MoveOutboxIntoResults(b.state));
+    board->activate();
+    EXPECT_EQ(b.text(board, QStringLiteral("Label18")), QStringLiteral("本日総回数＝2回"));
 }
 
 TEST(LevelBoard, CountsShowDashesWithoutRunsAndTheRecentLineStaysAsLoaded) {

@@ -6,6 +6,9 @@
 
 #include "app/AppNavigator.h"
 #include "app/StartUp.h"
+#include "core/ProgramState.h"
+#include "records/Outbox.h"
+#include "records/ResultsFile.h"
 #include "screens/CriteriaEditor.h"
 #include "screens/LevelBoard.h"
 #include "screens/NameSelectionScreen.h"
@@ -48,6 +51,25 @@ struct ProgramRig {
 };
 
 } // namespace
+
+// A run an earlier start could not record goes in before anything is counted.
+TEST(StartUpWiring, AStartMovesTheRunsKeptOnThisMachineIntoTheResultsFile) {
+    ProgramRig p;
+    ResultRecord run;
+    run.date = 46365;
+    run.student = 1;
+    run.level = 1;
+    run.result = 77;
+    const QByteArray kept = EncodeRecord(run);
+    const Outbox outbox(OutboxFolderOf(Folders{}), p.classroom.results());
+    outbox.keep(kept);
+    const QByteArray before = ReadWholeResultsFile(p.classroom.results());
+
+    StartProgram(p.rig.state, p.host, p.classroom.programFolder());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !p.host.find<StartupScreen>(); }, 3000));
+    EXPECT_EQ(ReadWholeResultsFile(p.classroom.results()), before + kept);
+    EXPECT_FALSE(outbox.holdsRuns());
+}
 
 TEST(StartUpWiring, TheStartUpScreenHandsOverToTheNameScreenOrEndsOnABadFile) {
     struct Case {

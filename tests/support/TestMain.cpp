@@ -3,9 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QStandardPaths>
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
+    // Runs kept for later go to a test folder, never the user's own.
+    QStandardPaths::setTestModeEnabled(true);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

@@ -6,7 +6,10 @@
 #include <QFileInfo>
 
 #include <cerrno>
+#include <chrono>
+#include <csignal>
 #include <cstring>
+#include <ctime>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -100,6 +103,76 @@ int File::lock(LockKind kind, bool wait, bool& granted) const {
     granted = error == 0;
     if (!wait && (error == EAGAIN || error == EACCES)) return 0;
     return error;
+}
+
+namespace {
+// A timer signal to this thread only breaks a waiting lock call; its handler
+// does nothing, and nothing else of the program is interrupted by it.
+constexpr long kLockTickNs = 20'000'000;
+
+int LockTickSignal() {
+    return SIGRTMIN + 1;
+}
+
+void IgnoreTick(int) {}
+
+// Ticks every 20 ms while it lives; a tick still pending at the end is taken back.
+class LockTicker {
+  public:
+    LockTicker() {
+        struct sigaction action {};
+        action.sa_handler = IgnoreTick; // without SA_RESTART: the wait returns EINTR
+        sigemptyset(&action.sa_mask);
+        ::sigaction(LockTickSignal(), &action, nullptr);
+        struct sigevent event {};
+        event.sigev_notify = SIGEV_THREAD_ID;
+        event.sigev_signo = LockTickSignal();
+        event._sigev_un._tid = ::gettid();
+        error_ = ::timer_create(CLOCK_MONOTONIC, &event, &timer_) == 0 ? 0 : errno;
+        const timespec tick{0, kLockTickNs};
+        const itimerspec every{tick, tick};
+        if (error_ == 0) ::timer_settime(timer_, 0, &every, nullptr);
+    }
+    ~LockTicker() {
+        if (error_ != 0) return;
+        sigset_t tick;
+        sigemptyset(&tick);
+        sigaddset(&tick, LockTickSignal());
+        sigset_t before;
+        ::pthread_sigmask(SIG_BLOCK, &tick, &before);
+        ::timer_delete(timer_);
+        const timespec now{0, 0};
+        while (::sigtimedwait(&tick, nullptr, &now) > 0) {
+        }
+        ::pthread_sigmask(SIG_SETMASK, &before, nullptr);
+    }
+    LockTicker(const LockTicker&) = delete;
+    LockTicker& operator=(const LockTicker&) = delete;
+    int error() const { return error_; }
+
+  private:
+    timer_t timer_{};
+    int error_ = 0;
+};
+} // namespace
+
+int File::lockWithin(LockKind kind, int milliseconds, bool& granted) const {
+    if (const int error = lock(kind, false, granted); error != 0 || granted) return error;
+    const auto deadline =
+        std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
+    const LockTicker ticker;
+    if (ticker.error() != 0) return ticker.error();
+    struct flock whole {};
+    whole.l_type = kind == LockKind::Shared ? F_RDLCK : F_WRLCK;
+    whole.l_whence = SEEK_SET;
+    for (;;) {
+        if (::fcntl(int(handle_), F_SETLKW, &whole) == 0) {
+            granted = true;
+            return 0;
+        }
+        if (errno != EINTR) return errno;
+        if (std::chrono::steady_clock::now() >= deadline) return 0;
+    }
 }
 
 void File::unlock() const {

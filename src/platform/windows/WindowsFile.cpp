@@ -10,6 +10,8 @@
 #include <cerrno>
 #include <cstring>
 #include <windows.h>
+// The system's own ReplaceFile is a macro that would rename ours.
+#undef ReplaceFile
 
 namespace platform {
 namespace {
@@ -148,6 +150,17 @@ int File::lock(LockKind kind, bool wait, bool& granted) const {
     const DWORD code = GetLastError();
     if (!wait && (code == ERROR_LOCK_VIOLATION || code == ERROR_IO_PENDING)) return 0;
     return NumberOf(code);
+}
+
+// Tried every millisecond or so: a handle opened for plain reads and writes
+// cannot wait for a lock with a time limit.
+int File::lockWithin(LockKind kind, int milliseconds, bool& granted) const {
+    const ULONGLONG deadline = GetTickCount64() + ULONGLONG(milliseconds);
+    for (;;) {
+        if (const int error = lock(kind, false, granted); error != 0 || granted) return error;
+        if (GetTickCount64() >= deadline) return 0;
+        Sleep(1);
+    }
 }
 
 void File::unlock() const {
