@@ -3,13 +3,13 @@
 // into a PDF) against drawing as many pages with one line of text each.
 #include "BenchHarness.h"
 
+#include "paper/ClassReport.h"
+#include "paper/ClassSheetDrawing.h"
 #include "records/Counts.h"
 #include "records/ResultsFile.h"
 #include "roster/NameList.h"
 #include "roster/Roster.h"
 #include "rules/ResultsViews.h"
-#include "screens/ClassReport.h"
-#include "screens/ClassSheetDrawing.h"
 
 #include <QFileInfo>
 #include <QPainter>

@@ -1,7 +1,9 @@
-// make-demo [--today YYYY-MM-DD] DEMO_DIR: lays out the demo classroom under
-// DEMO_DIR, its past results ending on the given day (today by default).
+// make-demo [--help | --version] [--today YYYY-MM-DD] DEMO_DIR: lays out the
+// demo classroom under DEMO_DIR, its past results ending on the given day
+// (today by default).
 #include "MakeDemo.h"
 
+#include "app/CommandLine.h"
 #include "core/Text.h"
 
 #include <QCoreApplication>
@@ -11,6 +13,7 @@
 #include <QFileInfo>
 
 #include <cstdio>
+#include <optional>
 
 bool WriteDemoTextOnce(const QString& path, const QString& text) {
     if (QFileInfo::exists(path)) return false;
@@ -25,19 +28,63 @@ bool WriteDemoTextOnce(const QString& path, const QString& text) {
     return true;
 }
 
+namespace {
+
+constexpr const char* kUsage = "usage: make-demo [--help | --version] [--today YYYY-MM-DD] "
+                               "DEMO_DIR\n";
+
+struct DemoArguments {
+    QDate today = QDate::currentDate();
+    QString folder;
+};
+
+// --today and one folder; a folder whose name starts with "-" is given as "./-name".
+std::optional<DemoArguments> ReadDemoArguments(const QStringList& args, QString& problem) {
+    DemoArguments parsed;
+    for (qsizetype i = 1; i < args.size(); ++i) {
+        const QString& arg = args[i];
+        if (arg == QStringLiteral("--today")) {
+            if (++i >= args.size()) {
+                problem = QStringLiteral("--today needs a value");
+                return std::nullopt;
+            }
+            parsed.today = QDate::fromString(args[i], Qt::ISODate);
+            if (!parsed.today.isValid()) {
+                problem = QStringLiteral("--today \"%1\" is not YYYY-MM-DD").arg(args[i]);
+                return std::nullopt;
+            }
+        } else if (arg.startsWith(QLatin1Char('-')) || !parsed.folder.isEmpty()) {
+            problem = QStringLiteral("unexpected argument \"%1\"").arg(arg);
+            return std::nullopt;
+        } else {
+            parsed.folder = arg;
+        }
+    }
+    if (parsed.folder.isEmpty()) {
+        problem = QStringLiteral("no DEMO_DIR given");
+        return std::nullopt;
+    }
+    return parsed;
+}
+
+} // namespace
+
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
-    QStringList arguments = app.arguments().mid(1);
-    QDate today = QDate::currentDate();
-    if (arguments.size() == 3 && arguments[0] == QStringLiteral("--today")) {
-        today = QDate::fromString(arguments[1], Qt::ISODate);
-        arguments = arguments.mid(2);
+    if (PrintedHelp(app.arguments(), kUsage,
+                    "Lays out a complete demo classroom under DEMO_DIR: settings, roster, "
+                    "criteria,\npast results, sounds and a program menu. Files that exist are "
+                    "left as they are.\n"
+                    "  --today YYYY-MM-DD  let the past results end on this day\n"))
+        return 0;
+    QString problem;
+    const std::optional<DemoArguments> arguments = ReadDemoArguments(app.arguments(), problem);
+    if (!arguments) {
+        std::fprintf(stderr, "make-demo: %s\n%s", qPrintable(problem), kUsage);
+        return kBadInput;
     }
-    if (arguments.size() != 1 || !today.isValid()) {
-        std::fprintf(stderr, "usage: make-demo [--today YYYY-MM-DD] DEMO_DIR\n");
-        return 2;
-    }
-    const QString root = QDir(arguments[0]).absolutePath() + QLatin1Char('/');
+    const QDate today = arguments->today;
+    const QString root = QDir(arguments->folder).absolutePath() + QLatin1Char('/');
     try {
         LayOutDemoConfiguration(root);
         LayOutDemoRoster(root);

@@ -5,9 +5,11 @@
 #include "core/LevelCatalogue.h"
 #include "core/SharedReading.h"
 #include "core/Text.h"
+#include "widgets/VersionDialog.h"
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QThread>
 
 #include <cstdio>
@@ -55,10 +57,27 @@ std::optional<CommandArguments> ParseCommandArguments(QStringList args, QString&
 }
 
 bool PrintedHelp(const QStringList& args, const char* usage, const char* description) {
-    if (!args.mid(1).contains(QStringLiteral("--help"))) return false;
-    std::fputs(usage, stdout);
-    std::fputs(description, stdout);
-    return true;
+    const QStringList options = args.mid(1);
+    if (options.contains(QStringLiteral("--help"))) {
+        std::fputs(usage, stdout);
+        std::fputs(description, stdout);
+        return true;
+    }
+    if (options.contains(QStringLiteral("--version"))) {
+        const QString command = args.isEmpty() ? QString() : QFileInfo(args[0]).completeBaseName();
+        std::printf("%s %s\n", qPrintable(command), qPrintable(VersionText()));
+        return true;
+    }
+    return false;
+}
+
+void KeepToolkitMessagesQuiet() {
+    static const QtMessageHandler toStderr = qInstallMessageHandler(nullptr);
+    qInstallMessageHandler(
+        [](QtMsgType type, const QMessageLogContext& context, const QString& message) {
+            const bool own = context.category && QByteArray(context.category).startsWith("drill.");
+            if (own || type == QtFatalMsg) toStderr(type, context, message);
+        });
 }
 
 CommandClock::CommandClock(std::optional<QDateTime> fixed) : fixed_(std::move(fixed)) {
@@ -93,7 +112,7 @@ int RunOnClassroom(const char* command, const CommandArguments& arguments,
     state.platform.clock = &clock;
     state.platform.dialogs = &dialogs;
     try {
-        LoadConfiguration(state, QDir(arguments.programFolder).absolutePath());
+        LoadClassroomData(state, QDir(arguments.programFolder).absolutePath());
         BuildLevelTable(state);
         return work(state);
     } catch (const ShownFileError&) {

@@ -17,9 +17,15 @@
 // Exit status of a command refused for its arguments or its data files.
 inline constexpr int kBadInput = 2;
 
-// "--help" anywhere in args: prints usage and what the command does on
-// standard output and returns true; nothing else is to be done.
+// "--help" or "--version" anywhere in args: prints usage and what the command
+// does, or the command's name and version, on standard output and returns
+// true; nothing else is to be done. Call it before a window system is set up,
+// which would say things on standard error.
 bool PrintedHelp(const QStringList& args, const char* usage, const char* description);
+
+// Messages of the toolkit itself (a font, the display, a runtime folder) are
+// not the teachers' business: a command shows only its own on standard error.
+void KeepToolkitMessagesQuiet();
 
 struct CommandArguments {
     std::optional<QDateTime> now;

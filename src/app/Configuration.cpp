@@ -6,8 +6,12 @@
 #include "records/Criteria.h"
 
 void LoadConfiguration(ProgramState& state, const QString& programFolder) {
+    LoadClassroomData(state, programFolder);
+    LoadSoundTable(state);
+}
+
+void LoadClassroomData(ProgramState& state, const QString& programFolder) {
     LoadFoldersAndCommonSettings(state, programFolder);
     SetProgramIdentity(state);
     LoadCriteria(state);
-    LoadSoundTable(state);
 }

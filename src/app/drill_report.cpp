@@ -6,12 +6,12 @@
 #include "app/CommandLine.h"
 #include "core/ProgramState.h"
 #include "core/SharedReading.h"
+#include "paper/ClassReport.h"
 #include "records/Counts.h"
 #include "records/ResultsFile.h"
 #include "roster/NameList.h"
 #include "roster/Roster.h"
 #include "rules/ResultsViews.h"
-#include "screens/ClassReport.h"
 #include "widgets/BundledFonts.h"
 
 #include <QApplication>
@@ -20,6 +20,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <optional>
 #include <set>
 
 namespace {
@@ -29,15 +30,11 @@ constexpr int kReportPageLevels = 3;
 
 struct ReportOptions {
     QString output;
-    QString grade = kAllGrades;
+    std::optional<GradeChoice> grade;
+    QString gradeText = kAllGrades; // as given, for messages
     std::vector<int> students;
     bool sheetOnly = false;
 };
-
-bool IsGradeChoice(const QString& grade) {
-    const auto& entries = GradeFilterEntries();
-    return std::find(entries.begin(), entries.end(), grade) != entries.end();
-}
 
 // Takes -o, --grade, --student ID... and --sheet-only.
 bool ReadOwnOption(ReportOptions& options, const QStringList& args, qsizetype& i,
@@ -64,22 +61,25 @@ bool ReadOwnOption(ReportOptions& options, const QStringList& args, qsizetype& i
     }
     if (option == QStringLiteral("-o")) {
         options.output = args[i];
-    } else if (IsGradeChoice(args[i])) {
-        options.grade = args[i];
-    } else {
-        const auto& entries = GradeFilterEntries();
-        problem =
-            QStringLiteral("--grade \"%1\" is none of %2")
-                .arg(args[i], QStringList(entries.begin(), entries.end()).join(QLatin1Char(' ')));
+        return true;
     }
+    options.grade = ReadGradeChoice(args[i]);
+    options.gradeText = args[i];
+    if (!options.grade)
+        problem =
+            QStringLiteral("--grade \"%1\" is not a grade: one of %2, or a grade as the "
+                           "sheet prints it (小5, 中２, 高1, ...)")
+                .arg(args[i], QStringList(GradeFilterEntries().begin(), GradeFilterEntries().end())
+                                  .join(QLatin1Char(' ')));
     return true;
 }
 
 // The name list's students, narrowed to the IDs asked for (in the list's order).
 std::vector<SheetStudent> ChosenStudents(ProgramState& state, const ReportOptions& options,
                                          QString& problem) {
+    const GradeChoice grade = options.grade.value_or(GradeChoice{});
     std::vector<SheetStudent> students =
-        ReadPatientlyValue(state, [&] { return NameListStudents(state, options.grade); });
+        ReadPatientlyValue(state, [&] { return NameListStudents(state, grade); });
     if (!options.students.empty()) {
         const std::set<int> wanted(options.students.begin(), options.students.end());
         std::set<int> listed;
@@ -90,10 +90,10 @@ std::vector<SheetStudent> ChosenStudents(ProgramState& state, const ReportOption
             if (!listed.contains(id))
                 problem += QStringLiteral("student %1 is not on the name list under %2\n")
                                .arg(id)
-                               .arg(options.grade);
+                               .arg(options.gradeText);
     }
     if (students.empty() && problem.isEmpty())
-        problem = QStringLiteral("no student on the name list under %1\n").arg(options.grade);
+        problem = QStringLiteral("no student on the name list under %1\n").arg(options.gradeText);
     return students;
 }
 
@@ -145,10 +145,15 @@ int main(int argc, char** argv) {
     // Only a PDF is drawn: no display is needed.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     // Before any window system is set up, which would say things on standard error.
-    if (PrintedHelp(QStringList(argv, argv + argc), kUsage,
-                    "Writes the class progress sheet per grade, then each student's report page, "
-                    "into one PDF.\n"))
+    if (PrintedHelp(
+            QStringList(argv, argv + argc), kUsage,
+            "Writes the class progress sheet per grade, then each student's report page, "
+            "into one PDF.\n"
+            "  --grade GRADE  a grade of the name screen's list (全学年, 小学生全体, 中学生全体,\n"
+            "                 小１ .. 中３) or a grade as the sheet prints it (小5, 高1, 幼3);\n"
+            "                 full- or half-width digits alike\n"))
         return 0;
+    KeepToolkitMessagesQuiet();
     QApplication app(argc, argv);
     LoadFontsBesideProgram();
     QString problem;
@@ -160,7 +165,7 @@ int main(int argc, char** argv) {
                               });
     if (args && options.output.isEmpty())
         problem = QStringLiteral("no output file given (-o OUT.pdf)");
-    if (args && !options.students.empty() && options.grade != kAllGrades)
+    if (args && !options.students.empty() && options.grade)
         problem = QStringLiteral("--grade and --student do not go together");
     if (!args || !problem.isEmpty()) {
         std::fprintf(stderr, "drill-report: %s\n%s", qPrintable(problem), kUsage);

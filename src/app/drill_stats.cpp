@@ -10,6 +10,7 @@
 #include "records/Counts.h"
 #include "records/Statistics.h"
 #include "roster/Roster.h"
+#include "rules/ResultsViews.h"
 
 #include <QCoreApplication>
 #include <QSaveFile>
@@ -35,6 +36,21 @@ std::vector<StatsStudent> CurrentStudents(ProgramState& state) {
 constexpr const char* kUsage = "usage: drill-stats [--now \"YYYY-MM-DD HH:MM:SS\"] [-o FILE] "
                                "[--program-folder DIR | PROGRAM_FOLDER]\n";
 
+// The over-practice flag says what the board shows: "やりすぎ禁止" over the start
+// button, which is never on the last level nor once the final level is passed.
+void MarkBoardLocks(const ProgramState& state, std::vector<StudentLevelFigures>& rows) {
+    int student = -1;
+    LevelAvailability availability;
+    for (StudentLevelFigures& row : rows) {
+        if (row.student != student) {
+            student = row.student;
+            availability = LevelAvailabilityFor(state, student, row.name);
+        }
+        row.overPractised = std::size_t(row.level) < availability.locked.size() &&
+                            availability.locked[std::size_t(row.level)];
+    }
+}
+
 bool WriteFile(const QString& path, const QByteArray& bytes) {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
@@ -48,6 +64,7 @@ bool WriteFile(const QString& path, const QByteArray& bytes) {
 } // namespace
 
 int main(int argc, char** argv) {
+    KeepToolkitMessagesQuiet();
     QCoreApplication app(argc, argv);
     if (PrintedHelp(
             QCoreApplication::arguments(), kUsage,
@@ -73,7 +90,9 @@ int main(int argc, char** argv) {
     return RunOnClassroom("drill-stats", *args, [&output](ProgramState& state) {
         const std::vector<StatsStudent> students = CurrentStudents(state);
         ReadPatiently(state, [&] { CountResults(state); });
-        const QByteArray csv = FiguresCsv(CollectFigures(state, students));
+        std::vector<StudentLevelFigures> rows = CollectFigures(state, students);
+        MarkBoardLocks(state, rows);
+        const QByteArray csv = FiguresCsv(rows);
         if (!output.isEmpty()) return WriteFile(output, kUtf8ByteOrderMark + csv) ? 0 : 1;
         platform::SetStandardOutputBinary();
         std::fwrite(csv.constData(), 1, size_t(csv.size()), stdout);

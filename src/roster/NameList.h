@@ -26,6 +26,8 @@ enum class DisplayOption {
     TodayPointsAndRuns = 2,
     TotalPointsAndRuns = 3
 };
+// What the rows show each time the name screen comes up, and so their order.
+inline constexpr DisplayOption kNameScreenShownOption = DisplayOption::TodayAndTotalPoints;
 
 // The four figure texts: right-aligned numbers, blanks (some full-width) for 0.
 QString TodayCountText(double todayCount);

@@ -13,6 +13,17 @@
 namespace {
 
 const QChar kFullWidthBlank(0x3000);
+const QChar kEllipsis(0x2026);
+// The grades ShortGradeLabel names one by one: 幼1 .. 高3.
+constexpr int kLowestLabelledGrade = -2;
+constexpr int kHighestLabelledGrade = 12;
+
+// "小５" and "小5" alike: full-width digits as ASCII digits.
+QString HalfWidthDigits(QString text) {
+    for (QChar& c : text)
+        if (c >= QChar(0xFF10) && c <= QChar(0xFF19)) c = QChar(u'0' + (c.unicode() - 0xFF10));
+    return text;
+}
 
 // Which students ran which level in the loaded window, time-outs included.
 LevelStudentTable<char> RanTable(const ProgramState& state) {
@@ -101,8 +112,8 @@ QString SummaryText(const LevelSummary& summary) {
 }
 
 std::vector<SheetStudent> NameListStudents(ProgramState& state, const QString& gradeFilter) {
-    const NameListRows rows =
-        BuildNameList(state, int(DisplayOption::TodayAndTotalRuns), gradeFilter);
+    // The rows' figures belong to their sort key, so the order is the shown option's.
+    const NameListRows rows = BuildNameList(state, int(kNameScreenShownOption), gradeFilter);
     std::vector<SheetStudent> students;
     students.reserve(std::size_t(rows.keyed.size()));
     for (const QString& entry : rows.keyed) {
@@ -151,10 +162,55 @@ std::vector<SheetPage> PaginateSheet(const ClassSheet& sheet, int rowsPerPage) {
     return pages;
 }
 
-QString SheetPageTitle(const ClassSheet& sheet, const SheetPage& page) {
-    QString title = sheet.classroom + kFullWidthBlank +
-                    sheet.grades[std::size_t(page.grade)].grade + kFullWidthBlank + sheet.date;
+std::optional<GradeChoice> ReadGradeChoice(const QString& text) {
+    const QString halfWidth = HalfWidthDigits(text.trimmed());
+    for (const QString& entry : GradeFilterEntries())
+        if (HalfWidthDigits(entry) == halfWidth) return GradeChoice{entry, {}};
+    for (int grade = kLowestLabelledGrade; grade <= kHighestLabelledGrade; ++grade)
+        if (ShortGradeLabel(grade) == halfWidth) return GradeChoice{kAllGrades, halfWidth};
+    return std::nullopt;
+}
+
+std::vector<SheetStudent> NameListStudents(ProgramState& state, const GradeChoice& choice) {
+    std::vector<SheetStudent> students = NameListStudents(state, choice.filter);
+    if (!choice.label.isEmpty())
+        std::erase_if(students,
+                      [&choice](const SheetStudent& s) { return s.grade != choice.label; });
+    return students;
+}
+
+QString HeadingLine(const PageHeading& heading, double width,
+                    const std::function<double(const QString&)>& widthOf) {
+    const auto line = [&heading](const QString& classroom) {
+        QStringList parts{classroom};
+        parts << heading.details << heading.date;
+        parts.removeAll(QString());
+        return parts.join(kFullWidthBlank);
+    };
+    QString classroom = heading.classroom;
+    QString text = line(classroom);
+    // One character less at a time: a title is a short line.
+    while (widthOf(text) > width && !classroom.isEmpty()) {
+        classroom.chop(1);
+        text = line(classroom + kEllipsis);
+    }
+    return text;
+}
+
+QString PageFooter(int page, int pages) {
+    return QStringLiteral("%1 / %2").arg(page).arg(pages);
+}
+
+PageHeading SheetPageHeading(const ClassSheet& sheet, const SheetPage& page) {
+    PageHeading heading{sheet.classroom, {sheet.grades[std::size_t(page.grade)].grade}, sheet.date};
     if (page.pagesOfGrade > 1)
-        title += QStringLiteral("（%1/%2）").arg(page.pageOfGrade).arg(page.pagesOfGrade);
-    return title;
+        heading.details << QStringLiteral("（%1/%2）").arg(page.pageOfGrade).arg(page.pagesOfGrade);
+    return heading;
+}
+
+PageHeading StudentPageHeading(const ClassSheet& sheet, const GradeSheet& grade,
+                               const SheetRow& row) {
+    return {sheet.classroom,
+            {grade.grade, QStringLiteral("番号 %1").arg(row.student), row.name},
+            sheet.date};
 }

@@ -10,6 +10,7 @@
 #include <QStringList>
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -60,11 +61,21 @@ struct SheetStudent {
     int id = 0;
     QString grade;
 };
-// The name list of the name screen under a grade filter ("全学年", "小学生全体",
-// "小５", ...), in its order. Reads the roster with the name screen's rules (which
-// fills the roster tables); the caller has computed the school year and counted
-// the results.
+// The name list as the name screen shows it when it comes up, under a grade
+// filter ("全学年", "小学生全体", "小５", ...), in its order. Reads the roster with
+// the name screen's rules (which fills the roster tables); the caller has
+// computed the school year and counted the results.
 std::vector<SheetStudent> NameListStudents(ProgramState& state, const QString& gradeFilter);
+
+// The grades a teacher may ask for: an entry of the name screen's grade filter
+// or a short grade label as the sheet and the CSV print it ("小5", "高1", "幼3"),
+// with full- or half-width digits.
+struct GradeChoice {
+    QString filter = QStringLiteral("全学年");
+    QString label; // when not empty, only the students of this short grade label
+};
+std::optional<GradeChoice> ReadGradeChoice(const QString& text);
+std::vector<SheetStudent> NameListStudents(ProgramState& state, const GradeChoice& choice);
 
 // The sheet of these students from the tables of the last count; a grade
 // starts wherever the grade label changes.
@@ -82,5 +93,24 @@ struct SheetPage {
 };
 std::vector<SheetPage> PaginateSheet(const ClassSheet& sheet, int rowsPerPage);
 
-// "さくら教室　小5　令和8年 12月 09日（水）", with "（2/3）" when a grade takes several pages.
-QString SheetPageTitle(const ClassSheet& sheet, const SheetPage& page);
+// The header line of a printed page: the classroom, then details that are kept
+// whole (the grade, the page of the grade, a student's number and name), then
+// the date.
+struct PageHeading {
+    QString classroom;
+    QStringList details;
+    QString date;
+};
+// The line with full-width blanks between its parts; when it is wider than
+// `width` (measured by `widthOf`), the classroom is shortened with "…" so that
+// the details and the date stay whole.
+QString HeadingLine(const PageHeading& heading, double width,
+                    const std::function<double(const QString&)>& widthOf);
+// "3 / 12": the page among all pages of the document.
+QString PageFooter(int page, int pages);
+
+// Classroom, grade, "（2/3）" when a grade takes several pages, date.
+PageHeading SheetPageHeading(const ClassSheet& sheet, const SheetPage& page);
+// Classroom, grade, "番号 12", the name, date.
+PageHeading StudentPageHeading(const ClassSheet& sheet, const GradeSheet& grade,
+                               const SheetRow& row);

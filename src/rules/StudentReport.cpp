@@ -3,7 +3,11 @@
 #include "core/Dates.h"
 #include "core/ProgramState.h"
 #include "core/Text.h"
+#include "records/Counts.h"
 #include "roster/Roster.h"
+#include "rules/ClassSheet.h"
+
+#include <QRectF>
 
 #include <algorithm>
 #include <cmath>
@@ -99,6 +103,7 @@ ReportLevelFigures BuildReportLevelFigures(const ProgramState& state, int level,
             ++figures.classCount;
         }
         figures.classBest = std::min(figures.classBest, record.result);
+        figures.classRan = true;
     }
     AddPointsFigures(state, settings, figures);
     AddTimeRanks(state, settings, figures);
@@ -118,6 +123,7 @@ ReportData BuildReportData(const ProgramState& state, int student, const ReportL
     data.classCount = level.classCount;
     data.classSum = level.classSum;
     data.classBest = level.classBest;
+    data.classRan = level.classRan;
     data.classPointsCount = level.classPointsCount;
     data.classPointsSum = level.classPointsSum;
     data.timeRank = level.timeRank[std::size_t(student)];
@@ -156,7 +162,7 @@ int32_t ScaleTop(int32_t ownLargest) {
 std::vector<GraphPoint> GraphPoints(const ReportData& data) {
     std::vector<GraphPoint> points;
     points.reserve(data.runs.size());
-    const double top = ScaleTop(data.ownLargest);
+    const int32_t top = ScaleTop(data.ownLargest);
     int counted = 0;
     int32_t best = 0;
     bool anyBest = false;
@@ -165,11 +171,12 @@ std::vector<GraphPoint> GraphPoints(const ReportData& data) {
         GraphPoint point;
         // Without a counted run (only very long ones) everything sits on the y axis.
         point.x = data.ownCount > 0 ? 0.7 * counted / data.ownCount + 0.2 : 0.2;
+        point.offScale = run.result > top;
         // Runs off the scale stay at the top of the frame, inside their own block.
-        point.y = std::max(0.8 - 0.7 * run.result / top, 0.1);
+        point.y = point.offScale ? kGraphLabelTop : 0.8 - 0.7 * run.result / top;
         point.result = run.result;
         point.date = run.date;
-        point.best = !anyBest || run.result < best;
+        point.best = IsCompletedRun(run.result) && (!anyBest || run.result < best);
         if (point.best) {
             best = run.result;
             anyBest = true;
@@ -179,6 +186,10 @@ std::vector<GraphPoint> GraphPoints(const ReportData& data) {
     return points;
 }
 
+QString OffScaleLabel(int32_t result) {
+    return result >= kFirstTimeOutResult ? QStringLiteral("時間切れ") : Seconds(result);
+}
+
 QString ReportDateLabel(double date, double previous) {
     const QString full = FromOleDay(date).toString(QStringLiteral("yyyy/MM/dd"));
     if (previous >= 0 && FromOleDay(previous).toString(QStringLiteral("yyyy/")) == full.left(5))
@@ -186,41 +197,133 @@ QString ReportDateLabel(double date, double previous) {
     return full;
 }
 
-std::vector<GraphLabel> GraphLabels(const ReportData& data, const std::vector<GraphPoint>& points) {
+namespace {
+
+constexpr double kLabelGap = 0.01;     // between a label and its point, in f and C
+constexpr double kMarkLabelGap = 0.03; // clear of a mark over the scale, which is larger
+constexpr double kAxisLabelEnd = 0.19; // the scale's texts end left of the y axis
+constexpr double kUnderAxis = 0.815;
+
+// Places the graph's texts one after the other, each where it overlaps none
+// placed before it.
+class LabelPlacer {
+  public:
+    explicit LabelPlacer(LabelMeasure measure) : measure_(std::move(measure)) {}
+
+    // Lines set one under the other as one piece, at the first free place of
+    // `corners` (top left corners, moved into the area); false when none is free.
+    bool place(const QStringList& lines, const std::vector<QPointF>& corners) {
+        QSizeF size(0, 0);
+        std::vector<QSizeF> sizes;
+        for (const QString& line : lines) {
+            sizes.push_back(measure_(line));
+            size = QSizeF(std::max(size.width(), sizes.back().width()),
+                          size.height() + sizes.back().height());
+        }
+        for (const QPointF& corner : corners) {
+            const QRectF box = intoArea(QRectF(corner, size));
+            if (!isFree(box)) continue;
+            taken_.push_back(box);
+            double y = box.top();
+            for (qsizetype i = 0; i < lines.size(); ++i) {
+                labels_.push_back({lines[i], box.left(), y});
+                y += sizes[std::size_t(i)].height();
+            }
+            return true;
+        }
+        return false;
+    }
+    // Four places around a point, the first beside it on the right below.
+    bool placeBeside(const QStringList& lines, double x, double y, double gap = kLabelGap) {
+        const QSizeF size = measure_(lines.front());
+        const double height = size.height() * lines.size();
+        double width = 0;
+        for (const QString& line : lines)
+            width = std::max(width, measure_(line).width());
+        return place(lines, {{x + gap, y + gap},
+                             {x - width - gap, y + gap},
+                             {x + gap, y - height - gap},
+                             {x - width - gap, y - height - gap}});
+    }
+    // Under the x axis, centred on x.
+    bool placeUnderAxis(const QString& text, double x) {
+        return place({text}, {{x - measure_(text).width() / 2, kUnderAxis}});
+    }
+    // Left of the y axis, centred on the height y.
+    bool placeOnScale(const QString& text, double y) {
+        const QSizeF size = measure_(text);
+        return place({text}, {{kAxisLabelEnd - size.width(), y - size.height() / 2}});
+    }
+    std::vector<GraphLabel> labels() && { return std::move(labels_); }
+
+  private:
+    static QRectF intoArea(QRectF box) {
+        box.moveLeft(std::clamp(box.left(), 0.0, std::max(0.0, kGraphLabelRight - box.width())));
+        box.moveTop(std::clamp(box.top(), kGraphLabelTop,
+                               std::max(kGraphLabelTop, kGraphLabelBottom - box.height())));
+        return box;
+    }
+    bool isFree(const QRectF& box) const {
+        if (box.right() > kGraphLabelRight + 1e-9 || box.bottom() > kGraphLabelBottom + 1e-9)
+            return false;
+        return std::none_of(taken_.begin(), taken_.end(),
+                            [&box](const QRectF& taken) { return taken.intersects(box); });
+    }
+
+    LabelMeasure measure_;
+    std::vector<QRectF> taken_;
+    std::vector<GraphLabel> labels_;
+};
+
+} // namespace
+
+std::vector<GraphLabel> GraphLabels(const ReportData& data, const std::vector<GraphPoint>& points,
+                                    const LabelMeasure& measure) {
+    if (points.empty()) return {};
     std::vector<const GraphPoint*> bests;
     for (const GraphPoint& point : points)
         if (point.best) bests.push_back(&point);
-    std::vector<GraphLabel> labels;
-    if (bests.empty()) return labels;
+    LabelPlacer placer(measure);
+    placer.placeOnScale(Seconds(0), 0.8);
+    placer.placeOnScale(Seconds(ScaleTop(data.ownLargest)), kGraphLabelTop);
 
-    const GraphPoint& lastRun = points.back();
-    labels.push_back({ReportDateLabel(lastRun.date), lastRun.x - 0.025, 0.815});
-    labels.push_back({Seconds(0), 0.12, 0.79});
-    labels.push_back({Seconds(ScaleTop(data.ownLargest)), 0.12, 0.1});
-
-    const GraphPoint& first = *bests.front();
-    labels.push_back({Seconds(first.result), 0.12, first.y});
-    labels.push_back({ReportDateLabel(first.date), first.x - 0.025, 0.815});
-
+    // A best off the scale is named by its mark's label.
+    const auto onScale = [](const GraphPoint* point) { return !point->offScale; };
     const std::size_t n = bests.size();
+    if (n > 0 && onScale(bests.back())) {
+        const GraphPoint& last = *bests.back();
+        placer.placeBeside(
+            {Seconds(last.result), ReportDateLabel(last.date, n > 1 ? bests[n - 2]->date : -1)},
+            last.x, last.y);
+    }
+    for (const GraphPoint& point : points)
+        if (point.offScale)
+            placer.placeBeside({OffScaleLabel(point.result)}, point.x, point.y, kMarkLabelGap);
+    if (n > 0) {
+        const GraphPoint& first = *bests.front();
+        if (onScale(&first)) placer.placeOnScale(Seconds(first.result), first.y);
+        placer.placeUnderAxis(ReportDateLabel(first.date), first.x);
+    }
+    placer.placeUnderAxis(ReportDateLabel(points.back().date), points.back().x);
     if (n > 5)
-        for (std::size_t k = 3; k + 2 <= n; k += 3) {
-            const GraphPoint& b = *bests[k - 1];
-            labels.push_back({Seconds(b.result), b.x, b.y + 0.01});
-            labels.push_back({ReportDateLabel(b.date, bests[k - 2]->date), b.x, b.y + 0.03});
-        }
-    const GraphPoint& last = *bests.back();
-    labels.push_back({Seconds(last.result), last.x, last.y + 0.04});
-    labels.push_back(
-        {ReportDateLabel(last.date, n > 1 ? bests[n - 2]->date : -1), last.x, last.y + 0.07});
-    return labels;
+        for (std::size_t k = 3; k + 2 <= n; k += 3)
+            if (onScale(bests[k - 1]))
+                placer.placeBeside({Seconds(bests[k - 1]->result),
+                                    ReportDateLabel(bests[k - 1]->date, bests[k - 2]->date)},
+                                   bests[k - 1]->x, bests[k - 1]->y);
+    return std::move(placer).labels();
 }
 
 std::vector<TableRow> ReportTableRows(const ReportData& data,
                                       const std::vector<GraphPoint>& points) {
-    QString lastBest;
+    QString ownBest = points.empty() ? QString() : kTimedOutMark;
     for (const GraphPoint& point : points)
-        if (point.best) lastBest = Seconds(point.result);
+        if (point.best) ownBest = Seconds(point.result);
+    QString classBest;
+    if (IsCompletedRun(data.classBest))
+        classBest = QString::number(data.classBest);
+    else if (data.classRan)
+        classBest = kTimedOutMark;
 
     std::vector<TableRow> rows;
     rows.push_back(
@@ -229,8 +332,8 @@ std::vector<TableRow> ReportTableRows(const ReportData& data,
     rows.push_back({QStringLiteral("タイム  　　 　    本人 / 塾全体"), 1});
     rows.push_back(
         {QStringLiteral("　　順位　　　　") + Figure(data.timeRank, 5) + QStringLiteral("位"), 2});
-    rows.push_back({QStringLiteral("　　最高　　　　") + RightAlign(lastBest, 6) +
-                        QStringLiteral(" /") + Figure(data.classBest, 5) + QStringLiteral("秒"),
+    rows.push_back({QStringLiteral("　　最高　　　　") + RightAlign(ownBest, 6) +
+                        QStringLiteral(" /") + RightAlign(classBest, 5) + QStringLiteral("秒"),
                     3});
     if (data.ownCount != 0)
         rows.push_back({QStringLiteral("　　平均　　　　") +

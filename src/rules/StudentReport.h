@@ -9,10 +9,12 @@
 #include "rules/ResultsViews.h"
 
 #include <QDate>
+#include <QSizeF>
 #include <QString>
 #include <QStringList>
 
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 struct ProgramState;
@@ -40,6 +42,7 @@ struct ReportData {
     int classCount = 0; // every student's runs under 1800 s
     int64_t classSum = 0;
     int32_t classBest = kNoBestTime; // over every run, counted or not
+    bool classRan = false;           // anybody ran the level, time-outs included
 
     int timeRank = 0; // 0: not ranked
     int pointsRank = 0;
@@ -62,6 +65,7 @@ struct ReportLevelFigures {
     int classCount = 0;
     int64_t classSum = 0;
     int32_t classBest = kNoBestTime;
+    bool classRan = false;
     int classPointsCount = 0;
     int64_t classPointsSum = 0;
     std::vector<int> timeRank;    // by student ID; 0: not ranked
@@ -89,15 +93,20 @@ ReportData BuildReportData(const ProgramState& state, int student, int level,
 int32_t ScaleTop(int32_t ownLargest);
 
 // One plotted run: x in fractions of f, y in fractions of C down from the top
-// of the block. Runs off the scale are drawn at the top of the frame.
+// of the block. Runs off the scale (time-outs too) are drawn at the top of the
+// frame as marks of their own, each with its label.
 struct GraphPoint {
     double x = 0;
     double y = 0;
     int32_t result = 0;
     double date = 0;
-    bool best = false; // a new personal best (red); the others are blue
+    bool best = false;     // a new personal best (red); the others are blue
+    bool offScale = false; // over the top of the scale
 };
+// A time-out is never a best: a student whose runs all timed out has none.
 std::vector<GraphPoint> GraphPoints(const ReportData& data);
+// "時間切れ" for a time-out, else the time in seconds ("1500秒").
+QString OffScaleLabel(int32_t result);
 
 // A text of the graph with its top left corner, in the units of GraphPoint.
 struct GraphLabel {
@@ -105,11 +114,23 @@ struct GraphLabel {
     double x = 0;
     double y = 0;
 };
-// The scale ends, the dates under the axis and the best times; none without a best.
-std::vector<GraphLabel> GraphLabels(const ReportData& data, const std::vector<GraphPoint>& points);
+// The size of a text on the drawing surface, in the units of GraphPoint.
+using LabelMeasure = std::function<QSizeF(const QString& text)>;
+// Where the graph's texts may go: right of the block's left edge, left of the
+// table, under the block's heading and above the next block.
+inline constexpr double kGraphLabelRight = 1.03;
+inline constexpr double kGraphLabelTop = 0.1;
+inline constexpr double kGraphLabelBottom = 0.9;
+// The scale ends, the marks off the scale, the bests' times and dates and the
+// date of the last run, most needed first. A label that would overlap one
+// already placed tries its other places beside its point, and is left out when
+// none is free; so no two labels overlap and none leaves the area above.
+std::vector<GraphLabel> GraphLabels(const ReportData& data, const std::vector<GraphPoint>& points,
+                                    const LabelMeasure& measure);
 
 // A row of the table beside the graph; `slot` counts rows from the first (0),
-// the last row sits half a row lower.
+// the last row sits half a row lower. A best shows "×" when every run timed
+// out, as on the class sheet.
 struct TableRow {
     QString text;
     double slot = 0;

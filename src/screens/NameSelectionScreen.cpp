@@ -182,9 +182,10 @@ void NameSelectionScreen::activate() {
     state_.session.GradeFilter = kAllGrades;
     bool stale = combo1_->currentText() != kAllGrades;
     combo1_->setCurrentIndex(0);
-    if (displayOption_ != 1 || !option1_->button(1)->isChecked()) {
-        displayOption_ = 1;
-        option1_->button(1)->setChecked(true);
+    const int shown = int(kNameScreenShownOption);
+    if (displayOption_ != shown || !option1_->button(shown)->isChecked()) {
+        displayOption_ = shown;
+        option1_->button(shown)->setChecked(true);
         stale = true;
     }
     if (stale) rebuildOrStop();

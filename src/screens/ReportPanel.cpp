@@ -3,10 +3,10 @@
 #include "core/Platform.h"
 #include "core/ProgramState.h"
 #include "core/SharedReading.h"
+#include "paper/ClassReport.h"
+#include "paper/ReportDrawing.h"
 #include "roster/Roster.h"
 #include "rules/LevelBoardRules.h"
-#include "screens/ClassReport.h"
-#include "screens/ReportDrawing.h"
 #include "widgets/Screen.h"
 
 #include <QCheckBox>

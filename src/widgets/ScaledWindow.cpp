@@ -1,5 +1,6 @@
 #include "widgets/ScaledWindow.h"
 
+#include "widgets/DrawnGeometry.h"
 #include "widgets/Screen.h"
 
 #include <QApplication>
@@ -48,6 +49,7 @@ WindowStart PlanWindowedStart(const QSize& available, const QSize& frame, const 
 }
 
 ScaledWindow::ScaledWindow(ScreenHost& host) {
+    ReportDrawnGeometryToAssistiveTechnology();
     auto* scene = new QGraphicsScene(this);
     setScene(scene);
     proxy_ = new HostProxy;

@@ -6,6 +6,7 @@
 // drawn at the new size (not a stretched picture), and clicks and touches are
 // mapped back onto the control drawn under them. Message boxes and dialogs
 // opened over a screen are drawn in the same scene, so they scale with it.
+// Assistive technology is told each control's drawn rectangle (DrawnGeometry.h).
 
 #include <QGraphicsView>
 

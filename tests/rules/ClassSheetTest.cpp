@@ -1,5 +1,7 @@
 #include "ClassSheetRig.h"
 
+#include "roster/NameList.h"
+
 #include <gtest/gtest.h>
 
 TEST(ClassSheet, CellsShowBestTimesMarksTimeOutsAndLocksByTheBoardsRules) {
@@ -98,8 +100,78 @@ TEST(ClassSheet, PagesHoldAFixedNumberOfRowsAndTheSummaryComesLast) {
     EXPECT_EQ(pages[2].grade, 1);
     EXPECT_EQ(pages[2].rowCount, 24);
     EXPECT_TRUE(pages[2].summary);
-    EXPECT_EQ(SheetPageTitle(sheet, pages[1]),
-              QStringLiteral("さくら教室　小1　令和8年 12月 09日（水）（2/2）"));
-    EXPECT_EQ(SheetPageTitle(sheet, pages[2]),
+    const auto unlimited = [](const QString&) { return 0.0; };
+    EXPECT_EQ(HeadingLine(SheetPageHeading(sheet, pages[1]), 1, unlimited),
+              QStringLiteral("さくら教室　小1　（2/2）　令和8年 12月 09日（水）"));
+    EXPECT_EQ(HeadingLine(SheetPageHeading(sheet, pages[2]), 1, unlimited),
               QStringLiteral("さくら教室　中3　令和8年 12月 09日（水）"));
+}
+
+TEST(ClassSheet, TeachersNameAGradeAsTheListOrTheSheetDoesInEitherDigits) {
+    const struct {
+        const char* text;
+        std::optional<GradeChoice> choice;
+    } cases[] = {
+        {"全学年", GradeChoice{kAllGrades, {}}},
+        {"小学生全体", GradeChoice{QStringLiteral("小学生全体"), {}}},
+        {"小５", GradeChoice{QStringLiteral("小５"), {}}},
+        {"小5", GradeChoice{QStringLiteral("小５"), {}}},
+        {"中３", GradeChoice{QStringLiteral("中３"), {}}},
+        {" 中3 ", GradeChoice{QStringLiteral("中３"), {}}},
+        {"高1", GradeChoice{kAllGrades, QStringLiteral("高1")}},
+        {"高１", GradeChoice{kAllGrades, QStringLiteral("高1")}},
+        {"幼3", GradeChoice{kAllGrades, QStringLiteral("幼3")}},
+        {"小7", std::nullopt},
+        {"中4", std::nullopt},
+        {"5", std::nullopt},
+        {"", std::nullopt},
+    };
+    for (const auto& c : cases) {
+        const std::optional<GradeChoice> choice = ReadGradeChoice(QString::fromUtf8(c.text));
+        ASSERT_EQ(choice.has_value(), c.choice.has_value()) << c.text;
+        if (!choice) continue;
+        EXPECT_EQ(choice->filter, c.choice->filter) << c.text;
+        EXPECT_EQ(choice->label, c.choice->label) << c.text;
+    }
+}
+
+// A title too wide for its page loses the end of the classroom's name to "…";
+// the grade, the student and the date are never cut.
+TEST(ClassSheet, HeadingLinesShortenTheClassroomAndKeepTheRestWhole) {
+    const auto width = [](const QString& text) { return double(text.size()); };
+    const PageHeading student{
+        QStringLiteral("東京都世田谷区三軒茶屋駅前教室"),
+        {QStringLiteral("小5"), QStringLiteral("番号 12"), QStringLiteral("山田 太郎")},
+        QStringLiteral("令和8年 12月 09日（水）")};
+    const struct {
+        double width;
+        QString line;
+    } cases[] = {
+        {100,
+         QStringLiteral(
+             "東京都世田谷区三軒茶屋駅前教室　小5　番号 12　山田 太郎　令和8年 12月 09日（水）")},
+        {46,
+         QStringLiteral(
+             "東京都世田谷区三軒茶屋駅前教室　小5　番号 12　山田 太郎　令和8年 12月 09日（水）")},
+        {45, QStringLiteral(
+                 "東京都世田谷区三軒茶屋駅前…　小5　番号 12　山田 太郎　令和8年 12月 09日（水）")},
+        {36, QStringLiteral("東京都世…　小5　番号 12　山田 太郎　令和8年 12月 09日（水）")},
+        {10, QStringLiteral("…　小5　番号 12　山田 太郎　令和8年 12月 09日（水）")},
+    };
+    for (const auto& c : cases) {
+        const QString line = HeadingLine(student, c.width, width);
+        EXPECT_EQ(line, c.line) << c.width;
+        EXPECT_TRUE(line.endsWith(student.date));
+    }
+    EXPECT_EQ(PageFooter(3, 12), QStringLiteral("3 / 12"));
+
+    ClassSheet sheet;
+    sheet.classroom = QStringLiteral("さくら教室");
+    sheet.date = student.date;
+    sheet.grades.push_back({QStringLiteral("小5"), {}, {}});
+    SheetRow row;
+    row.student = 12;
+    row.name = QStringLiteral("山田 太郎");
+    const PageHeading heading = StudentPageHeading(sheet, sheet.grades[0], row);
+    EXPECT_EQ(heading.details, student.details);
 }

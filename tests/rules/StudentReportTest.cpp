@@ -2,6 +2,7 @@
 
 #include "rules/ResultsViews.h"
 
+#include <QRectF>
 #include <gtest/gtest.h>
 
 // ---- Figures ----------------------------------------------------------------
@@ -115,13 +116,20 @@ TEST(StudentReport, TableRowsWriteZeroAsNothingAndLeaveOutEmptyAverages) {
                   QStringLiteral("回数　　　　　　　   回"),
                   QStringLiteral("タイム  　　 　    本人 / 塾全体"),
                   QStringLiteral("　　順位　　　　     位"),
-                  QStringLiteral("　　最高　　　　       /99999秒"),
+                  QStringLiteral("　　最高　　　　       /     秒"),
                   QStringLiteral("ポイント  　　　"),
                   QStringLiteral("　　順位　　　　     位"),
                   QStringLiteral("　　獲得ポイント     点"),
                   QStringLiteral("　　　　　　　　　　　　 (塾平均)"),
               }));
     EXPECT_EQ(ReportTableRows(empty, {}).back().slot, 9.5);
+
+    // Time-outs only: "×" as on the class sheet, for the student and the classroom.
+    ReportData timedOut = BlockOf({kTimedOutResult, kTimedOutResult});
+    timedOut.classBest = kTimedOutResult;
+    timedOut.classRan = true;
+    EXPECT_EQ(ReportTableRows(timedOut, GraphPoints(timedOut))[3].text,
+              QStringLiteral("　　最高　　　　     × /    ×秒"));
 
     ReportData data = BlockOf({50, 40, 45, 1900});
     data.classCount = 8;
@@ -149,26 +157,90 @@ TEST(StudentReport, TableRowsWriteZeroAsNothingAndLeaveOutEmptyAverages) {
     EXPECT_EQ(rows[8].slot, 8);
 }
 
-TEST(StudentReport, LabelsNameTheScaleTheBestsAndShortenDatesOfTheSameYear) {
-    EXPECT_TRUE(GraphLabels(BlockOf({}), {}).empty());
+// Texts about as wide and high, in fractions of f and C, as on a printed page.
+QSizeF PrintedSize(const QString& text) {
+    double width = 0;
+    for (const QChar c : text)
+        width += c.unicode() < 0x80 ? 0.017 : 0.034;
+    return {width, 0.048};
+}
+
+QRectF BoxOf(const GraphLabel& label) {
+    return QRectF(QPointF(label.x, label.y), PrintedSize(label.text));
+}
+
+QStringList LabelTexts(const std::vector<GraphLabel>& labels) {
+    QStringList texts;
+    for (const GraphLabel& label : labels)
+        texts << label.text;
+    return texts;
+}
+
+TEST(StudentReport, DatesShowTheYearOnlyWhenItChanges) {
     EXPECT_EQ(ReportDateLabel(ToOleDay(QDate(2026, 3, 4))), QStringLiteral("2026/03/04"));
     EXPECT_EQ(ReportDateLabel(ToOleDay(QDate(2026, 3, 4)), ToOleDay(QDate(2026, 1, 9))),
               QStringLiteral("03/04"));
     EXPECT_EQ(ReportDateLabel(ToOleDay(QDate(2026, 3, 4)), ToOleDay(QDate(2025, 12, 9))),
               QStringLiteral("2026/03/04"));
+}
 
-    // Eight bests: the third and sixth get labels of their own, and the first and last.
-    ReportData data = BlockOf({80, 70, 60, 50, 40, 30, 20, 10});
-    const std::vector<GraphPoint> points = GraphPoints(data);
-    QStringList texts;
-    for (const GraphLabel& label : GraphLabels(data, points))
-        texts << label.text;
-    EXPECT_EQ(
-        texts,
-        (QStringList{QStringLiteral("2026/12/09"), QStringLiteral("0秒"), QStringLiteral("90秒"),
-                     QStringLiteral("80秒"), QStringLiteral("2026/12/09"), QStringLiteral("60秒"),
-                     QStringLiteral("12/09"), QStringLiteral("30秒"), QStringLiteral("12/09"),
-                     QStringLiteral("10秒"), QStringLiteral("12/09")}));
+// Whatever the runs, the labels stay apart, left of the table and inside the
+// block; the scale, the bests and every kind of mark off the scale are named.
+TEST(StudentReport, GraphLabelsNeverOverlapAndNameWhatMatters) {
+    const std::vector<int32_t> manyTimeOuts(12, kTimedOutResult);
+    std::vector<int32_t> falling;
+    for (int32_t r = 200; r > 20; r -= 10)
+        falling.push_back(r);
+    struct Case {
+        const char* name;
+        std::vector<int32_t> runs;
+        QStringList wanted; // each among the labels
+    };
+    const std::vector<Case> cases = {
+        {"no run", {}, {}},
+        {"one run", {45}, {"0秒", "50秒", "45秒", "2026/12/09"}},
+        {"time-outs only", {kTimedOutResult, kTimedOutResult}, {"時間切れ"}},
+        {"a time-out first", {kTimedOutResult, 40, 30}, {"時間切れ", "30秒", "50秒"}},
+        {"1000 s", {1000, 10}, {"1000秒", "10秒", "0秒"}},
+        {"over the axis", {1500, 600, 610}, {"1000秒", "1500秒", "600秒"}},
+        {"many time-outs", manyTimeOuts, {"時間切れ"}},
+        {"eighteen bests", falling, {"0秒", "210秒", "30秒"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const ReportData data = BlockOf(c.runs);
+        const std::vector<GraphLabel> labels = GraphLabels(data, GraphPoints(data), PrintedSize);
+        const QStringList texts = LabelTexts(labels);
+        for (const QString& wanted : c.wanted)
+            EXPECT_TRUE(texts.contains(wanted))
+                << qPrintable(wanted) << " in " << qPrintable(texts.join(u' '));
+        for (std::size_t i = 0; i < labels.size(); ++i) {
+            const QRectF box = BoxOf(labels[i]);
+            EXPECT_GE(box.left(), 0) << qPrintable(labels[i].text);
+            EXPECT_LE(box.right(), kGraphLabelRight + 1e-9) << qPrintable(labels[i].text);
+            EXPECT_GE(box.top(), kGraphLabelTop - 1e-9) << qPrintable(labels[i].text);
+            EXPECT_LE(box.bottom(), kGraphLabelBottom + 1e-9) << qPrintable(labels[i].text);
+            for (std::size_t j = i + 1; j < labels.size(); ++j)
+                EXPECT_FALSE(box.intersects(BoxOf(labels[j])))
+                    << qPrintable(labels[i].text) << " on " << qPrintable(labels[j].text);
+        }
+    }
+}
+
+TEST(StudentReport, OnlyCompletedRunsAreBestsAndRunsOverTheAxisAreMarked) {
+    const std::vector<GraphPoint> points = GraphPoints(BlockOf({kTimedOutResult, 1500, 40, 6000}));
+    ASSERT_EQ(points.size(), 4u);
+    const bool bests[] = {false, true, true, false};
+    const bool offScale[] = {true, true, false, true};
+    for (std::size_t i = 0; i < points.size(); ++i) {
+        EXPECT_EQ(points[i].best, bests[i]) << i;
+        EXPECT_EQ(points[i].offScale, offScale[i]) << i;
+        if (offScale[i]) {
+            EXPECT_EQ(points[i].y, kGraphLabelTop) << i;
+        }
+    }
+    EXPECT_EQ(OffScaleLabel(kTimedOutResult), QStringLiteral("時間切れ"));
+    EXPECT_EQ(OffScaleLabel(1500), QStringLiteral("1500秒"));
 }
 
 TEST(StudentReport, BlocksGoThreeToASurfaceAndALevelWithoutAColumnEndsTheRun) {

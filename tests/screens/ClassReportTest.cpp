@@ -10,15 +10,21 @@
 #include "records/ResultsFile.h"
 #include "roster/NameList.h"
 #include "roster/Roster.h"
+#include "rules/ClassSheet.h"
+#include "screens/NameSelectionScreen.h"
 #include "screens/ReportPanel.h"
+#include "widgets/Screen.h"
 
 #include <QCheckBox>
+#include <QListView>
 #include <QListWidget>
 #include <QPrinter>
 #include <QProcess>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <gtest/gtest.h>
+
+#include <map>
 
 namespace {
 
@@ -135,7 +141,233 @@ QStringList Cells(const QString& line) {
     return line.trimmed().split(QRegularExpression(QStringLiteral(" {2,}")), Qt::SkipEmptyParts);
 }
 
+// A word of a PDF page and its box, as pdftotext -bbox reads them.
+struct PageWord {
+    QString text;
+    QRectF box;
+};
+std::vector<std::vector<PageWord>> PageWords(const QString& pdf) {
+    const QString xhtml =
+        Output(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), pdf, QStringLiteral("-")});
+    std::vector<std::vector<PageWord>> pages;
+    const QRegularExpression word(
+        QStringLiteral("<page |<word xMin=\"([\\d.]+)\" yMin=\"([\\d.]+)\" "
+                       "xMax=\"([\\d.]+)\" yMax=\"([\\d.]+)\">([^<]*)</word>"));
+    for (auto it = word.globalMatch(xhtml); it.hasNext();) {
+        const auto match = it.next();
+        if (match.captured(0) == QStringLiteral("<page ")) {
+            pages.emplace_back();
+            continue;
+        }
+        const QPointF topLeft(match.captured(1).toDouble(), match.captured(2).toDouble());
+        const QPointF bottomRight(match.captured(3).toDouble(), match.captured(4).toDouble());
+        if (!pages.empty())
+            pages.back().push_back({match.captured(5), QRectF(topLeft, bottomRight)});
+    }
+    return pages;
+}
+
+// Two boxes that share more than a hair (half a point) both ways.
+bool Overlap(const QRectF& a, const QRectF& b) {
+    const double across = std::min(a.right(), b.right()) - std::max(a.left(), b.left());
+    const double down = std::min(a.bottom(), b.bottom()) - std::max(a.top(), b.top());
+    return across > 0.5 && down > 0.5;
+}
+
+const QString kEraDate = QStringLiteral("令和8年 12月 09日（水）");
+
 } // namespace
+
+TEST(DrillReport, EveryPageHasAHeaderLineAndItsPlaceAmongAllPages) {
+    ReportInstall classroom;
+    const CommandRun run = DrillReport(classroom, {});
+    ASSERT_EQ(run.exitCode, 0) << qPrintable(run.errors);
+    // Nothing but the report's own business on standard error: no sound list, no toolkit.
+    EXPECT_TRUE(run.errors.isEmpty()) << qPrintable(run.errors);
+    const QStringList pages = PageTexts(classroom.pdf());
+    const QStringList headers[] = {
+        {QStringLiteral("さくら教室"), QStringLiteral("小5"), kEraDate},
+        {QStringLiteral("さくら教室"), QStringLiteral("小6"), kEraDate},
+        {QStringLiteral("さくら教室"), QStringLiteral("小5"), QStringLiteral("番号 2"),
+         QStringLiteral("二葉"), kEraDate},
+        {QStringLiteral("さくら教室"), QStringLiteral("小5"), QStringLiteral("番号 1"),
+         QStringLiteral("一郎"), kEraDate},
+        {QStringLiteral("さくら教室"), QStringLiteral("小6"), QStringLiteral("番号 3"),
+         QStringLiteral("三郎"), kEraDate},
+    };
+    ASSERT_EQ(pages.size(), int(std::size(headers)));
+    for (int i = 0; i < pages.size(); ++i) {
+        QStringList lines = pages[i].split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        lines.removeIf([](const QString& line) { return line.trimmed().isEmpty(); });
+        ASSERT_FALSE(lines.isEmpty());
+        EXPECT_TRUE(HasLine(lines.front(), headers[i])) << i << qPrintable(lines.front());
+        EXPECT_EQ(lines.back().trimmed(), QStringLiteral("%1 / %2").arg(i + 1).arg(pages.size()));
+    }
+}
+
+// The longest classroom and roster names, one run, time-outs only and a run
+// of 1000 s on one student's levels: on every page no text lies on another.
+TEST(DrillReport, AwkwardNamesAndRunsLeaveNoTextOnAnother) {
+    ReportInstall classroom;
+    const QString longClassroom =
+        QStringLiteral("東京都世田谷区三軒茶屋駅前第二進学教室中学受験特別選抜コース土曜");
+    const QString longName = QStringLiteral("寿限無寿限無五劫の擦り切れ海砂利水魚の水");
+    classroom.install.writeText(
+        classroom.install.dataRoot() + QStringLiteral("共通データ.txt"),
+        QStringLiteral("4\n01234%1\n0\n0\n0\nsensei\n0\n0\n0\n0\n").arg(longClassroom));
+    classroom.install.writeText(classroom.install.dataRoot() + kRosterFileName,
+                                QStringLiteral("1,2015,0,0,\"%1\",0,\"\",\"\"\n"
+                                               "2,2015,0,0,\"二葉\",0,\"\",\"\"\n")
+                                    .arg(longName));
+    classroom.install.writeBytes(classroom.install.dataFolder() + kResultsFileName,
+                                 Record(1, 1, 45) + Record(1, 2, 99999) + Record(1, 2, 99999) +
+                                     Record(1, 3, 1000) + Record(1, 3, 610) + Record(1, 3, 600) +
+                                     Record(1, 3, 10) + Record(2, 1, 30) + Record(2, 3, 99999) +
+                                     Record(2, 3, 40));
+    const CommandRun run = DrillReport(classroom, {});
+    ASSERT_EQ(run.exitCode, 0) << qPrintable(run.errors);
+
+    const std::vector<std::vector<PageWord>> pages = PageWords(classroom.pdf());
+    ASSERT_EQ(pages.size(), 3u); // the sheet, then the two students
+    for (std::size_t p = 0; p < pages.size(); ++p)
+        for (std::size_t i = 0; i < pages[p].size(); ++i)
+            for (std::size_t j = i + 1; j < pages[p].size(); ++j)
+                EXPECT_FALSE(Overlap(pages[p][i].box, pages[p][j].box))
+                    << "page " << p + 1 << ": \"" << qPrintable(pages[p][i].text) << "\" on \""
+                    << qPrintable(pages[p][j].text) << "\"";
+
+    const QStringList texts = PageTexts(classroom.pdf());
+    // The wide sheet has room for the whole classroom; the student's page shortens
+    // it before the name and the date. The sheet shortens the name, its page shows it whole.
+    EXPECT_TRUE(LineWith(texts[0], kEraDate).contains(longClassroom));
+    const QString studentHeader = LineWith(texts[1], kEraDate);
+    EXPECT_TRUE(studentHeader.contains(longClassroom.left(10))) << qPrintable(studentHeader);
+    EXPECT_TRUE(studentHeader.contains(QStringLiteral("…") + QStringLiteral("　小5")) ||
+                studentHeader.contains(QRegularExpression(QStringLiteral("… +小5"))))
+        << qPrintable(studentHeader);
+    EXPECT_TRUE(studentHeader.contains(longName)) << qPrintable(studentHeader);
+    EXPECT_TRUE(texts[0].contains(longName.left(8)));
+    EXPECT_FALSE(texts[0].contains(longName));
+    // The time-outs are named, the 1000 s run is on the scale, and time-outs only give no best.
+    EXPECT_TRUE(texts[1].contains(QStringLiteral("時間切れ")));
+    EXPECT_TRUE(texts[1].contains(QStringLiteral("1000秒")));
+    EXPECT_TRUE(texts[1].contains(QRegularExpression(QStringLiteral("最高 +× /"))))
+        << qPrintable(texts[1]);
+    EXPECT_FALSE(texts[1].contains(QStringLiteral("99999")));
+}
+
+// Three students of one name and birth year: the name screen tells them apart
+// only by the figures it shows when it comes up (today's and all-time points),
+// and the sheet and the student pages list them in that order, not in the
+// order of their runs.
+TEST(DrillReport, SameNamesFollowTheNameScreensOrder) {
+    const struct {
+        const char* name;
+        QByteArray results;  // today's runs of students 1, 2 and 3
+        bool runsOrderOther; // listed by runs, the order differs
+    } cases[] = {
+        // 1: three slow runs, few points; 2: one fast run, many; 3: two middling.
+        {"runs against points",
+         Record(1, 1, 110) + Record(1, 1, 110) + Record(1, 1, 110) + Record(2, 1, 20) +
+             Record(3, 1, 50) + Record(3, 1, 50),
+         true},
+        // 2 ran nothing today: the full-width blank of its empty points sorts
+        // above every figure, so the name screen lists it first, and last by runs.
+        {"one without a run today", Record(3, 1, 20) + Record(3, 1, 20) + Record(1, 1, 40), true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ReportInstall classroom;
+        classroom.install.writeText(classroom.install.dataRoot() + kRosterFileName,
+                                    QStringLiteral("1,2015,0,0,\"山田　花子\",0,\"\",\"\"\n"
+                                                   "2,2015,0,0,\"山田　花子\",0,\"\",\"\"\n"
+                                                   "3,2015,0,0,\"山田　花子\",0,\"\",\"\"\n"));
+        classroom.install.writeBytes(classroom.install.dataFolder() + kResultsFileName, c.results);
+
+        // The name screen as a student sees it.
+        TestRig rig;
+        rig.clock.current = QDateTime(kToday, QTime(10, 0));
+        ProgramState& state = rig.state;
+        LoadConfiguration(state, classroom.install.programFolder());
+        BuildLevelTable(state);
+        ScreenHost host;
+        host.open<NameSelectionScreen>(state);
+        const auto* list = host.findChild<QListView*>(QStringLiteral("List1"));
+        ASSERT_NE(list, nullptr);
+        const auto* model = qobject_cast<const NameListModel*>(list->model());
+        ASSERT_NE(model, nullptr);
+        std::vector<int> shown;
+        for (const QString& entry : model->rows().keyed)
+            shown.push_back(IdOfKeyedEntry(entry));
+        ASSERT_EQ(shown.size(), 3u);
+
+        std::vector<int> sheetOrder;
+        for (const SheetStudent& student : NameListStudents(state, kAllGrades))
+            sheetOrder.push_back(student.id);
+        EXPECT_EQ(sheetOrder, shown);
+        std::vector<int> byRuns;
+        for (const QString& entry :
+             BuildNameList(state, int(DisplayOption::TodayAndTotalRuns), kAllGrades).keyed)
+            byRuns.push_back(IdOfKeyedEntry(entry));
+        EXPECT_EQ(byRuns != shown, c.runsOrderOther);
+
+        // The printed sheet's rows and the student pages, read back by number.
+        ASSERT_EQ(DrillReport(classroom, {}).exitCode, 0);
+        const QStringList pages = PageTexts(classroom.pdf());
+        ASSERT_EQ(pages.size(), 4);
+        std::vector<int> rows;
+        for (const QString& line : pages[0].split(QLatin1Char('\n')))
+            if (line.contains(QStringLiteral("山田")))
+                rows.push_back(
+                    line.section(QLatin1Char(' '), 0, 0, QString::SectionSkipEmpty).toInt());
+        EXPECT_EQ(rows, shown);
+        for (std::size_t i = 0; i < shown.size(); ++i)
+            EXPECT_TRUE(LineWith(pages[int(i) + 1], QStringLiteral("番号"))
+                            .contains(QStringLiteral("番号 %1").arg(shown[i])))
+                << i;
+    }
+}
+
+// drill-stats marks a level over-practised where the board locks it, and only there.
+TEST(DrillStats, TheOverPractiseFlagIsTheBoardsLock) {
+    ReportInstall classroom;
+    QByteArray results;
+    // The program opens every level, so a level run too often is locked whether
+    // passed or not, except the last one, and nothing once the final level is
+    // passed. 一郎: level 1 twice; 二葉: level 1 twice and every level passed;
+    // 三郎: levels 1, 2 and the last twice, only level 1 passed.
+    for (int i = 0; i < 2; ++i)
+        results += Record(1, 1, 30) + Record(2, 1, 30) + Record(3, 1, 30) + Record(3, 2, 115) +
+                   Record(3, 7, 115);
+    for (int level = 2; level <= 7; ++level)
+        results += Record(2, level, 30);
+    classroom.install.writeBytes(classroom.install.dataFolder() + kResultsFileName, results);
+
+    QProcess process;
+    process.start(QStringLiteral(DRILL_STATS_PATH),
+                  {QStringLiteral("--now"), kNow, classroom.install.programFolder()});
+    ASSERT_TRUE(process.waitForFinished(30000));
+    ASSERT_EQ(process.exitCode(), 0);
+    EXPECT_TRUE(process.readAllStandardError().isEmpty());
+    std::map<std::pair<int, int>, QString> flags; // (student, level): cleared and overpractised
+    for (const QByteArray& line : process.readAllStandardOutput().split('\n').mid(1)) {
+        const QList<QByteArray> f = line.split(',');
+        if (f.size() < 16) continue;
+        flags[{f[0].toInt(), f[3].toInt()}] = QString::fromLatin1(f[14] + f[15]);
+    }
+    const struct {
+        int student;
+        int level;
+        const char* clearedAndLocked;
+    } cases[] = {
+        {1, 1, "11"}, {1, 2, "00"}, {2, 1, "10"}, {2, 7, "10"},
+        {3, 1, "11"}, {3, 2, "01"}, {3, 7, "00"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(flags[std::make_pair(c.student, c.level)],
+                  QString::fromLatin1(c.clearedAndLocked))
+            << c.student << " level " << c.level;
+}
 
 TEST(DrillReport, SheetCellsAndTheSummaryRowFollowTheCounts) {
     ReportInstall classroom;
@@ -185,7 +417,8 @@ TEST(DrillReport, StudentPagesFollowTheSheetInTheNameListsOrder) {
                              QStringLiteral("三郎")};
     for (int i = 0; i < 3; ++i) {
         const QString& page = pages[2 + i];
-        EXPECT_TRUE(page.trimmed().startsWith(names[i])) << qPrintable(page);
+        // The header line names the student, the big name comes under it.
+        EXPECT_TRUE(LineWith(page, QStringLiteral("番号")).contains(names[i])) << qPrintable(page);
         // The first three levels, as the board's graph button shows them.
         EXPECT_EQ(page.count(QStringLiteral("回数")), 3);
         EXPECT_TRUE(page.contains(QStringLiteral("円の公式ドリル 円周３")));
@@ -212,6 +445,11 @@ TEST(DrillReport, GradeAndStudentChoicesNarrowSheetAndPages) {
          {QStringLiteral("三郎"), QStringLiteral("一郎")},
          {}},
         {{QStringLiteral("--grade"), QStringLiteral("中学生全体")}, QString(), {}, {}},
+        // The sheet's own label, half-width digit and all.
+        {{QStringLiteral("--grade"), QStringLiteral("小5"), QStringLiteral("--sheet-only")},
+         QStringLiteral("L"),
+         {QStringLiteral("一郎"), QStringLiteral("二葉")},
+         {QStringLiteral("三郎")}},
         {{QStringLiteral("--student"), QStringLiteral("3"), QStringLiteral("1")},
          QStringLiteral("LLPP"),
          {QStringLiteral("三郎"), QStringLiteral("一郎")},
@@ -311,7 +549,7 @@ TEST(ReportPanel, TeachersPrintTheWholeClassSheetThenEveryStudentsPage) {
     EXPECT_EQ(Orientations(classroom.pdf()), QStringLiteral("LLPPPPPP"));
     const QStringList pages = PageTexts(classroom.pdf());
     ASSERT_EQ(pages.size(), 8);
-    EXPECT_TRUE(pages[2].trimmed().startsWith(QStringLiteral("二葉")));
+    EXPECT_TRUE(LineWith(pages[2], QStringLiteral("番号")).contains(QStringLiteral("二葉")));
     EXPECT_TRUE(pages[3].contains(QStringLiteral("面積１")));
 
     // The board's grade filter is the class.

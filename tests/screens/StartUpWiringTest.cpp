@@ -16,8 +16,10 @@
 #include "widgets/StartupScreen.h"
 #include "widgets/WaitScreen.h"
 
+#include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -137,17 +139,61 @@ TEST(CommandLine, HelpAndVersionAnswerWithoutStarting) {
         const char* option;
         const char* says;
     };
+    // Run in an empty folder: an answer leaves nothing behind there.
+    const QTemporaryDir folder;
     for (const Case& c : {Case{DRILL_STATS_PATH, "--help", "usage: drill-stats"},
+                          Case{DRILL_STATS_PATH, "--version", "drill-stats Version1.0.15"},
                           Case{DRILL_REPORT_PATH, "--help", "usage: drill-report"},
+                          Case{DRILL_REPORT_PATH, "--version", "drill-report Version1.0.15"},
+                          Case{MAKE_DEMO_PATH, "--help", "usage: make-demo"},
+                          Case{MAKE_DEMO_PATH, "--version", "make-demo Version1.0.15"},
                           Case{CIRCLE_DRILL_PATH, "--help", "usage: circle-drill"},
                           Case{CIRCLE_DRILL_PATH, "--version", "Version1.0.15"}}) {
         SCOPED_TRACE(std::string(c.program) + " " + c.option);
         QProcess process;
+        process.setWorkingDirectory(folder.path());
         process.start(QString::fromUtf8(c.program), {QString::fromLatin1(c.option)});
         ASSERT_TRUE(process.waitForFinished(10000));
         EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
         EXPECT_EQ(process.exitCode(), 0);
         EXPECT_TRUE(process.readAllStandardOutput().contains(c.says));
         EXPECT_TRUE(process.readAllStandardError().isEmpty());
+        EXPECT_TRUE(QDir(folder.path()).isEmpty());
+    }
+}
+
+TEST(CommandLine, UnknownOptionsAreRefusedAndNothingIsLaidOut) {
+    const QTemporaryDir folder;
+    const struct {
+        const char* program;
+        QStringList arguments;
+        const char* says;
+    } cases[] = {
+        {MAKE_DEMO_PATH, {QStringLiteral("-h")}, "make-demo: unexpected argument \"-h\""},
+        {MAKE_DEMO_PATH,
+         {QStringLiteral("--bogus"), QStringLiteral("demo")},
+         "unexpected argument"},
+        {MAKE_DEMO_PATH, {QStringLiteral("demo"), QStringLiteral("other")}, "unexpected argument"},
+        {MAKE_DEMO_PATH, {}, "no DEMO_DIR"},
+        {MAKE_DEMO_PATH, {QStringLiteral("--today")}, "--today needs a value"},
+        {MAKE_DEMO_PATH,
+         {QStringLiteral("--today"), QStringLiteral("2026-13-01"), QStringLiteral("demo")},
+         "not YYYY-MM-DD"},
+        {DRILL_STATS_PATH, {QStringLiteral("--bogus")}, "drill-stats: unexpected argument"},
+        {DRILL_REPORT_PATH,
+         {QStringLiteral("-o"), QStringLiteral("x.pdf"), QStringLiteral("--bogus")},
+         "drill-report: unexpected argument"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.program) + " " + c.arguments.join(' ').toStdString());
+        QProcess process;
+        process.setWorkingDirectory(folder.path());
+        process.start(QString::fromUtf8(c.program), c.arguments);
+        ASSERT_TRUE(process.waitForFinished(10000));
+        EXPECT_EQ(process.exitCode(), 2);
+        const QString errors = QString::fromUtf8(process.readAllStandardError());
+        EXPECT_TRUE(errors.contains(QString::fromUtf8(c.says))) << qPrintable(errors);
+        EXPECT_TRUE(errors.contains(QStringLiteral("usage: "))) << qPrintable(errors);
+        EXPECT_TRUE(QDir(folder.path()).isEmpty());
     }
 }

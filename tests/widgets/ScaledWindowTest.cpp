@@ -9,14 +9,18 @@
 
 #include <QAbstractButton>
 #include <QAbstractItemView>
+#include <QAccessible>
 #include <QApplication>
 #include <QComboBox>
 #include <QDialog>
 #include <QGraphicsProxyWidget>
 #include <QGraphicsScene>
+#include <QLabel>
+#include <QListWidget>
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QPointingDevice>
+#include <QPushButton>
 #include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -121,6 +125,53 @@ TEST(ScaledWindow, AClickLandsOnTheControlDrawnUnderItAndNowhereElse) {
         scaled.clickAt({101.5, 201.5});
         scaled.clickAt({218.5, 238.5});
         EXPECT_EQ(scaled.key->presses, 2) << display.width();
+    }
+}
+
+// A screen magnifier frames a control where it is drawn: its accessible
+// rectangle is its design rectangle through the window's scale, and asking
+// what lies under a drawn point finds it.
+TEST(ScaledWindow, AssistiveTechnologyIsToldEachControlsDrawnRectangle) {
+    for (const QSize display : {QSize(1920, 1080), QSize(800, 600)}) {
+        ScaledHost scaled(display);
+        auto* panel = new QWidget(&scaled.host);
+        panel->setGeometry(500, 300, 400, 300);
+        panel->show();
+        const struct {
+            QWidget* control;
+            QRect design; // in the host
+        } controls[] = {
+            {new QPushButton(QStringLiteral("O.K."), &scaled.host), {600, 640, 364, 100}},
+            {new QLabel(QStringLiteral("名前を選びなさい"), &scaled.host), {40, 40, 300, 60}},
+            {new QListWidget(&scaled.host), {40, 120, 420, 500}},
+            {new QPushButton(QStringLiteral("戻る"), panel), {520, 340, 120, 50}},
+        };
+        for (const auto& c : controls) {
+            const QPoint inParent =
+                c.control->parentWidget()->mapFrom(&scaled.host, c.design.topLeft());
+            c.control->setGeometry(QRect(inParent, c.design.size()));
+            c.control->show();
+        }
+        const qreal scale = scaled.window.scale();
+        for (const auto& c : controls) {
+            const QString name = c.control->metaObject()->className();
+            QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(c.control);
+            ASSERT_NE(accessible, nullptr) << qPrintable(name);
+            const QRect told = accessible->rect();
+            const QPoint corner =
+                scaled.window.viewport()->mapToGlobal(scaled.window.toViewport(c.design.topLeft()));
+            EXPECT_NEAR(told.left(), corner.x(), 1) << qPrintable(name) << display.width();
+            EXPECT_NEAR(told.top(), corner.y(), 1) << qPrintable(name) << display.width();
+            EXPECT_NEAR(told.width(), c.design.width() * scale, 2)
+                << qPrintable(name) << display.width();
+            EXPECT_NEAR(told.height(), c.design.height() * scale, 2)
+                << qPrintable(name) << display.width();
+            QAccessibleInterface* parent = accessible->parent();
+            ASSERT_NE(parent, nullptr);
+            const QPoint middle = told.center();
+            QAccessibleInterface* under = parent->childAt(middle.x(), middle.y());
+            EXPECT_TRUE(under && under->object() == c.control) << qPrintable(name);
+        }
     }
 }
 

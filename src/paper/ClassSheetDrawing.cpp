@@ -1,29 +1,53 @@
-#include "screens/ClassSheetDrawing.h"
+#include "paper/ClassSheetDrawing.h"
 
-#include "screens/ReportDrawing.h"
+#include "paper/ReportDrawing.h"
 
 #include <QFont>
+#include <QFontMetricsF>
 #include <QPainter>
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
 // Fractions of the surface height, top to bottom, and of its width, left to right.
-constexpr double kTitleHeight = 0.06;
 constexpr double kHeadHeight = 0.08;
-constexpr double kRowHeight = 0.031;
+constexpr double kRowHeight = 0.033;
 constexpr double kSummaryHeight = 0.06;
-constexpr double kLegendHeight = 0.04;
+constexpr double kLegendHeight = 0.06;
 constexpr double kIdWidth = 0.05;
 constexpr double kNameWidth = 0.15;
 constexpr double kTextInset = 0.1; // of a row's height, on each side of a text
 constexpr double kRuleWidth = 1;   // screen pixels
 constexpr double kScreenDpi = 96;
+constexpr double kPointsPerInch = 72;
+constexpr double kHatchSpacing = 0.05; // inches between the stripes of a locked cell
+constexpr double kHatchWidth = 0.6;    // points
 
-const QString kLegend =
-    QStringLiteral("○ 合格　　数字 最高タイム（秒）　　× 時間切れだけ　　空欄 まだやっていない　　"
-                   "灰色 やりすぎ禁止");
+// Each mark of the sheet as a cell shows it, and what it means.
+struct LegendEntry {
+    SheetCell sample;
+    QString meaning;
+};
+std::vector<LegendEntry> LegendEntries() {
+    SheetCell cleared{SheetCell::Kind::Timed, 45, true, false};
+    SheetCell timed{SheetCell::Kind::Timed, 45, false, false};
+    SheetCell timedOut{SheetCell::Kind::TimedOut, 0, false, false};
+    SheetCell never;
+    SheetCell locked{SheetCell::Kind::Timed, 45, true, true};
+    return {
+        {cleared, QStringLiteral("○ 合格：合格の期間のうちに、決められたポイントと回数に達した")},
+        {timed, QStringLiteral("最高タイム（秒）")},
+        {timedOut, QStringLiteral("時間切れだけ")},
+        {never, QStringLiteral("まだやっていない")},
+        {locked, QStringLiteral("しま模様：やりすぎ禁止")},
+    };
+}
+
+double Pixels(const QPainter& painter, double points) {
+    return points * painter.device()->logicalDpiY() / kPointsPerInch;
+}
 
 void SetFontHeight(QPainter& painter, double pixels, bool bold = false) {
     QFont font(kReportFontFamily);
@@ -70,19 +94,59 @@ void DrawHead(QPainter& painter, const SheetLayout& layout, const ClassSheet& sh
                 sheet.levelNames[level - 1], lineHeight);
 }
 
+// A name at the row's size, never under kSheetNamePoints, shortened with "…".
+void DrawName(QPainter& painter, const QRectF& rect, const QString& name, double lineHeight) {
+    const double inset = rect.height() * kTextInset;
+    const QRectF inner = rect.adjusted(inset, 0, -inset, 0);
+    SetFontHeight(painter, std::max(lineHeight, Pixels(painter, kSheetNamePoints)));
+    const QFontMetricsF metrics(painter.font(), painter.device());
+    painter.drawText(inner, Qt::AlignLeft | Qt::AlignVCenter,
+                     metrics.elidedText(name, Qt::ElideRight, inner.width()));
+}
+
+void DrawCell(QPainter& painter, const QRectF& cell, const SheetCell& content, double lineHeight) {
+    if (content.locked) ShadeLocked(painter, cell);
+    FitText(painter, cell, Qt::AlignCenter, SheetCellText(content), lineHeight);
+}
+
 void DrawStudentRow(QPainter& painter, const SheetLayout& layout, const QRectF& rect,
                     const SheetRow& row) {
-    for (std::size_t i = 0; i < row.cells.size(); ++i)
-        if (row.cells[i].locked) painter.fillRect(layout.cellRect(rect, int(i) + 1), kLockedShade);
     const double lineHeight = rect.height() * 0.6;
     FitText(painter, QRectF(rect.left(), rect.top(), layout.idWidth, rect.height()),
             Qt::AlignRight | Qt::AlignVCenter, QString::number(row.student), lineHeight);
-    FitText(painter,
-            QRectF(rect.left() + layout.idWidth, rect.top(), layout.nameWidth, rect.height()),
-            Qt::AlignLeft | Qt::AlignVCenter, row.name, lineHeight);
+    DrawName(painter,
+             QRectF(rect.left() + layout.idWidth, rect.top(), layout.nameWidth, rect.height()),
+             row.name, lineHeight);
     for (std::size_t i = 0; i < row.cells.size(); ++i)
-        FitText(painter, layout.cellRect(rect, int(i) + 1), Qt::AlignCenter,
-                SheetCellText(row.cells[i]), lineHeight);
+        DrawCell(painter, layout.cellRect(rect, int(i) + 1), row.cells[i], lineHeight);
+}
+
+// Each mark in a sample cell drawn as on the sheet, with its meaning beside
+// it; the entries run on to a second line when the page is too narrow.
+void DrawLegend(QPainter& painter, const SheetLayout& layout, const QPen& rule) {
+    const QRectF& band = layout.legend;
+    const double lineHeight = band.height() / 2;
+    const double textHeight = Pixels(painter, kSheetNamePoints);
+    const QSizeF sampleSize(std::min(layout.levelWidth, 2.5 * lineHeight), lineHeight * 0.8);
+    const double gap = lineHeight * 0.4;
+    QPointF at(band.left(), band.top());
+    for (const LegendEntry& entry : LegendEntries()) {
+        SetFontHeight(painter, textHeight);
+        const double meaningWidth =
+            QFontMetricsF(painter.font(), painter.device()).horizontalAdvance(entry.meaning);
+        const double width = sampleSize.width() + gap / 2 + meaningWidth;
+        if (at.x() > band.left() && at.x() + width > band.right())
+            at = QPointF(band.left(), at.y() + lineHeight);
+        const QRectF sample(at + QPointF(0, (lineHeight - sampleSize.height()) / 2), sampleSize);
+        DrawCell(painter, sample, entry.sample, sampleSize.height() * 0.75);
+        painter.setPen(rule);
+        painter.drawRect(sample);
+        painter.setPen(Qt::black);
+        SetFontHeight(painter, textHeight);
+        painter.drawText(QRectF(sample.right() + gap / 2, at.y(), meaningWidth + 1, lineHeight),
+                         Qt::AlignLeft | Qt::AlignVCenter, entry.meaning);
+        at.rx() += width + 2 * gap;
+    }
 }
 
 void DrawSummary(QPainter& painter, const SheetLayout& layout, const QRectF& rect,
@@ -122,7 +186,6 @@ SheetLayout SheetLayoutFor(const QRectF& surface, int levelCount) {
         y += fraction * h;
         return rect;
     };
-    layout.title = band(kTitleHeight);
     layout.head = band(kHeadHeight);
     layout.body = band(kRowHeight * kSheetRowsPerPage);
     layout.summary = band(kSummaryHeight);
@@ -143,9 +206,6 @@ void DrawSheetPage(QPainter& painter, const QRectF& surface, const ClassSheet& s
     const GradeSheet& grade = sheet.grades[std::size_t(page.grade)];
 
     painter.setPen(Qt::black);
-    SetFontHeight(painter, layout.title.height() * 0.5, true);
-    painter.drawText(layout.title, Qt::AlignLeft | Qt::AlignVCenter, SheetPageTitle(sheet, page));
-
     QPen rule(Qt::black, kRuleWidth * painter.device()->logicalDpiY() / kScreenDpi);
     for (int i = 0; i < page.rowCount; ++i)
         DrawStudentRow(painter, layout, layout.rowRect(i),
@@ -160,8 +220,19 @@ void DrawSheetPage(QPainter& painter, const QRectF& surface, const ClassSheet& s
         DrawGridRow(painter, layout, layout.rowRect(i), levelCount);
     if (page.summary) DrawGridRow(painter, layout, summary, levelCount, false);
 
-    painter.setPen(Qt::black);
-    SetFontHeight(painter, layout.legend.height() * 0.45);
-    painter.drawText(layout.legend, Qt::AlignLeft | Qt::AlignVCenter, kLegend);
+    DrawLegend(painter, layout, rule);
+    painter.restore();
+}
+
+void ShadeLocked(QPainter& painter, const QRectF& cell) {
+    painter.save();
+    painter.fillRect(cell, kLockedShade);
+    painter.setClipRect(cell, Qt::IntersectClip);
+    painter.setPen(QPen(kLockedHatch, Pixels(painter, kHatchWidth)));
+    const double step = kHatchSpacing * painter.device()->logicalDpiX();
+    // Stripes rising to the right, spaced alike in every cell.
+    const double first = std::floor((cell.left() - cell.height()) / step) * step;
+    for (double x = first; x < cell.right(); x += step)
+        painter.drawLine(QPointF(x, cell.bottom()), QPointF(x + cell.height(), cell.top()));
     painter.restore();
 }

@@ -1,8 +1,8 @@
 // Texts shaped once and drawn again: the same widths and the same page as
 // QPainter::drawText, whether the shape is new or taken from the store.
 
-#include "screens/TextShapes.h"
-#include "screens/ReportDrawing.h"
+#include "paper/TextShapes.h"
+#include "paper/ReportDrawing.h"
 
 #include <QDir>
 #include <QFontMetricsF>

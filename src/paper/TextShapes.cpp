@@ -1,4 +1,4 @@
-#include "screens/TextShapes.h"
+#include "paper/TextShapes.h"
 
 #include <QPaintDevice>
 #include <QPainter>

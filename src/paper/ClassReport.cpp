@@ -1,8 +1,11 @@
-#include "screens/ClassReport.h"
+#include "paper/ClassReport.h"
 
 #include "core/Tables.h"
-#include "screens/ClassSheetDrawing.h"
-#include "screens/TextShapes.h"
+#include "paper/ClassSheetDrawing.h"
+#include "paper/PageFrame.h"
+#include "paper/TextShapes.h"
+
+#include <set>
 
 #include <QPagedPaintDevice>
 #include <QPainter>
@@ -47,22 +50,66 @@ void PrintStudentPages(QPainter& painter, QPagedPaintDevice& device,
     }
 }
 
+namespace {
+
+// Pages are counted before the first is drawn, for the "k / n" at each foot.
+class PageCount {
+  public:
+    explicit PageCount(int pages) : pages_(pages) {}
+    // Frames the current page and returns its body.
+    QRectF frame(QPainter& painter, QPagedPaintDevice& device, const PageHeading& heading) {
+        const PageBands bands = SplitPage(PrintableArea(device), device.logicalDpiY());
+        DrawPageFrame(painter, bands, heading, ++page_, pages_);
+        return bands.body;
+    }
+
+  private:
+    int page_ = 0;
+    int pages_;
+};
+
+int PagesPerStudent(const ReportBlockSource& blocks) {
+    const std::vector<BlockPlace> places = PlaceReportBlocks(blocks.blockCount());
+    return places.empty() ? 1 : places.back().surface + 1;
+}
+
+} // namespace
+
 void PrintClassReport(QPagedPaintDevice& device, const ClassSheet& sheet,
                       const std::vector<int>& reportStudents, const ReportBlockSource& blocks) {
+    const std::vector<SheetPage> sheetPages = PaginateSheet(sheet, kSheetRowsPerPage);
+    const std::set<int> reported(reportStudents.begin(), reportStudents.end());
+    PageCount count(int(sheetPages.size()) + int(reported.size()) * PagesPerStudent(blocks));
+
     device.setPageOrientation(QPageLayout::Landscape);
     QPainter painter(&device);
     bool pageUsed = false;
-    for (const SheetPage& page : PaginateSheet(sheet, kSheetRowsPerPage)) {
+    for (const SheetPage& page : sheetPages) {
         if (pageUsed) device.newPage();
         pageUsed = true;
-        DrawSheetPage(painter, PrintableArea(device), sheet, page);
+        const QRectF body = count.frame(painter, device, SheetPageHeading(sheet, page));
+        DrawSheetPage(painter, body, sheet, page);
     }
-    if (reportStudents.empty()) return;
+    if (reported.empty()) return;
     // A paged device takes a new orientation from its next page on.
     device.setPageOrientation(QPageLayout::Portrait);
-    if (pageUsed) device.newPage();
-    PrintStudentPages(painter, device, reportStudents,
-                      [&blocks](int student) { return blocks.blocksOf(student); });
+    // Every page repeats most of its texts: each is shaped once for the whole run.
+    TextShapes shapes;
+    for (const GradeSheet& grade : sheet.grades)
+        for (const SheetRow& row : grade.rows) {
+            if (!reported.contains(row.student)) continue;
+            if (pageUsed) device.newPage();
+            pageUsed = true;
+            const PageHeading heading = StudentPageHeading(sheet, grade, row);
+            const QRectF body = count.frame(painter, device, heading);
+            DrawReportRun(
+                painter, body, blocks.blocksOf(row.student), kPrintedReportStyle,
+                [&] {
+                    device.newPage();
+                    count.frame(painter, device, heading);
+                },
+                shapes);
+        }
 }
 
 std::vector<int> SheetStudents(const ClassSheet& sheet) {

@@ -1,7 +1,8 @@
 #pragma once
-// Paints one page of the class progress sheet on a landscape surface: every
-// position is a fraction of the surface, so the page looks the same on a
-// printer, in a PDF and on an image.
+// Paints the body of one page of the class progress sheet on a landscape
+// surface (its header line is the page frame's): every position is a fraction
+// of the surface, so the page looks the same on a printer, in a PDF and on an
+// image. Names keep a legible size and are shortened with "…" instead.
 
 #include "rules/ClassSheet.h"
 
@@ -11,11 +12,17 @@
 class QPainter;
 
 inline constexpr int kSheetRowsPerPage = 24;
+// A locked level: a light grey under dark hatching, which a copier that turns
+// the grey white or black still shows as stripes.
 inline const QColor kLockedShade(200, 200, 200);
+inline const QColor kLockedHatch(70, 70, 70);
+inline constexpr double kSheetNamePoints = 9; // the smallest a name is set
+
+// Shades a cell of a locked level.
+void ShadeLocked(QPainter& painter, const QRectF& cell);
 
 // Where the parts of a sheet page go on a surface.
 struct SheetLayout {
-    QRectF title;
     QRectF head;    // the row of level names
     QRectF body;    // kSheetRowsPerPage student rows
     QRectF summary; // the classroom's figures, under a full page of rows

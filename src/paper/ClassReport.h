@@ -1,11 +1,12 @@
 #pragma once
 // The class report on a printer or in a PDF: the progress sheet's pages (A4
 // landscape), then each student's report from a page of its own (A4 portrait),
-// drawn by the report panel's own drawing routine.
+// drawn by the report panel's own drawing routine. Every page has a header
+// line (classroom, grade, a student's number and name, date) and "k / n" at its foot.
 
+#include "paper/ReportDrawing.h"
 #include "rules/ClassSheet.h"
 #include "rules/StudentReport.h"
-#include "screens/ReportDrawing.h"
 
 #include <QDate>
 #include <QRectF>
@@ -28,6 +29,7 @@ class ReportBlockSource {
                       const std::vector<ResultRecord>& records, const QDate& today,
                       const ReportSettings& settings);
     std::vector<ReportData> blocksOf(int student) const;
+    int blockCount() const { return int(levels_.size()); }
 
   private:
     const ProgramState& state_;
@@ -49,7 +51,8 @@ void PrintStudentPages(QPainter& painter, QPagedPaintDevice& device,
                        const std::function<std::vector<ReportData>(int student)>& blocksOf);
 
 // The whole class report on a device that no painter is active on. Without
-// report students only the sheet is printed.
+// report students only the sheet is printed; the report students are students
+// of the sheet, each printed in the sheet's order.
 void PrintClassReport(QPagedPaintDevice& device, const ClassSheet& sheet,
                       const std::vector<int>& reportStudents, const ReportBlockSource& blocks);
 

@@ -1,6 +1,6 @@
-#include "screens/ReportDrawing.h"
+#include "paper/ReportDrawing.h"
 
-#include "screens/TextShapes.h"
+#include "paper/TextShapes.h"
 
 #include <QFont>
 #include <QFontMetricsF>
@@ -19,6 +19,10 @@ constexpr double kDotWidth = 5;
 constexpr double kCaptionLeft = 0.7; // fractions of f
 constexpr double kTableLeft = 1.05;
 constexpr double kCaptionGap = 0.02;
+constexpr double kLowerRule = 0.09;      // fractions of C
+constexpr double kTableUnderRule = 0.02; // the table's first line keeps clear of the rule
+constexpr double kTableEnd = 0.89;       // the last row ends above the next block
+constexpr double kMarkWidth = 9;         // screen pixels across a mark off the scale
 
 // The block's own coordinates: x as a fraction of f, y as a fraction of C
 // down from the block's top.
@@ -53,12 +57,30 @@ class BlockFrame {
         return QRectF(topLeft, QSizeF(textWidth(text), metrics_->height()));
     }
     double textWidth(const QString& text) const { return shapes_.shape(painter_, text).width; }
+    double textHeight() const { return metrics_->height(); }
+    // The text as wide as `room` at most, shortened with "…".
+    QString elided(const QString& text, double room) const {
+        return metrics_->elidedText(text, Qt::ElideRight, room);
+    }
+    // A text's size in the block's units (fractions of f and of C).
+    QSizeF measure(const QString& text) const {
+        return {textWidth(text) / f_, metrics_->height() / c_};
+    }
     double f() const { return f_; }
     void dot(const QPointF& centre, const QColor& colour) {
         const double radius = kDotWidth * pixel_ / 2;
         painter_.setPen(Qt::NoPen);
         painter_.setBrush(colour);
         painter_.drawEllipse(centre, radius, radius);
+        painter_.setBrush(Qt::NoBrush);
+    }
+    // A run off the scale: an open triangle pointing up, on the top of the frame.
+    void offScaleMark(const QPointF& centre, const QColor& colour) {
+        const double half = kMarkWidth * pixel_ / 2;
+        setPen(colour, 1.5);
+        painter_.setBrush(Qt::white);
+        painter_.drawPolygon(QPolygonF{centre + QPointF(0, -half), centre + QPointF(half, half),
+                                       centre + QPointF(-half, half)});
         painter_.setBrush(Qt::NoBrush);
     }
     QPainter& painter() { return painter_; }
@@ -77,12 +99,15 @@ class BlockFrame {
 void DrawHeading(BlockFrame& block, const BlockPlace& place, const ReportData& data,
                  const ReportStyle& style) {
     if (place.firstOnSurface) {
+        // The name keeps its size; one too long for the page is shortened.
         block.setFont(3 * style.baseFontSize);
         const QRectF& s = block.surface();
-        block.text({s.left() + 0.01 * s.width() / 2, s.top() + 0.02 * block.c()}, data.studentName);
+        const double left = 0.01 * s.width() / 2;
+        block.text({s.left() + left, s.top() + 0.02 * block.c()},
+                   block.elided(data.studentName, s.width() - 2 * left));
     }
     block.setPen(Qt::black, kRuleWidth);
-    for (const double y : {0.0, 0.09})
+    for (const double y : {0.0, kLowerRule})
         block.painter().drawLine(QLineF(block.surface().left(), block.top() + y * block.c(),
                                         block.surface().right(), block.top() + y * block.c()));
     // A long caption is set smaller rather than run into the table beside it.
@@ -94,38 +119,43 @@ void DrawHeading(BlockFrame& block, const BlockPlace& place, const ReportData& d
     block.text(block.at(kCaptionLeft, 0.01), data.levelCaption);
 }
 
-void DrawGraph(BlockFrame& block, const std::vector<GraphPoint>& points,
-               const std::vector<GraphLabel>& labels, double labelFontSize) {
+void DrawGraph(BlockFrame& block, const ReportData& data, const std::vector<GraphPoint>& points,
+               double labelFontSize) {
     block.setPen(Qt::black, kRuleWidth);
     block.painter().drawLine(block.at(0.2, 0.8), block.at(0.9, 0.8));
     block.painter().drawLine(block.at(0.2, 0.8), block.at(0.2, 0.1));
 
     QPolygonF bestLine;
-    for (const GraphPoint& point : points) {
-        block.dot(block.at(point.x, point.y), point.best ? kBestColour : kRunColour);
+    for (const GraphPoint& point : points)
         if (point.best) bestLine << block.at(point.x, point.y);
-    }
     block.setPen(kBestColour, kBestLineWidth);
     block.painter().drawPolyline(bestLine);
-
-    // A date meant just under its time text goes below it when the text is taller.
-    block.setFont(labelFontSize);
-    QRectF previous;
-    for (const GraphLabel& label : labels) {
-        QPointF topLeft = block.at(label.x, label.y);
-        if (topLeft.x() == previous.left() && topLeft.y() >= previous.top() &&
-            topLeft.y() < previous.bottom())
-            topLeft.setY(previous.bottom());
-        previous = block.text(topLeft, label.text);
+    for (const GraphPoint& point : points) {
+        const QColor colour = point.best ? kBestColour : kRunColour;
+        if (point.offScale)
+            block.offScaleMark(block.at(point.x, point.y), colour);
+        else
+            block.dot(block.at(point.x, point.y), colour);
     }
+
+    block.setFont(labelFontSize);
+    for (const GraphLabel& label :
+         GraphLabels(data, points, [&block](const QString& text) { return block.measure(text); }))
+        block.text(block.at(label.x, label.y), label.text);
 }
 
+// The rows start under the heading's lower rule, closer together when the
+// block is too short for the usual spacing.
 void DrawTable(BlockFrame& block, const std::vector<TableRow>& rows, double fontSize,
                bool printer) {
     block.setFont(fontSize);
-    const double rowHeight = printer ? 0.06 : 0.08;
+    const double lineHeight = block.textHeight() / block.c();
+    const double top = kLowerRule + kTableUnderRule;
+    const double lastSlot = rows.empty() ? 1 : std::max(rows.back().slot, 1.0);
+    const double rowHeight =
+        std::min(printer ? 0.06 : 0.08, (kTableEnd - top - lineHeight) / lastSlot);
     for (const TableRow& row : rows)
-        block.text(block.at(kTableLeft, 0.05 + row.slot * rowHeight), row.text);
+        block.text(block.at(kTableLeft, top + row.slot * rowHeight), row.text);
 }
 
 } // namespace
@@ -146,7 +176,7 @@ void DrawReportBlock(QPainter& painter, const QRectF& surface, const BlockPlace&
     const std::vector<GraphPoint> points = GraphPoints(data);
     const double tableFontSize = 1.5 * style.baseFontSize;
     DrawTable(block, ReportTableRows(data, points), tableFontSize, style.printer);
-    DrawGraph(block, points, GraphLabels(data, points), tableFontSize);
+    DrawGraph(block, data, points, tableFontSize);
     painter.restore();
 }
 
