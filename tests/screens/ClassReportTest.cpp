@@ -74,7 +74,7 @@ CommandRun Command(const QString& program, const QStringList& arguments) {
     CommandRun run;
     if (!process.waitForFinished(60000)) return run;
     run.exitCode = process.exitCode();
-    run.errors = QString::fromUtf8(process.readAllStandardError());
+    run.errors = QString::fromLocal8Bit(process.readAllStandardError());
     return run;
 }
 
