@@ -1,4 +1,5 @@
 #include "app/CommandLine.h"
+#include "platform/Process.h"
 
 #include "app/Configuration.h"
 #include "app/ProgramFolder.h"
@@ -11,8 +12,6 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QThread>
-
-#include <cstdio>
 
 std::optional<CommandArguments> ParseCommandArguments(QStringList args, QString& problem,
                                                       const OwnOption& ownOption) {
@@ -59,13 +58,14 @@ std::optional<CommandArguments> ParseCommandArguments(QStringList args, QString&
 bool PrintedHelp(const QStringList& args, const char* usage, const char* description) {
     const QStringList options = args.mid(1);
     if (options.contains(QStringLiteral("--help"))) {
-        std::fputs(usage, stdout);
-        std::fputs(description, stdout);
+        platform::WriteText(platform::StandardStream::Output,
+                            QString::fromUtf8(usage) + QString::fromUtf8(description));
         return true;
     }
     if (options.contains(QStringLiteral("--version"))) {
         const QString command = args.isEmpty() ? QString() : QFileInfo(args[0]).completeBaseName();
-        std::printf("%s %s\n", qPrintable(command), qPrintable(VersionText()));
+        platform::WriteText(platform::StandardStream::Output,
+                            QStringLiteral("%1 %2\n").arg(command, VersionText()));
         return true;
     }
     return false;
@@ -94,7 +94,8 @@ void CommandClock::wait(int milliseconds) {
 }
 
 void StderrDialogs::inform(const QString& title, const QString& text) {
-    std::fprintf(stderr, "%s: %s\n", qPrintable(title), qPrintable(text));
+    platform::WriteText(platform::StandardStream::Error,
+                        QStringLiteral("%1: %2\n").arg(title, text));
 }
 bool StderrDialogs::askYesNo(const QString& title, const QString& text) {
     inform(title, text);
@@ -118,7 +119,9 @@ int RunOnClassroom(const char* command, const CommandArguments& arguments,
     } catch (const ShownFileError&) {
         return kBadInput; // told on standard error already
     } catch (const DataFileError& error) {
-        std::fprintf(stderr, "%s: %s\n", command, qPrintable(error.message()));
+        platform::WriteText(
+            platform::StandardStream::Error,
+            QStringLiteral("%1: %2\n").arg(QString::fromUtf8(command), error.message()));
         return kBadInput;
     }
 }

@@ -7,6 +7,7 @@
 #include "core/ProgramState.h"
 #include "core/SharedReading.h"
 #include "paper/ClassReport.h"
+#include "platform/Process.h"
 #include "records/Counts.h"
 #include "records/ResultsFile.h"
 #include "roster/NameList.h"
@@ -19,7 +20,6 @@
 #include <QPrinter>
 
 #include <algorithm>
-#include <cstdio>
 #include <optional>
 #include <set>
 
@@ -103,14 +103,16 @@ int WriteReport(ProgramState& state, const ReportOptions& options) {
     QString problem;
     const std::vector<SheetStudent> students = ChosenStudents(state, options, problem);
     if (!problem.isEmpty()) {
-        std::fprintf(stderr, "drill-report: %s", qPrintable(problem));
+        platform::WriteText(platform::StandardStream::Error,
+                            QStringLiteral("drill-report: ") + problem);
         return kBadInput;
     }
     // The printer reports nothing when it cannot write its file.
     QFile probe(options.output);
     if (!probe.open(QIODevice::WriteOnly)) {
-        std::fprintf(stderr, "drill-report: cannot write %s: %s\n", qPrintable(options.output),
-                     qPrintable(probe.errorString()));
+        platform::WriteText(platform::StandardStream::Error,
+                            QStringLiteral("drill-report: cannot write %1: %2\n")
+                                .arg(options.output, probe.errorString()));
         return 1;
     }
     probe.close();
@@ -168,7 +170,9 @@ int main(int argc, char** argv) {
     if (args && !options.students.empty() && options.grade)
         problem = QStringLiteral("--grade and --student do not go together");
     if (!args || !problem.isEmpty()) {
-        std::fprintf(stderr, "drill-report: %s\n%s", qPrintable(problem), kUsage);
+        platform::WriteText(
+            platform::StandardStream::Error,
+            QStringLiteral("drill-report: %1\n%2").arg(problem, QString::fromUtf8(kUsage)));
         return kBadInput;
     }
     return RunOnClassroom("drill-report", *args,

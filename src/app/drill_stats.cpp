@@ -54,8 +54,9 @@ void MarkBoardLocks(const ProgramState& state, std::vector<StudentLevelFigures>&
 bool WriteFile(const QString& path, const QByteArray& bytes) {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
-        std::fprintf(stderr, "drill-stats: cannot write %s: %s\n", qPrintable(path),
-                     qPrintable(file.errorString()));
+        platform::WriteText(
+            platform::StandardStream::Error,
+            QStringLiteral("drill-stats: cannot write %1: %2\n").arg(path, file.errorString()));
         return false;
     }
     return true;
@@ -84,7 +85,9 @@ int main(int argc, char** argv) {
                                   return true;
                               });
     if (!args) {
-        std::fprintf(stderr, "drill-stats: %s\n%s", qPrintable(problem), kUsage);
+        platform::WriteText(
+            platform::StandardStream::Error,
+            QStringLiteral("drill-stats: %1\n%2").arg(problem, QString::fromUtf8(kUsage)));
         return kBadInput;
     }
     return RunOnClassroom("drill-stats", *args, [&output](ProgramState& state) {

@@ -7,6 +7,7 @@
 #include "audio/SdlSoundOutput.h"
 #include "core/ProgramState.h"
 #include "core/RealPlatform.h"
+#include "platform/Process.h"
 #include "widgets/BundledFonts.h"
 #include "widgets/GuardedApplication.h"
 #include "widgets/MessageBoxDialogs.h"
@@ -17,7 +18,6 @@
 #include <QFont>
 #include <QScreen>
 
-#include <cstdio>
 #include <optional>
 #include <string_view>
 
@@ -29,18 +29,23 @@ std::optional<int> AnswerInformationOption(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         const std::string_view option = argv[i];
         if (option == "--help") {
-            std::fputs(
-                "usage: circle-drill [--help | --version] [--program-folder DIR] [--fullscreen]\n"
-                "Starts the circle-formula drill. The data folders are read from パスデータ.txt\n"
-                "in the folder above the program folder (by default the program's own folder).\n"
-                "  --program-folder DIR  the classroom's program folder\n"
-                "  --fullscreen          kiosk mode: the whole screen, left only through the "
-                "program\n",
-                stdout);
+            platform::WriteText(
+                platform::StandardStream::Output,
+                QStringLiteral(
+                    "usage: circle-drill [--help | --version] [--program-folder DIR] "
+                    "[--fullscreen]\n"
+                    "Starts the circle-formula drill. The data folders are read from "
+                    "パスデータ.txt\n"
+                    "in the folder above the program folder (by default the program's own "
+                    "folder).\n"
+                    "  --program-folder DIR  the classroom's program folder\n"
+                    "  --fullscreen          kiosk mode: the whole screen, left only through the "
+                    "program\n"));
             return 0;
         }
         if (option == "--version") {
-            std::printf("circle-drill %s\n", qPrintable(VersionText()));
+            platform::WriteText(platform::StandardStream::Output,
+                                QStringLiteral("circle-drill %1\n").arg(VersionText()));
             return 0;
         }
     }
@@ -58,7 +63,8 @@ int main(int argc, char** argv) {
     const ProgramFolderChoice programFolder =
         TakeProgramFolder(arguments, QCoreApplication::applicationDirPath());
     if (!programFolder.problem.isEmpty()) {
-        std::fprintf(stderr, "circle-drill: %s\n", qPrintable(programFolder.problem));
+        platform::WriteText(platform::StandardStream::Error,
+                            QStringLiteral("circle-drill: %1\n").arg(programFolder.problem));
         return 2;
     }
     const bool kiosk = arguments.contains(QStringLiteral("--fullscreen"));

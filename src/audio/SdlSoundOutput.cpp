@@ -1,7 +1,5 @@
 #include "audio/SdlSoundOutput.h"
 
-#include <QFile>
-
 #include <SDL.h>
 
 #include <algorithm>
@@ -27,8 +25,10 @@ struct WaveBuffer {
     WaveBuffer& operator=(const WaveBuffer&) = delete;
     ~WaveBuffer() { SDL_FreeWAV(data); }
 
+    // SDL takes file names in UTF-8 on every system: in the code page, a
+    // Japanese name would not open on Windows.
     bool load(const QString& path) {
-        return SDL_LoadWAV(QFile::encodeName(path).constData(), &spec, &data, &length) != nullptr;
+        return SDL_LoadWAV(path.toUtf8().constData(), &spec, &data, &length) != nullptr;
     }
     double seconds() const {
         const int frameBytes = SDL_AUDIO_BITSIZE(spec.format) / 8 * spec.channels;

@@ -88,12 +88,13 @@ std::optional<QString> ChooseVariant(ProgramState& state, int category) {
 }
 
 // The student must see the judged answer or the result before the sound holds
-// the program. Only painting runs here: clicks and timers wait until the sound
-// has finished, so the results screen does not settle between its two sounds.
+// the program. Only laying out and painting run here: clicks and timers wait
+// until the sound has finished, so the results screen does not settle between
+// its two sounds. (The event loop cannot hold timers back on every system.)
 void LetScreensPaint() {
-    if (QCoreApplication::instance())
-        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents |
-                                        QEventLoop::X11ExcludeTimers);
+    if (!QCoreApplication::instance()) return;
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::UpdateRequest);
 }
 
 // Sound folders copied from Windows hold names such as 正解音2_1.WAV, or names

@@ -1,7 +1,15 @@
 #pragma once
 // This process, as the system sees it.
 
+#include <QString>
+
 namespace platform {
+
+enum class StandardStream { Output, Error };
+
+// Writes text for a person to read: on a console window in its own characters
+// whatever the system's code page, into a file or a pipe as UTF-8.
+void WriteText(StandardStream stream, const QString& text);
 
 // Standard output passes bytes unchanged (Windows would turn each LF into
 // CR LF), so a command writes the same bytes on every system.

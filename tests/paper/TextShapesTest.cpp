@@ -2,6 +2,7 @@
 // QPainter::drawText, whether the shape is new or taken from the store.
 
 #include "paper/TextShapes.h"
+#include "PdfTools.h"
 #include "paper/ReportDrawing.h"
 
 #include <QDir>
@@ -9,7 +10,6 @@
 #include <QImage>
 #include <QPainter>
 #include <QPrinter>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -40,14 +40,6 @@ void SetUpPdf(QPrinter& printer, const QString& file) {
     printer.setOutputFormat(QPrinter::PdfFormat);
     printer.setOutputFileName(file);
     printer.setPageSize(QPageSize(QPageSize::A4));
-}
-
-QByteArray RunTool(const QString& program, const QStringList& arguments) {
-    QProcess process;
-    process.start(program, arguments);
-    EXPECT_TRUE(process.waitForFinished(30000)) << program.toStdString();
-    EXPECT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
-    return process.readAllStandardOutput();
 }
 
 // Each text on a line of its own, in two sizes, drawn by `draw` at the left end of its baseline.
@@ -115,8 +107,8 @@ TEST(TextShapes, ShapedPagesReadAndLookAsDrawnText) {
     }
 
     QStringList pages =
-        QString::fromUtf8(RunTool(QStringLiteral("pdftotext"),
-                                  {QStringLiteral("-layout"), pdf, QStringLiteral("-")}))
+        QString::fromUtf8(RunPdfTool(QStringLiteral("pdftotext"),
+                                     {QStringLiteral("-layout"), pdf, QStringLiteral("-")}))
             .split(QLatin1Char('\f'));
     ASSERT_GE(pages.size(), 3);
     EXPECT_TRUE(pages[0].contains(QStringLiteral("本人 / 塾全体")));
@@ -124,9 +116,9 @@ TEST(TextShapes, ShapedPagesReadAndLookAsDrawnText) {
     EXPECT_EQ(pages[1], pages[0]);
     EXPECT_EQ(pages[2], pages[0]);
 
-    RunTool(QStringLiteral("pdftoppm"),
-            {QStringLiteral("-r"), QStringLiteral("100"), QStringLiteral("-gray"), pdf,
-             dir.filePath(QStringLiteral("page"))});
+    RunPdfTool(QStringLiteral("pdftoppm"),
+               {QStringLiteral("-r"), QStringLiteral("100"), QStringLiteral("-gray"), pdf,
+                dir.filePath(QStringLiteral("page"))});
     const QStringList files =
         QDir(dir.path()).entryList({QStringLiteral("page*")}, QDir::Files, QDir::Name);
     ASSERT_EQ(files.size(), 3);

@@ -169,5 +169,5 @@ TEST(DrillStats, RefusesBadArgumentsAndFilesWithStatus2) {
     QFile::remove(classroom.install.dataRoot() + QStringLiteral("新名簿.txt"));
     const StatsRun noRoster = RunDrillStats({folder});
     EXPECT_EQ(noRoster.exitCode, 2);
-    EXPECT_TRUE(QString::fromLocal8Bit(noRoster.errors).contains(QStringLiteral("新名簿.txt")));
+    EXPECT_TRUE(QString::fromUtf8(noRoster.errors).contains(QStringLiteral("新名簿.txt")));
 }

@@ -1,6 +1,7 @@
 // The class report as teachers get it: drill-report's PDF read back with
 // pdftotext and pdfinfo, and the report panel's "このクラス全員".
 
+#include "PdfTools.h"
 #include "TestDoubles.h"
 
 #include "app/Configuration.h"
@@ -74,7 +75,7 @@ CommandRun Command(const QString& program, const QStringList& arguments) {
     CommandRun run;
     if (!process.waitForFinished(60000)) return run;
     run.exitCode = process.exitCode();
-    run.errors = QString::fromLocal8Bit(process.readAllStandardError());
+    run.errors = QString::fromUtf8(process.readAllStandardError());
     return run;
 }
 
@@ -85,11 +86,8 @@ CommandRun DrillReport(const ReportInstall& classroom, const QStringList& option
             options + QStringList{classroom.install.programFolder()});
 }
 
-QString Output(const QString& program, const QStringList& arguments) {
-    QProcess process;
-    process.start(program, arguments);
-    process.waitForFinished(30000);
-    return QString::fromUtf8(process.readAllStandardOutput());
+QString Output(const QString& tool, const QStringList& arguments) {
+    return QString::fromUtf8(RunPdfTool(tool, arguments));
 }
 
 // One text per page, laid out as printed.
@@ -458,7 +456,6 @@ TEST(DrillReport, GradeAndStudentChoicesNarrowSheetAndPages) {
     for (const auto& c : cases) {
         QFile::remove(classroom.pdf());
         const CommandRun run = DrillReport(classroom, c.options);
-        const QString text = PageTexts(classroom.pdf()).join(QLatin1Char('\f'));
         if (c.orientations.isEmpty()) {
             // Nobody under the choice: refused, no file.
             EXPECT_EQ(run.exitCode, 2) << qPrintable(c.options.join(' '));
@@ -469,6 +466,7 @@ TEST(DrillReport, GradeAndStudentChoicesNarrowSheetAndPages) {
         }
         ASSERT_EQ(run.exitCode, 0) << qPrintable(run.errors);
         EXPECT_EQ(Orientations(classroom.pdf()), c.orientations) << qPrintable(c.options.join(' '));
+        const QString text = PageTexts(classroom.pdf()).join(QLatin1Char('\f'));
         for (const QString& name : c.shown)
             EXPECT_TRUE(text.contains(name)) << qPrintable(name);
         for (const QString& name : c.left)

@@ -7,7 +7,23 @@
 
 namespace {
 
+// Absolute folders as installations on this system write them, and as the
+// program keeps them.
+struct Written {
+    QString written;
+    QString kept;
+};
+
 TEST(ProgramFolder, TakenOutOfTheArgumentsOrTheFallback) {
+#ifdef _WIN32
+    const Written classFolder{QStringLiteral("S:\\教室\\circle"), QStringLiteral("S:/教室/circle")};
+    const Written roundabout{QStringLiteral("\\\\server\\share\\a\\..\\b\\circle"),
+                             QStringLiteral("//server/share/b/circle")};
+#else
+    const Written classFolder{QStringLiteral("/srv/class/circle"),
+                              QStringLiteral("/srv/class/circle")};
+    const Written roundabout{QStringLiteral("/srv/a/../b/circle"), QStringLiteral("/srv/b/circle")};
+#endif
     const QString here = QDir::currentPath();
     const struct {
         QStringList arguments;
@@ -16,16 +32,16 @@ TEST(ProgramFolder, TakenOutOfTheArgumentsOrTheFallback) {
         QStringList rest;
     } cases[] = {
         {{"prog"}, "/opt/drill", false, {"prog"}},
-        {{"prog", "--program-folder", "/srv/class/circle"}, "/srv/class/circle", true, {"prog"}},
-        {{"prog", "--fullscreen", "--program-folder=/srv/class/circle/"},
-         "/srv/class/circle",
+        {{"prog", "--program-folder", classFolder.written}, classFolder.kept, true, {"prog"}},
+        {{"prog", "--fullscreen", "--program-folder=" + classFolder.written + "/"},
+         classFolder.kept,
          true,
          {"prog", "--fullscreen"}},
         {{"prog", "--program-folder", "class/circle", "--now", "x"},
          here + "/class/circle",
          true,
          {"prog", "--now", "x"}},
-        {{"prog", "--program-folder", "/srv/a/../b/circle"}, "/srv/b/circle", true, {"prog"}},
+        {{"prog", "--program-folder", roundabout.written}, roundabout.kept, true, {"prog"}},
     };
     for (const auto& c : cases) {
         QStringList arguments = c.arguments;

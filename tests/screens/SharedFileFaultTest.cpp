@@ -172,7 +172,7 @@ TEST(SharedFileFault, DrillStatsOnAFolderSaysSoOnceAndFails) {
         ASSERT_TRUE(stats.waitForFinished(60000));
         EXPECT_EQ(stats.exitStatus(), QProcess::NormalExit);
         EXPECT_NE(stats.exitCode(), 0);
-        const QString errors = QString::fromLocal8Bit(stats.readAllStandardError());
+        const QString errors = QString::fromUtf8(stats.readAllStandardError());
         EXPECT_TRUE(errors.contains(QFileInfo(spoilt).fileName())) << errors.toStdString();
         EXPECT_EQ(errors.count(u"エラー番号 21"_s), 1) << errors.toStdString(); // one message
         EXPECT_TRUE(stats.readAllStandardOutput().isEmpty());

@@ -191,7 +191,7 @@ TEST(CommandLine, UnknownOptionsAreRefusedAndNothingIsLaidOut) {
         process.start(QString::fromUtf8(c.program), c.arguments);
         ASSERT_TRUE(process.waitForFinished(10000));
         EXPECT_EQ(process.exitCode(), 2);
-        const QString errors = QString::fromLocal8Bit(process.readAllStandardError());
+        const QString errors = QString::fromUtf8(process.readAllStandardError());
         EXPECT_TRUE(errors.contains(QString::fromUtf8(c.says))) << qPrintable(errors);
         EXPECT_TRUE(errors.contains(QStringLiteral("usage: "))) << qPrintable(errors);
         EXPECT_TRUE(QDir(folder.path()).isEmpty());

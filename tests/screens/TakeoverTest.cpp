@@ -274,7 +274,8 @@ TEST_F(Takeover, WaveFilesNamedInUpperCasePlay) {
     ASSERT_EQ(rig.sound.played.size(), 4u);
     for (const QString& path : rig.sound.played) {
         EXPECT_TRUE(QFileInfo(path).isFile()) << path.toStdString();
-        EXPECT_TRUE(path.endsWith(QStringLiteral(".WAV"))) << path.toStdString();
+        EXPECT_TRUE(path.endsWith(QStringLiteral(".WAV"), FileNameCase(QFileInfo(path).path())))
+            << path.toStdString();
     }
 }
 

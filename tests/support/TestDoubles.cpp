@@ -69,6 +69,14 @@ TestRig::TestRig() {
     state.platform = Platform{&clock, &random, &sound, &dialogs, &launcher, &navigator};
 }
 
+Qt::CaseSensitivity FileNameCase(const QString& folder) {
+    const QString probe = QDir(folder).filePath(QStringLiteral("case-probe"));
+    QFile(probe).open(QIODevice::WriteOnly);
+    const bool folded = QFileInfo::exists(QDir(folder).filePath(QStringLiteral("CASE-PROBE")));
+    QFile::remove(probe);
+    return folded ? Qt::CaseInsensitive : Qt::CaseSensitive;
+}
+
 TempInstall::TempInstall(const QString& programFolderName) : programFolderName_(programFolderName) {
     if (!dir_.isValid()) throw std::runtime_error("cannot make a temporary folder");
     QDir(dir_.path()).mkpath(QStringLiteral("programs/") + programFolderName);

@@ -118,6 +118,10 @@ struct TestRig {
 // A stopped timer does not tick.
 void TickTimer(QObject* screen, const QString& timerName);
 
+// How the file system holding folder compares names: Qt::CaseInsensitive where
+// names that differ only in letter case are one file, as on Windows.
+Qt::CaseSensitivity FileNameCase(const QString& folder);
+
 class TempInstall {
   public:
     explicit TempInstall(const QString& programFolderName = QStringLiteral("circle"));

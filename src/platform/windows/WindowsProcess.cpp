@@ -6,7 +6,26 @@
 #include <io.h>
 #include <windows.h>
 
+#include <string>
+
 namespace platform {
+
+void WriteText(StandardStream stream, const QString& text) {
+    std::FILE* file = stream == StandardStream::Output ? stdout : stderr;
+    std::fflush(file); // what the C library holds goes first
+    const HANDLE handle =
+        GetStdHandle(stream == StandardStream::Output ? STD_OUTPUT_HANDLE : STD_ERROR_HANDLE);
+    if (handle == nullptr || handle == INVALID_HANDLE_VALUE) return; // a program without one
+    DWORD written = 0;
+    DWORD mode = 0;
+    if (GetConsoleMode(handle, &mode)) {
+        const std::wstring wide = text.toStdWString();
+        WriteConsoleW(handle, wide.data(), DWORD(wide.size()), &written, nullptr);
+        return;
+    }
+    const QByteArray bytes = text.toUtf8();
+    WriteFile(handle, bytes.constData(), DWORD(bytes.size()), &written, nullptr);
+}
 
 void SetStandardOutputBinary() {
     _setmode(_fileno(stdout), _O_BINARY);
