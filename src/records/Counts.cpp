@@ -173,7 +173,7 @@ void CountResults(ProgramState& state) {
     }
 }
 
-void RecordRunEnd(ProgramState& state) {
+void RecordRunEnd(ProgramState& state, QString* setAsideNotice) {
     const int lv = state.LevelNo;
     const int st = state.session.StudentNo;
     const int32_t r = state.ResultValue;
@@ -188,7 +188,7 @@ void RecordRunEnd(ProgramState& state) {
             c.BestTime(lv, st) = r;
         }
     }
-    state.drill.RunKeptForLater = AppendResult(state) == RunRecording::KeptForLater;
+    state.drill.RunKeptForLater = AppendResult(state, setAsideNotice) == RunRecording::KeptForLater;
     if (known && TakesPartInClassBest(st) && c.ClassBest[lv] > r) {
         c.ClassBest[lv] = r;
         c.NewClassBest = true;
