@@ -13,6 +13,7 @@
 #include <cmath>
 #include <cstdint>
 #include <limits>
+#include <vector>
 
 namespace {
 
@@ -35,15 +36,11 @@ void ComputeClassBest(CountTables& counts) {
     }
 }
 
-// What one level's criteria say about a run, worked out once per count.
-struct LevelRule {
-    int32_t targetTime = 0;
-    float pointRate = 0;
-    double passFrom = 0;
-    double overdoFrom = 0;
-};
-
 // The rules themselves live here, so the counting loop gets them inlined.
+bool IsCompleted(int32_t result) {
+    return result < kCompletedBelow;
+}
+
 int TimeValueOf(int32_t result) {
     int32_t value = result;
     while (value >= 1000)
@@ -76,6 +73,43 @@ double WindowStart(double now, double days) {
     return days > 0 ? now - days : std::numeric_limits<double>::infinity();
 }
 
+// A level's points for each result, worked out on first use. A window holds
+// a few hundred different results per level, each met many times, and a
+// look-up is cheaper than the division and the branches on the result, which
+// no processor predicts.
+class PointsByResult {
+  public:
+    PointsByResult(int32_t targetTime, float pointRate)
+        : targetTime_(targetTime), pointRate_(pointRate),
+          points_(size_t(std::clamp<int64_t>(int64_t(targetTime) * kRememberedTargets, 0,
+                                             kRememberedResults)),
+                  kNotYet) {}
+
+    int of(int32_t result) {
+        // Negative and larger results are rare: worked out each time.
+        if (uint32_t(result) >= points_.size()) return PointsOf(result, targetTime_, pointRate_);
+        int& points = points_[size_t(result)];
+        if (points == kNotYet) points = PointsOf(result, targetTime_, pointRate_);
+        return points;
+    }
+
+  private:
+    // Results up to ten times the target earn points; a slower run is rare.
+    static constexpr int64_t kRememberedTargets = 10;
+    static constexpr int64_t kRememberedResults = kCompletedBelow;
+    static constexpr int kNotYet = std::numeric_limits<int>::min();
+    int32_t targetTime_;
+    float pointRate_;
+    std::vector<int> points_;
+};
+
+// What one level's criteria say about a run, worked out once per count.
+struct LevelRule {
+    PointsByResult points{0, 0};
+    double passFrom = 0;
+    double overdoFrom = 0;
+};
+
 } // namespace
 
 void ClearCountTables(CountTables& c) {
@@ -90,7 +124,7 @@ void ClearCountTables(CountTables& c) {
 }
 
 bool IsCompletedRun(int32_t result) {
-    return result < kCompletedBelow;
+    return IsCompleted(result);
 }
 int TimeValue(int32_t result) {
     return TimeValueOf(result);
@@ -146,16 +180,16 @@ void CountResults(ProgramState& state) {
     const double today = ToOleDay(now.date());
     std::array<LevelRule, kLevelSlots> rules{};
     for (int level = 1; level <= kMaxLevel; ++level)
-        rules[level] = {TargetTimeOf(state, level), state.criteria.PointRate[level],
+        rules[level] = {{TargetTimeOf(state, level), state.criteria.PointRate[level]},
                         WindowStart(moment, state.criteria.PassDays[level].toNumber()),
                         WindowStart(moment, state.criteria.OverdoDays[level].toNumber())};
 
     for (const LoadedRun& run : c.Runs) {
         const int lv = run.level;
         const int st = run.student;
-        const LevelRule& rule = rules[lv];
-        const bool completed = IsCompletedRun(run.result);
-        const int points = PointsOf(run.result, rule.targetTime, rule.pointRate);
+        LevelRule& rule = rules[lv];
+        const bool completed = IsCompleted(run.result);
+        const int points = rule.points.of(run.result);
         if (completed) ++c.RunCount(lv, st);
         if (run.date > rule.passFrom) {
             if (completed) ++c.PassRunCount(lv, st);
