@@ -149,19 +149,23 @@ void LoadResults(ProgramState& state) {
     const QString path = ResultsFilePath(state);
     const QByteArray bytes = ReadLastRecordBytes(path, kResultsWindow);
     const qsizetype records = bytes.size() / kRecordSize;
-    c.Runs.clear();
-    c.Runs.reserve(size_t(records));
-    int skipped = 0;
-    for (qsizetype i = 0; i < records; ++i) {
-        const RecordNumbers n = DecodeRecordNumbers(bytes.constData() + i * kRecordSize);
-        if (!IsValidRecord(n.date, n.student, n.level)) {
-            ++skipped;
-            continue;
-        }
-        c.Runs.push_back({n.date, n.timeOfDay, n.student, n.level, n.result});
+    // Room for every record first, cut to the valid runs after: written in
+    // place, without push_back's check for room and the call that may grow
+    // the vector, the record's fields stay in registers. The last load's runs
+    // need no clearing, as they are written over.
+    c.Runs.resize(size_t(records));
+    LoadedRun* run = c.Runs.data();
+    const char* const end = bytes.constData() + records * kRecordSize;
+    for (const char* record = bytes.constData(); record != end; record += kRecordSize) {
+        const RecordNumbers n = DecodeRecordNumbers(record);
+        if (!IsValidRecord(n.date, n.student, n.level)) continue;
+        *run++ = {n.date, n.timeOfDay, n.student, n.level, n.result};
         int32_t& best = c.BestTime(n.level, n.student);
         best = std::min(best, n.result);
     }
+    const qsizetype valid = run - c.Runs.data();
+    c.Runs.resize(size_t(valid));
+    const int skipped = int(records - valid);
     c.SkippedRecords = skipped;
     if (skipped > 0)
         qInfo().noquote() << QStringLiteral("%1: %2 invalid records skipped")

@@ -210,6 +210,9 @@ TEST_F(CountsFixture, ClassBestIgnoresStudentsAbove1000) {
 }
 
 TEST_F(CountsFixture, InvalidRecordsChangeNoTable) {
+    // A longer window counted before: none of its runs may stay behind.
+    writeRuns(std::vector<PastRun>(10, PastRun{kToday, 2, 2, 40}));
+    CountResults(state);
     writeRuns({{kToday, 0, 1, 5},
                {kToday, 1, 0, 5},
                {kToday, 1, 36, 5},
@@ -226,6 +229,7 @@ TEST_F(CountsFixture, InvalidRecordsChangeNoTable) {
     EXPECT_EQ(c.BestTime(1, 1), kNoBestTime);
     EXPECT_EQ(c.BestTime(1, 0), kNoBestTime);
     EXPECT_EQ(c.ClassBest[1], 70);
+    EXPECT_EQ(c.RunCount(2, 2), 0);
 }
 
 // Every run earns its own level's points, however often its result comes back
