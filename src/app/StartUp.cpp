@@ -2,6 +2,7 @@
 
 #include "app/Configuration.h"
 #include "core/ProgramState.h"
+#include "core/SharedReading.h"
 #include "core/Text.h"
 #include "records/ResultsFile.h"
 #include "widgets/Screen.h"
@@ -14,7 +15,9 @@ StartupScreen* StartProgram(ProgramState& state, ScreenHost& host, const QString
         try {
             LoadConfiguration(state, programFolder);
             // Runs an earlier start could not record go in before anything is counted.
-            MoveOutboxIntoResults(state);
+            QString setAside;
+            MoveOutboxIntoResults(state, &setAside);
+            TellSetAsideNotice(state, setAside);
             navigator.showNameSelection();
             host.closeScreen(first);
         } catch (const DataFileError& error) {

@@ -114,6 +114,10 @@ bool WritePatiently(ProgramState& state, const QString& onCancel,
     }
 }
 
+void TellSetAsideNotice(ProgramState& state, const QString& notice) {
+    if (!notice.isEmpty()) state.platform.dialogs->inform(QStringLiteral("注意"), notice);
+}
+
 bool RunReadAction(ProgramState& state, const std::function<void()>& read) {
     return RunFileAction(state, [&] { ReadPatiently(state, read); });
 }

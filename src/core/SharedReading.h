@@ -43,6 +43,10 @@ auto ReadPatientlyValue(ProgramState& state, Read read) -> decltype(read()) {
     return std::move(*value);
 }
 
+// Shows, under the caution title, what a writer's lock said of an intent it
+// set aside (ResultsFileLock::setAsideNotice); nothing when notice is empty.
+void TellSetAsideNotice(ProgramState& state, const QString& notice);
+
 // Runs a screen action that reads or writes shared files. A file error (or
 // any other error) is shown once and the program ends; the caller gets false
 // and must leave the screen as it is. Nothing of the error leaves the handler.

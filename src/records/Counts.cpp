@@ -13,6 +13,7 @@
 #include <cmath>
 #include <cstdint>
 #include <limits>
+#include <vector>
 
 namespace {
 
@@ -35,15 +36,11 @@ void ComputeClassBest(CountTables& counts) {
     }
 }
 
-// What one level's criteria say about a run, worked out once per count.
-struct LevelRule {
-    int32_t targetTime = 0;
-    float pointRate = 0;
-    double passFrom = 0;
-    double overdoFrom = 0;
-};
-
 // The rules themselves live here, so the counting loop gets them inlined.
+bool IsCompleted(int32_t result) {
+    return result < kCompletedBelow;
+}
+
 int TimeValueOf(int32_t result) {
     int32_t value = result;
     while (value >= 1000)
@@ -76,6 +73,43 @@ double WindowStart(double now, double days) {
     return days > 0 ? now - days : std::numeric_limits<double>::infinity();
 }
 
+// A level's points for each result, worked out on first use. A window holds
+// a few hundred different results per level, each met many times, and a
+// look-up is cheaper than the division and the branches on the result, which
+// no processor predicts.
+class PointsByResult {
+  public:
+    PointsByResult(int32_t targetTime, float pointRate)
+        : targetTime_(targetTime), pointRate_(pointRate),
+          points_(size_t(std::clamp<int64_t>(int64_t(targetTime) * kRememberedTargets, 0,
+                                             kRememberedResults)),
+                  kNotYet) {}
+
+    int of(int32_t result) {
+        // Negative and larger results are rare: worked out each time.
+        if (uint32_t(result) >= points_.size()) return PointsOf(result, targetTime_, pointRate_);
+        int& points = points_[size_t(result)];
+        if (points == kNotYet) points = PointsOf(result, targetTime_, pointRate_);
+        return points;
+    }
+
+  private:
+    // Results up to ten times the target earn points; a slower run is rare.
+    static constexpr int64_t kRememberedTargets = 10;
+    static constexpr int64_t kRememberedResults = kCompletedBelow;
+    static constexpr int kNotYet = std::numeric_limits<int>::min();
+    int32_t targetTime_;
+    float pointRate_;
+    std::vector<int> points_;
+};
+
+// What one level's criteria say about a run, worked out once per count.
+struct LevelRule {
+    PointsByResult points{0, 0};
+    double passFrom = 0;
+    double overdoFrom = 0;
+};
+
 } // namespace
 
 void ClearCountTables(CountTables& c) {
@@ -90,7 +124,7 @@ void ClearCountTables(CountTables& c) {
 }
 
 bool IsCompletedRun(int32_t result) {
-    return result < kCompletedBelow;
+    return IsCompleted(result);
 }
 int TimeValue(int32_t result) {
     return TimeValueOf(result);
@@ -115,19 +149,23 @@ void LoadResults(ProgramState& state) {
     const QString path = ResultsFilePath(state);
     const QByteArray bytes = ReadLastRecordBytes(path, kResultsWindow);
     const qsizetype records = bytes.size() / kRecordSize;
-    c.Runs.clear();
-    c.Runs.reserve(size_t(records));
-    int skipped = 0;
-    for (qsizetype i = 0; i < records; ++i) {
-        const RecordNumbers n = DecodeRecordNumbers(bytes.constData() + i * kRecordSize);
-        if (!IsValidRecord(n.date, n.student, n.level)) {
-            ++skipped;
-            continue;
-        }
-        c.Runs.push_back({n.date, n.timeOfDay, n.student, n.level, n.result});
+    // Room for every record first, cut to the valid runs after: written in
+    // place, without push_back's check for room and the call that may grow
+    // the vector, the record's fields stay in registers. The last load's runs
+    // need no clearing, as they are written over.
+    c.Runs.resize(size_t(records));
+    LoadedRun* run = c.Runs.data();
+    const char* const end = bytes.constData() + records * kRecordSize;
+    for (const char* record = bytes.constData(); record != end; record += kRecordSize) {
+        const RecordNumbers n = DecodeRecordNumbers(record);
+        if (!IsValidRecord(n.date, n.student, n.level)) continue;
+        *run++ = {n.date, n.timeOfDay, n.student, n.level, n.result};
         int32_t& best = c.BestTime(n.level, n.student);
         best = std::min(best, n.result);
     }
+    const qsizetype valid = run - c.Runs.data();
+    c.Runs.resize(size_t(valid));
+    const int skipped = int(records - valid);
     c.SkippedRecords = skipped;
     if (skipped > 0)
         qInfo().noquote() << QStringLiteral("%1: %2 invalid records skipped")
@@ -146,16 +184,16 @@ void CountResults(ProgramState& state) {
     const double today = ToOleDay(now.date());
     std::array<LevelRule, kLevelSlots> rules{};
     for (int level = 1; level <= kMaxLevel; ++level)
-        rules[level] = {TargetTimeOf(state, level), state.criteria.PointRate[level],
+        rules[level] = {{TargetTimeOf(state, level), state.criteria.PointRate[level]},
                         WindowStart(moment, state.criteria.PassDays[level].toNumber()),
                         WindowStart(moment, state.criteria.OverdoDays[level].toNumber())};
 
     for (const LoadedRun& run : c.Runs) {
         const int lv = run.level;
         const int st = run.student;
-        const LevelRule& rule = rules[lv];
-        const bool completed = IsCompletedRun(run.result);
-        const int points = PointsOf(run.result, rule.targetTime, rule.pointRate);
+        LevelRule& rule = rules[lv];
+        const bool completed = IsCompleted(run.result);
+        const int points = rule.points.of(run.result);
         if (completed) ++c.RunCount(lv, st);
         if (run.date > rule.passFrom) {
             if (completed) ++c.PassRunCount(lv, st);
@@ -173,7 +211,7 @@ void CountResults(ProgramState& state) {
     }
 }
 
-void RecordRunEnd(ProgramState& state) {
+void RecordRunEnd(ProgramState& state, QString* setAsideNotice) {
     const int lv = state.LevelNo;
     const int st = state.session.StudentNo;
     const int32_t r = state.ResultValue;
@@ -188,7 +226,7 @@ void RecordRunEnd(ProgramState& state) {
             c.BestTime(lv, st) = r;
         }
     }
-    state.drill.RunKeptForLater = AppendResult(state) == RunRecording::KeptForLater;
+    state.drill.RunKeptForLater = AppendResult(state, setAsideNotice) == RunRecording::KeptForLater;
     if (known && TakesPartInClassBest(st) && c.ClassBest[lv] > r) {
         c.ClassBest[lv] = r;
         c.NewClassBest = true;

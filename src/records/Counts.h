@@ -39,7 +39,8 @@ void ClearCountTables(CountTables& counts);
 void CountResults(ProgramState& state);
 // At the end of a recorded run: the pass and new-best flags, then the append
 // (or the run kept on this machine for later: DrillState::RunKeptForLater).
-void RecordRunEnd(ProgramState& state);
+// setAsideNotice as for AppendResult (records/ResultsFile.h).
+void RecordRunEnd(ProgramState& state, QString* setAsideNotice = nullptr);
 
 // The conditions of the end-of-drill screen, on the tables of the last count.
 bool IsLevelCleared(const ProgramState& state, int level, int student);

@@ -98,10 +98,6 @@ void RemoveRecordInPlace(const ResultsFileHandle& results, qint64 number, Deleti
     check.expectAsLeft();
 }
 
-void PassOn(const ResultsFileLock& lock, QString* setAsideNotice) {
-    if (setAsideNotice) *setAsideNotice = lock.setAsideNotice();
-}
-
 QString ResultsPathIn(const QString& dataFolder) {
     return NormalisePath(WithTrailingSeparator(dataFolder) + kResultsFileName);
 }
@@ -165,7 +161,7 @@ MaintenanceOutcome ChangeRecord(const QString& path, qint64 number, const QByteA
     // while it is held, or closing that second descriptor would drop it.
     ResultsFileHandle file(path, true);
     ResultsFileLock lock(file, writes);
-    PassOn(lock, setAsideNotice);
+    PassOnSetAsideNotice(lock, setAsideNotice);
     if (!HoldsRecord(file, number, expectedOld)) return MaintenanceOutcome::RecordChanged;
     const qint64 length = file.size();
     WriteIntent(path,
@@ -190,7 +186,7 @@ MaintenanceOutcome DeleteRecord(const QString& dataFolder, qint64 number,
     const QString path = ResultsPathIn(dataFolder);
     ResultsFileHandle results(path, true);
     ResultsFileLock lock(results, writes);
-    PassOn(lock, setAsideNotice);
+    PassOnSetAsideNotice(lock, setAsideNotice);
     if (!HoldsRecord(results, number, expectedOld)) return MaintenanceOutcome::RecordChanged;
 
     const qint64 length = results.size();

@@ -127,6 +127,10 @@ ResultsFileLock::~ResultsFileLock() {
     UnlockWholeFile(file_);
 }
 
+void PassOnSetAsideNotice(const ResultsFileLock& lock, QString* notice) {
+    if (notice && !lock.setAsideNotice().isEmpty()) *notice = lock.setAsideNotice();
+}
+
 namespace {
 bool TakeReaderLock(const ResultsFileHandle& file) {
     return LockWholeFileWithin(file, LockKind::Shared, kReaderLockWaitMs);
@@ -191,10 +195,12 @@ void AppendRecord(const QString& path, const ResultRecord& record) {
 }
 
 void AppendRecordAfterOutbox(const QString& path, const QByteArray& record, const Outbox* outbox,
-                             OutboxSteps& steps) {
+                             OutboxSteps& steps, QString* setAsideNotice) {
     // The lock lives on this descriptor, which stays the only one open here.
     ResultsFileHandle file(path, true);
     ResultsFileLock lock(file);
+    // Before the write, which may fail: the intent has been moved all the same.
+    PassOnSetAsideNotice(lock, setAsideNotice);
     if (outbox && outbox->holdsRuns()) {
         outbox->moveInto(file, record, steps);
         return;
@@ -224,14 +230,15 @@ ResultRecord RunRecordOf(const ProgramState& state) {
 }
 } // namespace
 
-RunRecording AppendResult(ProgramState& state) {
+RunRecording AppendResult(ProgramState& state, QString* setAsideNotice) {
     const QByteArray record = EncodeRecord(RunRecordOf(state));
     const QString path = ResultsFilePath(state);
     const Outbox outbox(OutboxFolderOf(state.folders), path);
     OutboxSteps steps;
     try {
-        if (WritePatiently(state, QStringLiteral("この成績をこのパソコンに預け、あとで記録します"),
-                           [&] { AppendRecordAfterOutbox(path, record, &outbox, steps); }))
+        if (WritePatiently(
+                state, QStringLiteral("この成績をこのパソコンに預け、あとで記録します"),
+                [&] { AppendRecordAfterOutbox(path, record, &outbox, steps, setAsideNotice); }))
             return RunRecording::Recorded;
     } catch (const DataFileError&) {
         // The folder is away, the disk full, the file unwritable: the run waits here.
@@ -245,13 +252,13 @@ qint64 KeptRunCount(const ProgramState& state) {
     return outbox.holdsRuns() ? outbox.runs().size() / kRecordSize : 0;
 }
 
-bool MoveOutboxIntoResults(const ProgramState& state) {
+bool MoveOutboxIntoResults(const ProgramState& state, QString* setAsideNotice) {
     const QString path = ResultsFilePath(state);
     const Outbox outbox(OutboxFolderOf(state.folders), path);
     if (!outbox.holdsRuns()) return true;
     OutboxSteps steps;
     try {
-        AppendRecordAfterOutbox(path, {}, &outbox, steps);
+        AppendRecordAfterOutbox(path, {}, &outbox, steps, setAsideNotice);
     } catch (const DataFileError&) {
         // The runs wait for the next append or start.
     }

@@ -115,6 +115,11 @@ class ResultsFileLock {
     QString setAsideNotice_;
 };
 
+// Hands the lock's notice to a caller that asked for it (notice not null).
+// Only a lock that set an intent aside writes it: a write tried again after a
+// failure keeps the notice of the try that moved the intent.
+void PassOnSetAsideNotice(const ResultsFileLock& lock, QString* notice);
+
 // The results file opened for reading under a shared lock, so that a change
 // or deletion on another machine is seen before or after, never half done.
 // A change or deletion cut off on some machine is read as recovery will leave
@@ -152,18 +157,22 @@ QString ResultsFilePath(const ProgramState& state);
 // machine is waited for patiently; when the user stops waiting or the file
 // cannot be written, the run is kept on this machine (records/Outbox.h).
 // Throws DataFileError only when it can be neither written nor kept.
+// When taking the lock set aside an intent that did not fit the file,
+// setAsideNotice gets what the teacher is to be told, even when it throws.
 enum class RunRecording { Recorded, KeptForLater };
-RunRecording AppendResult(ProgramState& state);
+RunRecording AppendResult(ProgramState& state, QString* setAsideNotice = nullptr);
 // How many runs wait on this machine: counts leave them out until they are moved.
 qint64 KeptRunCount(const ProgramState& state);
 // At start: moves the runs kept on this machine into the results file if it
-// can now, without waiting. Whether none wait any more.
-bool MoveOutboxIntoResults(const ProgramState& state);
+// can now, without waiting. Whether none wait any more. setAsideNotice as for
+// AppendResult.
+bool MoveOutboxIntoResults(const ProgramState& state, QString* setAsideNotice = nullptr);
 // One try: the runs waiting in outbox (may be null) and then record (44
 // bytes, or none when empty) to the end of the file, synced. Throws
 // FileAccessError, with EAGAIN when another process holds the lock.
+// setAsideNotice as for AppendResult.
 void AppendRecordAfterOutbox(const QString& path, const QByteArray& record, const Outbox* outbox,
-                             OutboxSteps& steps);
+                             OutboxSteps& steps, QString* setAsideNotice = nullptr);
 // Appends record for a tool or a test, however long other processes hold the
 // file; the program's runs go through AppendResult.
 void AppendRecord(const QString& path, const ResultRecord& record);

@@ -5,6 +5,7 @@
 #include "core/LevelCatalogue.h"
 #include "core/ProgramState.h"
 #include "core/Seeding.h"
+#include "core/SharedReading.h"
 #include "core/Text.h"
 #include "drill/DrillLogic.h"
 #include "drill/ProblemGenerator.h"
@@ -500,10 +501,17 @@ void DrillScreen::EndOfDrill() {
     // The wait screen first: the append may wait for another machine.
     navigator.showWait();
     LetEventsRun();
+    QString setAside;
+    QString failure;
     try {
-        RecordRunEnd(state_);
+        RecordRunEnd(state_, &setAside);
     } catch (const DataFileError& error) {
-        state_.platform.dialogs->inform(QStringLiteral("ファイルエラー"), error.message());
+        failure = error.message();
+    }
+    // The teacher hears of a set-aside intent even when the run could not be kept.
+    TellSetAsideNotice(state_, setAside);
+    if (!failure.isEmpty()) {
+        state_.platform.dialogs->inform(QStringLiteral("ファイルエラー"), failure);
         navigator.endProgram();
         return;
     }

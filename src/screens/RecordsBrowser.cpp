@@ -325,7 +325,7 @@ bool RecordsBrowser::writeUnderWaitPanel(const std::function<void(QString&)>& wr
     }
     picture6_->hide();
     --busy_;
-    if (!setAside.isEmpty()) state_.platform.dialogs->inform(kCaution, setAside);
+    TellSetAsideNotice(state_, setAside);
     if (!failure.isEmpty()) tellFileError(failure);
     return written && failure.isEmpty();
 }

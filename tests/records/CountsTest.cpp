@@ -210,6 +210,9 @@ TEST_F(CountsFixture, ClassBestIgnoresStudentsAbove1000) {
 }
 
 TEST_F(CountsFixture, InvalidRecordsChangeNoTable) {
+    // A longer window counted before: none of its runs may stay behind.
+    writeRuns(std::vector<PastRun>(10, PastRun{kToday, 2, 2, 40}));
+    CountResults(state);
     writeRuns({{kToday, 0, 1, 5},
                {kToday, 1, 0, 5},
                {kToday, 1, 36, 5},
@@ -226,6 +229,40 @@ TEST_F(CountsFixture, InvalidRecordsChangeNoTable) {
     EXPECT_EQ(c.BestTime(1, 1), kNoBestTime);
     EXPECT_EQ(c.BestTime(1, 0), kNoBestTime);
     EXPECT_EQ(c.ClassBest[1], 70);
+    EXPECT_EQ(c.RunCount(2, 2), 0);
+}
+
+// Every run earns its own level's points, however often its result comes back
+// and whichever level had the same result before it.
+TEST_F(CountsFixture, EachRunEarnsThePointsOfItsOwnLevelsRule) {
+    struct Level {
+        int level;
+        int32_t target;
+        float rate;
+    };
+    const Level levels[] = {{1, 60, 1}, {2, 7, 2.5f}, {3, 0, 1}, {4, 700, 1.1f}, {5, 60, 3e38f}};
+    const int32_t results[] = {-3,  0,   1,   6,   7,    8,    13,   14,   69,    70,   119,
+                               120, 599, 600, 601, 5999, 6000, 6999, 7000, 99998, 99999};
+    std::vector<PastRun> runs;
+    for (int round = 0; round < 3; ++round)
+        for (const Level& l : levels)
+            for (const int32_t result : results)
+                runs.push_back({kToday, 1 + round % 2, l.level, result});
+    for (const Level& l : levels) {
+        state.criteria.TargetTime[l.level] = l.target;
+        state.criteria.PointRate[l.level] = l.rate;
+    }
+    writeRuns(runs);
+    CountResults(state);
+    for (const Level& l : levels) {
+        SCOPED_TRACE(l.level);
+        int32_t each = 0;
+        for (const int32_t result : results)
+            each += RunPoints(result, l.target, l.rate);
+        EXPECT_EQ(c.TotalPoints(l.level, 1), 2 * each); // rounds 0 and 2
+        EXPECT_EQ(c.TotalPoints(l.level, 2), each);
+        EXPECT_EQ(c.TodayPoints(l.level, 1), 2 * each);
+    }
 }
 
 TEST_F(CountsFixture, ReadsOnlyTheLast20000Records) {

@@ -4,12 +4,19 @@
 #include "core/LevelCatalogue.h"
 #include "records/Counts.h"
 #include "records/ResultsFile.h"
+#include "records/ResultsJournal.h"
 #include "screens/DrillScreen.h"
 #include "screens/ResultsScreen.h"
 #include "widgets/StartupScreen.h"
 #include "widgets/WaitScreen.h"
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QTest>
+
+#include <algorithm>
+#include <stdexcept>
 
 PlayResult HookedSound::playToEnd(const QString& wavePath) {
     PlayResult result = RecordingSound::playToEnd(wavePath);
@@ -154,4 +161,45 @@ int DrillClassroom::played(const QString& fileName) const {
     return int(std::count_if(sound.played.begin(), sound.played.end(), [&](const QString& path) {
         return path.endsWith(QLatin1Char('/') + fileName);
     }));
+}
+
+namespace {
+void WriteWhole(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+        throw std::runtime_error(("cannot write " + path).toStdString());
+}
+} // namespace
+
+void LeaveStaleIntent(const QString& resultsPath, StaleIntent stale) {
+    const qint64 records = QFileInfo(resultsPath).size() / kRecordSize;
+    MaintenanceIntent intent;
+    intent.oldRecord = QByteArray(kRecordSize, '\1');
+    switch (stale) {
+    case StaleIntent::None:
+        return;
+    case StaleIntent::ChangePastTheEnd:
+        intent.kind = MaintenanceIntent::Kind::Change;
+        intent.number = records + 5;
+        intent.newRecord = QByteArray(kRecordSize, '\2');
+        break;
+    case StaleIntent::DeletionWithShortCopy:
+        intent.kind = MaintenanceIntent::Kind::Delete;
+        intent.number = 1;
+        // One record, of a file that had more.
+        WriteWhole(ResultsCopyPathBeside(resultsPath), intent.oldRecord);
+        break;
+    }
+    intent.fileLength = (std::max(records, intent.number) + 2) * kRecordSize;
+    WriteWhole(ResultsIntentPathBeside(resultsPath), EncodeIntent(intent));
+}
+
+QStringList SetAsideFilesBeside(const QString& resultsPath) {
+    const QDir folder = QFileInfo(resultsPath).absoluteDir();
+    QStringList files;
+    for (const QString& name : folder.entryList({QStringLiteral("成績累積データjournal-*.dat"),
+                                                 QStringLiteral("成績累積データtemp-*.dat")},
+                                                QDir::Files))
+        files << folder.filePath(name);
+    return files;
 }

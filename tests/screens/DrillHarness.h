@@ -73,6 +73,17 @@ class DrillClassroom {
     int played(const QString& fileName) const;
 };
 
+// What a data folder restored from a backup can leave beside the results
+// file: an intent that fits it no more, which the next writer sets aside.
+enum class StaleIntent {
+    None,
+    ChangePastTheEnd,      // the intent alone
+    DeletionWithShortCopy, // the intent and its safety copy
+};
+void LeaveStaleIntent(const QString& resultsPath, StaleIntent stale);
+// The dated files an intent and its copy were set aside under.
+QStringList SetAsideFilesBeside(const QString& resultsPath);
+
 template <typename T = QLabel> T* Child(const QWidget* screen, const QString& name) {
     T* child = screen->findChild<T*>(name);
     if (!child) throw std::runtime_error(("no control " + name).toStdString());

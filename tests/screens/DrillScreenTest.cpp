@@ -1,12 +1,16 @@
 #include "DrillHarness.h"
 
 #include "drill/DrillLogic.h"
+#include "records/Outbox.h"
 #include "records/ResultsFile.h"
+#include "records/ResultsJournal.h"
 #include "screens/DrillScreen.h"
 #include "screens/ResultsScreen.h"
 #include "widgets/StartupScreen.h"
 #include "widgets/WaitScreen.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -96,6 +100,65 @@ TEST_F(DrillScreenTest, TenRightAnswersRecordTheRunAndShowItsTime) {
     };
     EXPECT_LT(at("showWait"), at("closeDrill"));
     EXPECT_LT(at("closeDrill"), at("showResults"));
+}
+
+// The drill's own append is the writer that meets an intent left from another
+// file: it sets the intent aside, the teacher is told once, the run goes in.
+TEST(DrillsEnd, AnIntentItsAppendSetAsideIsToldOnceAndTheRunIsRecorded) {
+    struct Row {
+        const char* what;
+        StaleIntent stale;
+        bool runKept; // a run of an earlier drill waits on this machine
+        int filesAside;
+    };
+    for (const Row& row :
+         {Row{"no intent", StaleIntent::None, false, 0},
+          Row{"a change past the end", StaleIntent::ChangePastTheEnd, false, 1},
+          Row{"a deletion whose copy is cut short", StaleIntent::DeletionWithShortCopy, false, 2},
+          Row{"a kept run moved in first", StaleIntent::ChangePastTheEnd, true, 1},
+          Row{"a kept run, no intent", StaleIntent::None, true, 0}}) {
+        SCOPED_TRACE(row.what);
+        DrillClassroom room;
+        room.addRecord(1, 40, 1);
+        const QString path = room.resultsPath();
+        QByteArray kept;
+        if (row.runKept) {
+            ResultRecord earlier;
+            earlier.date = 46365;
+            earlier.student = DrillClassroom::kStudent;
+            earlier.level = 2;
+            earlier.result = 77;
+            kept = EncodeRecord(earlier);
+            Outbox(OutboxFolderOf(room.state().folders), path).keep(kept);
+        }
+        const QByteArray before = ReadWholeResultsFile(path);
+        LeaveStaleIntent(path, row.stale);
+
+        DrillScreen* frm = room.startDrill(1);
+        ASSERT_NE(frm, nullptr);
+        for (int i = 0; i < 10 && room.drill(); ++i) {
+            room.passSeconds(frm, 3);
+            room.answerRight(frm);
+        }
+
+        const QByteArray after = ReadWholeResultsFile(path);
+        ASSERT_EQ(after.size(), before.size() + kept.size() + kRecordSize);
+        EXPECT_TRUE(after.startsWith(before + kept));
+        EXPECT_EQ(DecodeRecord(after.constData() + before.size() + kept.size()).result, 30);
+        EXPECT_FALSE(QFileInfo::exists(ResultsIntentPathBeside(path)));
+        const QStringList aside = SetAsideFilesBeside(path);
+        EXPECT_EQ(aside.size(), row.filesAside) << aside.join(u' ').toStdString();
+        const auto& shown = room.rig.dialogs.shown;
+        ASSERT_EQ(shown.size(), row.filesAside > 0 ? 1u : 0u);
+        for (const auto& message : shown) {
+            EXPECT_EQ(message.title, QStringLiteral("注意"));
+            for (const QString& file : aside)
+                EXPECT_TRUE(message.text.contains(QDir::toNativeSeparators(file)))
+                    << message.text.toStdString();
+        }
+        EXPECT_NE(room.results(), nullptr);
+        EXPECT_FALSE(room.state().drill.RunKeptForLater);
+    }
 }
 
 TEST_F(DrillScreenTest, AWrongAnswerInBetweenNeedsElevenRightOnes) {

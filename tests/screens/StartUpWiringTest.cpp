@@ -2,6 +2,7 @@
 // makes them: StartProgram, which main() calls, and the real navigator.
 
 #include "DemoClassroom.h"
+#include "DrillHarness.h"
 #include "TestDoubles.h"
 
 #include "app/AppNavigator.h"
@@ -9,6 +10,7 @@
 #include "core/ProgramState.h"
 #include "records/Outbox.h"
 #include "records/ResultsFile.h"
+#include "records/ResultsJournal.h"
 #include "screens/CriteriaEditor.h"
 #include "screens/LevelBoard.h"
 #include "screens/NameSelectionScreen.h"
@@ -18,6 +20,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
@@ -52,23 +55,51 @@ struct ProgramRig {
 
 } // namespace
 
-// A run an earlier start could not record goes in before anything is counted.
+// A run an earlier start could not record goes in before anything is counted;
+// the teacher hears once of an intent that its move set aside. Without a run
+// to move, a start writes nothing and leaves the intent to the next writer.
 TEST(StartUpWiring, AStartMovesTheRunsKeptOnThisMachineIntoTheResultsFile) {
-    ProgramRig p;
-    ResultRecord run;
-    run.date = 46365;
-    run.student = 1;
-    run.level = 1;
-    run.result = 77;
-    const QByteArray kept = EncodeRecord(run);
-    const Outbox outbox(OutboxFolderOf(Folders{}), p.classroom.results());
-    outbox.keep(kept);
-    const QByteArray before = ReadWholeResultsFile(p.classroom.results());
+    struct Row {
+        const char* what;
+        bool runKept;
+        StaleIntent stale;
+    };
+    for (const Row& row :
+         {Row{"a kept run", true, StaleIntent::None},
+          Row{"a kept run and a stale intent", true, StaleIntent::ChangePastTheEnd},
+          Row{"a stale intent alone", false, StaleIntent::ChangePastTheEnd}}) {
+        SCOPED_TRACE(row.what);
+        ProgramRig p;
+        const QString path = p.classroom.results();
+        ResultRecord run;
+        run.date = 46365;
+        run.student = 1;
+        run.level = 1;
+        run.result = 77;
+        const QByteArray kept = row.runKept ? EncodeRecord(run) : QByteArray();
+        const Outbox outbox(OutboxFolderOf(Folders{}), path);
+        if (row.runKept) outbox.keep(kept);
+        const QByteArray before = ReadWholeResultsFile(path);
+        LeaveStaleIntent(path, row.stale);
+        const bool setAside = row.runKept && row.stale != StaleIntent::None;
 
-    StartProgram(p.rig.state, p.host, p.classroom.programFolder());
-    EXPECT_TRUE(QTest::qWaitFor([&] { return !p.host.find<StartupScreen>(); }, 3000));
-    EXPECT_EQ(ReadWholeResultsFile(p.classroom.results()), before + kept);
-    EXPECT_FALSE(outbox.holdsRuns());
+        StartProgram(p.rig.state, p.host, p.classroom.programFolder());
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !p.host.find<StartupScreen>(); }, 3000));
+        EXPECT_EQ(ReadWholeResultsFile(path), before + kept);
+        EXPECT_FALSE(outbox.holdsRuns());
+        EXPECT_EQ(QFileInfo::exists(ResultsIntentPathBeside(path)),
+                  row.stale != StaleIntent::None && !setAside);
+        const QStringList aside = SetAsideFilesBeside(path);
+        EXPECT_EQ(aside.size(), setAside ? 1 : 0);
+        const auto& shown = p.rig.dialogs.shown;
+        ASSERT_EQ(shown.size(), setAside ? 1u : 0u);
+        if (setAside) {
+            EXPECT_EQ(shown[0].title, QStringLiteral("注意"));
+            EXPECT_TRUE(shown[0].text.contains(QDir::toNativeSeparators(aside.value(0))))
+                << shown[0].text.toStdString();
+        }
+        EXPECT_NE(p.host.find<NameSelectionScreen>(), nullptr);
+    }
 }
 
 TEST(StartUpWiring, TheStartUpScreenHandsOverToTheNameScreenOrEndsOnABadFile) {
