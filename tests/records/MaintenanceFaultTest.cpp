@@ -43,11 +43,12 @@ QByteArray Record(int i) {
     return EncodeRecord(r);
 }
 
-QByteArray Records(int first, int last) {
+// Records first to last, each made by `record`.
+QByteArray Records(int first, int last, QByteArray (*record)(int) = Record) {
     QByteArray bytes;
     bytes.reserve((last - first + 1) * kRecordSize);
     for (int i = first; i <= last; ++i)
-        bytes += Record(i);
+        bytes += record(i);
     return bytes;
 }
 
@@ -402,13 +403,6 @@ QByteArray ClassRecord(int i) {
     return EncodeRecord(r);
 }
 
-QByteArray ClassRecords(int first, int last) {
-    QByteArray bytes;
-    for (int i = first; i <= last; ++i)
-        bytes += ClassRecord(i);
-    return bytes;
-}
-
 void LayOutClassroom(const TempInstall& install) {
     install.writeClassroom(QStringLiteral("60,120,10,1,1,1,0,7,1,0,0,0"),
                            QStringLiteral("1,2015,0,0,\"一郎\",0,\"\",\"\"\n"
@@ -536,14 +530,14 @@ class RecoveryTable : public ::testing::Test {
   protected:
     void SetUp() override { ObeyOrder(); }
 
-    const QByteArray original = ClassRecords(1, kTableRecords);
+    const QByteArray original = Records(1, kTableRecords, ClassRecord);
     const QByteArray deleted =
         original.left((kTarget - 1) * kRecordSize) + original.mid(kTarget * kRecordSize);
     const QByteArray changed = original.left((kTarget - 1) * kRecordSize) +
                                WithStudentAndResult(ClassRecord(kTarget), 2, 77) +
                                original.mid(kTarget * kRecordSize);
-    const QByteArray appended = ClassRecords(kTableRecords + 1, kTableRecords + kAppends);
-    const QByteArray other = ClassRecords(kTableRecords + 10, 2 * kTableRecords + 9);
+    const QByteArray appended = Records(kTableRecords + 1, kTableRecords + kAppends, ClassRecord);
+    const QByteArray other = Records(kTableRecords + 10, 2 * kTableRecords + 9, ClassRecord);
 
     static bool IsChange(Crash crash) {
         return crash == Crash::ChangeIntentOnly || crash == Crash::ChangeHalfWritten ||
@@ -750,7 +744,7 @@ TEST_F(RecoveryTable, RecoveryLeavesTheFileTheStateItFindsAndSetsAsideWhatFitsNo
 TEST(DeletionCheck, ADeletionStopsWhenAnotherMachineWroteTheFileAndRecoveryKeepsItsRecord) {
     ObeyOrder();
     using After = IntrudedWrites::After;
-    const QByteArray original = ClassRecords(1, kTableRecords);
+    const QByteArray original = Records(1, kTableRecords, ClassRecord);
     const QByteArray intruder = ClassRecord(IntrudedWrites::kIntruder);
     const QByteArray run = ClassRecord(9999);
     struct Row {

@@ -14,6 +14,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTest>
+#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <stdexcept>
@@ -202,4 +203,17 @@ QStringList SetAsideFilesBeside(const QString& resultsPath) {
                                                 QDir::Files))
         files << folder.filePath(name);
     return files;
+}
+
+void ExpectSetAsideToldOnce(const ScriptedDialogs& dialogs, const QString& resultsPath,
+                            int filesAside) {
+    const QStringList aside = SetAsideFilesBeside(resultsPath);
+    EXPECT_EQ(aside.size(), filesAside) << aside.join(u' ').toStdString();
+    ASSERT_EQ(dialogs.shown.size(), filesAside > 0 ? 1u : 0u);
+    for (const auto& message : dialogs.shown) {
+        EXPECT_EQ(message.title, QStringLiteral("注意"));
+        for (const QString& file : aside)
+            EXPECT_TRUE(message.text.contains(QDir::toNativeSeparators(file)))
+                << message.text.toStdString();
+    }
 }

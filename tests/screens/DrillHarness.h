@@ -83,6 +83,10 @@ enum class StaleIntent {
 void LeaveStaleIntent(const QString& resultsPath, StaleIntent stale);
 // The dated files an intent and its copy were set aside under.
 QStringList SetAsideFilesBeside(const QString& resultsPath);
+// Checks that exactly filesAside files were set aside beside the results file
+// and that the teacher was told of them once, under the caution title.
+void ExpectSetAsideToldOnce(const ScriptedDialogs& dialogs, const QString& resultsPath,
+                            int filesAside);
 
 template <typename T = QLabel> T* Child(const QWidget* screen, const QString& name) {
     T* child = screen->findChild<T*>(name);

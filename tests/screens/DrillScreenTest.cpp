@@ -9,7 +9,6 @@
 #include "widgets/StartupScreen.h"
 #include "widgets/WaitScreen.h"
 
-#include <QDir>
 #include <QFileInfo>
 #include <QTest>
 #include <QTimer>
@@ -146,16 +145,7 @@ TEST(DrillsEnd, AnIntentItsAppendSetAsideIsToldOnceAndTheRunIsRecorded) {
         EXPECT_TRUE(after.startsWith(before + kept));
         EXPECT_EQ(DecodeRecord(after.constData() + before.size() + kept.size()).result, 30);
         EXPECT_FALSE(QFileInfo::exists(ResultsIntentPathBeside(path)));
-        const QStringList aside = SetAsideFilesBeside(path);
-        EXPECT_EQ(aside.size(), row.filesAside) << aside.join(u' ').toStdString();
-        const auto& shown = room.rig.dialogs.shown;
-        ASSERT_EQ(shown.size(), row.filesAside > 0 ? 1u : 0u);
-        for (const auto& message : shown) {
-            EXPECT_EQ(message.title, QStringLiteral("注意"));
-            for (const QString& file : aside)
-                EXPECT_TRUE(message.text.contains(QDir::toNativeSeparators(file)))
-                    << message.text.toStdString();
-        }
+        ExpectSetAsideToldOnce(room.rig.dialogs, path, row.filesAside);
         EXPECT_NE(room.results(), nullptr);
         EXPECT_FALSE(room.state().drill.RunKeptForLater);
     }

@@ -89,15 +89,7 @@ TEST(StartUpWiring, AStartMovesTheRunsKeptOnThisMachineIntoTheResultsFile) {
         EXPECT_FALSE(outbox.holdsRuns());
         EXPECT_EQ(QFileInfo::exists(ResultsIntentPathBeside(path)),
                   row.stale != StaleIntent::None && !setAside);
-        const QStringList aside = SetAsideFilesBeside(path);
-        EXPECT_EQ(aside.size(), setAside ? 1 : 0);
-        const auto& shown = p.rig.dialogs.shown;
-        ASSERT_EQ(shown.size(), setAside ? 1u : 0u);
-        if (setAside) {
-            EXPECT_EQ(shown[0].title, QStringLiteral("注意"));
-            EXPECT_TRUE(shown[0].text.contains(QDir::toNativeSeparators(aside.value(0))))
-                << shown[0].text.toStdString();
-        }
+        ExpectSetAsideToldOnce(p.rig.dialogs, path, setAside ? 1 : 0);
         EXPECT_NE(p.host.find<NameSelectionScreen>(), nullptr);
     }
 }
