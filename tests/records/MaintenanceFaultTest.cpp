@@ -52,12 +52,6 @@ QByteArray Records(int first, int last, QByteArray (*record)(int) = Record) {
     return bytes;
 }
 
-QByteArray FileBytes(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) return {};
-    return file.readAll();
-}
-
 // The writes of one operation, killing the process after `budget` units: a
 // byte written or copied is one unit, a truncation or removal another. The
 // write that crosses the budget puts down only its first bytes, the way a

@@ -31,7 +31,7 @@ ResultRecord MakeRecord(int student, int level, int result,
     return r;
 }
 
-QByteArray FileBytes(const QString& path) {
+QByteArray ExistingFileBytes(const QString& path) {
     QFile file(path);
     EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << path.toStdString();
     return file.readAll();
@@ -56,13 +56,13 @@ class RecordMaintenanceTest : public ::testing::Test {
 
 TEST_F(RecordMaintenanceTest, ChangingRecordFiveRewritesOnlyItsBytes) {
     writeRecords(7);
-    const QByteArray before = FileBytes(path);
+    const QByteArray before = ExistingFileBytes(path);
     const QByteArray old = record(5);
 
     EXPECT_EQ(ChangeRecord(path, 5, old, WithStudentAndResult(old, 12, 15)),
               MaintenanceOutcome::Done);
 
-    const QByteArray after = FileBytes(path);
+    const QByteArray after = ExistingFileBytes(path);
     ASSERT_EQ(after.size(), before.size());
     EXPECT_EQ(after.left(176), before.left(176));
     EXPECT_EQ(after.mid(220), before.mid(220));
@@ -90,7 +90,7 @@ TEST_F(RecordMaintenanceTest, AnEditKeepsEveryByteItDoesNotChange) {
 
 TEST_F(RecordMaintenanceTest, NothingIsWrittenWhenTheRecordIsNotTheOneShown) {
     writeRecords(3);
-    const QByteArray before = FileBytes(path);
+    const QByteArray before = ExistingFileBytes(path);
     const QByteArray second = record(2);
     const QByteArray third = record(3);
 
@@ -105,27 +105,27 @@ TEST_F(RecordMaintenanceTest, NothingIsWrittenWhenTheRecordIsNotTheOneShown) {
     EXPECT_EQ(DeleteRecord(folder, 4, third), MaintenanceOutcome::RecordChanged);
     EXPECT_EQ(DeleteRecord(folder, 2, QByteArray()), MaintenanceOutcome::RecordChanged);
 
-    EXPECT_EQ(FileBytes(path), before);
+    EXPECT_EQ(ExistingFileBytes(path), before);
     EXPECT_FALSE(copyExists());
 }
 
 TEST_F(RecordMaintenanceTest, DeletingRecordTwoOfThreeMovesTheThirdUp) {
     writeRecords(3);
-    const QByteArray before = FileBytes(path);
+    const QByteArray before = ExistingFileBytes(path);
 
     EXPECT_EQ(DeleteRecord(folder, 2, record(2)), MaintenanceOutcome::Done);
 
-    EXPECT_EQ(FileBytes(path), before.left(44) + before.mid(88));
+    EXPECT_EQ(ExistingFileBytes(path), before.left(44) + before.mid(88));
     EXPECT_FALSE(copyExists());
 }
 
 TEST_F(RecordMaintenanceTest, DeletingTheFirstOrLastRecordOrTheOnlyOne) {
     writeRecords(3);
-    const QByteArray before = FileBytes(path);
+    const QByteArray before = ExistingFileBytes(path);
     EXPECT_EQ(DeleteRecord(folder, 3, record(3)), MaintenanceOutcome::Done);
-    EXPECT_EQ(FileBytes(path), before.left(88));
+    EXPECT_EQ(ExistingFileBytes(path), before.left(88));
     EXPECT_EQ(DeleteRecord(folder, 1, record(1)), MaintenanceOutcome::Done);
-    EXPECT_EQ(FileBytes(path), before.mid(44, 44));
+    EXPECT_EQ(ExistingFileBytes(path), before.mid(44, 44));
     EXPECT_EQ(DeleteRecord(folder, 1, record(1)), MaintenanceOutcome::Done);
     EXPECT_TRUE(QFileInfo::exists(path));
     EXPECT_EQ(QFileInfo(path).size(), 0);
@@ -134,17 +134,17 @@ TEST_F(RecordMaintenanceTest, DeletingTheFirstOrLastRecordOrTheOnlyOne) {
 TEST_F(RecordMaintenanceTest, ADeletionDropsATornTailAndReplacesAnOldCopy) {
     writeRecords(3, QByteArray("\x07\x07\x07\x07\x07"));
     install.writeBytes(ResultsCopyPath(folder), QByteArray(1000, 'x'));
-    const QByteArray before = FileBytes(path);
+    const QByteArray before = ExistingFileBytes(path);
 
     EXPECT_EQ(DeleteRecord(folder, 1, record(1)), MaintenanceOutcome::Done);
 
-    EXPECT_EQ(FileBytes(path), before.mid(44, 88));
+    EXPECT_EQ(ExistingFileBytes(path), before.mid(44, 88));
     EXPECT_FALSE(copyExists());
 }
 
 TEST_F(RecordMaintenanceTest, AFailedCopyLeavesTheResultsFileWholeAndSaysSo) {
     writeRecords(3);
-    const QByteArray before = FileBytes(path);
+    const QByteArray before = ExistingFileBytes(path);
     ASSERT_TRUE(QDir().mkpath(ResultsCopyPath(folder))); // the copy cannot be written
 
     try {
@@ -154,7 +154,7 @@ TEST_F(RecordMaintenanceTest, AFailedCopyLeavesTheResultsFileWholeAndSaysSo) {
         EXPECT_TRUE(error.message().contains(QStringLiteral("元のまま"))) << error.what();
         EXPECT_TRUE(error.message().contains(QDir::toNativeSeparators(path))) << error.what();
     }
-    EXPECT_EQ(FileBytes(path), before);
+    EXPECT_EQ(ExistingFileBytes(path), before);
 }
 
 TEST(ResultText, NumbersAreRoundedToWholeSecondsFrom0To99999) {
@@ -220,7 +220,7 @@ constexpr int kAppendsEach = 150;
 void ChangeAndDeleteBaseRecords(const QString& folder) {
     const QString path = folder + kResultsFileName;
     const auto findRecord = [&](const QByteArray& bytes) -> qint64 {
-        const QByteArray all = FileBytes(path);
+        const QByteArray all = ExistingFileBytes(path);
         for (qint64 n = 0; n < all.size() / kRecordSize; ++n)
             if (all.mid(n * kRecordSize, kRecordSize) == bytes) return n + 1;
         return 0;
@@ -292,7 +292,7 @@ TEST_P(AppendsBesideMaintenance, AppendsFromOtherProcessesSurviveChangesAndDelet
     for (const auto& machine : machines)
         EXPECT_EQ(machine->finish(), 0);
 
-    const QByteArray all = FileBytes(path);
+    const QByteArray all = ExistingFileBytes(path);
     ASSERT_EQ(all.size() % kRecordSize, 0);
     std::vector<int> baseOrder;
     std::map<int, std::vector<int>> appended; // writer → results in file order

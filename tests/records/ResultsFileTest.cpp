@@ -27,12 +27,6 @@ ResultRecord SampleRecord(int16_t student = 1234, int32_t result = 99999) {
     return r;
 }
 
-QByteArray FileBytes(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) return {};
-    return file.readAll();
-}
-
 struct ResultsFileFixture : ::testing::Test {
     TempInstall install;
     QString path = install.dataFolder() + kResultsFileName;

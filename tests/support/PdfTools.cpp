@@ -1,5 +1,7 @@
 #include "PdfTools.h"
 
+#include "TestDoubles.h"
+
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
@@ -20,8 +22,8 @@ namespace {
 using UnixFileNameOf = char* (*)(const wchar_t*);
 
 UnixFileNameOf WineUnixFileName() {
-    return reinterpret_cast<UnixFileNameOf>(
-        GetProcAddress(GetModuleHandleW(L"kernel32"), "wine_get_unix_file_name"));
+    return reinterpret_cast<UnixFileNameOf>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleW(L"kernel32"), "wine_get_unix_file_name")));
 }
 
 QString UnixPath(UnixFileNameOf unixFileName, const QString& path) {
@@ -40,11 +42,6 @@ bool IsWindowsAbsolutePath(const QString& argument) {
 QString ShellQuoted(QString word) {
     return QLatin1Char('\'') + word.replace(QLatin1Char('\''), QStringLiteral("'\\''")) +
            QLatin1Char('\'');
-}
-
-QByteArray ReadAll(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 // Wine starts a Linux program without a process handle to wait on, so a shell
@@ -71,9 +68,10 @@ QByteArray RunUnderWine(UnixFileNameOf unixFileName, const QString& tool,
     QDeadlineTimer deadline(60000);
     while (!QFileInfo::exists(dir.filePath(QStringLiteral("status"))) && !deadline.hasExpired())
         QThread::msleep(20);
-    EXPECT_EQ(ReadAll(dir.filePath(QStringLiteral("status"))).trimmed(), "0")
-        << tool.toStdString() << ": " << ReadAll(dir.filePath(QStringLiteral("err"))).toStdString();
-    return ReadAll(dir.filePath(QStringLiteral("out")));
+    EXPECT_EQ(FileBytes(dir.filePath(QStringLiteral("status"))).trimmed(), "0")
+        << tool.toStdString() << ": "
+        << FileBytes(dir.filePath(QStringLiteral("err"))).toStdString();
+    return FileBytes(dir.filePath(QStringLiteral("out")));
 }
 #endif
 

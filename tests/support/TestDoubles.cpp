@@ -69,6 +69,12 @@ TestRig::TestRig() {
     state.platform = Platform{&clock, &random, &sound, &dialogs, &launcher, &navigator};
 }
 
+QByteArray FileBytes(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) return {};
+    return file.readAll();
+}
+
 Qt::CaseSensitivity FileNameCase(const QString& folder) {
     const QString probe = QDir(folder).filePath(QStringLiteral("case-probe"));
     QFile(probe).open(QIODevice::WriteOnly);

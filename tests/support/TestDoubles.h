@@ -118,6 +118,9 @@ struct TestRig {
 // A stopped timer does not tick.
 void TickTimer(QObject* screen, const QString& timerName);
 
+// A file's bytes; empty when it cannot be read.
+QByteArray FileBytes(const QString& path);
+
 // How the file system holding folder compares names: Qt::CaseInsensitive where
 // names that differ only in letter case are one file, as on Windows.
 Qt::CaseSensitivity FileNameCase(const QString& folder);
