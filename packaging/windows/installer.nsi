@@ -4,7 +4,10 @@
 ; Silent installation on every machine of a school:
 ;   circle-drill-<version>-setup.exe /S [/CLASSROOM=\\server\share\教室\circle] [/DESKTOP] [/D=C:\...]
 ; /CLASSROOM names the classroom's program folder (the folder whose parent
-; holds パスデータ.txt); without it the demo classroom is laid out.
+; holds パスデータ.txt), with or without quotes, spaces included; without it
+; the demo classroom is laid out. A silent installation refuses a folder
+; without パスデータ.txt above it: exit code 2 and a line in
+; circle-drill-setup.log beside the installer.
 Unicode true
 Target amd64-unicode
 SetCompressor /SOLID lzma
@@ -16,6 +19,9 @@ ManifestDPIAware true
 !include LogicLib.nsh
 !include FileFunc.nsh
 !include x64.nsh
+!include StrFunc.nsh
+${StrStr}
+${StrRep}
 
 !define PRODUCT "円の公式ドリル"
 !define KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\CircleDrill"
@@ -61,16 +67,85 @@ Function .onInit
   SetRegView 64
   ReadRegStr $Classroom HKLM "${SETTINGS}" "ClassroomFolder"
   ${GetParameters} $R0
-  ClearErrors
-  ${GetOptions} $R0 "/CLASSROOM=" $R1
-  ${IfNot} ${Errors}
-    StrCpy $Classroom $R1
+  ; Not GetOptions: it misses an option quoted whole ("/CLASSROOM=C:\教室 A\circle").
+  ${StrStr} $R1 $R0 "/CLASSROOM="
+  ${If} $R1 != ""
+    StrCpy $R1 $R1 "" 11
+    ; The folder runs to the next option; a Windows path holds no " /".
+    ${StrStr} $R2 $R1 " /"
+    StrLen $R3 $R1
+    StrLen $R4 $R2
+    IntOp $R3 $R3 - $R4
+    StrCpy $Classroom $R1 $R3
+  ${EndIf}
+  Push $Classroom
+  Call TidyFolder
+  Pop $Classroom
+  ${If} ${Silent}
+  ${AndIf} $Classroom != ""
+  ${AndIfNot} ${FileExists} "$Classroom\..\パスデータ.txt"
+    Push "$Classroom の上のフォルダにパスデータ.txt がありません。インストールしませんでした。/CLASSROOM= には、上のフォルダにパスデータ.txt がある教室のプログラムフォルダを指定してください。"
+    Call LogBesideInstaller
+    SetErrorLevel 2
+    Quit
   ${EndIf}
   ClearErrors
   ${GetOptions} $R0 "/DESKTOP" $R1
   ${IfNot} ${Errors}
     SectionSetFlags 1 ${SF_SELECTED}
   ${EndIf}
+FunctionEnd
+
+; A folder as typed, pasted or copied from Explorer's address bar, without
+; quotes, blanks around it or backslashes at its end: a shortcut's argument
+; "C:\教室\circle\" would end in a literal quote. On the stack, in and out.
+Function TidyFolder
+  Exch $0
+  Push $1
+  ${StrRep} $0 $0 '"' ''
+  ${Do}
+    StrCpy $1 $0 1
+    ${IfThen} $1 != " " ${|} ${ExitDo} ${|}
+    StrCpy $0 $0 "" 1
+  ${Loop}
+  ${Do}
+    StrCpy $1 $0 1 -1
+    ${If} $1 != " "
+    ${AndIf} $1 != "\"
+      ${ExitDo}
+    ${EndIf}
+    StrCpy $0 $0 -1
+  ${Loop}
+  Pop $1
+  Exch $0
+FunctionEnd
+
+; Appends a line (on the stack) to circle-drill-setup.log beside the
+; installer, or in the temporary folder when that folder cannot be written;
+; UTF-16 with a byte order mark, which Notepad reads on any Windows.
+Function LogBesideInstaller
+  Exch $0
+  Push $1
+  Push $2
+  StrCpy $2 "$EXEDIR\circle-drill-setup.log"
+  ClearErrors
+  FileOpen $1 $2 a
+  ${If} ${Errors}
+    StrCpy $2 "$TEMP\circle-drill-setup.log"
+    ClearErrors
+    FileOpen $1 $2 a
+  ${EndIf}
+  ${IfNot} ${Errors}
+    FileSeek $1 0 END $2
+    ${If} $2 == 0
+      FileWriteWord $1 0xFEFF
+    ${EndIf}
+    FileWriteUTF16LE $1 "${PRODUCT} ${VERSION}: $0$\r$\n"
+    FileClose $1
+  ${EndIf}
+  Pop $2
+  Pop $1
+  Pop $0
 FunctionEnd
 
 ; Which classroom the program starts on: a demo classroom laid out on this
@@ -116,6 +191,10 @@ Function ClassroomPageLeave
     Return
   ${EndIf}
   ${NSD_GetText} $ClassroomField $Classroom
+  Push $Classroom
+  Call TidyFolder
+  Pop $Classroom
+  ${NSD_SetText} $ClassroomField $Classroom
   ${IfNot} ${FileExists} "$Classroom\..\パスデータ.txt"
     MessageBox MB_YESNO|MB_ICONEXCLAMATION "$Classroom の上のフォルダにパスデータ.txt がありません。このフォルダを使いますか？" IDYES +2
     Abort

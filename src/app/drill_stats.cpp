@@ -13,7 +13,6 @@
 #include "rules/ResultsViews.h"
 
 #include <QCoreApplication>
-#include <QSaveFile>
 
 #include <algorithm>
 #include <cstdio>
@@ -52,14 +51,11 @@ void MarkBoardLocks(const ProgramState& state, std::vector<StudentLevelFigures>&
 }
 
 bool WriteFile(const QString& path, const QByteArray& bytes) {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
-        platform::WriteText(
-            platform::StandardStream::Error,
-            QStringLiteral("drill-stats: cannot write %1: %2\n").arg(path, file.errorString()));
-        return false;
-    }
-    return true;
+    const QString problem = ReplaceWholeFile(path, bytes);
+    if (problem.isEmpty()) return true;
+    platform::WriteText(platform::StandardStream::Error,
+                        QStringLiteral("drill-stats: %1\n").arg(problem));
+    return false;
 }
 
 } // namespace

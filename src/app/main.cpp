@@ -16,6 +16,7 @@
 #include "widgets/VersionDialog.h"
 
 #include <QFont>
+#include <QMessageBox>
 #include <QScreen>
 
 #include <optional>
@@ -52,6 +53,17 @@ std::optional<int> AnswerInformationOption(int argc, char** argv) {
     return std::nullopt;
 }
 
+// A wrong shortcut is told where its user looks: on standard error when it
+// leads anywhere, otherwise (a Windows program started from its icon) in a
+// message box.
+void TellUsageError(const QString& problem) {
+    const QString text = QStringLiteral("circle-drill: %1").arg(problem);
+    if (platform::HasStream(platform::StandardStream::Error))
+        platform::WriteText(platform::StandardStream::Error, text + QLatin1Char('\n'));
+    else
+        QMessageBox::critical(nullptr, QStringLiteral("円の公式ドリル"), text);
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -63,8 +75,7 @@ int main(int argc, char** argv) {
     const ProgramFolderChoice programFolder =
         TakeProgramFolder(arguments, QCoreApplication::applicationDirPath());
     if (!programFolder.problem.isEmpty()) {
-        platform::WriteText(platform::StandardStream::Error,
-                            QStringLiteral("circle-drill: %1\n").arg(programFolder.problem));
+        TellUsageError(programFolder.problem);
         return 2;
     }
     const bool kiosk = arguments.contains(QStringLiteral("--fullscreen"));

@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QSaveFile>
 #include <QStringDecoder>
 #include <QStringEncoder>
 
@@ -65,6 +66,19 @@ QString ReadCp932File(const QString& path) {
     return DecodeCp932(ReadWholeFile(path));
 }
 
+QString ReplaceWholeFile(const QString& path, const QByteArray& bytes) {
+    QSaveFile file(path);
+    if (file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit())
+        return {};
+    const QString shown = QDir::toNativeSeparators(path);
+    if (file.error() == QFileDevice::RenameError)
+        return QStringLiteral(
+                   "%1 を書き換えられません。Excel などのほかのプログラムで開いているときは、"
+                   "そこで閉じてから、もう一度してください（%2）。")
+            .arg(shown, file.errorString());
+    return QStringLiteral("%1 に書けません（%2）。").arg(shown, file.errorString());
+}
+
 QString RightAlign(const QString& text, int k) {
     const QString padded = QString(k, QLatin1Char(' ')) + text;
     return padded.right(k);
@@ -79,6 +93,22 @@ QString PlainNumber(double value) {
         return QString::number(static_cast<long long>(value));
     // Shortest text that reads back as the same value.
     return QString::number(value, 'g', QLocale::FloatingPointShortest);
+}
+
+QString HalfWidthNumber(const QString& typed) {
+    QString text = typed;
+    for (QChar& c : text) {
+        const char16_t u = c.unicode();
+        if (u >= u'０' && u <= u'９')
+            c = QChar(u'0' + (u - u'０'));
+        else if (u == u'．')
+            c = u'.';
+        else if (u == u'＋')
+            c = u'+';
+        else if (u == u'－' || u == u'−')
+            c = u'-';
+    }
+    return text;
 }
 
 bool EndsWithSeparator(const QString& path) {

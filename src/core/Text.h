@@ -44,12 +44,24 @@ QByteArray EncodeCp932(const QString& text);
 // Reads a whole file as code page 932 text; throws FileAccessError when it cannot.
 QString ReadCp932File(const QString& path);
 
+// Writes bytes beside path and renames them over it, so that the old file
+// stays whole until the new one is complete. Returns what went wrong, for a
+// person, or an empty text. Windows cannot replace a file that another
+// program holds open (a spreadsheet showing the old one): the message names
+// the file and says to close it there.
+QString ReplaceWholeFile(const QString& path, const QByteArray& bytes);
+
 // The last k characters of (k blanks followed by text): right-aligned in k.
 QString RightAlign(const QString& text, int k);
 QString RightAlign(long long number, int k);
 
 // A number in its shortest decimal form: 1, 1.5, 0.25 (no exponent, no padding).
 QString PlainNumber(double value);
+
+// A number as typed with the Japanese input method on: full-width digits,
+// point, plus and minus (and the minus sign) become their ASCII forms; any
+// other character stays, so a word is still refused where a number is read.
+QString HalfWidthNumber(const QString& typed);
 
 // Both separators count: "a\b/c" ends with a separator, a path joins either way.
 bool EndsWithSeparator(const QString& path);

@@ -11,6 +11,10 @@ enum class StandardStream { Output, Error };
 // whatever the system's code page, into a file or a pipe as UTF-8.
 void WriteText(StandardStream stream, const QString& text);
 
+// Whether the stream leads anywhere: a Windows program started from its
+// icon has no standard error, so what it writes there nobody sees.
+bool HasStream(StandardStream stream);
+
 // Standard output passes bytes unchanged (Windows would turn each LF into
 // CR LF), so a command writes the same bytes on every system.
 void SetStandardOutputBinary();

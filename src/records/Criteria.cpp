@@ -7,7 +7,6 @@
 
 #include <QDir>
 #include <QLoggingCategory>
-#include <QSaveFile>
 
 #include <cmath>
 #include <limits>
@@ -176,9 +175,7 @@ void SaveCriteria(const ProgramState& state, const std::vector<QStringList>& row
     QString text;
     for (const QStringList& row : rows)
         text += row.join(QLatin1Char(',')) + QStringLiteral("\r\n");
-    // Written beside the old file and renamed over it: never half a table.
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(EncodeCp932(text)) < 0 || !file.commit())
-        throw DataFileError(QStringLiteral("%1 に書けません（%2）。")
-                                .arg(QDir::toNativeSeparators(path), file.errorString()));
+    // Never half a table.
+    const QString problem = ReplaceWholeFile(path, EncodeCp932(text));
+    if (!problem.isEmpty()) throw DataFileError(problem);
 }

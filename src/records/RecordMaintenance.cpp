@@ -1,5 +1,6 @@
 #include "records/RecordMaintenance.h"
 
+#include "core/Text.h"
 #include "records/ResultsFile.h"
 #include "records/ResultsJournal.h"
 
@@ -116,7 +117,7 @@ std::optional<QByteArray> ReadRecordBytes(const QString& path, qint64 number) {
 }
 
 std::optional<int> ParseResultText(const QString& text) {
-    const QString trimmed = text.trimmed();
+    const QString trimmed = HalfWidthNumber(text).trimmed();
     const qsizetype point = trimmed.indexOf(u'.');
     const QStringView whole = QStringView(trimmed).left(point < 0 ? trimmed.size() : point);
     const QStringView fraction = point < 0 ? QStringView() : QStringView(trimmed).mid(point + 1);

@@ -1,6 +1,7 @@
 #include "rules/CriteriaGrid.h"
 
 #include "core/CsvReader.h"
+#include "core/Text.h"
 #include "records/Criteria.h"
 
 #include <algorithm>
@@ -9,6 +10,11 @@
 #include <limits>
 
 namespace {
+
+// The criteria values; the columns after them are free text.
+bool IsNumberColumn(int column) {
+    return column <= 9;
+}
 
 // Whole-number columns are rounded when the file is read back; a value its
 // column cannot hold would stop the program at its next start.
@@ -120,7 +126,9 @@ void CriteriaGrid::setCurrentText(const QString& text) {
     writeCell(row_, column_, text);
 }
 
-void CriteriaGrid::writeCell(int row, int column, const QString& text) {
+void CriteriaGrid::writeCell(int row, int column, const QString& typed) {
+    // The file keeps ASCII numbers, which every machine reads.
+    const QString text = IsNumberColumn(column) ? HalfWidthNumber(typed) : typed;
     QString& cell = cells_[std::size_t(row)][column];
     if (cell == text) return;
     cell = text;
@@ -145,7 +153,7 @@ std::optional<CriteriaGrid::Refusal> CriteriaGrid::unsavableCell() const {
                                CellName(r, c) +
                                    QStringLiteral("にカンマ、二重引用符または改行があります。"
                                                   "取り除いてから記録してください。")};
-            if (c > 9 || text.trimmed().isEmpty()) continue;
+            if (!IsNumberColumn(c) || text.trimmed().isEmpty()) continue;
             bool isNumber = false;
             const double value = CsvReader::ToNumber(text, &isNumber);
             if (!isNumber)

@@ -69,7 +69,7 @@ class CriteriaGrid {
     void markSaved();
 
   private:
-    void writeCell(int row, int column, const QString& text);
+    void writeCell(int row, int column, const QString& typed);
     void placeCursor(int row, int column);
 
     std::vector<QStringList> cells_;

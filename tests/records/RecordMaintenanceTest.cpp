@@ -183,7 +183,10 @@ TEST(ResultText, NumbersAreRoundedToWholeSecondsFrom0To99999) {
         {QStringLiteral("1.2.3"), std::nullopt},
         {QStringLiteral("abc"), std::nullopt},
         {QStringLiteral("12秒"), std::nullopt},
-        {QStringLiteral("１２"), std::nullopt},
+        {QStringLiteral("１２"), 12}, // typed with the input method on
+        {QStringLiteral("４５．６"), 46},
+        {QStringLiteral("－１"), std::nullopt},
+        {QStringLiteral("１２秒"), std::nullopt},
         {QStringLiteral("1 2"), std::nullopt},
     };
     for (const auto& [text, expected] : cases)

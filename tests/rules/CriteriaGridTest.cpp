@@ -126,7 +126,8 @@ TEST(CriteriaGrid, RefusesToSaveCellsTheFileCannotCarry) {
         int column;
         const char* text;
         bool refused;
-        const char* named; // part of the message
+        const char* named;          // part of the message
+        const char* kept = nullptr; // the cell as the file gets it, when not as typed
     };
     const Case cases[] = {
         {1, "abc", true, "レベル4 の 1 列目（目標Time）の「abc」は数ではありません"},
@@ -143,12 +144,18 @@ TEST(CriteriaGrid, RefusesToSaveCellsTheFileCannotCarry) {
         {1, "2147483648", true, "大きすぎるか小さすぎます"},
         {5, "1e39", true, "大きすぎるか小さすぎます"},
         {7, "1e39", false, ""},
+        // Typed with the input method on.
+        {2, "１３０", false, "", "130"},
+        {5, "－１．２５", false, "", "-1.25"},
+        {4, "３２７６８", true, "大きすぎるか小さすぎます", "32768"},
+        {10, "１２", false, "", "１２"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);
         CriteriaGrid grid = Loaded();
         grid.moveTo(4, c.column);
         grid.setCurrentText(QString::fromUtf8(c.text));
+        EXPECT_EQ(grid.cell(4, c.column), QString::fromUtf8(c.kept ? c.kept : c.text));
         const auto refusal = grid.unsavableCell();
         ASSERT_EQ(refusal.has_value(), c.refused);
         if (refusal) {

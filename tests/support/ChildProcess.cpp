@@ -11,6 +11,10 @@
 #include <cstdio>
 #include <cstdlib>
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 namespace {
 const QString kRoleVariable = QStringLiteral("DRILL_TEST_CHILD_ROLE");
 const QString kArgumentsVariable = QStringLiteral("DRILL_TEST_CHILD_ARGUMENTS");
@@ -69,6 +73,23 @@ int ChildProcess::finish(int milliseconds) {
 void ChildProcess::kill() {
     process_.kill();
     process_.waitForFinished(30000);
+}
+
+void EndDescendantsWithThisProcess() {
+#ifdef _WIN32
+    // A job that ends its processes when its last handle closes, which the
+    // system does when this process ends, however it ends. The handle is
+    // kept open on purpose. Processes started later join the job by birth.
+    const HANDLE job = CreateJobObjectW(nullptr, nullptr);
+    if (job == nullptr) return;
+    JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
+    limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+    if (!SetInformationJobObject(job, JobObjectExtendedLimitInformation, &limits, sizeof limits) ||
+        !AssignProcessToJobObject(job, GetCurrentProcess()))
+        CloseHandle(job);
+#endif
+    // On POSIX a killed child leaves nothing behind, and ~ChildProcess kills
+    // one still running.
 }
 
 QString ChildRole() {

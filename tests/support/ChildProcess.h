@@ -36,6 +36,13 @@ class ChildProcess {
     QByteArray output_;
 };
 
+// Makes every process this test runner starts, and whatever those start in
+// turn, end when the runner ends. Under Wine a child killed while it was
+// starting leaves its console host behind, and that host keeps the runner's
+// standard output open, so ctest would wait for it until its time-out.
+// Called first by the runners' main.
+void EndDescendantsWithThisProcess();
+
 // In a child, the role and the arguments it was started with; in the test
 // runner itself the role is empty.
 QString ChildRole();

@@ -2,10 +2,13 @@
 // platform plugin, no fonts, nothing that a widget could lean on.
 #include <gtest/gtest.h>
 
+#include "ChildProcess.h"
+
 #include <QCoreApplication>
 #include <QStandardPaths>
 
 int main(int argc, char** argv) {
+    EndDescendantsWithThisProcess();
     QCoreApplication app(argc, argv);
     // Runs kept for later go to a test folder, never the user's own.
     QStandardPaths::setTestModeEnabled(true);

@@ -2,12 +2,15 @@
 // in Japanese fonts.
 #include <gtest/gtest.h>
 
+#include "ChildProcess.h"
+
 #include "widgets/GuardedApplication.h"
 
 #include <QFont>
 #include <QStandardPaths>
 
 int main(int argc, char** argv) {
+    EndDescendantsWithThisProcess();
     qputenv("QT_QPA_PLATFORM",
             qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
     GuardedApplication app(argc, argv);

@@ -28,6 +28,7 @@
 #include <QScreen>
 #include <QTest>
 
+#include <cmath>
 #include <cstdio>
 
 namespace {
@@ -97,10 +98,14 @@ class Tour {
         check(name, shot);
     }
 
-    // The design fills the display at the fitting scale; what is beside it is black.
+    // The design fills the display at the fitting scale; what is beside it is
+    // black. On a scaled display (125 %, 150 %) the picture has the display's
+    // own pixels, so the design is looked for at the system's scale times ours.
     void check(const char* name, const QImage& shot) {
         const QSize display = window_.screen()->geometry().size();
-        if (shot.size() != display) fail(name, "the picture is not the whole display");
+        const qreal ratio = window_.screen()->devicePixelRatio();
+        if (shot.size() != (QSizeF(display) * ratio).toSize())
+            fail(name, "the picture is not the whole display");
         const qreal scale = FitScale(display, QSizeF(kWindowWidth, kWindowHeight));
         if (!qFuzzyCompare(window_.scale(), scale))
             fail(name, "drawn at scale " + std::to_string(window_.scale()) + ", not " +
@@ -117,12 +122,14 @@ class Tour {
                                  {design.right() + 2, display.height() / 2},
                                  {display.width() / 2, design.top() - 2},
                                  {display.width() / 2, design.bottom() + 2}};
-        for (const QPoint& at : beside)
-            if (shot.rect().contains(at) && shot.pixelColor(at) != QColor(Qt::black))
+        for (const QPoint& at : beside) {
+            const QPoint pixel = (QPointF(at) * ratio).toPoint();
+            if (shot.rect().contains(pixel) && shot.pixelColor(pixel) != QColor(Qt::black))
                 fail(name, "the bar beside the design is not plain black");
-        std::printf("%s: %dx%d at scale %.5f, design at %d,%d %dx%d\n", name, display.width(),
-                    display.height(), window_.scale(), design.x(), design.y(), design.width(),
-                    design.height());
+        }
+        std::printf("%s: %dx%d at %d %% and scale %.5f, design at %d,%d %dx%d\n", name,
+                    display.width(), display.height(), int(std::lround(ratio * 100)),
+                    window_.scale(), design.x(), design.y(), design.width(), design.height());
     }
 
     void fail(const char* name, const std::string& what) {

@@ -3,6 +3,7 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <fcntl.h>
 
 namespace platform {
 
@@ -11,6 +12,10 @@ void WriteText(StandardStream stream, const QString& text) {
     const QByteArray bytes = text.toUtf8();
     std::fwrite(bytes.constData(), 1, size_t(bytes.size()), file);
     std::fflush(file);
+}
+
+bool HasStream(StandardStream stream) {
+    return fcntl(stream == StandardStream::Output ? 1 : 2, F_GETFD) != -1;
 }
 
 void SetStandardOutputBinary() {}

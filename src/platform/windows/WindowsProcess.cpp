@@ -10,12 +10,22 @@
 
 namespace platform {
 
+namespace {
+HANDLE StreamHandle(StandardStream stream) {
+    return GetStdHandle(stream == StandardStream::Output ? STD_OUTPUT_HANDLE : STD_ERROR_HANDLE);
+}
+} // namespace
+
+bool HasStream(StandardStream stream) {
+    const HANDLE handle = StreamHandle(stream);
+    return handle != nullptr && handle != INVALID_HANDLE_VALUE;
+}
+
 void WriteText(StandardStream stream, const QString& text) {
     std::FILE* file = stream == StandardStream::Output ? stdout : stderr;
-    std::fflush(file); // what the C library holds goes first
-    const HANDLE handle =
-        GetStdHandle(stream == StandardStream::Output ? STD_OUTPUT_HANDLE : STD_ERROR_HANDLE);
-    if (handle == nullptr || handle == INVALID_HANDLE_VALUE) return; // a program without one
+    std::fflush(file);              // what the C library holds goes first
+    if (!HasStream(stream)) return; // a program without one
+    const HANDLE handle = StreamHandle(stream);
     DWORD written = 0;
     DWORD mode = 0;
     if (GetConsoleMode(handle, &mode)) {
