@@ -6,6 +6,7 @@
 #include "core/SharedReading.h"
 #include "records/Counts.h"
 #include "records/ResultsFile.h"
+#include "roster/GradeFilters.h"
 #include "rules/LevelBoardRules.h"
 #include "rules/LevelListModel.h"
 #include "rules/ResultsViews.h"
@@ -46,12 +47,6 @@ const QColor kPanelGreen = QColor(0, 192, 0);
 const QColor kSwatchGreen = QColor(0, 192, 0);
 const QColor kSwatchLightGreen = QColor(192, 255, 192);
 
-const QStringList kGradeFilters = {
-    QStringLiteral("全学年"), QStringLiteral("中学生全体"), QStringLiteral("小学生全体"),
-    QStringLiteral("中３"),   QStringLiteral("中２"),       QStringLiteral("中１"),
-    QStringLiteral("小６"),   QStringLiteral("小５"),       QStringLiteral("小４"),
-    QStringLiteral("小３"),   QStringLiteral("小２"),       QStringLiteral("小１"),
-};
 const QStringList kPeriods = {
     QStringLiteral("　　　今週の全成績"),   QStringLiteral("　　先週からの全成績"),
     QStringLiteral("　　１ヶ月間の全成績"), QStringLiteral("　　１年間の全成績"),
@@ -131,7 +126,8 @@ void LevelBoard::createFixedControls() {
     combo1_ = new QComboBox(this);
     combo1_->setObjectName(QStringLiteral("Combo1"));
     combo1_->setGeometry(TwipRect(9800, 80, 2300, 420));
-    combo1_->addItems(kGradeFilters);
+    for (const QString& entry : GradeFilterEntries())
+        combo1_->addItem(entry);
     connect(combo1_, &QComboBox::activated, this,
             [this] { RunFileAction(state_, [&] { gradeFilterChosen(); }); });
 
