@@ -212,7 +212,7 @@ void LevelBoard::createDataChangePanel() {
     picture7_ = new QFrame(this);
     picture7_->setObjectName(QStringLiteral("Picture7"));
     picture7_->setFrameShape(QFrame::Box);
-    picture7_->setGeometry(TwipRect(4800, 3600, 5760, 3000));
+    picture7_->setGeometry(TwipRect(4800, 3600, 5760, 3650));
     SetBackground(picture7_, kPanelGreen);
     MakeLabel(picture7_, QStringLiteral("Label16"), QStringLiteral("データ変更パスワード"),
               TwipRect(300, 200, 5000, 400))
@@ -222,9 +222,10 @@ void LevelBoard::createDataChangePanel() {
     text3_->setEchoMode(QLineEdit::Password);
     text3_->setStyleSheet(QStringLiteral("lineedit-password-character: 42; font-size: 14pt;"));
     text3_->setGeometry(TwipRect(300, 700, 5100, 480));
-    const QString captions[2] = {QStringLiteral("データ変更"),
-                                 QStringLiteral("合格タイムデータ変更")};
-    for (int k = 0; k < 2; ++k) {
+    const QString captions[3] = {QStringLiteral("データ変更"),
+                                 QStringLiteral("合格タイムデータ変更"),
+                                 QStringLiteral("プリント作成")};
+    for (int k = 0; k < 3; ++k) {
         command10_[k] = MakeButton(picture7_, Indexed("Command10", k), captions[k],
                                    TwipRect(300, 1400 + k * 650, 3600, 560));
         connect(command10_[k], &QPushButton::clicked, this, [this, k] { dataChangeClicked(k); });
@@ -626,7 +627,9 @@ void LevelBoard::dataChangeClicked(int which) {
     Navigator& navigator = *state_.platform.navigator;
     if (which == 0)
         navigator.showRecordsBrowser();
-    else
+    else if (which == 1)
         navigator.showCriteriaEditor();
+    else
+        navigator.showWorksheets();
     navigator.closeBoard();
 }
