@@ -33,6 +33,7 @@ class StayingNavigator : public Navigator {
     void closeWait() override { fail(); }
     void showCriteriaEditor() override { fail(); }
     void showRecordsBrowser() override { fail(); }
+    void showWorksheets() override { fail(); }
     void endProgram() override { fail(); }
 
   private:

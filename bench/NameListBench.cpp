@@ -28,6 +28,7 @@ class QuietNavigator : public Navigator {
     void closeWait() override {}
     void showCriteriaEditor() override {}
     void showRecordsBrowser() override {}
+    void showWorksheets() override {}
     void endProgram() override { qFatal("bench: the name screen ended the program"); }
 };
 

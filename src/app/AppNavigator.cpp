@@ -7,6 +7,7 @@
 #include "screens/NameSelectionScreen.h"
 #include "screens/RecordsBrowser.h"
 #include "screens/ResultsScreen.h"
+#include "screens/WorksheetScreen.h"
 #include "widgets/Screen.h"
 #include "widgets/StartupScreen.h"
 #include "widgets/WaitScreen.h"
@@ -47,6 +48,9 @@ void AppNavigator::showCriteriaEditor() {
 }
 void AppNavigator::showRecordsBrowser() {
     host_.open<RecordsBrowser>(state_);
+}
+void AppNavigator::showWorksheets() {
+    host_.open<WorksheetScreen>(state_);
 }
 
 void AppNavigator::endProgram() {

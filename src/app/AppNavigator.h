@@ -22,6 +22,7 @@ class AppNavigator : public Navigator {
     void closeWait() override;
     void showCriteriaEditor() override;
     void showRecordsBrowser() override;
+    void showWorksheets() override;
     void endProgram() override;
 
   private:

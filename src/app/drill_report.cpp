@@ -4,24 +4,21 @@
 // grade, then each student's report as the report panel prints it.
 
 #include "app/CommandLine.h"
+#include "app/StudentChoice.h"
 #include "core/ProgramState.h"
 #include "core/SharedReading.h"
 #include "paper/ClassReport.h"
 #include "platform/Process.h"
 #include "records/Counts.h"
 #include "records/ResultsFile.h"
-#include "roster/NameList.h"
 #include "roster/Roster.h"
 #include "rules/ResultsViews.h"
 #include "widgets/BundledFonts.h"
 
 #include <QApplication>
-#include <QFile>
 #include <QPrinter>
 
 #include <algorithm>
-#include <optional>
-#include <set>
 
 namespace {
 
@@ -30,9 +27,7 @@ constexpr int kReportPageLevels = 3;
 
 struct ReportOptions {
     QString output;
-    std::optional<GradeChoice> grade;
-    QString gradeText = kAllGrades; // as given, for messages
-    std::vector<int> students;
+    StudentChoice students;
     bool sheetOnly = false;
 };
 
@@ -44,78 +39,26 @@ bool ReadOwnOption(ReportOptions& options, const QStringList& args, qsizetype& i
         options.sheetOnly = true;
         return true;
     }
-    if (option == QStringLiteral("--student")) {
-        // The IDs run up to the next argument that is not a number.
-        for (bool isId = true; i + 1 < args.size(); ++i) {
-            const int id = args[i + 1].toInt(&isId);
-            if (!isId) break;
-            options.students.push_back(id);
-        }
-        if (options.students.empty()) problem = QStringLiteral("--student needs one or more IDs");
-        return true;
-    }
-    if (option != QStringLiteral("-o") && option != QStringLiteral("--grade")) return false;
-    if (++i >= args.size()) {
+    if (ReadStudentOption(options.students, args, i, problem)) return true;
+    if (option != QStringLiteral("-o")) return false;
+    if (++i >= args.size())
         problem = QStringLiteral("%1 needs a value").arg(option);
-        return true;
-    }
-    if (option == QStringLiteral("-o")) {
+    else
         options.output = args[i];
-        return true;
-    }
-    options.grade = ReadGradeChoice(args[i]);
-    options.gradeText = args[i];
-    if (!options.grade)
-        problem =
-            QStringLiteral("--grade \"%1\" is not a grade: one of %2, or a grade as the "
-                           "sheet prints it (小5, 中２, 高1, ...)")
-                .arg(args[i], QStringList(GradeFilterEntries().begin(), GradeFilterEntries().end())
-                                  .join(QLatin1Char(' ')));
     return true;
-}
-
-// The name list's students, narrowed to the IDs asked for (in the list's order).
-std::vector<SheetStudent> ChosenStudents(ProgramState& state, const ReportOptions& options,
-                                         QString& problem) {
-    const GradeChoice grade = options.grade.value_or(GradeChoice{});
-    std::vector<SheetStudent> students =
-        ReadPatientlyValue(state, [&] { return NameListStudents(state, grade); });
-    if (!options.students.empty()) {
-        const std::set<int> wanted(options.students.begin(), options.students.end());
-        std::set<int> listed;
-        std::erase_if(students, [&](const SheetStudent& s) { return !wanted.contains(s.id); });
-        for (const SheetStudent& s : students)
-            listed.insert(s.id);
-        for (const int id : wanted)
-            if (!listed.contains(id))
-                problem += QStringLiteral("student %1 is not on the name list under %2\n")
-                               .arg(id)
-                               .arg(options.gradeText);
-    }
-    if (students.empty() && problem.isEmpty())
-        problem = QStringLiteral("no student on the name list under %1\n").arg(options.gradeText);
-    return students;
 }
 
 int WriteReport(ProgramState& state, const ReportOptions& options) {
     ComputeSchoolYear(state);
     ReadPatiently(state, [&] { CountResults(state); });
     QString problem;
-    const std::vector<SheetStudent> students = ChosenStudents(state, options, problem);
+    const std::vector<SheetStudent> students = ChosenStudents(state, options.students, problem);
     if (!problem.isEmpty()) {
         platform::WriteText(platform::StandardStream::Error,
                             QStringLiteral("drill-report: ") + problem);
         return kBadInput;
     }
-    // The printer reports nothing when it cannot write its file.
-    QFile probe(options.output);
-    if (!probe.open(QIODevice::WriteOnly)) {
-        platform::WriteText(platform::StandardStream::Error,
-                            QStringLiteral("drill-report: cannot write %1: %2\n")
-                                .arg(options.output, probe.errorString()));
-        return 1;
-    }
-    probe.close();
+    if (!CanWriteOutput("drill-report", options.output)) return 1;
 
     const QDateTime now = state.platform.clock->now();
     const ClassSheet sheet = BuildClassSheet(state, students, now);
@@ -167,7 +110,7 @@ int main(int argc, char** argv) {
                               });
     if (args && options.output.isEmpty())
         problem = QStringLiteral("no output file given (-o OUT.pdf)");
-    if (args && !options.students.empty() && options.grade)
+    if (args && !options.students.students.empty() && options.students.grade)
         problem = QStringLiteral("--grade and --student do not go together");
     if (!args || !problem.isEmpty()) {
         platform::WriteText(

@@ -72,6 +72,7 @@ class Navigator {
     virtual void closeWait() = 0;
     virtual void showCriteriaEditor() = 0;
     virtual void showRecordsBrowser() = 0;
+    virtual void showWorksheets() = 0;
     // Closes every screen, last opened first, and ends the program.
     virtual void endProgram() = 0;
 };

@@ -5,13 +5,11 @@
 #include <cmath>
 #include <utility>
 
-namespace {
-// Int(r × n + 1): a whole number from 1 to n.
 int DrawOneTo(RandomSource& random, int n) {
     return int(std::floor(random.next() * n + 1));
 }
 
-ProblemKind KindForLevel(int level, RandomSource& random) {
+ProblemKind DrawKindForLevel(int level, RandomSource& random) {
     switch (level) {
     case 2:
         return ProblemKind::CircumferenceFromRadius;
@@ -31,7 +29,6 @@ ProblemKind KindForLevel(int level, RandomSource& random) {
         return ProblemKind::CircumferenceFromDiameter;
     }
 }
-} // namespace
 
 QString InstructionFor(ProblemKind kind) {
     return kind == ProblemKind::CircumferenceFromDiameter ||
@@ -62,8 +59,14 @@ QString ExpectedAnswerFor(ProblemKind kind, int v) {
 }
 
 CircleProblem MakeCircleProblem(int level, std::optional<int> previousValue, RandomSource& random) {
+    const ProblemKind kind = DrawKindForLevel(level, random);
+    return MakeProblemOfKind(kind, previousValue, random);
+}
+
+CircleProblem MakeProblemOfKind(ProblemKind kind, std::optional<int> previousValue,
+                                RandomSource& random) {
     CircleProblem problem;
-    problem.kind = KindForLevel(level, random);
+    problem.kind = kind;
 
     int v = 0;
     do {

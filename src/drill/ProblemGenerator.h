@@ -32,7 +32,16 @@ struct CircleProblem {
     QString expectedAnswer;
 };
 
+// Int(r × n + 1): a whole number from 1 to n, the generator's one kind of draw.
+int DrawOneTo(RandomSource& random, int n);
+
 CircleProblem MakeCircleProblem(int level, std::optional<int> previousValue, RandomSource& random);
+// The two halves of it, for callers that choose the kind themselves (a
+// worksheet of chosen kinds): the kind draw of the level, then the length draws
+// and the shuffle.
+ProblemKind DrawKindForLevel(int level, RandomSource& random);
+CircleProblem MakeProblemOfKind(ProblemKind kind, std::optional<int> previousValue,
+                                RandomSource& random);
 
 // The parts of a problem that follow from its kind and length alone.
 QString InstructionFor(ProblemKind kind);

@@ -33,7 +33,7 @@ PageBands SplitPage(const QRectF& printable, double dpi) {
 }
 
 void DrawPageFrame(QPainter& painter, const PageBands& bands, const PageHeading& heading, int page,
-                   int pages) {
+                   int pages, const QString& footNote) {
     painter.save();
     painter.setPen(Qt::black);
     painter.setFont(PageFont(kHeaderPoints, painter));
@@ -44,5 +44,7 @@ void DrawPageFrame(QPainter& painter, const PageBands& bands, const PageHeading&
                      }));
     painter.setFont(PageFont(kFooterPoints, painter));
     painter.drawText(bands.footer, Qt::AlignHCenter | Qt::AlignVCenter, PageFooter(page, pages));
+    if (!footNote.isEmpty())
+        painter.drawText(bands.footer, Qt::AlignLeft | Qt::AlignVCenter, footNote);
     painter.restore();
 }

@@ -17,6 +17,7 @@ struct PageBands {
 };
 PageBands SplitPage(const QRectF& printable, double dpi);
 
-// The header line (shortened to the page's width) and "page / pages".
+// The header line (shortened to the page's width) and "page / pages"; a
+// worksheet also says at the left of its foot how it was made.
 void DrawPageFrame(QPainter& painter, const PageBands& bands, const PageHeading& heading, int page,
-                   int pages);
+                   int pages, const QString& footNote = QString());

@@ -4,6 +4,7 @@
 // through the grade filter.
 
 #include "core/ProgramState.h"
+#include "roster/GradeFilters.h"
 
 #include <QAbstractListModel>
 #include <QString>
@@ -13,11 +14,6 @@
 #include <vector>
 
 inline const QString kNameListTopRow = QStringLiteral("－－－－－－");
-inline const QString kAllGrades = QStringLiteral("全学年");
-
-// The grade filter's entries, in the order the screen offers them.
-const std::array<QString, 12>& GradeFilterEntries();
-bool GradeFilterKeeps(const QString& filter, int gradeNumber);
 
 // What a row shows after the name, by the display option 0..3.
 enum class DisplayOption {

@@ -6,6 +6,7 @@
 #include "records/Counts.h"
 #include "records/Criteria.h"
 #include "records/RecordValues.h"
+#include "roster/GradeFilters.h"
 #include "roster/Roster.h"
 
 #include <algorithm>
@@ -132,21 +133,6 @@ QString GradeMark(int grade) {
         QStringLiteral("Ⅰ"), QStringLiteral("Ⅱ"), QStringLiteral("Ⅲ"),
     };
     return grade >= 1 && grade <= 9 ? marks[grade - 1] : kFullWidthBlank;
-}
-
-bool InGradeFilter(const QString& filterText, int grade) {
-    if (filterText == QStringLiteral("全学年") || filterText == QStringLiteral("家族")) return true;
-    if (filterText == QStringLiteral("小学生全体")) return grade >= 1 && grade <= 6;
-    if (filterText == QStringLiteral("中学生全体")) return grade >= 7 && grade <= 9;
-    static const QString singleGrades[] = {
-        QStringLiteral("小１"), QStringLiteral("小２"), QStringLiteral("小３"),
-        QStringLiteral("小４"), QStringLiteral("小５"), QStringLiteral("小６"),
-        QStringLiteral("中１"), QStringLiteral("中２"), QStringLiteral("中３"),
-    };
-    for (int g = 1; g <= 9; ++g) {
-        if (filterText == singleGrades[g - 1]) return grade == g;
-    }
-    return false;
 }
 
 QString NameField(const QString& name) {

@@ -22,9 +22,6 @@ struct ProgramState;
 int GradeOfStudent(const ProgramState& state, int student);
 // "①".."⑥" for 1..6, "Ⅰ" "Ⅱ" "Ⅲ" for 7..9, a full-width blank otherwise.
 QString GradeMark(int grade);
-// Whether a student of this grade is shown under the grade filter text
-// ("全学年", "家族", "小学生全体", "中学生全体", "小１".."小６", "中１".."中３").
-bool InGradeFilter(const QString& filterText, int grade);
 // The name without trailing blanks, padded with full-width blanks, cut to 5.
 QString NameField(const QString& name);
 

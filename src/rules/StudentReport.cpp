@@ -4,6 +4,7 @@
 #include "core/ProgramState.h"
 #include "core/Text.h"
 #include "records/Counts.h"
+#include "roster/GradeFilters.h"
 #include "roster/Roster.h"
 #include "rules/ClassSheet.h"
 

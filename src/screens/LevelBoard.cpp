@@ -6,6 +6,7 @@
 #include "core/SharedReading.h"
 #include "records/Counts.h"
 #include "records/ResultsFile.h"
+#include "roster/GradeFilters.h"
 #include "rules/LevelBoardRules.h"
 #include "rules/LevelListModel.h"
 #include "rules/ResultsViews.h"
@@ -46,12 +47,6 @@ const QColor kPanelGreen = QColor(0, 192, 0);
 const QColor kSwatchGreen = QColor(0, 192, 0);
 const QColor kSwatchLightGreen = QColor(192, 255, 192);
 
-const QStringList kGradeFilters = {
-    QStringLiteral("全学年"), QStringLiteral("中学生全体"), QStringLiteral("小学生全体"),
-    QStringLiteral("中３"),   QStringLiteral("中２"),       QStringLiteral("中１"),
-    QStringLiteral("小６"),   QStringLiteral("小５"),       QStringLiteral("小４"),
-    QStringLiteral("小３"),   QStringLiteral("小２"),       QStringLiteral("小１"),
-};
 const QStringList kPeriods = {
     QStringLiteral("　　　今週の全成績"),   QStringLiteral("　　先週からの全成績"),
     QStringLiteral("　　１ヶ月間の全成績"), QStringLiteral("　　１年間の全成績"),
@@ -131,7 +126,8 @@ void LevelBoard::createFixedControls() {
     combo1_ = new QComboBox(this);
     combo1_->setObjectName(QStringLiteral("Combo1"));
     combo1_->setGeometry(TwipRect(9800, 80, 2300, 420));
-    combo1_->addItems(kGradeFilters);
+    for (const QString& entry : GradeFilterEntries())
+        combo1_->addItem(entry);
     connect(combo1_, &QComboBox::activated, this,
             [this] { RunFileAction(state_, [&] { gradeFilterChosen(); }); });
 
@@ -216,7 +212,7 @@ void LevelBoard::createDataChangePanel() {
     picture7_ = new QFrame(this);
     picture7_->setObjectName(QStringLiteral("Picture7"));
     picture7_->setFrameShape(QFrame::Box);
-    picture7_->setGeometry(TwipRect(4800, 3600, 5760, 3000));
+    picture7_->setGeometry(TwipRect(4800, 3600, 5760, 3650));
     SetBackground(picture7_, kPanelGreen);
     MakeLabel(picture7_, QStringLiteral("Label16"), QStringLiteral("データ変更パスワード"),
               TwipRect(300, 200, 5000, 400))
@@ -226,9 +222,10 @@ void LevelBoard::createDataChangePanel() {
     text3_->setEchoMode(QLineEdit::Password);
     text3_->setStyleSheet(QStringLiteral("lineedit-password-character: 42; font-size: 14pt;"));
     text3_->setGeometry(TwipRect(300, 700, 5100, 480));
-    const QString captions[2] = {QStringLiteral("データ変更"),
-                                 QStringLiteral("合格タイムデータ変更")};
-    for (int k = 0; k < 2; ++k) {
+    const QString captions[3] = {QStringLiteral("データ変更"),
+                                 QStringLiteral("合格タイムデータ変更"),
+                                 QStringLiteral("プリント作成")};
+    for (int k = 0; k < 3; ++k) {
         command10_[k] = MakeButton(picture7_, Indexed("Command10", k), captions[k],
                                    TwipRect(300, 1400 + k * 650, 3600, 560));
         connect(command10_[k], &QPushButton::clicked, this, [this, k] { dataChangeClicked(k); });
@@ -630,7 +627,9 @@ void LevelBoard::dataChangeClicked(int which) {
     Navigator& navigator = *state_.platform.navigator;
     if (which == 0)
         navigator.showRecordsBrowser();
-    else
+    else if (which == 1)
         navigator.showCriteriaEditor();
+    else
+        navigator.showWorksheets();
     navigator.closeBoard();
 }

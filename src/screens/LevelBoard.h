@@ -142,7 +142,7 @@ class LevelBoard : public Screen {
     QProgressBar* progressBar2_ = nullptr;
     QFrame* picture7_ = nullptr;
     QLineEdit* text3_ = nullptr;
-    QPushButton* command10_[2] = {};
+    QPushButton* command10_[3] = {}; // records browser, criteria editor, worksheets
     QPushButton* command12_ = nullptr;
 
     bool boardReady_ = false;

@@ -333,6 +333,15 @@ TEST(LevelBoard, TheDataChangePanelNeedsTheConfiguredPassword) {
     r.find<QPushButton>(other, QStringLiteral("Command10_0"))->click();
     EXPECT_EQ(r.rig.navigator.calls, (std::vector<QString>{QStringLiteral("showRecordsBrowser"),
                                                            QStringLiteral("closeBoard")}));
+
+    r.rig.navigator.calls.clear();
+    r.find<QPushButton>(other, QStringLiteral("Command8"))->click();
+    r.find<QLineEdit>(other, QStringLiteral("Text3"))->setText(QStringLiteral("Kyou1"));
+    auto* worksheets = r.find<QPushButton>(other, QStringLiteral("Command10_2"));
+    EXPECT_EQ(worksheets->text(), QStringLiteral("プリント作成"));
+    worksheets->click();
+    EXPECT_EQ(r.rig.navigator.calls, (std::vector<QString>{QStringLiteral("showWorksheets"),
+                                                           QStringLiteral("closeBoard")}));
 }
 
 // A message of the program (here the wrong password's) takes the activation;
@@ -375,10 +384,10 @@ TEST(LevelBoard, WithoutAConfiguredPasswordTheTeacherScreensStayClosed) {
     BoardRig b(7, QStringLiteral("田中先生"));
     LevelBoard* board = b.open();
     b.find<QPushButton>(board, QStringLiteral("Command8"))->click();
-    for (const char* button : {"Command10_0", "Command10_1"})
+    for (const char* button : {"Command10_0", "Command10_1", "Command10_2"})
         b.find<QPushButton>(board, QString::fromLatin1(button))->click();
     EXPECT_TRUE(b.rig.navigator.calls.empty());
-    ASSERT_EQ(b.rig.dialogs.shown.size(), 2u);
+    ASSERT_EQ(b.rig.dialogs.shown.size(), 3u);
     EXPECT_TRUE(b.rig.dialogs.shown[0].text.contains(QStringLiteral("共通データ.txt")));
 }
 

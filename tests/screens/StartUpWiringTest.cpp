@@ -168,6 +168,8 @@ TEST(CommandLine, HelpAndVersionAnswerWithoutStarting) {
                           Case{DRILL_STATS_PATH, "--version", "drill-stats Version1.0.15"},
                           Case{DRILL_REPORT_PATH, "--help", "usage: drill-report"},
                           Case{DRILL_REPORT_PATH, "--version", "drill-report Version1.0.15"},
+                          Case{DRILL_WORKSHEET_PATH, "--help", "usage: drill-worksheet"},
+                          Case{DRILL_WORKSHEET_PATH, "--version", "drill-worksheet Version1.0.15"},
                           Case{MAKE_DEMO_PATH, "--help", "usage: make-demo"},
                           Case{MAKE_DEMO_PATH, "--version", "make-demo Version1.0.15"},
                           Case{CIRCLE_DRILL_PATH, "--help", "usage: circle-drill"},
@@ -206,6 +208,9 @@ TEST(CommandLine, UnknownOptionsAreRefusedAndNothingIsLaidOut) {
         {DRILL_REPORT_PATH,
          {QStringLiteral("-o"), QStringLiteral("x.pdf"), QStringLiteral("--bogus")},
          "drill-report: unexpected argument"},
+        {DRILL_WORKSHEET_PATH,
+         {QStringLiteral("-o"), QStringLiteral("x.pdf"), QStringLiteral("--bogus")},
+         "drill-worksheet: unexpected argument"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.program) + " " + c.arguments.join(' ').toStdString());

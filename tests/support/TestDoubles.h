@@ -94,6 +94,7 @@ class RecordingNavigator : public Navigator {
     void closeWait() override { calls.push_back(QStringLiteral("closeWait")); }
     void showCriteriaEditor() override { calls.push_back(QStringLiteral("showCriteriaEditor")); }
     void showRecordsBrowser() override { calls.push_back(QStringLiteral("showRecordsBrowser")); }
+    void showWorksheets() override { calls.push_back(QStringLiteral("showWorksheets")); }
     void endProgram() override { calls.push_back(QStringLiteral("endProgram")); }
     int count(const QString& call) const;
 };

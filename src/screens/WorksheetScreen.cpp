@@ -1,0 +1,141 @@
+#include "screens/WorksheetScreen.h"
+
+#include "core/Platform.h"
+#include "core/ProgramState.h"
+#include "core/Seeding.h"
+#include "core/SharedReading.h"
+#include "paper/WorksheetDrawing.h"
+
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QLabel>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QPrinterInfo>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
+
+#include <algorithm>
+
+namespace {
+const QString kTitle = QStringLiteral("プリント作成");
+} // namespace
+
+QString WorksheetPdfName(const QDateTime& now) {
+    return QStringLiteral("プリント_%1.pdf").arg(now.toString(QStringLiteral("yyyyMMdd_HHmmss")));
+}
+
+WorksheetScreen::WorksheetScreen(ProgramState& state, QWidget* parent) : Screen(state, parent) {
+    setObjectName(QStringLiteral("FrmWorksheet"));
+    SetBackground(this, Rgb(224, 232, 240));
+    setStyleSheet(QStringLiteral("font-size: 14pt;"));
+    MakeLabel(this, QStringLiteral("Label1"), kTitle, TwipRect(600, 450, 6000, 600))
+        ->setStyleSheet(QStringLiteral("font-size: 20pt; font-weight: bold;"));
+
+    MakeLabel(this, QStringLiteral("Label2"), QStringLiteral("レベル"),
+              TwipRect(600, 1500, 2400, 480));
+    combo1_ = new QComboBox(this);
+    combo1_->setObjectName(QStringLiteral("Combo1"));
+    combo1_->setGeometry(TwipRect(3000, 1450, 4500, 560));
+    MakeLabel(this, QStringLiteral("Label3"), QStringLiteral("問題の数"),
+              TwipRect(600, 2400, 2400, 480));
+    text1_ = new QSpinBox(this);
+    text1_->setObjectName(QStringLiteral("Text1"));
+    text1_->setRange(1, kMostWorksheetProblems);
+    text1_->setValue(kDefaultWorksheetCount);
+    text1_->setGeometry(TwipRect(3000, 2350, 1800, 560));
+
+    const QString whom[3] = {QStringLiteral("この生徒"), QStringLiteral("学年の生徒全員"),
+                             QStringLiteral("弱点（まだ使えません）")};
+    auto* group = new QButtonGroup(this);
+    for (int k = 0; k < 3; ++k) {
+        option1_[k] = new QRadioButton(whom[k], this);
+        option1_[k]->setObjectName(QStringLiteral("Option1_%1").arg(k));
+        option1_[k]->setGeometry(TwipRect(600, 3300 + k * 600, 7000, 480));
+        group->addButton(option1_[k], k);
+    }
+    option1_[0]->setChecked(true);
+    // Weak spots need a log of the students' answers, which is not kept yet.
+    option1_[2]->setEnabled(false);
+    check1_ = new QCheckBox(QStringLiteral("解答ページもつける"), this);
+    check1_->setObjectName(QStringLiteral("Check1"));
+    check1_->setGeometry(TwipRect(600, 5300, 7000, 480));
+    check1_->setChecked(true);
+
+    command1_ = MakeButton(this, QStringLiteral("Command1"), QStringLiteral("印刷"),
+                           TwipRect(600, 6400, 2400, 720));
+    command2_ = MakeButton(this, QStringLiteral("Command2"), QStringLiteral("戻る"),
+                           TwipRect(3300, 6400, 2400, 720));
+    connect(command1_, &QPushButton::clicked, this,
+            [this] { RunFileAction(state_, [this] { printClicked(); }); });
+    connect(command2_, &QPushButton::clicked, this, &WorksheetScreen::goBack);
+}
+
+void WorksheetScreen::activate() {
+    combo1_->clear();
+    for (int level = 1; level <= std::min(kWorksheetLevels, state_.levels.LevelCount); ++level)
+        combo1_->addItem(
+            QStringLiteral("%1　%2").arg(level).arg(state_.levels.LevelNames[std::size_t(level)]),
+            level);
+    option1_[1]->setText(QStringLiteral("学年の生徒全員（%1）").arg(state_.session.GradeFilter));
+}
+
+WorksheetSettings WorksheetScreen::chosenSettings() const {
+    WorksheetSettings settings;
+    settings.levels = {combo1_->currentData().toInt()};
+    settings.count = text1_->value();
+    settings.key = check1_->isChecked();
+    settings.seed = DrawnWorksheetSeed(FreshSeed(*state_.platform.clock));
+    return settings;
+}
+
+bool WorksheetScreen::printTo(QPrinter& printer) {
+    const WorksheetFor who =
+        option1_[1]->isChecked() ? WorksheetFor::GradeFilter : WorksheetFor::ThisStudent;
+    const auto students =
+        ReadPatientlyValue(state_, [&] { return WorksheetStudents(state_, who); });
+    if (students.empty()) return false;
+    const WorksheetSettings settings = chosenSettings();
+    const std::vector<Worksheet> sheets = BuildWorksheets(
+        state_, students, settings, state_.platform.clock->now(), *state_.platform.random);
+    return PrintWorksheets(printer, sheets, settings);
+}
+
+void WorksheetScreen::printClicked() {
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setPageSize(QPageSize(QPageSize::A4));
+    printer.setPageOrientation(QPageLayout::Portrait);
+    if (QPrinterInfo::availablePrinters().isEmpty()) {
+        printToPdf(printer);
+        return;
+    }
+    QPrintDialog dialog(&printer, this);
+    if (dialog.exec() != QDialog::Accepted) return;
+    printTo(printer);
+}
+
+// As the report panel does: a PDF in the home folder, named by the time.
+void WorksheetScreen::printToPdf(QPrinter& printer) {
+    const QString file = QDir::home().filePath(WorksheetPdfName(state_.platform.clock->now()));
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(file);
+    const bool written = printTo(printer) && QFileInfo(file).size() > 0;
+    const QString where = QDir::toNativeSeparators(file);
+    state_.platform.dialogs->inform(
+        kTitle,
+        written
+            ? QStringLiteral("プリンターがないので、プリントを PDF ファイルに書き出しました。\n%1")
+                  .arg(where)
+            : QStringLiteral("プリントを書き出せませんでした。\n%1\n"
+                             "生徒が選ばれているか、ホームフォルダに書き込めるか確かめてください。")
+                  .arg(where));
+}
+
+void WorksheetScreen::goBack() {
+    state_.platform.navigator->showBoard();
+    if (auto* host = qobject_cast<ScreenHost*>(parentWidget())) host->closeScreen(this);
+}
