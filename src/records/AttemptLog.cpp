@@ -11,12 +11,14 @@
 
 #include <algorithm>
 #include <cstring>
+#include <iterator>
 
 namespace {
 
 static_assert(AttemptOffset::Reserved + 2 == AttemptOffset::Keys);
-// The records are read back this many at a time from the end of the log.
-constexpr qint64 kChunkRecords = 8192;
+// The records are read back this many at a time from the end of the log
+// (256 KB, a buffer the heap hands out again at the next reading).
+constexpr qint64 kChunkRecords = 4096;
 
 // "×" in code page 932: the keypad's only character outside ASCII.
 constexpr char kTimesLead = char(0x81);
@@ -205,31 +207,41 @@ AttemptReading ReadAttemptsSince(const QString& logPath, double firstDay, int st
     try {
         const ResultsFileHandle log(logPath, false);
         size = log.size();
-        std::vector<QByteArray> chunks; // newest first
+        // The student first: most records are another student's.
+        const auto keep = [firstDay, student](const char* b) {
+            return (student == 0 ||
+                    LoadRecordField<int16_t>(b, AttemptOffset::Student) == student) &&
+                   LoadRecordField<double>(b, AttemptOffset::Date) >= firstDay;
+        };
+        // One buffer, decoded chunk by chunk from the end; the kept records
+        // of each chunk are put back in file order at the end.
+        std::vector<AttemptReading> parts;
         QByteArray chunk(kChunkRecords * kAttemptRecordSize, Qt::Uninitialized);
         // Runs kept on a machine for a while arrive late and out of date
         // order: the reading stops only at a whole chunk older than firstDay.
         for (qint64 end = size / kAttemptRecordSize; end > 0;) {
             const qint64 first = std::max<qint64>(0, end - kChunkRecords);
-            chunk.resize((end - first) * kAttemptRecordSize);
-            chunk.truncate(ReadUpTo(log, chunk.data(), chunk.size(), first * kAttemptRecordSize));
+            const qint64 read = ReadUpTo(log, chunk.data(), (end - first) * kAttemptRecordSize,
+                                         first * kAttemptRecordSize);
+            const QByteArray bytes = QByteArray::fromRawData(chunk.constData(), read);
             bool anyRecent = false;
-            for (qint64 at = 0; at + kAttemptRecordSize <= chunk.size() && !anyRecent;
+            for (qint64 at = 0; at + kAttemptRecordSize <= read && !anyRecent;
                  at += kAttemptRecordSize)
-                anyRecent = LoadRecordField<double>(chunk.constData() + at, AttemptOffset::Date) >=
+                anyRecent = LoadRecordField<double>(bytes.constData() + at, AttemptOffset::Date) >=
                             firstDay;
             if (!anyRecent) break;
-            chunks.push_back(chunk);
+            parts.emplace_back();
+            DecodeInto(parts.back(), bytes, keep);
             end = first;
         }
-        const auto keep = [firstDay, student](const char* b) {
-            return LoadRecordField<double>(b, AttemptOffset::Date) >= firstDay &&
-                   (student == 0 || LoadRecordField<int16_t>(b, AttemptOffset::Student) == student);
-        };
-        for (auto it = chunks.rbegin(); it != chunks.rend(); ++it)
-            DecodeInto(reading, *it, keep);
+        for (auto part = parts.rbegin(); part != parts.rend(); ++part) {
+            std::move(part->records.begin(), part->records.end(),
+                      std::back_inserter(reading.records));
+            reading.skipped += part->skipped;
+        }
     } catch (const FileAccessError& error) {
         reading.records.clear();
+        reading.skipped = 0;
         AddProblem(reading, ReadProblem(error));
         return reading;
     }
