@@ -87,10 +87,6 @@ int PagesPerStudent(const ReportBlockSource& blocks) {
     return places.empty() ? 1 : places.back().surface + 1;
 }
 
-} // namespace
-
-namespace {
-
 // Each grade's weak spots: its students' and the whole grade's.
 std::vector<GradeWeakSpots> WeakSpotsOfGrades(const ClassSheet& sheet,
                                               const ReportBlockSource& blocks) {
