@@ -2,6 +2,7 @@
 
 #include "core/Dates.h"
 #include "core/Text.h"
+#include "records/AttemptLog.h"
 #include "records/ResultsFile.h"
 
 #include <QDir>
@@ -51,6 +52,32 @@ QByteArray ResultBytes(const QDate& today) {
     return bytes;
 }
 
+// Oldest first over the year, like the results; one in eight answers wrong.
+QByteArray AttemptBytes(const QDate& today) {
+    std::mt19937 engine(kSeed + 1);
+    QByteArray bytes;
+    bytes.reserve(qsizetype(kBenchAttempts) * kAttemptRecordSize);
+    const double firstDay = ToOleDay(today) - kDaysCovered + 1;
+    AttemptRecord r;
+    for (int i = 0; i < kBenchAttempts; ++i) {
+        const double progress = double(i) / kBenchAttempts;
+        r.date = firstDay + std::floor(progress * kDaysCovered);
+        r.timeOfDay = (15 * 3600 + engine() % (4 * 3600)) / 86400.0;
+        r.student = int16_t(1 + engine() % kBenchStudents);
+        r.level = int16_t(1 + engine() % kBenchLevels);
+        Attempt& a = r.attempt;
+        a.problem = 1 + i % 10;
+        a.kind = 1 + int(engine() % 4);
+        a.length = 2 * (1 + int(engine() % 5));
+        a.correct = engine() % 8 != 0;
+        a.mistake = a.correct ? MistakeClass::None : MistakeClass(1 + engine() % 6);
+        a.keys = a.correct ? QStringLiteral("4×4×3.14") : QStringLiteral("8×8×3.14");
+        a.tenths = int32_t(20 + engine() % 80);
+        bytes += EncodeAttemptRecord(r);
+    }
+    return bytes;
+}
+
 QByteArray RosterBytes() {
     QString text;
     for (int id = 1; id <= kBenchStudents; ++id)
@@ -73,6 +100,8 @@ QByteArray CriteriaBytes() {
 void MakeBenchData(const QString& root) {
     WriteOnce(root + QStringLiteral("data/circle/") + kResultsFileName,
               [] { return ResultBytes(kBenchToday); });
+    WriteOnce(root + QStringLiteral("data/circle/") + kAttemptLogFileName,
+              [] { return AttemptBytes(kBenchToday); });
     WriteOnce(root + QStringLiteral("data/新名簿.txt"), RosterBytes);
     WriteOnce(root + QStringLiteral("data/circle/タイム回数データ.txt"), CriteriaBytes);
 }

@@ -1,7 +1,10 @@
 #include "MakeDemo.h"
 
+#include "DemoAttempts.h"
+
 #include "core/Dates.h"
 #include "core/Text.h"
+#include "records/AttemptLog.h"
 #include "records/ResultsFile.h"
 
 #include <QDate>
@@ -19,6 +22,8 @@ constexpr int kDemoStudents = 40;
 constexpr int kDemoLevels = 7;
 constexpr int kDaysBack = 120;
 constexpr std::uint32_t kSeed = 20261209;
+// The attempts draw from an engine of their own, so the results stay as they were.
+constexpr std::uint32_t kAttemptSeed = 20261210;
 // The target times of the demo criteria, level 1..7.
 constexpr std::array<int, kDemoLevels + 1> kTargetTime = {0, 30, 35, 40, 45, 50, 55, 60};
 
@@ -30,7 +35,7 @@ struct DemoStudent {
     int runs = 0;
 };
 
-QByteArray DemoRecord(const QDate& day, double timeOfDay, int student, int level, int result) {
+ResultRecord DemoRecord(const QDate& day, double timeOfDay, int student, int level, int result) {
     ResultRecord r;
     r.date = ToOleDay(day);
     r.timeOfDay = std::round(timeOfDay * 86400) / 86400; // whole seconds
@@ -40,11 +45,17 @@ QByteArray DemoRecord(const QDate& day, double timeOfDay, int student, int level
     r.classroomCode = QStringLiteral("01234");
     r.extraPoints = QStringLiteral("     ");
     r.pointsText = QStringLiteral("0    ");
-    return EncodeRecord(r);
+    return r;
 }
 
-QByteArray DemoResultBytes(const QDate& today) {
+struct DemoFiles {
+    QByteArray results;
+    QByteArray attempts;
+};
+
+DemoFiles DemoResultBytes(const QDate& today) {
     std::mt19937 engine(kSeed);
+    std::mt19937 attemptEngine(kAttemptSeed);
     std::uniform_real_distribution<double> unit(0.0, 1.0);
     std::array<DemoStudent, kDemoStudents + 1> students{};
     for (DemoStudent& s : students) {
@@ -52,7 +63,7 @@ QByteArray DemoResultBytes(const QDate& today) {
         s.runsPerLevel = 3 + int(engine() % 5);
     }
 
-    QByteArray bytes;
+    DemoFiles files;
     for (int back = kDaysBack; back >= 0; --back) {
         const QDate day = today.addDays(-back);
         if (day.dayOfWeek() == Qt::Sunday) continue;
@@ -69,12 +80,23 @@ QByteArray DemoResultBytes(const QDate& today) {
                 const int seconds =
                     int(kTargetTime[level] * s.skill * practice * (0.8 + 0.5 * unit(engine)));
                 clock += (2 + 8 * unit(engine)) / (24 * 60);
-                bytes += DemoRecord(day, clock, id, level, timedOut ? 99999 : std::max(seconds, 5));
+                const ResultRecord record =
+                    DemoRecord(day, clock, id, level, timedOut ? 99999 : std::max(seconds, 5));
+                files.results += EncodeRecord(record);
+                files.attempts +=
+                    EncodeRunAttempts(record, DemoRunAttempts(id, level, std::max(seconds, 5),
+                                                              timedOut, attemptEngine));
                 ++s.runs;
             }
         }
     }
-    return bytes;
+    return files;
+}
+
+void WriteDemoFile(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+        throw DataFileError(QStringLiteral("cannot write ") + path);
 }
 
 } // namespace
@@ -83,8 +105,8 @@ void LayOutDemoResults(const QString& root, const QDate& today) {
     const QString path = root + QStringLiteral("data/circle/") + kResultsFileName;
     if (QFileInfo::exists(path)) return;
     QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        throw DataFileError(QStringLiteral("cannot write ") + path);
-    file.write(DemoResultBytes(today));
+    const DemoFiles files = DemoResultBytes(today);
+    WriteDemoFile(path, files.results);
+    // Only beside results laid out now: the attempts belong to these runs.
+    WriteDemoFile(AttemptLogPathBeside(path), files.attempts);
 }

@@ -13,7 +13,8 @@ void LayOutDemoConfiguration(const QString& root);
 void LayOutDemoRoster(const QString& root);
 // root/data/音フォルダ/: the sound list and generated wave files
 void LayOutDemoSounds(const QString& root);
-// root/data/circle/成績累積データ.dat: past results over the months up to today
+// root/data/circle/成績累積データ.dat: past results over the months up to
+// today, and beside it the attempt log of those runs
 void LayOutDemoResults(const QString& root, const QDate& today);
 // root/起動/: the small program menu; builtMenu is the menu program built
 // for this system (demo-menu.exe beside make-demo on Windows), if any.

@@ -1,7 +1,8 @@
 // drill-report [--now "YYYY-MM-DD HH:MM:SS"] -o OUT.pdf [--grade GRADE | --student ID...]
 //              [--sheet-only] PROGRAM_FOLDER
-// Writes one PDF for a parents' evening: the class progress sheet of every
-// grade, then each student's report as the report panel prints it.
+// Writes one PDF for a parents' evening: the class progress sheet and the
+// つまずき page of every grade, then each student's report as the report
+// panel shows it, with its つまずき block.
 
 #include "app/CommandLine.h"
 #include "app/StudentChoice.h"
@@ -9,10 +10,12 @@
 #include "core/SharedReading.h"
 #include "paper/ClassReport.h"
 #include "platform/Process.h"
+#include "records/AttemptLog.h"
 #include "records/Counts.h"
 #include "records/ResultsFile.h"
 #include "roster/Roster.h"
 #include "rules/ResultsViews.h"
+#include "rules/WeakSpots.h"
 #include "widgets/BundledFonts.h"
 
 #include <QApplication>
@@ -65,10 +68,17 @@ int WriteReport(ProgramState& state, const ReportOptions& options) {
     std::vector<int> levels;
     for (int level = 1; level <= std::min(kReportPageLevels, state.levels.LevelCount); ++level)
         levels.push_back(level);
+    const AttemptReading attempts =
+        ReadAttemptsSince(AttemptLogPath(state), FirstWeakSpotDay(now.date()));
+    // The pages say it too; a teacher at the terminal hears it at once.
+    if (!attempts.problem.isEmpty())
+        platform::WriteText(platform::StandardStream::Error, QStringLiteral("drill-report: ") +
+                                                                 attempts.problem +
+                                                                 QLatin1Char('\n'));
     const ReportBlockSource blocks(
         state, levels,
         ReadPatientlyValue(state, [&] { return ReadRecentResults(state, kPeriodViewRecords); }),
-        now.date(), ReportSettings{});
+        now.date(), ReportSettings{}, attempts);
 
     QPrinter printer(QPrinter::HighResolution);
     printer.setOutputFormat(QPrinter::PdfFormat);

@@ -1,21 +1,26 @@
-// drill-stats [--now "YYYY-MM-DD HH:MM:SS"] [-o FILE] [--program-folder DIR | PROGRAM_FOLDER]
+// drill-stats [--now "YYYY-MM-DD HH:MM:SS"] [--attempts] [-o FILE]
+//             [--program-folder DIR | PROGRAM_FOLDER]
 // Writes every listed student's figures per level as UTF-8 CSV, computed from
-// the results file exactly as the level board computes them: on standard
-// output, or into FILE with a byte order mark for spreadsheets.
+// the results file exactly as the level board computes them (with --attempts
+// their attempts, one line each, from the attempt log): on standard output,
+// or into FILE with a byte order mark for spreadsheets.
 
 #include "app/CommandLine.h"
 #include "core/ProgramState.h"
 #include "core/SharedReading.h"
 #include "platform/Process.h"
+#include "records/AttemptLog.h"
 #include "records/Counts.h"
 #include "records/Statistics.h"
 #include "roster/Roster.h"
+#include "rules/AttemptExport.h"
 #include "rules/ResultsViews.h"
 
 #include <QCoreApplication>
 
 #include <algorithm>
 #include <cstdio>
+#include <limits>
 
 namespace {
 
@@ -32,8 +37,9 @@ std::vector<StatsStudent> CurrentStudents(ProgramState& state) {
     return students;
 }
 
-constexpr const char* kUsage = "usage: drill-stats [--now \"YYYY-MM-DD HH:MM:SS\"] [-o FILE] "
-                               "[--program-folder DIR | PROGRAM_FOLDER]\n";
+constexpr const char* kUsage =
+    "usage: drill-stats [--now \"YYYY-MM-DD HH:MM:SS\"] [--attempts] [-o FILE] "
+    "[--program-folder DIR | PROGRAM_FOLDER]\n";
 
 // The over-practice flag says what the board shows: "やりすぎ禁止" over the start
 // button, which is never on the last level nor once the final level is passed.
@@ -58,6 +64,21 @@ bool WriteFile(const QString& path, const QByteArray& bytes) {
     return false;
 }
 
+// Every attempt the log holds; what it could not read is said, the rest written.
+QByteArray AttemptsTable(ProgramState& state, const std::vector<StatsStudent>& students) {
+    const AttemptReading reading =
+        ReadLastAttempts(AttemptLogPath(state), std::numeric_limits<qint64>::max());
+    if (!reading.problem.isEmpty())
+        platform::WriteText(platform::StandardStream::Error,
+                            QStringLiteral("drill-stats: ") + reading.problem + QLatin1Char('\n'));
+    return AttemptsCsv(reading.records, students);
+}
+
+struct StatsOptions {
+    QString output;
+    bool attempts = false;
+};
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -66,18 +87,23 @@ int main(int argc, char** argv) {
     if (PrintedHelp(
             QCoreApplication::arguments(), kUsage,
             "Writes every listed student's figures per level as UTF-8 CSV on standard output,\n"
-            "or with -o into FILE with a byte order mark for spreadsheets.\n"))
+            "or with -o into FILE with a byte order mark for spreadsheets.\n"
+            "  --attempts  one line per answered problem of the attempt log instead\n"))
         return 0;
     QString problem;
-    QString output;
+    StatsOptions options;
     const auto args =
         ParseCommandArguments(QCoreApplication::arguments(), problem,
-                              [&output](const QStringList& all, qsizetype& i, QString& problem) {
+                              [&options](const QStringList& all, qsizetype& i, QString& problem) {
+                                  if (all[i] == QStringLiteral("--attempts")) {
+                                      options.attempts = true;
+                                      return true;
+                                  }
                                   if (all[i] != QStringLiteral("-o")) return false;
                                   if (++i >= all.size())
                                       problem = QStringLiteral("-o needs a file name");
                                   else
-                                      output = all[i];
+                                      options.output = all[i];
                                   return true;
                               });
     if (!args) {
@@ -86,12 +112,18 @@ int main(int argc, char** argv) {
             QStringLiteral("drill-stats: %1\n%2").arg(problem, QString::fromUtf8(kUsage)));
         return kBadInput;
     }
-    return RunOnClassroom("drill-stats", *args, [&output](ProgramState& state) {
+    return RunOnClassroom("drill-stats", *args, [&options](ProgramState& state) {
         const std::vector<StatsStudent> students = CurrentStudents(state);
-        ReadPatiently(state, [&] { CountResults(state); });
-        std::vector<StudentLevelFigures> rows = CollectFigures(state, students);
-        MarkBoardLocks(state, rows);
-        const QByteArray csv = FiguresCsv(rows);
+        QByteArray csv;
+        if (options.attempts) {
+            csv = AttemptsTable(state, students);
+        } else {
+            ReadPatiently(state, [&] { CountResults(state); });
+            std::vector<StudentLevelFigures> rows = CollectFigures(state, students);
+            MarkBoardLocks(state, rows);
+            csv = FiguresCsv(rows);
+        }
+        const QString& output = options.output;
         if (!output.isEmpty()) return WriteFile(output, kUtf8ByteOrderMark + csv) ? 0 : 1;
         platform::SetStandardOutputBinary();
         std::fwrite(csv.constData(), 1, size_t(csv.size()), stdout);

@@ -2,6 +2,7 @@
 // The program-wide state: one instance is made in main (or in a test) and
 // passed by reference to every screen and module. Nothing here is global.
 
+#include "core/Attempt.h"
 #include "core/Colour.h"
 #include "core/Platform.h"
 #include "core/Tables.h"
@@ -118,6 +119,8 @@ struct DrillState {
     int32_t ElapsedSeconds = 0;
     int32_t TimeLimit = 0;
     double BarScale = 0;
+    // The answered problems of a recorded level's drill, for the attempt log.
+    std::vector<Attempt> Attempts;
 };
 
 // One roster line as read (status is returned apart).

@@ -7,6 +7,7 @@
 #include "paper/ReportDrawing.h"
 #include "rules/ClassSheet.h"
 #include "rules/StudentReport.h"
+#include "rules/WeakSpots.h"
 
 #include <QDate>
 #include <QRectF>
@@ -25,11 +26,18 @@ inline constexpr ReportStyle kPrintedReportStyle{6, true};
 // share (class figures, rankings) is worked out once.
 class ReportBlockSource {
   public:
+    // `attempts`: the attempt log of the last 30 days at least, for the
+    // つまずき blocks and pages.
     ReportBlockSource(const ProgramState& state, const std::vector<int>& levels,
                       const std::vector<ResultRecord>& records, const QDate& today,
-                      const ReportSettings& settings);
+                      const ReportSettings& settings, const AttemptReading& attempts = {});
     std::vector<ReportData> blocksOf(int student) const;
     int blockCount() const { return int(levels_.size()); }
+    // The attempts of a student over the last 30 days (0: none), and what of
+    // the log could not be read.
+    const WeakSpotTally& tallyOf(int student) const;
+    QStringList weakSpotLinesOf(int student) const;
+    const QString& unreadAttempts() const { return unreadAttempts_; }
 
   private:
     const ProgramState& state_;
@@ -38,6 +46,8 @@ class ReportBlockSource {
     QDate today_;
     ReportSettings settings_;
     std::vector<ReportLevelFigures> levels_;
+    std::vector<WeakSpotTally> tallies_; // by student ID
+    QString unreadAttempts_;
 };
 
 // The printable area of the current page, with its top left corner at (0, 0)
@@ -50,9 +60,11 @@ void PrintStudentPages(QPainter& painter, QPagedPaintDevice& device,
                        const std::vector<int>& students,
                        const std::function<std::vector<ReportData>(int student)>& blocksOf);
 
-// The whole class report on a device that no painter is active on. Without
-// report students only the sheet is printed; the report students are students
-// of the sheet, each printed in the sheet's order.
+// The whole class report on a device that no painter is active on: each
+// grade's sheet pages and its つまずき page, then the report students' pages
+// with their つまずき blocks. Without report students only the sheet is
+// printed; the report students are students of the sheet, each printed in the
+// sheet's order.
 void PrintClassReport(QPagedPaintDevice& device, const ClassSheet& sheet,
                       const std::vector<int>& reportStudents, const ReportBlockSource& blocks);
 

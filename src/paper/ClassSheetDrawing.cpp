@@ -7,6 +7,7 @@
 #include <QPainter>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 
 namespace {
@@ -234,5 +235,126 @@ void ShadeLocked(QPainter& painter, const QRectF& cell) {
     const double first = std::floor((cell.left() - cell.height()) / step) * step;
     for (double x = first; x < cell.right(); x += step)
         painter.drawLine(QPointF(x, cell.bottom()), QPointF(x + cell.height(), cell.top()));
+    painter.restore();
+}
+
+namespace {
+
+// The share wrong from which each shade begins, lightest first.
+constexpr std::array<double, 3> kShadeFrom = {0.10, 0.25, 0.50};
+constexpr std::array<Qt::BrushStyle, 3> kShadeDots = {Qt::Dense7Pattern, Qt::Dense6Pattern,
+                                                      Qt::Dense5Pattern};
+const QColor kShadeColour(60, 60, 60);
+
+void DrawWeakSpotHead(QPainter& painter, const SheetLayout& layout) {
+    const QRectF& head = layout.head;
+    const double lineHeight = head.height() * 0.3;
+    FitText(painter, QRectF(head.left(), head.top(), layout.idWidth, head.height()),
+            Qt::AlignCenter, QStringLiteral("番号"), lineHeight);
+    FitText(painter,
+            QRectF(head.left() + layout.idWidth, head.top(), layout.nameWidth, head.height()),
+            Qt::AlignCenter, QStringLiteral("名前"), lineHeight);
+    for (int kind = 1; kind <= kProblemKinds; ++kind)
+        FitText(painter, layout.cellRect(head, kind), Qt::AlignCenter, KindName(kind), lineHeight);
+}
+
+void DrawWeakSpotCells(QPainter& painter, const SheetLayout& layout, const QRectF& row,
+                       const WeakSpots& spots, double lineHeight) {
+    for (int kind = 1; kind <= kProblemKinds; ++kind) {
+        const KindWeakSpot& spot = spots.kinds[std::size_t(kind - 1)];
+        const QRectF cell = layout.cellRect(row, kind);
+        if (spot.answered > 0) ShadeShareWrong(painter, cell, spot.shareWrong());
+        painter.setPen(Qt::black);
+        FitText(painter, cell, Qt::AlignCenter, WeakSpotCellText(spot), lineHeight);
+    }
+}
+
+void DrawWeakSpotLegend(QPainter& painter, const SheetLayout& layout, const QString& unread) {
+    const QRectF& band = layout.legend;
+    const double lineHeight = band.height() / 2;
+    SetFontHeight(painter, Pixels(painter, kSheetNamePoints));
+    QStringList initials;
+    for (const MistakeClass mistake : WrongAnswerClasses())
+        initials << MistakeInitial(mistake) + QStringLiteral("＝") + MistakeName(mistake);
+    const QString meaning =
+        QStringLiteral("まちがえた割合（この %1 日）と いちばん多いまちがい：").arg(kWeakSpotDays) +
+        initials.join(QStringLiteral("　")) + QStringLiteral("　－＝解答なし");
+    painter.setPen(Qt::black);
+    painter.drawText(QRectF(band.left(), band.top(), band.width(), lineHeight),
+                     Qt::AlignLeft | Qt::AlignVCenter, meaning);
+
+    // The shades, each in a sample cell with the share it starts at.
+    const QSizeF sampleSize(std::min(layout.levelWidth / 2, 2.5 * lineHeight), lineHeight * 0.8);
+    QPointF at(band.left(), band.top() + lineHeight);
+    for (const double from : kShadeFrom) {
+        const QRectF sample(at + QPointF(0, (lineHeight - sampleSize.height()) / 2), sampleSize);
+        ShadeShareWrong(painter, sample, from);
+        painter.setPen(Qt::black);
+        painter.drawRect(sample);
+        const QString text = QStringLiteral("%1% 以上").arg(std::lround(100 * from));
+        const double width =
+            QFontMetricsF(painter.font(), painter.device()).horizontalAdvance(text);
+        painter.drawText(QRectF(sample.right() + lineHeight * 0.2, at.y(), width + 1, lineHeight),
+                         Qt::AlignLeft | Qt::AlignVCenter, text);
+        at.rx() += sampleSize.width() + width + lineHeight;
+    }
+    if (!unread.isEmpty())
+        painter.drawText(QRectF(at.x(), at.y(), band.right() - at.x(), lineHeight),
+                         Qt::AlignLeft | Qt::AlignVCenter,
+                         QFontMetricsF(painter.font(), painter.device())
+                             .elidedText(unread.section(QLatin1Char('\n'), 0, 0), Qt::ElideRight,
+                                         band.right() - at.x()));
+}
+
+} // namespace
+
+void ShadeShareWrong(QPainter& painter, const QRectF& cell, double share) {
+    for (std::size_t i = kShadeFrom.size(); i-- > 0;)
+        if (share >= kShadeFrom[i]) {
+            painter.fillRect(cell, QBrush(kShadeColour, kShadeDots[i]));
+            return;
+        }
+}
+
+void DrawWeakSpotPage(QPainter& painter, const QRectF& surface, const ClassSheet& sheet,
+                      const SheetPage& page, const GradeWeakSpots& spots) {
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setRenderHint(QPainter::TextAntialiasing);
+    const SheetLayout layout = SheetLayoutFor(surface, kProblemKinds);
+    const GradeSheet& grade = sheet.grades[std::size_t(page.grade)];
+    QPen rule(Qt::black, kRuleWidth * painter.device()->logicalDpiY() / kScreenDpi);
+
+    painter.setPen(Qt::black);
+    for (int i = 0; i < page.rowCount; ++i) {
+        const std::size_t at = std::size_t(page.firstRow + i);
+        const SheetRow& row = grade.rows[at];
+        const QRectF rect = layout.rowRect(i);
+        const double lineHeight = rect.height() * 0.6;
+        FitText(painter, QRectF(rect.left(), rect.top(), layout.idWidth, rect.height()),
+                Qt::AlignRight | Qt::AlignVCenter, QString::number(row.student), lineHeight);
+        DrawName(painter,
+                 QRectF(rect.left() + layout.idWidth, rect.top(), layout.nameWidth, rect.height()),
+                 row.name, lineHeight);
+        if (at < spots.rows.size())
+            DrawWeakSpotCells(painter, layout, rect, spots.rows[at], lineHeight);
+    }
+    DrawWeakSpotHead(painter, layout);
+    const QRectF whole = layout.summaryUnder(page.rowCount);
+    if (page.summary) {
+        const double lineHeight = whole.height() * 0.35;
+        FitText(
+            painter,
+            QRectF(whole.left(), whole.top(), layout.idWidth + layout.nameWidth, whole.height()),
+            Qt::AlignCenter, QStringLiteral("クラス全体"), lineHeight);
+        DrawWeakSpotCells(painter, layout, whole, spots.whole, lineHeight);
+    }
+
+    painter.setPen(rule);
+    DrawGridRow(painter, layout, layout.head, kProblemKinds);
+    for (int i = 0; i < page.rowCount; ++i)
+        DrawGridRow(painter, layout, layout.rowRect(i), kProblemKinds);
+    if (page.summary) DrawGridRow(painter, layout, whole, kProblemKinds, false);
+    DrawWeakSpotLegend(painter, layout, spots.unread);
     painter.restore();
 }

@@ -5,6 +5,7 @@
 // image. Names keep a legible size and are shortened with "…" instead.
 
 #include "rules/ClassSheet.h"
+#include "rules/WeakSpots.h"
 
 #include <QColor>
 #include <QRectF>
@@ -39,3 +40,13 @@ SheetLayout SheetLayoutFor(const QRectF& surface, int levelCount);
 
 void DrawSheetPage(QPainter& painter, const QRectF& surface, const ClassSheet& sheet,
                    const SheetPage& page);
+
+// The grade's つまずき page: the page's students × the four kinds, each cell
+// the share wrong and the leading class's initial, shaded by the share in
+// dots that a copier keeps; the whole grade under the last page's rows; a
+// legend of the initials and the shades.
+void DrawWeakSpotPage(QPainter& painter, const QRectF& surface, const ClassSheet& sheet,
+                      const SheetPage& page, const GradeWeakSpots& spots);
+// Shades a cell by the share answered wrong: none under 10 %, then denser
+// dots from 10 %, 25 % and 50 %.
+void ShadeShareWrong(QPainter& painter, const QRectF& cell, double share);

@@ -195,3 +195,59 @@ void DrawReportRun(QPainter& painter, const QRectF& surface, const std::vector<R
         DrawReportBlock(painter, surface, places[i], blocks[i], style, shapes);
     }
 }
+
+void DrawWeakSpotsBlock(QPainter& painter, const QRectF& band, const QStringList& lines,
+                        const ReportStyle& style, TextShapes& shapes) {
+    if (lines.isEmpty()) return;
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setRenderHint(QPainter::TextAntialiasing);
+    const double pixel = painter.device()->logicalDpiY() / kScreenDpi;
+    painter.setPen(QPen(Qt::black, kRuleWidth * pixel));
+    painter.drawLine(QLineF(band.topLeft(), band.topRight()));
+
+    const double left = band.left() + 0.01 * band.width();
+    const double room = band.width() - 2 * (left - band.left());
+    QFont caption(kReportFontFamily);
+    caption.setPointSizeF(2 * style.baseFontSize);
+    QFont table(kReportFontFamily);
+    table.setPointSizeF(1.5 * style.baseFontSize);
+    const double captionHeight = QFontMetricsF(caption, painter.device()).height();
+    const double tableRows = lines.size() - 1;
+    const double tableRoom = band.height() - captionHeight - 0.05 * band.height();
+    const double wanted = QFontMetricsF(table, painter.device()).height() * tableRows;
+    if (wanted > tableRoom) table.setPointSizeF(table.pointSizeF() * tableRoom / wanted);
+
+    painter.setPen(Qt::black);
+    painter.setFont(caption);
+    double y = band.top() + 0.03 * band.height();
+    shapes.draw(painter, {left, y + QFontMetricsF(caption, painter.device()).ascent()},
+                lines.front());
+    y += captionHeight;
+    painter.setFont(table);
+    const QFontMetricsF metrics(table, painter.device());
+    for (qsizetype i = 1; i < lines.size(); ++i) {
+        shapes.draw(painter, {left, y + metrics.ascent()},
+                    metrics.elidedText(lines[i], Qt::ElideRight, room));
+        y += metrics.height();
+    }
+    painter.restore();
+}
+
+void DrawReportRunWithWeakSpots(QPainter& painter, const QRectF& surface,
+                                const std::vector<ReportData>& blocks,
+                                const QStringList& weakSpotLines, const ReportStyle& style,
+                                const std::function<void()>& startNewSurface, TextShapes& shapes) {
+    const double upperHeight = surface.height() * (1 - kWeakSpotBand);
+    const QRectF upper(surface.topLeft(), QSizeF(surface.width(), upperHeight));
+    const QRectF band(surface.left(), surface.top() + upperHeight, surface.width(),
+                      surface.height() - upperHeight);
+    DrawWeakSpotsBlock(painter, band, weakSpotLines, style, shapes);
+    DrawReportRun(
+        painter, upper, blocks, style,
+        [&] {
+            startNewSurface();
+            DrawWeakSpotsBlock(painter, band, weakSpotLines, style, shapes);
+        },
+        shapes);
+}

@@ -8,6 +8,7 @@
 #include <QColor>
 #include <QRectF>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 #include <vector>
@@ -40,3 +41,16 @@ void DrawReportRun(QPainter& painter, const QRectF& surface, const std::vector<R
 void DrawReportRun(QPainter& painter, const QRectF& surface, const std::vector<ReportData>& blocks,
                    const ReportStyle& style, const std::function<void()>& startNewSurface,
                    TextShapes& shapes);
+
+// With a つまずき block, the level blocks take the upper part of each surface
+// and the block the band under them, on every surface of the run.
+inline constexpr double kWeakSpotBand = 0.2; // of the surface height
+
+// The つまずき block (WeakSpotLines: its heading, then the table) in `band`;
+// the table is set smaller where it would not fit.
+void DrawWeakSpotsBlock(QPainter& painter, const QRectF& band, const QStringList& lines,
+                        const ReportStyle& style, TextShapes& shapes);
+void DrawReportRunWithWeakSpots(QPainter& painter, const QRectF& surface,
+                                const std::vector<ReportData>& blocks,
+                                const QStringList& weakSpotLines, const ReportStyle& style,
+                                const std::function<void()>& startNewSurface, TextShapes& shapes);

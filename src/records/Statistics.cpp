@@ -15,6 +15,8 @@ bool StartsLikeAFormula(const QString& text) {
     return !text.isEmpty() && QStringLiteral("=+-@\t\r").contains(text.front());
 }
 
+} // namespace
+
 QByteArray CsvText(const QString& text) {
     QByteArray bytes = (StartsLikeAFormula(text) ? QLatin1Char('\'') + text : text).toUtf8();
     if (!bytes.contains(',') && !bytes.contains('"') && !bytes.contains('\n') &&
@@ -22,8 +24,6 @@ QByteArray CsvText(const QString& text) {
         return bytes;
     return '"' + bytes.replace('"', "\"\"") + '"';
 }
-
-} // namespace
 
 std::vector<StudentLevelFigures> CollectFigures(const ProgramState& state,
                                                 const std::vector<StatsStudent>& students) {

@@ -45,5 +45,7 @@ std::vector<StudentLevelFigures> CollectFigures(const ProgramState& state,
 // "=", "+", "-" or "@" gets an apostrophe ahead, so that no spreadsheet takes
 // it for a formula.
 QByteArray FiguresCsv(const std::vector<StudentLevelFigures>& rows);
+// One text field of such a CSV: quoted where needed, formula-safe.
+QByteArray CsvText(const QString& text);
 // The byte order mark that spreadsheets need to read a CSV file as UTF-8.
 inline constexpr char kUtf8ByteOrderMark[] = "\xEF\xBB\xBF";

@@ -37,44 +37,39 @@ QString Seconds(int32_t result) {
     return QString::number(result) + QChar(u'秒');
 }
 
-// The number a ranking line starts with (its rank field); "---" reads 0.
-int LeadingNumber(const QString& line) {
-    return line.left(kRankWidth).trimmed().toInt();
-}
-// The number in a points line's last five characters (all-time points).
-int TrailingPoints(const QString& line) {
-    return line.right(5).trimmed().toInt();
+// A student without a time yet is not ranked by time ("---" in the list).
+int ReportedRank(const RankingRows& ranking, const RankingRow& row) {
+    if (ranking.order == RankingOrder::BestTime && row.bestTime == kNoBestTime) return 0;
+    return row.rank;
 }
 
-// The first line of each student in a ranking: its rank and its all-time points.
-void ReadRanking(const RankingLines& ranking, std::vector<int>& ranks, std::vector<int>* totals) {
-    for (qsizetype i = ranking.lines.size() - 1; i >= 0; --i) {
-        const std::size_t student = std::size_t(ranking.students[std::size_t(i)]);
+// The first row of each student in a ranking: its rank and its all-time points.
+void ReadRanking(const RankingRows& ranking, std::vector<int>& ranks, std::vector<int>* totals) {
+    for (auto row = ranking.rows.rbegin(); row != ranking.rows.rend(); ++row) {
+        const std::size_t student = std::size_t(row->student);
         if (student >= ranks.size()) continue;
-        ranks[student] = LeadingNumber(ranking.lines[i]);
-        if (totals) (*totals)[student] = TrailingPoints(ranking.lines[i]);
+        ranks[student] = ReportedRank(ranking, *row);
+        if (totals) (*totals)[student] = row->totalPoints;
     }
 }
 
 void AddPointsFigures(const ProgramState& state, const ReportSettings& settings,
                       ReportLevelFigures& figures) {
-    const RankingLines ranking =
-        RankLevel(state, figures.level, settings.pointsOrder, settings.gradeFilter, kRankWidth);
-    for (const QString& line : ranking.lines) {
-        const int points = TrailingPoints(line);
-        if (points > 0) {
+    const RankingRows ranking =
+        RankLevelRows(state, figures.level, settings.pointsOrder, settings.gradeFilter, kRankWidth);
+    for (const RankingRow& row : ranking.rows)
+        if (row.totalPoints > 0) {
             ++figures.classPointsCount;
-            figures.classPointsSum += points;
+            figures.classPointsSum += row.totalPoints;
         }
-    }
     ReadRanking(ranking, figures.pointsRank, &figures.pointsTotal);
 }
 
 void AddTimeRanks(const ProgramState& state, const ReportSettings& settings,
                   ReportLevelFigures& figures) {
-    ReadRanking(
-        RankLevel(state, figures.level, RankingOrder::BestTime, settings.gradeFilter, kRankWidth),
-        figures.timeRank, nullptr);
+    ReadRanking(RankLevelRows(state, figures.level, RankingOrder::BestTime, settings.gradeFilter,
+                              kRankWidth),
+                figures.timeRank, nullptr);
 }
 
 int FirstDayOutside(const QDate& today) {

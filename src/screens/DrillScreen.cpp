@@ -8,6 +8,7 @@
 #include "core/SharedReading.h"
 #include "core/Text.h"
 #include "drill/DrillLogic.h"
+#include "drill/Mistakes.h"
 #include "drill/ProblemGenerator.h"
 #include "records/Counts.h"
 #include "records/Criteria.h"
@@ -183,6 +184,11 @@ void DrillScreen::buildWorkArea() {
         MakeLabel(area, QStringLiteral("Label2"), QString(), TwipRect(315, 8100, 14640, 1455), 72,
                   ColourStyle(Rgb(255, 128, 128)) + QStringLiteral("padding-left: 12px;"));
     label2_->hide();
+    // In the free space under the expected answer, so nothing else moves.
+    correctionLabel_ = MakeLabel(area, QStringLiteral("correctionLabel"), QString(),
+                                 TwipRect(315, 9585, 14640, 420), 15,
+                                 QStringLiteral("color: rgb(128, 0, 0); padding-left: 12px;"));
+    correctionLabel_->hide();
 }
 
 KeyLabel* DrillScreen::makeKey(QWidget* panel, const QString& name, const QString& caption,
@@ -278,6 +284,7 @@ void DrillScreen::初期設定() {
     drill.DrillFinished = false;
     drill.EndRoutineStarted = false;
     drill.JudgeResult = kNotJudged;
+    drill.Attempts.clear();
 
     const int level = state_.LevelNo;
     if (state_.levels.LevelEnabled[level] != 0) {
@@ -331,6 +338,7 @@ void DrillScreen::問題作成表示() {
     if (!MayShowNewProblem(state_)) return;
     label1_->setText(QString());
     label2_->hide();
+    correctionLabel_->hide();
     for (CircleFigure* figure : figures_)
         figure->hide();
     inputTrail_.clear();
@@ -346,6 +354,9 @@ void DrillScreen::問題作成表示() {
         label5_[size_t(kCandidateKeys[i])]->setText(problem.candidates[i]);
     previousValue_ = problem.v;
     label2_->setText(problem.expectedAnswer);
+    shownProblem_ = problem;
+    shownAt_ = state_.platform.clock->monotonicSeconds();
+    ++problemNumber_;
 }
 
 // The keypad rests while the correction is shown, and while an answer is being
@@ -380,6 +391,26 @@ void DrillScreen::判定() {
         return;
     }
     drill.JudgeResult = Judge(label2_->text(), inputLabel_->text());
+    if (!shownProblem_) return;
+    const Attempt attempt =
+        AnsweredAttempt(problemNumber_, shownProblem_->kind, shownProblem_->v, inputLabel_->text(),
+                        shownAt_, state_.platform.clock->monotonicSeconds());
+    keepAttempt(attempt);
+    correctionLabel_->setText(
+        CorrectionLine(shownProblem_->kind, shownProblem_->v, attempt.mistake));
+    // Answered: a time-out from here on leaves no problem of its own.
+    shownProblem_.reset();
+}
+
+void DrillScreen::keepAttempt(const Attempt& attempt) {
+    if (!IsPracticeLevel(state_, state_.LevelNo)) state_.drill.Attempts.push_back(attempt);
+}
+
+void DrillScreen::keepTimedOutProblem() {
+    if (!shownProblem_) return;
+    keepAttempt(TimedOutAttempt(problemNumber_, shownProblem_->kind, shownProblem_->v, shownAt_,
+                                state_.platform.clock->monotonicSeconds()));
+    shownProblem_.reset();
 }
 
 void DrillScreen::判定後処理() {
@@ -404,9 +435,11 @@ void DrillScreen::判定後処理() {
     drill.WrongAnswerShown = true;
     label2_->show();
     label3_->show();
+    correctionLabel_->setVisible(!correctionLabel_->text().isEmpty());
     // The student sees the right answer while the wrong-answer sound plays.
     label2_->repaint();
     label3_->repaint();
+    correctionLabel_->repaint();
     if (stoppedForSilentSpeakers(PlayWrongSound(state_))) return;
     drill.CorrectCount = CorrectCountAfterWrong(drill.CorrectCount);
     showRemaining();
@@ -461,6 +494,7 @@ void DrillScreen::sTimer1_Timer() {
     if (elapsed < drill.TimeLimit) return;
     setProgressWidth(kTrackWidth);
     if (ShouldTimeOut(state_)) {
+        keepTimedOutProblem();
         drill.TimedOut = true;
         sTimer1_->stop();
         EndOfDrill();

@@ -3,6 +3,8 @@
 // formula with the keypad and confirms with "OK"; the drill ends after ten net
 // correct answers or at five times the level's lowest time.
 
+#include "core/Attempt.h"
+#include "drill/ProblemGenerator.h"
 #include "widgets/Screen.h"
 
 #include <QString>
@@ -58,6 +60,9 @@ class DrillScreen : public Screen {
     void refuseLevelWithoutTimeLimit();
     bool stoppedForSilentSpeakers(const AnswerSound& sound);
     bool keypadLocked() const;
+    // The answered problem for the attempt log, on a recorded level.
+    void keepAttempt(const Attempt& attempt);
+    void keepTimedOutProblem();
 
     QFrame* sPicture1_;
     QLabel* sLabel2_;
@@ -85,6 +90,7 @@ class DrillScreen : public Screen {
     KeyLabel* label3_;
     QLabel* inputLabel_;
     QLabel* label2_;
+    QLabel* correctionLabel_; // what the mistake was, under the expected answer
 
     QFrame* sPicture2_;
     QLabel* lblsss1_;
@@ -95,6 +101,10 @@ class DrillScreen : public Screen {
 
     QString inputTrail_;
     std::optional<int> previousValue_;
+    // The problem on screen, for its attempt: what it is, when it was shown.
+    std::optional<CircleProblem> shownProblem_;
+    double shownAt_ = 0;
+    int problemNumber_ = 0;
 };
 
 // Waits on the clock, letting events run, then swaps the drill for the results.

@@ -5,8 +5,11 @@
 #include "core/SharedReading.h"
 #include "paper/ClassReport.h"
 #include "paper/ReportDrawing.h"
+#include "paper/TextShapes.h"
+#include "records/AttemptLog.h"
 #include "roster/Roster.h"
 #include "rules/LevelBoardRules.h"
+#include "rules/WeakSpots.h"
 #include "widgets/Screen.h"
 
 #include <QCheckBox>
@@ -180,6 +183,14 @@ void ReportPanel::placeInFront() {
     raise();
 }
 
+// The つまずき block's lines; a log that cannot be read says so there.
+QStringList ReportPanel::weakSpotLines(int student) const {
+    const QDate today = state_.platform.clock->now().date();
+    const AttemptReading attempts =
+        ReadAttemptsSince(AttemptLogPath(state_), FirstWeakSpotDay(today), student);
+    return WeakSpotLines(WeakSpotsOf(attempts.records, student, today), attempts.problem);
+}
+
 void ReportPanel::showReports() {
     placeInFront();
     const std::vector<ResultRecord> records = recordWindow();
@@ -187,8 +198,10 @@ void ReportPanel::showReports() {
         reportStudent_ = student;
         image_.fill(kReportBackground);
         QPainter painter(&image_);
-        DrawReportRun(painter, QRectF(image_.rect()), reportBlocks(student, records),
-                      {reportFontSize_, false}, [this] { image_.fill(kReportBackground); });
+        TextShapes shapes;
+        DrawReportRunWithWeakSpots(
+            painter, QRectF(image_.rect()), reportBlocks(student, records), weakSpotLines(student),
+            {reportFontSize_, false}, [this] { image_.fill(kReportBackground); }, shapes);
     }
     picture12_->setPixmap(QPixmap::fromImage(image_));
 }

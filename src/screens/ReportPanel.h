@@ -1,6 +1,7 @@
 #pragma once
 // Picture11: the student report panel of the level board. Its drawing area
-// picture12_ shows up to three report blocks; the level list list3_ and the
+// picture12_ shows up to three report blocks over the student's つまずき block
+// (its print keeps the blocks alone); the level list list3_ and the
 // student list list2_ choose what is drawn; teachers can print.
 
 #include "rules/StudentReport.h"
@@ -59,6 +60,7 @@ class ReportPanel : public QFrame {
     std::vector<ReportData> reportBlocks(int student,
                                          const std::vector<ResultRecord>& records) const;
     std::vector<ResultRecord> recordWindow() const;
+    QStringList weakSpotLines(int student) const;
     void placeInFront();
 
     ProgramState& state_;

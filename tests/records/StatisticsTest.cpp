@@ -1,10 +1,12 @@
 #include "TestDoubles.h"
 
 #include "core/Dates.h"
+#include "records/AttemptLog.h"
 #include "records/Counts.h"
 #include "records/ResultsFile.h"
 #include "records/Statistics.h"
 
+#include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <gtest/gtest.h>
@@ -184,4 +186,46 @@ TEST(DrillStats, RefusesBadArgumentsAndFilesWithStatus2) {
     const StatsRun noRoster = RunDrillStats({folder});
     EXPECT_EQ(noRoster.exitCode, 2);
     EXPECT_TRUE(QString::fromUtf8(noRoster.errors).contains(QStringLiteral("新名簿.txt")));
+}
+
+TEST(DrillStats, WritesOneLinePerAttemptOfTheListedStudents) {
+    StatsInstall classroom;
+    ResultRecord run;
+    run.date = ToOleDay(QDate(2026, 12, 8));
+    run.timeOfDay = 0.75; // 18:00:00
+    run.student = 3;
+    run.level = 5;
+    Attempt wrong{1, 4, 8, QStringLiteral("8×8×3.14"), false, MistakeClass::DiameterRadius, 73};
+    Attempt late{2, 4, 6, QString(), false, MistakeClass::TimedOut, 1200};
+    Attempt right{1, 1, 4, QStringLiteral("4×3.14"), true, MistakeClass::None, 25};
+    ResultRecord left = run;
+    left.student = 2; // no longer listed
+    classroom.install.writeBytes(classroom.install.dataFolder() + kAttemptLogFileName,
+                                 EncodeRunAttempts(run, {wrong, late}) +
+                                     EncodeRunAttempts(left, {right}));
+    const QString file = classroom.install.root() + QStringLiteral("解答.csv");
+    const StatsRun written = RunDrillStats({QStringLiteral("--attempts"), QStringLiteral("-o"),
+                                            file, classroom.install.programFolder()});
+    ASSERT_EQ(written.exitCode, 0) << written.errors.constData();
+    QFile csv(file);
+    ASSERT_TRUE(csv.open(QIODevice::ReadOnly));
+    const QByteArray bytes = csv.readAll();
+    ASSERT_TRUE(bytes.startsWith("\xEF\xBB\xBF"));
+    EXPECT_EQ(
+        QString::fromUtf8(bytes.mid(3)),
+        QStringLiteral("student,name,grade,level,date,time,problem,kind,length,expected,"
+                       "entered,correct,mistake,seconds\n"
+                       "3,三郎,小6,5,2026-12-08,18:00:00,1,4,8,4×4×3.14,8×8×3.14,0,"
+                       "直径と半径,7.3\n"
+                       "3,三郎,小6,5,2026-12-08,18:00:00,2,4,6,3×3×3.14,,0,時間切れ,120.0\n"));
+
+    // A log that cannot be read is named, and the table holds its header alone.
+    QFile::remove(classroom.install.dataFolder() + kAttemptLogFileName);
+    ASSERT_TRUE(QDir().mkpath(classroom.install.dataFolder() + kAttemptLogFileName));
+    const StatsRun unread =
+        RunDrillStats({QStringLiteral("--attempts"), classroom.install.programFolder()});
+    EXPECT_EQ(unread.exitCode, 0);
+    EXPECT_EQ(unread.lines.size(), 1);
+    EXPECT_TRUE(QString::fromUtf8(unread.errors).contains(kAttemptLogFileName))
+        << unread.errors.constData();
 }

@@ -84,6 +84,12 @@ TEST(StudentReport, RanksAndPointsComeFromTheRankingsByStudent) {
     EXPECT_EQ(today.pointsRank, 0);
     EXPECT_EQ(today.classPointsCount, 1);
     EXPECT_EQ(today.classPointsSum, 12);
+
+    // A total wider than the ranking line's five-character field is kept whole.
+    s.counts.TotalPoints(1, 3) = 123456;
+    const ReportData wide = r.build(3, 1, {});
+    EXPECT_EQ(wide.pointsTotal, 123456);
+    EXPECT_EQ(wide.classPointsSum, 123456 + 12);
 }
 
 TEST(StudentReport, GraphPointsMarkEachNewBestAndLeaveLongRunsOutOfThePosition) {

@@ -7,6 +7,7 @@
 #include "app/Configuration.h"
 #include "core/Dates.h"
 #include "core/LevelCatalogue.h"
+#include "records/AttemptLog.h"
 #include "records/Counts.h"
 #include "records/ResultsFile.h"
 #include "roster/NameList.h"
@@ -17,6 +18,7 @@
 #include "widgets/Screen.h"
 
 #include <QCheckBox>
+#include <QDir>
 #include <QListView>
 #include <QListWidget>
 #include <QPrinter>
@@ -185,7 +187,9 @@ TEST(DrillReport, EveryPageHasAHeaderLineAndItsPlaceAmongAllPages) {
     const QStringList pages = PageTexts(classroom.pdf());
     const QStringList headers[] = {
         {QStringLiteral("さくら教室"), QStringLiteral("小5"), kEraDate},
+        {QStringLiteral("さくら教室"), QStringLiteral("小5"), QStringLiteral("つまずき"), kEraDate},
         {QStringLiteral("さくら教室"), QStringLiteral("小6"), kEraDate},
+        {QStringLiteral("さくら教室"), QStringLiteral("小6"), QStringLiteral("つまずき"), kEraDate},
         {QStringLiteral("さくら教室"), QStringLiteral("小5"), QStringLiteral("番号 2"),
          QStringLiteral("二葉"), kEraDate},
         {QStringLiteral("さくら教室"), QStringLiteral("小5"), QStringLiteral("番号 1"),
@@ -226,7 +230,7 @@ TEST(DrillReport, AwkwardNamesAndRunsLeaveNoTextOnAnother) {
     ASSERT_EQ(run.exitCode, 0) << qPrintable(run.errors);
 
     const std::vector<std::vector<PageWord>> pages = PageWords(classroom.pdf());
-    ASSERT_EQ(pages.size(), 3u); // the sheet, then the two students
+    ASSERT_EQ(pages.size(), 4u); // the sheet and its つまずき page, then the two students
     for (std::size_t p = 0; p < pages.size(); ++p)
         for (std::size_t i = 0; i < pages[p].size(); ++i)
             for (std::size_t j = i + 1; j < pages[p].size(); ++j)
@@ -238,7 +242,7 @@ TEST(DrillReport, AwkwardNamesAndRunsLeaveNoTextOnAnother) {
     // The wide sheet has room for the whole classroom; the student's page shortens
     // it before the name and the date. The sheet shortens the name, its page shows it whole.
     EXPECT_TRUE(LineWith(texts[0], kEraDate).contains(longClassroom));
-    const QString studentHeader = LineWith(texts[1], kEraDate);
+    const QString studentHeader = LineWith(texts[2], kEraDate);
     EXPECT_TRUE(studentHeader.contains(longClassroom.left(10))) << qPrintable(studentHeader);
     EXPECT_TRUE(studentHeader.contains(QStringLiteral("…") + QStringLiteral("　小5")) ||
                 studentHeader.contains(QRegularExpression(QStringLiteral("… +小5"))))
@@ -247,11 +251,11 @@ TEST(DrillReport, AwkwardNamesAndRunsLeaveNoTextOnAnother) {
     EXPECT_TRUE(texts[0].contains(longName.left(8)));
     EXPECT_FALSE(texts[0].contains(longName));
     // The time-outs are named, the 1000 s run is on the scale, and time-outs only give no best.
-    EXPECT_TRUE(texts[1].contains(QStringLiteral("時間切れ")));
-    EXPECT_TRUE(texts[1].contains(QStringLiteral("1000秒")));
-    EXPECT_TRUE(texts[1].contains(QRegularExpression(QStringLiteral("最高 +× /"))))
-        << qPrintable(texts[1]);
-    EXPECT_FALSE(texts[1].contains(QStringLiteral("99999")));
+    EXPECT_TRUE(texts[2].contains(QStringLiteral("時間切れ")));
+    EXPECT_TRUE(texts[2].contains(QStringLiteral("1000秒")));
+    EXPECT_TRUE(texts[2].contains(QRegularExpression(QStringLiteral("最高 +× /"))))
+        << qPrintable(texts[2]);
+    EXPECT_FALSE(texts[2].contains(QStringLiteral("99999")));
 }
 
 // Three students of one name and birth year: the name screen tells them apart
@@ -312,7 +316,7 @@ TEST(DrillReport, SameNamesFollowTheNameScreensOrder) {
         // The printed sheet's rows and the student pages, read back by number.
         ASSERT_EQ(DrillReport(classroom, {}).exitCode, 0);
         const QStringList pages = PageTexts(classroom.pdf());
-        ASSERT_EQ(pages.size(), 4);
+        ASSERT_EQ(pages.size(), 5);
         std::vector<int> rows;
         for (const QString& line : pages[0].split(QLatin1Char('\n')))
             if (line.contains(QStringLiteral("山田")))
@@ -320,10 +324,71 @@ TEST(DrillReport, SameNamesFollowTheNameScreensOrder) {
                     line.section(QLatin1Char(' '), 0, 0, QString::SectionSkipEmpty).toInt());
         EXPECT_EQ(rows, shown);
         for (std::size_t i = 0; i < shown.size(); ++i)
-            EXPECT_TRUE(LineWith(pages[int(i) + 1], QStringLiteral("番号"))
+            EXPECT_TRUE(LineWith(pages[int(i) + 2], QStringLiteral("番号"))
                             .contains(QStringLiteral("番号 %1").arg(shown[i])))
                 << i;
     }
+}
+
+// 一郎 mixes up the radius and the diameter on the areas (and did so before
+// the 30 days too); 二葉 answered one circumference right; 三郎 kept none.
+TEST(DrillReport, TheTsumazukiPagesAndBlocksShowEachKindsShareWrongAndLeadingMistake) {
+    ReportInstall classroom;
+    const auto run = [](int student, int level, int daysAgo) {
+        ResultRecord r;
+        r.date = ToOleDay(kToday.addDays(-daysAgo));
+        r.timeOfDay = 0.4;
+        r.student = int16_t(student);
+        r.level = int16_t(level);
+        return r;
+    };
+    const Attempt mixedUp{1, 4, 8, QStringLiteral("8×8×3.14"), false, MistakeClass::DiameterRadius,
+                          60};
+    const Attempt rightArea{2, 4, 6, QStringLiteral("3×3×3.14"), true, MistakeClass::None, 40};
+    const Attempt rightCircumference{1, 1, 4, QStringLiteral("4×3.14"), true, MistakeClass::None,
+                                     30};
+    const QString log = classroom.install.dataFolder() + kAttemptLogFileName;
+    classroom.install.writeBytes(
+        log, EncodeRunAttempts(run(1, 5, 40), {mixedUp, mixedUp, mixedUp}) +
+                 EncodeRunAttempts(run(1, 5, 3), {mixedUp, mixedUp, mixedUp, rightArea}) +
+                 EncodeRunAttempts(run(2, 1, 29), {rightCircumference}));
+    CommandRun report = DrillReport(classroom, {});
+    ASSERT_EQ(report.exitCode, 0) << qPrintable(report.errors);
+    QStringList pages = PageTexts(classroom.pdf());
+    ASSERT_EQ(pages.size(), 7);
+    const QString& fifth = pages[1];
+    EXPECT_TRUE(HasLine(fifth, {QStringLiteral("1"), QStringLiteral("一郎"), QStringLiteral("－"),
+                                QStringLiteral("－"), QStringLiteral("－"), QStringLiteral("75%"),
+                                QStringLiteral("直")}))
+        << qPrintable(fifth);
+    EXPECT_TRUE(HasLine(fifth, {QStringLiteral("2"), QStringLiteral("二葉"), QStringLiteral("0%"),
+                                QStringLiteral("－"), QStringLiteral("－"), QStringLiteral("－")}));
+    EXPECT_TRUE(
+        HasLine(fifth, {QStringLiteral("クラス全体"), QStringLiteral("0%"), QStringLiteral("－"),
+                        QStringLiteral("－"), QStringLiteral("75%"), QStringLiteral("直")}));
+    EXPECT_TRUE(fifth.contains(QStringLiteral("直＝直径と半径")));
+    EXPECT_TRUE(fifth.contains(QStringLiteral("50% 以上")));
+    EXPECT_TRUE(
+        HasLine(pages[3], {QStringLiteral("3"), QStringLiteral("三郎"), QStringLiteral("－"),
+                           QStringLiteral("－"), QStringLiteral("－"), QStringLiteral("－")}));
+    // The student pages: 二葉, 一郎, 三郎.
+    EXPECT_TRUE(pages[5].contains(QStringLiteral("つまずき（この 30 日）")));
+    EXPECT_TRUE(HasLine(pages[5], {QStringLiteral("面積（直径）"), QStringLiteral("4問"),
+                                   QStringLiteral("75%"), QStringLiteral("直径と半径"),
+                                   QStringLiteral("3回"), QStringLiteral("4.0秒")}))
+        << qPrintable(pages[5]);
+    EXPECT_TRUE(pages[6].contains(QStringLiteral("この 30 日の解答の記録はありません。")));
+
+    // A log that cannot be read stops nothing: the pages and standard error say so.
+    QFile::remove(log);
+    ASSERT_TRUE(QDir().mkpath(log));
+    report = DrillReport(classroom, {});
+    ASSERT_EQ(report.exitCode, 0) << qPrintable(report.errors);
+    EXPECT_TRUE(report.errors.contains(kAttemptLogFileName)) << qPrintable(report.errors);
+    pages = PageTexts(classroom.pdf());
+    ASSERT_EQ(pages.size(), 7);
+    EXPECT_TRUE(pages[1].contains(QStringLiteral("解答記録"))) << qPrintable(pages[1]);
+    EXPECT_TRUE(pages[4].contains(QStringLiteral("解答記録")));
 }
 
 // drill-stats marks a level over-practised where the board locks it, and only there.
@@ -372,8 +437,8 @@ TEST(DrillReport, SheetCellsAndTheSummaryRowFollowTheCounts) {
     const CommandRun run = DrillReport(classroom, {QStringLiteral("--sheet-only")});
     ASSERT_EQ(run.exitCode, 0) << qPrintable(run.errors);
     const QStringList pages = PageTexts(classroom.pdf());
-    ASSERT_EQ(pages.size(), 2); // 小5, then 小6
-    EXPECT_EQ(Orientations(classroom.pdf()), QStringLiteral("LL"));
+    ASSERT_EQ(pages.size(), 4); // 小5 and its つまずき page, then 小6 and its own
+    EXPECT_EQ(Orientations(classroom.pdf()), QStringLiteral("LLLL"));
     const QString& fifth = pages[0];
     EXPECT_TRUE(HasLine(fifth, {QStringLiteral("さくら教室"), QStringLiteral("小5"),
                                 QStringLiteral("令和8年 12月 09日（水）")}))
@@ -398,10 +463,10 @@ TEST(DrillReport, SheetCellsAndTheSummaryRowFollowTheCounts) {
         medians.contains(QRegularExpression(QStringLiteral("中央値 30秒 +中央値 45秒 +中央値 －"))))
         << qPrintable(medians);
 
-    EXPECT_TRUE(HasLine(pages[1], {QStringLiteral("さくら教室"), QStringLiteral("小6"),
+    EXPECT_TRUE(HasLine(pages[2], {QStringLiteral("さくら教室"), QStringLiteral("小6"),
                                    QStringLiteral("令和8年 12月 09日（水）")}));
     EXPECT_TRUE(
-        HasLine(pages[1], {QStringLiteral("3"), QStringLiteral("三郎"), QStringLiteral("○ 20")}));
+        HasLine(pages[2], {QStringLiteral("3"), QStringLiteral("三郎"), QStringLiteral("○ 20")}));
 }
 
 TEST(DrillReport, StudentPagesFollowTheSheetInTheNameListsOrder) {
@@ -409,12 +474,12 @@ TEST(DrillReport, StudentPagesFollowTheSheetInTheNameListsOrder) {
     const CommandRun run = DrillReport(classroom, {});
     ASSERT_EQ(run.exitCode, 0) << qPrintable(run.errors);
     const QStringList pages = PageTexts(classroom.pdf());
-    ASSERT_EQ(pages.size(), 5);
-    EXPECT_EQ(Orientations(classroom.pdf()), QStringLiteral("LLPPP"));
+    ASSERT_EQ(pages.size(), 7);
+    EXPECT_EQ(Orientations(classroom.pdf()), QStringLiteral("LLLLPPP"));
     const QString names[] = {QStringLiteral("二葉"), QStringLiteral("一郎"),
                              QStringLiteral("三郎")};
     for (int i = 0; i < 3; ++i) {
-        const QString& page = pages[2 + i];
+        const QString& page = pages[4 + i];
         // The header line names the student, the big name comes under it.
         EXPECT_TRUE(LineWith(page, QStringLiteral("番号")).contains(names[i])) << qPrintable(page);
         // The first three levels, as the board's graph button shows them.
@@ -423,7 +488,7 @@ TEST(DrillReport, StudentPagesFollowTheSheetInTheNameListsOrder) {
         EXPECT_FALSE(page.contains(QStringLiteral("面積１")));
     }
     // 一郎's level 2: two runs, best 50 s against the classroom's 40 s.
-    EXPECT_TRUE(pages[3].contains(QRegularExpression(QStringLiteral("最高 +50秒 / +40秒"))));
+    EXPECT_TRUE(pages[5].contains(QRegularExpression(QStringLiteral("最高 +50秒 / +40秒"))));
 }
 
 TEST(DrillReport, GradeAndStudentChoicesNarrowSheetAndPages) {
@@ -435,21 +500,21 @@ TEST(DrillReport, GradeAndStudentChoicesNarrowSheetAndPages) {
         QStringList left;
     } cases[] = {
         {{QStringLiteral("--grade"), QStringLiteral("小６")},
-         QStringLiteral("LP"),
+         QStringLiteral("LLP"),
          {QStringLiteral("三郎")},
          {QStringLiteral("一郎"), QStringLiteral("二葉")}},
         {{QStringLiteral("--grade"), QStringLiteral("小学生全体"), QStringLiteral("--sheet-only")},
-         QStringLiteral("LL"),
+         QStringLiteral("LLLL"),
          {QStringLiteral("三郎"), QStringLiteral("一郎")},
          {}},
         {{QStringLiteral("--grade"), QStringLiteral("中学生全体")}, QString(), {}, {}},
         // The sheet's own label, half-width digit and all.
         {{QStringLiteral("--grade"), QStringLiteral("小5"), QStringLiteral("--sheet-only")},
-         QStringLiteral("L"),
+         QStringLiteral("LL"),
          {QStringLiteral("一郎"), QStringLiteral("二葉")},
          {QStringLiteral("三郎")}},
         {{QStringLiteral("--student"), QStringLiteral("3"), QStringLiteral("1")},
-         QStringLiteral("LLPP"),
+         QStringLiteral("LLLLPP"),
          {QStringLiteral("三郎"), QStringLiteral("一郎")},
          {QStringLiteral("二葉")}},
     };
@@ -544,16 +609,16 @@ TEST(ReportPanel, TeachersPrintTheWholeClassSheetThenEveryStudentsPage) {
         return panel.printClassReport(printer);
     };
     ASSERT_TRUE(print());
-    EXPECT_EQ(Orientations(classroom.pdf()), QStringLiteral("LLPPPPPP"));
+    EXPECT_EQ(Orientations(classroom.pdf()), QStringLiteral("LLLLPPPPPP"));
     const QStringList pages = PageTexts(classroom.pdf());
-    ASSERT_EQ(pages.size(), 8);
-    EXPECT_TRUE(LineWith(pages[2], QStringLiteral("番号")).contains(QStringLiteral("二葉")));
-    EXPECT_TRUE(pages[3].contains(QStringLiteral("面積１")));
+    ASSERT_EQ(pages.size(), 10);
+    EXPECT_TRUE(LineWith(pages[4], QStringLiteral("番号")).contains(QStringLiteral("二葉")));
+    EXPECT_TRUE(pages[5].contains(QStringLiteral("面積１")));
 
     // The board's grade filter is the class.
     settings.gradeFilter = QStringLiteral("小６");
     ASSERT_TRUE(print());
-    EXPECT_EQ(Orientations(classroom.pdf()), QStringLiteral("LPP"));
+    EXPECT_EQ(Orientations(classroom.pdf()), QStringLiteral("LLPP"));
     settings.gradeFilter = QStringLiteral("中１");
     EXPECT_FALSE(print());
 }

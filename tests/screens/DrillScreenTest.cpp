@@ -157,13 +157,28 @@ TEST_F(DrillScreenTest, AWrongAnswerInBetweenNeedsElevenRightOnes) {
     answerWrong(frm);
     EXPECT_EQ(Text(frm, QStringLiteral("sLabel9")), QStringLiteral("6"));
     EXPECT_EQ(played(QStringLiteral("machigai.wav")), 1);
+    EXPECT_TRUE(Shown(frm, QStringLiteral("correctionLabel")));
+    EXPECT_EQ(Text(frm, QStringLiteral("correctionLabel")),
+              QStringLiteral("3.14 は さいごに かけます。"));
     pressNext(frm);
+    EXPECT_FALSE(Shown(frm, QStringLiteral("correctionLabel")));
     answerRightEvery3s(frm, 5);
     EXPECT_EQ(recordCount(), 0);
     EXPECT_EQ(Text(frm, QStringLiteral("sLabel9")), QStringLiteral("1"));
     answerRightEvery3s(frm, 1);
     EXPECT_EQ(recordCount(), 1);
     EXPECT_EQ(onlyRecord().result, 33);
+
+    // Every answered problem waits in the drill state for the attempt log.
+    const std::vector<Attempt>& attempts = state().drill.Attempts;
+    ASSERT_EQ(attempts.size(), 12u);
+    for (std::size_t i = 0; i < attempts.size(); ++i) {
+        EXPECT_EQ(attempts[i].problem, int(i) + 1);
+        EXPECT_EQ(attempts[i].correct, i != 5);
+        EXPECT_EQ(attempts[i].tenths, i == 5 ? 0 : 30);
+    }
+    EXPECT_EQ(attempts[5].mistake, MistakeClass::Order);
+    EXPECT_TRUE(attempts[5].keys.startsWith(QStringLiteral("3.14")));
 }
 
 TEST_F(DrillScreenTest, AWrongFirstAnswerLeavesTenToGo) {
@@ -393,6 +408,12 @@ TEST_F(DrillScreenTest, TimesOutAtTheFirstTickAtFiveTimesTheLowestTime) {
     if (const QByteArray folder = qgetenv("DRILL_SCREENSHOTS"); !folder.isEmpty())
         frm->grab().save(QString::fromLocal8Bit(folder) + QStringLiteral("/drill-timed-out.png"));
     EXPECT_EQ(onlyRecord().result, 99999);
+    // The problem left on screen is kept as timed out, with nothing entered.
+    const std::vector<Attempt>& attempts = state().drill.Attempts;
+    ASSERT_EQ(attempts.size(), 3u);
+    EXPECT_EQ(attempts[2].mistake, MistakeClass::TimedOut);
+    EXPECT_EQ(attempts[2].keys, QString());
+    EXPECT_EQ(attempts[2].tenths, 2944);
     ResultsScreen* results = this->results();
     ASSERT_NE(results, nullptr);
     EXPECT_EQ(Text(results, QStringLiteral("Label18")), QStringLiteral("記録なし"));
@@ -446,6 +467,7 @@ TEST_F(DrillScreenTest, APracticeLevelRecordsNothingAndReturnsToTheBoard) {
     EXPECT_EQ(Text(frm, QStringLiteral("sLabel11")), QStringLiteral("－"));
     answerRightEvery3s(frm, 10);
     EXPECT_EQ(recordCount(), 0);
+    EXPECT_TRUE(state().drill.Attempts.empty());
     EXPECT_EQ(navigator.count(QStringLiteral("showBoard")), 1);
     EXPECT_EQ(navigator.count(QStringLiteral("showResults")), 0);
     EXPECT_EQ(navigator.count(QStringLiteral("closeDrill")), 1);

@@ -184,10 +184,15 @@ TEST(ReportPanel, GraphButtonDrawsTheFirstThreeLevelsOfTheStudent) {
     EXPECT_TRUE(
         panel.findChild<QPushButton*>(QStringLiteral("Command24_1"))->isHidden()); // not a teacher
 
+    // The three blocks over the つまずき block in the band under them.
     const QImage& drawing = panel.drawing();
-    const int third = drawing.height() / 3;
+    const int upper = int(drawing.height() * (1 - kWeakSpotBand));
+    const int third = upper / 3;
     EXPECT_GT(CountNear(drawing, QRect(0, 0, drawing.width(), third), kBestColour), 0);
     EXPECT_EQ(CountNear(drawing, QRect(0, third, drawing.width(), third), kBestColour), 0);
+    EXPECT_GT(CountNear(drawing, QRect(0, upper + 2, drawing.width(), drawing.height() - upper - 2),
+                        Qt::black),
+              0);
 
     // Other students: the list shows in text order, a chosen line is drawn.
     QTest::mouseClick(panel.findChild<QPushButton*>(QStringLiteral("Command25")), Qt::LeftButton);

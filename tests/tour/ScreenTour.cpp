@@ -1,6 +1,7 @@
 // screen-tour OUT_DIR: the program in kiosk mode on a fresh demo classroom,
 // walked by clicks on the window from the name screen to the board, the
-// criteria editor and a drill. Each screen is taken from the display as it
+// criteria editor, the report panel on a student with weak spots, and a drill
+// with a wrong answer and its correction. Each screen is taken from the display as it
 // shows it (OUT_DIR/<screen>.png) and checked: the whole 1024 × 768 design
 // inside the display at the fitting scale, the bars beside it plain black.
 // Exits 1 when a check fails. scripts/screenshots runs it under Xvfb.
@@ -22,8 +23,10 @@
 #include <QApplication>
 #include <QFont>
 #include <QImage>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListView>
+#include <QListWidget>
 #include <QPixmap>
 #include <QScreen>
 #include <QTest>
@@ -72,12 +75,46 @@ class Tour {
 
         board = host_.find<LevelBoard>();
         if (!board) throw std::runtime_error("no board after the criteria editor");
+        showReportOfAStudent(board);
         tap(child(board, QStringLiteral("Command4_1")));
-        if (!host_.find<DrillScreen>()) throw std::runtime_error("no drill after the start button");
+        auto* drill = host_.find<DrillScreen>();
+        if (!drill) throw std::runtime_error("no drill after the start button");
         shoot("drill");
+        answerWithTheHalf(drill);
+        shoot("drill-correction");
     }
 
   private:
+    // The board's personal view and its graph button, then a student of the
+    // panel's list; back to the board's first view.
+    void showReportOfAStudent(LevelBoard* board) {
+        tap(child(board, QStringLiteral("Option2_2")));
+        tap(child(board, QStringLiteral("Command17")));
+        tap(child(board, QStringLiteral("Command25")));
+        // Student 3 of the demo puts 3.14 first on the areas.
+        auto* students = child<QListWidget>(board, QStringLiteral("List2"));
+        const auto found = students->findItems(QStringLiteral("/3"), Qt::MatchEndsWith);
+        if (found.isEmpty()) throw std::runtime_error("the report panel lists no student 3");
+        students->scrollToItem(found.front());
+        tap(students->viewport(), students->visualItemRect(found.front()).center());
+        shoot("report-panel");
+        tap(child(board, QStringLiteral("Command18")));
+        tap(child(board, QStringLiteral("Option2_1")));
+    }
+
+    // Level 1 wants the diameter: the halved length on its key is a mistake
+    // the correction line names.
+    void answerWithTheHalf(DrillScreen* drill) {
+        const QString expected = child<QLabel>(drill, QStringLiteral("Label2"))->text();
+        const QString half = QString::number(expected.section(QChar(0x00D7), 0, 0).toInt() / 2);
+        for (const int key : {13, 1, 12})
+            if (child<QLabel>(drill, QStringLiteral("Label5_%1").arg(key))->text() == half)
+                tap(child(drill, QStringLiteral("Label5_%1").arg(key)));
+        tap(child(drill, QStringLiteral("Label5_2")));
+        tap(child(drill, QStringLiteral("Label5_0")));
+        tap(child(drill, QStringLiteral("Label6_0")));
+    }
+
     template <typename W = QWidget> static W* child(const QWidget* screen, const QString& name) {
         W* found = screen ? screen->findChild<W*>(name) : nullptr;
         if (!found) throw std::runtime_error("no control " + name.toStdString());
