@@ -1,6 +1,7 @@
 #include "core/SharedReading.h"
 
 #include "core/ProgramState.h"
+#include "platform/File.h"
 
 #include <cerrno>
 #include <exception>
@@ -10,13 +11,17 @@ namespace {
 constexpr int kMissingFileAttempts = 4;
 constexpr int kMissingFileWaitMs = 5000;
 constexpr int kBusyFileWaitMs = 1000;
-// A file held by another machine is waited for without limit, but every so
-// many tries the user is asked: a file nobody may read stays unreadable.
-constexpr int kBusyAttemptsPerQuestion = 30;
+// A file held by another machine or a file server away is waited for without
+// limit, but every so many seconds the user is asked: a file nobody may read
+// stays unreadable. Seconds, not tries: one try at an unreachable server can
+// take a minute.
+constexpr double kSecondsPerQuestion = 30;
 
-enum class ReadFailure { Missing, Busy, Other };
+enum class ReadFailure { Missing, Busy, Network, Other };
 
 ReadFailure ClassifyReadFailure(int errorNumber) {
+    if (platform::KindOfError(errorNumber) != platform::ErrorKind::Other)
+        return ReadFailure::Network;
     switch (errorNumber) {
     case ENOENT:
         return ReadFailure::Missing;
@@ -39,30 +44,51 @@ ReadFailure ClassifyReadFailure(int errorNumber) {
 }
 
 // After a run of busy tries: true to go on waiting.
-bool AskToGoOnReading(ProgramState& state, const FileAccessError& error) {
-    const QString text = QStringLiteral("%1を読み出せません。ほかのパソコンが使っているか、"
-                                        "読み出しが許可されていません。\n%2 %3\n\n"
-                                        "OK で待ち続け、キャンセルでプログラムを終了します。")
-                             .arg(error.subject())
-                             .arg(error.errorNumber())
-                             .arg(error.message());
+// What the question says of the failure: a held or refused file (reading or
+// writing), or a file server that does not answer.
+QString WhyItWaits(const FileAccessError& error, ReadFailure failure, const QString& held) {
+    const QString cause = QStringLiteral("%1 %2").arg(error.errorNumber()).arg(error.message());
+    if (failure != ReadFailure::Network)
+        return QStringLiteral("%1%2\n%3").arg(error.subject(), held, cause);
+    QString text = QStringLiteral("ファイルサーバーに接続できません。\n%1").arg(cause);
+    if (platform::KindOfError(error.errorNumber()) == platform::ErrorKind::TooManyConnections)
+        text += QStringLiteral("\nファイルサーバーが Windows 10/11 のパソコンのときは、"
+                               "つなげるのは 20 台までです。使わないパソコンのプログラムを"
+                               "終わらせてください。");
+    return text;
+}
+
+bool AskToGoOnReading(ProgramState& state, const FileAccessError& error, ReadFailure failure) {
+    const QString text =
+        QStringLiteral("%1\n\nOK で待ち続け、キャンセルでプログラムを終了します。")
+            .arg(WhyItWaits(error, failure,
+                            QStringLiteral("を読み出せません。ほかのパソコンが使っているか、"
+                                           "読み出しが許可されていません。")));
     return state.platform.dialogs->askOkCancel(state.levels.ProgramTitle, text);
 }
 
-bool AskToGoOnWriting(ProgramState& state, const FileAccessError& error, const QString& onCancel) {
-    const QString text = QStringLiteral("%1に書き込めません。ほかのパソコンが使っているか、"
-                                        "書き込みが許可されていません。\n%2 %3\n\n"
-                                        "OK で待ち続け、キャンセルで%4。")
-                             .arg(error.subject())
-                             .arg(error.errorNumber())
-                             .arg(error.message(), onCancel);
+bool AskToGoOnWriting(ProgramState& state, const FileAccessError& error, ReadFailure failure,
+                      const QString& onCancel) {
+    const QString text =
+        QStringLiteral("%1\n\nOK で待ち続け、キャンセルで%2。")
+            .arg(WhyItWaits(error, failure,
+                            QStringLiteral("に書き込めません。ほかのパソコンが使っているか、"
+                                           "書き込みが許可されていません。")),
+                 onCancel);
     return state.platform.dialogs->askOkCancel(state.levels.ProgramTitle, text);
 }
 
-// One more try at a held or refused file: a second's wait, with the question
-// every so many tries. False when the user stops waiting.
-bool WaitForBusyFile(ProgramState& state, int& busyTries, const std::function<bool()>& ask) {
-    if (++busyTries % kBusyAttemptsPerQuestion == 0 && !ask()) return false;
+// One more try at a held or refused file or an absent server: a second's
+// wait, with the question every so many seconds. False when the user stops
+// waiting.
+bool WaitForBusyFile(ProgramState& state, double& askAt, const std::function<bool()>& ask) {
+    const double now = state.platform.clock->monotonicSeconds();
+    // The first question comes with the thirtieth try.
+    if (askAt < 0) askAt = now + kSecondsPerQuestion - kBusyFileWaitMs / 1000.0;
+    if (now >= askAt) {
+        if (!ask()) return false;
+        askAt = state.platform.clock->monotonicSeconds() + kSecondsPerQuestion;
+    }
     state.platform.clock->wait(kBusyFileWaitMs);
     return true;
 }
@@ -71,20 +97,23 @@ bool WaitForBusyFile(ProgramState& state, int& busyTries, const std::function<bo
 
 void ReadPatiently(ProgramState& state, const std::function<void()>& read) {
     int missing = 0;
-    int busy = 0;
+    double askAt = -1;
     for (;;) {
         try {
             read();
             return;
         } catch (const FileAccessError& error) {
-            switch (ClassifyReadFailure(error.errorNumber())) {
+            const ReadFailure failure = ClassifyReadFailure(error.errorNumber());
+            switch (failure) {
             case ReadFailure::Missing:
                 if (++missing >= kMissingFileAttempts)
                     ReportAndEnd(state, QStringLiteral("ファイルがありません"), error);
                 state.platform.clock->wait(kMissingFileWaitMs);
                 break;
             case ReadFailure::Busy:
-                if (!WaitForBusyFile(state, busy, [&] { return AskToGoOnReading(state, error); }))
+            case ReadFailure::Network:
+                if (!WaitForBusyFile(state, askAt,
+                                     [&] { return AskToGoOnReading(state, error, failure); }))
                     throw ShownFileError(error.message());
                 break;
             case ReadFailure::Other:
@@ -100,15 +129,16 @@ void ReadPatiently(ProgramState& state, const std::function<void()>& read) {
 
 bool WritePatiently(ProgramState& state, const QString& onCancel,
                     const std::function<void()>& write) {
-    int busy = 0;
+    double askAt = -1;
     for (;;) {
         try {
             write();
             return true;
         } catch (const FileAccessError& error) {
-            if (ClassifyReadFailure(error.errorNumber()) != ReadFailure::Busy) throw;
-            if (!WaitForBusyFile(state, busy,
-                                 [&] { return AskToGoOnWriting(state, error, onCancel); }))
+            const ReadFailure failure = ClassifyReadFailure(error.errorNumber());
+            if (failure != ReadFailure::Busy && failure != ReadFailure::Network) throw;
+            if (!WaitForBusyFile(state, askAt,
+                                 [&] { return AskToGoOnWriting(state, error, failure, onCancel); }))
                 return false;
         }
     }

@@ -25,14 +25,15 @@ class ShownFileError : public DataFileError {
 };
 
 // Runs read, which throws FileAccessError, until it succeeds: a missing file or
-// folder is tried again for about 15 seconds, a held or refused file every
-// second with a question to the user every 30 tries; any other failure, or the
-// user giving up, is shown once and throws ShownFileError.
+// folder is tried again for about 15 seconds; a held or refused file, or a
+// file server that does not answer (platform::KindOfError), every second with
+// a question to the user every 30 seconds; any other failure, or the user
+// giving up, is shown once and throws ShownFileError.
 void ReadPatiently(ProgramState& state, const std::function<void()>& read);
 
 // Runs write, which throws FileAccessError, with the same patience for a held
-// or refused file; the question says what Cancel does (onCancel: "変更をやめます").
-// False when the user cancels; any other failure is thrown on to the caller.
+// or refused file and an absent server; the question says what Cancel does (onCancel:
+// "変更をやめます"). False when the user cancels; any other failure is thrown on to the caller.
 bool WritePatiently(ProgramState& state, const QString& onCancel,
                     const std::function<void()>& write);
 

@@ -17,6 +17,7 @@
 #include <bit>
 #include <cerrno>
 #include <cstring>
+#include <functional>
 #include <memory>
 
 namespace {
@@ -183,10 +184,9 @@ QByteArray ResultsReader::recordBytes(qint64 first, qint64 count) const {
 
 void AppendRecord(const QString& path, const ResultRecord& record) {
     const QByteArray bytes = EncodeRecord(record);
-    OutboxSteps steps;
     for (;;) {
         try {
-            AppendRecordAfterOutbox(path, bytes, nullptr, steps);
+            AppendRecordAfterOutbox(path, bytes, nullptr);
             return;
         } catch (const FileAccessError& error) {
             if (error.errorNumber() != EAGAIN) throw;
@@ -195,14 +195,14 @@ void AppendRecord(const QString& path, const ResultRecord& record) {
 }
 
 void AppendRecordAfterOutbox(const QString& path, const QByteArray& record, const Outbox* outbox,
-                             OutboxSteps& steps, QString* setAsideNotice) {
+                             QString* setAsideNotice) {
     // The lock lives on this descriptor, which stays the only one open here.
     ResultsFileHandle file(path, true);
     ResultsFileLock lock(file);
     // Before the write, which may fail: the intent has been moved all the same.
     PassOnSetAsideNotice(lock, setAsideNotice);
     if (outbox && outbox->holdsRuns()) {
-        outbox->moveInto(file, record, steps);
+        outbox->moveInto(file, record);
         return;
     }
     if (record.isEmpty()) return;
@@ -228,22 +228,38 @@ ResultRecord RunRecordOf(const ProgramState& state) {
     record.pointsText = PaddedNumber(state.EarnedPoints);
     return record;
 }
+
+// One patient try at the results file; false when the user stopped waiting
+// or the file cannot take the run now.
+bool WriteRunPatiently(ProgramState& state, const std::function<void()>& write) {
+    try {
+        return WritePatiently(
+            state, QStringLiteral("この成績をこのパソコンに預け、あとで記録します"), write);
+    } catch (const DataFileError&) {
+        return false; // the folder is away, the disk full, the file unwritable
+    }
+}
 } // namespace
 
 RunRecording AppendResult(ProgramState& state, QString* setAsideNotice) {
     const QByteArray record = EncodeRecord(RunRecordOf(state));
     const QString path = ResultsFilePath(state);
     const Outbox outbox(OutboxFolderOf(state.folders), path);
-    OutboxSteps steps;
+    // On this machine's disk before any network call: a move that fails, or
+    // reports a failure after its write landed, leaves the run noted here.
     try {
-        if (WritePatiently(
-                state, QStringLiteral("この成績をこのパソコンに預け、あとで記録します"),
-                [&] { AppendRecordAfterOutbox(path, record, &outbox, steps, setAsideNotice); }))
-            return RunRecording::Recorded;
+        outbox.keep(record);
     } catch (const DataFileError&) {
-        // The folder is away, the disk full, the file unwritable: the run waits here.
+        // The outbox folder cannot be written: the run goes straight to the
+        // file, or nowhere.
+        if (WriteRunPatiently(
+                state, [&] { AppendRecordAfterOutbox(path, record, nullptr, setAsideNotice); }))
+            return RunRecording::Recorded;
+        throw;
     }
-    outbox.keep(record);
+    if (WriteRunPatiently(state,
+                          [&] { AppendRecordAfterOutbox(path, {}, &outbox, setAsideNotice); }))
+        return RunRecording::Recorded;
     return RunRecording::KeptForLater;
 }
 
@@ -256,9 +272,8 @@ bool MoveOutboxIntoResults(const ProgramState& state, QString* setAsideNotice) {
     const QString path = ResultsFilePath(state);
     const Outbox outbox(OutboxFolderOf(state.folders), path);
     if (!outbox.holdsRuns()) return true;
-    OutboxSteps steps;
     try {
-        AppendRecordAfterOutbox(path, {}, &outbox, steps, setAsideNotice);
+        AppendRecordAfterOutbox(path, {}, &outbox, setAsideNotice);
     } catch (const DataFileError&) {
         // The runs wait for the next append or start.
     }

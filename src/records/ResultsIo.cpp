@@ -53,8 +53,9 @@ qint64 ReadUpTo(const ResultsFileHandle& file, char* buffer, qint64 length, qint
 }
 
 void ReadExactly(const ResultsFileHandle& file, char* buffer, qint64 length, qint64 offset) {
+    // Shorter than a moment ago: the file changed, not a server that is away.
     if (ReadUpTo(file, buffer, length, offset) != length)
-        ThrowFileError(QStringLiteral("読み込み"), file.path(), EIO);
+        ThrowFileError(QStringLiteral("読み込み"), file.path(), ENODATA);
 }
 
 void WriteExactly(const ResultsFileHandle& file, const char* buffer, qint64 length, qint64 offset) {

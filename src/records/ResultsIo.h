@@ -32,7 +32,7 @@ class ResultsFileHandle {
 
 // Reads up to length bytes at offset; fewer only at the end of the file.
 qint64 ReadUpTo(const ResultsFileHandle& file, char* buffer, qint64 length, qint64 offset);
-// Reads exactly length bytes at offset; a file too short is an error (EIO).
+// Reads exactly length bytes at offset; a file too short is an error (ENODATA).
 void ReadExactly(const ResultsFileHandle& file, char* buffer, qint64 length, qint64 offset);
 void WriteExactly(const ResultsFileHandle& file, const char* buffer, qint64 length, qint64 offset);
 void SyncFile(const ResultsFileHandle& file);
