@@ -4,8 +4,10 @@
 #include "records/ResultsFile.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QThread>
 
 #include <algorithm>
 #include <cerrno>
@@ -14,6 +16,23 @@ namespace {
 // Big enough to move a million records in a few dozen calls, small enough
 // not to double the memory a deletion needs.
 constexpr qint64 kChunkBytes = 4 << 20;
+
+// An antivirus scanner or the search indexer opens a file for a moment just
+// after it was written: removing or renaming it meanwhile fails with a
+// sharing violation (EAGAIN), or with access denied while its deletion is
+// pending (EACCES). Such a hold is waited out for a few seconds.
+constexpr int kBriefHoldMs = 3000;
+constexpr int kBriefHoldRetryMs = 50;
+
+template <typename Call> int WaitingOutBriefHolds(Call call) {
+    QElapsedTimer waited;
+    waited.start();
+    for (;;) {
+        const int error = call();
+        if ((error != EAGAIN && error != EACCES) || waited.elapsed() >= kBriefHoldMs) return error;
+        QThread::msleep(kBriefHoldRetryMs);
+    }
+}
 } // namespace
 
 ResultsFileHandle::ResultsFileHandle(const QString& path, bool forWriting) : path_(path) {
@@ -120,7 +139,8 @@ void MaintenanceWrites::truncate(const ResultsFileHandle& file, qint64 length) {
 }
 
 void MaintenanceWrites::remove(const QString& path) {
-    if (const int error = platform::RemoveFile(path); error != 0 && error != ENOENT)
+    if (const int error = WaitingOutBriefHolds([&] { return platform::RemoveFile(path); });
+        error != 0 && error != ENOENT)
         ThrowFileError(QStringLiteral("消すことが"), path, error);
     SyncFolderOf(path);
 }
@@ -130,6 +150,6 @@ void MaintenanceWrites::rename(const QString& from, const QString& to) {
     // appeared meanwhile from being replaced (network shares offer no
     // rename that refuses to replace).
     if (QFileInfo::exists(to)) ThrowFileError(QStringLiteral("名前を変えることが"), to, EEXIST);
-    if (const int error = platform::ReplaceFile(from, to))
+    if (const int error = WaitingOutBriefHolds([&] { return platform::ReplaceFile(from, to); }))
         ThrowFileError(QStringLiteral("名前を変えることが"), from, error);
 }
