@@ -8,7 +8,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QLockFile>
 #include <QLoggingCategory>
 #include <QStandardPaths>
 
@@ -42,18 +41,28 @@ QString SystemReason(int error) {
     return QStringLiteral("%1、エラー番号 %2").arg(SystemErrorText(error)).arg(error);
 }
 
-// Programs of this machine keep and move runs one at a time.
+// Programs of this machine keep and move runs one at a time, under a lock the
+// system lets go of when a program dies (and that writes nothing to the disk).
 class LocalLock {
   public:
-    explicit LocalLock(const QString& outboxPath) : lock_(outboxPath + QStringLiteral(".lock")) {
+    explicit LocalLock(const QString& outboxPath) {
         QDir().mkpath(QFileInfo(outboxPath).absolutePath());
-        if (!lock_.tryLock(kLocalLockWaitMs))
+        const QString path = outboxPath + QStringLiteral(".lock");
+        bool granted = false;
+        int error = file_.open(path, platform::File::Access::ReadWrite);
+        if (error == 0)
+            error = file_.lockWithin(platform::LockKind::Exclusive, kLocalLockWaitMs, granted);
+        if (error != 0 || !granted)
             ThrowOutboxError(QStringLiteral("使うことが"), outboxPath,
-                             QStringLiteral("ほかのプログラムが使っています"));
+                             error != 0 ? SystemReason(error)
+                                        : QStringLiteral("ほかのプログラムが使っています"));
     }
+    ~LocalLock() { file_.unlock(); }
+    LocalLock(const LocalLock&) = delete;
+    LocalLock& operator=(const LocalLock&) = delete;
 
   private:
-    QLockFile lock_;
+    platform::File file_;
 };
 
 template <typename T> void Append(QByteArray& bytes, T value) {
@@ -159,8 +168,8 @@ Outbox::Outbox(const QString& folder, const QString& resultsPath) {
 }
 
 bool Outbox::holdsRuns() const {
-    // An emptied outbox stays, with nothing in it.
-    return QFileInfo(path_).size() > 0;
+    // An emptied outbox stays, its header and nothing after it.
+    return QFileInfo(path_).size() > kHeaderSize;
 }
 
 Outbox::Contents Outbox::read() const {
@@ -217,10 +226,12 @@ void Outbox::append(const platform::File& file, Contents& contents, const QByteA
     if (size > contents.end) Check(file.truncate(contents.end), path_);
 }
 
-// Unsynced: should the emptying be lost, the note still tells the next move
-// that the runs landed. A failure here only leaves that work to the next move.
+// Cut back to the header, whose note is stale from now on: the next move
+// finds none of its new runs there. Unsynced: should the cut be lost, the
+// note still tells the next move that the runs landed. A failure here only
+// leaves that work to the next move.
 void Outbox::clear(const platform::File& file) const {
-    if (const int error = file.truncate(0))
+    if (const int error = file.truncate(kHeaderSize))
         qCWarning(lcOutbox).noquote() << path_ << ": cannot empty it:" << SystemReason(error);
 }
 

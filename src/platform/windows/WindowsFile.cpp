@@ -34,6 +34,7 @@ constexpr CodeNumber kCodeNumbers[] = {
     {ERROR_ACCESS_DENIED, EACCES},
     {ERROR_WRITE_PROTECT, EACCES},
     {ERROR_NETWORK_ACCESS_DENIED, EACCES},
+    {ERROR_DELETE_PENDING, EACCES}, // a scanner still holds a file being removed
     {ERROR_LOCK_VIOLATION, EAGAIN},
     {ERROR_SHARING_VIOLATION, EAGAIN},
     {ERROR_DISK_FULL, ENOSPC},
