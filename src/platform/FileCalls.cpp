@@ -30,7 +30,8 @@ void OverrideFileCall(FileCall call, FileCallOverride override) {
 }
 
 void RestoreFileCalls() {
-    for (int call = 0; call < kFileCallCount; ++call) OverrideFileCall(FileCall(call), {});
+    for (int call = 0; call < kFileCallCount; ++call)
+        OverrideFileCall(FileCall(call), {});
 }
 
 bool FileCallsOverridden() {
