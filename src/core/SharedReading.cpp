@@ -4,7 +4,12 @@
 #include "platform/File.h"
 
 #include <cerrno>
+#include <chrono>
+#include <condition_variable>
 #include <exception>
+#include <future>
+#include <mutex>
+#include <thread>
 
 namespace {
 
@@ -93,6 +98,74 @@ bool WaitForBusyFile(ProgramState& state, double& askAt, const std::function<boo
     return true;
 }
 
+// Tries still running on their workers; the program's end waits for them a
+// few seconds at most, then leaves them to the system.
+class Workers {
+  public:
+    ~Workers() {
+        std::unique_lock lock(mutex_);
+        ended_.wait_for(lock, std::chrono::seconds(3), [this] { return running_ == 0; });
+    }
+    void start(std::function<void()> work) {
+        {
+            const std::lock_guard lock(mutex_);
+            ++running_;
+        }
+        std::thread([this, work = std::move(work)] {
+            work();
+            const std::lock_guard lock(mutex_);
+            --running_;
+            ended_.notify_all();
+        }).detach();
+    }
+
+  private:
+    std::mutex mutex_;
+    std::condition_variable ended_;
+    int running_ = 0;
+};
+
+Workers& RunningWorkers() {
+    static Workers workers;
+    return workers;
+}
+
+constexpr int kWorkerPollMs = 40;
+
+bool AskWhileStuck(ProgramState& state, const QString& onCancel) {
+    const QString text = QStringLiteral("ファイルサーバーに接続できません。%1が答えません。\n\n"
+                                        "OK で待ち続け、キャンセルで%2。")
+                             .arg(kResultsFileSubject, onCancel);
+    return state.platform.dialogs->askOkCancel(state.levels.ProgramTitle, text);
+}
+
+enum class WorkerTry { Ended, Cancelled };
+
+// One try of write on a worker while this thread waits, asking at askAt and
+// every 30 seconds after while the try is still running; throws what the try threw.
+WorkerTry TryOnWorker(ProgramState& state, const QString& onCancel,
+                      const std::function<void()>& write, double& askAt) {
+    auto outcome = std::make_shared<std::promise<void>>();
+    std::future<void> ended = outcome->get_future();
+    RunningWorkers().start([write, outcome] {
+        try {
+            write();
+            outcome->set_value();
+        } catch (...) {
+            outcome->set_exception(std::current_exception());
+        }
+    });
+    while (ended.wait_for(std::chrono::milliseconds(10)) != std::future_status::ready) {
+        if (state.platform.clock->monotonicSeconds() >= askAt) {
+            if (!AskWhileStuck(state, onCancel)) return WorkerTry::Cancelled;
+            askAt = state.platform.clock->monotonicSeconds() + kSecondsPerQuestion;
+        }
+        state.platform.clock->wait(kWorkerPollMs);
+    }
+    ended.get();
+    return WorkerTry::Ended;
+}
+
 } // namespace
 
 void ReadPatiently(ProgramState& state, const std::function<void()>& read) {
@@ -134,6 +207,23 @@ bool WritePatiently(ProgramState& state, const QString& onCancel,
         try {
             write();
             return true;
+        } catch (const FileAccessError& error) {
+            const ReadFailure failure = ClassifyReadFailure(error.errorNumber());
+            if (failure != ReadFailure::Busy && failure != ReadFailure::Network) throw;
+            if (!WaitForBusyFile(state, askAt,
+                                 [&] { return AskToGoOnWriting(state, error, failure, onCancel); }))
+                return false;
+        }
+    }
+}
+
+bool WritePatientlyOffThread(ProgramState& state, const QString& onCancel,
+                             std::function<void()> write) {
+    double askAt =
+        state.platform.clock->monotonicSeconds() + kSecondsPerQuestion - kBusyFileWaitMs / 1000.0;
+    for (;;) {
+        try {
+            return TryOnWorker(state, onCancel, write, askAt) == WorkerTry::Ended;
         } catch (const FileAccessError& error) {
             const ReadFailure failure = ClassifyReadFailure(error.errorNumber());
             if (failure != ReadFailure::Busy && failure != ReadFailure::Network) throw;

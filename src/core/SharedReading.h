@@ -37,6 +37,15 @@ void ReadPatiently(ProgramState& state, const std::function<void()>& read);
 bool WritePatiently(ProgramState& state, const QString& onCancel,
                     const std::function<void()>& write);
 
+// The same with each try on a worker thread while this thread waits in the
+// clock's wait (the window paints, events run): the question comes every 30
+// seconds even while a call is stuck (a file server that stopped answering).
+// On Cancel while a try is stuck, that try is left to end by itself, so
+// write must own everything it uses. The program's end waits a few seconds
+// at most for such a try.
+bool WritePatientlyOffThread(ProgramState& state, const QString& onCancel,
+                             std::function<void()> write);
+
 template <typename Read>
 auto ReadPatientlyValue(ProgramState& state, Read read) -> decltype(read()) {
     std::optional<decltype(read())> value;

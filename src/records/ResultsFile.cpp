@@ -19,6 +19,8 @@
 #include <cstring>
 #include <functional>
 #include <memory>
+#include <mutex>
+#include <optional>
 
 namespace {
 
@@ -229,15 +231,42 @@ ResultRecord RunRecordOf(const ProgramState& state) {
     return record;
 }
 
-// One patient try at the results file; false when the user stopped waiting
-// or the file cannot take the run now.
-bool WriteRunPatiently(ProgramState& state, const std::function<void()>& write) {
+// What the lock of a move on a worker set aside: a try left stuck at Cancel
+// may end after AppendResult returned, so the try owns it with its lock.
+struct WorkerNotice {
+    std::mutex mutex;
+    QString text;
+};
+
+// The appends of a run on a worker, patiently; false when the user stopped
+// waiting or the file cannot take the run now.
+bool AppendOnWorker(ProgramState& state, const QString& path, const QByteArray& record,
+                    const std::optional<Outbox>& outbox, QString* setAsideNotice) {
+    auto notice = std::make_shared<WorkerNotice>();
+    const auto write = [path, record, outbox, notice] {
+        QString text;
+        const auto handOver = [&] {
+            const std::lock_guard lock(notice->mutex);
+            if (!text.isEmpty()) notice->text = text;
+        };
+        try {
+            AppendRecordAfterOutbox(path, record, outbox ? &*outbox : nullptr, &text);
+        } catch (...) {
+            handOver();
+            throw;
+        }
+        handOver();
+    };
+    bool written = false;
     try {
-        return WritePatiently(
+        written = WritePatientlyOffThread(
             state, QStringLiteral("この成績をこのパソコンに預け、あとで記録します"), write);
     } catch (const DataFileError&) {
-        return false; // the folder is away, the disk full, the file unwritable
+        // the folder is away, the disk full, the file unwritable
     }
+    const std::lock_guard lock(notice->mutex);
+    if (setAsideNotice && !notice->text.isEmpty()) *setAsideNotice = notice->text;
+    return written;
 }
 } // namespace
 
@@ -252,14 +281,13 @@ RunRecording AppendResult(ProgramState& state, QString* setAsideNotice) {
     } catch (const DataFileError&) {
         // The outbox folder cannot be written: the run goes straight to the
         // file, or nowhere.
-        if (WriteRunPatiently(
-                state, [&] { AppendRecordAfterOutbox(path, record, nullptr, setAsideNotice); }))
+        if (AppendOnWorker(state, path, record, std::nullopt, setAsideNotice))
             return RunRecording::Recorded;
         throw;
     }
-    if (WriteRunPatiently(state,
-                          [&] { AppendRecordAfterOutbox(path, {}, &outbox, setAsideNotice); }))
-        return RunRecording::Recorded;
+    // Cancel while the move is stuck leaves the run kept: should the move
+    // land later, its note keeps the next move from writing it again.
+    if (AppendOnWorker(state, path, {}, outbox, setAsideNotice)) return RunRecording::Recorded;
     return RunRecording::KeptForLater;
 }
 

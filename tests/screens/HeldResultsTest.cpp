@@ -7,6 +7,7 @@
 #include "DrillHarness.h"
 
 #include "core/ProgramState.h"
+#include "platform/File.h"
 #include "records/Outbox.h"
 #include "records/ResultsFile.h"
 #include "screens/DrillScreen.h"
@@ -16,7 +17,10 @@
 #include <QElapsedTimer>
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
+#include <functional>
+#include <future>
 #include <thread>
 
 namespace {
@@ -110,6 +114,65 @@ TEST_F(HeldResults, TheDrillsEndWaitsAsksAndKeepsTheRunWhenCancelled) {
     EXPECT_TRUE(after.startsWith(before + kept));
     EXPECT_EQ(DecodeRecord(after.constData() + before.size() + kRecordSize).result, 25);
     EXPECT_FALSE(outbox.holdsRuns());
+}
+
+// The file server stops answering as the drill ends: the first open of the
+// results file blocks until the test lets it go. The question still comes
+// after about thirty seconds, Cancel keeps the run, and the open that ends
+// later lands the run once.
+TEST_F(HeldResults, TheDrillsEndAsksWhileACallIsStuckAndALateLandingCountsOnce) {
+    addRecord(1, 40, 1);
+    const QByteArray before = ReadWholeResultsFile(resultsPath());
+    rig.dialogs.answers = {false};
+    DrillScreen* frm = startDrill(1);
+    ASSERT_NE(frm, nullptr);
+    for (int i = 0; i < 9; ++i) {
+        passSeconds(frm, 3);
+        answerRight(frm);
+    }
+    passSeconds(frm, 3);
+
+    std::promise<void> release;
+    const std::shared_future<void> released = release.get_future().share();
+    std::atomic<bool> stuck{false};
+    const QString path = resultsPath();
+    platform::OverrideFileCall(
+        platform::FileCall::Open,
+        [&stuck, released, path](const QString& opened, const std::function<int()>& system) {
+            if (opened == path && !stuck.exchange(true)) released.wait();
+            return system();
+        });
+    struct Restore {
+        std::promise<void>& release;
+        ~Restore() {
+            release.set_value();
+            platform::RestoreFileCalls();
+        }
+    } restore{release};
+    const double start = rig.clock.monotonic;
+    answerRight(frm); // the tenth: the drill ends
+
+    ASSERT_TRUE(stuck);
+    ASSERT_EQ(rig.dialogs.shown.size(), 1u);
+    EXPECT_TRUE(rig.dialogs.shown[0].text.contains(QStringLiteral("あとで記録します")));
+    EXPECT_NEAR(rig.clock.monotonic - start, 30, 3);
+    ASSERT_NE(results(), nullptr);
+    EXPECT_TRUE(Child(results(), QStringLiteral("KeptForLater"))->isVisible());
+    const Outbox outbox(OutboxFolderOf(state().folders), resultsPath());
+    const QByteArray kept = outbox.runs();
+    ASSERT_EQ(kept.size(), kRecordSize);
+
+    // The server answers again: the stuck move lands the run, once.
+    release.set_value();
+    release = std::promise<void>();
+    QElapsedTimer waited;
+    waited.start();
+    while (outbox.holdsRuns() && waited.elapsed() < 10000)
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    EXPECT_EQ(ReadWholeResultsFile(resultsPath()), before + kept);
+    state().ResultValue = 25;
+    EXPECT_EQ(AppendResult(state()), RunRecording::Recorded);
+    EXPECT_EQ(ReadWholeResultsFile(resultsPath()).size(), before.size() + 2 * kRecordSize);
 }
 
 } // namespace
