@@ -13,7 +13,9 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstring>
+#include <mutex>
 
 Q_LOGGING_CATEGORY(lcOutbox, "drill.records.outbox")
 
@@ -45,7 +47,11 @@ QString SystemReason(int error) {
 // system lets go of when a program dies (and that writes nothing to the disk).
 class LocalLock {
   public:
-    explicit LocalLock(const QString& outboxPath) {
+    explicit LocalLock(const QString& outboxPath) : turn_(ProcessTurn(), std::defer_lock) {
+        // The file lock belongs to the process: its threads take turns first.
+        if (!turn_.try_lock_for(std::chrono::milliseconds(kLocalLockWaitMs)))
+            ThrowOutboxError(QStringLiteral("使うことが"), outboxPath,
+                             QStringLiteral("このプログラムのほかの書き込みが終わりません"));
         QDir().mkpath(QFileInfo(outboxPath).absolutePath());
         const QString path = outboxPath + QStringLiteral(".lock");
         bool granted = false;
@@ -62,6 +68,11 @@ class LocalLock {
     LocalLock& operator=(const LocalLock&) = delete;
 
   private:
+    static std::timed_mutex& ProcessTurn() {
+        static std::timed_mutex turn;
+        return turn;
+    }
+    std::unique_lock<std::timed_mutex> turn_;
     platform::File file_;
 };
 

@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 
 namespace {
 // Big enough to move a million records in a few dozen calls, small enough
@@ -35,7 +36,18 @@ template <typename Call> int WaitingOutBriefHolds(Call call) {
 }
 } // namespace
 
-ResultsFileHandle::ResultsFileHandle(const QString& path, bool forWriting) : path_(path) {
+namespace {
+constexpr auto kTurnWait = std::chrono::milliseconds(200);
+
+std::recursive_timed_mutex& ProcessTurn() {
+    static std::recursive_timed_mutex turn;
+    return turn;
+}
+} // namespace
+
+ResultsFileHandle::ResultsFileHandle(const QString& path, bool forWriting)
+    : path_(path), turn_(ProcessTurn(), std::defer_lock) {
+    if (!turn_.try_lock_for(kTurnWait)) ThrowFileError(QStringLiteral("開くことが"), path, EAGAIN);
     using Access = platform::File::Access;
     if (const int error = file_.open(path, forWriting ? Access::ReadWrite : Access::Read))
         ThrowFileError(QStringLiteral("開くことが"), path, error);
