@@ -1,9 +1,11 @@
-// AppendResult (the lock, the append, the sync) against its floor: writing
-// and syncing 44 bytes at the end of a file in the same folder.
+// AppendResult (the run kept on this machine, then the lock, the note, the
+// append and the sync) against its floor: writing and syncing 44 bytes in a
+// file of the outbox folder, then at the end of a file of the results folder.
 #include "BenchHarness.h"
 
 #include "records/ResultsFile.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
@@ -35,18 +37,27 @@ void AppendResultBench(benchmark::State& bench) {
             bench.SkipWithError("the run was not recorded");
 }
 
+// 44 bytes at the end of the file at path, synced.
+void AppendSynced(const QByteArray& path) {
+    const char record[kRecordSize] = {};
+    const int fd = ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+    struct stat info {};
+    ::fstat(fd, &info);
+    if (::pwrite(fd, record, kRecordSize, info.st_size) != kRecordSize || ::fsync(fd) != 0)
+        std::abort();
+    ::close(fd);
+}
+
 void AppendResultFloor(benchmark::State& bench) {
     AppendClassroom classroom;
-    const QByteArray path =
+    QDir().mkpath(classroom.state->folders.OutboxFolder);
+    const QByteArray local =
+        QFile::encodeName(classroom.state->folders.OutboxFolder + QStringLiteral("/floor.dat"));
+    const QByteArray shared =
         QFile::encodeName(classroom.folder.path() + QStringLiteral("/floor.dat"));
-    const char record[kRecordSize] = {};
     for (auto _ : bench) {
-        const int fd = ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
-        struct stat info {};
-        ::fstat(fd, &info);
-        if (::pwrite(fd, record, kRecordSize, info.st_size) != kRecordSize || ::fsync(fd) != 0)
-            std::abort();
-        ::close(fd);
+        AppendSynced(local);
+        AppendSynced(shared);
     }
 }
 

@@ -81,6 +81,15 @@ void ReadCommonSettings(CommonSettings& common, const QString& commonDataFile) {
     common.CommonSetting4 = values[3];
     common.DataChangePassword = values[5];
 }
+// The outbox folder the machine names (relative to the program folder), or
+// empty for the program's local data folder.
+QString ReadOutboxFolder(const QString& appFolder) {
+    const QString path = appFolder + kOutboxSettingFileName;
+    if (!QFileInfo::exists(path)) return {};
+    CsvReader reader = CsvReader::fromFile(path);
+    const QString value = reader.atEnd() ? QString() : reader.readText().trimmed();
+    return value.isEmpty() ? QString() : ResolveFolder(value, appFolder);
+}
 } // namespace
 
 QString AppFolderOf(const QString& programFolder) {
@@ -129,4 +138,5 @@ void LoadFoldersAndCommonSettings(ProgramState& state, const QString& programFol
     folders.ProgramFolderName = ProgramFolderNameOf(programFolder);
     folders.DataFolder = DataFolderOf(folders.CommonFolder, folders.ProgramFolderName);
     folders.SoundFolder = SoundFolderOf(folders.CommonFolder);
+    folders.OutboxFolder = ReadOutboxFolder(folders.AppFolder);
 }

@@ -9,6 +9,9 @@ struct ProgramState;
 
 inline const QString kPathDataFileName = QStringLiteral("パスデータ.txt");
 inline const QString kCommonDataFileName = QStringLiteral("共通データ.txt");
+// Beside the program, on machines whose disk is put back at every start: the
+// folder, on a drive that survives, where runs wait for the results file.
+inline const QString kOutboxSettingFileName = QStringLiteral("預け先フォルダ.txt");
 inline const QString kSoundFolderName = QStringLiteral("音フォルダ");
 
 // Folder arithmetic on text. A folder may be written with "\" or "/"; what is
@@ -31,6 +34,7 @@ struct ClassroomLine {
 // characters read as 0 (00000, or no leading digits) is all name.
 ClassroomLine SplitClassroomLine(const QString& line);
 
-// Sets the folders and the common settings from the two files. Throws a
-// DataFileError naming the file, the missing value and what the file must hold.
+// Sets the folders and the common settings from the two files (and the
+// outbox folder from its setting, when the program folder holds one). Throws
+// a DataFileError naming the file, the missing value and what the file must hold.
 void LoadFoldersAndCommonSettings(ProgramState& state, const QString& programFolder);

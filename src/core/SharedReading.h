@@ -25,16 +25,26 @@ class ShownFileError : public DataFileError {
 };
 
 // Runs read, which throws FileAccessError, until it succeeds: a missing file or
-// folder is tried again for about 15 seconds, a held or refused file every
-// second with a question to the user every 30 tries; any other failure, or the
-// user giving up, is shown once and throws ShownFileError.
+// folder is tried again for about 15 seconds; a held or refused file, or a
+// file server that does not answer (platform::KindOfError), every second with
+// a question to the user every 30 seconds; any other failure, or the user
+// giving up, is shown once and throws ShownFileError.
 void ReadPatiently(ProgramState& state, const std::function<void()>& read);
 
 // Runs write, which throws FileAccessError, with the same patience for a held
-// or refused file; the question says what Cancel does (onCancel: "変更をやめます").
-// False when the user cancels; any other failure is thrown on to the caller.
+// or refused file and an absent server; the question says what Cancel does (onCancel:
+// "変更をやめます"). False when the user cancels; any other failure is thrown on to the caller.
 bool WritePatiently(ProgramState& state, const QString& onCancel,
                     const std::function<void()>& write);
+
+// The same with each try on a worker thread while this thread waits in the
+// clock's wait (the window paints, events run): the question comes every 30
+// seconds even while a call is stuck (a file server that stopped answering).
+// On Cancel while a try is stuck, that try is left to end by itself, so
+// write must own everything it uses. The program's end waits a few seconds
+// at most for such a try.
+bool WritePatientlyOffThread(ProgramState& state, const QString& onCancel,
+                             std::function<void()> write);
 
 template <typename Read>
 auto ReadPatientlyValue(ProgramState& state, Read read) -> decltype(read()) {

@@ -12,6 +12,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <functional>
 
 namespace platform {
 
@@ -59,6 +60,7 @@ class File {
 
   private:
     std::intptr_t handle_ = -1;
+    QString path_; // what the call table's overrides are told
 };
 
 // Removes the file; ENOENT when it was not there.
@@ -69,7 +71,51 @@ class File {
 [[nodiscard]] int SyncFolder(const QString& folder);
 
 // The system's text for an error number, in the user's language where the
-// system has it.
+// system has it: on Windows, the text of the code this thread last met that
+// gave the number, so that a network failure is told in its own words.
 QString ErrorText(int errorNumber);
+
+// What an error number says of the file's server. A network failure (the
+// server away, a lost connection, a timed-out call) passes: readers and
+// writers wait it out. A Windows 10/11 PC serving the share refuses the
+// connection past its twentieth machine (TooManyConnections).
+enum class ErrorKind { Other, Network, TooManyConnections };
+ErrorKind KindOfError(int errorNumber);
+// The error number of one of the system's own codes (errno as it is, or a
+// Windows code), as the calls above return it.
+int ErrorNumberOf(unsigned long systemCode);
+
+// Every call of this layer on a file, in one table that tests override the
+// way a file server misbehaves: a call fails, fails after it did its work (a
+// reply lost after the write landed), or blocks until released. An override
+// gets the file's path and the system's own call, and returns what the
+// program is told.
+enum class FileCall {
+    Open,
+    Size,
+    Read,
+    Write,
+    Sync,
+    Truncate,
+    Lock,
+    Copy,
+    Remove,
+    Replace,
+    SyncFolder,
+};
+using FileCallOverride =
+    std::function<int(const QString& path, const std::function<int()>& systemCall)>;
+// Puts override in call's entry (an empty one puts the system's call back).
+void OverrideFileCall(FileCall call, FileCallOverride override);
+void RestoreFileCalls();
+
+// How the system layers make each call: through the table.
+int CallThroughTable(FileCall call, const QString& path, const std::function<int()>& systemCall);
+bool FileCallsOverridden();
+template <typename SystemCall>
+int MakeFileCall(FileCall call, const QString& path, SystemCall&& systemCall) {
+    if (!FileCallsOverridden()) return systemCall();
+    return CallThroughTable(call, path, systemCall);
+}
 
 } // namespace platform

@@ -1,31 +1,25 @@
 #pragma once
-// The runs this machine finished but could not write to the shared results
-// file (the lock held past the question, the folder away, the disk full): each
-// run's 44 bytes wait on the machine's own disk, in a file of their own per
-// results file, and are moved to the end of the results file, in order, by the
-// next append or start. Moving them is journalled in the same file: before
-// the runs are written, the file notes where they go; the next mover finds
-// there the runs that made it and moves only the others, so a process killed
-// at any step leaves each run in the results file exactly once.
+// The runs this machine finished, on its own disk before any network call:
+// the drill's end keeps each run here first (synced), then moves what waits
+// to the end of the results file, in order, with this and every later append
+// or start. Moving is journalled in the same file: before the runs are
+// written, its header notes (synced) where they go and how many bytes they take; the
+// next mover finds there, by their bytes, the runs that landed (a process
+// killed midway, a server that lost its reply to a write it applied) and
+// moves only the others, so each run is in the results file exactly once.
 
 #include "records/ResultsIo.h"
 
 #include <QByteArray>
 #include <QString>
 
+#include <vector>
+
 struct Folders;
 
 // The folder of this machine that keeps the runs: the one configured, or the
 // program's local data folder (outside any shared folder).
 QString OutboxFolderOf(const Folders& folders);
-
-// Where a mover has got to; tests stop it there the way a killed process does.
-class OutboxSteps {
-  public:
-    enum class Step { Noted, Written, Synced, Cleared };
-    virtual ~OutboxSteps() = default;
-    virtual void reached(Step) {}
-};
 
 class Outbox {
   public:
@@ -34,25 +28,30 @@ class Outbox {
     const QString& path() const { return path_; }
     // A quick look: whether any run waits (the file exists).
     bool holdsRuns() const;
-    // The waiting runs' bytes, oldest first; those a cut-off move already
+    // The waiting runs' records, oldest first; those a cut-off move already
     // wrote are still among them until the next move.
     QByteArray runs() const;
-    // Adds one run's 44 bytes, unless they already wait; on disk when it returns.
-    void keep(const QByteArray& record) const;
+    // Adds one run (its 44-byte record first), unless it already waits; on
+    // disk when it returns.
+    void keep(const QByteArray& run) const;
     // With the results file's write lock held: writes the runs that still
     // wait, then record (none when empty), to the end of results, syncs it and
     // empties the outbox.
-    void moveInto(const ResultsFileHandle& results, const QByteArray& record,
-                  OutboxSteps& steps) const;
+    void moveInto(const ResultsFileHandle& results, const QByteArray& record) const;
 
   private:
     struct Contents {
-        qint64 movingTo = -1; // where a move began writing the runs, -1 when none did
-        QByteArray runs;
+        qint64 movingTo = -1;   // where a move began writing the runs, -1 when none did
+        qint64 movingBytes = 0; // how many bytes of records it wrote there
+        // Each run kept whole: its record first, then what rides along with it.
+        std::vector<QByteArray> runs;
+        qint64 end = 0;         // where the last whole run ends in the file
+        bool firstForm = false; // kept by the release before, in its form
     };
     Contents read() const;
-    void write(const Contents& contents) const;
-    void clear() const;
+    void write(Contents& contents) const;
+    void append(const platform::File& file, Contents& contents, const QByteArray& run) const;
+    void clear(const platform::File& file) const;
 
     QString path_;
 };

@@ -17,7 +17,10 @@
 #include <bit>
 #include <cerrno>
 #include <cstring>
+#include <functional>
 #include <memory>
+#include <mutex>
+#include <optional>
 
 namespace {
 
@@ -183,10 +186,9 @@ QByteArray ResultsReader::recordBytes(qint64 first, qint64 count) const {
 
 void AppendRecord(const QString& path, const ResultRecord& record) {
     const QByteArray bytes = EncodeRecord(record);
-    OutboxSteps steps;
     for (;;) {
         try {
-            AppendRecordAfterOutbox(path, bytes, nullptr, steps);
+            AppendRecordAfterOutbox(path, bytes, nullptr);
             return;
         } catch (const FileAccessError& error) {
             if (error.errorNumber() != EAGAIN) throw;
@@ -195,14 +197,14 @@ void AppendRecord(const QString& path, const ResultRecord& record) {
 }
 
 void AppendRecordAfterOutbox(const QString& path, const QByteArray& record, const Outbox* outbox,
-                             OutboxSteps& steps, QString* setAsideNotice) {
+                             QString* setAsideNotice) {
     // The lock lives on this descriptor, which stays the only one open here.
     ResultsFileHandle file(path, true);
     ResultsFileLock lock(file);
     // Before the write, which may fail: the intent has been moved all the same.
     PassOnSetAsideNotice(lock, setAsideNotice);
     if (outbox && outbox->holdsRuns()) {
-        outbox->moveInto(file, record, steps);
+        outbox->moveInto(file, record);
         return;
     }
     if (record.isEmpty()) return;
@@ -228,22 +230,64 @@ ResultRecord RunRecordOf(const ProgramState& state) {
     record.pointsText = PaddedNumber(state.EarnedPoints);
     return record;
 }
+
+// What the lock of a move on a worker set aside: a try left stuck at Cancel
+// may end after AppendResult returned, so the try owns it with its lock.
+struct WorkerNotice {
+    std::mutex mutex;
+    QString text;
+};
+
+// The appends of a run on a worker, patiently; false when the user stopped
+// waiting or the file cannot take the run now.
+bool AppendOnWorker(ProgramState& state, const QString& path, const QByteArray& record,
+                    const std::optional<Outbox>& outbox, QString* setAsideNotice) {
+    auto notice = std::make_shared<WorkerNotice>();
+    const auto write = [path, record, outbox, notice] {
+        QString text;
+        const auto handOver = [&] {
+            const std::lock_guard lock(notice->mutex);
+            if (!text.isEmpty()) notice->text = text;
+        };
+        try {
+            AppendRecordAfterOutbox(path, record, outbox ? &*outbox : nullptr, &text);
+        } catch (...) {
+            handOver();
+            throw;
+        }
+        handOver();
+    };
+    bool written = false;
+    try {
+        written = WritePatientlyOffThread(
+            state, QStringLiteral("この成績をこのパソコンに預け、あとで記録します"), write);
+    } catch (const DataFileError&) {
+        // the folder is away, the disk full, the file unwritable
+    }
+    const std::lock_guard lock(notice->mutex);
+    if (setAsideNotice && !notice->text.isEmpty()) *setAsideNotice = notice->text;
+    return written;
+}
 } // namespace
 
 RunRecording AppendResult(ProgramState& state, QString* setAsideNotice) {
     const QByteArray record = EncodeRecord(RunRecordOf(state));
     const QString path = ResultsFilePath(state);
     const Outbox outbox(OutboxFolderOf(state.folders), path);
-    OutboxSteps steps;
+    // On this machine's disk before any network call: a move that fails, or
+    // reports a failure after its write landed, leaves the run noted here.
     try {
-        if (WritePatiently(
-                state, QStringLiteral("この成績をこのパソコンに預け、あとで記録します"),
-                [&] { AppendRecordAfterOutbox(path, record, &outbox, steps, setAsideNotice); }))
-            return RunRecording::Recorded;
+        outbox.keep(record);
     } catch (const DataFileError&) {
-        // The folder is away, the disk full, the file unwritable: the run waits here.
+        // The outbox folder cannot be written: the run goes straight to the
+        // file, or nowhere.
+        if (AppendOnWorker(state, path, record, std::nullopt, setAsideNotice))
+            return RunRecording::Recorded;
+        throw;
     }
-    outbox.keep(record);
+    // Cancel while the move is stuck leaves the run kept: should the move
+    // land later, its note keeps the next move from writing it again.
+    if (AppendOnWorker(state, path, {}, outbox, setAsideNotice)) return RunRecording::Recorded;
     return RunRecording::KeptForLater;
 }
 
@@ -256,9 +300,8 @@ bool MoveOutboxIntoResults(const ProgramState& state, QString* setAsideNotice) {
     const QString path = ResultsFilePath(state);
     const Outbox outbox(OutboxFolderOf(state.folders), path);
     if (!outbox.holdsRuns()) return true;
-    OutboxSteps steps;
     try {
-        AppendRecordAfterOutbox(path, {}, &outbox, steps, setAsideNotice);
+        AppendRecordAfterOutbox(path, {}, &outbox, setAsideNotice);
     } catch (const DataFileError&) {
         // The runs wait for the next append or start.
     }

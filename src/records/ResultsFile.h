@@ -21,7 +21,6 @@
 
 struct ProgramState;
 class Outbox;
-class OutboxSteps;
 struct RecoveryPatch;
 
 inline constexpr int kRecordSize = 44;
@@ -152,11 +151,12 @@ class ResultsReader {
 QString ResultsFilePath(const ProgramState& state);
 
 // Appends the record of the run that just ended (StudentNo, LevelNo,
-// ResultValue, ClassroomCode, EarnedPoints, the clock's date and time), after
-// the runs this machine keeps for later, and syncs it. A file held by another
-// machine is waited for patiently; when the user stops waiting or the file
-// cannot be written, the run is kept on this machine (records/Outbox.h).
-// Throws DataFileError only when it can be neither written nor kept.
+// ResultValue, ClassroomCode, EarnedPoints, the clock's date and time): kept
+// on this machine first (records/Outbox.h), then moved with the runs kept
+// before it to the end of the file, synced. A file held by another machine or
+// a file server away is waited for patiently; when the user stops waiting or
+// the file cannot be written, the run stays kept (KeptForLater). Throws
+// DataFileError only when it can be neither kept nor written.
 // When taking the lock set aside an intent that did not fit the file,
 // setAsideNotice gets what the teacher is to be told, even when it throws.
 enum class RunRecording { Recorded, KeptForLater };
@@ -172,7 +172,7 @@ bool MoveOutboxIntoResults(const ProgramState& state, QString* setAsideNotice = 
 // FileAccessError, with EAGAIN when another process holds the lock.
 // setAsideNotice as for AppendResult.
 void AppendRecordAfterOutbox(const QString& path, const QByteArray& record, const Outbox* outbox,
-                             OutboxSteps& steps, QString* setAsideNotice = nullptr);
+                             QString* setAsideNotice = nullptr);
 // Appends record for a tool or a test, however long other processes hold the
 // file; the program's runs go through AppendResult.
 void AppendRecord(const QString& path, const ResultRecord& record);

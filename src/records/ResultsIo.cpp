@@ -4,19 +4,50 @@
 #include "records/ResultsFile.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QThread>
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 
 namespace {
 // Big enough to move a million records in a few dozen calls, small enough
 // not to double the memory a deletion needs.
 constexpr qint64 kChunkBytes = 4 << 20;
+
+// An antivirus scanner or the search indexer opens a file for a moment just
+// after it was written: removing or renaming it meanwhile fails with a
+// sharing violation (EAGAIN), or with access denied while its deletion is
+// pending (EACCES). Such a hold is waited out for a few seconds.
+constexpr int kBriefHoldMs = 3000;
+constexpr int kBriefHoldRetryMs = 50;
+
+template <typename Call> int WaitingOutBriefHolds(Call call) {
+    QElapsedTimer waited;
+    waited.start();
+    for (;;) {
+        const int error = call();
+        if ((error != EAGAIN && error != EACCES) || waited.elapsed() >= kBriefHoldMs) return error;
+        QThread::msleep(kBriefHoldRetryMs);
+    }
+}
 } // namespace
 
-ResultsFileHandle::ResultsFileHandle(const QString& path, bool forWriting) : path_(path) {
+namespace {
+constexpr auto kTurnWait = std::chrono::milliseconds(200);
+
+std::recursive_timed_mutex& ProcessTurn() {
+    static std::recursive_timed_mutex turn;
+    return turn;
+}
+} // namespace
+
+ResultsFileHandle::ResultsFileHandle(const QString& path, bool forWriting)
+    : path_(path), turn_(ProcessTurn(), std::defer_lock) {
+    if (!turn_.try_lock_for(kTurnWait)) ThrowFileError(QStringLiteral("開くことが"), path, EAGAIN);
     using Access = platform::File::Access;
     if (const int error = file_.open(path, forWriting ? Access::ReadWrite : Access::Read))
         ThrowFileError(QStringLiteral("開くことが"), path, error);
@@ -53,8 +84,9 @@ qint64 ReadUpTo(const ResultsFileHandle& file, char* buffer, qint64 length, qint
 }
 
 void ReadExactly(const ResultsFileHandle& file, char* buffer, qint64 length, qint64 offset) {
+    // Shorter than a moment ago: the file changed, not a server that is away.
     if (ReadUpTo(file, buffer, length, offset) != length)
-        ThrowFileError(QStringLiteral("読み込み"), file.path(), EIO);
+        ThrowFileError(QStringLiteral("読み込み"), file.path(), ENODATA);
 }
 
 void WriteExactly(const ResultsFileHandle& file, const char* buffer, qint64 length, qint64 offset) {
@@ -119,7 +151,8 @@ void MaintenanceWrites::truncate(const ResultsFileHandle& file, qint64 length) {
 }
 
 void MaintenanceWrites::remove(const QString& path) {
-    if (const int error = platform::RemoveFile(path); error != 0 && error != ENOENT)
+    if (const int error = WaitingOutBriefHolds([&] { return platform::RemoveFile(path); });
+        error != 0 && error != ENOENT)
         ThrowFileError(QStringLiteral("消すことが"), path, error);
     SyncFolderOf(path);
 }
@@ -129,6 +162,6 @@ void MaintenanceWrites::rename(const QString& from, const QString& to) {
     // appeared meanwhile from being replaced (network shares offer no
     // rename that refuses to replace).
     if (QFileInfo::exists(to)) ThrowFileError(QStringLiteral("名前を変えることが"), to, EEXIST);
-    if (const int error = platform::ReplaceFile(from, to))
+    if (const int error = WaitingOutBriefHolds([&] { return platform::ReplaceFile(from, to); }))
         ThrowFileError(QStringLiteral("名前を変えることが"), from, error);
 }

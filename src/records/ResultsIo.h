@@ -8,6 +8,8 @@
 
 #include <QString>
 
+#include <mutex>
+
 // An open results file (or a file beside it), closed when it goes out of scope.
 class ResultsFileHandle {
   public:
@@ -23,6 +25,13 @@ class ResultsFileHandle {
 
   private:
     QString path_;
+    // The process's turn at these files, taken before the file opens and
+    // given back after it closes: whole-file locks belong to a process, not
+    // a thread, so a try left running on a worker (a drill's append on a
+    // stuck server) and this thread would be granted each other's lock, and
+    // closing a descriptor would drop the other's. Held by another thread
+    // for more than a moment, it fails as a held file does (EAGAIN).
+    std::unique_lock<std::recursive_timed_mutex> turn_;
     platform::File file_;
 };
 
@@ -32,7 +41,7 @@ class ResultsFileHandle {
 
 // Reads up to length bytes at offset; fewer only at the end of the file.
 qint64 ReadUpTo(const ResultsFileHandle& file, char* buffer, qint64 length, qint64 offset);
-// Reads exactly length bytes at offset; a file too short is an error (EIO).
+// Reads exactly length bytes at offset; a file too short is an error (ENODATA).
 void ReadExactly(const ResultsFileHandle& file, char* buffer, qint64 length, qint64 offset);
 void WriteExactly(const ResultsFileHandle& file, const char* buffer, qint64 length, qint64 offset);
 void SyncFile(const ResultsFileHandle& file);

@@ -427,7 +427,15 @@ void WriteIntent(const QString& resultsPath, const MaintenanceIntent& intent,
 }
 
 void FinishMaintenance(const QString& resultsPath, MaintenanceWrites& writes) {
-    writes.remove(ResultsIntentPathBeside(resultsPath));
+    // The change has landed (or never began) and is not reported as failed
+    // for this: an intent held past the brief wait is found finished (or
+    // untouched), and removed, by the next writer.
+    try {
+        writes.remove(ResultsIntentPathBeside(resultsPath));
+    } catch (const FileAccessError& error) {
+        qCWarning(lcJournal).noquote() << error.message();
+        return;
+    }
     // Without its intent the copy is only clutter, replaced by the next deletion.
     try {
         writes.remove(ResultsCopyPathBeside(resultsPath));

@@ -65,7 +65,8 @@ FileFingerprint FingerprintOf(const ResultsFileHandle& file, qint64 length, qint
 void WriteIntent(const QString& resultsPath, const MaintenanceIntent& intent,
                  MaintenanceWrites& writes);
 // The operation is complete (or undone): the intent goes, then the safety
-// copy. Throws only when the intent cannot be removed.
+// copy. Never throws: what cannot be removed now (held by a scanner past the
+// brief wait) is logged and left for the next writer's recovery.
 void FinishMaintenance(const QString& resultsPath, MaintenanceWrites& writes);
 
 // Whether an operation was cut off and awaits repair (a quick look, no lock).

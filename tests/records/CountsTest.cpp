@@ -2,6 +2,7 @@
 
 #include "core/Dates.h"
 #include "core/SharedReading.h"
+#include "platform/File.h"
 #include "records/Counts.h"
 #include "records/ResultsFile.h"
 
@@ -408,9 +409,10 @@ struct FailingRead {
     int errorNumber;
     int failures;
     int calls = 0;
+    QString text = QStringLiteral("denied");
     QByteArray operator()() {
         if (++calls <= failures)
-            throw FileAccessError(QStringLiteral("成績累積データ.dat: denied"), errorNumber,
+            throw FileAccessError(QStringLiteral("成績累積データ.dat: ") + text, errorNumber,
                                   kResultsFileSubject);
         return QByteArrayLiteral("bytes");
     }
@@ -434,6 +436,57 @@ TEST_F(CountsFixture, AFileHeldForLongAsksEveryThirtyTriesUntilTheUserGivesUp) {
     EXPECT_TRUE(
         rig.dialogs.shown[0].text.startsWith(QStringLiteral("成績ファイルを読み出せません。")));
     EXPECT_TRUE(rig.dialogs.shown[0].text.contains(QStringLiteral("denied")));
+}
+
+// A file server that is away or dropped the connection is waited out by
+// readers and writers alike, the question in the server's words and the
+// system's own text of the cause; other errors end the reading at once.
+TEST_F(CountsFixture, NetworkErrorsAreWaitedOutInTheirOwnWords) {
+    struct Row {
+        unsigned long systemCode;
+        bool waited;
+        bool tooManyMachines;
+    };
+    const Row rows[] = {
+#ifdef _WIN32
+        {71, true, true},    {64, true, false}, {59, true, false},  {121, true, false},
+        {54, true, false},   {55, true, false}, {240, true, false}, {1231, true, false},
+        {1236, true, false}, {53, true, false}, {31, true, false},  {267, false, false},
+        {206, false, false},
+#else
+        {ETIMEDOUT, true, false}, {EHOSTDOWN, true, false},  {ENETUNREACH, true, false},
+        {ESTALE, true, false},    {ECONNRESET, true, false}, {ENOTCONN, true, false},
+        {EIO, true, false},       {EISDIR, false, false},    {ENOTDIR, false, false},
+#endif
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.systemCode);
+        rig.dialogs.shown.clear();
+        const int number = platform::ErrorNumberOf(row.systemCode);
+        const QString cause = SystemErrorText(number);
+        FailingRead read{number, 40};
+        read.text = cause;
+        if (!row.waited) {
+            EXPECT_THROW(ReadPatientlyValue(state, std::ref(read)), ShownFileError);
+            ASSERT_EQ(rig.dialogs.shown.size(), 1u);
+            EXPECT_TRUE(rig.dialogs.shown[0].text.startsWith(u"成績ランダムファイル表示"));
+            continue;
+        }
+        EXPECT_EQ(ReadPatientlyValue(state, std::ref(read)), QByteArrayLiteral("bytes"));
+        FailingRead write{number, 40};
+        write.text = cause;
+        EXPECT_TRUE(WritePatiently(state, QStringLiteral("預けます"), [&] { write(); }));
+        ASSERT_EQ(rig.dialogs.shown.size(), 2u); // one question each
+        for (const auto& question : rig.dialogs.shown) {
+            EXPECT_TRUE(question.text.startsWith(u"ファイルサーバーに接続できません。"));
+            EXPECT_TRUE(question.text.contains(cause));
+            EXPECT_EQ(question.text.contains(u"20 台"), row.tooManyMachines);
+        }
+#ifdef _WIN32
+        // The code's own words, not those of the general failure (31).
+        EXPECT_TRUE(cause.contains(QStringLiteral("Windows のコード %1").arg(row.systemCode)));
+#endif
+    }
 }
 
 TEST_F(CountsFixture, AFileFreedAfterTheQuestionIsRead) {

@@ -20,7 +20,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <chrono>
+#include <functional>
 #include <map>
 #include <random>
 #include <thread>
@@ -270,6 +272,52 @@ TEST_F(MaintenanceFaultTest, ADeletionCutOffAtAnyStepLeavesTheFileBeforeOrAfter)
         bool wasAfter = false;
         expectBeforeOrAfter(after, wasAfter);
         EXPECT_EQ(wasAfter, cut.completes);
+    }
+}
+
+// An antivirus scanner or the search indexer holds the intent or the copy
+// just after the change landed: removing it is refused for a moment (or for
+// longer than the program waits). The change is done either way; an intent
+// left behind is cleared by the next writer.
+TEST_F(MaintenanceFaultTest, AHoldOnTheIntentOrTheCopyAfterTheChangeLandedIsNoFailure) {
+    constexpr int kDeleted = 500;
+    const QByteArray deleted =
+        original.left((kDeleted - 1) * kRecordSize) + original.mid(kDeleted * kRecordSize);
+    QByteArray changed = original;
+    changed.replace((kChanged - 1) * kRecordSize, kRecordSize, Edited());
+    enum class Held { Intent, Copy };
+    struct Row {
+        bool deletion;
+        Held held;
+        int refusals; // removals refused with a sharing violation, then allowed
+        bool intentLeft;
+    };
+    const Row rows[] = {
+        {false, Held::Intent, 3, false},     {true, Held::Intent, 3, false},
+        {true, Held::Copy, 3, false},        {false, Held::Intent, 1 << 30, true},
+        {true, Held::Intent, 1 << 30, true},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(::testing::Message() << row.deletion << int(row.held) << row.refusals);
+        install.writeBytes(path, original);
+        const QString held =
+            row.held == Held::Intent ? ResultsIntentPathBeside(path) : ResultsCopyPathBeside(path);
+        int refusals = row.refusals;
+        platform::OverrideFileCall(platform::FileCall::Remove,
+                                   [&](const QString& removed, const std::function<int()>& system) {
+                                       if (removed != held || refusals == 0) return system();
+                                       --refusals;
+                                       return EAGAIN;
+                                   });
+        const MaintenanceOutcome outcome =
+            row.deletion ? DeleteRecord(folder, kDeleted, Record(kDeleted))
+                         : ChangeRecord(path, kChanged, Record(kChanged), Edited());
+        platform::RestoreFileCalls();
+        EXPECT_EQ(outcome, MaintenanceOutcome::Done);
+        EXPECT_EQ(QFileInfo::exists(ResultsIntentPathBeside(path)), row.intentLeft);
+        appendFromAnotherProcess();
+        EXPECT_EQ(FileBytes(path), (row.deletion ? deleted : changed) + Record(kRecords + 1));
+        EXPECT_FALSE(QFileInfo::exists(ResultsIntentPathBeside(path)));
     }
 }
 

@@ -1,5 +1,6 @@
 // Runs that wait on this machine reach the results file exactly once, in
-// order, whatever step the process moving them is killed at.
+// order, whatever call of the process moving them is killed, fails, or
+// reports a failure after it did its work.
 
 #include "ChildProcess.h"
 #include "TestDoubles.h"
@@ -10,6 +11,9 @@
 #include <QFile>
 #include <QFileInfo>
 #include <gtest/gtest.h>
+
+#include <cerrno>
+#include <memory>
 
 namespace {
 
@@ -22,38 +26,81 @@ QByteArray RunBytes(int student, int result) {
     return EncodeRecord(r);
 }
 
-// Dies at one step, the way a process killed there does.
-class KillAt : public OutboxSteps {
-  public:
-    explicit KillAt(Step step) : step_(step) {}
-    void reached(Step step) override {
-        if (step == step_) CutPower();
-    }
+using platform::FileCall;
 
-  private:
-    Step step_;
+enum class Fault {
+    Killed,     // the process dies once the call has done its work
+    FailsAfter, // the call does its work and reports EIO (a lost reply)
+    Fails,      // the call reports EIO without doing anything
 };
+enum class OnFile { Results, Outbox };
 
-using Step = OutboxSteps::Step;
+// Makes the first call of that kind on that file go wrong that way.
+void Spoil(FileCall call, OnFile on, Fault fault, const QString& resultsPath) {
+    auto spoilt = std::make_shared<bool>(false);
+    platform::OverrideFileCall(call, [=](const QString& path, const std::function<int()>& system) {
+        const bool target =
+            on == OnFile::Results ? path == resultsPath : path.contains(QStringLiteral("outbox"));
+        if (!target || *spoilt) return system();
+        *spoilt = true;
+        if (fault == Fault::Fails) return EIO;
+        const int error = system();
+        if (fault == Fault::Killed) CutPower();
+        return error != 0 ? error : EIO;
+    });
+}
 
-TEST(Outbox, AMoveKilledAtAnyStepLeavesEachRunInTheFileOnceAndInOrder) {
+constexpr int kMoverFailed = 3;
+
+TEST(Outbox, AMoveKilledOrFailingAtAnyCallLeavesEachRunInTheFileOnceAndInOrder) {
     const QByteArray kept1 = RunBytes(11, 31), kept2 = RunBytes(12, 32);
     const QByteArray ended = RunBytes(13, 33), next = RunBytes(14, 34);
-    if (ChildRole() == QStringLiteral("mover")) { // results file, outbox folder, step
+    // results file, outbox folder, call, file, fault
+    if (ChildRole() == QStringLiteral("mover")) {
         const QStringList a = ChildArguments();
-        KillAt killer(Step(a[2].toInt()));
+        Spoil(FileCall(a[2].toInt()), OnFile(a[3].toInt()), Fault(a[4].toInt()), a[0]);
         const Outbox theirs(a[1], a[0]);
-        AppendRecordAfterOutbox(a[0], ended, &theirs, killer);
+        try {
+            AppendRecordAfterOutbox(a[0], ended, &theirs);
+        } catch (const DataFileError&) {
+            ExitChild(kMoverFailed);
+        }
         ExitChild(0);
     }
     struct Case {
-        Step killedAt;
+        FileCall call;
+        OnFile on;
+        Fault fault;
+        int moverEnds;        // -1 killed, 0 done, kMoverFailed
         int appendsMeanwhile; // by another machine, before the next move
         int bytesLost;        // of the unsynced end, as a power cut loses them
     };
-    const Case cases[] = {{Step::Noted, 0, 0},   {Step::Noted, 2, 0},    {Step::Written, 0, 0},
-                          {Step::Written, 1, 0}, {Step::Written, 0, 78}, {Step::Synced, 0, 0},
-                          {Step::Synced, 2, 0},  {Step::Cleared, 0, 0},  {Step::Cleared, 1, 0}};
+    using enum FileCall;
+    constexpr int killed = -1, failed = kMoverFailed;
+    const Case cases[] = {
+        // The move adds its run and notes where the runs go (the outbox's
+        // first write and sync), writes and syncs them, empties the outbox.
+        {Write, OnFile::Outbox, Fault::Killed, killed, 0, 0},
+        {Sync, OnFile::Outbox, Fault::Killed, killed, 0, 0},
+        {Sync, OnFile::Outbox, Fault::Killed, killed, 2, 0},
+        {Write, OnFile::Results, Fault::Killed, killed, 0, 0},
+        {Write, OnFile::Results, Fault::Killed, killed, 1, 0},
+        {Write, OnFile::Results, Fault::Killed, killed, 0, 78},
+        {Sync, OnFile::Results, Fault::Killed, killed, 0, 0},
+        {Sync, OnFile::Results, Fault::Killed, killed, 2, 0},
+        {Truncate, OnFile::Outbox, Fault::Killed, killed, 0, 0},
+        {Truncate, OnFile::Outbox, Fault::Killed, killed, 1, 0},
+        // A server (or disk) that applied the call and lost its reply.
+        {Sync, OnFile::Outbox, Fault::FailsAfter, failed, 0, 0},
+        {Write, OnFile::Results, Fault::FailsAfter, failed, 1, 0},
+        {Sync, OnFile::Results, Fault::FailsAfter, failed, 0, 0},
+        {Sync, OnFile::Results, Fault::FailsAfter, failed, 2, 0},
+        {Truncate, OnFile::Outbox, Fault::FailsAfter, 0, 0, 0},
+        // A call that did nothing (the run just ended is already in the outbox).
+        {Write, OnFile::Results, Fault::Fails, failed, 0, 0},
+        {Write, OnFile::Results, Fault::Fails, failed, 2, 0},
+        {Truncate, OnFile::Outbox, Fault::Fails, 0, 1, 0},
+    };
     TempInstall install;
     const QString path = install.dataFolder() + kResultsFileName;
     const QString folder = install.root() + QStringLiteral("outbox");
@@ -61,15 +108,17 @@ TEST(Outbox, AMoveKilledAtAnyStepLeavesEachRunInTheFileOnceAndInOrder) {
     const QByteArray before = RunBytes(1, 10) + RunBytes(2, 20);
     for (const Case& c : cases) {
         SCOPED_TRACE(::testing::Message()
-                     << "step " << int(c.killedAt) << ", " << c.appendsMeanwhile << " appended, "
-                     << c.bytesLost << " bytes lost");
+                     << "call " << int(c.call) << " on " << int(c.on) << ", fault " << int(c.fault)
+                     << ", " << c.appendsMeanwhile << " appended, " << c.bytesLost
+                     << " bytes lost");
         install.writeBytes(path, before);
         outbox.keep(kept1);
         outbox.keep(kept2);
         outbox.keep(kept1); // a run is kept once
         ChildProcess mover(QStringLiteral("mover"),
-                           {path, folder, QString::number(int(c.killedAt))});
-        ASSERT_EQ(mover.finish(), -1);
+                           {path, folder, QString::number(int(c.call)), QString::number(int(c.on)),
+                            QString::number(int(c.fault))});
+        ASSERT_EQ(mover.finish(), c.moverEnds);
 
         if (c.bytesLost > 0) {
             ASSERT_TRUE(QFile::resize(path, QFileInfo(path).size() - c.bytesLost));
@@ -77,8 +126,7 @@ TEST(Outbox, AMoveKilledAtAnyStepLeavesEachRunInTheFileOnceAndInOrder) {
         const QByteArray expected = before + kept1 + kept2 + ended + next;
         for (int k = 0; k < c.appendsMeanwhile; ++k)
             AppendRecord(path, DecodeRecord(RunBytes(50 + k, 50).constData()));
-        OutboxSteps quiet;
-        AppendRecordAfterOutbox(path, next, &outbox, quiet);
+        AppendRecordAfterOutbox(path, next, &outbox);
 
         // The other machines' runs are there once each; without them, the
         // moved runs follow in order, then the next one.
@@ -91,6 +139,25 @@ TEST(Outbox, AMoveKilledAtAnyStepLeavesEachRunInTheFileOnceAndInOrder) {
         EXPECT_TRUE(file == expected);
         EXPECT_FALSE(outbox.holdsRuns());
     }
+}
+
+TEST(Outbox, RunsKeptByTheReleaseBeforeAreMovedOnce) {
+    TempInstall install;
+    const QString path = install.dataFolder() + kResultsFileName;
+    const Outbox outbox(install.root() + QStringLiteral("outbox"), path);
+    const QByteArray before = RunBytes(1, 10), landed = RunBytes(11, 31);
+    const QByteArray waiting = RunBytes(12, 32);
+    // Its move noted the end of before and got one run there before it stopped.
+    install.writeBytes(path, before + landed);
+    const qint64 movingTo = kRecordSize;
+    install.writeBytes(outbox.path(),
+                       QByteArray("DRILLOBX") +
+                           QByteArray(reinterpret_cast<const char*>(&movingTo), sizeof movingTo) +
+                           landed + waiting);
+    EXPECT_EQ(outbox.runs(), landed + waiting);
+    AppendRecordAfterOutbox(path, {}, &outbox);
+    EXPECT_EQ(ReadWholeResultsFile(path), before + landed + waiting);
+    EXPECT_FALSE(outbox.holdsRuns());
 }
 
 } // namespace

@@ -7,6 +7,7 @@
 #include "DrillHarness.h"
 
 #include "core/ProgramState.h"
+#include "platform/File.h"
 #include "records/Outbox.h"
 #include "records/ResultsFile.h"
 #include "screens/DrillScreen.h"
@@ -16,7 +17,10 @@
 #include <QElapsedTimer>
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
+#include <functional>
+#include <future>
 #include <thread>
 
 namespace {
@@ -110,6 +114,69 @@ TEST_F(HeldResults, TheDrillsEndWaitsAsksAndKeepsTheRunWhenCancelled) {
     EXPECT_TRUE(after.startsWith(before + kept));
     EXPECT_EQ(DecodeRecord(after.constData() + before.size() + kRecordSize).result, 25);
     EXPECT_FALSE(outbox.holdsRuns());
+}
+
+// The file server stops answering as the drill ends: the first open of the
+// results file blocks until the question has been answered. The question
+// comes after about thirty seconds, Cancel keeps the run, the results screen
+// waits for the stuck call like a held file, and the late landing counts once.
+TEST_F(HeldResults, TheDrillsEndAsksWhileACallIsStuckAndALateLandingCountsOnce) {
+    addRecord(1, 40, 1);
+    const QByteArray before = ReadWholeResultsFile(resultsPath());
+    rig.dialogs.answers = {false};
+    DrillScreen* frm = startDrill(1);
+    ASSERT_NE(frm, nullptr);
+    for (int i = 0; i < 9; ++i) {
+        passSeconds(frm, 3);
+        answerRight(frm);
+    }
+    passSeconds(frm, 3);
+
+    std::promise<void> release;
+    const std::shared_future<void> released = release.get_future().share();
+    std::atomic<bool> stuck{false};
+    const QString path = resultsPath();
+    platform::OverrideFileCall(
+        platform::FileCall::Open,
+        [&stuck, released, path](const QString& opened, const std::function<int()>& system) {
+            if (opened == path && !stuck.exchange(true)) released.wait();
+            return system();
+        });
+    double askedAt = 0;
+    bool answered = false;
+    WatchedClock clock;
+    clock.current = rig.clock.current;
+    clock.monotonic = rig.clock.monotonic;
+    clock.onWait = [&] {
+        if (answered || rig.dialogs.shown.empty()) return;
+        answered = true;
+        askedAt = clock.monotonic;
+        release.set_value(); // the server answers again
+    };
+    struct Restore {
+        ~Restore() { platform::RestoreFileCalls(); }
+    } restore;
+    state().platform.clock = &clock;
+    const double start = clock.monotonic;
+    answerRight(frm); // the tenth: the drill ends
+    state().platform.clock = &rig.clock;
+    if (!answered) release.set_value();
+
+    ASSERT_TRUE(stuck);
+    ASSERT_GE(rig.dialogs.shown.size(), 1u);
+    EXPECT_TRUE(rig.dialogs.shown[0].text.contains(QStringLiteral("あとで記録します")));
+    EXPECT_NEAR(askedAt - start, 30, 3);
+    ASSERT_NE(results(), nullptr);
+    EXPECT_TRUE(Child(results(), QStringLiteral("KeptForLater"))->isVisible());
+
+    // The stuck move landed the run once; the next one goes in after it.
+    const QByteArray landed = ReadWholeResultsFile(resultsPath());
+    ASSERT_EQ(landed.size(), before.size() + kRecordSize);
+    EXPECT_EQ(DecodeRecord(landed.constData() + before.size()).result, 30);
+    state().ResultValue = 25;
+    EXPECT_EQ(AppendResult(state()), RunRecording::Recorded);
+    EXPECT_EQ(ReadWholeResultsFile(resultsPath()).size(), before.size() + 2 * kRecordSize);
+    EXPECT_FALSE(Outbox(OutboxFolderOf(state().folders), resultsPath()).holdsRuns());
 }
 
 } // namespace

@@ -44,11 +44,15 @@ File::~File() {
 }
 
 int File::open(const QString& path, Access access) {
-    const int fd = OpenRetrying(path, access == Access::ReadWrite ? O_RDWR | O_CREAT : O_RDONLY);
-    if (fd < 0) return errno;
-    if (handle_ >= 0) ::close(int(handle_));
-    handle_ = fd;
-    return 0;
+    path_ = path;
+    return MakeFileCall(FileCall::Open, path, [&] {
+        const int fd =
+            OpenRetrying(path, access == Access::ReadWrite ? O_RDWR | O_CREAT : O_RDONLY);
+        if (fd < 0) return errno;
+        if (handle_ >= 0) ::close(int(handle_));
+        handle_ = fd;
+        return 0;
+    });
 }
 
 bool File::isOpen() const {
@@ -56,53 +60,64 @@ bool File::isOpen() const {
 }
 
 int File::size(qint64& bytes) const {
-    struct stat info {};
-    if (::fstat(int(handle_), &info) != 0) return errno;
-    // A folder in the file's place opens for reading but is not a file.
-    if (S_ISDIR(info.st_mode)) return EISDIR;
-    bytes = qint64(info.st_size);
-    return 0;
+    return MakeFileCall(FileCall::Size, path_, [&] {
+        struct stat info {};
+        if (::fstat(int(handle_), &info) != 0) return errno;
+        // A folder in the file's place opens for reading but is not a file.
+        if (S_ISDIR(info.st_mode)) return EISDIR;
+        bytes = qint64(info.st_size);
+        return 0;
+    });
 }
 
 int File::readAt(char* buffer, qint64 length, qint64 offset, qint64& done) const {
     done = 0;
-    while (done < length) {
-        const ssize_t n =
-            ::pread(int(handle_), buffer + done, size_t(length - done), off_t(offset + done));
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) return errno;
-        if (n == 0) break;
-        done += n;
-    }
-    return 0;
+    return MakeFileCall(FileCall::Read, path_, [&] {
+        while (done < length) {
+            const ssize_t n =
+                ::pread(int(handle_), buffer + done, size_t(length - done), off_t(offset + done));
+            if (n < 0 && errno == EINTR) continue;
+            if (n < 0) return errno;
+            if (n == 0) break;
+            done += n;
+        }
+        return 0;
+    });
 }
 
 int File::writeAt(const char* buffer, qint64 length, qint64 offset) const {
-    while (length > 0) {
-        const ssize_t n = ::pwrite(int(handle_), buffer, size_t(length), off_t(offset));
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) return errno;
-        buffer += n;
-        length -= n;
-        offset += n;
-    }
-    return 0;
+    return MakeFileCall(FileCall::Write, path_, [&] {
+        while (length > 0) {
+            const ssize_t n = ::pwrite(int(handle_), buffer, size_t(length), off_t(offset));
+            if (n < 0 && errno == EINTR) continue;
+            if (n < 0) return errno;
+            buffer += n;
+            length -= n;
+            offset += n;
+        }
+        return 0;
+    });
 }
 
 int File::sync() const {
-    return ::fsync(int(handle_)) == 0 ? 0 : errno;
+    return MakeFileCall(FileCall::Sync, path_,
+                        [&] { return ::fsync(int(handle_)) == 0 ? 0 : errno; });
 }
 
 int File::truncate(qint64 length) const {
-    return ::ftruncate(int(handle_), off_t(length)) == 0 ? 0 : errno;
+    return MakeFileCall(FileCall::Truncate, path_,
+                        [&] { return ::ftruncate(int(handle_), off_t(length)) == 0 ? 0 : errno; });
 }
 
 int File::lock(LockKind kind, bool wait, bool& granted) const {
-    const int error = SetWholeFileLock(int(handle_), kind == LockKind::Shared ? F_RDLCK : F_WRLCK,
-                                       wait ? F_SETLKW : F_SETLK);
-    granted = error == 0;
-    if (!wait && (error == EAGAIN || error == EACCES)) return 0;
-    return error;
+    granted = false;
+    return MakeFileCall(FileCall::Lock, path_, [&] {
+        const int error = SetWholeFileLock(
+            int(handle_), kind == LockKind::Shared ? F_RDLCK : F_WRLCK, wait ? F_SETLKW : F_SETLK);
+        granted = error == 0;
+        if (!wait && (error == EAGAIN || error == EACCES)) return 0;
+        return error;
+    });
 }
 
 namespace {
@@ -154,10 +169,8 @@ class LockTicker {
     timer_t timer_{};
     int error_ = 0;
 };
-} // namespace
 
-int File::lockWithin(LockKind kind, int milliseconds, bool& granted) const {
-    if (const int error = lock(kind, false, granted); error != 0 || granted) return error;
+int WaitForLock(int fd, LockKind kind, int milliseconds, bool& granted) {
     const auto deadline =
         std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
     const LockTicker ticker;
@@ -166,7 +179,7 @@ int File::lockWithin(LockKind kind, int milliseconds, bool& granted) const {
     whole.l_type = kind == LockKind::Shared ? F_RDLCK : F_WRLCK;
     whole.l_whence = SEEK_SET;
     for (;;) {
-        if (::fcntl(int(handle_), F_SETLKW, &whole) == 0) {
+        if (::fcntl(fd, F_SETLKW, &whole) == 0) {
             granted = true;
             return 0;
         }
@@ -175,16 +188,11 @@ int File::lockWithin(LockKind kind, int milliseconds, bool& granted) const {
     }
 }
 
-void File::unlock() const {
-    SetWholeFileLock(int(handle_), F_UNLCK, F_SETLK);
-}
-
-int File::copyInSystem(const File& target, qint64 length) const {
+int CopyRange(int from, int to, qint64 length) {
     loff_t in = 0;
     loff_t out = 0;
     while (in < length) {
-        const ssize_t n =
-            ::copy_file_range(int(handle_), &in, int(target.handle_), &out, size_t(length - in), 0);
+        const ssize_t n = ::copy_file_range(from, &in, to, &out, size_t(length - in), 0);
         if (n < 0 && errno == EINTR) continue;
         if (n > 0) continue;
         if (n == 0) return EIO; // the source is shorter than length
@@ -195,31 +203,83 @@ int File::copyInSystem(const File& target, qint64 length) const {
     }
     return 0;
 }
+} // namespace
+
+int File::lockWithin(LockKind kind, int milliseconds, bool& granted) const {
+    if (const int error = lock(kind, false, granted); error != 0 || granted) return error;
+    return MakeFileCall(FileCall::Lock, path_,
+                        [&] { return WaitForLock(int(handle_), kind, milliseconds, granted); });
+}
+
+void File::unlock() const {
+    SetWholeFileLock(int(handle_), F_UNLCK, F_SETLK);
+}
+
+int File::copyInSystem(const File& target, qint64 length) const {
+    return MakeFileCall(FileCall::Copy, target.path_,
+                        [&] { return CopyRange(int(handle_), int(target.handle_), length); });
+}
 
 int RemoveFile(const QString& path) {
-    return ::unlink(QFile::encodeName(path).constData()) == 0 ? 0 : errno;
+    return MakeFileCall(FileCall::Remove, path, [&] {
+        return ::unlink(QFile::encodeName(path).constData()) == 0 ? 0 : errno;
+    });
 }
 
 int ReplaceFile(const QString& from, const QString& to) {
-    if (::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) != 0)
-        return errno;
-    return SyncFolder(QFileInfo(to).absolutePath());
+    const int error = MakeFileCall(FileCall::Replace, to, [&] {
+        return ::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0
+                   ? 0
+                   : errno;
+    });
+    return error != 0 ? error : SyncFolder(QFileInfo(to).absolutePath());
 }
 
 int SyncFolder(const QString& folder) {
-    const int fd = OpenRetrying(folder, O_RDONLY | O_DIRECTORY);
-    if (fd < 0) return errno;
-    // Some network file systems refuse to sync a folder; their server
-    // writes the folder through anyway.
-    const int rc = ::fsync(fd);
-    const int error = errno;
-    ::close(fd);
-    if (rc != 0 && error != EINVAL && error != EROFS && error != ENOTSUP) return error;
-    return 0;
+    return MakeFileCall(FileCall::SyncFolder, folder, [&] {
+        const int fd = OpenRetrying(folder, O_RDONLY | O_DIRECTORY);
+        if (fd < 0) return errno;
+        // Some network file systems refuse to sync a folder; their server
+        // writes the folder through anyway.
+        const int rc = ::fsync(fd);
+        const int error = errno;
+        ::close(fd);
+        if (rc != 0 && error != EINVAL && error != EROFS && error != ENOTSUP) return error;
+        return 0;
+    });
+}
+
+int ErrorNumberOf(unsigned long systemCode) {
+    return int(systemCode);
 }
 
 QString ErrorText(int errorNumber) {
     return QString::fromLocal8Bit(std::strerror(errorNumber));
+}
+
+// What NFS and SMB/CIFS clients return when their server is away or their
+// connection broke. EIO is a soft mount's answer to a call that timed out (a
+// local disk's EIO is waited out the same way: the question lets the user go).
+ErrorKind KindOfError(int errorNumber) {
+    switch (errorNumber) {
+    case ETIMEDOUT:
+    case EHOSTDOWN:
+    case EHOSTUNREACH:
+    case ENETDOWN:
+    case ENETUNREACH:
+    case ENETRESET:
+    case ESTALE:
+    case ECONNRESET:
+    case ECONNABORTED:
+    case ECONNREFUSED:
+    case ENOTCONN:
+    case EREMOTEIO:
+    case ENOLINK:
+    case EIO:
+        return ErrorKind::Network;
+    default:
+        return ErrorKind::Other;
+    }
 }
 
 } // namespace platform

@@ -19,26 +19,53 @@ HANDLE Native(std::intptr_t handle) {
     return reinterpret_cast<HANDLE>(handle);
 }
 
-// The Windows codes the program meets, as the error numbers it decides on;
-// each number's first code is the one whose text the user is shown.
+// The Windows codes the program meets, as the error numbers it decides on.
+// The network's codes each get a number of the network's own, so that the
+// program waits them out (KindOfError); a code not listed is EIO.
 struct CodeNumber {
     DWORD code;
     int number;
 };
 constexpr CodeNumber kCodeNumbers[] = {
-    {ERROR_FILE_NOT_FOUND, ENOENT},    {ERROR_PATH_NOT_FOUND, ENOENT},
-    {ERROR_BAD_NETPATH, ENOENT},       {ERROR_BAD_NET_NAME, ENOENT},
-    {ERROR_INVALID_DRIVE, ENOENT},     {ERROR_ACCESS_DENIED, EACCES},
-    {ERROR_WRITE_PROTECT, EACCES},     {ERROR_NETWORK_ACCESS_DENIED, EACCES},
-    {ERROR_LOCK_VIOLATION, EAGAIN},    {ERROR_SHARING_VIOLATION, EAGAIN},
-    {ERROR_DISK_FULL, ENOSPC},         {ERROR_HANDLE_DISK_FULL, ENOSPC},
-    {ERROR_NOT_SUPPORTED, ENOLCK},     {ERROR_INVALID_FUNCTION, ENOSYS},
-    {ERROR_DIRECTORY, ENOTDIR},        {ERROR_ALREADY_EXISTS, EEXIST},
-    {ERROR_FILE_EXISTS, EEXIST},       {ERROR_NOT_SAME_DEVICE, EXDEV},
-    {ERROR_GEN_FAILURE, EIO},          {ERROR_NETNAME_DELETED, EIO},
-    {ERROR_UNEXP_NET_ERR, EIO},        {ERROR_SEM_TIMEOUT, EIO},
-    {ERROR_INVALID_PARAMETER, EINVAL}, {ERROR_FILENAME_EXCED_RANGE, ENAMETOOLONG},
-    {ERROR_NOT_ENOUGH_MEMORY, ENOMEM}, {ERROR_OPERATION_ABORTED, EINTR},
+    {ERROR_FILE_NOT_FOUND, ENOENT},
+    {ERROR_PATH_NOT_FOUND, ENOENT},
+    {ERROR_BAD_NET_NAME, ENOENT},
+    {ERROR_INVALID_DRIVE, ENOENT},
+    {ERROR_ACCESS_DENIED, EACCES},
+    {ERROR_WRITE_PROTECT, EACCES},
+    {ERROR_NETWORK_ACCESS_DENIED, EACCES},
+    {ERROR_DELETE_PENDING, EACCES}, // a scanner still holds a file being removed
+    {ERROR_LOCK_VIOLATION, EAGAIN},
+    {ERROR_SHARING_VIOLATION, EAGAIN},
+    {ERROR_DISK_FULL, ENOSPC},
+    {ERROR_HANDLE_DISK_FULL, ENOSPC},
+    {ERROR_NOT_SUPPORTED, ENOLCK},
+    {ERROR_INVALID_FUNCTION, ENOSYS},
+    {ERROR_DIRECTORY, ENOTDIR},
+    {ERROR_ALREADY_EXISTS, EEXIST},
+    {ERROR_FILE_EXISTS, EEXIST},
+    {ERROR_NOT_SAME_DEVICE, EXDEV},
+    {ERROR_GEN_FAILURE, EIO},
+    {ERROR_INVALID_PARAMETER, EINVAL},
+    {ERROR_FILENAME_EXCED_RANGE, ENAMETOOLONG},
+    {ERROR_NOT_ENOUGH_MEMORY, ENOMEM},
+    {ERROR_OPERATION_ABORTED, EINTR},
+    // The server's twentieth connection was its last (a Windows 10/11 PC).
+    {ERROR_REQ_NOT_ACCEP, ECONNREFUSED},
+    {ERROR_NETNAME_DELETED, ECONNRESET},
+    {ERROR_UNEXP_NET_ERR, ENETRESET},
+    {ERROR_SEM_TIMEOUT, ETIMEDOUT},
+    {ERROR_NETWORK_BUSY, ENOBUFS},
+    {ERROR_DEV_NOT_EXIST, ENODEV},
+    {ERROR_VC_DISCONNECTED, ENOTCONN},
+    {ERROR_NETWORK_UNREACHABLE, ENETUNREACH},
+    {ERROR_HOST_UNREACHABLE, EHOSTUNREACH},
+    {ERROR_CONNECTION_ABORTED, ECONNABORTED},
+    {ERROR_BAD_NETPATH, ENETDOWN}, // the server does not answer
+    {ERROR_BAD_NET_RESP, ENETDOWN},
+    {ERROR_NET_WRITE_FAULT, ENETDOWN},
+    {ERROR_NO_NET_OR_BAD_PATH, ENETDOWN},
+    {ERROR_NOT_CONNECTED, ENOTCONN},
 };
 
 int NumberOf(DWORD code) {
@@ -47,8 +74,16 @@ int NumberOf(DWORD code) {
     return EIO;
 }
 
+// The last code each thread met, for ErrorText to tell it in its own words.
+thread_local DWORD lastCode = ERROR_SUCCESS;
+
+int NumberRemembered(DWORD code) {
+    lastCode = code;
+    return NumberOf(code);
+}
+
 int LastError() {
-    return NumberOf(GetLastError());
+    return NumberRemembered(GetLastError());
 }
 
 std::wstring WidePath(const QString& path) {
@@ -71,22 +106,25 @@ File::~File() {
 }
 
 int File::open(const QString& path, Access access) {
-    const bool write = access == Access::ReadWrite;
-    // Other processes may read, write and delete or rename the file meanwhile,
-    // as on POSIX; the locks, not the sharing mode, keep them apart.
-    const HANDLE handle =
-        CreateFileW(WidePath(path).c_str(), GENERIC_READ | (write ? GENERIC_WRITE : 0),
-                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                    write ? OPEN_ALWAYS : OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (handle == INVALID_HANDLE_VALUE) {
-        const int error = LastError();
-        // A folder in the file's place refuses to open as a file.
-        if (error == EACCES && QFileInfo(path).isDir()) return EISDIR;
-        return error;
-    }
-    if (isOpen()) CloseHandle(Native(handle_));
-    handle_ = reinterpret_cast<std::intptr_t>(handle);
-    return 0;
+    path_ = path;
+    return MakeFileCall(FileCall::Open, path, [&] {
+        const bool write = access == Access::ReadWrite;
+        // Other processes may read, write and delete or rename the file
+        // meanwhile, as on POSIX; the locks, not the sharing mode, keep them apart.
+        const HANDLE handle =
+            CreateFileW(WidePath(path).c_str(), GENERIC_READ | (write ? GENERIC_WRITE : 0),
+                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                        write ? OPEN_ALWAYS : OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (handle == INVALID_HANDLE_VALUE) {
+            const int error = LastError();
+            // A folder in the file's place refuses to open as a file.
+            if (error == EACCES && QFileInfo(path).isDir()) return EISDIR;
+            return error;
+        }
+        if (isOpen()) CloseHandle(Native(handle_));
+        handle_ = reinterpret_cast<std::intptr_t>(handle);
+        return 0;
+    });
 }
 
 bool File::isOpen() const {
@@ -94,62 +132,74 @@ bool File::isOpen() const {
 }
 
 int File::size(qint64& bytes) const {
-    LARGE_INTEGER length{};
-    if (!GetFileSizeEx(Native(handle_), &length)) return LastError();
-    bytes = length.QuadPart;
-    return 0;
+    return MakeFileCall(FileCall::Size, path_, [&] {
+        LARGE_INTEGER length{};
+        if (!GetFileSizeEx(Native(handle_), &length)) return LastError();
+        bytes = length.QuadPart;
+        return 0;
+    });
 }
 
 int File::readAt(char* buffer, qint64 length, qint64 offset, qint64& done) const {
     done = 0;
-    while (done < length) {
-        OVERLAPPED at = At(offset + done);
-        DWORD n = 0;
-        if (!ReadFile(Native(handle_), buffer + done, DWORD(qMin(length - done, kMaxPiece)), &n,
-                      &at)) {
-            if (GetLastError() == ERROR_HANDLE_EOF) break;
-            return LastError();
+    return MakeFileCall(FileCall::Read, path_, [&] {
+        while (done < length) {
+            OVERLAPPED at = At(offset + done);
+            DWORD n = 0;
+            if (!ReadFile(Native(handle_), buffer + done, DWORD(qMin(length - done, kMaxPiece)), &n,
+                          &at)) {
+                if (GetLastError() == ERROR_HANDLE_EOF) break;
+                return LastError();
+            }
+            if (n == 0) break;
+            done += n;
         }
-        if (n == 0) break;
-        done += n;
-    }
-    return 0;
+        return 0;
+    });
 }
 
 int File::writeAt(const char* buffer, qint64 length, qint64 offset) const {
-    while (length > 0) {
-        OVERLAPPED at = At(offset);
-        DWORD n = 0;
-        if (!WriteFile(Native(handle_), buffer, DWORD(qMin(length, kMaxPiece)), &n, &at))
-            return LastError();
-        buffer += n;
-        length -= n;
-        offset += n;
-    }
-    return 0;
+    return MakeFileCall(FileCall::Write, path_, [&] {
+        while (length > 0) {
+            OVERLAPPED at = At(offset);
+            DWORD n = 0;
+            if (!WriteFile(Native(handle_), buffer, DWORD(qMin(length, kMaxPiece)), &n, &at))
+                return LastError();
+            buffer += n;
+            length -= n;
+            offset += n;
+        }
+        return 0;
+    });
 }
 
 int File::sync() const {
-    return FlushFileBuffers(Native(handle_)) ? 0 : LastError();
+    return MakeFileCall(FileCall::Sync, path_,
+                        [&] { return FlushFileBuffers(Native(handle_)) ? 0 : LastError(); });
 }
 
 int File::truncate(qint64 length) const {
-    FILE_END_OF_FILE_INFO end{};
-    end.EndOfFile.QuadPart = length;
-    return SetFileInformationByHandle(Native(handle_), FileEndOfFileInfo, &end, sizeof end)
-               ? 0
-               : LastError();
+    return MakeFileCall(FileCall::Truncate, path_, [&] {
+        FILE_END_OF_FILE_INFO end{};
+        end.EndOfFile.QuadPart = length;
+        return SetFileInformationByHandle(Native(handle_), FileEndOfFileInfo, &end, sizeof end)
+                   ? 0
+                   : LastError();
+    });
 }
 
 int File::lock(LockKind kind, bool wait, bool& granted) const {
-    OVERLAPPED whole = At(0);
-    const DWORD flags = (kind == LockKind::Exclusive ? LOCKFILE_EXCLUSIVE_LOCK : 0) |
-                        (wait ? 0 : LOCKFILE_FAIL_IMMEDIATELY);
-    granted = LockFileEx(Native(handle_), flags, 0, MAXDWORD, MAXDWORD, &whole);
-    if (granted) return 0;
-    const DWORD code = GetLastError();
-    if (!wait && (code == ERROR_LOCK_VIOLATION || code == ERROR_IO_PENDING)) return 0;
-    return NumberOf(code);
+    granted = false;
+    return MakeFileCall(FileCall::Lock, path_, [&] {
+        OVERLAPPED whole = At(0);
+        const DWORD flags = (kind == LockKind::Exclusive ? LOCKFILE_EXCLUSIVE_LOCK : 0) |
+                            (wait ? 0 : LOCKFILE_FAIL_IMMEDIATELY);
+        granted = LockFileEx(Native(handle_), flags, 0, MAXDWORD, MAXDWORD, &whole);
+        if (granted) return 0;
+        const DWORD code = GetLastError();
+        if (!wait && (code == ERROR_LOCK_VIOLATION || code == ERROR_IO_PENDING)) return 0;
+        return NumberRemembered(code);
+    });
 }
 
 // Tried every millisecond or so: a handle opened for plain reads and writes
@@ -173,37 +223,81 @@ int File::copyInSystem(const File&, qint64) const {
 }
 
 int RemoveFile(const QString& path) {
-    return DeleteFileW(WidePath(path).c_str()) ? 0 : LastError();
+    return MakeFileCall(FileCall::Remove, path,
+                        [&] { return DeleteFileW(WidePath(path).c_str()) ? 0 : LastError(); });
 }
 
 int ReplaceFile(const QString& from, const QString& to) {
     // Write-through: the rename is on the disk (or the server's) when this returns.
-    return MoveFileExW(WidePath(from).c_str(), WidePath(to).c_str(),
-                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)
-               ? 0
-               : LastError();
+    return MakeFileCall(FileCall::Replace, to, [&] {
+        return MoveFileExW(WidePath(from).c_str(), WidePath(to).c_str(),
+                           MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)
+                   ? 0
+                   : LastError();
+    });
 }
 
-int SyncFolder(const QString&) {
+int SyncFolder(const QString& folder) {
     // NTFS and SMB servers write a folder's entries through with the files'
     // own flushes and write-through renames; Windows has no folder sync.
-    return 0;
+    return MakeFileCall(FileCall::SyncFolder, folder, [] { return 0; });
+}
+
+namespace {
+QString SystemText(DWORD code) {
+    wchar_t* text = nullptr;
+    const DWORD length = FormatMessageW(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+        nullptr, code, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+    if (length == 0) return {};
+    const QString message = QString::fromWCharArray(text, int(length)).trimmed();
+    LocalFree(text);
+    return message;
+}
+
+// The code whose words tell errorNumber: the one this thread last met, when
+// it gave that number, else the number's first code.
+DWORD CodeTelling(int errorNumber) {
+    if (lastCode != ERROR_SUCCESS && NumberOf(lastCode) == errorNumber) return lastCode;
+    for (const CodeNumber& entry : kCodeNumbers)
+        if (entry.number == errorNumber) return entry.code;
+    return ERROR_SUCCESS;
+}
+} // namespace
+
+int ErrorNumberOf(unsigned long systemCode) {
+    return NumberRemembered(DWORD(systemCode));
 }
 
 QString ErrorText(int errorNumber) {
-    for (const CodeNumber& entry : kCodeNumbers) {
-        if (entry.number != errorNumber) continue;
-        wchar_t* text = nullptr;
-        const DWORD length =
-            FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
-                               FORMAT_MESSAGE_IGNORE_INSERTS,
-                           nullptr, entry.code, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
-        if (length == 0) break;
-        const QString message = QString::fromWCharArray(text, int(length)).trimmed();
-        LocalFree(text);
-        return message;
+    const DWORD code = CodeTelling(errorNumber);
+    QString text = code == ERROR_SUCCESS ? QString() : SystemText(code);
+    if (text.isEmpty()) return QString::fromLocal8Bit(std::strerror(errorNumber));
+    // The network's codes are what its administrator looks up.
+    if (KindOfError(errorNumber) != ErrorKind::Other)
+        text += QStringLiteral("（Windows のコード %1）").arg(code);
+    return text;
+}
+
+ErrorKind KindOfError(int errorNumber) {
+    switch (errorNumber) {
+    case ECONNREFUSED:
+        return ErrorKind::TooManyConnections;
+    case ECONNRESET:
+    case ENETRESET:
+    case ETIMEDOUT:
+    case ENOBUFS:
+    case ENODEV:
+    case ENOTCONN:
+    case ENETUNREACH:
+    case EHOSTUNREACH:
+    case ECONNABORTED:
+    case ENETDOWN:
+    case EIO: // ERROR_GEN_FAILURE and the codes not listed, a network drive's among them
+        return ErrorKind::Network;
+    default:
+        return ErrorKind::Other;
     }
-    return QString::fromLocal8Bit(std::strerror(errorNumber));
 }
 
 } // namespace platform
