@@ -2,6 +2,7 @@
 
 #include "core/ProgramState.h"
 #include "core/Text.h"
+#include "records/AttemptLog.h"
 #include "records/ResultsFile.h"
 
 #include <QCryptographicHash>
@@ -15,16 +16,18 @@
 #include <cerrno>
 #include <chrono>
 #include <cstring>
+#include <functional>
 #include <mutex>
 
 Q_LOGGING_CATEGORY(lcOutbox, "drill.records.outbox")
 
 namespace {
-// The outbox file: this tag, where a move began writing (-1: none) and how
-// many bytes of records it wrote there, then each run as its length and its
-// bytes (the 44-byte record first).
-constexpr char kTag[8] = {'D', 'R', 'I', 'L', 'L', 'O', 'B', '2'};
-constexpr qint64 kHeaderSize = sizeof kTag + 2 * sizeof(qint64);
+// The outbox file: this tag, where a move began writing records (-1: none)
+// and how many bytes of them it wrote there, the same for the attempts it
+// wrote to the attempt log, then each run as its length and its bytes (the
+// 44-byte record first, then its attempts' records).
+constexpr char kTag[8] = {'D', 'R', 'I', 'L', 'L', 'O', 'B', '3'};
+constexpr qint64 kHeaderSize = sizeof kTag + 4 * sizeof(qint64);
 // The release before kept the runs' records one after another after its own
 // tag and where a move began.
 constexpr char kFirstTag[8] = {'D', 'R', 'I', 'L', 'L', 'O', 'B', 'X'};
@@ -90,6 +93,38 @@ QByteArrayView RecordOf(const QByteArray& run) {
     return QByteArrayView(run).first(kRecordSize);
 }
 
+QByteArrayView AttemptsOf(const QByteArray& run) {
+    return QByteArrayView(run).sliced(kRecordSize);
+}
+
+// How many of runs, from the first, have their attempts in the log from
+// offset on, within the bytes a move noted. A log that cannot be read holds
+// none of them.
+size_t AttemptsLandedAt(const QString& logPath, qint64 offset, qint64 bytes,
+                        const std::vector<QByteArray>& runs) {
+    QByteArray there;
+    if (offset >= 0 && bytes > 0 && QFileInfo::exists(logPath)) {
+        try {
+            const ResultsFileHandle log(logPath, false);
+            there.resize(bytes);
+            there.truncate(ReadUpTo(log, there.data(), there.size(), offset));
+        } catch (const DataFileError&) {
+            there.clear();
+        }
+    }
+    size_t count = 0;
+    qint64 at = 0;
+    while (count < runs.size()) {
+        const QByteArrayView attempts = AttemptsOf(runs[count]);
+        if (at + attempts.size() > there.size() ||
+            QByteArrayView(there).sliced(at, attempts.size()) != attempts)
+            break;
+        at += attempts.size();
+        ++count;
+    }
+    return count;
+}
+
 // How many of runs, from the first, the results file holds from offset on,
 // within the bytes a move noted: those it wrote before it was stopped.
 size_t RunsLandedAt(const ResultsFileHandle& results, qint64 offset, qint64 bytes,
@@ -143,11 +178,36 @@ QByteArray UnitOf(const QByteArray& run) {
     return unit + run;
 }
 
-QByteArray NoteOf(qint64 movingTo, qint64 movingBytes) {
+QByteArray NoteOf(qint64 movingTo, qint64 movingBytes, qint64 attemptsTo, qint64 attemptsBytes) {
     QByteArray note;
     Append(note, movingTo);
     Append(note, movingBytes);
+    Append(note, attemptsTo);
+    Append(note, attemptsBytes);
     return note;
+}
+
+// The attempts go to the log beside the results file, under its write lock,
+// before the records: a run whose record landed has its attempts there too.
+// A failure that the share being away explains stops the move as the results
+// file's would; any other (a log that is a folder, say) leaves the attempts
+// out rather than the run. Returns where they were written, or -1.
+qint64 WriteAttempts(const QString& logPath, const QByteArray& attempts,
+                     const std::function<void(qint64)>& noteBefore) {
+    try {
+        const bool created = !QFileInfo::exists(logPath);
+        const ResultsFileHandle log(logPath, true);
+        if (created) SyncFolderOf(logPath);
+        const qint64 at = log.size() / kAttemptRecordSize * kAttemptRecordSize;
+        noteBefore(at);
+        WriteExactly(log, attempts.constData(), attempts.size(), at);
+        SyncFile(log);
+        return at;
+    } catch (const FileAccessError& error) {
+        if (platform::KindOfError(error.errorNumber()) != platform::ErrorKind::Other) throw;
+        qCWarning(lcOutbox).noquote() << "the attempts are left out:" << error.message();
+        return -1;
+    }
 }
 
 void Check(int error, const QString& path) {
@@ -169,7 +229,8 @@ QString OutboxFolderOf(const Folders& folders) {
            QStringLiteral("/outbox");
 }
 
-Outbox::Outbox(const QString& folder, const QString& resultsPath) {
+Outbox::Outbox(const QString& folder, const QString& resultsPath)
+    : attemptLogPath_(AttemptLogPathBeside(resultsPath)) {
     // One outbox per results file, so a run never reaches another classroom's file.
     const QByteArray key = QCryptographicHash::hash(
         QFileInfo(resultsPath).absoluteFilePath().toUtf8(), QCryptographicHash::Sha1);
@@ -201,6 +262,8 @@ Outbox::Contents Outbox::read() const {
         ThrowOutboxError(QStringLiteral("読み込み"), path_, QStringLiteral("中身が違います"));
     contents.movingTo = Load<qint64>(bytes, sizeof kTag);
     contents.movingBytes = Load<qint64>(bytes, sizeof kTag + sizeof(qint64));
+    contents.attemptsTo = Load<qint64>(bytes, sizeof kTag + 2 * sizeof(qint64));
+    contents.attemptsBytes = Load<qint64>(bytes, sizeof kTag + 3 * sizeof(qint64));
     return contents;
 }
 
@@ -209,7 +272,8 @@ Outbox::Contents Outbox::read() const {
 // folder synced on POSIX).
 void Outbox::write(Contents& contents) const {
     QByteArray bytes(kTag, sizeof kTag);
-    bytes += NoteOf(contents.movingTo, contents.movingBytes);
+    bytes += NoteOf(contents.movingTo, contents.movingBytes, contents.attemptsTo,
+                    contents.attemptsBytes);
     for (const QByteArray& run : contents.runs)
         bytes += UnitOf(run);
     const QString fresh = path_ + QStringLiteral(".new");
@@ -228,7 +292,7 @@ void Outbox::write(Contents& contents) const {
 // Adds run after the last whole one, unsynced: the caller syncs.
 void Outbox::append(const platform::File& file, Contents& contents, const QByteArray& run) const {
     QByteArray bytes = UnitOf(run);
-    if (contents.end == 0) bytes.prepend(QByteArray(kTag, sizeof kTag) + NoteOf(-1, 0));
+    if (contents.end == 0) bytes.prepend(QByteArray(kTag, sizeof kTag) + NoteOf(-1, 0, -1, 0));
     Check(file.writeAt(bytes.constData(), bytes.size(), contents.end), path_);
     contents.end += bytes.size();
     contents.runs.push_back(run);
@@ -271,10 +335,15 @@ void Outbox::moveInto(const ResultsFileHandle& results, const QByteArray& record
     const size_t landed = contents.movingTo < 0 ? 0
                                                 : RunsLandedAt(results, contents.movingTo,
                                                                contents.movingBytes, contents.runs);
-    if (landed > 0 || contents.firstForm) {
+    const size_t attemptsLanded = AttemptsLandedAt(attemptLogPath_, contents.attemptsTo,
+                                                   contents.attemptsBytes, contents.runs);
+    if (landed > 0 || attemptsLanded > landed || contents.firstForm) {
+        // Runs whose attempts alone landed wait with their records only.
+        for (size_t k = landed; k < attemptsLanded; ++k)
+            contents.runs[k] = RecordOf(contents.runs[k]).toByteArray();
         contents.runs.erase(contents.runs.begin(), contents.runs.begin() + qsizetype(landed));
-        contents.movingTo = -1;
-        contents.movingBytes = 0;
+        contents.movingTo = contents.attemptsTo = -1;
+        contents.movingBytes = contents.attemptsBytes = 0;
         write(contents);
     }
     platform::File file;
@@ -284,15 +353,21 @@ void Outbox::moveInto(const ResultsFileHandle& results, const QByteArray& record
         clear(file);
         return;
     }
-    QByteArray records;
-    for (const QByteArray& run : contents.runs)
+    QByteArray records, attempts;
+    for (const QByteArray& run : contents.runs) {
         records += RecordOf(run);
+        attempts += AttemptsOf(run);
+    }
     // Whole records only: a torn tail is written over.
     const qint64 at = results.size() / kRecordSize * kRecordSize;
-    // The note, and a run just added, on this disk before the results file is touched.
-    const QByteArray note = NoteOf(at, records.size());
-    Check(file.writeAt(note.constData(), note.size(), sizeof kTag), path_);
-    Check(file.sync(), path_);
+    // The note, and a run just added, on this disk before the shared files are touched.
+    const auto note = [&](qint64 attemptsAt) {
+        const QByteArray bytes =
+            NoteOf(at, records.size(), attemptsAt, attemptsAt < 0 ? 0 : attempts.size());
+        Check(file.writeAt(bytes.constData(), bytes.size(), sizeof kTag), path_);
+        Check(file.sync(), path_);
+    };
+    if (attempts.isEmpty() || WriteAttempts(attemptLogPath_, attempts, note) < 0) note(-1);
     WriteExactly(results, records.constData(), records.size(), at);
     SyncFile(results);
     clear(file);

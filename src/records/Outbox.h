@@ -31,11 +31,12 @@ class Outbox {
     // The waiting runs' records, oldest first; those a cut-off move already
     // wrote are still among them until the next move.
     QByteArray runs() const;
-    // Adds one run (its 44-byte record first), unless it already waits; on
-    // disk when it returns.
+    // Adds one run (its 44-byte record first, then its attempts' records),
+    // unless it already waits; on disk when it returns.
     void keep(const QByteArray& run) const;
-    // With the results file's write lock held: writes the runs that still
-    // wait, then record (none when empty), to the end of results, syncs it and
+    // With the results file's write lock held: writes the attempts of the runs
+    // that still wait to the attempt log beside results, then their records
+    // and record (none when empty) to the end of results, syncs both and
     // empties the outbox.
     void moveInto(const ResultsFileHandle& results, const QByteArray& record) const;
 
@@ -43,6 +44,8 @@ class Outbox {
     struct Contents {
         qint64 movingTo = -1;   // where a move began writing the runs, -1 when none did
         qint64 movingBytes = 0; // how many bytes of records it wrote there
+        qint64 attemptsTo = -1; // the same for the attempts, in the attempt log
+        qint64 attemptsBytes = 0;
         // Each run kept whole: its record first, then what rides along with it.
         std::vector<QByteArray> runs;
         qint64 end = 0;         // where the last whole run ends in the file
@@ -54,4 +57,5 @@ class Outbox {
     void clear(const platform::File& file) const;
 
     QString path_;
+    QString attemptLogPath_;
 };

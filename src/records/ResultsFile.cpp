@@ -1,5 +1,6 @@
 #include "records/ResultsFile.h"
 
+#include "records/AttemptLog.h"
 #include "records/Outbox.h"
 #include "records/ResultsJournal.h"
 
@@ -271,13 +272,15 @@ bool AppendOnWorker(ProgramState& state, const QString& path, const QByteArray& 
 } // namespace
 
 RunRecording AppendResult(ProgramState& state, QString* setAsideNotice) {
-    const QByteArray record = EncodeRecord(RunRecordOf(state));
+    const ResultRecord run = RunRecordOf(state);
+    const QByteArray record = EncodeRecord(run);
     const QString path = ResultsFilePath(state);
     const Outbox outbox(OutboxFolderOf(state.folders), path);
-    // On this machine's disk before any network call: a move that fails, or
-    // reports a failure after its write landed, leaves the run noted here.
+    // On this machine's disk before any network call, with its attempts: a
+    // move that fails, or reports a failure after its write landed, leaves
+    // the run noted here.
     try {
-        outbox.keep(record);
+        outbox.keep(record + EncodeRunAttempts(run, state.drill.Attempts));
     } catch (const DataFileError&) {
         // The outbox folder cannot be written: the run goes straight to the
         // file, or nowhere.

@@ -5,6 +5,7 @@
 #include "ChildProcess.h"
 #include "TestDoubles.h"
 
+#include "records/AttemptLog.h"
 #include "records/Outbox.h"
 #include "records/ResultsFile.h"
 
@@ -26,6 +27,16 @@ QByteArray RunBytes(int student, int result) {
     return EncodeRecord(r);
 }
 
+// A run as the drill keeps it: its record, then its attempts' records.
+QByteArray RunWithAttempts(int student, int result, int attempts) {
+    const QByteArray record = RunBytes(student, result);
+    std::vector<Attempt> answered;
+    for (int k = 1; k <= attempts; ++k)
+        answered.push_back({k, 1 + k % 4, 2 + k, QStringLiteral("4×3.14"), k % 2 == 0,
+                            k % 2 == 0 ? MistakeClass::None : MistakeClass::Order, 10 * k});
+    return record + EncodeRunAttempts(DecodeRecord(record.constData()), answered);
+}
+
 using platform::FileCall;
 
 enum class Fault {
@@ -33,14 +44,15 @@ enum class Fault {
     FailsAfter, // the call does its work and reports EIO (a lost reply)
     Fails,      // the call reports EIO without doing anything
 };
-enum class OnFile { Results, Outbox };
+enum class OnFile { Results, Outbox, AttemptLog };
 
 // Makes the first call of that kind on that file go wrong that way.
 void Spoil(FileCall call, OnFile on, Fault fault, const QString& resultsPath) {
     auto spoilt = std::make_shared<bool>(false);
     platform::OverrideFileCall(call, [=](const QString& path, const std::function<int()>& system) {
-        const bool target =
-            on == OnFile::Results ? path == resultsPath : path.contains(QStringLiteral("outbox"));
+        const bool target = on == OnFile::Results      ? path == resultsPath
+                            : on == OnFile::AttemptLog ? path == AttemptLogPathBeside(resultsPath)
+                                                       : path.contains(QStringLiteral("outbox"));
         if (!target || *spoilt) return system();
         *spoilt = true;
         if (fault == Fault::Fails) return EIO;
@@ -53,7 +65,8 @@ void Spoil(FileCall call, OnFile on, Fault fault, const QString& resultsPath) {
 constexpr int kMoverFailed = 3;
 
 TEST(Outbox, AMoveKilledOrFailingAtAnyCallLeavesEachRunInTheFileOnceAndInOrder) {
-    const QByteArray kept1 = RunBytes(11, 31), kept2 = RunBytes(12, 32);
+    // Each kept run carries its attempts, which reach the log once too.
+    const QByteArray kept1 = RunWithAttempts(11, 31, 3), kept2 = RunWithAttempts(12, 32, 10);
     const QByteArray ended = RunBytes(13, 33), next = RunBytes(14, 34);
     // results file, outbox folder, call, file, fault
     if (ChildRole() == QStringLiteral("mover")) {
@@ -90,6 +103,11 @@ TEST(Outbox, AMoveKilledOrFailingAtAnyCallLeavesEachRunInTheFileOnceAndInOrder) 
         {Sync, OnFile::Results, Fault::Killed, killed, 2, 0},
         {Truncate, OnFile::Outbox, Fault::Killed, killed, 0, 0},
         {Truncate, OnFile::Outbox, Fault::Killed, killed, 1, 0},
+        // The attempts go to the log first, under the same lock.
+        {Write, OnFile::AttemptLog, Fault::Killed, killed, 0, 0},
+        {Sync, OnFile::AttemptLog, Fault::Killed, killed, 1, 0},
+        {Sync, OnFile::AttemptLog, Fault::FailsAfter, failed, 0, 0},
+        {Write, OnFile::AttemptLog, Fault::Fails, failed, 0, 0},
         // A server (or disk) that applied the call and lost its reply.
         {Sync, OnFile::Outbox, Fault::FailsAfter, failed, 0, 0},
         {Write, OnFile::Results, Fault::FailsAfter, failed, 1, 0},
@@ -105,13 +123,16 @@ TEST(Outbox, AMoveKilledOrFailingAtAnyCallLeavesEachRunInTheFileOnceAndInOrder) 
     const QString path = install.dataFolder() + kResultsFileName;
     const QString folder = install.root() + QStringLiteral("outbox");
     const Outbox outbox(folder, path);
+    const QString log = AttemptLogPathBeside(path);
     const QByteArray before = RunBytes(1, 10) + RunBytes(2, 20);
+    const QByteArray logBefore = RunWithAttempts(1, 10, 2).mid(kRecordSize);
     for (const Case& c : cases) {
         SCOPED_TRACE(::testing::Message()
                      << "call " << int(c.call) << " on " << int(c.on) << ", fault " << int(c.fault)
                      << ", " << c.appendsMeanwhile << " appended, " << c.bytesLost
                      << " bytes lost");
         install.writeBytes(path, before);
+        install.writeBytes(log, logBefore);
         outbox.keep(kept1);
         outbox.keep(kept2);
         outbox.keep(kept1); // a run is kept once
@@ -123,7 +144,8 @@ TEST(Outbox, AMoveKilledOrFailingAtAnyCallLeavesEachRunInTheFileOnceAndInOrder) 
         if (c.bytesLost > 0) {
             ASSERT_TRUE(QFile::resize(path, QFileInfo(path).size() - c.bytesLost));
         }
-        const QByteArray expected = before + kept1 + kept2 + ended + next;
+        const QByteArray expected =
+            before + kept1.left(kRecordSize) + kept2.left(kRecordSize) + ended + next;
         for (int k = 0; k < c.appendsMeanwhile; ++k)
             AppendRecord(path, DecodeRecord(RunBytes(50 + k, 50).constData()));
         AppendRecordAfterOutbox(path, next, &outbox);
@@ -137,6 +159,8 @@ TEST(Outbox, AMoveKilledOrFailingAtAnyCallLeavesEachRunInTheFileOnceAndInOrder) 
             file.remove(at, kRecordSize);
         }
         EXPECT_TRUE(file == expected);
+        EXPECT_TRUE(ReadWholeResultsFile(log) ==
+                    logBefore + kept1.mid(kRecordSize) + kept2.mid(kRecordSize));
         EXPECT_FALSE(outbox.holdsRuns());
     }
 }
