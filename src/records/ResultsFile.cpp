@@ -244,14 +244,16 @@ struct WorkerNotice {
 bool AppendOnWorker(ProgramState& state, const QString& path, const QByteArray& record,
                     const std::optional<Outbox>& outbox, QString* setAsideNotice) {
     auto notice = std::make_shared<WorkerNotice>();
-    const auto write = [path, record, outbox, notice] {
+    // Shared with the try, which may outlive this call.
+    const auto kept = outbox ? std::make_shared<const Outbox>(*outbox) : nullptr;
+    const auto write = [path, record, kept, notice] {
         QString text;
         const auto handOver = [&] {
             const std::lock_guard lock(notice->mutex);
             if (!text.isEmpty()) notice->text = text;
         };
         try {
-            AppendRecordAfterOutbox(path, record, outbox ? &*outbox : nullptr, &text);
+            AppendRecordAfterOutbox(path, record, kept.get(), &text);
         } catch (...) {
             handOver();
             throw;
