@@ -4,6 +4,7 @@
 #include "core/Platform.h"
 #include "core/ProgramState.h"
 #include "core/Tables.h"
+#include "drill/Mistakes.h"
 #include "roster/Roster.h"
 
 #include <QStringList>
@@ -14,20 +15,6 @@
 namespace {
 const QString kBlank = QStringLiteral("（　　）");
 const QString kValueBlank = QStringLiteral("（　　　　）");
-
-// The factor the formula multiplies by 3.14, and how often.
-int Factor(ProblemKind kind, int v) {
-    switch (kind) {
-    case ProblemKind::CircumferenceFromDiameter:
-    case ProblemKind::AreaFromRadius:
-        return v;
-    case ProblemKind::CircumferenceFromRadius:
-        return 2 * v;
-    case ProblemKind::AreaFromDiameter:
-        return v / 2;
-    }
-    return v;
-}
 
 bool IsArea(ProblemKind kind) {
     return kind == ProblemKind::AreaFromRadius || kind == ProblemKind::AreaFromDiameter;
@@ -145,7 +132,7 @@ QString LengthLabel(int v) {
 }
 
 QString WorkedValue(ProblemKind kind, int v) {
-    const int factor = Factor(kind, v);
+    const int factor = NeededNumber(kind, v);
     // In hundredths, so that no rounding shows.
     const int hundredths = (IsArea(kind) ? factor * factor : factor) * 314;
     QString text = QString::number(hundredths / 100);
