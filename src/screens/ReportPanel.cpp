@@ -10,17 +10,14 @@
 #include "roster/Roster.h"
 #include "rules/LevelBoardRules.h"
 #include "rules/WeakSpots.h"
+#include "screens/PrintOrPdf.h"
 #include "widgets/Screen.h"
 
 #include <QCheckBox>
-#include <QDir>
-#include <QFileInfo>
 #include <QLabel>
 #include <QListWidget>
 #include <QPainter>
-#include <QPrintDialog>
 #include <QPrinter>
-#include <QPrinterInfo>
 #include <QPushButton>
 
 #include <algorithm>
@@ -237,32 +234,16 @@ bool ReportPanel::printChosen(QPrinter& printer) {
 }
 
 void ReportPanel::printClicked() {
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setPageSize(QPageSize(QPageSize::A4));
-    printer.setPageOrientation(QPageLayout::Portrait);
-    if (QPrinterInfo::availablePrinters().isEmpty()) {
-        printToPdf(printer);
-        return;
-    }
-    QPrintDialog dialog(&printer, this);
-    if (dialog.exec() != QDialog::Accepted) return;
-    printChosen(printer);
-}
-
-// Without an installed printer the reports go into a PDF file in the home
-// folder, named by the time so an earlier one stays; the teacher is told where.
-void ReportPanel::printToPdf(QPrinter& printer) {
-    const QString file = QDir::home().filePath(ReportPdfName(state_.platform.clock->now()));
-    printer.setOutputFormat(QPrinter::PdfFormat);
-    printer.setOutputFileName(file);
-    const bool written = printChosen(printer) && QFileInfo(file).size() > 0;
-    const QString where = QDir::toNativeSeparators(file);
+    const std::optional<PdfWritten> pdf =
+        PrintOrWritePdf(this, ReportPdfName(state_.platform.clock->now()),
+                        [this](QPrinter& printer) { return printChosen(printer); });
+    if (!pdf) return;
     state_.platform.dialogs->inform(
         QStringLiteral("印刷"),
-        written ? QStringLiteral(
-                      "プリンターがないので、成績グラフを PDF ファイルに書き出しました。\n%1")
-                      .arg(where)
-                : QStringLiteral("プリンターがなく、PDF ファイルも書き出せませんでした。\n%1\n"
-                                 "ホームフォルダに書き込めるか確かめてください。")
-                      .arg(where));
+        pdf->written ? QStringLiteral(
+                           "プリンターがないので、成績グラフを PDF ファイルに書き出しました。\n%1")
+                           .arg(pdf->path)
+                     : QStringLiteral("プリンターがなく、PDF ファイルも書き出せませんでした。\n%1\n"
+                                      "ホームフォルダに書き込めるか確かめてください。")
+                           .arg(pdf->path));
 }

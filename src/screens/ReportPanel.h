@@ -53,7 +53,6 @@ class ReportPanel : public QFrame {
   private:
     void createControls();
     void printClicked();
-    void printToPdf(QPrinter& printer);
     void otherStudentsClicked();
     std::vector<int> chosenStudents() const;
     std::vector<int> chosenLevels() const;

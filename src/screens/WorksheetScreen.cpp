@@ -5,16 +5,13 @@
 #include "core/Seeding.h"
 #include "core/SharedReading.h"
 #include "paper/WorksheetDrawing.h"
+#include "screens/PrintOrPdf.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QDir>
-#include <QFileInfo>
 #include <QLabel>
-#include <QPrintDialog>
 #include <QPrinter>
-#include <QPrinterInfo>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
@@ -106,33 +103,18 @@ bool WorksheetScreen::printTo(QPrinter& printer) {
 }
 
 void WorksheetScreen::printClicked() {
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setPageSize(QPageSize(QPageSize::A4));
-    printer.setPageOrientation(QPageLayout::Portrait);
-    if (QPrinterInfo::availablePrinters().isEmpty()) {
-        printToPdf(printer);
-        return;
-    }
-    QPrintDialog dialog(&printer, this);
-    if (dialog.exec() != QDialog::Accepted) return;
-    printTo(printer);
-}
-
-// As the report panel does: a PDF in the home folder, named by the time.
-void WorksheetScreen::printToPdf(QPrinter& printer) {
-    const QString file = QDir::home().filePath(WorksheetPdfName(state_.platform.clock->now()));
-    printer.setOutputFormat(QPrinter::PdfFormat);
-    printer.setOutputFileName(file);
-    const bool written = printTo(printer) && QFileInfo(file).size() > 0;
-    const QString where = QDir::toNativeSeparators(file);
+    const std::optional<PdfWritten> pdf =
+        PrintOrWritePdf(this, WorksheetPdfName(state_.platform.clock->now()),
+                        [this](QPrinter& printer) { return printTo(printer); });
+    if (!pdf) return;
     state_.platform.dialogs->inform(
         kTitle,
-        written
+        pdf->written
             ? QStringLiteral("プリンターがないので、プリントを PDF ファイルに書き出しました。\n%1")
-                  .arg(where)
+                  .arg(pdf->path)
             : QStringLiteral("プリントを書き出せませんでした。\n%1\n"
                              "生徒が選ばれているか、ホームフォルダに書き込めるか確かめてください。")
-                  .arg(where));
+                  .arg(pdf->path));
 }
 
 void WorksheetScreen::goBack() {

@@ -34,7 +34,6 @@ class WorksheetScreen : public Screen {
 
   private:
     void printClicked();
-    void printToPdf(QPrinter& printer);
     void goBack();
 
     QComboBox* combo1_ = nullptr;   // level
