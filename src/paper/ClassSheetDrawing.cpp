@@ -82,7 +82,9 @@ void DrawGridRow(QPainter& painter, const SheetLayout& layout, const QRectF& row
         painter.drawLine(QPointF(x, row.top()), QPointF(x, row.bottom()));
 }
 
-void DrawHead(QPainter& painter, const SheetLayout& layout, const ClassSheet& sheet) {
+// The head's number and name cells, shared by the sheet and its つまずき page;
+// returns the height of a line of the head.
+double DrawStudentHead(QPainter& painter, const SheetLayout& layout) {
     const QRectF& head = layout.head;
     const double lineHeight = head.height() * 0.3;
     FitText(painter, QRectF(head.left(), head.top(), layout.idWidth, head.height()),
@@ -90,6 +92,12 @@ void DrawHead(QPainter& painter, const SheetLayout& layout, const ClassSheet& sh
     FitText(painter,
             QRectF(head.left() + layout.idWidth, head.top(), layout.nameWidth, head.height()),
             Qt::AlignCenter, QStringLiteral("名前"), lineHeight);
+    return lineHeight;
+}
+
+void DrawHead(QPainter& painter, const SheetLayout& layout, const ClassSheet& sheet) {
+    const QRectF& head = layout.head;
+    const double lineHeight = DrawStudentHead(painter, layout);
     for (int level = 1; level <= int(sheet.levelNames.size()); ++level)
         FitText(painter, layout.cellRect(head, level), Qt::AlignCenter | Qt::TextWrapAnywhere,
                 sheet.levelNames[level - 1], lineHeight);
@@ -248,12 +256,7 @@ const QColor kShadeColour(60, 60, 60);
 
 void DrawWeakSpotHead(QPainter& painter, const SheetLayout& layout) {
     const QRectF& head = layout.head;
-    const double lineHeight = head.height() * 0.3;
-    FitText(painter, QRectF(head.left(), head.top(), layout.idWidth, head.height()),
-            Qt::AlignCenter, QStringLiteral("番号"), lineHeight);
-    FitText(painter,
-            QRectF(head.left() + layout.idWidth, head.top(), layout.nameWidth, head.height()),
-            Qt::AlignCenter, QStringLiteral("名前"), lineHeight);
+    const double lineHeight = DrawStudentHead(painter, layout);
     for (int kind = 1; kind <= kProblemKinds; ++kind)
         FitText(painter, layout.cellRect(head, kind), Qt::AlignCenter, KindName(kind), lineHeight);
 }
