@@ -8,6 +8,7 @@
 #include "core/SharedReading.h"
 #include "core/Text.h"
 #include "records/Counts.h"
+#include "records/ResultsFile.h"
 #include "roster/NameList.h"
 #include "roster/Roster.h"
 #include "widgets/VersionDialog.h"
@@ -270,7 +271,27 @@ void NameSelectionScreen::confirm() {
     DefineLevels(state_);
 }
 
+// Runs this machine could not record yet get one more try before the program
+// ends; whoever ends it learns how many still wait here.
+void NameSelectionScreen::tellRunsStillKept() {
+    try {
+        if (KeptRunCount(state_) == 0) return;
+        MoveOutboxIntoResults(state_);
+        const qint64 kept = KeptRunCount(state_);
+        if (kept == 0) return;
+        state_.platform.dialogs->inform(
+            state_.levels.ProgramTitle,
+            QStringLiteral(
+                "成績ファイルに記録できなかった成績が %1 回分、このパソコンに残っています。"
+                "次にこのパソコンでプログラムを起動したときに記録します。")
+                .arg(kept));
+    } catch (const DataFileError&) {
+        // The outbox cannot be read: the next start tries it as well.
+    }
+}
+
 void NameSelectionScreen::leaveForProgramMenu() {
+    tellRunsStillKept();
     const QString menu = ProgramMenuPath(state_.folders.AppFolder);
     if (!state_.platform.launcher->start(menu, {kProgramMenuArgument}))
         state_.platform.dialogs->inform(

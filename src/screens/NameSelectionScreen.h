@@ -44,6 +44,7 @@ class NameSelectionScreen : public Screen {
     void selectRow(int row);
     void doubleClickRow(int row);
     void confirm();
+    void tellRunsStillKept();
     void leaveForProgramMenu();
     void openVersionDialog();
     // The keys "1" and "0" anywhere, Enter and space in the list; true when used.

@@ -3,6 +3,8 @@
 
 #include "core/LevelCatalogue.h"
 #include "core/Seeding.h"
+#include "records/Outbox.h"
+#include "records/ResultsFile.h"
 #include "roster/NameList.h"
 #include "roster/Roster.h"
 #include "screens/NameSelectionScreen.h"
@@ -258,6 +260,42 @@ TEST(NameSelection, KeyZeroStartsTheProgramMenuThenEnds) {
     EXPECT_EQ(r.rig.launcher.arguments, QStringList{QStringLiteral("001")});
     EXPECT_TRUE(r.rig.dialogs.shown.empty());
     EXPECT_EQ(r.rig.navigator.calls.back(), QStringLiteral("endProgram"));
+}
+
+// Runs this machine kept get one more try at the end; those that stay are
+// counted for whoever ends the program.
+TEST(NameSelection, TheEndTriesTheKeptRunsOnceMoreAndSaysHowManyRemain) {
+    for (const bool fileAway : {false, true}) {
+        SCOPED_TRACE(fileAway ? "a folder in place of the results file" : "the file takes them");
+        ScreenRig r(kRoster);
+        r.open();
+        // The share goes away while the name screen shows.
+        const QString path = ResultsFilePath(r.state);
+        if (fileAway) {
+            QFile::remove(path);
+            ASSERT_TRUE(QDir().mkpath(path));
+        }
+        const Outbox outbox(OutboxFolderOf(r.state.folders), path);
+        QByteArray runs;
+        for (const int student : {1, 3}) {
+            ResultRecord run;
+            run.date = 46365;
+            run.student = int16_t(student);
+            run.level = 1;
+            outbox.keep(EncodeRecord(run));
+            runs += EncodeRecord(run);
+        }
+        QTest::mouseClick(r.find<QPushButton>("Command7"), Qt::LeftButton);
+        EXPECT_EQ(outbox.holdsRuns(), fileAway);
+        if (fileAway) {
+            ASSERT_EQ(r.rig.dialogs.shown.size(), 1u);
+            EXPECT_TRUE(r.rig.dialogs.shown[0].text.contains(QStringLiteral("2 回分")));
+        } else {
+            EXPECT_TRUE(r.rig.dialogs.shown.empty());
+            EXPECT_EQ(ReadWholeResultsFile(path), runs);
+        }
+        EXPECT_EQ(r.rig.navigator.calls.back(), QStringLiteral("endProgram"));
+    }
 }
 
 TEST(NameSelection, AProgramMenuThatCannotStartIsNamedBeforeTheEnd) {
