@@ -2,12 +2,15 @@
 ;   makensis -DVERSION=1.0.15 -DSTAGE=<folder with the programs> -DICON=<.ico>
 ;            -DOUTFILE=<setup.exe> installer.nsi
 ; Silent installation on every machine of a school:
-;   circle-drill-<version>-setup.exe /S [/CLASSROOM=\\server\share\教室\circle] [/DESKTOP] [/D=C:\...]
+;   circle-drill-<version>-setup.exe /S [/CLASSROOM=\\server\share\教室\circle]
+;       [/OUTBOX=D:\drill-outbox] [/DESKTOP] [/D=C:\...]
 ; /CLASSROOM names the classroom's program folder (the folder whose parent
 ; holds パスデータ.txt), with or without quotes, spaces included; without it
 ; the demo classroom is laid out. A silent installation refuses a folder
 ; without パスデータ.txt above it: exit code 2 and a line in
-; circle-drill-setup.log beside the installer.
+; circle-drill-setup.log beside the installer. /OUTBOX names the folder of
+; this machine that keeps runs until the results file takes them (a drive
+; that survives a restore-at-reboot), written to 預け先フォルダ.txt.
 Unicode true
 Target amd64-unicode
 SetCompressor /SOLID lzma
@@ -45,6 +48,7 @@ VIAddVersionKey /LANG=0 "LegalCopyright" "円の公式ドリルの作者"
 !define MUI_ABORTWARNING
 
 Var Classroom        ; the classroom's program folder, or empty for the demo
+Var Outbox           ; this machine's folder for runs not yet recorded, or empty
 Var ClassroomField
 Var DemoChoice
 Var ExistingChoice
@@ -67,17 +71,13 @@ Function .onInit
   SetRegView 64
   ReadRegStr $Classroom HKLM "${SETTINGS}" "ClassroomFolder"
   ${GetParameters} $R0
-  ; Not GetOptions: it misses an option quoted whole ("/CLASSROOM=C:\教室 A\circle").
-  ${StrStr} $R1 $R0 "/CLASSROOM="
-  ${If} $R1 != ""
-    StrCpy $R1 $R1 "" 11
-    ; The folder runs to the next option; a Windows path holds no " /".
-    ${StrStr} $R2 $R1 " /"
-    StrLen $R3 $R1
-    StrLen $R4 $R2
-    IntOp $R3 $R3 - $R4
-    StrCpy $Classroom $R1 $R3
-  ${EndIf}
+  Push "/CLASSROOM="
+  Call FolderOption
+  Pop $R1
+  ${IfThen} $R1 != "" ${|} StrCpy $Classroom $R1 ${|}
+  Push "/OUTBOX="
+  Call FolderOption
+  Pop $Outbox
   Push $Classroom
   Call TidyFolder
   Pop $Classroom
@@ -94,6 +94,34 @@ Function .onInit
   ${IfNot} ${Errors}
     SectionSetFlags 1 ${SF_SELECTED}
   ${EndIf}
+FunctionEnd
+
+; The folder given with an option ("/CLASSROOM=" on the stack) on the
+; command line ($R0), tidied, or empty. Not GetOptions: it misses an option
+; quoted whole ("/CLASSROOM=C:\教室 A\circle"). The folder runs to the next
+; option; a Windows path holds no " /".
+Function FolderOption
+  Exch $0
+  Push $1
+  Push $2
+  Push $3
+  ${StrStr} $1 $R0 $0
+  ${If} $1 != ""
+    StrLen $2 $0
+    StrCpy $1 $1 "" $2
+    ${StrStr} $2 $1 " /"
+    StrLen $3 $2
+    StrLen $2 $1
+    IntOp $2 $2 - $3
+    StrCpy $1 $1 $2
+  ${EndIf}
+  Push $1
+  Call TidyFolder
+  Pop $0
+  Pop $3
+  Pop $2
+  Pop $1
+  Exch $0
 FunctionEnd
 
 ; A folder as typed, pasted or copied from Explorer's address bar, without
@@ -228,6 +256,14 @@ Section "${PRODUCT}（必須）" SecProgram
   ${EndIf}
   WriteRegStr HKLM "${SETTINGS}" "InstallFolder" "$INSTDIR"
   WriteRegStr HKLM "${SETTINGS}" "ClassroomFolder" "$Classroom"
+  ; The program reads this machine's outbox folder beside itself, in the
+  ; system's code page (932 on a Japanese Windows); without /OUTBOX= an
+  ; earlier setting stays.
+  ${If} $Outbox != ""
+    FileOpen $0 "$INSTDIR\預け先フォルダ.txt" w
+    FileWrite $0 "$Outbox\$\r$\n"
+    FileClose $0
+  ${EndIf}
 
   CreateDirectory "$SMPROGRAMS\${PRODUCT}"
   CreateShortcut "$SMPROGRAMS\${PRODUCT}\${PRODUCT}.lnk" "$INSTDIR\circle-drill.exe" \
@@ -269,6 +305,7 @@ Section "Uninstall"
   Delete "$INSTDIR\make-demo.exe"
   Delete "$INSTDIR\demo-menu.exe"
   Delete "$INSTDIR\README.txt"
+  Delete "$INSTDIR\預け先フォルダ.txt"
   RMDir /r "$INSTDIR\fonts"
   Delete "$INSTDIR\uninstall.exe"
   RMDir "$INSTDIR"

@@ -81,16 +81,16 @@ void ReadCommonSettings(CommonSettings& common, const QString& commonDataFile) {
     common.CommonSetting4 = values[3];
     common.DataChangePassword = values[5];
 }
-// The outbox folder the machine names (relative to the program folder), or
-// empty for the program's local data folder.
-QString ReadOutboxFolder(const QString& appFolder) {
-    const QString path = appFolder + kOutboxSettingFileName;
+} // namespace
+
+QString ReadOutboxFolder(const QString& machineFolder) {
+    const QString folder = WithTrailingSeparator(NormalisePath(machineFolder));
+    const QString path = folder + kOutboxSettingFileName;
     if (!QFileInfo::exists(path)) return {};
     CsvReader reader = CsvReader::fromFile(path);
     const QString value = reader.atEnd() ? QString() : reader.readText().trimmed();
-    return value.isEmpty() ? QString() : ResolveFolder(value, appFolder);
+    return value.isEmpty() ? QString() : ResolveFolder(value, folder);
 }
-} // namespace
 
 QString AppFolderOf(const QString& programFolder) {
     return EndedWithSeparator(programFolder);
@@ -138,5 +138,4 @@ void LoadFoldersAndCommonSettings(ProgramState& state, const QString& programFol
     folders.ProgramFolderName = ProgramFolderNameOf(programFolder);
     folders.DataFolder = DataFolderOf(folders.CommonFolder, folders.ProgramFolderName);
     folders.SoundFolder = SoundFolderOf(folders.CommonFolder);
-    folders.OutboxFolder = ReadOutboxFolder(folders.AppFolder);
 }

@@ -34,7 +34,11 @@ struct ClassroomLine {
 // characters read as 0 (00000, or no leading digits) is all name.
 ClassroomLine SplitClassroomLine(const QString& line);
 
-// Sets the folders and the common settings from the two files (and the
-// outbox folder from its setting, when the program folder holds one). Throws
+// Sets the folders and the common settings from the two files. Throws
 // a DataFileError naming the file, the missing value and what the file must hold.
 void LoadFoldersAndCommonSettings(ProgramState& state, const QString& programFolder);
+// The outbox folder this machine names in the setting beside its programs
+// (relative to that folder), or empty for the program's local data folder.
+// Beside the programs, not in the classroom's shared folder: each machine
+// keeps its own runs.
+QString ReadOutboxFolder(const QString& machineFolder);

@@ -105,16 +105,18 @@ TEST(LoadConfiguration, SetsFoldersAndSettingsFromBothFiles) {
         if (!finalLineEnd) common.chop(1);
         install.writeText(PathDataFile(install), QStringLiteral("..\\data\\\n") + kSpares9);
         install.writeText(CommonDataFile(install), common);
-        // A machine restored at every start keeps its runs on a drive that survives.
+        // A machine restored at every start keeps its runs on a drive that
+        // survives, named beside its programs.
+        const QString machine = install.root() + QStringLiteral("machine");
         if (finalLineEnd)
-            install.writeText(install.programFolder() + u'/' + kOutboxSettingFileName,
+            install.writeText(machine + u'/' + kOutboxSettingFileName,
                               QStringLiteral("..\\預け先\\\n"));
 
         ProgramState state;
         LoadFoldersAndCommonSettings(state, install.programFolder());
         const Folders& f = state.folders;
-        EXPECT_EQ(f.OutboxFolder,
-                  finalLineEnd ? install.root() + QStringLiteral("programs/預け先/") : QString());
+        EXPECT_EQ(ReadOutboxFolder(machine),
+                  finalLineEnd ? install.root() + QStringLiteral("預け先/") : QString());
         EXPECT_EQ(f.AppFolder, install.programFolder() + QLatin1Char('/'));
         EXPECT_EQ(f.CommonFolder, install.dataRoot());
         EXPECT_EQ(f.ProgramFolderName, QStringLiteral("circle"));
