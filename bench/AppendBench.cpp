@@ -1,8 +1,13 @@
 // AppendResult (the run kept on this machine, then the lock, the note, the
 // append and the sync) against its floor: writing and syncing 44 bytes in a
 // file of the outbox folder, then at the end of a file of the results folder.
+// AppendRun is the same with the run's ten attempts, which ride in the outbox
+// and land in the attempt log before the record; its floor writes and syncs
+// the same bytes to the same three files.
 #include "BenchHarness.h"
 
+#include "core/ProgramState.h"
+#include "records/AttemptLog.h"
 #include "records/ResultsFile.h"
 
 #include <QDir>
@@ -21,50 +26,67 @@ namespace {
 struct AppendClassroom : BenchClassroom {
     QTemporaryDir folder{root + QStringLiteral("append-XXXXXX")};
 
-    AppendClassroom() {
+    explicit AppendClassroom(int attempts) {
         state->folders.DataFolder = folder.path() + QLatin1Char('/');
         state->folders.OutboxFolder = folder.path() + QStringLiteral("/outbox");
         state->session.StudentNo = 17;
         state->LevelNo = 3;
         state->ResultValue = 42;
+        for (int i = 1; i <= attempts; ++i) {
+            Attempt a;
+            a.problem = i;
+            a.kind = 1 + i % 4;
+            a.length = 2 + i % 9;
+            a.keys = QStringLiteral("8×8×3.14");
+            a.tenths = 35;
+            state->drill.Attempts.push_back(a);
+        }
     }
 };
 
 void AppendResultBench(benchmark::State& bench) {
-    AppendClassroom classroom;
+    AppendClassroom classroom(int(bench.range(0)));
     for (auto _ : bench)
         if (AppendResult(*classroom.state) != RunRecording::Recorded)
             bench.SkipWithError("the run was not recorded");
 }
 
-// 44 bytes at the end of the file at path, synced.
-void AppendSynced(const QByteArray& path) {
-    const char record[kRecordSize] = {};
+// bytes zeros at the end of the file at path, synced.
+void AppendSynced(const QByteArray& path, qsizetype bytes) {
+    const QByteArray zeros(bytes, '\0');
     const int fd = ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
     struct stat info {};
     ::fstat(fd, &info);
-    if (::pwrite(fd, record, kRecordSize, info.st_size) != kRecordSize || ::fsync(fd) != 0)
+    if (::pwrite(fd, zeros.constData(), size_t(bytes), info.st_size) != bytes ||
+        ::fsync(fd) != 0)
         std::abort();
     ::close(fd);
 }
 
 void AppendResultFloor(benchmark::State& bench) {
-    AppendClassroom classroom;
+    const int attempts = int(bench.range(0));
+    AppendClassroom classroom(attempts);
     QDir().mkpath(classroom.state->folders.OutboxFolder);
     const QByteArray local =
         QFile::encodeName(classroom.state->folders.OutboxFolder + QStringLiteral("/floor.dat"));
     const QByteArray shared =
         QFile::encodeName(classroom.folder.path() + QStringLiteral("/floor.dat"));
+    const QByteArray log =
+        QFile::encodeName(classroom.folder.path() + QStringLiteral("/floor-attempts.dat"));
+    const qsizetype attemptBytes = qsizetype(attempts) * kAttemptRecordSize;
     for (auto _ : bench) {
-        AppendSynced(local);
-        AppendSynced(shared);
+        AppendSynced(local, kRecordSize + attemptBytes);
+        if (attempts > 0) AppendSynced(log, attemptBytes);
+        AppendSynced(shared, kRecordSize);
     }
 }
 
 } // namespace
 
-BENCHMARK(AppendResultBench)->Name("AppendResult")->Unit(benchmark::kMillisecond);
-BENCHMARK(AppendResultFloor)->Name("AppendResult_floor")->Unit(benchmark::kMillisecond);
+BENCHMARK(AppendResultBench)->Name("AppendResult")->Arg(0)->Unit(benchmark::kMillisecond);
+BENCHMARK(AppendResultFloor)->Name("AppendResult_floor")->Arg(0)->Unit(benchmark::kMillisecond);
+BENCHMARK(AppendResultBench)->Name("AppendRun")->Arg(10)->Unit(benchmark::kMillisecond);
+BENCHMARK(AppendResultFloor)->Name("AppendRun_floor")->Arg(10)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv) {
     return RunBenchmarks(argc, argv);
