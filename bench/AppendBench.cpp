@@ -57,8 +57,7 @@ void AppendSynced(const QByteArray& path, qsizetype bytes) {
     const int fd = ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
     struct stat info {};
     ::fstat(fd, &info);
-    if (::pwrite(fd, zeros.constData(), size_t(bytes), info.st_size) != bytes ||
-        ::fsync(fd) != 0)
+    if (::pwrite(fd, zeros.constData(), size_t(bytes), info.st_size) != bytes || ::fsync(fd) != 0)
         std::abort();
     ::close(fd);
 }
