@@ -1,5 +1,7 @@
 #include "screens/RecordsBrowser.h"
 
+#include "core/Text.h"
+
 #include "core/Events.h"
 #include "core/ProgramState.h"
 #include "core/SharedReading.h"
@@ -7,7 +9,9 @@
 #include "rules/RecordRows.h"
 
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QFrame>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
@@ -34,6 +38,24 @@ QFont ListFont() {
     font.setFixedPitch(true);
     return font;
 }
+
+// The student list is chosen from by typing the ID; digits typed with the
+// Japanese input method on reach it as their ASCII forms, as the list shows them.
+class HalfWidthTyping : public QObject {
+  public:
+    using QObject::QObject;
+
+  protected:
+    bool eventFilter(QObject* target, QEvent* event) override {
+        if (event->type() != QEvent::KeyPress) return false;
+        const auto* key = static_cast<QKeyEvent*>(event);
+        const QString half = HalfWidthNumber(key->text());
+        if (half == key->text()) return false;
+        QKeyEvent typed(QEvent::KeyPress, key->key(), key->modifiers(), half);
+        QCoreApplication::sendEvent(target, &typed);
+        return true;
+    }
+};
 
 } // namespace
 
@@ -90,6 +112,7 @@ void RecordsBrowser::createEditPanel() {
     combo1_->setObjectName(QStringLiteral("Combo1"));
     combo1_->setGeometry(TwipRect(240, 1680, 4020, 450));
     combo1_->setMaxVisibleItems(20);
+    combo1_->installEventFilter(new HalfWidthTyping(combo1_));
     connect(combo1_, &QComboBox::activated, this, &RecordsBrowser::studentChosen);
 
     label2_4_ =

@@ -10,6 +10,7 @@
 #include <QComboBox>
 #include <QFile>
 #include <QFileInfo>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
@@ -183,6 +184,13 @@ TEST_F(RecordsBrowserTest, TheComboListsEveryRosterLineAndTheGradeFollowsTheChoi
     EXPECT_TRUE(control<QPushButton>("Command2")->isEnabled());
     chooseStudent(30);
     EXPECT_EQ(control<QLabel>("Label2_4")->text(), QStringLiteral("高１"));
+    // The ID typed with the Japanese input method on.
+    for (const QChar digit : QStringLiteral("１２")) {
+        QKeyEvent typed(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(digit));
+        QCoreApplication::sendEvent(combo, &typed);
+    }
+    EXPECT_EQ(combo->currentText(), QStringLiteral("12 /  山田太郎"));
+    EXPECT_EQ(control<QLabel>("Label2_4")->text(), QStringLiteral("小５"));
 
     click("Command6"); // no action
     EXPECT_TRUE(panelShown());
