@@ -212,7 +212,11 @@ int main(int argc, char** argv) {
             "                  four kinds evenly. A log that cannot be read gives everyone\n"
             "                  that draw and is named on standard error.\n"
             "The number of the sheets (No. S) is written on standard output; with --weak it\n"
-            "gives the same sheets again as long as the log of those 30 days is unchanged.\n"))
+            "gives the same sheets again as long as the log of those 30 days (up to --now) is\n"
+            "unchanged. A week of homework from each 小5 student's weak spots: run\n"
+            "  drill-worksheet -o 宿題_月.pdf --weak --grade 小5 PROGRAM_FOLDER\n"
+            "once for each day (宿題_火.pdf ... 宿題_金.pdf): each run draws a new number, so\n"
+            "the days differ; run on the day itself, a sheet also follows the newest answers.\n"))
         return 0;
     KeepToolkitMessagesQuiet();
     QApplication app(argc, argv);
