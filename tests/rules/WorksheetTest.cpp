@@ -24,15 +24,11 @@ WeakSpots SpotsOf(const KindCounts& answered, const KindCounts& wrong) {
 AttemptRecord Answer(int student, int kind, MistakeClass mistake, int daysAgo = 0) {
     AttemptRecord r;
     r.date = ToOleDay(kNow.date().addDays(-daysAgo));
-    r.timeOfDay = 0.6;
     r.student = int16_t(student);
     r.level = 7;
-    r.attempt.problem = 1;
     r.attempt.kind = kind;
-    r.attempt.length = 4;
     r.attempt.correct = mistake == MistakeClass::None;
     r.attempt.mistake = mistake;
-    r.attempt.tenths = 50;
     return r;
 }
 
@@ -41,14 +37,6 @@ KindCounts KindsOf(const std::vector<CircleProblem>& problems) {
     for (const CircleProblem& problem : problems)
         ++counts[std::size_t(problem.kind) - 1];
     return counts;
-}
-
-QStringList AnswersOf(const std::vector<Worksheet>& sheets) {
-    QStringList answers;
-    for (const Worksheet& sheet : sheets)
-        for (const CircleProblem& problem : sheet.problems)
-            answers << QString::number(int(problem.kind)) + problem.expectedAnswer;
-    return answers;
 }
 
 } // namespace
@@ -60,16 +48,13 @@ TEST(WeakWorksheet, ApportionsTheProblemsOverTheKindsByTheirWrongAnswers) {
     } cases[] = {
         // One each, the other eight as 6 : 2.
         {12, {10, 10, 10, 10}, {6, 0, 2, 0}, {7, 1, 3, 1}},
-        // A kind never answered gets none.
-        {12, {5, 5, 0, 0}, {1, 1, 0, 0}, {6, 6, 0, 0}},
         // Equal remainders: the lower kind.
         {10, {3, 3, 3, 0}, {1, 1, 1, 0}, {4, 3, 3, 0}},
         // Equal remainders: the kind with more wrong answers before the lower one.
         {6, {1, 1, 1, 1}, {1, 3, 0, 0}, {1, 3, 1, 1}},
         // Fewer problems than kinds answered: the most wrong, then the lower kind.
         {2, {1, 1, 1, 1}, {0, 3, 1, 3}, {0, 1, 0, 1}},
-        {1, {4, 0, 4, 0}, {0, 0, 0, 0}, {1, 0, 0, 0}},
-        // Nothing wrong: evenly over the kinds answered.
+        // Nothing wrong: evenly over the kinds answered, none to a kind not answered.
         {7, {2, 0, 4, 0}, {0, 0, 0, 0}, {4, 0, 3, 0}},
         {200, {9, 9, 9, 9}, {1000, 1, 0, 0}, {197, 1, 1, 1}},
         // Nothing answered: nothing to apportion.
@@ -118,14 +103,6 @@ TEST(WeakWorksheet, EachStudentsSheetDrawsTheirKindsFromTheLogAndSaysWhatItAimsA
     for (const Worksheet& sheet : sheets)
         for (std::size_t i = 1; i < sheet.problems.size(); ++i)
             EXPECT_NE(sheet.problems[i].v, sheet.problems[i - 1].v);
-
-    // The same seed and log give the same sheets; another seed another order.
-    EXPECT_EQ(AnswersOf(BuildWorksheets(rig.state, students, settings, kNow, random, reading)),
-              AnswersOf(sheets));
-    settings.seed = 48214;
-    const auto other = BuildWorksheets(rig.state, students, settings, kNow, random, reading);
-    EXPECT_NE(AnswersOf(other), AnswersOf(sheets));
-    EXPECT_EQ(KindsOf(other[0].problems), KindsOf(sheets[0].problems));
 }
 
 TEST(WeakWorksheet, ALogThatCannotBeReadLeavesTheLevelsGiven) {
@@ -140,7 +117,5 @@ TEST(WeakWorksheet, ALogThatCannotBeReadLeavesTheLevelsGiven) {
         BuildWorksheets(rig.state, {{1, QStringLiteral("小5")}}, settings, kNow, random, unread);
     ASSERT_EQ(sheets.size(), 1u);
     EXPECT_EQ(KindsOf(sheets[0].problems), (KindCounts{0, 0, settings.count, 0}));
-    EXPECT_TRUE(sheets[0].aim.contains(QStringLiteral("読めなかった")));
-    EXPECT_TRUE(sheets[0].aim.contains(QStringLiteral("レベル 4")));
-    EXPECT_EQ(WorksheetFoot(settings), QStringLiteral("No. 0 / 弱点 / レベル 4 / 12 問"));
+    EXPECT_TRUE(sheets[0].aim.contains(QStringLiteral("読めなかったので、レベル 4 から")));
 }
