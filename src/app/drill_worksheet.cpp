@@ -1,8 +1,9 @@
 // drill-worksheet [--now "YYYY-MM-DD HH:MM:SS"] -o OUT.pdf (--level N... | --kinds K,K)
 //                 [--count K] [--per-page P] [--values] [--seed S] [--no-key]
-//                 [--grade GRADE | --student ID...] PROGRAM_FOLDER
+//                 [--grade GRADE | --student ID...] [--weak] PROGRAM_FOLDER
 // Writes homework worksheets of the drill's own problems into one PDF: one
-// sheet per student asked for (or one without a name), each with its answer key.
+// sheet per student asked for (or one without a name), each with its answer
+// key; with --weak each student's sheet practises their wrong answers.
 
 #include "app/CommandLine.h"
 #include "app/StudentChoice.h"
@@ -12,6 +13,7 @@
 #include "core/SharedReading.h"
 #include "paper/WorksheetDrawing.h"
 #include "platform/Process.h"
+#include "records/AttemptLog.h"
 #include "records/Counts.h"
 #include "roster/Roster.h"
 #include "rules/Worksheet.h"
@@ -100,10 +102,7 @@ bool ReadOwnOption(WorksheetOptions& options, const QStringList& args, qsizetype
         return true;
     }
     if (option == QStringLiteral("--weak")) {
-        problem = QStringLiteral(
-            "--weak is not available yet: it draws from each student's wrong answers, and this "
-            "version does not keep a log of the answers; choose the problems with --level or "
-            "--kinds");
+        options.settings.weak = true;
         return true;
     }
     return ReadStudentOption(options.students, args, i, problem) ||
@@ -113,7 +112,13 @@ bool ReadOwnOption(WorksheetOptions& options, const QStringList& args, qsizetype
 QString OptionsProblem(const WorksheetOptions& options) {
     if (options.output.isEmpty()) return QStringLiteral("no output file given (-o OUT.pdf)");
     const WorksheetSettings& settings = options.settings;
-    if (settings.levels.empty() == settings.kinds.empty())
+    if (settings.weak && !options.students.chosen())
+        return QStringLiteral(
+            "--weak draws from each student's wrong answers: give the students by "
+            "--grade GRADE or --student ID...");
+    // A weak-spot sheet may go without either: its fallback is then every kind.
+    const bool bothOrNeither = settings.levels.empty() == settings.kinds.empty();
+    if (bothOrNeither && !(settings.weak && settings.levels.empty()))
         return QStringLiteral("give the problems by --level N (one or more) or by --kinds K,K");
     if (!options.students.students.empty() && options.students.grade)
         return QStringLiteral("--grade and --student do not go together");
@@ -138,9 +143,21 @@ int WriteWorksheets(ProgramState& state, WorksheetOptions options) {
 
     WorksheetSettings& settings = options.settings;
     settings.seed = options.seed.value_or(DrawnWorksheetSeed(FreshSeed(*state.platform.clock)));
+    const QDateTime now = state.platform.clock->now();
+    AttemptReading attempts;
+    if (settings.weak) {
+        // Once for the whole class; what cannot be read leaves its students the fallback.
+        attempts = ReadAttemptsSince(AttemptLogPath(state), FirstWeakSpotDay(now.date()));
+        if (!attempts.problem.isEmpty())
+            platform::WriteText(
+                platform::StandardStream::Error,
+                QStringLiteral("drill-worksheet: ") +
+                    QString(attempts.problem).replace(QLatin1Char('\n'), QLatin1Char(' ')) +
+                    QLatin1Char('\n'));
+    }
     MersenneRandom random;
     const std::vector<Worksheet> sheets =
-        BuildWorksheets(state, students, settings, state.platform.clock->now(), random);
+        BuildWorksheets(state, students, settings, now, random, attempts);
 
     QPrinter printer(QPrinter::HighResolution);
     printer.setOutputFormat(QPrinter::PdfFormat);
@@ -162,7 +179,7 @@ int WriteWorksheets(ProgramState& state, WorksheetOptions options) {
 constexpr const char* kUsage =
     "usage: drill-worksheet [--now \"YYYY-MM-DD HH:MM:SS\"] -o OUT.pdf "
     "(--level N [--level N ...] | --kinds K,K) [--count K] [--per-page P] [--values] "
-    "[--seed S] [--no-key] [--grade GRADE | --student ID...] "
+    "[--seed S] [--no-key] [--grade GRADE | --student ID...] [--weak] "
     "[--program-folder DIR | PROGRAM_FOLDER]\n";
 
 } // namespace
@@ -186,8 +203,20 @@ int main(int argc, char** argv) {
             "                  (全学年, 小学生全体, 中学生全体, 小１ .. 中３) or as the sheet\n"
             "                  prints it (小5, 高1); --student ID... for some students;\n"
             "                  without either, one sheet without a name\n"
-            "  --weak          not available yet (needs a log of the students' answers)\n"
-            "The number of the sheets (No. S) is written on standard output.\n"))
+            "  --weak          each student's sheet practises their wrong answers of the last\n"
+            "                  30 days: one problem of every kind they answered, the rest in\n"
+            "                  proportion to each kind's wrong answers; the key says which\n"
+            "                  mistakes the sheet aims at. Needs --grade or --student. Here\n"
+            "                  --level or --kinds (either may be left out) are only what a\n"
+            "                  student with no answers in the 30 days gets; without them the\n"
+            "                  four kinds evenly. A log that cannot be read gives everyone\n"
+            "                  that draw and is named on standard error.\n"
+            "The number of the sheets (No. S) is written on standard output; with --weak it\n"
+            "gives the same sheets again as long as the log of those 30 days (up to --now) is\n"
+            "unchanged. A week of homework from each 小5 student's weak spots: run\n"
+            "  drill-worksheet -o 宿題_月.pdf --weak --grade 小5 PROGRAM_FOLDER\n"
+            "once for each day (宿題_火.pdf ... 宿題_金.pdf): each run draws a new number, so\n"
+            "the days differ; run on the day itself, a sheet also follows the newest answers.\n"))
         return 0;
     KeepToolkitMessagesQuiet();
     QApplication app(argc, argv);

@@ -21,6 +21,8 @@ constexpr double kInstructionPoints = 11;
 constexpr double kFormulaPoints = 15;
 constexpr double kLabelPoints = 12;
 constexpr double kKeyPoints = 13;
+constexpr double kAimPoints = 10;
+constexpr double kLeastAimPoints = 6;
 // Lines of at least a third of a millimetre stay whole on a copier.
 constexpr double kFigureLineMm = 0.5;
 constexpr double kBoxLineMm = 0.35;
@@ -140,13 +142,32 @@ void DrawProblemPage(QPainter& painter, const QRectF& body, const Worksheet& she
     }
 }
 
+// A weak-spot sheet's note beside the key's title, wrapped, and set smaller
+// while it does not fit its row.
+void DrawAim(QPainter& painter, const QRectF& area, const QString& aim) {
+    const int flags = Qt::AlignLeft | Qt::AlignVCenter | Qt::TextWordWrap;
+    for (double points = kAimPoints; points >= kLeastAimPoints; points -= 0.5) {
+        SetFont(painter, points);
+        if (QFontMetricsF(painter.font(), painter.device())
+                .boundingRect(area, flags, aim)
+                .height() <= area.height())
+            break;
+    }
+    painter.drawText(area, flags, aim);
+}
+
 void DrawKeyPage(QPainter& painter, const QRectF& body, const Worksheet& sheet,
                  const WorksheetPage& page, const WorksheetSettings& settings) {
     SetFont(painter, kTitlePoints);
     painter.setPen(Qt::black);
     const double titleRow = Mm(painter, kTitleRowMm);
-    painter.drawText(QRectF(body.left(), body.top(), body.width(), titleRow),
-                     Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("解答"));
+    const QRectF title(body.left(), body.top(), body.width(), titleRow);
+    painter.drawText(title, Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("解答"));
+    if (page.first == 0 && !sheet.aim.isEmpty()) {
+        const double indent = QFontMetricsF(painter.font(), painter.device())
+                                  .horizontalAdvance(QStringLiteral("解答　　"));
+        DrawAim(painter, title.adjusted(indent, 0, 0, 0), sheet.aim);
+    }
     SetFont(painter, kKeyPoints);
     const double line = (body.height() - titleRow) / kKeyLinesPerPage;
     for (int i = 0; i < page.count; ++i) {

@@ -39,6 +39,54 @@ ProblemKind DrawKind(const WorksheetSettings& settings, RandomSource& random) {
     return choices == 1 ? settings.kinds[0]
                         : settings.kinds[std::size_t(DrawOneTo(random, int(choices)) - 1)];
 }
+
+// The kinds a student answered, most wrong answers first, then the lower kind.
+std::vector<std::size_t> AnsweredKindsByWrong(const WeakSpots& spots) {
+    std::vector<std::size_t> kinds;
+    for (std::size_t k = 0; k < spots.kinds.size(); ++k)
+        if (spots.kinds[k].answered > 0) kinds.push_back(k);
+    std::stable_sort(kinds.begin(), kinds.end(), [&spots](std::size_t a, std::size_t b) {
+        return spots.kinds[a].wrong > spots.kinds[b].wrong;
+    });
+    return kinds;
+}
+
+// The draw of a student without answers: the levels or kinds given, else the
+// four kinds evenly (as if each were answered, none wrong).
+std::vector<CircleProblem> FallbackProblems(const WorksheetSettings& settings,
+                                            RandomSource& random) {
+    if (!settings.levels.empty() || !settings.kinds.empty())
+        return DrawWorksheetProblems(settings, random);
+    WeakSpots even;
+    for (KindWeakSpot& kind : even.kinds)
+        kind.answered = 1;
+    return DrawProblemsOfKinds(ApportionWeakKinds(settings.count, even), random);
+}
+
+QString FallbackName(const WorksheetSettings& settings) {
+    if (!settings.levels.empty())
+        return QStringLiteral("レベル %1 から出しています。").arg(JoinedNumbers(settings.levels));
+    if (settings.kinds.empty()) return QStringLiteral("4 つの種類を同じ数ずつ出しています。");
+    QStringList names;
+    for (const ProblemKind kind : settings.kinds)
+        names << KindName(int(kind));
+    return names.join(QStringLiteral("・")) + QStringLiteral(" から出しています。");
+}
+
+struct SheetProblems {
+    std::vector<CircleProblem> problems;
+    QString aim;
+};
+
+SheetProblems DrawSheetProblems(const WorksheetSettings& settings, const AttemptReading& attempts,
+                                int student, const QDate& today, RandomSource& random) {
+    if (!settings.weak) return {DrawWorksheetProblems(settings, random), {}};
+    const WeakSpots spots = WeakSpotsOf(attempts.records, student, today);
+    const bool unread = attempts.records.empty() && !attempts.problem.isEmpty();
+    const QString aim = WeakSpotAim(spots, settings, unread);
+    if (!spots.anyAnswered()) return {FallbackProblems(settings, random), aim};
+    return {DrawProblemsOfKinds(ApportionWeakKinds(settings.count, spots), random), aim};
+}
 } // namespace
 
 std::vector<CircleProblem> DrawWorksheetProblems(const WorksheetSettings& settings,
@@ -54,6 +102,78 @@ std::vector<CircleProblem> DrawWorksheetProblems(const WorksheetSettings& settin
     return problems;
 }
 
+KindCounts ApportionWeakKinds(int count, const WeakSpots& spots) {
+    KindCounts counts{};
+    const std::vector<std::size_t> answered = AnsweredKindsByWrong(spots);
+    if (answered.empty() || count <= 0) return counts;
+    if (count < int(answered.size())) {
+        for (int i = 0; i < count; ++i)
+            counts[answered[std::size_t(i)]] = 1;
+        return counts;
+    }
+    qint64 totalWrong = 0;
+    for (const std::size_t k : answered)
+        totalWrong += spots.kinds[k].wrong;
+    const auto weight = [&](std::size_t k) -> qint64 {
+        return totalWrong > 0 ? spots.kinds[k].wrong : 1;
+    };
+    const qint64 total = totalWrong > 0 ? totalWrong : qint64(answered.size());
+    const qint64 rest = count - qint64(answered.size());
+    std::array<qint64, kProblemKinds> remainders{};
+    int given = 0;
+    for (const std::size_t k : answered) {
+        counts[k] = 1 + int(rest * weight(k) / total);
+        remainders[k] = rest * weight(k) % total;
+        given += counts[k];
+    }
+    // What the whole parts leave goes to the largest remainders; `answered`
+    // is already in the order that breaks their ties.
+    std::vector<std::size_t> byRemainder = answered;
+    std::stable_sort(byRemainder.begin(), byRemainder.end(),
+                     [&](std::size_t a, std::size_t b) { return remainders[a] > remainders[b]; });
+    for (std::size_t i = 0; given < count; ++i, ++given)
+        ++counts[byRemainder[i]];
+    return counts;
+}
+
+std::vector<CircleProblem> DrawProblemsOfKinds(const KindCounts& counts, RandomSource& random) {
+    std::vector<ProblemKind> kinds;
+    for (std::size_t k = 0; k < counts.size(); ++k)
+        kinds.insert(kinds.end(), std::size_t(std::max(0, counts[k])), ProblemKind(k + 1));
+    // Shuffled with the generator's own draw, so the seed decides the order too.
+    for (std::size_t i = kinds.size(); i > 1; --i)
+        std::swap(kinds[i - 1], kinds[std::size_t(DrawOneTo(random, int(i)) - 1)]);
+    std::vector<CircleProblem> problems;
+    std::optional<int> previous;
+    for (const ProblemKind kind : kinds) {
+        problems.push_back(MakeProblemOfKind(kind, previous, random));
+        previous = problems.back().v;
+    }
+    return problems;
+}
+
+QString WeakSpotAim(const WeakSpots& spots, const WorksheetSettings& settings, bool unread) {
+    QString aim = QStringLiteral("このプリントのねらい：");
+    if (!spots.anyAnswered())
+        return aim +
+               (unread ? QStringLiteral("解答の記録が読めなかったので、")
+                       : QStringLiteral("この %1 日の解答の記録がないので、").arg(kWeakSpotDays)) +
+               FallbackName(settings);
+    QStringList parts;
+    for (const std::size_t k : AnsweredKindsByWrong(spots)) {
+        const KindWeakSpot& kind = spots.kinds[k];
+        if (kind.leadingCount == 0) break;
+        parts << QStringLiteral("%1… %2（%3 回）")
+                     .arg(KindName(int(k) + 1), MistakeName(kind.leading))
+                     .arg(kind.leadingCount);
+    }
+    if (parts.isEmpty())
+        return aim + QStringLiteral("この %1 日のまちがいはありません。答えた種類を同じ数ずつ出して"
+                                    "います。")
+                         .arg(kWeakSpotDays);
+    return aim + parts.join(QStringLiteral("　"));
+}
+
 std::uint32_t StudentSheetSeed(std::uint32_t seed, int student) {
     // seed_seq spreads neighbouring IDs apart, the same on every system.
     std::seed_seq sequence{seed, std::uint32_t(student)};
@@ -65,23 +185,28 @@ std::uint32_t StudentSheetSeed(std::uint32_t seed, int student) {
 std::vector<Worksheet> BuildWorksheets(const ProgramState& state,
                                        const std::vector<SheetStudent>& students,
                                        const WorksheetSettings& settings, const QDateTime& now,
-                                       RandomSource& random) {
+                                       RandomSource& random, const AttemptReading& attempts) {
     const QString date = FormatEraDate(now);
     std::vector<Worksheet> sheets;
     if (students.empty()) {
         random.seed(settings.seed);
-        sheets.push_back(
-            {0, {state.common.ClassroomName, {}, date}, DrawWorksheetProblems(settings, random)});
+        SheetProblems drawn = DrawSheetProblems(settings, attempts, 0, now.date(), random);
+        sheets.push_back({0,
+                          {state.common.ClassroomName, {}, date},
+                          std::move(drawn.problems),
+                          std::move(drawn.aim)});
         return sheets;
     }
     for (const SheetStudent& student : students) {
         random.seed(StudentSheetSeed(settings.seed, student.id));
         const QString name = TrimBlanks(state.roster.RosterName[std::size_t(student.id)]);
+        SheetProblems drawn = DrawSheetProblems(settings, attempts, student.id, now.date(), random);
         sheets.push_back({student.id,
                           {state.common.ClassroomName,
                            {student.grade, QStringLiteral("番号 %1").arg(student.id), name},
                            date},
-                          DrawWorksheetProblems(settings, random)});
+                          std::move(drawn.problems),
+                          std::move(drawn.aim)});
     }
     return sheets;
 }
@@ -100,9 +225,10 @@ std::uint32_t DrawnWorksheetSeed(std::uint32_t fresh) {
 
 QString WorksheetFoot(const WorksheetSettings& settings) {
     QStringList parts{QStringLiteral("No. %1").arg(settings.seed)};
+    if (settings.weak) parts << QStringLiteral("弱点");
     if (!settings.levels.empty()) {
         parts << QStringLiteral("レベル ") + JoinedNumbers(settings.levels);
-    } else {
+    } else if (!settings.kinds.empty()) {
         std::vector<int> kinds;
         for (const ProblemKind kind : settings.kinds)
             kinds.push_back(int(kind));

@@ -46,18 +46,18 @@ WorksheetScreen::WorksheetScreen(ProgramState& state, QWidget* parent) : Screen(
     text1_->setValue(kDefaultWorksheetCount);
     text1_->setGeometry(TwipRect(3000, 2350, 1800, 560));
 
-    const QString whom[3] = {QStringLiteral("この生徒"), QStringLiteral("学年の生徒全員"),
-                             QStringLiteral("弱点（まだ使えません）")};
+    const QString whom[2] = {QStringLiteral("この生徒"), QStringLiteral("学年の生徒全員")};
     auto* group = new QButtonGroup(this);
-    for (int k = 0; k < 3; ++k) {
+    for (int k = 0; k < 2; ++k) {
         option1_[k] = new QRadioButton(whom[k], this);
         option1_[k]->setObjectName(QStringLiteral("Option1_%1").arg(k));
         option1_[k]->setGeometry(TwipRect(600, 3300 + k * 600, 7000, 480));
         group->addButton(option1_[k], k);
     }
     option1_[0]->setChecked(true);
-    // Weak spots need a log of the students' answers, which is not kept yet.
-    option1_[2]->setEnabled(false);
+    check2_ = new QCheckBox(QStringLiteral("弱点から出す（この 30 日のまちがい）"), this);
+    check2_->setObjectName(QStringLiteral("Check2"));
+    check2_->setGeometry(TwipRect(600, 4500, 7000, 480));
     check1_ = new QCheckBox(QStringLiteral("解答ページもつける"), this);
     check1_->setObjectName(QStringLiteral("Check1"));
     check1_->setGeometry(TwipRect(600, 5300, 7000, 480));
@@ -86,6 +86,7 @@ WorksheetSettings WorksheetScreen::chosenSettings() const {
     settings.levels = {combo1_->currentData().toInt()};
     settings.count = text1_->value();
     settings.key = check1_->isChecked();
+    settings.weak = check2_->isChecked();
     settings.seed = DrawnWorksheetSeed(FreshSeed(*state_.platform.clock));
     return settings;
 }
@@ -97,8 +98,15 @@ bool WorksheetScreen::printTo(QPrinter& printer) {
         ReadPatientlyValue(state_, [&] { return WorksheetStudents(state_, who); });
     if (students.empty()) return false;
     const WorksheetSettings settings = chosenSettings();
-    const std::vector<Worksheet> sheets = BuildWorksheets(
-        state_, students, settings, state_.platform.clock->now(), *state_.platform.random);
+    const QDateTime now = state_.platform.clock->now();
+    // A log that cannot be read is named on each sheet's key.
+    AttemptReading attempts;
+    if (settings.weak)
+        attempts = ReadPatientlyValue(state_, [&] {
+            return ReadAttemptsSince(AttemptLogPath(state_), FirstWeakSpotDay(now.date()));
+        });
+    const std::vector<Worksheet> sheets =
+        BuildWorksheets(state_, students, settings, now, *state_.platform.random, attempts);
     return PrintWorksheets(printer, sheets, settings);
 }
 

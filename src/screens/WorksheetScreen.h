@@ -2,8 +2,9 @@
 // FrmWorksheet: the teacher's worksheet printing, opened from the board's
 // data change panel. The same choices as drill-worksheet: the level, how many
 // problems, for the board's student or for every student of the board's grade
-// filter, the answer keys on or off. Printed on the printer, or into a PDF in
-// the home folder on a machine without one.
+// filter, from each one's weak spots (the level is then the draw of a student
+// with no answers kept), the answer keys on or off. Printed on the printer, or
+// into a PDF in the home folder on a machine without one.
 
 #include "rules/Worksheet.h"
 #include "widgets/Screen.h"
@@ -38,7 +39,8 @@ class WorksheetScreen : public Screen {
 
     QComboBox* combo1_ = nullptr;   // level
     QSpinBox* text1_ = nullptr;     // problems
-    QRadioButton* option1_[3] = {}; // this student, the grade filter, weak spots
+    QRadioButton* option1_[2] = {}; // this student, the grade filter
+    QCheckBox* check2_ = nullptr;   // weak spots
     QCheckBox* check1_ = nullptr;   // answer keys
     QPushButton* command1_ = nullptr;
     QPushButton* command2_ = nullptr;

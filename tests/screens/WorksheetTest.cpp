@@ -5,13 +5,16 @@
 #include "TestDoubles.h"
 
 #include "app/Configuration.h"
+#include "core/Dates.h"
 #include "core/LevelCatalogue.h"
+#include "records/AttemptLog.h"
 #include "records/Counts.h"
 #include "records/ResultsFile.h"
 #include "roster/NameList.h"
 #include "roster/Roster.h"
 #include "screens/WorksheetScreen.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QPrinter>
 #include <QProcess>
@@ -35,6 +38,21 @@ struct WorksheetInstall {
         install.writeBytes(install.dataFolder() + kResultsFileName, QByteArray());
     }
     QString pdf() const { return install.root() + QStringLiteral("プリント.pdf"); }
+    // Student 1 has answered the area from the radius wrong today, with the
+    // diameter for the radius, `times` times; `tail` bytes of a torn record follow.
+    void writeAttempts(int times, int tail = 0) const {
+        AttemptRecord r;
+        r.date = ToOleDay(QDate(2026, 12, 9));
+        r.student = 1;
+        r.level = 4;
+        r.attempt.kind = int(ProblemKind::AreaFromRadius);
+        r.attempt.length = 4;
+        r.attempt.mistake = MistakeClass::DiameterRadius;
+        QByteArray log;
+        for (int i = 0; i < times; ++i)
+            log += EncodeAttemptRecord(r);
+        install.writeBytes(install.dataFolder() + kAttemptLogFileName, log + QByteArray(tail, 'x'));
+    }
 };
 
 struct CommandRun {
@@ -175,7 +193,11 @@ TEST(DrillWorksheet, RefusesBadArguments) {
           QStringLiteral("x")},
          "--seed \"x\""},
         {{QStringLiteral("--level"), QStringLiteral("1"), QStringLiteral("--weak")},
-         "--weak is not available yet"},
+         "--weak draws from each student's wrong answers: give the students"},
+        {{QStringLiteral("--weak"), QStringLiteral("--student"), QStringLiteral("1"),
+          QStringLiteral("--level"), QStringLiteral("1"), QStringLiteral("--kinds"),
+          QStringLiteral("1")},
+         "give the problems by --level N"},
         {{QStringLiteral("--level"), QStringLiteral("1"), QStringLiteral("--student"),
           QStringLiteral("9")},
          "student 9 is not on the name list"},
@@ -192,6 +214,38 @@ TEST(DrillWorksheet, RefusesBadArguments) {
             << run.errors.toStdString();
         EXPECT_FALSE(QFile::exists(classroom.pdf()));
     }
+}
+
+TEST(DrillWorksheet, WeakSheetsDrawFromTheLogAndComeBackUnderTheirSeed) {
+    WorksheetInstall classroom;
+    classroom.writeAttempts(5);
+    const QStringList options = {QStringLiteral("--weak"), QStringLiteral("--student"),
+                                 QStringLiteral("1"), QStringLiteral("--seed"),
+                                 QStringLiteral("48213")};
+    const CommandRun run = DrillWorksheet(classroom, options);
+    ASSERT_EQ(run.exitCode, 0) << run.errors.toStdString();
+    EXPECT_TRUE(run.errors.isEmpty());
+    const QStringList pages = PageTexts(classroom.pdf());
+    ASSERT_EQ(pages.size(), 3);
+    EXPECT_TRUE(pages[2].contains(QStringLiteral("直径と半径（5 回）"))) << pages[2].toStdString();
+    // Only the area from the radius was answered: every problem is of it.
+    const QStringList answers = KeyAnswers(pages[2]);
+    ASSERT_EQ(answers.size(), 12);
+    for (const QString& answer : answers)
+        EXPECT_TRUE(
+            QRegularExpression(QStringLiteral("^(\\d+)×\\1×3\\.14$")).match(answer).hasMatch());
+    for (const QString& page : pages)
+        EXPECT_TRUE(page.contains(QStringLiteral("No. 48213 / 弱点 / 12 問")));
+    EXPECT_EQ(DrillWorksheet(classroom, options).exitCode, 0);
+    EXPECT_EQ(PageTexts(classroom.pdf()), pages);
+
+    // A torn record at the end is named on one line; the sheets still print.
+    classroom.writeAttempts(5, 10);
+    const CommandRun torn = DrillWorksheet(classroom, options);
+    ASSERT_EQ(torn.exitCode, 0);
+    EXPECT_EQ(torn.errors.count(QLatin1Char('\n')), 1) << torn.errors.toStdString();
+    EXPECT_TRUE(torn.errors.startsWith(QStringLiteral("drill-worksheet: 解答記録")));
+    EXPECT_EQ(PageTexts(classroom.pdf()), pages);
 }
 
 TEST(WorksheetScreen, PrintsForTheBoardsStudentOrTheGradeFiltersStudents) {
@@ -217,7 +271,6 @@ TEST(WorksheetScreen, PrintsForTheBoardsStudentOrTheGradeFiltersStudents) {
     ASSERT_NE(level, nullptr);
     EXPECT_EQ(level->count(), 7);
     level->setCurrentIndex(3); // 面積１: the area from the radius
-    EXPECT_FALSE(screen.findChild<QRadioButton*>(QStringLiteral("Option1_2"))->isEnabled());
 
     const auto print = [&] {
         QFile::remove(classroom.pdf());
@@ -239,4 +292,9 @@ TEST(WorksheetScreen, PrintsForTheBoardsStudentOrTheGradeFiltersStudents) {
     const QStringList grade = print();
     ASSERT_EQ(grade.size(), 6);
     EXPECT_FALSE(grade.join(QString()).contains(QStringLiteral("三郎")));
+
+    // From weak spots: 一郎's key names his mistake.
+    classroom.writeAttempts(2);
+    screen.findChild<QCheckBox*>(QStringLiteral("Check2"))->setChecked(true);
+    EXPECT_TRUE(print().join(QString()).contains(QStringLiteral("直径と半径（2 回）")));
 }
