@@ -2,6 +2,7 @@
 // classroom (the progress sheet, then three report blocks a student, printed
 // into a PDF) against drawing as many pages with one line of text each.
 #include "BenchHarness.h"
+#include "PdfPages.h"
 
 #include "paper/ClassReport.h"
 #include "paper/ClassSheetDrawing.h"
@@ -12,7 +13,6 @@
 #include "rules/ResultsViews.h"
 
 #include <QFileInfo>
-#include <QPainter>
 #include <QPrinter>
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
@@ -42,12 +42,6 @@ struct ReportClassroom : BenchClassroom {
     }
 };
 
-void SetUpPdf(QPrinter& printer, const QString& file) {
-    printer.setOutputFormat(QPrinter::PdfFormat);
-    printer.setOutputFileName(file);
-    printer.setPageSize(QPageSize(QPageSize::A4));
-}
-
 int SheetPageCount(const ReportClassroom& classroom) {
     const ClassSheet sheet =
         BuildClassSheet(*classroom.state, classroom.students, classroom.clock.now());
@@ -76,16 +70,8 @@ void ClassReportFloor(benchmark::State& bench) {
     const int pages = SheetPageCount(classroom) + kReportStudents;
     QTemporaryDir dir;
     const QString file = dir.filePath(QStringLiteral("floor.pdf"));
-    for (auto _ : bench) {
-        QPrinter printer(QPrinter::HighResolution);
-        SetUpPdf(printer, file);
-        QPainter painter(&printer);
-        painter.setFont(QFont(kReportFontFamily, 18));
-        for (int page = 0; page < pages; ++page) {
-            if (page > 0) printer.newPage();
-            painter.drawText(QPointF(100, 400), QStringLiteral("ページ %1").arg(page + 1));
-        }
-    }
+    for (auto _ : bench)
+        WritePagesOfOneLine(pages, file);
 }
 
 } // namespace

@@ -4,9 +4,9 @@
 // read once, then every sheet drawn into a PDF) against drawing as many pages
 // with one line of text each.
 #include "BenchHarness.h"
+#include "PdfPages.h"
 
 #include "core/RealPlatform.h"
-#include "paper/ReportDrawing.h"
 #include "paper/WorksheetDrawing.h"
 #include "records/AttemptLog.h"
 #include "records/Counts.h"
@@ -16,7 +16,6 @@
 #include "rules/Worksheet.h"
 
 #include <QFileInfo>
-#include <QPainter>
 #include <QPrinter>
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
@@ -32,12 +31,6 @@ WorksheetSettings Settings() {
     settings.values = true;
     settings.seed = 48213;
     return settings;
-}
-
-void SetUpPdf(QPrinter& printer, const QString& file) {
-    printer.setOutputFormat(QPrinter::PdfFormat);
-    printer.setOutputFileName(file);
-    printer.setPageSize(QPageSize(QPageSize::A4));
 }
 
 int PageCount() {
@@ -76,16 +69,8 @@ void WorksheetsFloor(benchmark::State& bench) {
     const int pages = PageCount();
     QTemporaryDir dir;
     const QString file = dir.filePath(QStringLiteral("floor.pdf"));
-    for (auto _ : bench) {
-        QPrinter printer(QPrinter::HighResolution);
-        SetUpPdf(printer, file);
-        QPainter painter(&printer);
-        painter.setFont(QFont(kReportFontFamily, 18));
-        for (int page = 0; page < pages; ++page) {
-            if (page > 0) printer.newPage();
-            painter.drawText(QPointF(100, 400), QStringLiteral("ページ %1").arg(page + 1));
-        }
-    }
+    for (auto _ : bench)
+        WritePagesOfOneLine(pages, file);
 }
 
 } // namespace
