@@ -3,11 +3,32 @@
 #include "audio/Sounds.h"
 #include "core/Configuration.h"
 #include "core/LevelCatalogue.h"
+#include "core/ProgramState.h"
+#include "core/SharedReading.h"
 #include "records/Criteria.h"
+
+#include <memory>
 
 void LoadConfiguration(ProgramState& state, const QString& programFolder) {
     LoadClassroomData(state, programFolder);
     LoadSoundTable(state);
+}
+
+void LoadConfigurationPatiently(ProgramState& state, const QString& programFolder) {
+    // What the reading sets, and what it keeps where a file says nothing.
+    auto staged = std::make_shared<ProgramState>();
+    staged->folders = state.folders;
+    staged->common = state.common;
+    staged->levels = state.levels;
+    staged->criteria = state.criteria;
+    staged->sounds = state.sounds;
+    ReadSettingsPatiently(state,
+                          [staged, programFolder] { LoadConfiguration(*staged, programFolder); });
+    state.folders = std::move(staged->folders);
+    state.common = std::move(staged->common);
+    state.levels = std::move(staged->levels);
+    state.criteria = std::move(staged->criteria);
+    state.sounds = std::move(staged->sounds);
 }
 
 void LoadClassroomData(ProgramState& state, const QString& programFolder) {

@@ -9,5 +9,8 @@ struct ProgramState;
 // Folders and common settings, the program's identity, the criteria table and
 // the sound table. Throws a DataFileError that names the file at fault.
 void LoadConfiguration(ProgramState& state, const QString& programFolder);
+// The same on a worker while the window paints, patient with a held file or
+// a file server away (ReadSettingsPatiently); sets the state once all is read.
+void LoadConfigurationPatiently(ProgramState& state, const QString& programFolder);
 // The same without the sound table: what the teachers' commands need.
 void LoadClassroomData(ProgramState& state, const QString& programFolder);

@@ -1,11 +1,13 @@
 #pragma once
 // Counts, points and pass evaluation, recomputed from the results file.
 
+#include "core/Tables.h"
 #include "core/Text.h"
 #include "records/RecordValues.h"
 
 #include <QDateTime>
 
+#include <array>
 #include <cstdint>
 
 struct ProgramState;
@@ -30,13 +32,33 @@ double OleMoment(const QDateTime& when);
 bool IsInsideWindow(double recordDate, double now, double days);
 
 // Reads the window of the results file into state.counts.Runs, BestTime, ClassBest.
-// Throws FileAccessError, as CountResults does; screens count patiently
-// (ReadPatiently in core/SharedReading.h).
+// Throws FileAccessError, as CountResults does; screens and commands count
+// patiently on a worker (CountResultsPatiently).
 void LoadResults(ProgramState& state);
 // Sets every count table to 0 in place (best times are LoadResults' to reset).
 void ClearCountTables(CountTables& counts);
+// What a count reads of the state, copied so that a worker counts without it.
+struct CountInputs {
+    struct Level {
+        int32_t targetTime = 0;
+        float pointRate = 0;
+        double passDays = 0;
+        double overdoDays = 0;
+    };
+    QString resultsPath;
+    QDateTime now;
+    std::array<Level, kLevelSlots> levels{};
+};
+CountInputs CountInputsOf(const ProgramState& state);
 // Clears the tables, loads the results and fills every count table.
+void CountResultsInto(CountTables& counts, const CountInputs& inputs);
+// The same into state.counts, on the calling thread.
 void CountResults(ProgramState& state);
+// Puts a fresh count in place of the last; the run flags of a drill's end stay.
+void TakeCounts(CountTables& counts, CountTables&& fresh);
+// As the screens and commands count: on a worker, patiently (ReadPatiently),
+// the count taken into state.counts once it has ended.
+void CountResultsPatiently(ProgramState& state);
 // At the end of a recorded run: the pass and new-best flags, then the append
 // (or the run kept on this machine for later: DrillState::RunKeptForLater).
 // setAsideNotice as for AppendResult (records/ResultsFile.h).

@@ -262,7 +262,7 @@ bool AppendOnWorker(ProgramState& state, const QString& path, const QByteArray& 
     };
     bool written = false;
     try {
-        written = WritePatientlyOffThread(
+        written = WritePatiently(
             state, QStringLiteral("この成績をこのパソコンに預け、あとで記録します"), write);
     } catch (const DataFileError&) {
         // the folder is away, the disk full, the file unwritable
@@ -349,8 +349,10 @@ std::vector<ResultRecord> ReadLastRecords(const QString& path, qint64 maxCount) 
     return DecodeRecords(ReadLastRecordBytes(path, maxCount));
 }
 
-std::vector<ResultRecord> ReadRecentResults(const ProgramState& state, qint64 maxCount) {
-    return ReadLastRecords(ResultsFilePath(state), maxCount);
+std::vector<ResultRecord> ReadRecentResults(ProgramState& state, qint64 maxCount) {
+    return ReadPatientlyValue(state, [path = ResultsFilePath(state), maxCount] {
+        return ReadLastRecords(path, maxCount);
+    });
 }
 
 QByteArray ReadWholeResultsFile(const QString& path) {

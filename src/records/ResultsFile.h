@@ -182,9 +182,9 @@ qint64 RecordCount(const QString& path); // 0 when the file is absent
 // The bytes of the last maxCount whole records.
 QByteArray ReadLastRecordBytes(const QString& path, qint64 maxCount);
 std::vector<ResultRecord> ReadLastRecords(const QString& path, qint64 maxCount);
-// The last maxCount records of this classroom's file. Throws FileAccessError;
-// a screen reads it patiently (ReadPatiently in core/SharedReading.h).
-std::vector<ResultRecord> ReadRecentResults(const ProgramState& state, qint64 maxCount);
+// The last maxCount records of this classroom's file, read on a worker,
+// patiently (ReadPatiently in core/SharedReading.h).
+std::vector<ResultRecord> ReadRecentResults(ProgramState& state, qint64 maxCount);
 // Records first..last (1-based, inclusive, clamped to the file).
 std::vector<ResultRecord> ReadRecords(const QString& path, qint64 first, qint64 last);
 std::optional<ResultRecord> ReadRecord(const QString& path, qint64 number);

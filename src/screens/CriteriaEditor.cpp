@@ -307,8 +307,7 @@ void CriteriaEditor::showDistribution() {
     list3_->clear();
     list4_->clear();
     RunFileAction(state_, [&] {
-        const Distribution distribution =
-            ReadPatientlyValue(state_, [this] { return ReadDistribution(state_, grid_.row()); });
+        const Distribution distribution = ReadDistribution(state_, grid_.row());
         list3_->addItems(AllRunsRows(distribution));
         list4_->addItems(BestRunsRows(distribution));
     });

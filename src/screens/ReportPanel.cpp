@@ -112,8 +112,7 @@ void ReportPanel::refreshLists() {
         list3_->addItem(QString::number(level));
 
     QStringList students;
-    for (const ListedStudent& student :
-         ReadPatientlyValue(state_, [this] { return ReadBoardRoster(state_); }))
+    for (const ListedStudent& student : ReadBoardRoster(state_))
         students << StudentLine(student);
     std::sort(students.begin(), students.end());
     list2_->clear();
@@ -160,8 +159,7 @@ std::vector<int> ReportPanel::chosenLevels() const {
 }
 
 std::vector<ResultRecord> ReportPanel::recordWindow() const {
-    return ReadPatientlyValue(state_,
-                              [this] { return ReadRecentResults(state_, kPeriodViewRecords); });
+    return ReadRecentResults(state_, kPeriodViewRecords);
 }
 
 std::vector<ReportData> ReportPanel::reportBlocks(int student,
@@ -219,8 +217,7 @@ bool ReportPanel::printReports(QPrinter& printer) {
 bool ReportPanel::printClassReport(QPrinter& printer) {
     placeInFront();
     const ReportSettings settings = settings_();
-    const auto students =
-        ReadPatientlyValue(state_, [&] { return NameListStudents(state_, settings.gradeFilter); });
+    const auto students = NameListStudents(state_, settings.gradeFilter);
     const ClassSheet sheet = BuildClassSheet(state_, students, state_.platform.clock->now());
     if (sheet.grades.empty()) return false;
     const ReportBlockSource blocks(state_, chosenLevels(), recordWindow(),
