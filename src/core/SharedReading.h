@@ -38,8 +38,9 @@ class ShownFileError : public DataFileError {
 // of what it needs of the state, and what it reads kept in a value it owns
 // (ReadPatientlyValue), taken into the state by the caller afterwards.
 void ReadPatiently(ProgramState& state, std::function<void()> read);
-// The same for the settings read at start: a missing or unreadable file is
-// thrown on at once, for the start to tell; a held one is waited for.
+// The same for the settings (at start, in the criteria editor): a missing or
+// unreadable file is thrown on at once, for the caller to tell; a held one is
+// waited for.
 void ReadSettingsPatiently(ProgramState& state, std::function<void()> read);
 
 // Runs write, which throws FileAccessError, each try on a worker as a read's,
@@ -51,13 +52,16 @@ void ReadSettingsPatiently(ProgramState& state, std::function<void()> read);
 // for a stuck try.
 bool WritePatiently(ProgramState& state, const QString& onCancel, std::function<void()> write);
 
-// The value read returns, read patiently; read runs on a worker and must own
-// what it uses (capture copies, not the state).
+// The value read returns, read by patience (ReadPatiently or
+// ReadSettingsPatiently); read runs on a worker and must own what it uses
+// (capture copies, not the state).
 template <typename Read>
-auto ReadPatientlyValue(ProgramState& state, Read read) -> decltype(read()) {
+auto ReadPatientlyValue(ProgramState& state, Read read,
+                        void (*patience)(ProgramState&, std::function<void()>) = ReadPatiently)
+    -> decltype(read()) {
     using Value = decltype(read());
     auto value = std::make_shared<std::optional<Value>>();
-    ReadPatiently(state, [value, read = std::move(read)]() mutable { value->emplace(read()); });
+    patience(state, [value, read = std::move(read)]() mutable { value->emplace(read()); });
     return std::move(**value);
 }
 

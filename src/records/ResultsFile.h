@@ -164,9 +164,9 @@ RunRecording AppendResult(ProgramState& state, QString* setAsideNotice = nullptr
 // How many runs wait on this machine: counts leave them out until they are moved.
 qint64 KeptRunCount(const ProgramState& state);
 // At start: moves the runs kept on this machine into the results file if it
-// can now, without waiting. Whether none wait any more. setAsideNotice as for
-// AppendResult.
-bool MoveOutboxIntoResults(const ProgramState& state, QString* setAsideNotice = nullptr);
+// can now, one try on a worker (the question comes while it is stuck). Whether
+// none wait any more. setAsideNotice as for AppendResult.
+bool MoveOutboxIntoResults(ProgramState& state, QString* setAsideNotice = nullptr);
 // One try: the runs waiting in outbox (may be null) and then record (44
 // bytes, or none when empty) to the end of the file, synced. Throws
 // FileAccessError, with EAGAIN when another process holds the lock.

@@ -182,7 +182,8 @@ void ReportPanel::placeInFront() {
 QStringList ReportPanel::weakSpotLines(int student) const {
     const QDate today = state_.platform.clock->now().date();
     const AttemptReading attempts =
-        ReadAttemptsSince(AttemptLogPath(state_), FirstWeakSpotDay(today), student);
+        ReadPatientlyValue(state_, [path = AttemptLogPath(state_), from = FirstWeakSpotDay(today),
+                                    student] { return ReadAttemptsSince(path, from, student); });
     return WeakSpotLines(WeakSpotsOf(attempts.records, student, today), attempts.problem);
 }
 
