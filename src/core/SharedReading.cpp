@@ -174,7 +174,7 @@ class WaitScreenWhenSlow {
 bool AskWhileStuck(ProgramState& state, const Patience& how) {
     const QString stuck = how.kind == CallKind::Read
                               ? QStringLiteral("ファイルの読み出しが終わりません。")
-                              : QStringLiteral("%1が答えません。").arg(kResultsFileSubject);
+                              : QStringLiteral("ファイルへの書き込みが終わりません。");
     const QString text = QStringLiteral("ファイルサーバーに接続できません。%1\n\n"
                                         "OK で待ち続け、キャンセルで%2。")
                              .arg(stuck, how.onCancel);
