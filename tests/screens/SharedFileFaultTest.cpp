@@ -260,6 +260,7 @@ TEST(SharedFileFault, ABoardOpeningStuckForAMinutePaintsAsksAndThenShowsTheCount
     start.host.closeScreen(board);
     start.host.open<LevelBoard>(state);
     EXPECT_EQ(Control<QLabel>(start, u"Label18"_s)->text(), stuckLine);
+    EXPECT_EQ(start.rig.navigator.count(u"showWait"_s), 1); // a quick read shows none
 }
 
 TEST(SharedFileFault, DrillStatsOnAFolderSaysSoOnceAndFails) {
