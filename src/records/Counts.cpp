@@ -175,11 +175,18 @@ void LoadResultsInto(CountTables& c, const QString& path) {
     ComputeClassBest(c);
 }
 
-} // namespace
-
-void LoadResults(ProgramState& state) {
-    LoadResultsInto(state.counts, ResultsFilePath(state));
-}
+// What a count reads of the state, copied so that a worker counts without it.
+struct CountInputs {
+    struct Level {
+        int32_t targetTime = 0;
+        float pointRate = 0;
+        double passDays = 0;
+        double overdoDays = 0;
+    };
+    QString resultsPath;
+    QDateTime now;
+    std::array<Level, kLevelSlots> levels{};
+};
 
 CountInputs CountInputsOf(const ProgramState& state) {
     CountInputs inputs;
@@ -190,10 +197,6 @@ CountInputs CountInputsOf(const ProgramState& state) {
                                 state.criteria.PassDays[level].toNumber(),
                                 state.criteria.OverdoDays[level].toNumber()};
     return inputs;
-}
-
-void CountResults(ProgramState& state) {
-    CountResultsInto(state.counts, CountInputsOf(state));
 }
 
 void CountResultsInto(CountTables& c, const CountInputs& inputs) {
@@ -233,6 +236,20 @@ void CountResultsInto(CountTables& c, const CountInputs& inputs) {
     }
 }
 
+// Puts a fresh count in place of the last; the run flags of a drill's end stay.
+void TakeCounts(CountTables& counts, CountTables&& fresh) {
+    fresh.AlreadyPassed = counts.AlreadyPassed;
+    fresh.NewPersonalBest = counts.NewPersonalBest;
+    fresh.NewClassBest = counts.NewClassBest;
+    counts = std::move(fresh);
+}
+
+} // namespace
+
+void CountResults(ProgramState& state) {
+    CountResultsInto(state.counts, CountInputsOf(state));
+}
+
 void CountResultsPatiently(ProgramState& state) {
     const std::shared_ptr<CountTables> fresh =
         ReadPatientlyValue(state, [inputs = CountInputsOf(state)] {
@@ -241,13 +258,6 @@ void CountResultsPatiently(ProgramState& state) {
             return counts;
         });
     TakeCounts(state.counts, std::move(*fresh));
-}
-
-void TakeCounts(CountTables& counts, CountTables&& fresh) {
-    fresh.AlreadyPassed = counts.AlreadyPassed;
-    fresh.NewPersonalBest = counts.NewPersonalBest;
-    fresh.NewClassBest = counts.NewClassBest;
-    counts = std::move(fresh);
 }
 
 void RecordRunEnd(ProgramState& state, QString* setAsideNotice) {

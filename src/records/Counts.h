@@ -1,19 +1,17 @@
 #pragma once
 // Counts, points and pass evaluation, recomputed from the results file.
 
-#include "core/Tables.h"
 #include "core/Text.h"
 #include "records/RecordValues.h"
 
 #include <QDateTime>
 
-#include <array>
 #include <cstdint>
 
 struct ProgramState;
 struct CountTables;
 
-// LoadResults reads at most this many records from the end of the file.
+// A count reads at most this many records from the end of the file.
 inline constexpr int kResultsWindow = 20000;
 
 // A completed run counts as a run; a time-out (or anything from 6000 s on) does not.
@@ -31,33 +29,15 @@ double OleMoment(const QDateTime& when);
 // with whole-day dates: the last d calendar days, today included; 0 takes nothing.
 bool IsInsideWindow(double recordDate, double now, double days);
 
-// Reads the window of the results file into state.counts.Runs, BestTime, ClassBest.
-// Throws FileAccessError, as CountResults does; screens and commands count
-// patiently on a worker (CountResultsPatiently).
-void LoadResults(ProgramState& state);
-// Sets every count table to 0 in place (best times are LoadResults' to reset).
+// Sets every count table to 0 in place (best times are the load's to reset).
 void ClearCountTables(CountTables& counts);
-// What a count reads of the state, copied so that a worker counts without it.
-struct CountInputs {
-    struct Level {
-        int32_t targetTime = 0;
-        float pointRate = 0;
-        double passDays = 0;
-        double overdoDays = 0;
-    };
-    QString resultsPath;
-    QDateTime now;
-    std::array<Level, kLevelSlots> levels{};
-};
-CountInputs CountInputsOf(const ProgramState& state);
-// Clears the tables, loads the results and fills every count table.
-void CountResultsInto(CountTables& counts, const CountInputs& inputs);
-// The same into state.counts, on the calling thread.
+// Clears state.counts, loads the window of the results file (Runs, BestTime,
+// ClassBest) and fills every count table, on the calling thread. Throws
+// FileAccessError; screens and commands count patiently on a worker
+// (CountResultsPatiently).
 void CountResults(ProgramState& state);
-// Puts a fresh count in place of the last; the run flags of a drill's end stay.
-void TakeCounts(CountTables& counts, CountTables&& fresh);
-// As the screens and commands count: on a worker, patiently (ReadPatiently),
-// the count taken into state.counts once it has ended.
+// The same into fresh tables on a worker, patiently (ReadPatiently), taken
+// into state.counts once the read has ended; the run flags of a drill's end stay.
 void CountResultsPatiently(ProgramState& state);
 // At the end of a recorded run: the pass and new-best flags, then the append
 // (or the run kept on this machine for later: DrillState::RunKeptForLater).
