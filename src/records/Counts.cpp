@@ -15,6 +15,7 @@
 #include <cstdint>
 #include <limits>
 #include <memory>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -236,12 +237,12 @@ void CountResultsInto(CountTables& c, const CountInputs& inputs) {
     }
 }
 
-// Puts a fresh count in place of the last; the run flags of a drill's end stay.
-void TakeCounts(CountTables& counts, CountTables&& fresh) {
+// Trades the last count for a fresh one; the run flags of a drill's end stay.
+void TakeCounts(CountTables& counts, CountTables& fresh) {
     fresh.AlreadyPassed = counts.AlreadyPassed;
     fresh.NewPersonalBest = counts.NewPersonalBest;
     fresh.NewClassBest = counts.NewClassBest;
-    counts = std::move(fresh);
+    std::swap(counts, fresh);
 }
 
 } // namespace
@@ -251,13 +252,13 @@ void CountResults(ProgramState& state) {
 }
 
 void CountResultsPatiently(ProgramState& state) {
-    const std::shared_ptr<CountTables> fresh =
-        ReadPatientlyValue(state, [inputs = CountInputsOf(state)] {
-            auto counts = std::make_shared<CountTables>();
-            CountResultsInto(*counts, inputs);
-            return counts;
-        });
-    TakeCounts(state.counts, std::move(*fresh));
+    // Taken from the state for the try: a failed or abandoned one keeps it.
+    std::shared_ptr<CountTables> fresh = std::move(state.spareCounts);
+    if (!fresh) fresh = std::make_shared<CountTables>();
+    ReadPatiently(state,
+                  [fresh, inputs = CountInputsOf(state)] { CountResultsInto(*fresh, inputs); });
+    TakeCounts(state.counts, *fresh);
+    state.spareCounts = std::move(fresh);
 }
 
 void RecordRunEnd(ProgramState& state, QString* setAsideNotice) {

@@ -36,8 +36,9 @@ void ClearCountTables(CountTables& counts);
 // FileAccessError; screens and commands count patiently on a worker
 // (CountResultsPatiently).
 void CountResults(ProgramState& state);
-// The same into fresh tables on a worker, patiently (ReadPatiently), taken
-// into state.counts once the read has ended; the run flags of a drill's end stay.
+// The same into the spare tables on a worker, patiently (ReadPatiently),
+// traded with state.counts once the read has ended; the run flags of a
+// drill's end stay.
 void CountResultsPatiently(ProgramState& state);
 // At the end of a recorded run: the pass and new-best flags, then the append
 // (or the run kept on this machine for later: DrillState::RunKeptForLater).
