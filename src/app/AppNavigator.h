@@ -4,9 +4,6 @@
 
 #include "core/Platform.h"
 
-#include <QPointer>
-#include <QWidget>
-
 class ScreenHost;
 struct ProgramState;
 
@@ -23,7 +20,6 @@ class AppNavigator : public Navigator {
     void closeResults() override;
     void showWait() override;
     void closeWait() override;
-    bool waitShown() const override;
     void showCriteriaEditor() override;
     void showRecordsBrowser() override;
     void showWorksheets() override;
@@ -32,7 +28,4 @@ class AppNavigator : public Navigator {
   private:
     ScreenHost& host_;
     ProgramState& state_;
-    // Where the keys went before the wait screen took them: a screen that
-    // stays under it gets them back.
-    QPointer<QWidget> focusBeforeWait_;
 };

@@ -7,6 +7,7 @@
 
 #include "app/CommandLine.h"
 #include "core/ProgramState.h"
+#include "core/SharedReading.h"
 #include "platform/Process.h"
 #include "records/AttemptLog.h"
 #include "records/Counts.h"
@@ -26,7 +27,8 @@ namespace {
 // The students the level board lists as current (status 0), by ID.
 std::vector<StatsStudent> CurrentStudents(ProgramState& state) {
     std::vector<StatsStudent> students;
-    for (const ListedStudent& student : ReadBoardRoster(state))
+    for (const ListedStudent& student :
+         ReadPatientlyValue(state, [&] { return ReadBoardRoster(state); }))
         students.push_back(
             {student.Id, student.Name,
              ShortGradeLabel(GradeNumber(state.roster.SchoolYear, student.BirthYear))});
@@ -116,7 +118,7 @@ int main(int argc, char** argv) {
         if (options.attempts) {
             csv = AttemptsTable(state, students);
         } else {
-            CountResultsPatiently(state);
+            ReadPatiently(state, [&] { CountResults(state); });
             std::vector<StudentLevelFigures> rows = CollectFigures(state, students);
             MarkBoardLocks(state, rows);
             csv = FiguresCsv(rows);

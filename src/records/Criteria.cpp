@@ -136,10 +136,7 @@ const QStringList& CriteriaHeadings() {
 }
 
 std::vector<QStringList> ReadCriteriaRows(const ProgramState& state) {
-    return ReadCriteriaFile(CriteriaFilePath(state));
-}
-
-std::vector<QStringList> ReadCriteriaFile(const QString& path) {
+    const QString path = CriteriaFilePath(state);
     CsvReader reader = CsvReader::fromFile(path, kCriteriaContents);
     std::vector<QStringList> rows;
     while (int(rows.size()) <= kMaxLevel && !reader.atEnd())
@@ -155,10 +152,7 @@ std::vector<QStringList> ReadCriteriaFile(const QString& path) {
 }
 
 void LoadCriteria(ProgramState& state) {
-    TakeCriteriaRows(state, ReadCriteriaRows(state));
-}
-
-void TakeCriteriaRows(ProgramState& state, const std::vector<QStringList>& rows) {
+    const std::vector<QStringList> rows = ReadCriteriaRows(state);
     // Levels beyond the file keep what they held; a bad file changes nothing.
     CriteriaTables tables = state.criteria;
     for (std::size_t row = 0; row < rows.size(); ++row)
@@ -176,10 +170,7 @@ int32_t LowestTimeOf(const ProgramState& state, int level) {
 }
 
 void SaveCriteria(const ProgramState& state, const std::vector<QStringList>& rows) {
-    SaveCriteriaFile(CriteriaFilePath(state), rows);
-}
-
-void SaveCriteriaFile(const QString& path, const std::vector<QStringList>& rows) {
+    const QString path = CriteriaFilePath(state);
     RefuseUnwritableRows(rows, path);
     QString text;
     for (const QStringList& row : rows)

@@ -1,7 +1,6 @@
 #include "roster/Roster.h"
 
 #include "core/CsvReader.h"
-#include "core/SharedReading.h"
 #include "core/Text.h"
 
 #include <QDir>
@@ -106,9 +105,8 @@ std::vector<RosterLine> ReadRosterFile(const QString& path) {
     return lines;
 }
 
-std::vector<RosterLine> ReadRoster(ProgramState& state) {
-    return ReadPatientlyValue(state,
-                              [path = RosterFilePath(state)] { return ReadRosterFile(path); });
+std::vector<RosterLine> ReadRoster(const ProgramState& state) {
+    return ReadRosterFile(RosterFilePath(state));
 }
 
 int SchoolYearOf(const QDate& today, int yearStartMonth) {

@@ -3,6 +3,7 @@
 
 #include "core/Events.h"
 #include "core/ProgramState.h"
+#include "core/SharedReading.h"
 #include "records/Criteria.h"
 #include "rules/LevelListModel.h"
 #include "rules/ResultsViews.h"
@@ -271,5 +272,5 @@ void LevelBoard::personalTimesView() {
 }
 
 std::vector<ResultRecord> LevelBoard::recentResults(int count) const {
-    return ReadRecentResults(state_, count);
+    return ReadPatientlyValue(state_, [&] { return ReadRecentResults(state_, count); });
 }

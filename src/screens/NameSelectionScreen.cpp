@@ -203,8 +203,9 @@ void NameSelectionScreen::returnedTo() {
 
 void NameSelectionScreen::名簿表示() {
     ComputeSchoolYear(state_);
-    CountResultsPatiently(state_);
-    NameListRows rows = BuildNameList(state_, displayOption_, combo1_->currentText());
+    ReadPatiently(state_, [this] { CountResults(state_); });
+    NameListRows rows = ReadPatientlyValue(
+        state_, [this] { return BuildNameList(state_, displayOption_, combo1_->currentText()); });
     const QSignalBlocker quiet(list1_->selectionModel());
     names_->reset(std::move(rows));
     list1_->setCurrentIndex(names_->index(0));
