@@ -16,10 +16,8 @@ ReportBlockSource::ReportBlockSource(const ProgramState& state, const std::vecto
                                      const std::vector<ResultRecord>& records, const QDate& today,
                                      const ReportSettings& settings, const AttemptReading& attempts)
     : state_(state), recordsByStudent_(kStudentSlots), today_(today), settings_(settings),
-      tallies_(kStudentSlots), unreadAttempts_(attempts.problem) {
-    const double firstDay = FirstWeakSpotDay(today);
-    for (const AttemptRecord& record : attempts.records)
-        if (record.date >= firstDay) tallies_[std::size_t(record.student)].add(record.attempt);
+      tallies_(WeakSpotTalliesByStudent(attempts.records, today)),
+      unreadAttempts_(attempts.problem) {
     for (const int level : levels)
         levels_.push_back(BuildReportLevelFigures(state_, level, records, today_, settings_));
     for (const ResultRecord& record : records)

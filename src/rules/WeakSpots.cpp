@@ -1,6 +1,7 @@
 #include "rules/WeakSpots.h"
 
 #include "core/Dates.h"
+#include "core/Tables.h"
 #include "core/Text.h"
 
 #include <algorithm>
@@ -93,6 +94,16 @@ WeakSpots WeakSpotsOf(const std::vector<AttemptRecord>& records, int student, co
     for (const AttemptRecord& record : records)
         if (record.student == student && record.date >= firstDay) tally.add(record.attempt);
     return tally.spots();
+}
+
+std::vector<WeakSpotTally> WeakSpotTalliesByStudent(const std::vector<AttemptRecord>& records,
+                                                    const QDate& today) {
+    const double firstDay = FirstWeakSpotDay(today);
+    std::vector<WeakSpotTally> tallies(kStudentSlots);
+    // The log's decoder keeps only records of a valid student.
+    for (const AttemptRecord& record : records)
+        if (record.date >= firstDay) tallies[std::size_t(record.student)].add(record.attempt);
+    return tallies;
 }
 
 QString KindName(int kind) {

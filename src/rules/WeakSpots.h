@@ -64,6 +64,10 @@ inline const QString kWeakSpotPageTitle = QStringLiteral("つまずき");
 
 // One student's weak spots from the log's records (of any students and days).
 WeakSpots WeakSpotsOf(const std::vector<AttemptRecord>& records, int student, const QDate& today);
+// Every student's attempts of the 30 days in one pass over the records, by
+// student ID, for the views that show many students.
+std::vector<WeakSpotTally> WeakSpotTalliesByStudent(const std::vector<AttemptRecord>& records,
+                                                    const QDate& today);
 
 // "円周（直径）", "円周（半径）", "面積（半径）", "面積（直径）".
 QString KindName(int kind);

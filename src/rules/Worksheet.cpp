@@ -78,11 +78,13 @@ struct SheetProblems {
     QString aim;
 };
 
-SheetProblems DrawSheetProblems(const WorksheetSettings& settings, const AttemptReading& attempts,
-                                int student, const QDate& today, RandomSource& random) {
+// `tallies`: the students' attempts by ID, or none on a sheet drawn without them.
+SheetProblems DrawSheetProblems(const WorksheetSettings& settings,
+                                const std::vector<WeakSpotTally>& tallies, bool unread, int student,
+                                RandomSource& random) {
     if (!settings.weak) return {DrawWorksheetProblems(settings, random), {}};
-    const WeakSpots spots = WeakSpotsOf(attempts.records, student, today);
-    const bool unread = attempts.records.empty() && !attempts.problem.isEmpty();
+    const WeakSpots spots =
+        IsValidStudent(student) ? tallies[std::size_t(student)].spots() : WeakSpots{};
     const QString aim = WeakSpotAim(spots, settings, unread);
     if (!spots.anyAnswered()) return {FallbackProblems(settings, random), aim};
     return {DrawProblemsOfKinds(ApportionWeakKinds(settings.count, spots), random), aim};
@@ -187,10 +189,15 @@ std::vector<Worksheet> BuildWorksheets(const ProgramState& state,
                                        const WorksheetSettings& settings, const QDateTime& now,
                                        RandomSource& random, const AttemptReading& attempts) {
     const QString date = FormatEraDate(now);
+    // The log is tallied once for the whole class.
+    const std::vector<WeakSpotTally> tallies =
+        settings.weak ? WeakSpotTalliesByStudent(attempts.records, now.date())
+                      : std::vector<WeakSpotTally>{};
+    const bool unread = attempts.records.empty() && !attempts.problem.isEmpty();
     std::vector<Worksheet> sheets;
     if (students.empty()) {
         random.seed(settings.seed);
-        SheetProblems drawn = DrawSheetProblems(settings, attempts, 0, now.date(), random);
+        SheetProblems drawn = DrawSheetProblems(settings, tallies, unread, 0, random);
         sheets.push_back({0,
                           {state.common.ClassroomName, {}, date},
                           std::move(drawn.problems),
@@ -200,7 +207,7 @@ std::vector<Worksheet> BuildWorksheets(const ProgramState& state,
     for (const SheetStudent& student : students) {
         random.seed(StudentSheetSeed(settings.seed, student.id));
         const QString name = TrimBlanks(state.roster.RosterName[std::size_t(student.id)]);
-        SheetProblems drawn = DrawSheetProblems(settings, attempts, student.id, now.date(), random);
+        SheetProblems drawn = DrawSheetProblems(settings, tallies, unread, student.id, random);
         sheets.push_back({student.id,
                           {state.common.ClassroomName,
                            {student.grade, QStringLiteral("番号 %1").arg(student.id), name},

@@ -1,10 +1,9 @@
 #include "screens/RecordsBrowser.h"
 
-#include "core/Text.h"
-
 #include "core/Events.h"
 #include "core/ProgramState.h"
 #include "core/SharedReading.h"
+#include "core/Text.h"
 #include "records/RecordMaintenance.h"
 #include "rules/RecordRows.h"
 
