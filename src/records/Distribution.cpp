@@ -104,7 +104,7 @@ Distribution ReadDistribution(const QString& resultsPath, int level) {
         // A file shortened meanwhile by another machine ends the count early.
         const qint64 read = reader.read(
             slice.data(), std::min<qint64>(qint64(slice.size()), size - offset), offset);
-        counter.add(slice.data(), read - read % kRecordSize);
+        counter.add(slice.data(), WholeRecordLength(read));
         if (read < qint64(slice.size())) break;
     }
     return counter.finish();

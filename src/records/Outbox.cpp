@@ -3,7 +3,7 @@
 #include "core/ProgramState.h"
 #include "core/Text.h"
 #include "records/AttemptLog.h"
-#include "records/ResultsFile.h"
+#include "records/ResultRecord.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -359,7 +359,7 @@ void Outbox::moveInto(const ResultsFileHandle& results, const QByteArray& record
         attempts += AttemptsOf(run);
     }
     // Whole records only: a torn tail is written over.
-    const qint64 at = results.size() / kRecordSize * kRecordSize;
+    const qint64 at = WholeRecordLength(results.size());
     // The note, and a run just added, on this disk before the shared files are touched.
     const auto note = [&](qint64 attemptsAt) {
         const QByteArray bytes =

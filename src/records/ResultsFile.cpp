@@ -25,8 +25,6 @@
 
 namespace {
 
-constexpr int kTextWidth = kRecordTextWidth;
-static_assert(RecordOffset::Reserved + kTextWidth == kRecordSize);
 // A reader waits this long for a writer to let go before it reports the file
 // busy and is tried again later.
 constexpr int kReaderLockWaitMs = 200;
@@ -35,74 +33,15 @@ constexpr int kReaderLockWaitMs = 200;
 // window paints and nobody waits without a word.
 constexpr int kWriterLockWaitMs = 200;
 
-template <typename T> void Store(char* bytes, int offset, T value) {
-    std::memcpy(bytes + offset, &value, sizeof value);
-}
-
-// Code page 932 bytes cut to the field width (never inside a double-byte
-// character) and padded with blanks.
-void StoreText(char* bytes, int offset, const QString& text) {
-    QString fitted = text;
-    QByteArray encoded = EncodeCp932(fitted);
-    while (encoded.size() > kTextWidth) {
-        fitted.chop(1);
-        encoded = EncodeCp932(fitted);
-    }
-    std::memset(bytes + offset, ' ', kTextWidth);
-    std::memcpy(bytes + offset, encoded.constData(), size_t(encoded.size()));
-}
-
-QString LoadText(const char* bytes, int offset) {
-    const QByteArrayView text(bytes + offset, kTextWidth);
-    // Classroom codes and points are printable ASCII, which code page 932
-    // keeps as it is (not so some control bytes); a decoder is made only for
-    // other bytes, since boards decode twenty thousand records at a time.
-    if (std::all_of(text.begin(), text.end(), [](char c) { return c >= 0x20 && c <= 0x7E; }))
-        return QString::fromLatin1(text);
-    return DecodeCp932(text.toByteArray());
-}
-
 bool FolderExists(const QString& path) {
     return QFileInfo(QFileInfo(path).absolutePath()).isDir();
 }
 
 QString PaddedNumber(int value) {
-    return QString::number(value).leftJustified(kTextWidth, QLatin1Char(' '));
+    return QString::number(value).leftJustified(kRecordTextWidth, QLatin1Char(' '));
 }
 
 } // namespace
-
-bool ResultRecord::isValid() const {
-    return IsValidRecord(date, student, level);
-}
-
-QByteArray EncodeRecord(const ResultRecord& record) {
-    QByteArray bytes(kRecordSize, '\0');
-    char* b = bytes.data();
-    Store(b, RecordOffset::Date, record.date);
-    Store(b, RecordOffset::Time, record.timeOfDay);
-    Store(b, RecordOffset::Student, record.student);
-    Store(b, RecordOffset::Level, record.level);
-    Store(b, RecordOffset::Result, record.result);
-    StoreText(b, RecordOffset::Classroom, record.classroomCode);
-    StoreText(b, RecordOffset::ExtraPoints, record.extraPoints);
-    StoreText(b, RecordOffset::Points, record.pointsText);
-    return bytes;
-}
-
-ResultRecord DecodeRecord(const char* bytes) {
-    const RecordNumbers n = DecodeRecordNumbers(bytes);
-    ResultRecord record;
-    record.date = n.date;
-    record.timeOfDay = n.timeOfDay;
-    record.student = n.student;
-    record.level = n.level;
-    record.result = n.result;
-    record.classroomCode = LoadText(bytes, RecordOffset::Classroom);
-    record.extraPoints = LoadText(bytes, RecordOffset::ExtraPoints);
-    record.pointsText = LoadText(bytes, RecordOffset::Points);
-    return record;
-}
 
 QString ResultsFilePath(const ProgramState& state) {
     return NormalisePath(state.folders.DataFolder + kResultsFileName);
@@ -181,7 +120,7 @@ QByteArray ResultsReader::recordBytes(qint64 first, qint64 count) const {
     first = std::max<qint64>(first, 1);
     count = std::min(count, recordCount() - first + 1);
     QByteArray records = bytes((first - 1) * kRecordSize, count * kRecordSize);
-    records.truncate(records.size() - records.size() % kRecordSize);
+    records.truncate(WholeRecordLength(records.size()));
     return records;
 }
 
@@ -211,7 +150,7 @@ void AppendRecordAfterOutbox(const QString& path, const QByteArray& record, cons
     if (record.isEmpty()) return;
     // Under the lock, so no two writers pick the same record; a torn tail
     // (length not a multiple of 44) is overwritten.
-    const qint64 end = file.size() / kRecordSize * kRecordSize;
+    const qint64 end = WholeRecordLength(file.size());
     WriteExactly(file, record.constData(), kRecordSize, end);
     SyncFile(file);
 }
@@ -227,7 +166,7 @@ ResultRecord RunRecordOf(const ProgramState& state) {
     record.level = int16_t(state.LevelNo); // the low 16 bits
     record.result = state.ResultValue;
     record.classroomCode = state.common.ClassroomCode;
-    record.extraPoints = QString(kTextWidth, QLatin1Char(' '));
+    record.extraPoints = QString(kRecordTextWidth, QLatin1Char(' '));
     record.pointsText = PaddedNumber(state.EarnedPoints);
     return record;
 }

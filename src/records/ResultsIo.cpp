@@ -1,7 +1,6 @@
 #include "records/ResultsIo.h"
 
 #include "core/SharedReading.h"
-#include "records/ResultsFile.h"
 
 #include <QDir>
 #include <QElapsedTimer>

@@ -10,6 +10,8 @@
 
 #include <mutex>
 
+inline const QString kResultsFileName = QStringLiteral("成績累積データ.dat");
+
 // An open results file (or a file beside it), closed when it goes out of scope.
 class ResultsFileHandle {
   public:

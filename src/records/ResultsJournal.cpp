@@ -1,6 +1,6 @@
 #include "records/ResultsJournal.h"
 
-#include "records/ResultsFile.h"
+#include "records/ResultRecord.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -81,9 +81,6 @@ class RecordsHash {
     int pendingBytes_ = 0;
 };
 
-qint64 WholeRecordsOf(qint64 length) {
-    return length / kRecordSize * kRecordSize;
-}
 qint64 RecordStart(qint64 number) {
     return (number - 1) * kRecordSize;
 }
@@ -187,7 +184,7 @@ bool CopyFits(const ResultsFileHandle& copy, const MaintenanceIntent& intent) {
     ReadExactly(copy, old.data(), kRecordSize, RecordStart(intent.number));
     if (old != intent.oldRecord) return false;
     return !intent.fingerprint ||
-           HashOf(copy, WholeRecordsOf(intent.fileLength)) == intent.fingerprint->whole;
+           HashOf(copy, WholeRecordLength(intent.fileLength)) == intent.fingerprint->whole;
 }
 
 // What the deletion had got to, and the copy's bytes that put it back.
@@ -201,7 +198,7 @@ const QString kAnotherFile =
     QStringLiteral("成績ファイルが控えを作ったときのファイルではありません");
 
 Recognised RecogniseDeletion(const ResultsFileHandle& results, const MaintenanceIntent& intent) {
-    const qint64 end = WholeRecordsOf(intent.fileLength);
+    const qint64 end = WholeRecordLength(intent.fileLength);
     const qint64 start = RecordStart(intent.number);
     const qint64 moved = end - start - kRecordSize; // the bytes the move shifts down
     const qint64 size = results.size();
@@ -249,7 +246,7 @@ Recognised RecogniseChange(const ResultsFileHandle& results, const MaintenanceIn
             {},
             QStringLiteral("変更する記録 %1 がファイルの終わりより後ろです").arg(intent.number)};
     if (intent.fingerprint &&
-        (size < WholeRecordsOf(intent.fileLength) ||
+        (size < WholeRecordLength(intent.fileLength) ||
          FingerprintOf(results, intent.fileLength, intent.number).withoutRecord !=
              intent.fingerprint->withoutRecord))
         return {InterruptedState::Unrecognised, {}, kAnotherFile};
@@ -404,7 +401,7 @@ FileFingerprint FingerprintOf(const ResultsFileHandle& file, qint64 length, qint
     RecordsHash whole;
     RecordsHash without;
     qint64 at = 0;
-    ForEachChunk(file, 0, WholeRecordsOf(length), [&](const char* bytes, qint64 n) {
+    ForEachChunk(file, 0, WholeRecordLength(length), [&](const char* bytes, qint64 n) {
         whole.add(bytes, n);
         // The part of this chunk outside [start, start + kRecordSize).
         const qint64 skipFrom = std::clamp(start - at, qint64(0), n);

@@ -4,7 +4,7 @@
 // rows are formatted only when the view shows them, so a file of a million
 // records opens at once and scrolls smoothly.
 
-#include "records/ResultsFile.h"
+#include "records/ResultRecord.h"
 #include "roster/Roster.h"
 
 #include <QAbstractListModel>

@@ -5,7 +5,7 @@
 // program state and on records read from the results file; the board only
 // puts the returned lines into its lists.
 
-#include "records/ResultsFile.h"
+#include "records/ResultRecord.h"
 
 #include <QDate>
 #include <QString>

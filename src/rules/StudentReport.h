@@ -5,7 +5,7 @@
 // surfaces. Pure logic; ReportDrawing paints what these functions return.
 
 #include "records/RecordValues.h"
-#include "records/ResultsFile.h"
+#include "records/ResultRecord.h"
 #include "rules/ResultsViews.h"
 
 #include <QDate>

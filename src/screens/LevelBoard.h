@@ -4,7 +4,7 @@
 // target line), the view switches over the lists, and the teacher's data
 // change panel. The lists' contents come from ResultsViews.
 
-#include "records/ResultsFile.h"
+#include "records/ResultRecord.h"
 #include "widgets/Screen.h"
 
 #include <QStringList>

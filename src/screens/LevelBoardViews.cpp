@@ -5,6 +5,7 @@
 #include "core/ProgramState.h"
 #include "core/SharedReading.h"
 #include "records/Criteria.h"
+#include "records/ResultsFile.h"
 #include "rules/LevelListModel.h"
 #include "rules/ResultsViews.h"
 #include "screens/ReportPanel.h"

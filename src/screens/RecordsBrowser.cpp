@@ -5,6 +5,7 @@
 #include "core/SharedReading.h"
 #include "core/Text.h"
 #include "records/RecordMaintenance.h"
+#include "records/ResultsFile.h"
 #include "rules/RecordRows.h"
 
 #include <QComboBox>

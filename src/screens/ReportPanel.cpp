@@ -7,6 +7,7 @@
 #include "paper/ReportDrawing.h"
 #include "paper/TextShapes.h"
 #include "records/AttemptLog.h"
+#include "records/ResultsFile.h"
 #include "roster/Roster.h"
 #include "rules/LevelBoardRules.h"
 #include "rules/WeakSpots.h"

@@ -3,6 +3,7 @@
 #include "TestDoubles.h"
 #include "core/Dates.h"
 #include "core/ProgramState.h"
+#include "records/ResultsFile.h"
 #include "roster/GradeFilters.h"
 
 #include <gtest/gtest.h>
