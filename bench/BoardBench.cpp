@@ -31,6 +31,7 @@ class StayingNavigator : public Navigator {
     void closeResults() override { fail(); }
     void showWait() override { fail(); }
     void closeWait() override { fail(); }
+    bool waitShown() const override { return false; }
     void showCriteriaEditor() override { fail(); }
     void showRecordsBrowser() override { fail(); }
     void showWorksheets() override { fail(); }

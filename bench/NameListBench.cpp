@@ -26,6 +26,7 @@ class QuietNavigator : public Navigator {
     void closeResults() override {}
     void showWait() override {}
     void closeWait() override {}
+    bool waitShown() const override { return false; }
     void showCriteriaEditor() override {}
     void showRecordsBrowser() override {}
     void showWorksheets() override {}

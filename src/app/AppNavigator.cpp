@@ -38,10 +38,16 @@ void AppNavigator::closeResults() {
     host_.close<ResultsScreen>();
 }
 void AppNavigator::showWait() {
+    if (!waitShown()) focusBeforeWait_ = QApplication::focusWidget();
     host_.open<WaitScreen>(state_);
 }
 void AppNavigator::closeWait() {
     host_.close<WaitScreen>();
+    if (focusBeforeWait_ && focusBeforeWait_->isVisible()) focusBeforeWait_->setFocus();
+    focusBeforeWait_.clear();
+}
+bool AppNavigator::waitShown() const {
+    return host_.find<WaitScreen>() != nullptr;
 }
 void AppNavigator::showCriteriaEditor() {
     host_.open<CriteriaEditor>(state_);

@@ -4,6 +4,9 @@
 
 #include "core/Platform.h"
 
+#include <QPointer>
+#include <QWidget>
+
 class ScreenHost;
 struct ProgramState;
 
@@ -20,6 +23,7 @@ class AppNavigator : public Navigator {
     void closeResults() override;
     void showWait() override;
     void closeWait() override;
+    bool waitShown() const override;
     void showCriteriaEditor() override;
     void showRecordsBrowser() override;
     void showWorksheets() override;
@@ -28,4 +32,7 @@ class AppNavigator : public Navigator {
   private:
     ScreenHost& host_;
     ProgramState& state_;
+    // Where the keys went before the wait screen took them: a screen that
+    // stays under it gets them back.
+    QPointer<QWidget> focusBeforeWait_;
 };

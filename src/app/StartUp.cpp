@@ -13,13 +13,15 @@ StartupScreen* StartProgram(ProgramState& state, ScreenHost& host, const QString
     first->setHandOver([&state, &host, first, programFolder] {
         Navigator& navigator = *state.platform.navigator;
         try {
-            LoadConfiguration(state, programFolder);
+            LoadConfigurationPatiently(state, programFolder);
             // Runs an earlier start could not record go in before anything is counted.
             QString setAside;
             MoveOutboxIntoResults(state, &setAside);
             TellSetAsideNotice(state, setAside);
             navigator.showNameSelection();
             host.closeScreen(first);
+        } catch (const ShownFileError&) {
+            navigator.endProgram(); // told, or the user stopped waiting
         } catch (const DataFileError& error) {
             state.platform.dialogs->inform(QStringLiteral("ファイルエラー"), error.message());
             navigator.endProgram();

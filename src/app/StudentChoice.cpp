@@ -1,7 +1,6 @@
 #include "app/StudentChoice.h"
 
 #include "core/ProgramState.h"
-#include "core/SharedReading.h"
 #include "platform/Process.h"
 #include "roster/GradeFilters.h"
 
@@ -41,8 +40,7 @@ bool ReadStudentOption(StudentChoice& choice, const QStringList& args, qsizetype
 std::vector<SheetStudent> ChosenStudents(ProgramState& state, const StudentChoice& choice,
                                          QString& problem) {
     const GradeChoice grade = choice.grade.value_or(GradeChoice{});
-    std::vector<SheetStudent> students =
-        ReadPatientlyValue(state, [&] { return NameListStudents(state, grade); });
+    std::vector<SheetStudent> students = NameListStudents(state, grade);
     if (!choice.students.empty()) {
         const std::set<int> wanted(choice.students.begin(), choice.students.end());
         std::set<int> listed;

@@ -7,7 +7,6 @@
 #include "app/CommandLine.h"
 #include "app/StudentChoice.h"
 #include "core/ProgramState.h"
-#include "core/SharedReading.h"
 #include "paper/ClassReport.h"
 #include "platform/Process.h"
 #include "records/AttemptLog.h"
@@ -53,7 +52,7 @@ bool ReadOwnOption(ReportOptions& options, const QStringList& args, qsizetype& i
 
 int WriteReport(ProgramState& state, const ReportOptions& options) {
     ComputeSchoolYear(state);
-    ReadPatiently(state, [&] { CountResults(state); });
+    CountResultsPatiently(state);
     QString problem;
     const std::vector<SheetStudent> students = ChosenStudents(state, options.students, problem);
     if (!problem.isEmpty()) {
@@ -75,10 +74,8 @@ int WriteReport(ProgramState& state, const ReportOptions& options) {
         platform::WriteText(platform::StandardStream::Error, QStringLiteral("drill-report: ") +
                                                                  attempts.problem +
                                                                  QLatin1Char('\n'));
-    const ReportBlockSource blocks(
-        state, levels,
-        ReadPatientlyValue(state, [&] { return ReadRecentResults(state, kPeriodViewRecords); }),
-        now.date(), ReportSettings{}, attempts);
+    const ReportBlockSource blocks(state, levels, ReadRecentResults(state, kPeriodViewRecords),
+                                   now.date(), ReportSettings{}, attempts);
 
     QPrinter printer(QPrinter::HighResolution);
     printer.setOutputFormat(QPrinter::PdfFormat);

@@ -7,7 +7,6 @@
 
 #include "app/CommandLine.h"
 #include "core/ProgramState.h"
-#include "core/SharedReading.h"
 #include "platform/Process.h"
 #include "records/AttemptLog.h"
 #include "records/Counts.h"
@@ -27,8 +26,7 @@ namespace {
 // The students the level board lists as current (status 0), by ID.
 std::vector<StatsStudent> CurrentStudents(ProgramState& state) {
     std::vector<StatsStudent> students;
-    for (const ListedStudent& student :
-         ReadPatientlyValue(state, [&] { return ReadBoardRoster(state); }))
+    for (const ListedStudent& student : ReadBoardRoster(state))
         students.push_back(
             {student.Id, student.Name,
              ShortGradeLabel(GradeNumber(state.roster.SchoolYear, student.BirthYear))});
@@ -118,7 +116,7 @@ int main(int argc, char** argv) {
         if (options.attempts) {
             csv = AttemptsTable(state, students);
         } else {
-            ReadPatiently(state, [&] { CountResults(state); });
+            CountResultsPatiently(state);
             std::vector<StudentLevelFigures> rows = CollectFigures(state, students);
             MarkBoardLocks(state, rows);
             csv = FiguresCsv(rows);

@@ -130,7 +130,7 @@ int WriteWorksheets(ProgramState& state, WorksheetOptions options) {
     if (options.students.chosen()) {
         ComputeSchoolYear(state);
         // The name list's order follows the counts.
-        ReadPatiently(state, [&] { CountResults(state); });
+        CountResultsPatiently(state);
         QString problem;
         students = ChosenStudents(state, options.students, problem);
         if (!problem.isEmpty()) {

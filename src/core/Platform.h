@@ -70,6 +70,7 @@ class Navigator {
     virtual void closeResults() = 0;
     virtual void showWait() = 0;
     virtual void closeWait() = 0;
+    virtual bool waitShown() const = 0;
     virtual void showCriteriaEditor() = 0;
     virtual void showRecordsBrowser() = 0;
     virtual void showWorksheets() = 0;

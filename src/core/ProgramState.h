@@ -12,6 +12,7 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 // Folders, all ending with a separator.
@@ -176,6 +177,9 @@ struct ProgramState {
     LevelCatalogue levels;
     CriteriaTables criteria;
     CountTables counts;
+    // The tables the next count fills on its worker, then traded with counts:
+    // allocated once, like them, and owned by a try that Cancel leaves running.
+    std::shared_ptr<CountTables> spareCounts;
     DrillState drill;
     RosterTables roster;
     Session session;

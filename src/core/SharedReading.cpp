@@ -87,10 +87,7 @@ bool AskToGoOnWriting(ProgramState& state, const FileAccessError& error, ReadFai
 // wait, with the question every so many seconds. False when the user stops
 // waiting.
 bool WaitForBusyFile(ProgramState& state, double& askAt, const std::function<bool()>& ask) {
-    const double now = state.platform.clock->monotonicSeconds();
-    // The first question comes with the thirtieth try.
-    if (askAt < 0) askAt = now + kSecondsPerQuestion - kBusyFileWaitMs / 1000.0;
-    if (now >= askAt) {
+    if (state.platform.clock->monotonicSeconds() >= askAt) {
         if (!ask()) return false;
         askAt = state.platform.clock->monotonicSeconds() + kSecondsPerQuestion;
     }
@@ -131,33 +128,79 @@ Workers& RunningWorkers() {
 }
 
 constexpr int kWorkerPollMs = 40;
+// A call that has not ended by then shows the wait screen; a usual read
+// ends well before and shows nothing.
+constexpr auto kMomentBeforeWaitScreen = std::chrono::milliseconds(300);
 
-bool AskWhileStuck(ProgramState& state, const QString& onCancel) {
-    const QString text = QStringLiteral("ファイルサーバーに接続できません。%1が答えません。\n\n"
+enum class CallKind { Read, Write };
+
+struct Patience {
+    CallKind kind;
+    // A read of the classroom's files tries a missing one again for a while
+    // and ends the program at any other failure; a write, or a read of the
+    // settings at start, throws both on to its caller.
+    bool endsAtFailure;
+    QString onCancel; // the question's last words: what Cancel does
+};
+
+// The wait screen over a read that takes longer than a moment, real time:
+// the window must not look frozen, whatever the program's clock says. A
+// write's caller shows its own wait first (the drill's wait screen, the
+// browser's panel); a command has no window.
+class WaitScreenWhenSlow {
+  public:
+    WaitScreenWhenSlow(ProgramState& state, CallKind kind)
+        : navigator_(kind == CallKind::Read ? state.platform.navigator : nullptr),
+          showAt_(std::chrono::steady_clock::now() + kMomentBeforeWaitScreen) {}
+    ~WaitScreenWhenSlow() {
+        if (shown_) navigator_->closeWait();
+    }
+    void showIfSlow() {
+        if (!navigator_ || shown_ || std::chrono::steady_clock::now() < showAt_) return;
+        if (navigator_->waitShown()) {
+            navigator_ = nullptr; // another's wait screen: left to its owner
+            return;
+        }
+        shown_ = true;
+        navigator_->showWait();
+    }
+
+  private:
+    Navigator* navigator_;
+    std::chrono::steady_clock::time_point showAt_;
+    bool shown_ = false;
+};
+
+bool AskWhileStuck(ProgramState& state, const Patience& how) {
+    const QString stuck = how.kind == CallKind::Read
+                              ? QStringLiteral("ファイルの読み出しが終わりません。")
+                              : QStringLiteral("ファイルへの書き込みが終わりません。");
+    const QString text = QStringLiteral("ファイルサーバーに接続できません。%1\n\n"
                                         "OK で待ち続け、キャンセルで%2。")
-                             .arg(kResultsFileSubject, onCancel);
+                             .arg(stuck, how.onCancel);
     return state.platform.dialogs->askOkCancel(state.levels.ProgramTitle, text);
 }
 
 enum class WorkerTry { Ended, Cancelled };
 
-// One try of write on a worker while this thread waits, asking at askAt and
+// One try of call on a worker while this thread waits, asking at askAt and
 // every 30 seconds after while the try is still running; throws what the try threw.
-WorkerTry TryOnWorker(ProgramState& state, const QString& onCancel,
-                      const std::function<void()>& write, double& askAt) {
+WorkerTry TryOnWorker(ProgramState& state, const Patience& how, const std::function<void()>& call,
+                      double& askAt, WaitScreenWhenSlow& waitScreen) {
     auto outcome = std::make_shared<std::promise<void>>();
     std::future<void> ended = outcome->get_future();
-    RunningWorkers().start([write, outcome] {
+    RunningWorkers().start([call, outcome] {
         try {
-            write();
+            call();
             outcome->set_value();
         } catch (...) {
             outcome->set_exception(std::current_exception());
         }
     });
     while (ended.wait_for(std::chrono::milliseconds(10)) != std::future_status::ready) {
+        waitScreen.showIfSlow();
         if (state.platform.clock->monotonicSeconds() >= askAt) {
-            if (!AskWhileStuck(state, onCancel)) return WorkerTry::Cancelled;
+            if (!AskWhileStuck(state, how)) return WorkerTry::Cancelled;
             askAt = state.platform.clock->monotonicSeconds() + kSecondsPerQuestion;
         }
         state.platform.clock->wait(kWorkerPollMs);
@@ -166,30 +209,38 @@ WorkerTry TryOnWorker(ProgramState& state, const QString& onCancel,
     return WorkerTry::Ended;
 }
 
-} // namespace
-
-void ReadPatiently(ProgramState& state, const std::function<void()>& read) {
+// The one waiting loop of reads and writes: each try on a worker, the
+// failures met as how says. False when the user stops waiting.
+bool CallPatiently(ProgramState& state, const Patience& how, const std::function<void()>& call) {
+    WaitScreenWhenSlow waitScreen(state, how.kind);
     int missing = 0;
-    double askAt = -1;
+    // The first question comes with the thirtieth try at a held file.
+    double askAt =
+        state.platform.clock->monotonicSeconds() + kSecondsPerQuestion - kBusyFileWaitMs / 1000.0;
     for (;;) {
         try {
-            read();
-            return;
+            return TryOnWorker(state, how, call, askAt, waitScreen) == WorkerTry::Ended;
         } catch (const FileAccessError& error) {
+            const bool reading = how.kind == CallKind::Read;
             const ReadFailure failure = ClassifyReadFailure(error.errorNumber());
+            waitScreen.showIfSlow();
             switch (failure) {
             case ReadFailure::Missing:
+                if (!how.endsAtFailure) throw;
                 if (++missing >= kMissingFileAttempts)
                     ReportAndEnd(state, QStringLiteral("ファイルがありません"), error);
                 state.platform.clock->wait(kMissingFileWaitMs);
                 break;
             case ReadFailure::Busy:
             case ReadFailure::Network:
-                if (!WaitForBusyFile(state, askAt,
-                                     [&] { return AskToGoOnReading(state, error, failure); }))
-                    throw ShownFileError(error.message());
+                if (!WaitForBusyFile(state, askAt, [&] {
+                        return reading ? AskToGoOnReading(state, error, failure)
+                                       : AskToGoOnWriting(state, error, failure, how.onCancel);
+                    }))
+                    return false;
                 break;
             case ReadFailure::Other:
+                if (!how.endsAtFailure) throw;
                 ReportAndEnd(state,
                              error.subject() == kResultsFileSubject
                                  ? QStringLiteral("成績ランダムファイル表示")
@@ -200,46 +251,30 @@ void ReadPatiently(ProgramState& state, const std::function<void()>& read) {
     }
 }
 
-bool WritePatiently(ProgramState& state, const QString& onCancel,
-                    const std::function<void()>& write) {
-    double askAt = -1;
-    for (;;) {
-        try {
-            write();
-            return true;
-        } catch (const FileAccessError& error) {
-            const ReadFailure failure = ClassifyReadFailure(error.errorNumber());
-            if (failure != ReadFailure::Busy && failure != ReadFailure::Network) throw;
-            if (!WaitForBusyFile(state, askAt,
-                                 [&] { return AskToGoOnWriting(state, error, failure, onCancel); }))
-                return false;
-        }
-    }
+} // namespace
+
+namespace {
+void ReadOrEnd(ProgramState& state, bool endsAtFailure, const std::function<void()>& read) {
+    if (!CallPatiently(
+            state, {CallKind::Read, endsAtFailure, QStringLiteral("プログラムを終了します")}, read))
+        throw ShownFileError(QStringLiteral("reading stopped by the user"));
+}
+} // namespace
+
+void ReadPatiently(ProgramState& state, std::function<void()> read) {
+    ReadOrEnd(state, true, read);
 }
 
-bool WritePatientlyOffThread(ProgramState& state, const QString& onCancel,
-                             std::function<void()> write) {
-    double askAt =
-        state.platform.clock->monotonicSeconds() + kSecondsPerQuestion - kBusyFileWaitMs / 1000.0;
-    for (;;) {
-        try {
-            return TryOnWorker(state, onCancel, write, askAt) == WorkerTry::Ended;
-        } catch (const FileAccessError& error) {
-            const ReadFailure failure = ClassifyReadFailure(error.errorNumber());
-            if (failure != ReadFailure::Busy && failure != ReadFailure::Network) throw;
-            if (!WaitForBusyFile(state, askAt,
-                                 [&] { return AskToGoOnWriting(state, error, failure, onCancel); }))
-                return false;
-        }
-    }
+void ReadSettingsPatiently(ProgramState& state, std::function<void()> read) {
+    ReadOrEnd(state, false, read);
+}
+
+bool WritePatiently(ProgramState& state, const QString& onCancel, std::function<void()> write) {
+    return CallPatiently(state, {CallKind::Write, false, onCancel}, write);
 }
 
 void TellSetAsideNotice(ProgramState& state, const QString& notice) {
     if (!notice.isEmpty()) state.platform.dialogs->inform(QStringLiteral("注意"), notice);
-}
-
-bool RunReadAction(ProgramState& state, const std::function<void()>& read) {
-    return RunFileAction(state, [&] { ReadPatiently(state, read); });
 }
 
 bool RunFileAction(ProgramState& state, const std::function<void()>& action) {

@@ -2,6 +2,7 @@
 
 #include "core/Dates.h"
 #include "core/ProgramState.h"
+#include "core/SharedReading.h"
 #include "core/Text.h"
 #include "records/Criteria.h"
 #include "records/ResultsFile.h"
@@ -13,6 +14,8 @@
 #include <cmath>
 #include <cstdint>
 #include <limits>
+#include <memory>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -143,10 +146,10 @@ double OleMoment(const QDateTime& when) {
     return ToOleDay(when.date()) + ToOleTimeOfDay(when.time());
 }
 
-void LoadResults(ProgramState& state) {
-    CountTables& c = state.counts;
+namespace {
+
+void LoadResultsInto(CountTables& c, const QString& path) {
     c.BestTime.fill(kNoBestTime);
-    const QString path = ResultsFilePath(state);
     const QByteArray bytes = ReadLastRecordBytes(path, kResultsWindow);
     const qsizetype records = bytes.size() / kRecordSize;
     // Room for every record first, cut to the valid runs after: written in
@@ -168,25 +171,48 @@ void LoadResults(ProgramState& state) {
     const int skipped = int(records - valid);
     c.SkippedRecords = skipped;
     if (skipped > 0)
-        qInfo().noquote() << QStringLiteral("%1: %2 invalid records skipped")
-                                 .arg(ResultsFilePath(state))
-                                 .arg(skipped);
+        qInfo().noquote()
+            << QStringLiteral("%1: %2 invalid records skipped").arg(path).arg(skipped);
     ComputeClassBest(c);
 }
 
-void CountResults(ProgramState& state) {
-    CountTables& c = state.counts;
-    ClearCountTables(c);
-    LoadResults(state);
+// What a count reads of the state, copied so that a worker counts without it.
+struct CountInputs {
+    struct Level {
+        int32_t targetTime = 0;
+        float pointRate = 0;
+        double passDays = 0;
+        double overdoDays = 0;
+    };
+    QString resultsPath;
+    QDateTime now;
+    std::array<Level, kLevelSlots> levels{};
+};
 
-    const QDateTime now = state.platform.clock->now();
-    const double moment = OleMoment(now);
-    const double today = ToOleDay(now.date());
-    std::array<LevelRule, kLevelSlots> rules{};
+CountInputs CountInputsOf(const ProgramState& state) {
+    CountInputs inputs;
+    inputs.resultsPath = ResultsFilePath(state);
+    inputs.now = state.platform.clock->now();
     for (int level = 1; level <= kMaxLevel; ++level)
-        rules[level] = {{TargetTimeOf(state, level), state.criteria.PointRate[level]},
-                        WindowStart(moment, state.criteria.PassDays[level].toNumber()),
-                        WindowStart(moment, state.criteria.OverdoDays[level].toNumber())};
+        inputs.levels[level] = {TargetTimeOf(state, level), state.criteria.PointRate[level],
+                                state.criteria.PassDays[level].toNumber(),
+                                state.criteria.OverdoDays[level].toNumber()};
+    return inputs;
+}
+
+void CountResultsInto(CountTables& c, const CountInputs& inputs) {
+    ClearCountTables(c);
+    LoadResultsInto(c, inputs.resultsPath);
+
+    const double moment = OleMoment(inputs.now);
+    const double today = ToOleDay(inputs.now.date());
+    std::array<LevelRule, kLevelSlots> rules{};
+    for (int level = 1; level <= kMaxLevel; ++level) {
+        const CountInputs::Level& in = inputs.levels[level];
+        rules[level] = {{in.targetTime, in.pointRate},
+                        WindowStart(moment, in.passDays),
+                        WindowStart(moment, in.overdoDays)};
+    }
 
     for (const LoadedRun& run : c.Runs) {
         const int lv = run.level;
@@ -209,6 +235,30 @@ void CountResults(ProgramState& state) {
             c.TodayPoints(lv, st) += points;
         }
     }
+}
+
+// Trades the last count for a fresh one; the run flags of a drill's end stay.
+void TakeCounts(CountTables& counts, CountTables& fresh) {
+    fresh.AlreadyPassed = counts.AlreadyPassed;
+    fresh.NewPersonalBest = counts.NewPersonalBest;
+    fresh.NewClassBest = counts.NewClassBest;
+    std::swap(counts, fresh);
+}
+
+} // namespace
+
+void CountResults(ProgramState& state) {
+    CountResultsInto(state.counts, CountInputsOf(state));
+}
+
+void CountResultsPatiently(ProgramState& state) {
+    // Taken from the state for the try: a failed or abandoned one keeps it.
+    std::shared_ptr<CountTables> fresh = std::move(state.spareCounts);
+    if (!fresh) fresh = std::make_shared<CountTables>();
+    ReadPatiently(state,
+                  [fresh, inputs = CountInputsOf(state)] { CountResultsInto(*fresh, inputs); });
+    TakeCounts(state.counts, *fresh);
+    state.spareCounts = std::move(fresh);
 }
 
 void RecordRunEnd(ProgramState& state, QString* setAsideNotice) {

@@ -11,7 +11,7 @@
 struct ProgramState;
 struct CountTables;
 
-// LoadResults reads at most this many records from the end of the file.
+// A count reads at most this many records from the end of the file.
 inline constexpr int kResultsWindow = 20000;
 
 // A completed run counts as a run; a time-out (or anything from 6000 s on) does not.
@@ -29,14 +29,17 @@ double OleMoment(const QDateTime& when);
 // with whole-day dates: the last d calendar days, today included; 0 takes nothing.
 bool IsInsideWindow(double recordDate, double now, double days);
 
-// Reads the window of the results file into state.counts.Runs, BestTime, ClassBest.
-// Throws FileAccessError, as CountResults does; screens count patiently
-// (ReadPatiently in core/SharedReading.h).
-void LoadResults(ProgramState& state);
-// Sets every count table to 0 in place (best times are LoadResults' to reset).
+// Sets every count table to 0 in place (best times are the load's to reset).
 void ClearCountTables(CountTables& counts);
-// Clears the tables, loads the results and fills every count table.
+// Clears state.counts, loads the window of the results file (Runs, BestTime,
+// ClassBest) and fills every count table, on the calling thread. Throws
+// FileAccessError; screens and commands count patiently on a worker
+// (CountResultsPatiently).
 void CountResults(ProgramState& state);
+// The same into the spare tables on a worker, patiently (ReadPatiently),
+// traded with state.counts once the read has ended; the run flags of a
+// drill's end stay.
+void CountResultsPatiently(ProgramState& state);
 // At the end of a recorded run: the pass and new-best flags, then the append
 // (or the run kept on this machine for later: DrillState::RunKeptForLater).
 // setAsideNotice as for AppendResult (records/ResultsFile.h).

@@ -136,7 +136,10 @@ const QStringList& CriteriaHeadings() {
 }
 
 std::vector<QStringList> ReadCriteriaRows(const ProgramState& state) {
-    const QString path = CriteriaFilePath(state);
+    return ReadCriteriaFile(CriteriaFilePath(state));
+}
+
+std::vector<QStringList> ReadCriteriaFile(const QString& path) {
     CsvReader reader = CsvReader::fromFile(path, kCriteriaContents);
     std::vector<QStringList> rows;
     while (int(rows.size()) <= kMaxLevel && !reader.atEnd())
@@ -152,7 +155,10 @@ std::vector<QStringList> ReadCriteriaRows(const ProgramState& state) {
 }
 
 void LoadCriteria(ProgramState& state) {
-    const std::vector<QStringList> rows = ReadCriteriaRows(state);
+    TakeCriteriaRows(state, ReadCriteriaRows(state));
+}
+
+void TakeCriteriaRows(ProgramState& state, const std::vector<QStringList>& rows) {
     // Levels beyond the file keep what they held; a bad file changes nothing.
     CriteriaTables tables = state.criteria;
     for (std::size_t row = 0; row < rows.size(); ++row)
@@ -170,7 +176,10 @@ int32_t LowestTimeOf(const ProgramState& state, int level) {
 }
 
 void SaveCriteria(const ProgramState& state, const std::vector<QStringList>& rows) {
-    const QString path = CriteriaFilePath(state);
+    SaveCriteriaFile(CriteriaFilePath(state), rows);
+}
+
+void SaveCriteriaFile(const QString& path, const std::vector<QStringList>& rows) {
     RefuseUnwritableRows(rows, path);
     QString text;
     for (const QStringList& row : rows)

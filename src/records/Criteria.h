@@ -23,10 +23,13 @@ const QStringList& CriteriaHeadings();
 // 35 level rows (more are ignored and logged). This is what the criteria
 // editor shows. Throws DataFileError naming the file when it is missing or short.
 std::vector<QStringList> ReadCriteriaRows(const ProgramState& state);
+std::vector<QStringList> ReadCriteriaFile(const QString& path);
 
 // Reads the whole file into the twelve tables; the heading lands at index 0.
 // Throws DataFileError naming the file when it is missing or short.
 void LoadCriteria(ProgramState& state);
+// The same with rows already read (ReadCriteriaFile).
+void TakeCriteriaRows(ProgramState& state, const std::vector<QStringList>& rows);
 
 // The times a level runs against. A practice level (a name with "練") runs
 // against ten minutes whatever its criteria line says; the file keeps its line.
@@ -38,3 +41,4 @@ int32_t LowestTimeOf(const ProgramState& state, int level);
 // Refuses, with a DataFileError naming row and column, a cell holding a comma,
 // a double quote or a line break. Writes a temporary file and renames it.
 void SaveCriteria(const ProgramState& state, const std::vector<QStringList>& rows);
+void SaveCriteriaFile(const QString& path, const std::vector<QStringList>& rows);

@@ -1,5 +1,6 @@
 #include "records/Distribution.h"
 
+#include "core/SharedReading.h"
 #include "core/Tables.h"
 #include "core/Text.h"
 #include "records/ResultsFile.h"
@@ -110,8 +111,9 @@ Distribution ReadDistribution(const QString& resultsPath, int level) {
     return counter.finish();
 }
 
-Distribution ReadDistribution(const ProgramState& state, int level) {
-    return ReadDistribution(ResultsFilePath(state), level);
+Distribution ReadDistribution(ProgramState& state, int level) {
+    return ReadPatientlyValue(
+        state, [path = ResultsFilePath(state), level] { return ReadDistribution(path, level); });
 }
 
 int StarScale(const std::array<int, kBuckets>& counts) {

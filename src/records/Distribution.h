@@ -39,9 +39,9 @@ Distribution CountDistribution(const char* bytes, qint64 size, int level);
 // Reads the results file in cache-sized slices and counts them as they come
 // in; an absent file counts nothing.
 Distribution ReadDistribution(const QString& resultsPath, int level);
-// The same for this classroom's file. Throws FileAccessError; a screen reads
-// it patiently (ReadPatiently in core/SharedReading.h).
-Distribution ReadDistribution(const ProgramState& state, int level);
+// The same for this classroom's file, read on a worker, patiently
+// (ReadPatiently in core/SharedReading.h).
+Distribution ReadDistribution(ProgramState& state, int level);
 
 // How many runs one star stands for: a tenth of the largest bucket, at least 1.
 int StarScale(const std::array<int, kBuckets>& counts);

@@ -178,14 +178,19 @@ struct WorkerNotice {
     QString text;
 };
 
-// The appends of a run on a worker, patiently; false when the user stopped
-// waiting or the file cannot take the run now.
+// How often a move on a worker tries: a run just ended waits patiently; the
+// start's move of runs kept earlier tries once and leaves them for later.
+enum class Tries { Patiently, Once };
+
+// The appends of a run on a worker; false when the user stopped waiting or
+// the file cannot take the run now.
 bool AppendOnWorker(ProgramState& state, const QString& path, const QByteArray& record,
-                    const std::optional<Outbox>& outbox, QString* setAsideNotice) {
+                    const std::optional<Outbox>& outbox, QString* setAsideNotice,
+                    Tries tries = Tries::Patiently) {
     auto notice = std::make_shared<WorkerNotice>();
     // Shared with the try, which may outlive this call.
     const auto kept = outbox ? std::make_shared<const Outbox>(*outbox) : nullptr;
-    const auto write = [path, record, kept, notice] {
+    const auto write = [path, record, kept, notice, tries] {
         QString text;
         const auto handOver = [&] {
             const std::lock_guard lock(notice->mutex);
@@ -193,6 +198,10 @@ bool AppendOnWorker(ProgramState& state, const QString& path, const QByteArray& 
         };
         try {
             AppendRecordAfterOutbox(path, record, kept.get(), &text);
+        } catch (const DataFileError&) {
+            handOver();
+            if (tries == Tries::Patiently) throw;
+            return; // the runs stay kept for the next append or start
         } catch (...) {
             handOver();
             throw;
@@ -201,7 +210,7 @@ bool AppendOnWorker(ProgramState& state, const QString& path, const QByteArray& 
     };
     bool written = false;
     try {
-        written = WritePatientlyOffThread(
+        written = WritePatiently(
             state, QStringLiteral("この成績をこのパソコンに預け、あとで記録します"), write);
     } catch (const DataFileError&) {
         // the folder is away, the disk full, the file unwritable
@@ -240,16 +249,12 @@ qint64 KeptRunCount(const ProgramState& state) {
     return outbox.holdsRuns() ? outbox.runs().size() / kRecordSize : 0;
 }
 
-bool MoveOutboxIntoResults(const ProgramState& state, QString* setAsideNotice) {
+bool MoveOutboxIntoResults(ProgramState& state, QString* setAsideNotice) {
     const QString path = ResultsFilePath(state);
     const Outbox outbox(OutboxFolderOf(state.folders), path);
     if (!outbox.holdsRuns()) return true;
-    try {
-        AppendRecordAfterOutbox(path, {}, &outbox, setAsideNotice);
-    } catch (const DataFileError&) {
-        // The runs wait for the next append or start.
-    }
-    return !outbox.holdsRuns();
+    return AppendOnWorker(state, path, {}, outbox, setAsideNotice, Tries::Once) &&
+           !outbox.holdsRuns();
 }
 
 qint64 RecordCount(const QString& path) {
@@ -288,8 +293,10 @@ std::vector<ResultRecord> ReadLastRecords(const QString& path, qint64 maxCount) 
     return DecodeRecords(ReadLastRecordBytes(path, maxCount));
 }
 
-std::vector<ResultRecord> ReadRecentResults(const ProgramState& state, qint64 maxCount) {
-    return ReadLastRecords(ResultsFilePath(state), maxCount);
+std::vector<ResultRecord> ReadRecentResults(ProgramState& state, qint64 maxCount) {
+    return ReadPatientlyValue(state, [path = ResultsFilePath(state), maxCount] {
+        return ReadLastRecords(path, maxCount);
+    });
 }
 
 QByteArray ReadWholeResultsFile(const QString& path) {

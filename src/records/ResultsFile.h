@@ -97,10 +97,10 @@ enum class RunRecording { Recorded, KeptForLater };
 RunRecording AppendResult(ProgramState& state, QString* setAsideNotice = nullptr);
 // How many runs wait on this machine: counts leave them out until they are moved.
 qint64 KeptRunCount(const ProgramState& state);
-// At start: moves the runs kept on this machine into the results file if it
-// can now, without waiting. Whether none wait any more. setAsideNotice as for
-// AppendResult.
-bool MoveOutboxIntoResults(const ProgramState& state, QString* setAsideNotice = nullptr);
+// At start and at the end: moves the runs kept on this machine into the results file if it
+// can now, one try on a worker (the question comes while it is stuck). Whether
+// none wait any more. setAsideNotice as for AppendResult.
+bool MoveOutboxIntoResults(ProgramState& state, QString* setAsideNotice = nullptr);
 // One try: the runs waiting in outbox (may be null) and then record (44
 // bytes, or none when empty) to the end of the file, synced. Throws
 // FileAccessError, with EAGAIN when another process holds the lock.
@@ -116,9 +116,9 @@ qint64 RecordCount(const QString& path); // 0 when the file is absent
 // The bytes of the last maxCount whole records.
 QByteArray ReadLastRecordBytes(const QString& path, qint64 maxCount);
 std::vector<ResultRecord> ReadLastRecords(const QString& path, qint64 maxCount);
-// The last maxCount records of this classroom's file. Throws FileAccessError;
-// a screen reads it patiently (ReadPatiently in core/SharedReading.h).
-std::vector<ResultRecord> ReadRecentResults(const ProgramState& state, qint64 maxCount);
+// The last maxCount records of this classroom's file, read on a worker,
+// patiently (ReadPatiently in core/SharedReading.h).
+std::vector<ResultRecord> ReadRecentResults(ProgramState& state, qint64 maxCount);
 // Records first..last (1-based, inclusive, clamped to the file).
 std::vector<ResultRecord> ReadRecords(const QString& path, qint64 first, qint64 last);
 std::optional<ResultRecord> ReadRecord(const QString& path, qint64 number);

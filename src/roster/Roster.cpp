@@ -1,6 +1,7 @@
 #include "roster/Roster.h"
 
 #include "core/CsvReader.h"
+#include "core/SharedReading.h"
 #include "core/Text.h"
 
 #include <QDir>
@@ -105,8 +106,9 @@ std::vector<RosterLine> ReadRosterFile(const QString& path) {
     return lines;
 }
 
-std::vector<RosterLine> ReadRoster(const ProgramState& state) {
-    return ReadRosterFile(RosterFilePath(state));
+std::vector<RosterLine> ReadRoster(ProgramState& state) {
+    return ReadPatientlyValue(state,
+                              [path = RosterFilePath(state)] { return ReadRosterFile(path); });
 }
 
 int SchoolYearOf(const QDate& today, int yearStartMonth) {

@@ -37,9 +37,9 @@ struct RosterLine {
 // stands in for the earlier one (logged as well). Throws DataFileError when the
 // file cannot be read or a line lacks fields.
 std::vector<RosterLine> ReadRosterFile(const QString& path);
-// The classroom's roster. Throws FileAccessError; a screen reads it patiently
-// (ReadPatiently in core/SharedReading.h).
-std::vector<RosterLine> ReadRoster(const ProgramState& state);
+// The classroom's roster, read on a worker, patiently (ReadPatiently in
+// core/SharedReading.h): what builds on it runs on the calling thread.
+std::vector<RosterLine> ReadRoster(ProgramState& state);
 
 // The calendar year, minus 1 before the school year's start month.
 int SchoolYearOf(const QDate& today, int yearStartMonth);

@@ -220,9 +220,18 @@ void CriteriaEditor::activate() {
     reloadGrid(1, 1);
 }
 
+std::vector<QStringList> CriteriaEditor::readRows() {
+    return ReadPatientlyValue(
+        state_, [path = CriteriaFilePath(state_)] { return ReadCriteriaFile(path); },
+        ReadSettingsPatiently);
+}
+
 void CriteriaEditor::reloadGrid(int row, int column) {
     try {
-        grid_.load(ReadCriteriaRows(state_));
+        grid_.load(readRows());
+    } catch (const ShownFileError&) {
+        state_.platform.navigator->endProgram(); // the user stopped waiting
+        return;
     } catch (const DataFileError& error) {
         endProgramWith(kFileErrorTitle, error.message());
         return;
@@ -307,8 +316,7 @@ void CriteriaEditor::showDistribution() {
     list3_->clear();
     list4_->clear();
     RunFileAction(state_, [&] {
-        const Distribution distribution =
-            ReadPatientlyValue(state_, [this] { return ReadDistribution(state_, grid_.row()); });
+        const Distribution distribution = ReadDistribution(state_, grid_.row());
         list3_->addItems(AllRunsRows(distribution));
         list4_->addItems(BestRunsRows(distribution));
     });
@@ -381,11 +389,18 @@ bool CriteriaEditor::save() {
     showWaitPanel();
     bool saved = false;
     try {
-        SaveCriteria(state_, grid_.fileRows());
-        grid_.markSaved();
-        saved = true;
-        // The running program judges by the new values at once.
-        LoadCriteria(state_);
+        saved = WritePatiently(state_, QStringLiteral("記録をやめます"),
+                               [path = CriteriaFilePath(state_), rows = grid_.fileRows()] {
+                                   SaveCriteriaFile(path, rows);
+                               });
+        if (saved) {
+            grid_.markSaved();
+            // The running program judges by the new values at once.
+            TakeCriteriaRows(state_, readRows());
+        }
+    } catch (const ShownFileError&) {
+        saved = false; // the program is ending: nothing more on this screen
+        state_.platform.navigator->endProgram();
     } catch (const DataFileError& error) {
         state_.platform.dialogs->inform(kFileErrorTitle, error.message());
     }

@@ -44,6 +44,8 @@ class CriteriaEditor : public Screen {
     bool keyPressed(const QKeyEvent& key);
     void cellClicked(int row, int column);
     // command2_ and each activation; a missing file ends the program.
+    // The criteria file's rows, read on a worker as a setting.
+    std::vector<QStringList> readRows();
     void reloadGrid(int row, int column);
     bool save();   // command3_
     void goBack(); // command4_

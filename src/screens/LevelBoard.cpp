@@ -374,8 +374,8 @@ void LevelBoard::activate() {
     option1_[2]->setText(QStringLiteral("本日順"));
 
     qint64 keptRuns = 0;
-    if (!RunReadAction(state_, [&] {
-            CountResults(state_);
+    if (!RunFileAction(state_, [&] {
+            CountResultsPatiently(state_);
             keptRuns = KeptRunCount(state_);
         }))
         return;

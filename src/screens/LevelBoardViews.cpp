@@ -3,7 +3,6 @@
 
 #include "core/Events.h"
 #include "core/ProgramState.h"
-#include "core/SharedReading.h"
 #include "records/Criteria.h"
 #include "records/ResultsFile.h"
 #include "rules/LevelListModel.h"
@@ -273,5 +272,5 @@ void LevelBoard::personalTimesView() {
 }
 
 std::vector<ResultRecord> LevelBoard::recentResults(int count) const {
-    return ReadPatientlyValue(state_, [&] { return ReadRecentResults(state_, count); });
+    return ReadRecentResults(state_, count);
 }

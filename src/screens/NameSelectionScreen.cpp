@@ -203,9 +203,8 @@ void NameSelectionScreen::returnedTo() {
 
 void NameSelectionScreen::名簿表示() {
     ComputeSchoolYear(state_);
-    ReadPatiently(state_, [this] { CountResults(state_); });
-    NameListRows rows = ReadPatientlyValue(
-        state_, [this] { return BuildNameList(state_, displayOption_, combo1_->currentText()); });
+    CountResultsPatiently(state_);
+    NameListRows rows = BuildNameList(state_, displayOption_, combo1_->currentText());
     const QSignalBlocker quiet(list1_->selectionModel());
     names_->reset(std::move(rows));
     list1_->setCurrentIndex(names_->index(0));

@@ -177,9 +177,9 @@ QString RecordsBrowser::resultsPath() const {
 
 void RecordsBrowser::buildList() {
     BrowserRoster roster;
-    ReadPatiently(state_, [&] { ReadBrowserRoster(state_, roster); });
-    const QString path = resultsPath();
-    QByteArray bytes = ReadPatientlyValue(state_, [&] { return ReadWholeResultsFile(path); });
+    ReadBrowserRoster(state_, roster);
+    QByteArray bytes =
+        ReadPatientlyValue(state_, [path = resultsPath()] { return ReadWholeResultsFile(path); });
     label3_->setText(RecordCountText(bytes.size()));
     {
         const QSignalBlocker quiet(combo1_);
@@ -219,9 +219,9 @@ void RecordsBrowser::rowDoubleClicked(int row) {
     if (busy_ || row < 0 || row >= model_->rowCount()) return;
     const qint64 number = model_->recordNumber(row);
     std::optional<QByteArray> bytes;
-    const QString path = resultsPath();
     if (!RunFileAction(state_, [&] {
-            bytes = ReadPatientlyValue(state_, [&] { return ReadRecordBytes(path, number); });
+            bytes = ReadPatientlyValue(
+                state_, [path = resultsPath(), number] { return ReadRecordBytes(path, number); });
         }))
         return;
     // The row must still show what is on disk, or the teacher would edit
@@ -296,12 +296,12 @@ void RecordsBrowser::saveChange() {
         WithStudentAndResult(panelBytes_, combo1_->currentData().toInt(), *result);
     const qint64 number = panelRecord_;
     const QByteArray expected = panelBytes_;
-    MaintenanceOutcome outcome = MaintenanceOutcome::Done;
-    if (!writeUnderWaitPanel([&](QString& setAside) {
-            outcome = ChangeRecord(resultsPath(), number, expected, edited, &setAside);
-        }))
-        return;
-    if (outcome == MaintenanceOutcome::RecordChanged) {
+    const std::optional<MaintenanceOutcome> outcome =
+        writeUnderWaitPanel([path = resultsPath(), number, expected, edited](QString& setAside) {
+            return ChangeRecord(path, number, expected, edited, &setAside);
+        });
+    if (!outcome) return;
+    if (*outcome == MaintenanceOutcome::RecordChanged) {
         tellRecordChanged();
         return;
     }
@@ -317,12 +317,12 @@ void RecordsBrowser::deleteRecord() {
     const qint64 number = panelRecord_;
     const QByteArray expected = panelBytes_;
     closePanel();
-    MaintenanceOutcome outcome = MaintenanceOutcome::Done;
-    if (!writeUnderWaitPanel([&](QString& setAside) {
-            outcome = DeleteRecord(state_.folders.DataFolder, number, expected, &setAside);
-        }))
-        return;
-    if (outcome == MaintenanceOutcome::RecordChanged) {
+    const std::optional<MaintenanceOutcome> outcome = writeUnderWaitPanel(
+        [folder = state_.folders.DataFolder, number, expected](QString& setAside) {
+            return DeleteRecord(folder, number, expected, &setAside);
+        });
+    if (!outcome) return;
+    if (*outcome == MaintenanceOutcome::RecordChanged) {
         tellRecordChanged();
         return;
     }
@@ -332,25 +332,39 @@ void RecordsBrowser::deleteRecord() {
     selectRow(row >= 0 ? row : model_->rowCount() - 1);
 }
 
-bool RecordsBrowser::writeUnderWaitPanel(const std::function<void(QString&)>& write) {
+namespace {
+// What a change or deletion left, owned by its try.
+struct MaintenanceResult {
+    MaintenanceOutcome outcome = MaintenanceOutcome::Done;
+    QString setAside;
+};
+} // namespace
+
+std::optional<MaintenanceOutcome>
+RecordsBrowser::writeUnderWaitPanel(std::function<MaintenanceOutcome(QString&)> write) {
     ++busy_;
     picture6_->show();
     picture6_->raise();
     LetEventsRun();
+    const auto result = std::make_shared<MaintenanceResult>();
     bool written = false;
     QString failure;
-    QString setAside;
     try {
-        written =
-            WritePatiently(state_, QStringLiteral("変更をやめます"), [&] { write(setAside); });
+        written = WritePatiently(state_, QStringLiteral("変更をやめます"),
+                                 [result, write] { result->outcome = write(result->setAside); });
     } catch (const DataFileError& error) {
         failure = error.message();
     }
     picture6_->hide();
     --busy_;
-    TellSetAsideNotice(state_, setAside);
-    if (!failure.isEmpty()) tellFileError(failure);
-    return written && failure.isEmpty();
+    // Cancelled, the try may still run: what it leaves is no longer looked at.
+    if (!written && failure.isEmpty()) return std::nullopt;
+    TellSetAsideNotice(state_, result->setAside);
+    if (!failure.isEmpty()) {
+        tellFileError(failure);
+        return std::nullopt;
+    }
+    return result->outcome;
 }
 
 void RecordsBrowser::selectRow(int row) {

@@ -3,11 +3,13 @@
 // file; a double-click opens the edit panel, where the student and the result
 // of the record can be changed or the record deleted.
 
+#include "records/RecordMaintenance.h"
 #include "widgets/Screen.h"
 
 #include <QByteArray>
 
 #include <functional>
+#include <optional>
 
 class QComboBox;
 class QFrame;
@@ -50,11 +52,14 @@ class RecordsBrowser : public Screen {
     bool rebuildWithWaitPanel();
     void tellRecordChanged();
     void tellFileError(const QString& message);
-    // A change or deletion under the wait panel, patient with a file another
-    // machine holds; a notice of files set aside by recovery is told after it.
-    // False when it did not run: the teacher stopped waiting (nothing
-    // changed) or it failed (told, the list rebuilt).
-    bool writeUnderWaitPanel(const std::function<void(QString& setAside)>& write);
+    // A change or deletion on a worker under the wait panel, patient with a
+    // file another machine holds or a server away; a notice of files set
+    // aside by recovery is told after it. write owns what it uses: a try the
+    // teacher stopped waiting for may land later, the intent keeping the file
+    // whole. None when it did not end here: the teacher stopped waiting or it
+    // failed (told, the list rebuilt).
+    std::optional<MaintenanceOutcome>
+    writeUnderWaitPanel(std::function<MaintenanceOutcome(QString& setAside)> write);
     QString resultsPath() const;
 
     RecordListModel* model_;

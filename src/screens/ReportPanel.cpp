@@ -20,6 +20,7 @@
 #include <QPainter>
 #include <QPrinter>
 #include <QPushButton>
+#include <QScopedValueRollback>
 
 #include <algorithm>
 
@@ -80,16 +81,16 @@ void ReportPanel::createControls() {
 
     list3_ = PanelList(this, QStringLiteral("List3"), TwipRect(12480, 60, 2520, 3150));
     connect(list3_, &QListWidget::itemClicked, this, [this] {
-        if (isVisible()) RunFileAction(state_, [this] { showReports(); });
+        if (isVisible()) runOnce([this] { showReports(); });
     });
     command24_[0] = MakeButton(this, QStringLiteral("Command24_0"), QStringLiteral("表示"),
                                TwipRect(12480, 3720, 1230, 450));
     connect(command24_[0], &QPushButton::clicked, this,
-            [this] { RunFileAction(state_, [this] { showReports(); }); });
+            [this] { runOnce([this] { showReports(); }); });
     command24_[1] = MakeButton(this, QStringLiteral("Command24_1"), QStringLiteral("印刷"),
                                TwipRect(13770, 3720, 1230, 450));
     connect(command24_[1], &QPushButton::clicked, this,
-            [this] { RunFileAction(state_, [this] { printClicked(); }); });
+            [this] { runOnce([this] { printClicked(); }); });
     // Printing the whole class: the progress sheet, then every student's report.
     wholeClass_ = new QCheckBox(QStringLiteral("このクラス全員"), this);
     wholeClass_->setObjectName(QStringLiteral("WholeClass"));
@@ -101,7 +102,7 @@ void ReportPanel::createControls() {
     list2_ = PanelList(this, QStringLiteral("List2"), TwipRect(12480, 4290, 2520, 4500));
     list2_->hide();
     connect(list2_, &QListWidget::itemClicked, this,
-            [this] { RunFileAction(state_, [this] { showReports(); }); });
+            [this] { runOnce([this] { showReports(); }); });
     command18_ = MakeButton(this, QStringLiteral("Command18"), QStringLiteral("戻る"),
                             TwipRect(12480, 8940, 2520, 600));
     connect(command18_, &QPushButton::clicked, this, [this] { hide(); });
@@ -113,8 +114,7 @@ void ReportPanel::refreshLists() {
         list3_->addItem(QString::number(level));
 
     QStringList students;
-    for (const ListedStudent& student :
-         ReadPatientlyValue(state_, [this] { return ReadBoardRoster(state_); }))
+    for (const ListedStudent& student : ReadBoardRoster(state_))
         students << StudentLine(student);
     std::sort(students.begin(), students.end());
     list2_->clear();
@@ -126,7 +126,15 @@ void ReportPanel::refreshLists() {
     wholeClass_->setVisible(teacher);
 }
 
+void ReportPanel::runOnce(const std::function<void()>& action) {
+    if (busy_) return;
+    const QScopedValueRollback<bool> busy(busy_, true);
+    RunFileAction(state_, action);
+}
+
 void ReportPanel::showForStudent(int student) {
+    if (busy_) return;
+    const QScopedValueRollback<bool> busy(busy_, true);
     refreshLists();
     reportStudent_ = student;
     list2_->hide();
@@ -161,8 +169,7 @@ std::vector<int> ReportPanel::chosenLevels() const {
 }
 
 std::vector<ResultRecord> ReportPanel::recordWindow() const {
-    return ReadPatientlyValue(state_,
-                              [this] { return ReadRecentResults(state_, kPeriodViewRecords); });
+    return ReadRecentResults(state_, kPeriodViewRecords);
 }
 
 std::vector<ReportData> ReportPanel::reportBlocks(int student,
@@ -185,7 +192,8 @@ void ReportPanel::placeInFront() {
 QStringList ReportPanel::weakSpotLines(int student) const {
     const QDate today = state_.platform.clock->now().date();
     const AttemptReading attempts =
-        ReadAttemptsSince(AttemptLogPath(state_), FirstWeakSpotDay(today), student);
+        ReadPatientlyValue(state_, [path = AttemptLogPath(state_), from = FirstWeakSpotDay(today),
+                                    student] { return ReadAttemptsSince(path, from, student); });
     return WeakSpotLines(WeakSpotsOf(attempts.records, student, today), attempts.problem);
 }
 
@@ -194,11 +202,13 @@ void ReportPanel::showReports() {
     const std::vector<ResultRecord> records = recordWindow();
     for (const int student : chosenStudents()) {
         reportStudent_ = student;
+        // Read before the painter begins: events run while a read waits.
+        const QStringList weakSpots = weakSpotLines(student);
         image_.fill(kReportBackground);
         QPainter painter(&image_);
         TextShapes shapes;
         DrawReportRunWithWeakSpots(
-            painter, QRectF(image_.rect()), reportBlocks(student, records), weakSpotLines(student),
+            painter, QRectF(image_.rect()), reportBlocks(student, records), weakSpots,
             {reportFontSize_, false}, [this] { image_.fill(kReportBackground); }, shapes);
     }
     picture12_->setPixmap(QPixmap::fromImage(image_));
@@ -220,8 +230,7 @@ bool ReportPanel::printReports(QPrinter& printer) {
 bool ReportPanel::printClassReport(QPrinter& printer) {
     placeInFront();
     const ReportSettings settings = settings_();
-    const auto students =
-        ReadPatientlyValue(state_, [&] { return NameListStudents(state_, settings.gradeFilter); });
+    const auto students = NameListStudents(state_, settings.gradeFilter);
     const ClassSheet sheet = BuildClassSheet(state_, students, state_.platform.clock->now());
     if (sheet.grades.empty()) return false;
     const ReportBlockSource blocks(state_, chosenLevels(), recordWindow(),

@@ -52,6 +52,9 @@ class ReportPanel : public QFrame {
 
   private:
     void createControls();
+    // The panel's actions read shared files, and events run while a read
+    // waits: one action at a time, a click meanwhile returns at once.
+    void runOnce(const std::function<void()>& action);
     void printClicked();
     void otherStudentsClicked();
     std::vector<int> chosenStudents() const;
@@ -74,6 +77,7 @@ class ReportPanel : public QFrame {
     QPushButton* command18_ = nullptr;
     QCheckBox* wholeClass_ = nullptr;
 
+    bool busy_ = false;
     int reportStudent_ = 0;
     double reportFontSize_ = 6;
 };

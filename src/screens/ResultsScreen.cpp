@@ -136,7 +136,7 @@ void ResultsScreen::load() {
 }
 
 void ResultsScreen::activate() {
-    if (!RunReadAction(state_, [this] { CountResults(state_); })) return;
+    if (!RunFileAction(state_, [this] { CountResultsPatiently(state_); })) return;
     if (IsLevelCleared(state_, state_.LevelNo, state_.session.StudentNo)) {
         label2_->show();
         picture1_->setVisible(ShowsGoalPanel(state_));

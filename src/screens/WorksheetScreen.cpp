@@ -94,8 +94,7 @@ WorksheetSettings WorksheetScreen::chosenSettings() const {
 bool WorksheetScreen::printTo(QPrinter& printer) {
     const WorksheetFor who =
         option1_[1]->isChecked() ? WorksheetFor::GradeFilter : WorksheetFor::ThisStudent;
-    const auto students =
-        ReadPatientlyValue(state_, [&] { return WorksheetStudents(state_, who); });
+    const auto students = WorksheetStudents(state_, who);
     if (students.empty()) return false;
     const WorksheetSettings settings = chosenSettings();
     const QDateTime now = state_.platform.clock->now();

@@ -10,9 +10,14 @@
 #include <QFile>
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cerrno>
+#include <chrono>
 #include <functional>
+#include <future>
 #include <limits>
+#include <memory>
+#include <thread>
 
 namespace {
 
@@ -493,4 +498,35 @@ TEST_F(CountsFixture, AFileFreedAfterTheQuestionIsRead) {
     FailingRead read{EBUSY, 45};
     EXPECT_EQ(ReadPatientlyValue(state, std::ref(read)), QByteArrayLiteral("bytes"));
     EXPECT_EQ(rig.dialogs.shown.size(), 1u);
+}
+
+// A read stuck on a server that stopped answering: the question comes while
+// the try still runs, and Cancel ends the reading at once; the try, left to
+// end by itself, touches only what it owns.
+TEST_F(CountsFixture, CancelWhileAReadIsStuckEndsTheReadingAndLeavesTheTry) {
+    struct SecondsClock : FakeClock {
+        void wait(int) override { advance(1); } // a second a wait keeps the test short
+    } clock;
+    state.platform.clock = &clock;
+    std::promise<void> release;
+    const std::shared_future<void> released = release.get_future().share();
+    auto ended = std::make_shared<std::atomic<bool>>(false);
+    rig.dialogs.answers = {false};
+    const double start = clock.monotonic;
+    EXPECT_THROW(ReadPatientlyValue(state,
+                                    [released, ended] {
+                                        released.wait();
+                                        ended->store(true);
+                                        return QByteArrayLiteral("late");
+                                    }),
+                 ShownFileError);
+    EXPECT_EQ(clock.monotonic - start, 29); // the thirtieth second's question
+    ASSERT_EQ(rig.dialogs.shown.size(), 1u);
+    EXPECT_TRUE(rig.dialogs.shown[0].text.startsWith(u"ファイルサーバーに接続できません。"));
+    EXPECT_TRUE(rig.dialogs.shown[0].text.endsWith(u"キャンセルでプログラムを終了します。"));
+    EXPECT_FALSE(ended->load());
+    release.set_value();
+    for (int i = 0; i < 500 && !ended->load(); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    EXPECT_TRUE(ended->load());
 }

@@ -8,6 +8,7 @@
 #include "TestDoubles.h"
 
 #include "core/SharedReading.h"
+#include "platform/File.h"
 #include "screens/CriteriaEditor.h"
 #include "screens/LevelBoard.h"
 #include "screens/RecordsBrowser.h"
@@ -17,11 +18,14 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QLabel>
 #include <QProcess>
 #include <QTest>
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <functional>
+#include <future>
 #include <stdexcept>
 
 using namespace Qt::StringLiterals;
@@ -159,6 +163,105 @@ TEST_P(ScreenActionOnAFolder, ShowsOneMessageAndEndsWithoutAborting) {
 
 INSTANTIATE_TEST_SUITE_P(SharedFileFault, ScreenActionOnAFolder, ::testing::ValuesIn(Actions()),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// The clock of a screen's wait, watched at every wait.
+class WatchedClock : public FakeClock {
+  public:
+    std::function<void()> onWait;
+    void wait(int milliseconds) override {
+        onWait();
+        FakeClock::wait(milliseconds);
+    }
+};
+
+// Paint events that reach a widget of one window.
+struct PaintCounter : QObject {
+    const QWidget* window = nullptr;
+    int paints = 0;
+    bool eventFilter(QObject* object, QEvent* event) override {
+        const auto* widget = qobject_cast<const QWidget*>(object);
+        if (event->type() == QEvent::Paint && widget && widget->window() == window) ++paints;
+        return false;
+    }
+};
+
+// The file server stops answering as the board opens: its first open of the
+// results file blocks for a minute of the clock. Meanwhile the window
+// repaints, the wait screen comes, and the question at 30 s and again at
+// 60 s; once the call ends the board shows the counts it read.
+TEST(SharedFileFault, ABoardOpeningStuckForAMinutePaintsAsksAndThenShowsTheCounts) {
+    DemoClassroom classroom;
+    StartUp start(classroom);
+    ASSERT_NE(start.names, nullptr);
+    ProgramState& state = Teacher(start);
+    start.host.close<NameSelectionScreen>();
+
+    std::promise<void> release;
+    const std::shared_future<void> released = release.get_future().share();
+    std::atomic<bool> stuck{false};
+    platform::OverrideFileCall(platform::FileCall::Open,
+                               [&stuck, released, path = classroom.results()](
+                                   const QString& opened, const std::function<int()>& system) {
+                                   if (opened == path && !stuck.exchange(true)) released.wait();
+                                   return system();
+                               });
+    bool answered = false;
+    struct Restore {
+        std::promise<void>& release;
+        bool& answered;
+        ~Restore() {
+            if (!answered) release.set_value();
+            platform::RestoreFileCalls();
+        }
+    } restore{release, answered};
+
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&start.host));
+    PaintCounter counter;
+    counter.window = &start.host;
+    QCoreApplication::instance()->installEventFilter(&counter);
+    std::vector<double> askedAt;
+    int paintsWhileStuck = 0;
+    bool waitShownWhileStuck = false;
+    WatchedClock clock;
+    clock.current = start.rig.clock.current;
+    clock.monotonic = start.rig.clock.monotonic;
+    const double begin = clock.monotonic;
+    clock.onWait = [&] {
+        if (answered) return;
+        if (askedAt.size() < start.rig.dialogs.shown.size())
+            askedAt.push_back(clock.monotonic - begin);
+        start.host.update(); // as when a window over the program goes away
+        paintsWhileStuck = counter.paints;
+        waitShownWhileStuck = start.rig.navigator.count(u"showWait"_s) == 1;
+        if (clock.monotonic - begin < 60) return;
+        answered = true;
+        release.set_value(); // the server answers again
+    };
+    state.platform.clock = &clock;
+    LevelBoard* board = start.host.open<LevelBoard>(state);
+    state.platform.clock = &start.rig.clock;
+
+    ASSERT_TRUE(stuck);
+    EXPECT_TRUE(answered);
+    EXPECT_GT(paintsWhileStuck, 0);
+    EXPECT_TRUE(waitShownWhileStuck);
+    EXPECT_EQ(start.rig.navigator.count(u"closeWait"_s), 1);
+    ASSERT_EQ(askedAt.size(), 2u);
+    EXPECT_NEAR(askedAt[0], 30, 1.5);
+    EXPECT_NEAR(askedAt[1], 60, 1.5);
+    for (const auto& question : start.rig.dialogs.shown)
+        EXPECT_TRUE(question.text.startsWith(u"ファイルサーバーに接続できません。"_s));
+    EXPECT_EQ(start.rig.navigator.count(u"endProgram"_s), 0);
+
+    // The count read by the stuck call is the board's, and what the board
+    // shows is what it shows when nothing is stuck.
+    EXPECT_FALSE(state.counts.Runs.empty());
+    const QString stuckLine = Control<QLabel>(start, u"Label18"_s)->text();
+    start.host.closeScreen(board);
+    start.host.open<LevelBoard>(state);
+    EXPECT_EQ(Control<QLabel>(start, u"Label18"_s)->text(), stuckLine);
+    EXPECT_EQ(start.rig.navigator.count(u"showWait"_s), 1); // a quick read shows none
+}
 
 TEST(SharedFileFault, DrillStatsOnAFolderSaysSoOnceAndFails) {
     for (const SharedFile file : {SharedFile::Results, SharedFile::Roster}) {

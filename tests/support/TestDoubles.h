@@ -82,6 +82,7 @@ class RecordingLauncher : public Launcher {
 class RecordingNavigator : public Navigator {
   public:
     std::vector<QString> calls;
+    bool waitUp = false;
 
     void showNameSelection() override { calls.push_back(QStringLiteral("showNameSelection")); }
     void showBoard() override { calls.push_back(QStringLiteral("showBoard")); }
@@ -90,8 +91,15 @@ class RecordingNavigator : public Navigator {
     void closeDrill() override { calls.push_back(QStringLiteral("closeDrill")); }
     void showResults() override { calls.push_back(QStringLiteral("showResults")); }
     void closeResults() override { calls.push_back(QStringLiteral("closeResults")); }
-    void showWait() override { calls.push_back(QStringLiteral("showWait")); }
-    void closeWait() override { calls.push_back(QStringLiteral("closeWait")); }
+    void showWait() override {
+        calls.push_back(QStringLiteral("showWait"));
+        waitUp = true;
+    }
+    void closeWait() override {
+        calls.push_back(QStringLiteral("closeWait"));
+        waitUp = false;
+    }
+    bool waitShown() const override { return waitUp; }
     void showCriteriaEditor() override { calls.push_back(QStringLiteral("showCriteriaEditor")); }
     void showRecordsBrowser() override { calls.push_back(QStringLiteral("showRecordsBrowser")); }
     void showWorksheets() override { calls.push_back(QStringLiteral("showWorksheets")); }
