@@ -6,8 +6,10 @@
 #include <cerrno>
 #include <chrono>
 #include <condition_variable>
+#include <deque>
 #include <exception>
 #include <future>
+#include <memory>
 #include <mutex>
 #include <thread>
 
@@ -95,31 +97,62 @@ bool WaitForBusyFile(ProgramState& state, double& askAt, const std::function<boo
     return true;
 }
 
-// Tries still running on their workers; the program's end waits for them a
-// few seconds at most, then leaves them to the system.
+// The workers that run the tries: made as tries need them and kept until the
+// program ends, since under Windows a thread made while another one ends may
+// never start. A try left stuck by Cancel keeps its worker; the next try gets
+// another. The program's end waits a few seconds at most for running tries,
+// then leaves them to the system (they keep what they share with this alive).
 class Workers {
   public:
     ~Workers() {
-        std::unique_lock lock(mutex_);
-        ended_.wait_for(lock, std::chrono::seconds(3), [this] { return running_ == 0; });
+        const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(3);
+        std::unique_lock lock(shared_->mutex);
+        while (shared_->running > 0 && std::chrono::steady_clock::now() < until) {
+            lock.unlock();
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            lock.lock();
+        }
+        shared_->ending = true;
+        shared_->workArrived.notify_all();
     }
     void start(std::function<void()> work) {
-        {
-            const std::lock_guard lock(mutex_);
-            ++running_;
+        const std::lock_guard lock(shared_->mutex);
+        ++shared_->running;
+        shared_->queue.push_back(std::move(work));
+        // Each waiting try has an idle worker to wake, or a new one.
+        if (shared_->idle >= int(shared_->queue.size())) {
+            shared_->workArrived.notify_one();
+            return;
         }
-        std::thread([this, work = std::move(work)] {
-            work();
-            const std::lock_guard lock(mutex_);
-            --running_;
-            ended_.notify_all();
-        }).detach();
+        std::thread([shared = shared_] { shared->serve(); }).detach();
     }
 
   private:
-    std::mutex mutex_;
-    std::condition_variable ended_;
-    int running_ = 0;
+    struct Shared {
+        std::mutex mutex;
+        std::condition_variable workArrived;
+        std::deque<std::function<void()>> queue;
+        int idle = 0;
+        int running = 0; // tries handed out and not yet ended
+        bool ending = false;
+
+        void serve() {
+            std::unique_lock lock(mutex);
+            for (;;) {
+                ++idle;
+                workArrived.wait(lock, [this] { return !queue.empty() || ending; });
+                --idle;
+                if (queue.empty()) return;
+                std::function<void()> work = std::move(queue.front());
+                queue.pop_front();
+                lock.unlock();
+                work();
+                lock.lock();
+                --running;
+            }
+        }
+    };
+    std::shared_ptr<Shared> shared_ = std::make_shared<Shared>();
 };
 
 Workers& RunningWorkers() {
