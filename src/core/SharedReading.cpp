@@ -3,15 +3,16 @@
 #include "core/ProgramState.h"
 #include "platform/File.h"
 
+#include <QDeadlineTimer>
+#include <QMutex>
+#include <QThread>
+#include <QWaitCondition>
+
 #include <cerrno>
 #include <chrono>
-#include <condition_variable>
 #include <deque>
 #include <exception>
-#include <future>
 #include <memory>
-#include <mutex>
-#include <thread>
 
 namespace {
 
@@ -98,59 +99,67 @@ bool WaitForBusyFile(ProgramState& state, double& askAt, const std::function<boo
 }
 
 // The workers that run the tries: made as tries need them and kept until the
-// program ends, since under Windows a thread made while another one ends may
-// never start. A try left stuck by Cancel keeps its worker; the next try gets
-// another. The program's end waits a few seconds at most for running tries,
-// then leaves them to the system (they keep what they share with this alive).
+// program ends. A try left stuck by Cancel keeps its worker; the next try
+// gets another. The program's end waits a few seconds at most for running
+// tries, then leaves the workers to the system (they keep what they share
+// with this alive). Qt's threads and wait conditions, not the C++ library's:
+// under Wine the latter go through a thread library in which a thread made
+// just as another one ended sometimes never started, and a wake-up at the
+// program's end could wait for ever.
 class Workers {
   public:
     ~Workers() {
-        const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(3);
-        std::unique_lock lock(shared_->mutex);
-        while (shared_->running > 0 && std::chrono::steady_clock::now() < until) {
-            lock.unlock();
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-            lock.lock();
-        }
-        shared_->ending = true;
-        shared_->workArrived.notify_all();
+        QDeadlineTimer deadline(std::chrono::seconds(3));
+        const QMutexLocker lock(&shared_->mutex);
+        while (shared_->running > 0 && !deadline.hasExpired())
+            shared_->tryEnded.wait(&shared_->mutex, deadline);
     }
     void start(std::function<void()> work) {
-        const std::lock_guard lock(shared_->mutex);
+        const QMutexLocker lock(&shared_->mutex);
         ++shared_->running;
         shared_->queue.push_back(std::move(work));
         // Each waiting try has an idle worker to wake, or a new one.
         if (shared_->idle >= int(shared_->queue.size())) {
-            shared_->workArrived.notify_one();
+            shared_->workArrived.wakeOne();
             return;
         }
-        std::thread([shared = shared_] { shared->serve(); }).detach();
+        (new WorkerThread(shared_))->start();
     }
 
   private:
     struct Shared {
-        std::mutex mutex;
-        std::condition_variable workArrived;
+        QMutex mutex;
+        QWaitCondition workArrived;
+        QWaitCondition tryEnded;
         std::deque<std::function<void()>> queue;
         int idle = 0;
         int running = 0; // tries handed out and not yet ended
-        bool ending = false;
 
-        void serve() {
-            std::unique_lock lock(mutex);
+        [[noreturn]] void serve() {
+            QMutexLocker lock(&mutex);
             for (;;) {
                 ++idle;
-                workArrived.wait(lock, [this] { return !queue.empty() || ending; });
+                while (queue.empty())
+                    workArrived.wait(&mutex);
                 --idle;
-                if (queue.empty()) return;
                 std::function<void()> work = std::move(queue.front());
                 queue.pop_front();
                 lock.unlock();
                 work();
-                lock.lock();
+                lock.relock();
                 --running;
+                tryEnded.wakeAll();
             }
         }
+    };
+    // Never deleted: it serves until the program ends.
+    class WorkerThread : public QThread {
+      public:
+        explicit WorkerThread(std::shared_ptr<Shared> shared) : shared_(std::move(shared)) {}
+
+      private:
+        void run() override { shared_->serve(); }
+        std::shared_ptr<Shared> shared_;
     };
     std::shared_ptr<Shared> shared_ = std::make_shared<Shared>();
 };
@@ -216,21 +225,46 @@ bool AskWhileStuck(ProgramState& state, const Patience& how) {
 
 enum class WorkerTry { Ended, Cancelled };
 
+// How a try on a worker ended, told to the thread that waits for it.
+class TryOutcome {
+  public:
+    void end(std::exception_ptr failure) {
+        const QMutexLocker lock(&mutex_);
+        failure_ = std::move(failure);
+        ended_ = true;
+        endedNow_.wakeAll();
+    }
+    bool endedWithin(std::chrono::milliseconds limit) {
+        const QMutexLocker lock(&mutex_);
+        if (!ended_) endedNow_.wait(&mutex_, QDeadlineTimer(limit));
+        return ended_;
+    }
+    void rethrowFailure() const {
+        if (failure_) std::rethrow_exception(failure_);
+    }
+
+  private:
+    QMutex mutex_;
+    QWaitCondition endedNow_;
+    bool ended_ = false;
+    std::exception_ptr failure_;
+};
+
 // One try of call on a worker while this thread waits, asking at askAt and
 // every 30 seconds after while the try is still running; throws what the try threw.
 WorkerTry TryOnWorker(ProgramState& state, const Patience& how, const std::function<void()>& call,
                       double& askAt, WaitScreenWhenSlow& waitScreen) {
-    auto outcome = std::make_shared<std::promise<void>>();
-    std::future<void> ended = outcome->get_future();
+    auto outcome = std::make_shared<TryOutcome>();
     RunningWorkers().start([call, outcome] {
+        std::exception_ptr failure;
         try {
             call();
-            outcome->set_value();
         } catch (...) {
-            outcome->set_exception(std::current_exception());
+            failure = std::current_exception();
         }
+        outcome->end(failure);
     });
-    while (ended.wait_for(std::chrono::milliseconds(10)) != std::future_status::ready) {
+    while (!outcome->endedWithin(std::chrono::milliseconds(10))) {
         waitScreen.showIfSlow();
         if (state.platform.clock->monotonicSeconds() >= askAt) {
             if (!AskWhileStuck(state, how)) return WorkerTry::Cancelled;
@@ -238,7 +272,7 @@ WorkerTry TryOnWorker(ProgramState& state, const Patience& how, const std::funct
         }
         state.platform.clock->wait(kWorkerPollMs);
     }
-    ended.get();
+    outcome->rethrowFailure();
     return WorkerTry::Ended;
 }
 
