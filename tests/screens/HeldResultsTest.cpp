@@ -25,16 +25,6 @@
 
 namespace {
 
-// The drill's clock, watched at every wait.
-class WatchedClock : public FakeClock {
-  public:
-    std::function<void()> onWait;
-    void wait(int milliseconds) override {
-        onWait();
-        FakeClock::wait(milliseconds);
-    }
-};
-
 // A process of its own (a reader on another machine) that takes the shared
 // lock and keeps it for 60 s.
 void HoldTheLockAsAReader(const QString& path) {

@@ -164,16 +164,6 @@ TEST_P(ScreenActionOnAFolder, ShowsOneMessageAndEndsWithoutAborting) {
 INSTANTIATE_TEST_SUITE_P(SharedFileFault, ScreenActionOnAFolder, ::testing::ValuesIn(Actions()),
                          [](const auto& info) { return std::string(info.param.name); });
 
-// The clock of a screen's wait, watched at every wait.
-class WatchedClock : public FakeClock {
-  public:
-    std::function<void()> onWait;
-    void wait(int milliseconds) override {
-        onWait();
-        FakeClock::wait(milliseconds);
-    }
-};
-
 // Paint events that reach a widget of one window.
 struct PaintCounter : QObject {
     const QWidget* window = nullptr;

@@ -8,6 +8,7 @@
 
 #include <cmath>
 #include <deque>
+#include <functional>
 #include <vector>
 
 class FakeClock : public Clock {
@@ -20,6 +21,16 @@ class FakeClock : public Clock {
     // A wait moves both clocks on and lets pending events run once.
     void wait(int milliseconds) override;
     void advance(double seconds);
+};
+
+// A clock whose waits a test watches (the screen's wait while a call is stuck).
+class WatchedClock : public FakeClock {
+  public:
+    std::function<void()> onWait;
+    void wait(int milliseconds) override {
+        onWait();
+        FakeClock::wait(milliseconds);
+    }
 };
 
 class ScriptedRandom : public RandomSource {
