@@ -86,10 +86,11 @@ ErrorKind KindOfError(int errorNumber);
 int ErrorNumberOf(unsigned long systemCode);
 
 // Every call of this layer on a file, in one table that tests override the
-// way a file server misbehaves: a call fails, fails after it did its work (a
-// reply lost after the write landed), or blocks until released. An override
-// gets the file's path and the system's own call, and returns what the
-// program is told.
+// way a file server or a power cut misbehaves: a call fails, fails after it
+// did its work (a reply lost after the write landed), blocks until released,
+// or a write puts down only its first bytes. An override gets the file's
+// path, a write's length (0 for the other calls) and the system's own call,
+// and returns what the program is told.
 enum class FileCall {
     Open,
     Size,
@@ -103,19 +104,29 @@ enum class FileCall {
     Replace,
     SyncFolder,
 };
+// The system's own call; a write's puts down its bytes from..from+count
+// (the other calls ignore both).
+using SystemFileCall = std::function<int(qint64 from, qint64 count)>;
 using FileCallOverride =
-    std::function<int(const QString& path, const std::function<int()>& systemCall)>;
+    std::function<int(const QString& path, qint64 length, const SystemFileCall& systemCall)>;
 // Puts override in call's entry (an empty one puts the system's call back).
 void OverrideFileCall(FileCall call, FileCallOverride override);
 void RestoreFileCalls();
 
 // How the system layers make each call: through the table.
-int CallThroughTable(FileCall call, const QString& path, const std::function<int()>& systemCall);
+int CallThroughTable(FileCall call, const QString& path, qint64 length,
+                     const SystemFileCall& systemCall);
 bool FileCallsOverridden();
 template <typename SystemCall>
 int MakeFileCall(FileCall call, const QString& path, SystemCall&& systemCall) {
     if (!FileCallsOverridden()) return systemCall();
-    return CallThroughTable(call, path, systemCall);
+    return CallThroughTable(call, path, 0, [&](qint64, qint64) { return systemCall(); });
+}
+// A write of length bytes: systemWrite(from, count) puts down those of them.
+template <typename SystemWrite>
+int MakeFileWrite(const QString& path, qint64 length, SystemWrite&& systemWrite) {
+    if (!FileCallsOverridden()) return systemWrite(0, length);
+    return CallThroughTable(FileCall::Write, path, length, systemWrite);
 }
 
 } // namespace platform

@@ -38,14 +38,15 @@ bool FileCallsOverridden() {
     return Table().overridden.load(std::memory_order_acquire) > 0;
 }
 
-int CallThroughTable(FileCall call, const QString& path, const std::function<int()>& systemCall) {
+int CallThroughTable(FileCall call, const QString& path, qint64 length,
+                     const SystemFileCall& systemCall) {
     FileCallOverride override;
     {
         CallTable& table = Table();
         const std::lock_guard guard(table.mutex);
         override = table.overrides[size_t(call)];
     }
-    return override ? override(path, systemCall) : systemCall();
+    return override ? override(path, length, systemCall) : systemCall(0, length);
 }
 
 } // namespace platform

@@ -56,13 +56,13 @@ class DeletionCheck {
 // Moves bytes [from, end) to start at `to` (to < from), front first, so every
 // chunk is read before anything is written over it.
 void MoveBytesDown(const ResultsFileHandle& file, qint64 from, qint64 end, qint64 to,
-                   const DeletionCheck& check, MaintenanceWrites& writes) {
+                   const DeletionCheck& check) {
     QByteArray chunk(std::min(kChunkBytes, std::max<qint64>(end - from, 0)), Qt::Uninitialized);
     while (from < end) {
         check.expectAsLeft();
         const qint64 n = std::min<qint64>(chunk.size(), end - from);
         ReadExactly(file, chunk.data(), n, from);
-        writes.write(file, chunk.constData(), n, to);
+        WriteExactly(file, chunk.constData(), n, to);
         from += n;
         to += n;
     }
@@ -78,22 +78,21 @@ bool HoldsRecord(const ResultsFileHandle& file, qint64 number, const QByteArray&
 }
 
 // A durable copy of the whole file, torn tail included.
-void MakeSafetyCopy(const ResultsFileHandle& results, qint64 length, MaintenanceWrites& writes) {
+void MakeSafetyCopy(const ResultsFileHandle& results, qint64 length) {
     const ResultsFileHandle copy(ResultsCopyPathBeside(results.path()), true);
-    writes.truncate(copy, 0);
-    writes.copy(results, copy, length);
+    TruncateFile(copy, 0);
+    CopyFileStart(results, copy, length);
     SyncFile(copy);
     SyncFolderOf(copy.path());
 }
 
 // Moves the records after `number` up by one, drops a torn tail and syncs.
-void RemoveRecordInPlace(const ResultsFileHandle& results, qint64 number, DeletionCheck& check,
-                         MaintenanceWrites& writes) {
+void RemoveRecordInPlace(const ResultsFileHandle& results, qint64 number, DeletionCheck& check) {
     const qint64 count = results.size() / kRecordSize;
     MoveBytesDown(results, number * kRecordSize, count * kRecordSize, (number - 1) * kRecordSize,
-                  check, writes);
+                  check);
     check.expectAsLeft();
-    writes.truncate(results, (count - 1) * kRecordSize);
+    TruncateFile(results, (count - 1) * kRecordSize);
     SyncFile(results);
     check.lengthBecomes((count - 1) * kRecordSize);
     check.expectAsLeft();
@@ -150,59 +149,43 @@ QByteArray WithStudentAndResult(const QByteArray& recordBytes, int student, int 
 
 MaintenanceOutcome ChangeRecord(const QString& path, qint64 number, const QByteArray& expectedOld,
                                 const QByteArray& newRecord, QString* setAsideNotice) {
-    MaintenanceWrites writes;
-    return ChangeRecord(path, number, expectedOld, newRecord, writes, setAsideNotice);
-}
-
-MaintenanceOutcome ChangeRecord(const QString& path, qint64 number, const QByteArray& expectedOld,
-                                const QByteArray& newRecord, MaintenanceWrites& writes,
-                                QString* setAsideNotice) {
     Q_ASSERT(newRecord.size() == kRecordSize);
     // The lock lives on this descriptor: the file must not be opened again
     // while it is held, or closing that second descriptor would drop it.
     ResultsFileHandle file(path, true);
-    ResultsFileLock lock(file, writes);
+    ResultsFileLock lock(file);
     PassOnSetAsideNotice(lock, setAsideNotice);
     if (!HoldsRecord(file, number, expectedOld)) return MaintenanceOutcome::RecordChanged;
     const qint64 length = file.size();
-    WriteIntent(path,
-                {MaintenanceIntent::Kind::Change, number, length, expectedOld, newRecord,
-                 FingerprintOf(file, length, number)},
-                writes);
-    writes.write(file, newRecord.constData(), kRecordSize, (number - 1) * kRecordSize);
+    WriteIntent(path, {MaintenanceIntent::Kind::Change, number, length, expectedOld, newRecord,
+                       FingerprintOf(file, length, number)});
+    WriteExactly(file, newRecord.constData(), kRecordSize, (number - 1) * kRecordSize);
     SyncFile(file);
-    FinishMaintenance(path, writes);
+    FinishMaintenance(path);
     return MaintenanceOutcome::Done;
 }
 
 MaintenanceOutcome DeleteRecord(const QString& dataFolder, qint64 number,
                                 const QByteArray& expectedOld, QString* setAsideNotice) {
-    MaintenanceWrites writes;
-    return DeleteRecord(dataFolder, number, expectedOld, writes, setAsideNotice);
-}
-
-MaintenanceOutcome DeleteRecord(const QString& dataFolder, qint64 number,
-                                const QByteArray& expectedOld, MaintenanceWrites& writes,
-                                QString* setAsideNotice) {
     const QString path = ResultsPathIn(dataFolder);
     ResultsFileHandle results(path, true);
-    ResultsFileLock lock(results, writes);
+    ResultsFileLock lock(results);
     PassOnSetAsideNotice(lock, setAsideNotice);
     if (!HoldsRecord(results, number, expectedOld)) return MaintenanceOutcome::RecordChanged;
 
     const qint64 length = results.size();
     DeletionCheck check(results, length);
     try {
-        MakeSafetyCopy(results, length, writes);
+        MakeSafetyCopy(results, length);
         const MaintenanceIntent intent{
             MaintenanceIntent::Kind::Delete,       number, length, expectedOld, {},
             FingerprintOf(results, length, number)};
         check.expectAsLeft();
-        WriteIntent(path, intent, writes);
+        WriteIntent(path, intent);
         check.intentWritten(EncodeIntent(intent));
     } catch (const DataFileError& error) {
         // Nothing of the results file has changed yet.
-        FinishMaintenance(path, writes);
+        FinishMaintenance(path);
         throw DataFileError(
             QStringLiteral("記録を消去できませんでした。成績ファイル %1 は元のままで、"
                            "全部の記録があります。\n%2")
@@ -210,14 +193,14 @@ MaintenanceOutcome DeleteRecord(const QString& dataFolder, qint64 number,
     }
 
     try {
-        RemoveRecordInPlace(results, number, check, writes);
-        FinishMaintenance(path, writes);
+        RemoveRecordInPlace(results, number, check);
+        FinishMaintenance(path);
     } catch (const AnotherWriterGotIn&) {
         throw; // the intent stays: the file is another machine's now
     } catch (const DataFileError& error) {
         InterruptedState state = InterruptedState::None;
         try {
-            state = RecoverInterruptedMaintenance(results, writes).state;
+            state = RecoverInterruptedMaintenance(results).state;
         } catch (const DataFileError&) {
             throw DataFileError(
                 QStringLiteral(

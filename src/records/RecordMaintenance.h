@@ -42,9 +42,6 @@ QByteArray WithStudentAndResult(const QByteArray& recordBytes, int student, int 
 // not fit the file, setAsideNotice gets what the teacher is to be told.
 MaintenanceOutcome ChangeRecord(const QString& path, qint64 number, const QByteArray& expectedOld,
                                 const QByteArray& newRecord, QString* setAsideNotice = nullptr);
-MaintenanceOutcome ChangeRecord(const QString& path, qint64 number, const QByteArray& expectedOld,
-                                const QByteArray& newRecord, MaintenanceWrites& writes,
-                                QString* setAsideNotice = nullptr);
 
 // Removes record `number` from the results file in dataFolder, provided it
 // still holds expectedOld; later records move up by one. The file is rewritten
@@ -56,6 +53,3 @@ MaintenanceOutcome ChangeRecord(const QString& path, qint64 number, const QByteA
 // the message says what the results file holds.
 MaintenanceOutcome DeleteRecord(const QString& dataFolder, qint64 number,
                                 const QByteArray& expectedOld, QString* setAsideNotice = nullptr);
-MaintenanceOutcome DeleteRecord(const QString& dataFolder, qint64 number,
-                                const QByteArray& expectedOld, MaintenanceWrites& writes,
-                                QString* setAsideNotice = nullptr);

@@ -55,15 +55,8 @@ void TakeWriterLock(const ResultsFileHandle& file) {
 } // namespace
 
 ResultsFileLock::ResultsFileLock(const ResultsFileHandle& file) : file_(file) {
-    MaintenanceWrites writes;
     TakeWriterLock(file);
-    setAsideNotice_ = RecoverInterruptedMaintenance(file, writes).setAsideNotice;
-}
-
-ResultsFileLock::ResultsFileLock(const ResultsFileHandle& file, MaintenanceWrites& writes)
-    : file_(file) {
-    TakeWriterLock(file);
-    setAsideNotice_ = RecoverInterruptedMaintenance(file, writes).setAsideNotice;
+    setAsideNotice_ = RecoverInterruptedMaintenance(file).setAsideNotice;
 }
 
 ResultsFileLock::~ResultsFileLock() {

@@ -34,7 +34,6 @@ struct RecoveryPatch;
 class ResultsFileLock {
   public:
     explicit ResultsFileLock(const ResultsFileHandle& file);
-    ResultsFileLock(const ResultsFileHandle& file, MaintenanceWrites& writes);
     ~ResultsFileLock();
     ResultsFileLock(const ResultsFileLock&) = delete;
     ResultsFileLock& operator=(const ResultsFileLock&) = delete;

@@ -122,16 +122,11 @@ void UnlockWholeFile(const ResultsFileHandle& file) {
     file.file().unlock();
 }
 
-void MaintenanceWrites::write(const ResultsFileHandle& file, const char* buffer, qint64 length,
-                              qint64 offset) {
-    WriteExactly(file, buffer, length, offset);
-}
-
 // The system copies without the bytes passing through here where it can;
 // elsewhere (another file system, an old kernel, Windows) they are read and
 // written.
-void MaintenanceWrites::copy(const ResultsFileHandle& source, const ResultsFileHandle& target,
-                             qint64 length) {
+void CopyFileStart(const ResultsFileHandle& source, const ResultsFileHandle& target,
+                   qint64 length) {
     const int error = source.file().copyInSystem(target.file(), length);
     if (error == 0) return;
     if (error != ENOSYS) ThrowFileError(QStringLiteral("コピーすることが"), target.path(), error);
@@ -144,19 +139,19 @@ void MaintenanceWrites::copy(const ResultsFileHandle& source, const ResultsFileH
     }
 }
 
-void MaintenanceWrites::truncate(const ResultsFileHandle& file, qint64 length) {
+void TruncateFile(const ResultsFileHandle& file, qint64 length) {
     if (const int error = file.file().truncate(length))
         ThrowFileError(QStringLiteral("切り詰めることが"), file.path(), error);
 }
 
-void MaintenanceWrites::remove(const QString& path) {
+void RemoveDurably(const QString& path) {
     if (const int error = WaitingOutBriefHolds([&] { return platform::RemoveFile(path); });
         error != 0 && error != ENOENT)
         ThrowFileError(QStringLiteral("消すことが"), path, error);
     SyncFolderOf(path);
 }
 
-void MaintenanceWrites::rename(const QString& from, const QString& to) {
+void RenameAside(const QString& from, const QString& to) {
     // The caller picks a free name; checking again here keeps a file that
     // appeared meanwhile from being replaced (network shares offer no
     // rename that refuses to replace).

@@ -59,21 +59,14 @@ bool LockWholeFile(const ResultsFileHandle& file, LockKind kind, bool wait);
 bool LockWholeFileWithin(const ResultsFileHandle& file, LockKind kind, int milliseconds);
 void UnlockWholeFile(const ResultsFileHandle& file);
 
-// The writes of a change or a deletion and of their repair, in order. Tests
-// stand in for it to stop them part-way, the way a killed process or a power
-// cut does.
-class MaintenanceWrites {
-  public:
-    virtual ~MaintenanceWrites() = default;
-    virtual void write(const ResultsFileHandle& file, const char* buffer, qint64 length,
-                       qint64 offset);
-    // The first length bytes of source to the start of target.
-    virtual void copy(const ResultsFileHandle& source, const ResultsFileHandle& target,
-                      qint64 length);
-    virtual void truncate(const ResultsFileHandle& file, qint64 length);
-    // Removes the file (absent is fine) and makes that durable.
-    virtual void remove(const QString& path);
-    // Gives the file another name in the same folder (replacing nothing: a
-    // file already there under that name is an error) and makes that durable.
-    virtual void rename(const QString& from, const QString& to);
-};
+// The steps of a change or a deletion and of their repair besides plain
+// writes (WriteExactly). Tests stop them part-way, the way a killed process
+// or a power cut does, through the platform layer's call table.
+// The first length bytes of source to the start of target.
+void CopyFileStart(const ResultsFileHandle& source, const ResultsFileHandle& target, qint64 length);
+void TruncateFile(const ResultsFileHandle& file, qint64 length);
+// Removes the file (absent is fine) and makes that durable.
+void RemoveDurably(const QString& path);
+// Gives the file another name in the same folder (replacing nothing: a file
+// already there under that name is an error) and makes that durable.
+void RenameAside(const QString& from, const QString& to);

@@ -282,7 +282,7 @@ QString DatedName(const QString& path, const QString& stamp) {
 
 // Moves the intent and the copy out of the way, under one date, leaving the
 // results file as it is; returns what the teacher is told.
-QString SetAside(const QString& resultsPath, const QString& why, MaintenanceWrites& writes) {
+QString SetAside(const QString& resultsPath, const QString& why) {
     const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
     const QString copy = ResultsCopyPathBeside(resultsPath);
     const QString intent = ResultsIntentPathBeside(resultsPath);
@@ -290,9 +290,9 @@ QString SetAside(const QString& resultsPath, const QString& why, MaintenanceWrit
     // without its copy would be set aside again by the next writer.
     const bool hadCopy = QFileInfo::exists(copy);
     const QString copyAside = DatedName(copy, stamp);
-    if (hadCopy) writes.rename(copy, copyAside);
+    if (hadCopy) RenameAside(copy, copyAside);
     const QString intentAside = DatedName(intent, stamp);
-    writes.rename(intent, intentAside);
+    RenameAside(intent, intentAside);
     return QStringLiteral(
                "成績ファイル %1 の記録の変更か消去が途中で止まった控えが見つかりましたが、"
                "今の成績ファイルとは合いません（%2）。成績ファイルには手を付けず、控えを %3%4 "
@@ -303,13 +303,12 @@ QString SetAside(const QString& resultsPath, const QString& why, MaintenanceWrit
              hadCopy ? QStringLiteral(" と ") + Native(copyAside) : QString());
 }
 
-void WritePatch(const ResultsFileHandle& results, const RecoveryPatch& patch,
-                MaintenanceWrites& writes) {
+void WritePatch(const ResultsFileHandle& results, const RecoveryPatch& patch) {
     QByteArray chunk(std::min(kChunkBytes, patch.length), Qt::Uninitialized);
     for (qint64 done = 0; done < patch.length;) {
         const qint64 n = std::min<qint64>(chunk.size(), patch.length - done);
         ReadPatch(patch, chunk.data(), n, patch.at + done);
-        writes.write(results, chunk.constData(), n, patch.at + done);
+        WriteExactly(results, chunk.constData(), n, patch.at + done);
         done += n;
     }
 }
@@ -413,29 +412,28 @@ FileFingerprint FingerprintOf(const ResultsFileHandle& file, qint64 length, qint
     return {whole.value(), without.value()};
 }
 
-void WriteIntent(const QString& resultsPath, const MaintenanceIntent& intent,
-                 MaintenanceWrites& writes) {
+void WriteIntent(const QString& resultsPath, const MaintenanceIntent& intent) {
     const QByteArray bytes = EncodeIntent(intent);
     const ResultsFileHandle file(ResultsIntentPathBeside(resultsPath), true);
-    writes.truncate(file, 0);
-    writes.write(file, bytes.constData(), bytes.size(), 0);
+    TruncateFile(file, 0);
+    WriteExactly(file, bytes.constData(), bytes.size(), 0);
     SyncFile(file);
     SyncFolderOf(file.path());
 }
 
-void FinishMaintenance(const QString& resultsPath, MaintenanceWrites& writes) {
+void FinishMaintenance(const QString& resultsPath) {
     // The change has landed (or never began) and is not reported as failed
     // for this: an intent held past the brief wait is found finished (or
     // untouched), and removed, by the next writer.
     try {
-        writes.remove(ResultsIntentPathBeside(resultsPath));
+        RemoveDurably(ResultsIntentPathBeside(resultsPath));
     } catch (const FileAccessError& error) {
         qCWarning(lcJournal).noquote() << error.message();
         return;
     }
     // Without its intent the copy is only clutter, replaced by the next deletion.
     try {
-        writes.remove(ResultsCopyPathBeside(resultsPath));
+        RemoveDurably(ResultsCopyPathBeside(resultsPath));
     } catch (const FileAccessError& error) {
         qCWarning(lcJournal).noquote() << error.message();
     }
@@ -445,8 +443,7 @@ bool MaintenancePending(const QString& resultsPath) {
     return QFileInfo::exists(ResultsIntentPathBeside(resultsPath));
 }
 
-RecoveryOutcome RecoverInterruptedMaintenance(const ResultsFileHandle& results,
-                                              MaintenanceWrites& writes) {
+RecoveryOutcome RecoverInterruptedMaintenance(const ResultsFileHandle& results) {
     const auto bytes = ReadIntentBytes(results.path());
     if (!bytes) return {};
     const Recognised found = Recognise(results, *bytes);
@@ -454,15 +451,15 @@ RecoveryOutcome RecoverInterruptedMaintenance(const ResultsFileHandle& results,
         << Native(results.path()) << ": a change or deletion that was cut off"
         << Described(found.state);
     if (found.state == InterruptedState::Unrecognised) {
-        const QString notice = SetAside(results.path(), found.why, writes);
+        const QString notice = SetAside(results.path(), found.why);
         qCWarning(lcJournal).noquote() << notice;
         return {found.state, notice};
     }
     if (found.patch) {
-        WritePatch(results, *found.patch, writes);
+        WritePatch(results, *found.patch);
         SyncFile(results);
     }
-    FinishMaintenance(results.path(), writes);
+    FinishMaintenance(results.path());
     return {found.state, {}};
 }
 

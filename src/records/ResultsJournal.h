@@ -62,12 +62,11 @@ std::optional<QByteArray> ReadIntentBytes(const QString& resultsPath);
 FileFingerprint FingerprintOf(const ResultsFileHandle& file, qint64 length, qint64 number);
 
 // Writes the intent beside the results file and makes it durable.
-void WriteIntent(const QString& resultsPath, const MaintenanceIntent& intent,
-                 MaintenanceWrites& writes);
+void WriteIntent(const QString& resultsPath, const MaintenanceIntent& intent);
 // The operation is complete (or undone): the intent goes, then the safety
 // copy. Never throws: what cannot be removed now (held by a scanner past the
 // brief wait) is logged and left for the next writer's recovery.
-void FinishMaintenance(const QString& resultsPath, MaintenanceWrites& writes);
+void FinishMaintenance(const QString& resultsPath);
 
 // Whether an operation was cut off and awaits repair (a quick look, no lock).
 bool MaintenancePending(const QString& resultsPath);
@@ -91,8 +90,7 @@ struct RecoveryOutcome {
 // that was cut off had changed, or sets its intent aside, then removes the
 // intent and the copy. Throws FileAccessError when a file cannot be read or
 // written; nothing of the results file has changed unless it was partly done.
-RecoveryOutcome RecoverInterruptedMaintenance(const ResultsFileHandle& results,
-                                              MaintenanceWrites& writes);
+RecoveryOutcome RecoverInterruptedMaintenance(const ResultsFileHandle& results);
 
 // The bytes recovery puts back, at their place in the results file: from the
 // safety copy (a deletion's move) or from the intent (a change's record).

@@ -54,37 +54,38 @@ QByteArray Records(int first, int last, QByteArray (*record)(int) = Record) {
     return bytes;
 }
 
-// The writes of one operation, killing the process after `budget` units: a
-// byte written or copied is one unit, a truncation or removal another. The
-// write that crosses the budget puts down only its first bytes, the way a
-// power cut stops a write part-way.
-class PowerCut : public MaintenanceWrites {
-  public:
-    explicit PowerCut(qint64 budget) : budget_(budget) {}
+using platform::FileCall;
+using platform::SystemFileCall;
 
-    void write(const ResultsFileHandle& file, const char* buffer, qint64 length,
-               qint64 offset) override {
-        const qint64 allowed = std::min(length, budget_);
-        MaintenanceWrites::write(file, buffer, allowed, offset);
-        spend(allowed, length);
+// The writes of one operation, killing the process after `budget` units: a
+// byte written is one unit, a truncation or removal another. The write that
+// crosses the budget puts down only its first bytes, the way a power cut
+// stops a write part-way. The system's own copy is refused, so a copy goes
+// through writes and can be cut part-way too.
+class PowerCut {
+  public:
+    explicit PowerCut(qint64 budget) : budget_(budget) {
+        platform::OverrideFileCall(
+            FileCall::Write, [this](const QString&, qint64 length, const SystemFileCall& system) {
+                const qint64 allowed = std::min(length, budget_);
+                const int error = system(0, allowed);
+                spend(allowed, length);
+                return error;
+            });
+        platform::OverrideFileCall(
+            FileCall::Copy, [](const QString&, qint64, const SystemFileCall&) { return ENOSYS; });
+        const auto oneUnit = [this](const QString&, qint64 length, const SystemFileCall& system) {
+            spend(0, 1);
+            const int error = system(0, length);
+            budget_ -= 1;
+            return error;
+        };
+        platform::OverrideFileCall(FileCall::Truncate, oneUnit);
+        platform::OverrideFileCall(FileCall::Remove, oneUnit);
     }
-    void copy(const ResultsFileHandle& source, const ResultsFileHandle& target,
-              qint64 length) override {
-        // Through write(), so a copy can be cut part-way too.
-        QByteArray bytes(length, Qt::Uninitialized);
-        ReadExactly(source, bytes.data(), length, 0);
-        write(target, bytes.constData(), length, 0);
-    }
-    void truncate(const ResultsFileHandle& file, qint64 length) override {
-        spend(0, 1);
-        MaintenanceWrites::truncate(file, length);
-        budget_ -= 1;
-    }
-    void remove(const QString& path) override {
-        spend(0, 1);
-        MaintenanceWrites::remove(path);
-        budget_ -= 1;
-    }
+    ~PowerCut() { platform::RestoreFileCalls(); }
+    PowerCut(const PowerCut&) = delete;
+    PowerCut& operator=(const PowerCut&) = delete;
 
   private:
     void spend(qint64 done, qint64 wanted) {
@@ -96,17 +97,20 @@ class PowerCut : public MaintenanceWrites {
 
 // A slow network share: writes go down in small pieces with pauses between,
 // so that a file stays half moved for long enough to be seen or cut off.
-class SlowShare : public MaintenanceWrites {
-  public:
-    void write(const ResultsFileHandle& file, const char* buffer, qint64 length,
-               qint64 offset) override {
-        constexpr qint64 kPiece = 64 << 10;
-        for (qint64 done = 0; done < length; done += kPiece) {
-            MaintenanceWrites::write(file, buffer + done, std::min(kPiece, length - done),
-                                     offset + done);
-            std::this_thread::sleep_for(std::chrono::microseconds(100));
-        }
+struct SlowShare {
+    SlowShare() {
+        platform::OverrideFileCall(
+            FileCall::Write, [](const QString&, qint64 length, const SystemFileCall& system) {
+                constexpr qint64 kPiece = 64 << 10;
+                for (qint64 done = 0; done < length; done += kPiece) {
+                    if (const int error = system(done, std::min(kPiece, length - done)))
+                        return error;
+                    std::this_thread::sleep_for(std::chrono::microseconds(100));
+                }
+                return 0;
+            });
     }
+    ~SlowShare() { platform::RestoreFileCalls(); }
 };
 
 constexpr int kChanged = 777;
@@ -132,18 +136,18 @@ void PlayChildPart() {
         if (role == QStringLiteral("append")) {
             AppendRecord(a[0], DecodeRecord(Record(a[1].toInt()).constData()));
         } else if (role == QStringLiteral("delete-cut")) {
-            PowerCut writes(a[1].toLongLong());
-            DeleteRecord(a[0], a[2].toInt(), Record(a[2].toInt()), writes);
+            const PowerCut cut(a[1].toLongLong());
+            DeleteRecord(a[0], a[2].toInt(), Record(a[2].toInt()));
         } else if (role == QStringLiteral("change-cut")) {
-            PowerCut writes(a[1].toLongLong());
-            ChangeRecord(a[0], kChanged, Record(kChanged), Edited(), writes);
+            const PowerCut cut(a[1].toLongLong());
+            ChangeRecord(a[0], kChanged, Record(kChanged), Edited());
         } else if (role == QStringLiteral("delete-slow")) {
-            SlowShare writes;
-            DeleteRecord(a[0], a[1].toInt(), Record(a[1].toInt()), writes);
+            const SlowShare share;
+            DeleteRecord(a[0], a[1].toInt(), Record(a[1].toInt()));
         } else if (role == QStringLiteral("deleter")) {
-            SlowShare writes;
+            const SlowShare share;
             for (int j = 0; j < kDeletions && status == 0; ++j) {
-                if (DeleteRecord(a[0], DeletedId(j) - j, Record(DeletedId(j)), writes) !=
+                if (DeleteRecord(a[0], DeletedId(j) - j, Record(DeletedId(j))) !=
                     MaintenanceOutcome::Done)
                     status = 1;
                 // a teacher's next click: readers get their turn
@@ -303,12 +307,13 @@ TEST_F(MaintenanceFaultTest, AHoldOnTheIntentOrTheCopyAfterTheChangeLandedIsNoFa
         const QString held =
             row.held == Held::Intent ? ResultsIntentPathBeside(path) : ResultsCopyPathBeside(path);
         int refusals = row.refusals;
-        platform::OverrideFileCall(platform::FileCall::Remove,
-                                   [&](const QString& removed, const std::function<int()>& system) {
-                                       if (removed != held || refusals == 0) return system();
-                                       --refusals;
-                                       return EAGAIN;
-                                   });
+        platform::OverrideFileCall(
+            platform::FileCall::Remove,
+            [&](const QString& removed, qint64 length, const platform::SystemFileCall& system) {
+                if (removed != held || refusals == 0) return system(0, length);
+                --refusals;
+                return EAGAIN;
+            });
         const MaintenanceOutcome outcome =
             row.deletion ? DeleteRecord(folder, kDeleted, Record(kDeleted))
                          : ChangeRecord(path, kChanged, Record(kChanged), Edited());
@@ -497,44 +502,49 @@ void ObeyOrder() {
         AppendUnaware(folder + kResultsFileName, ClassRecord(order[2].toInt()), false);
         CutPower(); // the parent tells this end from a failure
     }
-    PowerCut writes(order[2].toLongLong());
+    const PowerCut cut(order[2].toLongLong());
     if (order[0] == QStringLiteral("delete"))
-        DeleteRecord(folder, kTarget, ClassRecord(kTarget), writes);
+        DeleteRecord(folder, kTarget, ClassRecord(kTarget));
     else
         ChangeRecord(folder + kResultsFileName, kTarget, ClassRecord(kTarget),
-                     WithStudentAndResult(ClassRecord(kTarget), 2, 77), writes);
+                     WithStudentAndResult(ClassRecord(kTarget), 2, 77));
     ExitChild(1); // the operation ran to its end
 }
 
-// The deletion's writes, with another machine appending right after one of
-// them: its lock lost on a network share, or a machine that takes none.
-class IntrudedWrites : public MaintenanceWrites {
+// The deletion's steps, with another machine appending right after one of
+// them (the safety copy synced, the intent written, a write of the move): its
+// lock lost on a network share, or a machine that takes none.
+class IntrudedWrites {
   public:
     enum class After { Copy, Intent, Move };
-    IntrudedWrites(After after, QString folder) : after_(after), folder_(std::move(folder)) {}
+    IntrudedWrites(After after, const QString& folder) {
+        const QString results = folder + kResultsFileName;
+        const QString copy = ResultsCopyPathBeside(results);
+        const QString intent = ResultsIntentPathBeside(results);
+        const auto intrudeAfter = [=](const QString& on) {
+            return [=](const QString& path, qint64 length, const SystemFileCall& system) {
+                const int error = system(0, length);
+                if (path == on) Intrude(folder);
+                return error;
+            };
+        };
+        if (after == After::Copy)
+            platform::OverrideFileCall(FileCall::Sync, intrudeAfter(copy));
+        else
+            platform::OverrideFileCall(FileCall::Write,
+                                       intrudeAfter(after == After::Intent ? intent : results));
+    }
+    ~IntrudedWrites() { platform::RestoreFileCalls(); }
+    IntrudedWrites(const IntrudedWrites&) = delete;
+    IntrudedWrites& operator=(const IntrudedWrites&) = delete;
 
-    void copy(const ResultsFileHandle& source, const ResultsFileHandle& target,
-              qint64 length) override {
-        MaintenanceWrites::copy(source, target, length);
-        if (after_ == After::Copy) intrude();
-    }
-    void write(const ResultsFileHandle& file, const char* buffer, qint64 length,
-               qint64 offset) override {
-        MaintenanceWrites::write(file, buffer, length, offset);
-        const bool isIntent = file.path() == ResultsIntentPathBeside(folder_ + kResultsFileName);
-        if (after_ == (isIntent ? After::Intent : After::Move)) intrude();
-    }
+    static constexpr int kIntruder = 7777;
 
   private:
-    void intrude() const {
+    static void Intrude(const QString& folder) {
         ASSERT_TRUE(
-            KilledInChild(QStringLiteral("append-without-lock|%1|%2").arg(folder_).arg(kIntruder)));
+            KilledInChild(QStringLiteral("append-without-lock|%1|%2").arg(folder).arg(kIntruder)));
     }
-    After after_;
-    QString folder_;
-
-  public:
-    static constexpr int kIntruder = 7777;
 };
 
 enum class Crash {
@@ -800,8 +810,10 @@ TEST(DeletionCheck, ADeletionStopsWhenAnotherMachineWroteTheFileAndRecoveryKeeps
         const QString folder = install.dataFolder();
         const QString path = folder + kResultsFileName;
         install.writeBytes(path, original);
-        IntrudedWrites writes(row.after, folder);
-        EXPECT_THROW(DeleteRecord(folder, kTarget, ClassRecord(kTarget), writes), DataFileError);
+        {
+            const IntrudedWrites intruding(row.after, folder);
+            EXPECT_THROW(DeleteRecord(folder, kTarget, ClassRecord(kTarget)), DataFileError);
+        }
         EXPECT_EQ(QFileInfo::exists(ResultsIntentPathBeside(path)), row.intentStays);
         // Every record is read whole, the intruder's after them.
         EXPECT_TRUE(ReadWholeResultsFile(path) == original + intruder);

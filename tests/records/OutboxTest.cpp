@@ -49,14 +49,15 @@ enum class OnFile { Results, Outbox, AttemptLog };
 // Makes the first call of that kind on that file go wrong that way.
 void Spoil(FileCall call, OnFile on, Fault fault, const QString& resultsPath) {
     auto spoilt = std::make_shared<bool>(false);
-    platform::OverrideFileCall(call, [=](const QString& path, const std::function<int()>& system) {
+    platform::OverrideFileCall(call, [=](const QString& path, qint64 length,
+                                         const platform::SystemFileCall& system) {
         const bool target = on == OnFile::Results      ? path == resultsPath
                             : on == OnFile::AttemptLog ? path == AttemptLogPathBeside(resultsPath)
                                                        : path.contains(QStringLiteral("outbox"));
-        if (!target || *spoilt) return system();
+        if (!target || *spoilt) return system(0, length);
         *spoilt = true;
         if (fault == Fault::Fails) return EIO;
-        const int error = system();
+        const int error = system(0, length);
         if (fault == Fault::Killed) CutPower();
         return error != 0 ? error : EIO;
     });

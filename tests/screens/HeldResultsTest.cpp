@@ -126,12 +126,12 @@ TEST_F(HeldResults, TheDrillsEndAsksWhileACallIsStuckAndALateLandingCountsOnce) 
     const std::shared_future<void> released = release.get_future().share();
     std::atomic<bool> stuck{false};
     const QString path = resultsPath();
-    platform::OverrideFileCall(
-        platform::FileCall::Open,
-        [&stuck, released, path](const QString& opened, const std::function<int()>& system) {
-            if (opened == path && !stuck.exchange(true)) released.wait();
-            return system();
-        });
+    platform::OverrideFileCall(platform::FileCall::Open,
+                               [&stuck, released, path](const QString& opened, qint64 length,
+                                                        const platform::SystemFileCall& system) {
+                                   if (opened == path && !stuck.exchange(true)) released.wait();
+                                   return system(0, length);
+                               });
     double askedAt = 0;
     bool answered = false;
     WatchedClock clock;

@@ -189,12 +189,13 @@ TEST(SharedFileFault, ABoardOpeningStuckForAMinutePaintsAsksAndThenShowsTheCount
     std::promise<void> release;
     const std::shared_future<void> released = release.get_future().share();
     std::atomic<bool> stuck{false};
-    platform::OverrideFileCall(platform::FileCall::Open,
-                               [&stuck, released, path = classroom.results()](
-                                   const QString& opened, const std::function<int()>& system) {
-                                   if (opened == path && !stuck.exchange(true)) released.wait();
-                                   return system();
-                               });
+    platform::OverrideFileCall(
+        platform::FileCall::Open,
+        [&stuck, released, path = classroom.results()](const QString& opened, qint64 length,
+                                                       const platform::SystemFileCall& system) {
+            if (opened == path && !stuck.exchange(true)) released.wait();
+            return system(0, length);
+        });
     bool answered = false;
     struct Restore {
         std::promise<void>& release;

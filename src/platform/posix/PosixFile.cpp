@@ -86,14 +86,16 @@ int File::readAt(char* buffer, qint64 length, qint64 offset, qint64& done) const
 }
 
 int File::writeAt(const char* buffer, qint64 length, qint64 offset) const {
-    return MakeFileCall(FileCall::Write, path_, [&] {
-        while (length > 0) {
-            const ssize_t n = ::pwrite(int(handle_), buffer, size_t(length), off_t(offset));
+    return MakeFileWrite(path_, length, [&](qint64 from, qint64 count) {
+        const char* bytes = buffer + from;
+        qint64 at = offset + from;
+        while (count > 0) {
+            const ssize_t n = ::pwrite(int(handle_), bytes, size_t(count), off_t(at));
             if (n < 0 && errno == EINTR) continue;
             if (n < 0) return errno;
-            buffer += n;
-            length -= n;
-            offset += n;
+            bytes += n;
+            count -= n;
+            at += n;
         }
         return 0;
     });

@@ -159,15 +159,17 @@ int File::readAt(char* buffer, qint64 length, qint64 offset, qint64& done) const
 }
 
 int File::writeAt(const char* buffer, qint64 length, qint64 offset) const {
-    return MakeFileCall(FileCall::Write, path_, [&] {
-        while (length > 0) {
-            OVERLAPPED at = At(offset);
+    return MakeFileWrite(path_, length, [&](qint64 from, qint64 count) {
+        const char* bytes = buffer + from;
+        qint64 position = offset + from;
+        while (count > 0) {
+            OVERLAPPED at = At(position);
             DWORD n = 0;
-            if (!WriteFile(Native(handle_), buffer, DWORD(qMin(length, kMaxPiece)), &n, &at))
+            if (!WriteFile(Native(handle_), bytes, DWORD(qMin(count, kMaxPiece)), &n, &at))
                 return LastError();
-            buffer += n;
-            length -= n;
-            offset += n;
+            bytes += n;
+            count -= n;
+            position += n;
         }
         return 0;
     });
