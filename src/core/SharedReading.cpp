@@ -318,14 +318,12 @@ bool CallPatiently(ProgramState& state, const Patience& how, const std::function
     }
 }
 
-} // namespace
-
-namespace {
 void ReadOrEnd(ProgramState& state, bool endsAtFailure, const std::function<void()>& read) {
     if (!CallPatiently(
             state, {CallKind::Read, endsAtFailure, QStringLiteral("プログラムを終了します")}, read))
         throw ShownFileError(QStringLiteral("reading stopped by the user"));
 }
+
 } // namespace
 
 void ReadPatiently(ProgramState& state, std::function<void()> read) {

@@ -15,9 +15,7 @@
 #include <QFileInfo>
 
 #include <algorithm>
-#include <bit>
 #include <cerrno>
-#include <cstring>
 #include <functional>
 #include <memory>
 #include <mutex>

@@ -5,7 +5,6 @@
 // append. Appends, changes and deletions hold a whole-file fcntl lock, and an
 // append is synced before the run counts as recorded.
 
-#include "core/Tables.h"
 #include "core/Text.h"
 #include "records/ResultRecord.h"
 #include "records/ResultsIo.h"
@@ -13,9 +12,6 @@
 #include <QByteArray>
 #include <QString>
 
-#include <bit>
-#include <cstdint>
-#include <cstring>
 #include <memory>
 #include <optional>
 #include <vector>
