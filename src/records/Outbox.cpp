@@ -98,19 +98,17 @@ QByteArrayView AttemptsOf(const QByteArray& run) {
 }
 
 // How many of runs, from the first, have their attempts in the log from
-// offset on, within the bytes a move noted. A log that cannot be read holds
-// none of them.
+// offset on, within the bytes a move noted. Without such a note, or with a
+// log that cannot be read, none have.
 size_t AttemptsLandedAt(const QString& logPath, qint64 offset, qint64 bytes,
                         const std::vector<QByteArray>& runs) {
-    QByteArray there;
-    if (offset >= 0 && bytes > 0 && QFileInfo::exists(logPath)) {
-        try {
-            const ResultsFileHandle log(logPath, false);
-            there.resize(bytes);
-            there.truncate(ReadUpTo(log, there.data(), there.size(), offset));
-        } catch (const DataFileError&) {
-            there.clear();
-        }
+    if (offset < 0 || bytes <= 0 || !QFileInfo::exists(logPath)) return 0;
+    QByteArray there(bytes, Qt::Uninitialized);
+    try {
+        const ResultsFileHandle log(logPath, false);
+        there.truncate(ReadUpTo(log, there.data(), there.size(), offset));
+    } catch (const DataFileError&) {
+        return 0;
     }
     size_t count = 0;
     qint64 at = 0;
