@@ -7,7 +7,6 @@
 #include "DrillHarness.h"
 
 #include "core/ProgramState.h"
-#include "platform/File.h"
 #include "records/Outbox.h"
 #include "records/ResultsFile.h"
 #include "screens/DrillScreen.h"
@@ -17,10 +16,8 @@
 #include <QElapsedTimer>
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <chrono>
 #include <functional>
-#include <future>
 #include <thread>
 
 namespace {
@@ -122,16 +119,7 @@ TEST_F(HeldResults, TheDrillsEndAsksWhileACallIsStuckAndALateLandingCountsOnce) 
     }
     passSeconds(frm, 3);
 
-    std::promise<void> release;
-    const std::shared_future<void> released = release.get_future().share();
-    std::atomic<bool> stuck{false};
-    const QString path = resultsPath();
-    platform::OverrideFileCall(platform::FileCall::Open,
-                               [&stuck, released, path](const QString& opened, qint64 length,
-                                                        const platform::SystemFileCall& system) {
-                                   if (opened == path && !stuck.exchange(true)) released.wait();
-                                   return system(0, length);
-                               });
+    StuckOpen stuck(resultsPath());
     double askedAt = 0;
     bool answered = false;
     WatchedClock clock;
@@ -141,18 +129,15 @@ TEST_F(HeldResults, TheDrillsEndAsksWhileACallIsStuckAndALateLandingCountsOnce) 
         if (answered || rig.dialogs.shown.empty()) return;
         answered = true;
         askedAt = clock.monotonic;
-        release.set_value(); // the server answers again
+        stuck.release();
     };
-    struct Restore {
-        ~Restore() { platform::RestoreFileCalls(); }
-    } restore;
     state().platform.clock = &clock;
     const double start = clock.monotonic;
     answerRight(frm); // the tenth: the drill ends
     state().platform.clock = &rig.clock;
-    if (!answered) release.set_value();
+    stuck.release();
 
-    ASSERT_TRUE(stuck);
+    ASSERT_TRUE(stuck.wasStuck());
     ASSERT_GE(rig.dialogs.shown.size(), 1u);
     EXPECT_TRUE(rig.dialogs.shown[0].text.contains(QStringLiteral("あとで記録します")));
     EXPECT_NEAR(askedAt - start, 30, 3);

@@ -8,7 +8,6 @@
 #include "TestDoubles.h"
 
 #include "core/SharedReading.h"
-#include "platform/File.h"
 #include "screens/CriteriaEditor.h"
 #include "screens/LevelBoard.h"
 #include "screens/RecordsBrowser.h"
@@ -23,9 +22,7 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <functional>
-#include <future>
 #include <stdexcept>
 
 using namespace Qt::StringLiterals;
@@ -186,25 +183,8 @@ TEST(SharedFileFault, ABoardOpeningStuckForAMinutePaintsAsksAndThenShowsTheCount
     ProgramState& state = Teacher(start);
     start.host.close<NameSelectionScreen>();
 
-    std::promise<void> release;
-    const std::shared_future<void> released = release.get_future().share();
-    std::atomic<bool> stuck{false};
-    platform::OverrideFileCall(
-        platform::FileCall::Open,
-        [&stuck, released, path = classroom.results()](const QString& opened, qint64 length,
-                                                       const platform::SystemFileCall& system) {
-            if (opened == path && !stuck.exchange(true)) released.wait();
-            return system(0, length);
-        });
+    StuckOpen stuck(classroom.results());
     bool answered = false;
-    struct Restore {
-        std::promise<void>& release;
-        bool& answered;
-        ~Restore() {
-            if (!answered) release.set_value();
-            platform::RestoreFileCalls();
-        }
-    } restore{release, answered};
 
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&start.host));
     PaintCounter counter;
@@ -226,13 +206,13 @@ TEST(SharedFileFault, ABoardOpeningStuckForAMinutePaintsAsksAndThenShowsTheCount
         waitShownWhileStuck = start.rig.navigator.count(u"showWait"_s) == 1;
         if (clock.monotonic - begin < 60) return;
         answered = true;
-        release.set_value(); // the server answers again
+        stuck.release();
     };
     state.platform.clock = &clock;
     LevelBoard* board = start.host.open<LevelBoard>(state);
     state.platform.clock = &start.rig.clock;
 
-    ASSERT_TRUE(stuck);
+    ASSERT_TRUE(stuck.wasStuck());
     EXPECT_TRUE(answered);
     EXPECT_GT(paintsWhileStuck, 0);
     EXPECT_TRUE(waitShownWhileStuck);

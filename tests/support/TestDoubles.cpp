@@ -2,6 +2,7 @@
 
 #include "core/Events.h"
 #include "core/Text.h"
+#include "platform/File.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -134,4 +135,25 @@ void TickTimer(QObject* screen, const QString& timerName) {
     if (!timer->isActive()) return;
     QTimerEvent tick(timer->timerId());
     QCoreApplication::sendEvent(timer, &tick);
+}
+
+StuckOpen::StuckOpen(const QString& path) {
+    platform::OverrideFileCall(
+        platform::FileCall::Open,
+        [stuck = stuck_, released = release_.get_future().share(),
+         path](const QString& opened, qint64 length, const platform::SystemFileCall& system) {
+            if (opened == path && !stuck->exchange(true)) released.wait();
+            return system(0, length);
+        });
+}
+
+StuckOpen::~StuckOpen() {
+    release();
+    platform::RestoreFileCalls();
+}
+
+void StuckOpen::release() {
+    if (released_) return;
+    released_ = true;
+    release_.set_value();
 }

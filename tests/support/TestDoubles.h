@@ -6,9 +6,12 @@
 
 #include <QTemporaryDir>
 
+#include <atomic>
 #include <cmath>
 #include <deque>
 #include <functional>
+#include <future>
+#include <memory>
 #include <vector>
 
 class FakeClock : public Clock {
@@ -31,6 +34,26 @@ class WatchedClock : public FakeClock {
         onWait();
         FakeClock::wait(milliseconds);
     }
+};
+
+// The first open of path blocks until release() (at the latest when this
+// goes), as an open of a file on a server that does not answer; the file
+// calls are the system's again afterwards.
+class StuckOpen {
+  public:
+    explicit StuckOpen(const QString& path);
+    ~StuckOpen();
+    StuckOpen(const StuckOpen&) = delete;
+    StuckOpen& operator=(const StuckOpen&) = delete;
+
+    void release(); // the server answers again
+    bool wasStuck() const { return *stuck_; }
+
+  private:
+    std::promise<void> release_;
+    bool released_ = false;
+    // Shared with the blocked call, which may outlive this.
+    std::shared_ptr<std::atomic<bool>> stuck_ = std::make_shared<std::atomic<bool>>(false);
 };
 
 class ScriptedRandom : public RandomSource {
