@@ -62,6 +62,7 @@ void UnlockWholeFile(const ResultsFileHandle& file);
 // The steps of a change or a deletion and of their repair besides plain
 // writes (WriteExactly). Tests stop them part-way, the way a killed process
 // or a power cut does, through the platform layer's call table.
+
 // The first length bytes of source to the start of target.
 void CopyFileStart(const ResultsFileHandle& source, const ResultsFileHandle& target, qint64 length);
 void TruncateFile(const ResultsFileHandle& file, qint64 length);
